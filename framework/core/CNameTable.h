@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/CSingleton.h"
+#include "core/CoreTypes.h"
+
+#include <map>
+
+namespace fw
+{
+// Interned names: each distinct text gets an id for the life of the process.
+// The empty text is always -1; other texts count up from 1 in the order they were first seen.
+class CNameTable
+{
+public:
+	CNameTable();
+
+	s32 intern(const core::stringc& text);
+	s32 intern(const c8* text);
+	// The text of an id; the empty text for an id that no text ever had.
+	const core::stringc& lookup(s32 id) const;
+
+	s32 getLastId() const { return m_lastId; }
+
+private:
+	struct SLess
+	{
+		// Byte by byte as signed characters; a prefix comes first.
+		bool operator()(const core::stringc& a, const core::stringc& b) const;
+	};
+	std::map<core::stringc, s32, SLess> m_names;
+	std::map<s32, core::stringc> m_ids;
+	s32 m_lastId = 0;
+};
+
+// Node, state, navigation and template names.
+typedef CSingletonHolder<CNameTable> CNameTableSingleton;
+
+// Names of content objects only.
+struct SContentNameTable : CNameTable
+{
+};
+typedef CSingletonHolder<SContentNameTable> CContentNameTableSingleton;
+
+// Ids of the fixed names the core uses.
+s32 getNavToNameId();
+s32 getNavFromNameId();
+s32 getTextNameId();
+} // namespace fw

@@ -1,0 +1,16 @@
+#include "core/ContentReference.h"
+
+#include "core/CNameTable.h"
+
+namespace fw
+{
+ContentReference::ContentReference(CContentManager* owner_, const core::stringc& name)
+	: owner(owner_), nameId(CContentNameTableSingleton::Instance().intern(name))
+{
+}
+
+const core::stringc& ContentReference::getName() const
+{
+	return CContentNameTableSingleton::Instance().lookup(nameId);
+}
+} // namespace fw

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/CoreTypes.h"
+
+namespace fw
+{
+class CContentManager;
+
+// Names a content object: the content manager that made it and its name in the content-name table.
+struct ContentReference
+{
+	ContentReference() = default;
+	ContentReference(CContentManager* owner, const core::stringc& name);
+
+	const core::stringc& getName() const;
+
+	CContentManager* owner = nullptr;
+	s32 nameId = -1;
+};
+} // namespace fw
