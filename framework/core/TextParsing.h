@@ -26,6 +26,9 @@ const wchar_t* fast_atof_move(const wchar_t* in, f32& out);
 // Like the C library's atoi (leading white space, optional sign, digits), clamped to the int range.
 s32 parseInt(const c8* text);
 
+// A float truncated toward zero, clamped to the int range; NaN gives 0.
+s32 truncateToInt(f64 value);
+
 // Pull N numbers out of a text, whatever stands between them; missing numbers are 0.
 core::vector2df parseVector2d(const core::stringc& text);
 core::vector2df parseVector2d(const core::stringw& text);

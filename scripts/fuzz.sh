@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang, ASan and UBSan, and runs each over its seed corpus.
+#   scripts/fuzz.sh                 a short, fixed number of runs per target (what CI does)
+#   scripts/fuzz.sh SECONDS [NAME]  a longer run of every target (or of NAME) for SECONDS each
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+# ccache then reuses objects across clones of the repository in other folders.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+
+build=${QB_FUZZ_BUILD_DIR:-build-fuzz}
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQB_FUZZ=ON -DQB_SANITIZE=ON -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
+ninja -C "$build" -j "$(nproc)"
+
+seconds=${1:-}
+only=${2:-}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+status=0
+for src in fuzz/*.cpp; do
+  name=$(basename "$src" .cpp)
+  [ -n "$only" ] && [ "$only" != "$name" ] && continue
+  corpus="fuzz/corpus/$name"
+  work=$(mktemp -d)
+  if [ -n "$seconds" ]; then
+    limit=(-max_total_time="$seconds")
+  else
+    limit=(-runs=20000 -seed=1)
+  fi
+  echo "fuzz: $name ${limit[*]}"
+  # New inputs go to the scratch folder; the committed corpus is only read.
+  if ! "$build/fuzz/$name" "${limit[@]}" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="$work/" "$work" "$corpus" 2>"$work/log"; then
+    tail -n 40 "$work/log"
+    echo "fuzz: $name FAILED; artifacts in $work"
+    status=1
+  else
+    tail -n 1 "$work/log"
+    rm -rf "$work"
+  fi
+done
+exit $status
