@@ -22,8 +22,8 @@ core::stringw formatTimeMinutesSeconds(u32 milliseconds)
 
 core::stringw formatThousands(s32 value, wchar_t separator)
 {
-	// Unsigned magnitude, so that the lowest int has one too.
-	u32 magnitude = value < 0 ? 0u - static_cast<u32>(value) : static_cast<u32>(value);
+	// Negated in 64 bits, so that the lowest int has a magnitude too.
+	u32 magnitude = static_cast<u32>(value < 0 ? -static_cast<s64>(value) : value);
 
 	wchar_t digits[10];
 	u32 count = 0;
@@ -36,11 +36,11 @@ core::stringw formatThousands(s32 value, wchar_t separator)
 	core::stringw text;
 	if (value < 0)
 		text.append(L'-');
-	for (u32 i = count; i-- > 0;)
+	for (u32 left = count; left > 0; --left)
 	{
-		text.append(digits[i]);
-		// The separator goes between groups only, never before the first digit.
-		if (i != 0 && i % 3 == 0)
+		text.append(digits[left - 1]);
+		// Between groups only: never after the last digit.
+		if (left != 1 && (left - 1) % 3 == 0)
 			text.append(separator);
 	}
 	return text;

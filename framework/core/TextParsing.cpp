@@ -25,8 +25,8 @@ u32 digitValue(C c)
 }
 
 // Scales for 0 to 15 fraction digits.
-const f32 kFractionScale[16] = {0.f,   0.1f,   0.01f,   0.001f,   0.0001f,   1e-5f,   1e-6f,   1e-7f,
-                                1e-8f, 1e-9f,  1e-10f,  1e-11f,   1e-12f,    1e-13f,  1e-14f,  1e-15f};
+const f32 kFractionScale[16] = {0.f,   0.1f,  0.01f,  0.001f, 1e-4f,  1e-5f,  1e-6f,  1e-7f,
+                                1e-8f, 1e-9f, 1e-10f, 1e-11f, 1e-12f, 1e-13f, 1e-14f, 1e-15f};
 
 // Powers of ten whose 32-bit float is a normal number.
 const s32 kMinFloatExponent = -37;

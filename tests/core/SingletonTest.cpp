@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -102,8 +103,8 @@ TEST_F(SingletonExit, DestroyedInReverseOrderOfFirstUse)
 
 void checkAfterExit()
 {
-	const char* first = "no throw";
-	const char* second = "no throw";
+	std::string first = "no throw";
+	std::string second = "no throw";
 	try
 	{
 		fw::CNameTableSingleton::Instance();
@@ -120,7 +121,7 @@ void checkAfterExit()
 	{
 		second = e.what();
 	}
-	fprintf(stderr, "name table: %s / %s\n", first, second);
+	fprintf(stderr, "name table: %s / %s\n", first.c_str(), second.c_str());
 
 	// The logger comes back after its own destruction.
 	std::atomic<int> lines{0};
