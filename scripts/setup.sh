@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps libgl1-mesa-dri
   fonts-dejavu-core
+  zip
 )
 
 missing=()

@@ -4,7 +4,7 @@
 
 namespace fw
 {
-ContentReference::ContentReference(CContentManager* owner_, const core::stringc& name)
+ContentReference::ContentReference(IContentManager* owner_, const core::stringc& name)
 	: owner(owner_), nameId(CContentNameTableSingleton::Instance().intern(name))
 {
 }

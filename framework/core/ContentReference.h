@@ -4,17 +4,17 @@
 
 namespace fw
 {
-class CContentManager;
+class IContentManager;
 
 // Names a content object: the content manager that made it and its name in the content-name table.
 struct ContentReference
 {
 	ContentReference() = default;
-	ContentReference(CContentManager* owner, const core::stringc& name);
+	ContentReference(IContentManager* owner, const core::stringc& name);
 
 	const core::stringc& getName() const;
 
-	CContentManager* owner = nullptr;
+	IContentManager* owner = nullptr;
 	s32 nameId = -1;
 };
 } // namespace fw

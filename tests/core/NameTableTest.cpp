@@ -49,8 +49,8 @@ TEST(NameTable, TextsWithSharedPrefixesAndHighBytesStayDistinct)
 
 TEST(ContentReference, SharesNameIdsAcrossOwnersButNotWithTheGlobalTable)
 {
-	auto* ownerA = reinterpret_cast<fw::CContentManager*>(0x10);
-	auto* ownerB = reinterpret_cast<fw::CContentManager*>(0x20);
+	auto* ownerA = reinterpret_cast<fw::IContentManager*>(0x10);
+	auto* ownerB = reinterpret_cast<fw::IContentManager*>(0x20);
 	// Make the two tables diverge first.
 	fw::CContentNameTableSingleton::Instance().intern("only/in/content/table.png");
 	fw::ContentReference a(ownerA, "images/logo.png");

@@ -1,0 +1,55 @@
+#include "core/CPropertyDataFactory.h"
+
+#include "core/CPropertyDataProperties.h"
+#include "core/CPropertyDataScalars.h"
+#include "core/CPropertyDataStringWArray.h"
+
+namespace fw
+{
+namespace
+{
+template <class T>
+IPropertyData* createValue(IContentManager*)
+{
+	return new T;
+}
+} // namespace
+
+CPropertyDataFactory& CPropertyDataFactory::getInstance()
+{
+	return CPropertyDataFactorySingleton::Instance();
+}
+
+CPropertyDataFactory::CPropertyDataFactory()
+{
+	registerType(L"bool", &createValue<CPropertyDataBool>);
+	registerType(L"int", &createValue<CPropertyDataInt>);
+	registerType(L"float", &createValue<CPropertyDataFloat>);
+	registerType(L"color", &createValue<CPropertyDataColor>);
+	registerType(L"colorf", &createValue<CPropertyDataColorf>);
+	registerType(L"vector2d", &createValue<CPropertyDataVector2d>);
+	registerType(L"vector3d", &createValue<CPropertyDataVector3d>);
+	registerType(L"rect", &createValue<CPropertyDataRect>);
+	registerType(L"string", &createValue<CPropertyDataString>);
+	registerType(L"stringw", &createValue<CPropertyDataStringW>);
+	registerType(L"stringwArray", &createValue<CPropertyDataStringWArray>);
+	registerType(L"properties", &createValue<CPropertyDataProperties>);
+}
+
+CPropertyDataFactory::~CPropertyDataFactory() = default;
+
+void CPropertyDataFactory::registerType(const core::stringw& typeName, PropertyDataCreator creator)
+{
+	if (!creator)
+		return;
+	m_creators.emplace(typeName, creator);
+}
+
+IPropertyData* CPropertyDataFactory::create(const core::stringw& typeName, IContentManager* owner) const
+{
+	const auto found = m_creators.find(typeName);
+	if (found == m_creators.end())
+		return nullptr;
+	return found->second(owner);
+}
+} // namespace fw

@@ -1,0 +1,110 @@
+#include "core/CPropertyDataProperties.h"
+
+#include "core/CLogger.h"
+#include "core/IXMLReader.h"
+#include "core/IXMLWriter.h"
+
+namespace fw
+{
+namespace
+{
+const wchar_t* const kElement = L"properties";
+
+// Each nested element recurses once; a hostile file must not be able to exhaust the stack.
+const s32 kMaxNesting = 64;
+thread_local s32 t_nesting = 0;
+
+struct SNestingGuard
+{
+	SNestingGuard() { ++t_nesting; }
+	~SNestingGuard() { --t_nesting; }
+	SNestingGuard(const SNestingGuard&) = delete;
+	SNestingGuard& operator=(const SNestingGuard&) = delete;
+};
+
+// Passes over the element the reader stands on and everything inside it, without recursion.
+void skipElement(IXMLReader* reader)
+{
+	if (reader->isEmptyElement())
+		return;
+	s32 open = 1;
+	while (open > 0 && reader->read())
+	{
+		if (reader->getNodeType() == XML_NODE_ELEMENT && !reader->isEmptyElement())
+			++open;
+		else if (reader->getNodeType() == XML_NODE_ELEMENT_END)
+			--open;
+	}
+}
+} // namespace
+
+const core::stringw& CPropertyDataProperties::getTypeName() const
+{
+	// Never destroyed: values may still be written while the process exits.
+	static const core::stringw& name = *new core::stringw(kElement);
+	return name;
+}
+
+const core::stringw& CPropertyDataProperties::getClassName() const
+{
+	static const core::stringw& name = *new core::stringw(L"CPropertyDataProperties");
+	return name;
+}
+
+IPropertyData* CPropertyDataProperties::clone() const
+{
+	CPropertyDataProperties* copy = new CPropertyDataProperties;
+	if (m_container)
+		copy->m_container = adoptRef(m_container->clone());
+	return copy;
+}
+
+core::stringc CPropertyDataProperties::toString() const
+{
+	return core::stringc();
+}
+
+void CPropertyDataProperties::fromString(const core::stringc&)
+{
+}
+
+bool CPropertyDataProperties::equals(const IPropertyData* other) const
+{
+	return other && other->isOfType(PDT_PROPERTIES) &&
+		static_cast<const CPropertyDataProperties*>(other)->m_container == m_container;
+}
+
+bool CPropertyDataProperties::interpolate(const IPropertyData*, IPropertyData*, f32) const
+{
+	return false;
+}
+
+void CPropertyDataProperties::readFromXml(IXMLReader* reader)
+{
+	if (!reader)
+		return;
+	if (!m_container)
+		m_container = adoptRef(new CPropertyContainer(nullptr));
+	if (t_nesting >= kMaxNesting)
+	{
+		logFormat(LOG_ERROR, "Property values nested deeper than %d levels; the deeper values are skipped",
+			kMaxNesting);
+		m_container->clear();
+		skipElement(reader);
+		return;
+	}
+	SNestingGuard guard;
+	m_container->readFromXml(reader, true, kElement);
+}
+
+void CPropertyDataProperties::writeToXml(IXMLWriter* writer, const core::stringc& name) const
+{
+	if (!writer || !m_container)
+		return;
+	const core::stringw wideName(name);
+	writer->writeElement(kElement, false, L"Name", wideName.c_str());
+	writer->writeLineBreak();
+	m_container->writeToXml(writer, false, core::stringw(), false);
+	writer->writeClosingTag(kElement);
+}
+} // namespace fw

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/CPropertyContainer.h"
+#include "core/IPropertyData.h"
+
+namespace fw
+{
+// A nested property container; in XML a "properties" element holding one child per value.
+class CPropertyDataProperties : public IPropertyData
+{
+public:
+	CPropertyDataProperties() = default;
+	// Takes a reference to the container.
+	explicit CPropertyDataProperties(CPropertyContainer* container) : m_container(container) {}
+
+	const core::stringw& getTypeName() const override;
+	const core::stringw& getClassName() const override;
+	s32 getTypeId() const override { return PDT_PROPERTIES; }
+	bool isOfType(s32 id) const override { return id == PDT_PROPERTIES || id == PDT_NONE; }
+	IPropertyData* clone() const override;
+	core::stringc toString() const override;
+	void fromString(const core::stringc& text) override;
+	// Equal only to a value holding the same container object.
+	bool equals(const IPropertyData* other) const override;
+	bool interpolate(const IPropertyData* target, IPropertyData* out, f32 t) const override;
+	void readFromXml(IXMLReader* reader) override;
+	void writeToXml(IXMLWriter* writer, const core::stringc& name) const override;
+
+	CPropertyContainer* getValue() const { return m_container.get(); }
+	void setValue(CPropertyContainer* container) { m_container.assign(container); }
+
+private:
+	CRefHolder<CPropertyContainer> m_container;
+};
+} // namespace fw

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/IPropertyData.h"
+
+namespace fw
+{
+// A list of wide strings; in XML one "stringw" child per string.
+class CPropertyDataStringWArray : public IPropertyData
+{
+public:
+	CPropertyDataStringWArray() = default;
+	explicit CPropertyDataStringWArray(const core::array<core::stringw>& value) : m_value(value) {}
+
+	const core::stringw& getTypeName() const override;
+	const core::stringw& getClassName() const override;
+	s32 getTypeId() const override { return PDT_STRINGW_ARRAY; }
+	bool isOfType(s32 id) const override { return id == PDT_STRINGW_ARRAY || id == PDT_NONE; }
+	IPropertyData* clone() const override;
+	// No text form: the strings live in child elements.
+	core::stringc toString() const override;
+	void fromString(const core::stringc& text) override;
+	bool equals(const IPropertyData* other) const override;
+	bool interpolate(const IPropertyData* target, IPropertyData* out, f32 t) const override;
+	void readFromXml(IXMLReader* reader) override;
+	void writeToXml(IXMLWriter* writer, const core::stringc& name) const override;
+
+	const core::array<core::stringw>& getValue() const { return m_value; }
+	void setValue(const core::array<core::stringw>& value) { m_value = value; }
+
+private:
+	core::array<core::stringw> m_value;
+};
+} // namespace fw

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/IXMLReader.h"
+
+#include <IReadFile.h>
+
+#include <memory>
+
+namespace fw
+{
+// The pull reader over one file. The constructor converts the whole file to 16-bit code units
+// (one per wchar_t): UTF-32 and UTF-16 of either byte order and UTF-8 by their byte-order marks,
+// anything else byte by byte as 8-bit text. A file that cannot be read gives an empty reader.
+class CXMLReader : public IXMLReader
+{
+public:
+	explicit CXMLReader(io::IReadFile* file);
+	~CXMLReader() override;
+
+	bool read() override;
+	bool isEmptyElement() const override;
+	EXmlNodeType getNodeType() const override;
+	const core::stringw& getNodeName() const override;
+	const core::stringw& getNodeData() const override;
+	s32 getAttributeCount() const override;
+	const core::stringw& getAttributeName(s32 index) const override;
+	const core::stringw& getAttributeValue(const core::stringw& name) const override;
+	const core::stringw& getAttributeValue(s32 index) const override;
+	s32 getAttributeValueAsInt(s32 index, s32 defaultValue = 0) const override;
+	s32 getAttributeValueAsInt(const core::stringw& name, s32 defaultValue = 0) const override;
+	f32 getAttributeValueAsFloat(s32 index, f32 defaultValue = 0.f) const override;
+	f32 getAttributeValueAsFloat(const core::stringw& name, f32 defaultValue = 0.f) const override;
+	const core::array<core::stringw>& getSpecialCharacters() const override;
+	void addSpecialCharacter(const core::stringw& entry) override;
+
+	// Larger files are refused: the text is held whole, four bytes per code unit.
+	static constexpr long MAX_FILE_SIZE = 64L * 1024 * 1024;
+
+private:
+	struct SAttribute
+	{
+		core::stringw name;
+		core::stringw value;
+	};
+
+	CXMLReader(const CXMLReader&) = delete;
+	CXMLReader& operator=(const CXMLReader&) = delete;
+
+	void convertText(const u8* data, long size);
+	void decodeUtf8(const u8* data, long size);
+	void parseText(const wchar_t* start, const wchar_t* end);
+	void parseElementEnd();
+	void parseDeclaration();
+	void parseCData();
+	void parseComment();
+	void parseElement();
+	const SAttribute* findAttribute(const core::stringw& name) const;
+	core::stringw replaceEntities(const wchar_t* begin, const wchar_t* end) const;
+
+	std::unique_ptr<wchar_t[]> m_text; // zero-terminated
+	const wchar_t* m_textBegin = nullptr;
+	u32 m_textSize = 0;
+	const wchar_t* m_pos = nullptr;
+	EXmlNodeType m_nodeType = XML_NODE_NONE;
+	core::stringw m_nodeName;
+	bool m_emptyElement = false;
+	core::array<SAttribute> m_attributes;
+};
+} // namespace fw
