@@ -1,0 +1,9 @@
+#include "core/CEvent.h"
+
+namespace fw
+{
+const wchar_t* CEvent::getClassName() const
+{
+	return L"#thisClassName";
+}
+} // namespace fw

@@ -1,0 +1,271 @@
+#include "platform/CDeviceStub.h"
+
+#include "core/CLogger.h"
+#include "core/CPropertyContainer.h"
+#include "platform/CTimerManager.h"
+#include "platform/DeviceSettings.h"
+
+namespace fw
+{
+const c8* const DEVICE_ENGINE_VERSION = "1.4.2";
+
+namespace
+{
+DeviceServiceMaker s_processorsManagerMaker = nullptr;
+DeviceServiceMaker s_contentManagerMaker = nullptr;
+DeviceServiceMaker s_sceneManagerMaker = nullptr;
+} // namespace
+
+CDeviceStub::CDeviceStub(IMonotonicClock* clock) :
+	m_timer(adoptRef(new CDeviceClock(clock))), m_settings(adoptRef(createDeviceSettings()))
+{
+	setEventMask(EVENT_CATEGORY_DEVICE);
+	logFormat(LOG_INFORMATION, "Irrlicht Engine version %s", DEVICE_ENGINE_VERSION);
+}
+
+CDeviceStub::~CDeviceStub()
+{
+	m_processorsManager.release();
+	while (!m_receivers.empty())
+	{
+		CEventReceiver* receiver = m_receivers.getLast().receiver;
+		m_receivers.erase(m_receivers.size() - 1);
+		receiver->drop();
+	}
+	for (u32 i = 0; i < m_pendingAdds.size(); ++i)
+		m_pendingAdds[i].receiver->drop();
+	m_pendingAdds.clear();
+	releaseVideoDriver();
+	m_timer.release();
+	m_settings.release();
+}
+
+bool CDeviceStub::run()
+{
+	m_running = true;
+	return true;
+}
+
+void CDeviceStub::closeDevice()
+{
+	logInfo("closeDevice() was called");
+	m_running = false;
+}
+
+void CDeviceStub::sleep(u32 milliseconds, bool pauseTimer)
+{
+	IMonotonicClock* clock = m_timer->getSource();
+	if (pauseTimer && !m_timer->isStopped())
+	{
+		m_timer->stop();
+		clock->sleep(milliseconds);
+		m_timer->start();
+	}
+	else
+		clock->sleep(milliseconds);
+}
+
+bool CDeviceStub::reinitialize(const SDeviceCreationParameters&)
+{
+	return false;
+}
+
+CEventReceiver* CDeviceStub::createContentManager()
+{
+	if (!s_contentManagerMaker)
+	{
+		logError("No content manager can be made: its maker is not installed.");
+		return nullptr;
+	}
+	return s_contentManagerMaker(this);
+}
+
+CEventReceiver* CDeviceStub::createSceneManager()
+{
+	if (!s_sceneManagerMaker)
+	{
+		logError("No scene manager can be made: its maker is not installed.");
+		return nullptr;
+	}
+	return s_sceneManagerMaker(this);
+}
+
+CTimerManager* CDeviceStub::createTimerManager()
+{
+	return new CTimerManager;
+}
+
+void CDeviceStub::setProcessorsManagerMaker(DeviceServiceMaker maker)
+{
+	s_processorsManagerMaker = maker;
+}
+
+void CDeviceStub::setContentManagerMaker(DeviceServiceMaker maker)
+{
+	s_contentManagerMaker = maker;
+}
+
+void CDeviceStub::setSceneManagerMaker(DeviceServiceMaker maker)
+{
+	s_sceneManagerMaker = maker;
+}
+
+void CDeviceStub::createProcessorsManager()
+{
+	if (m_processorsManager || !m_videoDriver || !s_processorsManagerMaker)
+		return;
+	m_processorsManager = adoptRef(s_processorsManagerMaker(this));
+	if (m_processorsManager)
+		addEventReceiver(m_processorsManager.get(), PROCESSORS_MANAGER_PRIORITY);
+}
+
+void CDeviceStub::releaseVideoDriver()
+{
+	m_videoDriver.release();
+	m_engineDevice.release();
+}
+
+s32 CDeviceStub::findReceiver(const CEventReceiver* receiver) const
+{
+	for (u32 i = 0; i < m_receivers.size(); ++i)
+		if (m_receivers[i].receiver == receiver)
+			return static_cast<s32>(i);
+	return -1;
+}
+
+s32 CDeviceStub::findPendingAdd(const CEventReceiver* receiver) const
+{
+	for (u32 i = 0; i < m_pendingAdds.size(); ++i)
+		if (m_pendingAdds[i].receiver == receiver)
+			return static_cast<s32>(i);
+	return -1;
+}
+
+s32 CDeviceStub::findPendingRemove(const CEventReceiver* receiver) const
+{
+	for (u32 i = 0; i < m_pendingRemoves.size(); ++i)
+		if (m_pendingRemoves[i] == receiver)
+			return static_cast<s32>(i);
+	return -1;
+}
+
+bool CDeviceStub::addEventReceiver(CEventReceiver* receiver, s32 priority)
+{
+	if (!receiver || findPendingAdd(receiver) >= 0)
+		return false;
+
+	const s32 index = findReceiver(receiver);
+	if (index >= 0)
+	{
+		// Registered: only a removal pending in the running dispatch can be taken back.
+		const s32 removal = findPendingRemove(receiver);
+		if (removal < 0)
+			return false;
+		m_pendingRemoves.erase(static_cast<u32>(removal));
+		SReceiverEntry& entry = m_receivers[static_cast<u32>(index)];
+		if (entry.priority != priority)
+		{
+			entry.priority = priority;
+			m_resortPending = true;
+		}
+		return true;
+	}
+
+	receiver->grab();
+	const SReceiverEntry entry = {receiver, priority};
+	if (m_dispatchDepth > 0)
+		m_pendingAdds.push_back(entry);
+	else
+		insertReceiver(entry);
+	return true;
+}
+
+void CDeviceStub::removeEventReceiver(CEventReceiver* receiver)
+{
+	if (m_dispatchDepth == 0)
+	{
+		removeReceiverNow(receiver);
+		return;
+	}
+	const s32 add = findPendingAdd(receiver);
+	if (add >= 0)
+	{
+		m_pendingAdds.erase(static_cast<u32>(add));
+		receiver->drop();
+		return;
+	}
+	if (findReceiver(receiver) >= 0 && findPendingRemove(receiver) < 0)
+		m_pendingRemoves.push_back(receiver);
+}
+
+core::array<CEventReceiver*> CDeviceStub::getEventReceivers() const
+{
+	core::array<CEventReceiver*> receivers;
+	receivers.reallocate(m_receivers.size());
+	for (u32 i = 0; i < m_receivers.size(); ++i)
+		receivers.push_back(m_receivers[i].receiver);
+	return receivers;
+}
+
+void CDeviceStub::insertReceiver(const SReceiverEntry& entry)
+{
+	// The whole list is sorted again after every addition, as the engine's array sorts.
+	m_receivers.push_back(entry);
+	m_receivers.sort();
+}
+
+void CDeviceStub::removeReceiverNow(CEventReceiver* receiver)
+{
+	// Compared before anything is read of it: the receiver may be gone already.
+	const s32 index = findReceiver(receiver);
+	if (index < 0)
+		return;
+	m_receivers.erase(static_cast<u32>(index));
+	receiver->drop();
+}
+
+void CDeviceStub::applyPendingChanges()
+{
+	// Dropping a receiver may run code that registers or removes receivers again.
+	const core::array<SReceiverEntry> adds(m_pendingAdds);
+	const core::array<CEventReceiver*> removes(m_pendingRemoves);
+	m_pendingAdds.clear();
+	m_pendingRemoves.clear();
+
+	for (u32 i = 0; i < adds.size(); ++i)
+		insertReceiver(adds[i]);
+	if (m_resortPending)
+	{
+		m_resortPending = false;
+		m_receivers.set_sorted(false);
+		m_receivers.sort();
+	}
+	for (u32 i = 0; i < removes.size(); ++i)
+		removeReceiverNow(removes[i]);
+}
+
+bool CDeviceStub::routeDown(s32 mode, CEvent* event)
+{
+	++m_dispatchDepth;
+	bool taken = false;
+	// Changes wait until the outermost dispatch ends, so the list holds still and every entry
+	// keeps its reference for the walk.
+	for (u32 i = 0; i < m_receivers.size() && !taken; ++i)
+	{
+		CEventReceiver* receiver = m_receivers[i].receiver;
+		if (receiver->acceptsEvent(event))
+			taken = receiver->routeEvent(mode, event);
+	}
+	if (--m_dispatchDepth == 0)
+		applyPendingChanges();
+	return taken;
+}
+
+bool CDeviceStub::postEvent(CEvent* event)
+{
+	if (!event)
+		return false;
+	CRefHolder<CEvent> hold(event);
+	return onEvent(event) || routeDown(ROUTE_SELF_DOWN, event);
+}
+} // namespace fw

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "core/CEventReceiver.h"
+#include "core/CRefHolder.h"
+#include "platform/CDeviceClock.h"
+#include "platform/SDeviceCreationParameters.h"
+
+#include <IVideoDriver.h>
+#include <IrrlichtDevice.h>
+
+namespace fw
+{
+class CDeviceStub;
+class CPropertyContainer;
+class CTimerManager;
+
+// Makes a service of a library above the platform for the device (which cannot link it): a new
+// object with count 1 for the caller, or null.
+typedef CEventReceiver* (*DeviceServiceMaker)(CDeviceStub* device);
+
+// The service hub: owns the video driver, the clock and the settings, keeps the event receivers
+// and routes every device event to them, and makes the managers the application asks for. This
+// part knows no window; the concrete device adds the window, driver creation and the main loop.
+class CDeviceStub : public CEventReceiver
+{
+public:
+	// Priorities of the receivers the device registers itself.
+	static const s32 PROCESSORS_MANAGER_PRIORITY = -1;
+
+	// Offered device events (category 1) only.
+	explicit CDeviceStub(IMonotonicClock* clock);
+	~CDeviceStub() override;
+
+	// Offers the event to the receivers in ascending priority, skipping those whose mask lacks
+	// the event's category, until one takes it. Receivers added or removed meanwhile join or leave
+	// when the outermost dispatch ends.
+	bool routeDown(s32 mode, CEvent* event) override;
+
+	// Sets running; the concrete device runs its loop.
+	virtual bool run();
+	virtual void closeDevice();
+	bool isRunning() const { return m_running; }
+	// Suspends the thread; with pauseTimer the clock does not count the pause.
+	virtual void sleep(u32 milliseconds, bool pauseTimer);
+	// Changes video driver or display; false when no driver could be made.
+	virtual bool reinitialize(const SDeviceCreationParameters& params);
+
+	// New managers, each with count 1 for the caller; null when the library that provides the
+	// service has not installed its maker.
+	virtual CEventReceiver* createContentManager();
+	virtual CEventReceiver* createSceneManager();
+	virtual CTimerManager* createTimerManager();
+
+	virtual bool isWindowActive() const = 0;
+	virtual bool isFullscreen() const { return m_params.FullScreen; }
+
+	// Refuses null and receivers already registered (false). A receiver removed during the running
+	// dispatch and added again stays, with the new priority.
+	virtual bool addEventReceiver(CEventReceiver* receiver, s32 priority);
+	// Receivers that are not registered are ignored.
+	virtual void removeEventReceiver(CEventReceiver* receiver);
+	// The registered receivers in dispatch order (pending changes not included).
+	core::array<CEventReceiver*> getEventReceivers() const;
+
+	// The device's onEvent first, then its receivers (route 1). The caller keeps its reference.
+	bool postEvent(CEvent* event);
+
+	// Null while the device has no driver (a failed re-creation).
+	video::IVideoDriver* getVideoDriver() const { return m_videoDriver.get(); }
+	CDeviceClock* getTimer() const { return m_timer.get(); }
+	CPropertyContainer* getSettings() const { return m_settings.get(); }
+	CEventReceiver* getProcessorsManager() const { return m_processorsManager.get(); }
+	const SDeviceCreationParameters& getCreationParameters() const { return m_params; }
+
+	// Minimum time between frames, in ms.
+	u32 getFrameInterval() const { return m_frameInterval; }
+	void setFrameInterval(u32 milliseconds) { m_frameInterval = milliseconds; }
+	// Length of one fixed update step, in ms.
+	u32 getUpdateStep() const { return m_updateStep; }
+	void setUpdateStep(u32 milliseconds) { m_updateStep = milliseconds; }
+	// The clock time up to which updates have been posted.
+	u32 getLastTick() const { return m_lastTick; }
+	void setLastTick(u32 time) { m_lastTick = time; }
+
+	// Installed by the libraries that provide the services, before the device is made: the
+	// processors manager is made with the device (when it has a video driver).
+	static void setProcessorsManagerMaker(DeviceServiceMaker maker);
+	static void setContentManagerMaker(DeviceServiceMaker maker);
+	static void setSceneManagerMaker(DeviceServiceMaker maker);
+
+protected:
+	struct SReceiverEntry
+	{
+		CEventReceiver* receiver; // one reference held
+		s32 priority;
+		// Priority only: the engine's heap sort leaves equal priorities in no particular order.
+		bool operator<(const SReceiverEntry& other) const { return priority < other.priority; }
+	};
+
+	// Makes the processors manager through its maker and registers it; once.
+	void createProcessorsManager();
+	// Drops the driver and the engine device that made it.
+	void releaseVideoDriver();
+
+	SDeviceCreationParameters m_params;
+	// The engine device only carries the driver: it has no window and pumps nothing.
+	CRefHolder<irr::IrrlichtDevice> m_engineDevice;
+	CRefHolder<video::IVideoDriver> m_videoDriver;
+	CRefHolder<CEventReceiver> m_processorsManager;
+	CRefHolder<CDeviceClock> m_timer;
+	CRefHolder<CPropertyContainer> m_settings;
+	u32 m_frameInterval = 5;
+	u32 m_updateStep = 15;
+	u32 m_lastTick = 0;
+	bool m_running = false;
+
+private:
+	CDeviceStub(const CDeviceStub&) = delete;
+	CDeviceStub& operator=(const CDeviceStub&) = delete;
+
+	s32 findReceiver(const CEventReceiver* receiver) const;
+	s32 findPendingAdd(const CEventReceiver* receiver) const;
+	s32 findPendingRemove(const CEventReceiver* receiver) const;
+	void insertReceiver(const SReceiverEntry& entry);
+	void removeReceiverNow(CEventReceiver* receiver);
+	void applyPendingChanges();
+
+	core::array<SReceiverEntry> m_receivers;
+	core::array<SReceiverEntry> m_pendingAdds;
+	core::array<CEventReceiver*> m_pendingRemoves;
+	// Nested dispatches (a receiver posting an event) apply pending changes only at the end of
+	// the outermost one, so the walk never sees the list change.
+	u32 m_dispatchDepth = 0;
+	bool m_resortPending = false;
+};
+} // namespace fw

@@ -1,0 +1,38 @@
+#pragma once
+
+// Events about the device's drivers, posted by the device to itself and offered to its receivers.
+// The window's events (activation, input, close) take further ids up to 33.
+
+#include "core/CEvent.h"
+#include "core/CRefHolder.h"
+
+#include <IVideoDriver.h>
+
+namespace fw
+{
+class CEventDevice : public CEvent
+{
+public:
+	FW_EVENT_TYPE(1, CEvent)
+	CEventDevice() : CEvent(EVENT_CATEGORY_DEVICE) {}
+};
+
+// The video driver is about to go: receivers let go of what they hold of it.
+class CEventDeviceVideoDriverReleased : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(9, CEventDevice)
+};
+
+class CEventDeviceVideoDriverCreated : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(10, CEventDevice)
+	explicit CEventDeviceVideoDriverCreated(video::IVideoDriver* driver) : m_driver(driver) {}
+
+	video::IVideoDriver* getDriver() const { return m_driver.get(); }
+
+private:
+	CRefHolder<video::IVideoDriver> m_driver;
+};
+} // namespace fw

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/CoreTypes.h"
+
+namespace fw
+{
+class CDeviceLinux;
+
+// Drives the application through its device in fixed update steps: every pass posts the update
+// events that are due and then one draw, or pauses 1 ms when nothing is due. A backlog of more
+// than 200 ms is dropped but for one step. While the application is in the background the clock
+// stands still, nothing is updated and a draw comes about every 200 ms.
+class CMainLoop
+{
+public:
+	static const u32 MAX_BACKLOG = 200;
+	static const u32 IDLE_PAUSE = 1;
+	static const u32 BACKGROUND_PAUSE = 200;
+
+	// The device outlives the loop.
+	explicit CMainLoop(CDeviceLinux* device);
+
+	// Sets the device running and makes passes until it is closed; true.
+	bool run();
+	// One pass; the pause at its end goes through the device's clock.
+	void runPass();
+
+private:
+	// Posts the updates due at now; false when nothing was due.
+	bool postDueUpdates(u32 now);
+	void postUpdate(u32 milliseconds);
+
+	CDeviceLinux* m_device;
+};
+} // namespace fw

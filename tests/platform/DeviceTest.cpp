@@ -1,0 +1,472 @@
+#include "DeviceTestSupport.h"
+
+#include "core/CPropertyContainer.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CMainLoop.h"
+#include "platform/CTimerManager.h"
+#include "platform/DeviceSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace fw;
+using namespace fw::devtest;
+
+namespace
+{
+typedef std::vector<std::string> Trace;
+
+class DeviceTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		clock = adoptRef(new CSteppedClock);
+		device = adoptRef(new CTestDevice(clock.get()));
+	}
+
+	CRecorder* addRecorder(const std::string& name, s32 priority, u32 mask = ~0u)
+	{
+		CRefHolder<CRecorder> recorder = adoptRef(new CRecorder(trace, name, mask));
+		EXPECT_TRUE(device->addEventReceiver(recorder.get(), priority));
+		return recorder.get(); // the device holds it
+	}
+
+	std::vector<std::string> receiverNames() const
+	{
+		std::vector<std::string> names;
+		const core::array<CEventReceiver*> receivers = device->getEventReceivers();
+		for (u32 i = 0; i < receivers.size(); ++i)
+			names.push_back(static_cast<CRecorder*>(receivers[i])->getName());
+		return names;
+	}
+
+	static CRefHolder<CEvent> drawEvent() { return CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw); }
+
+	CRefHolder<CSteppedClock> clock;
+	CRefHolder<CTestDevice> device;
+	Trace trace;
+};
+} // namespace
+
+TEST_F(DeviceTest, ReceiversInPriorityOrderFilteredByMask)
+{
+	addRecorder("late", 2);
+	addRecorder("early", -1);
+	addRecorder("keys", 0, EVENT_CATEGORY_KEYBOARD);
+	EXPECT_FALSE(device->postEvent(drawEvent().get()));
+	EXPECT_EQ(Trace({"early:d", "late:d"}), trace);
+
+	// The first that takes the event ends the walk.
+	trace.clear();
+	static_cast<CRecorder*>(device->getEventReceivers()[0])->answer = true;
+	EXPECT_TRUE(device->postEvent(drawEvent().get()));
+	EXPECT_EQ(Trace({"early:d"}), trace);
+}
+
+TEST_F(DeviceTest, EqualPrioritiesEndWhereTheHeapSortLeavesThem)
+{
+	const std::pair<const char*, s32> additions[] = {
+		{"A", 1}, {"B", -1}, {"C", 0}, {"D", 1}, {"E", 2}, {"F", 2}, {"G", 2}, {"H", 2}};
+	for (int i = 0; i < 7; ++i)
+		addRecorder(additions[i].first, additions[i].second);
+	EXPECT_EQ(std::vector<std::string>({"B", "C", "A", "D", "E", "G", "F"}), receiverNames());
+	addRecorder(additions[7].first, additions[7].second);
+	EXPECT_EQ(std::vector<std::string>({"B", "C", "A", "D", "G", "F", "E", "H"}), receiverNames());
+}
+
+TEST_F(DeviceTest, AddRefusesNullAndDuplicatesAndHoldsAReference)
+{
+	CRefHolder<CRecorder> recorder = adoptRef(new CRecorder(trace));
+	EXPECT_FALSE(device->addEventReceiver(nullptr, 0));
+	EXPECT_TRUE(device->addEventReceiver(recorder.get(), 0));
+	EXPECT_FALSE(device->addEventReceiver(recorder.get(), 5));
+	EXPECT_EQ(1u, device->getEventReceivers().size());
+	EXPECT_EQ(2, recorder->getReferenceCount());
+
+	device->removeEventReceiver(recorder.get());
+	device->removeEventReceiver(recorder.get()); // no longer there: ignored
+	EXPECT_EQ(0u, device->getEventReceivers().size());
+	EXPECT_EQ(1, recorder->getReferenceCount());
+
+	// The device lets go of its receivers when it goes.
+	device->addEventReceiver(recorder.get(), 0);
+	device.release();
+	EXPECT_EQ(1, recorder->getReferenceCount());
+}
+
+TEST_F(DeviceTest, ChangesDuringADispatchWaitForItsEnd)
+{
+	CRecorder* first = addRecorder("first", 0);
+	CRecorder* second = addRecorder("second", 1);
+	CRefHolder<CRecorder> newcomer = adoptRef(new CRecorder(trace, "new"));
+	first->action = [&](CEvent*) {
+		EXPECT_TRUE(device->addEventReceiver(newcomer.get(), -5));
+		device->removeEventReceiver(second);
+		device->removeEventReceiver(first);
+	};
+	device->postEvent(drawEvent().get());
+	// The newcomer does not see this event; the removed one later in the list still does.
+	EXPECT_EQ(Trace({"first:d", "second:d"}), trace);
+
+	trace.clear();
+	device->postEvent(drawEvent().get());
+	EXPECT_EQ(Trace({"new:d"}), trace);
+}
+
+TEST_F(DeviceTest, ReAddingDuringADispatchCancelsTheRemovalAndNeverDoubles)
+{
+	CRecorder* actor = addRecorder("actor", 0);
+	CRecorder* kept = addRecorder("kept", 1);
+	CRefHolder<CRecorder> twice = adoptRef(new CRecorder(trace, "twice"));
+	CRefHolder<CRecorder> withdrawn = adoptRef(new CRecorder(trace, "withdrawn"));
+	actor->action = [&](CEvent*) {
+		// Removed and added again, with a new priority: it stays, once.
+		device->removeEventReceiver(kept);
+		EXPECT_TRUE(device->addEventReceiver(kept, -1));
+		EXPECT_FALSE(device->addEventReceiver(kept, -1));
+		// Added twice in one dispatch: one entry.
+		EXPECT_TRUE(device->addEventReceiver(twice.get(), 3));
+		EXPECT_FALSE(device->addEventReceiver(twice.get(), 3));
+		// Added and removed in one dispatch: never registered, and its reference is back.
+		EXPECT_TRUE(device->addEventReceiver(withdrawn.get(), 4));
+		device->removeEventReceiver(withdrawn.get());
+	};
+	device->postEvent(drawEvent().get());
+	EXPECT_EQ(Trace({"actor:d", "kept:d"}), trace);
+	EXPECT_EQ(std::vector<std::string>({"kept", "actor", "twice"}), receiverNames());
+	EXPECT_EQ(1, withdrawn->getReferenceCount());
+	EXPECT_EQ(2, twice->getReferenceCount());
+}
+
+TEST_F(DeviceTest, NestedDispatchKeepsTheOuterWalkIntact)
+{
+	CRecorder* poster = addRecorder("poster", 0);
+	CRecorder* leaver = addRecorder("leaver", 1);
+	addRecorder("last", 2);
+	bool posted = false;
+	poster->action = [&](CEvent* event) {
+		if (posted || event->getTypeId() != CEventSystemFlowDraw::TypeId)
+			return;
+		posted = true;
+		device->postEvent(adoptRef(new CEventSystemFlowUpdate(10)).get());
+	};
+	leaver->action = [&](CEvent* event) {
+		if (event->getTypeId() == CEventSystemFlowUpdate::TypeId)
+			device->removeEventReceiver(leaver);
+	};
+	device->postEvent(drawEvent().get());
+	// The removal made in the inner dispatch waits for the outer one: nobody is skipped.
+	EXPECT_EQ(Trace({"poster:d", "poster:u10", "leaver:u10", "last:u10", "leaver:d", "last:d"}), trace);
+	EXPECT_EQ(std::vector<std::string>({"poster", "last"}), receiverNames());
+}
+
+TEST_F(DeviceTest, ReceiverReleasedByItsOwnerDuringADispatchLivesToItsEnd)
+{
+	CRecorder* actor = addRecorder("actor", 0);
+	CRecorder* doomed = new CRecorder(trace, "doomed");
+	device->addEventReceiver(doomed, 1);
+	actor->action = [&](CEvent*) {
+		device->removeEventReceiver(doomed);
+		doomed->drop(); // the owner's reference
+	};
+	device->postEvent(drawEvent().get());
+	EXPECT_EQ(Trace({"actor:d", "doomed:d"}), trace);
+	EXPECT_EQ(std::vector<std::string>({"actor"}), receiverNames());
+}
+
+TEST_F(DeviceTest, SettingsHoldTheSixDefaults)
+{
+	CPropertyContainer* settings = device->getSettings();
+	ASSERT_NE(nullptr, settings);
+	const std::pair<const char*, const char*> expected[] = {{"PublisherName", "Parrowind"},
+		{"TitleName", "Ostrel Sample"}, {"TitleCaption", "Ostrel Sample"}, {"ProfilesCryptKey", ""},
+		{"AssetsCryptKey", ""}, {"AssetsFolder", "assets"}};
+	ASSERT_EQ(6u, settings->getItemCount());
+	for (s32 i = 0; i < 6; ++i)
+	{
+		EXPECT_STREQ(expected[i].first, settings->getNameAt(i).c_str());
+		EXPECT_STREQ(expected[i].second, settings->getString(expected[i].first).c_str());
+		EXPECT_EQ(PDT_STRINGW, settings->getValueAt(i)->getTypeId());
+	}
+	EXPECT_STREQ(SETTING_ASSETS_CRYPT_KEY, "AssetsCryptKey");
+	settings->setStringW(SETTING_TITLE_CAPTION, L"Quillbrook");
+	EXPECT_STREQ("Quillbrook", device->getSettings()->getString(SETTING_TITLE_CAPTION).c_str());
+}
+
+TEST(Device, DriverChoices)
+{
+	struct SCase
+	{
+		s32 type;
+		bool made;
+		std::vector<SLogLine> lines;
+	};
+	const std::string noWindow =
+		"The OpenGL driver needs a window, and there is none: the null driver is used instead.";
+	const std::string noDirect3D = "Direct3D is not available: the OpenGL driver is used instead.";
+	const SCase cases[] = {
+		{0, true, {}},
+		{1, true, {{LOG_INFORMATION, noDirect3D}, {LOG_WARNING, noWindow}}},
+		{2, true, {{LOG_INFORMATION, noDirect3D}, {LOG_WARNING, noWindow}}},
+		{3, true, {{LOG_WARNING, noWindow}}},
+		{4, false, {{LOG_ERROR, "Unable to create video driver of unknown type."}}},
+		{-1, false, {{LOG_ERROR, "Unable to create video driver of unknown type."}}},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(testing::Message() << "driver type " << c.type);
+		CLogLines log;
+		SDeviceCreationParameters params;
+		params.VideoDriver = c.type;
+		CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+		testing::internal::CaptureStdout();
+		testing::internal::CaptureStderr();
+		CRefHolder<CDeviceStub> device = adoptRef(createDevice(params, clock.get()));
+		// The engine says nothing of its own.
+		EXPECT_EQ("", testing::internal::GetCapturedStdout());
+		EXPECT_EQ("", testing::internal::GetCapturedStderr());
+
+		ASSERT_EQ(c.made, device.get() != nullptr);
+		if (c.made)
+		{
+			ASSERT_NE(nullptr, device->getVideoDriver());
+			EXPECT_EQ(video::EDT_NULL, device->getVideoDriver()->getDriverType());
+			EXPECT_TRUE(device->isWindowActive());
+			EXPECT_EQ(c.type, device->getCreationParameters().VideoDriver);
+		}
+		for (const SLogLine& line : c.lines)
+			EXPECT_TRUE(log.has(line.level, line.text)) << line.text;
+		EXPECT_TRUE(log.has(LOG_INFORMATION, "Irrlicht Engine version 1.4.2"));
+		EXPECT_EQ(!c.made, log.has(LOG_INFORMATION, "closeDevice() was called"));
+	}
+}
+
+TEST(Device, EngineVersionMismatchIsLogged)
+{
+	CLogLines log;
+	SDeviceCreationParameters params;
+	params.EngineVersion = "1.3";
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	CRefHolder<CDeviceStub> device = adoptRef(createDevice(params, clock.get()));
+	EXPECT_TRUE(log.has(LOG_WARNING,
+		"Warning: The library version of the Irrlicht Engine (1.4.2) does not match the version the "
+		"application was compiled with (1.3). This may cause problems."));
+	EXPECT_EQ("1.4.2", std::string(device->getCreationParameters().EngineVersion.c_str()));
+}
+
+TEST_F(DeviceTest, ReinitializeReleasesThenCreatesAndKeepsTheClock)
+{
+	addRecorder("all", 0);
+	clock->now += 1234;
+	device->getTimer()->tick();
+	const u32 before = device->getTimer()->getTime();
+	video::IVideoDriver* oldDriver = device->getVideoDriver();
+
+	SDeviceCreationParameters params;
+	params.VideoDriver = DEVICE_DRIVER_OPENGL;
+	params.WindowSize = core::dimension2d<s32>(1024, 768);
+	params.EngineVersion = "other";
+	CRefHolder<CRecorder> watcher = adoptRef(new CRecorder(trace, "watch"));
+	watcher->action = [&](CEvent* event) {
+		if (event->getTypeId() == CEventDeviceVideoDriverCreated::TypeId)
+		{
+			EXPECT_EQ(device->getVideoDriver(), static_cast<CEventDeviceVideoDriverCreated*>(event)->getDriver());
+		}
+		if (event->getTypeId() == CEventDeviceVideoDriverReleased::TypeId)
+		{
+			EXPECT_EQ(oldDriver, device->getVideoDriver()); // still there while receivers let go
+		}
+	};
+	device->addEventReceiver(watcher.get(), 1);
+
+	EXPECT_TRUE(device->reinitialize(params));
+	EXPECT_EQ(Trace({"all:e9", "watch:e9", "all:e10", "watch:e10"}), trace);
+	ASSERT_NE(nullptr, device->getVideoDriver());
+	EXPECT_EQ(1024, device->getCreationParameters().WindowSize.Width);
+	EXPECT_EQ("1.4.2", std::string(device->getCreationParameters().EngineVersion.c_str()));
+
+	clock->now += 10;
+	device->getTimer()->tick();
+	EXPECT_EQ(before + 10, device->getTimer()->getTime());
+}
+
+TEST_F(DeviceTest, FailedReinitializeLeavesNoDriverAndNoDraws)
+{
+	CRecorder* recorder = addRecorder("r", 0);
+	SDeviceCreationParameters params;
+	params.VideoDriver = 9;
+	{
+		CLogLines log;
+		EXPECT_FALSE(device->reinitialize(params));
+		EXPECT_TRUE(log.has(LOG_ERROR, "Unable to create video driver of unknown type."));
+	}
+	EXPECT_EQ(nullptr, device->getVideoDriver());
+	EXPECT_EQ(Trace({"r:e9"}), trace);
+
+	// The loop keeps updating but draws nothing.
+	trace.clear();
+	device->setFrameInterval(10);
+	device->setUpdateStep(10);
+	device->setLastTick(device->getTimer()->getTime());
+	device->setRunning(true);
+	clock->now += 10;
+	CMainLoop(device.get()).runPass();
+	EXPECT_EQ(Trace({"r:u10"}), trace);
+
+	params.VideoDriver = 0;
+	EXPECT_TRUE(device->reinitialize(params));
+	EXPECT_NE(nullptr, device->getVideoDriver());
+	(void)recorder;
+}
+
+TEST_F(DeviceTest, SleepWithPauseTimerDoesNotCount)
+{
+	device->getTimer()->setTime(100);
+	device->sleep(40, true);
+	device->getTimer()->tick();
+	EXPECT_EQ(100u, device->getTimer()->getTime());
+	device->sleep(40, false);
+	device->getTimer()->tick();
+	EXPECT_EQ(140u, device->getTimer()->getTime());
+	EXPECT_EQ(std::vector<u32>({40, 40}), clock->sleeps);
+	EXPECT_FALSE(device->getTimer()->isStopped());
+}
+
+TEST_F(DeviceTest, RunAndCloseDevice)
+{
+	EXPECT_FALSE(device->isRunning());
+	CDeviceStub* stub = device.get();
+	EXPECT_TRUE(stub->CDeviceStub::run());
+	EXPECT_TRUE(device->isRunning());
+	CLogLines log;
+	device->closeDevice();
+	EXPECT_FALSE(device->isRunning());
+	EXPECT_TRUE(log.has(LOG_INFORMATION, "closeDevice() was called"));
+}
+
+namespace
+{
+Trace* s_madeTrace = nullptr;
+CEventReceiver* makeNamed(const char* name)
+{
+	return new CRecorder(*s_madeTrace, name);
+}
+CEventReceiver* makeProcessorsManager(CDeviceStub* device)
+{
+	EXPECT_NE(nullptr, device->getVideoDriver());
+	return makeNamed("processors");
+}
+CEventReceiver* makeContentManager(CDeviceStub*)
+{
+	return makeNamed("content");
+}
+CEventReceiver* makeSceneManager(CDeviceStub*)
+{
+	return makeNamed("scenes");
+}
+} // namespace
+
+TEST(Device, ServicesComeFromTheInstalledMakers)
+{
+	Trace trace;
+	s_madeTrace = &trace;
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	{
+		CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
+		CLogLines log;
+		EXPECT_EQ(nullptr, device->getProcessorsManager());
+		EXPECT_EQ(nullptr, device->createContentManager());
+		EXPECT_EQ(nullptr, device->createSceneManager());
+		EXPECT_TRUE(log.has(LOG_ERROR, "No content manager can be made: its maker is not installed."));
+		EXPECT_TRUE(log.has(LOG_ERROR, "No scene manager can be made: its maker is not installed."));
+		CRefHolder<CTimerManager> timers = adoptRef(device->createTimerManager());
+		ASSERT_TRUE(timers);
+		EXPECT_EQ(1, timers->getReferenceCount());
+	}
+
+	CDeviceStub::setProcessorsManagerMaker(&makeProcessorsManager);
+	CDeviceStub::setContentManagerMaker(&makeContentManager);
+	CDeviceStub::setSceneManagerMaker(&makeSceneManager);
+	{
+		CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
+		ASSERT_NE(nullptr, device->getProcessorsManager());
+		ASSERT_EQ(1u, device->getEventReceivers().size());
+		EXPECT_EQ(device->getProcessorsManager(), device->getEventReceivers()[0]);
+		device->getProcessorsManager()->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
+		CRefHolder<CEventReceiver> content = adoptRef(device->createContentManager());
+		CRefHolder<CEventReceiver> scenes = adoptRef(device->createSceneManager());
+		ASSERT_TRUE(content && scenes);
+		content->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
+		scenes->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
+		EXPECT_EQ(Trace({"processors:d", "content:d", "scenes:d"}), trace);
+		EXPECT_EQ(1, content->getReferenceCount());
+	}
+	CDeviceStub::setProcessorsManagerMaker(nullptr);
+	CDeviceStub::setContentManagerMaker(nullptr);
+	CDeviceStub::setSceneManagerMaker(nullptr);
+	s_madeTrace = nullptr;
+}
+
+namespace
+{
+int s_attempts = 0;
+CDeviceStub* failTwiceThenCreate()
+{
+	if (++s_attempts <= 2)
+		return nullptr;
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	return createDevice(SDeviceCreationParameters(), clock.get());
+}
+
+CEngineDeviceSlot* s_reentrantSlot = nullptr;
+CDeviceStub* askWhileCreating()
+{
+	++s_attempts;
+	if (s_reentrantSlot)
+		s_reentrantSlot->getDevice();
+	return nullptr;
+}
+} // namespace
+
+TEST(EngineDeviceSingleton, OneDeviceWithTheNullDriver)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	ASSERT_NE(nullptr, device);
+	EXPECT_EQ(device, CEngineDeviceSingleton::Instance().getDevice());
+	ASSERT_NE(nullptr, device->getVideoDriver());
+	EXPECT_EQ(video::EDT_NULL, device->getVideoDriver()->getDriverType());
+	EXPECT_EQ(DEVICE_DRIVER_NULL, device->getCreationParameters().VideoDriver);
+	EXPECT_EQ(800, device->getCreationParameters().WindowSize.Width);
+	EXPECT_EQ(600, device->getCreationParameters().WindowSize.Height);
+	EXPECT_EQ(16, device->getCreationParameters().ColorBits);
+	EXPECT_EQ(16, device->getCreationParameters().DepthBits);
+}
+
+TEST(EngineDeviceSingleton, SlotRetriesWhileCreationFails)
+{
+	s_attempts = 0;
+	CEngineDeviceSlot slot(&failTwiceThenCreate);
+	EXPECT_EQ(1, s_attempts);
+	EXPECT_EQ(nullptr, slot.getDevice());
+	CDeviceStub* device = slot.getDevice();
+	EXPECT_EQ(3, s_attempts);
+	ASSERT_NE(nullptr, device);
+	EXPECT_EQ(device, slot.getDevice());
+	EXPECT_EQ(3, s_attempts);
+	EXPECT_EQ(1, device->getReferenceCount()); // the slot's, dropped with the slot
+}
+
+TEST(EngineDeviceSingleton, AskingDuringCreationThrows)
+{
+	s_attempts = 0;
+	CEngineDeviceSlot slot(nullptr);
+	EXPECT_EQ(nullptr, slot.getDevice());
+	CEngineDeviceSlot reentrant(&askWhileCreating); // first attempt: no slot to ask yet
+	s_reentrantSlot = &reentrant;
+	EXPECT_THROW(reentrant.getDevice(), std::logic_error);
+	s_reentrantSlot = nullptr;
+	EXPECT_EQ(nullptr, reentrant.getDevice()); // and it can try again
+	EXPECT_EQ(3, s_attempts);
+}

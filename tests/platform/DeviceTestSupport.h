@@ -1,0 +1,117 @@
+#pragma once
+
+// A clock stepped by hand, an event recorder and a log collector for the device and loop tests.
+
+#include "core/CEventReceiver.h"
+#include "core/CLogger.h"
+#include "core/CRefHolder.h"
+#include "platform/CDeviceLinux.h"
+#include "platform/CEventDevice.h"
+#include "platform/CEventSystemFlow.h"
+#include "platform/IMonotonicClock.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fw
+{
+namespace devtest
+{
+// Time moves only when the test says so, or by exactly what the code sleeps.
+class CSteppedClock : public IMonotonicClock
+{
+public:
+	u64 getMilliseconds() const override { return now; }
+	void sleep(u32 milliseconds) override
+	{
+		sleeps.push_back(milliseconds);
+		now += milliseconds;
+	}
+
+	u64 now = 5000000;
+	std::vector<u32> sleeps;
+};
+
+// Writes "u<ms>" for updates, "d" for draws and "e<id>" for other events into a shared trace;
+// runs an optional action after each and answers as told.
+class CRecorder : public CEventReceiver
+{
+public:
+	CRecorder(std::vector<std::string>& trace, const std::string& name = "", u32 mask = ~0u) :
+		m_trace(trace), m_name(name)
+	{
+		setEventMask(mask);
+	}
+
+	bool onEvent(CEvent* event) override
+	{
+		std::string entry;
+		if (event->getTypeId() == CEventSystemFlowUpdate::TypeId)
+			entry = "u" + std::to_string(static_cast<CEventSystemFlowUpdate*>(event)->getMilliseconds());
+		else if (event->getTypeId() == CEventSystemFlowDraw::TypeId)
+			entry = "d";
+		else
+			entry = "e" + std::to_string(event->getTypeId());
+		m_trace.push_back(m_name.empty() ? entry : m_name + ":" + entry);
+		if (action)
+			action(event);
+		return answer;
+	}
+
+	const std::string& getName() const { return m_name; }
+
+	std::function<void(CEvent*)> action;
+	bool answer = false;
+
+private:
+	std::vector<std::string>& m_trace;
+	std::string m_name;
+};
+
+struct SLogLine
+{
+	s32 level;
+	std::string text;
+};
+
+// Collects log lines while it lives and puts the previous sink back.
+class CLogLines
+{
+public:
+	CLogLines()
+	{
+		m_previous = CLogger::setSink([this](s32 level, const c8* text, const c8*) { lines.push_back({level, text}); });
+	}
+	~CLogLines() { CLogger::setSink(m_previous); }
+	CLogLines(const CLogLines&) = delete;
+	CLogLines& operator=(const CLogLines&) = delete;
+
+	bool has(s32 level, const std::string& text) const
+	{
+		for (const SLogLine& line : lines)
+			if (line.level == level && line.text == text)
+				return true;
+		return false;
+	}
+
+	std::vector<SLogLine> lines;
+
+private:
+	LogSink m_previous;
+};
+
+// A headless device on a stepped clock whose flags the test may switch.
+class CTestDevice : public CDeviceLinux
+{
+public:
+	explicit CTestDevice(CSteppedClock* clock, const SDeviceCreationParameters& params = SDeviceCreationParameters()) :
+		CDeviceLinux(params, clock)
+	{
+	}
+	void setAppActive(bool active) { m_appActive = active; }
+	// As run sets it, for tests that make single passes.
+	void setRunning(bool running) { m_running = running; }
+};
+} // namespace devtest
+} // namespace fw

@@ -1,0 +1,166 @@
+#include "DeviceTestSupport.h"
+
+#include "platform/CMainLoop.h"
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace fw::devtest;
+
+namespace
+{
+typedef std::vector<std::string> Trace;
+
+class MainLoopTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		clock = adoptRef(new CSteppedClock);
+		device = adoptRef(new CTestDevice(clock.get()));
+		recorder = adoptRef(new CRecorder(trace));
+		device->addEventReceiver(recorder.get(), 0);
+		device->setFrameInterval(10);
+		device->setUpdateStep(10);
+		device->setRunning(true);
+	}
+
+	// One pass with the device's clock standing at now.
+	void passAt(u32 lastTick, u32 now)
+	{
+		device->getTimer()->setTime(now);
+		device->setLastTick(lastTick);
+		clock->sleeps.clear();
+		trace.clear();
+		CMainLoop(device.get()).runPass();
+	}
+
+	CRefHolder<CSteppedClock> clock;
+	CRefHolder<CTestDevice> device;
+	CRefHolder<CRecorder> recorder;
+	Trace trace;
+};
+
+Trace updates(int count, const char* each)
+{
+	return Trace(static_cast<size_t>(count), each);
+}
+
+Trace withDraw(Trace trace)
+{
+	trace.push_back("d");
+	return trace;
+}
+} // namespace
+
+TEST_F(MainLoopTest, StepRules)
+{
+	struct SCase
+	{
+		const char* name;
+		u32 frameInterval;
+		u32 updateStep;
+		u32 lastTick;
+		u32 now;
+		Trace events;
+		u32 lastTickAfter;
+		std::vector<u32> sleeps;
+	};
+	const SCase cases[] = {
+		{"nothing due yet", 10, 10, 1000, 1009, {}, 1000, {1}},
+		{"exactly one step", 10, 10, 1000, 1010, {"u10", "d"}, 1010, {}},
+		{"two steps, remainder kept", 10, 10, 1000, 1025, {"u10", "u10", "d"}, 1020, {}},
+		{"between interval and step", 5, 15, 1000, 1012, {"u12", "d"}, 1012, {}},
+		{"one whole step", 5, 15, 1000, 1015, {"u15", "d"}, 1015, {}},
+		{"two whole steps", 5, 15, 1000, 1031, {"u15", "u15", "d"}, 1030, {}},
+		{"backlog beyond 200 ms dropped", 10, 10, 1000, 1250, {"u10", "d"}, 1250, {}},
+		{"exactly 200 ms kept", 10, 10, 1000, 1200, withDraw(updates(20, "u10")), 1200, {}},
+		{"clock behind the last tick", 10, 10, 1000, 990, {"u10", "d"}, 990, {}},
+		{"interval 1 never sleeps", 1, 10, 1000, 1000, {}, 1000, {}},
+		{"interval 1, one millisecond", 1, 10, 1000, 1001, {"u1", "d"}, 1001, {}},
+		{"step 0 counts as 1", 1, 0, 1000, 1003, {"u1", "u1", "u1", "d"}, 1003, {}},
+		{"across the clock's wrap", 10, 10, 0xFFFFFFFBu, 5, {"u10", "d"}, 5, {}},
+		{"just before the wrap", 10, 10, 0xFFFFFFF0u, 0xFFFFFFF5u, {}, 0xFFFFFFF0u, {1}},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		device->setFrameInterval(c.frameInterval);
+		device->setUpdateStep(c.updateStep);
+		passAt(c.lastTick, c.now);
+		EXPECT_EQ(c.events, trace);
+		EXPECT_EQ(c.lastTickAfter, device->getLastTick());
+		EXPECT_EQ(c.sleeps, clock->sleeps);
+	}
+}
+
+TEST_F(MainLoopTest, BackgroundDrawsWithoutUpdatingAndTheClockStandsStill)
+{
+	device->setAppActive(false);
+	passAt(1000, 1005);
+	EXPECT_EQ(Trace({"d"}), trace);
+	EXPECT_EQ(std::vector<u32>({200}), clock->sleeps);
+	EXPECT_TRUE(device->getTimer()->isStopped());
+
+	// Time in the background, pauses included, does not reach the application.
+	trace.clear();
+	clock->now += 5000;
+	CMainLoop(device.get()).runPass();
+	EXPECT_EQ(Trace({"d"}), trace);
+	EXPECT_EQ(1005u, device->getTimer()->getTime());
+
+	device->setAppActive(true);
+	trace.clear();
+	CMainLoop(device.get()).runPass();
+	EXPECT_FALSE(device->getTimer()->isStopped());
+	EXPECT_EQ(Trace({}), trace);
+	clock->now += 4; // with the 1 ms pause, 5 more: the step is due
+	CMainLoop(device.get()).runPass();
+	EXPECT_EQ(Trace({"u10", "d"}), trace);
+	EXPECT_EQ(1010u, device->getLastTick());
+}
+
+// The whole loop on the stepped clock: it sleeps 1 ms at a time until a step is due, and the
+// recorder's actions stand for frames that take time.
+TEST_F(MainLoopTest, RunTrace)
+{
+	int draws = 0;
+	recorder->action = [&](CEvent* event) {
+		if (event->getTypeId() != CEventSystemFlowDraw::TypeId)
+			return;
+		++draws;
+		if (draws == 2)
+			clock->now += 25; // a slow frame: two steps are due with the next, 5 ms remain
+		else if (draws == 4)
+			clock->now += 500; // a stall: the backlog is dropped but for one step
+		else if (draws == 5)
+			device->closeDevice();
+	};
+	const u64 start = clock->now;
+	EXPECT_TRUE(device->run());
+	EXPECT_FALSE(device->isRunning());
+	EXPECT_EQ(Trace({"u10", "d", "u10", "d", "u10", "u10", "d", "u10", "d", "u10", "d"}), trace);
+	// Ten idle passes before each of the first two steps, five after the slow frame (its
+	// remainder counts), none after the stall.
+	EXPECT_EQ(std::vector<u32>(10 + 10 + 5, 1), clock->sleeps);
+	EXPECT_EQ(start + 25 + 25 + 500, clock->now);
+}
+
+TEST_F(MainLoopTest, CloseDuringUpdatesFinishesTheFrameWithoutDrawing)
+{
+	int updatesSeen = 0;
+	recorder->action = [&](CEvent* event) {
+		if (event->getTypeId() != CEventSystemFlowUpdate::TypeId)
+			return;
+		if (++updatesSeen == 1)
+			clock->now += 100; // the next pass has ten steps due
+		else if (updatesSeen == 3)
+			device->closeDevice();
+	};
+	EXPECT_TRUE(device->run());
+	// The first frame: one update and its draw; the second: all ten updates and no draw.
+	Trace expected = withDraw(updates(1, "u10"));
+	const Trace second = updates(10, "u10");
+	expected.insert(expected.end(), second.begin(), second.end());
+	EXPECT_EQ(expected, trace);
+}
