@@ -110,6 +110,21 @@ TEST(Strtol10, ReadsASignedIntegerClampedToTheIntRange)
 	}
 }
 
+// Reads the case's text as narrow and as wide text: same value, same end position.
+void expectAtof(const SFloatCase& c)
+{
+	float value = -1.f;
+	const char* end = fw::fast_atof_move(c.text.c_str(), value);
+	expectSameFloat(c.value, value, c.text);
+	EXPECT_EQ(c.position, size_t(end - c.text.c_str())) << "text \"" << c.text << "\"";
+
+	const std::wstring wide = widen(c.text);
+	float wideValue = -1.f;
+	const wchar_t* wideEnd = fw::fast_atof_move(wide.c_str(), wideValue);
+	expectSameFloat(c.value, wideValue, c.text);
+	EXPECT_EQ(c.position, size_t(wideEnd - wide.c_str())) << "wide text \"" << c.text << "\"";
+}
+
 TEST(FastAtofMove, ReadsSignFractionAndExponent)
 {
 	const SFloatCase cases[] = {
@@ -133,18 +148,7 @@ TEST(FastAtofMove, ReadsSignFractionAndExponent)
 	    {"3.4e38", 3.4e38f, 6},
 	};
 	for (const auto& c : cases)
-	{
-		float value = -1.f;
-		const char* end = fw::fast_atof_move(c.text.c_str(), value);
-		expectSameFloat(c.value, value, c.text);
-		EXPECT_EQ(c.position, size_t(end - c.text.c_str())) << "text \"" << c.text << "\"";
-
-		const std::wstring wide = widen(c.text);
-		float wideValue = -1.f;
-		const wchar_t* wideEnd = fw::fast_atof_move(wide.c_str(), wideValue);
-		expectSameFloat(c.value, wideValue, c.text);
-		EXPECT_EQ(c.position, size_t(wideEnd - wide.c_str())) << "wide text \"" << c.text << "\"";
-	}
+		expectAtof(c);
 }
 
 TEST(FastAtofMove, ReadsFractionsLongerThanFifteenDigits)
@@ -160,18 +164,7 @@ TEST(FastAtofMove, ReadsFractionsLongerThanFifteenDigits)
 	    {"0." + std::string(400, '0') + "1", 0.f, 403},
 	};
 	for (const auto& c : cases)
-	{
-		float value = -1.f;
-		const char* end = fw::fast_atof_move(c.text.c_str(), value);
-		expectSameFloat(c.value, value, c.text);
-		EXPECT_EQ(c.position, size_t(end - c.text.c_str())) << "text \"" << c.text << "\"";
-
-		const std::wstring wide = widen(c.text);
-		float wideValue = -1.f;
-		const wchar_t* wideEnd = fw::fast_atof_move(wide.c_str(), wideValue);
-		expectSameFloat(c.value, wideValue, c.text);
-		EXPECT_EQ(c.position, size_t(wideEnd - wide.c_str())) << "wide text \"" << c.text << "\"";
-	}
+		expectAtof(c);
 }
 
 TEST(FastAtofMove, ExtremeExponentsGiveInfinityOrZeroNeverNaN)
