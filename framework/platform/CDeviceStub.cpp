@@ -2,6 +2,9 @@
 
 #include "core/CLogger.h"
 #include "core/CPropertyContainer.h"
+#include "platform/CDictionary.h"
+#include "platform/CFileSystem.h"
+#include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 #include "platform/DeviceSettings.h"
 
@@ -21,6 +24,13 @@ CDeviceStub::CDeviceStub(IMonotonicClock* clock) :
 {
 	setEventMask(EVENT_CATEGORY_DEVICE);
 	logFormat(LOG_INFORMATION, "Irrlicht Engine version %s", DEVICE_ENGINE_VERSION);
+
+	// The file system reads the publisher, title and key settings when it needs them: the
+	// application writes them after the device exists.
+	m_fileSystem = adoptRef(createFileSystem());
+	m_fileSystem->setSettings(m_settings.get());
+	m_fileSystem->setRandomSource([] { return CRandomGeneratorSingleton::Instance().next(); });
+	m_dictionary = adoptRef(new CDictionary(m_fileSystem.get()));
 }
 
 CDeviceStub::~CDeviceStub()
@@ -36,6 +46,8 @@ CDeviceStub::~CDeviceStub()
 		m_pendingAdds[i].receiver->drop();
 	m_pendingAdds.clear();
 	releaseVideoDriver();
+	m_fileSystem.release();
+	m_dictionary.release();
 	m_timer.release();
 	m_settings.release();
 }

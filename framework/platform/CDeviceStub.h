@@ -11,6 +11,8 @@
 namespace fw
 {
 class CDeviceStub;
+class CDictionary;
+class CFileSystem;
 class CPropertyContainer;
 class CTimerManager;
 
@@ -69,6 +71,8 @@ public:
 	video::IVideoDriver* getVideoDriver() const { return m_videoDriver.get(); }
 	CDeviceClock* getTimer() const { return m_timer.get(); }
 	CPropertyContainer* getSettings() const { return m_settings.get(); }
+	CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
+	CDictionary* getDictionary() const { return m_dictionary.get(); }
 	CEventReceiver* getProcessorsManager() const { return m_processorsManager.get(); }
 	const SDeviceCreationParameters& getCreationParameters() const { return m_params; }
 
@@ -109,6 +113,8 @@ protected:
 	CRefHolder<CEventReceiver> m_processorsManager;
 	CRefHolder<CDeviceClock> m_timer;
 	CRefHolder<CPropertyContainer> m_settings;
+	CRefHolder<CFileSystem> m_fileSystem;
+	CRefHolder<CDictionary> m_dictionary;
 	u32 m_frameInterval = 5;
 	u32 m_updateStep = 15;
 	u32 m_lastTick = 0;

@@ -2,6 +2,7 @@
 
 #include "core/CPropertyContainer.h"
 #include "platform/CEngineDeviceSingleton.h"
+#include "platform/CFileSystem.h"
 #include "platform/CMainLoop.h"
 #include "platform/CTimerManager.h"
 #include "platform/DeviceSettings.h"
@@ -470,3 +471,23 @@ TEST(EngineDeviceSingleton, AskingDuringCreationThrows)
 	EXPECT_EQ(nullptr, reentrant.getDevice()); // and it can try again
 	EXPECT_EQ(3, s_attempts);
 }
+
+namespace fw
+{
+namespace
+{
+TEST(DeviceServices, OwnsAFileSystemThatReadsTheLiveSettingsAndADictionary)
+{
+	devtest::CSteppedClock clock;
+	auto device = adoptRef(new devtest::CTestDevice(&clock));
+	ASSERT_NE(nullptr, device->getFileSystem());
+	ASSERT_NE(nullptr, device->getDictionary());
+	// Settings changed after the device exists are the ones the file system uses: without a
+	// publisher there is no data folder, rather than one at the root of the disk.
+	device->getSettings()->set("PublisherName", createPropertyDataStringW(L""));
+	EXPECT_TRUE(device->getFileSystem()->getUserDataFolder().empty());
+	const core::stringc name = device->getFileSystem()->createUniqueName(".", "shot");
+	EXPECT_EQ(10u, name.size());
+}
+} // namespace
+} // namespace fw

@@ -1,0 +1,235 @@
+#include "FileTestSupport.h"
+
+#include "core/CRefHolder.h"
+#include "platform/CEncryptedArchive.h"
+#include "platform/CEncryptedArchiveWriter.h"
+#include "platform/CMemoryFile.h"
+#include "platform/CVirtualFile.h"
+
+#include <cstring>
+#include <functional>
+
+using namespace fw;
+
+namespace
+{
+struct SRecord
+{
+	std::string name;
+	u32 offset;
+	u32 size;
+};
+
+void appendU16(std::string& bytes, u32 value)
+{
+	bytes += (char)value;
+	bytes += (char)(value >> 8);
+}
+
+void appendU32(std::string& bytes, u32 value)
+{
+	for (int i = 0; i < 4; ++i)
+		bytes += (char)(value >> (8 * i));
+}
+
+// Builds an archive by hand, independently of the writer: every byte from offset 16 on is
+// stored as plain XOR key[(offset - 16) mod length].
+std::string buildArchive(const std::string& key, const std::string& body, u32 directoryOffset, u32 count,
+	const std::vector<SRecord>& records)
+{
+	std::string bytes("OCA\0", 4);
+	appendU32(bytes, directoryOffset);
+	appendU32(bytes, count);
+	appendU32(bytes, 0);
+	bytes += body;
+	bytes.resize(core::max_((size_t)directoryOffset, bytes.size()), '\0');
+	std::string directory;
+	for (const SRecord& r : records)
+	{
+		appendU16(directory, (u32)r.name.size());
+		directory += r.name;
+		appendU32(directory, r.offset);
+		appendU32(directory, r.size);
+	}
+	bytes.replace(directoryOffset, std::string::npos, directory);
+	for (size_t o = 16; o < bytes.size() && !key.empty(); ++o)
+		bytes[o] = (char)(bytes[o] ^ key[(o - 16) % key.size()]);
+	return bytes;
+}
+
+CRefHolder<CMemoryFile> memoryFile(const std::string& bytes, const char* name = "test.oca")
+{
+	u8* copy = new u8[bytes.size() + 1];
+	std::memcpy(copy, bytes.data(), bytes.size());
+	return adoptRef(new CMemoryFile(copy, (long)bytes.size(), name, true));
+}
+
+CRefHolder<CEncryptedArchive> mount(const std::string& bytes, const std::string& key, bool ignoreCase = false,
+	bool ignorePaths = false)
+{
+	CRefHolder<CMemoryFile> file = memoryFile(bytes);
+	return adoptRef(new CEncryptedArchive(file.get(), key.c_str(), ignoreCase, ignorePaths));
+}
+
+std::string packWithWriter(const std::string& key, const std::vector<std::pair<std::string, std::string>>& files)
+{
+	CRefHolder<CVirtualFile> out = adoptRef(new CVirtualFile("packed.oca", 4096));
+	CEncryptedArchiveWriter writer(out.get(), key.c_str());
+	for (const auto& f : files)
+		EXPECT_TRUE(writer.addData(f.first.c_str(), f.second.data(), (u32)f.second.size()));
+	EXPECT_TRUE(writer.finish());
+	out->seek(0);
+	return test::readRest(out.get());
+}
+
+const std::string KEY3 = "k#9";
+} // namespace
+
+TEST(EncryptedArchive, KeyPositionFollowsTheFileOffset)
+{
+	// With a key of length 3, data at offset 19 (16 + 3) starts at key byte 0, data at 17 at
+	// key byte 1; the directory itself starts mid-key.
+	const std::string body = "\x01" "ABCDEF" "xyz";
+	const std::vector<SRecord> records = {{"atKeyByte1", 17, 6}, {"atKeyByte0", 19, 4}, {"tail", 23, 3}};
+	const std::string bytes = buildArchive(KEY3, body, 16 + (u32)body.size() + 1, 3, records);
+	CRefHolder<CEncryptedArchive> archive = mount(bytes, KEY3);
+	ASSERT_TRUE(archive->isValid());
+	EXPECT_EQ(3u, archive->getFileCount());
+	EXPECT_EQ("ABCDEF", test::takeContent(archive->openFile("atKeyByte1")));
+	EXPECT_EQ("CDEF", test::takeContent(archive->openFile("atKeyByte0")));
+	EXPECT_EQ("xyz", test::takeContent(archive->openFile("tail")));
+}
+
+TEST(EncryptedArchive, EmptyKeyLeavesEverythingPlain)
+{
+	const std::string bytes = packWithWriter("", {{"scenes/Main.oscn", "<SceneNode/>"}});
+	EXPECT_NE(std::string::npos, bytes.find("<SceneNode/>"));
+	EXPECT_NE(std::string::npos, bytes.find("scenes/Main.oscn"));
+	CRefHolder<CEncryptedArchive> archive = mount(bytes, "");
+	EXPECT_EQ("<SceneNode/>", test::takeContent(archive->openFile("scenes/Main.oscn")));
+
+	// With a key nothing readable is left after the header.
+	const std::string hidden = packWithWriter(KEY3, {{"scenes/Main.oscn", "<SceneNode/>"}});
+	EXPECT_EQ(std::string::npos, hidden.find("<SceneNode/>"));
+	EXPECT_EQ(std::string::npos, hidden.find("scenes/Main.oscn"));
+}
+
+TEST(EncryptedArchive, WriterRoundTripAcrossBufferSizes)
+{
+	// Entries larger than the writer's 64 KiB chunk keep the key position across chunks.
+	std::string big(200000, '\0');
+	for (size_t i = 0; i < big.size(); ++i)
+		big[i] = (char)(i * 7 + i / 251);
+	const std::string key = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVW";
+	ASSERT_EQ(59u, key.size());
+	const std::string bytes = packWithWriter(key, {{"b/big.bin", big}, {"a.txt", "first"}, {"empty", ""}});
+	CRefHolder<CEncryptedArchive> archive = mount(bytes, key);
+	ASSERT_TRUE(archive->isValid());
+	EXPECT_EQ(big, test::takeContent(archive->openFile("b/big.bin")));
+	EXPECT_EQ("first", test::takeContent(archive->openFile("a.txt")));
+
+	// A different key reads the header but not the directory.
+	test::CLogCapture log;
+	CRefHolder<CEncryptedArchive> wrongKey = mount(bytes, "another key");
+	EXPECT_FALSE(wrongKey->isValid());
+	EXPECT_EQ(0u, wrongKey->getFileCount());
+}
+
+TEST(EncryptedArchive, ZeroByteEntryOpensAsAnEmptyFile)
+{
+	const std::string bytes = packWithWriter(KEY3, {{"empty.txt", ""}, {"full.txt", "x"}});
+	CRefHolder<CEncryptedArchive> archive = mount(bytes, KEY3);
+	io::IReadFile* empty = archive->openFile("empty.txt");
+	ASSERT_NE(nullptr, empty);
+	EXPECT_EQ(0, empty->getSize());
+	char c;
+	EXPECT_EQ(0, empty->read(&c, 1));
+	EXPECT_STREQ("empty.txt", empty->getFileName().c_str());
+	empty->drop();
+}
+
+TEST(EncryptedArchive, LookupsAreExactUnlessFlagsSayOtherwise)
+{
+	// Written unsorted on purpose: the reader sorts.
+	const std::string bytes =
+		packWithWriter(KEY3, {{"scenes/b.png", "b"}, {"Scenes/A.png", "A"}, {"scenes/a.png", "a"}, {"z", "z"}});
+	CRefHolder<CEncryptedArchive> exact = mount(bytes, KEY3);
+	EXPECT_EQ("a", test::takeContent(exact->openFile("scenes/a.png")));
+	EXPECT_EQ("A", test::takeContent(exact->openFile("Scenes/A.png")));
+	EXPECT_EQ(-1, exact->findFile("scenes/A.png"));
+	EXPECT_EQ(-1, exact->findFile("SCENES/B.PNG"));
+	EXPECT_EQ(-1, exact->findFile("b.png"));
+	EXPECT_EQ(-1, exact->findFile("scenes\\b.png"));
+	EXPECT_EQ(-1, exact->findFile(""));
+	EXPECT_EQ(nullptr, exact->openFile(4u));
+	EXPECT_EQ(nullptr, exact->getFileInfo(4));
+	ASSERT_NE(nullptr, exact->getFileInfo(0));
+
+	// The flags change only the name asked for; stored names are compared as stored.
+	CRefHolder<CEncryptedArchive> folded = mount(bytes, KEY3, true, false);
+	EXPECT_EQ("b", test::takeContent(folded->openFile("SCENES/B.PNG")));
+	// The stored upper-case name cannot be reached once the asked name is folded.
+	EXPECT_EQ("a", test::takeContent(folded->openFile("Scenes/A.png")));
+	CRefHolder<CEncryptedArchive> flat = mount(bytes, KEY3, false, true);
+	EXPECT_EQ("z", test::takeContent(flat->openFile("some/folder/z")));
+}
+
+TEST(EncryptedArchive, DamagedArchivesAreRefusedWithALogLine)
+{
+	const std::string good = packWithWriter(KEY3, {{"one.txt", "1111"}, {"two.txt", "22"}});
+	// Header fields are plain: offset 4 holds the directory offset, 8 the count.
+	struct SCase
+	{
+		const char* what;
+		std::function<std::string()> bytes;
+		const char* message;
+	};
+	const SCase cases[] = {
+		{"short header", [&] { return good.substr(0, 10); }, "bad header"},
+		{"wrong magic", [&] { std::string b = good; b[2] = 'B'; return b; }, "bad header"},
+		{"directory cut short", [&] { return good.substr(0, good.size() - 3); }, "Unable to read file description"},
+		{"directory offset past the end", [&] { std::string b = good; b[7] = 0x10; return b; },
+			"Unable to read file description"},
+		{"directory offset inside the header", [&] { std::string b = good; b[4] = 8; b[5] = 0; return b; },
+			"Unable to read file description"},
+		{"count cannot fit", [&] { std::string b = good; b[10] = 0x7f; return b; }, "cannot fit"},
+		{"entry outside the file", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 16, 100}}); },
+			"outside the file"},
+		{"entry inside the header", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 4, 2}}); },
+			"outside the file"},
+		{"entry offset wraps", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 18, 0xfffffff0}}); },
+			"outside the file"},
+		{"name longer than the directory",
+			[&] {
+				std::string b = buildArchive(KEY3, "abcd", 20, 1, {{"x", 16, 4}});
+				b[20] = (char)(b[20] ^ 0x7f); // the length's low byte, still enciphered
+				return b;
+			},
+			"Unable to read file description"},
+	};
+	for (const SCase& c : cases)
+	{
+		test::CLogCapture log;
+		CRefHolder<CEncryptedArchive> archive = mount(c.bytes(), KEY3);
+		EXPECT_FALSE(archive->isValid()) << c.what;
+		EXPECT_EQ(0u, archive->getFileCount()) << c.what;
+		EXPECT_EQ(nullptr, archive->openFile("one.txt")) << c.what;
+		EXPECT_TRUE(log.contains(c.message)) << c.what << "\n" << log.all();
+	}
+}
+
+TEST(EncryptedArchive, LoaderRecognisesNamesAndContent)
+{
+	CArchiveLoaderOca loader(nullptr);
+	EXPECT_TRUE(loader.isALoadableFileExtension("assets.oca"));
+	EXPECT_TRUE(loader.isALoadableFileExtension("ASSETS.OCA"));
+	EXPECT_FALSE(loader.isALoadableFileExtension("assets"));
+
+	CRefHolder<CMemoryFile> archive = memoryFile(packWithWriter("", {{"a", "b"}}));
+	archive->seek(5);
+	EXPECT_TRUE(loader.isALoadableFileFormat(archive.get()));
+	EXPECT_EQ(0, archive->getPos()); // left at the start
+	CRefHolder<CMemoryFile> shortFile = memoryFile("OCA");
+	EXPECT_FALSE(loader.isALoadableFileFormat(shortFile.get()));
+	EXPECT_FALSE(loader.isALoadableFileFormat(nullptr));
+}
