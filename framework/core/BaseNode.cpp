@@ -1,0 +1,894 @@
+#include "core/BaseNode.h"
+
+#include "core/CLogger.h"
+#include "core/CNameTable.h"
+#include "core/CNodeFactory.h"
+#include "core/CPropertyContainer.h"
+#include "core/IContentManager.h"
+#include "core/ISceneManager.h"
+#include "core/IXMLReader.h"
+#include "core/IXMLWriter.h"
+#include "core/PropertyAccessors.h"
+#include "core/QuadBatchHook.h"
+#include "core/SceneFile.h"
+#include "core/TextParsing.h"
+
+namespace fw
+{
+namespace
+{
+// Device, system flow, node and game-message events.
+const u32 BASE_NODE_EVENT_MASK = EVENT_CATEGORY_DEVICE | EVENT_CATEGORY_SYSTEM_FLOW | EVENT_CATEGORY_NODE |
+	EVENT_CATEGORY_GAME_MESSAGE;
+
+const f32 DEGREES_TO_RADIANS = 0.017453292f;
+const f32 VECTOR_TOLERANCE = 0.000001f;
+
+const core::vector3df ZERO_VECTOR(0.f, 0.f, 0.f);
+const core::vector3df UNIT_SCALE(1.f, 1.f, 1.f);
+const core::vector3df DEFAULT_BOUNDS(100.f, 100.f, 0.f);
+
+const c8* const NAME_PROPERTY = "Name";
+const c8* const VISIBLE_PROPERTY = "Visible";
+const c8* const POSITION_PROPERTY = "Position";
+const c8* const ROTATION_PROPERTY = "Rotation";
+const c8* const SCALE_PROPERTY = "Scale";
+const c8* const BOUNDS_PROPERTY = "Bounds";
+const c8* const PIVOT_POINT_PROPERTY = "PivotPoint";
+const c8* const TINT_COLOR_PROPERTY = "TintColor";
+const c8* const CAN_BE_HIT_PROPERTY = "CanBeHit";
+const c8* const CHILDREN_CLIPPED_PROPERTY = "ChildrenClipped";
+const c8* const DEFAULT_STATE_PROPERTY = "DefaultState";
+
+const wchar_t* const PROPERTIES_ELEMENT = L"Properties";
+const wchar_t* const STATES_ELEMENT = L"States";
+const wchar_t* const STATE_ELEMENT = L"State";
+
+bool differs(const core::vector3df& a, const core::vector3df& b)
+{
+	return !a.equals(b, VECTOR_TOLERANCE);
+}
+
+// Nesting of "SceneNode" elements being read on this thread, across included files.
+thread_local s32 t_nodeNesting = 0;
+
+struct SNestingGuard
+{
+	SNestingGuard() { ++t_nodeNesting; }
+	~SNestingGuard() { --t_nodeNesting; }
+	SNestingGuard(const SNestingGuard&) = delete;
+	SNestingGuard& operator=(const SNestingGuard&) = delete;
+};
+
+const core::stringw& fileAttribute()
+{
+	static const core::stringw& name = *new core::stringw(SCENE_NODE_FILE_ATTRIBUTE);
+	return name;
+}
+
+// The children of a node at one moment, each held, so that a handler called for one of them may
+// add, remove or destroy children (the running one included) without invalidating the walk.
+class CChildSnapshot
+{
+public:
+	explicit CChildSnapshot(const core::array<BaseNode*>& children) : m_size(children.size())
+	{
+		m_nodes = m_size <= INLINE_SIZE ? m_inline : new BaseNode*[m_size];
+		for (u32 i = 0; i < m_size; ++i)
+		{
+			m_nodes[i] = children[i];
+			m_nodes[i]->grab();
+		}
+	}
+	~CChildSnapshot()
+	{
+		for (u32 i = 0; i < m_size; ++i)
+			m_nodes[i]->drop();
+		if (m_nodes != m_inline)
+			delete[] m_nodes;
+	}
+	CChildSnapshot(const CChildSnapshot&) = delete;
+	CChildSnapshot& operator=(const CChildSnapshot&) = delete;
+
+	u32 size() const { return m_size; }
+	BaseNode* operator[](u32 index) const { return m_nodes[index]; }
+
+private:
+	static const u32 INLINE_SIZE = 8;
+	BaseNode* m_inline[INLINE_SIZE];
+	BaseNode** m_nodes;
+	u32 m_size;
+};
+
+s32 indexOfChild(const core::array<BaseNode*>& children, const BaseNode* child)
+{
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i] == child)
+			return static_cast<s32>(i);
+	return -1;
+}
+} // namespace
+
+BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
+	: CContent(reference), m_sceneManager(sceneManager)
+{
+	setEventMask(getEventMask() | BASE_NODE_EVENT_MASK);
+	if (parent)
+		parent->addChild(this);
+}
+
+BaseNode::~BaseNode()
+{
+	removeAllChildren();
+	clearStates();
+	m_userData.release();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties: the table, its setters and getters, and the exchange with property containers.
+
+const PropertyTable& BaseNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
+		{
+			makeProperty<&BaseNode::setNameProperty, &BaseNode::getNameProperty>(NAME_PROPERTY),
+			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY),
+			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY),
+			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY),
+			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY),
+			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY),
+			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY),
+			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY),
+			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY),
+			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY),
+		});
+	return table;
+}
+
+const core::stringc& BaseNode::getName() const
+{
+	return CNameTableSingleton::Instance().lookup(m_nameId);
+}
+
+void BaseNode::setName(const core::stringc& name)
+{
+	m_nameId = CNameTableSingleton::Instance().intern(name);
+}
+
+// Any value's text becomes the name.
+void BaseNode::setNameProperty(const PropertyHolder& value)
+{
+	m_nameId = propertyToNameId(value);
+}
+
+PropertyHolder BaseNode::getNameProperty() const
+{
+	return makePropertyDataFromNameId(m_nameId);
+}
+
+void BaseNode::setPosition(const core::vector3df& position)
+{
+	m_position = position;
+	m_transformationDirty = true;
+}
+
+void BaseNode::setRotation(const core::vector3df& rotation)
+{
+	m_rotation = rotation;
+	m_transformationDirty = true;
+}
+
+void BaseNode::setScale(const core::vector3df& scale)
+{
+	m_scale = scale;
+	m_transformationDirty = true;
+}
+
+void BaseNode::setBounds(const core::vector3df& bounds)
+{
+	m_bounds.X = bounds.X < 0.f ? 0.f : bounds.X;
+	m_bounds.Y = bounds.Y < 0.f ? 0.f : bounds.Y;
+	m_bounds.Z = 0.f;
+}
+
+// Animations store the value as it comes, without the clamping of setBounds.
+void BaseNode::setBoundsProperty(const core::vector3df& bounds)
+{
+	m_bounds = bounds;
+}
+
+void BaseNode::setPivotPoint(const core::vector2df& pivotPoint)
+{
+	m_pivotPoint = pivotPoint;
+	// The pivot moves the node as much as Position does.
+	m_transformationDirty = true;
+}
+
+void BaseNode::setTintColor(video::SColor color)
+{
+	m_tintColor = color;
+	m_colorDirty = true;
+}
+
+void BaseNode::writeProperties(CPropertyContainer* container) const
+{
+	IPropertyStorable::writeProperties(container);
+	if (!container)
+		return;
+	if (m_nameId != -1)
+		container->add(NAME_PROPERTY, makePropertyDataFromNameId(m_nameId));
+	if (differs(m_position, ZERO_VECTOR))
+		container->add(POSITION_PROPERTY, makePropertyDataVector3d(m_position));
+	if (differs(m_rotation, ZERO_VECTOR))
+		container->add(ROTATION_PROPERTY, makePropertyDataVector3d(m_rotation));
+	if (differs(m_scale, UNIT_SCALE))
+		container->add(SCALE_PROPERTY, makePropertyDataVector3d(m_scale));
+	if (differs(m_bounds, DEFAULT_BOUNDS))
+		container->add(BOUNDS_PROPERTY, makePropertyDataVector3d(m_bounds));
+	if (m_pivotPoint.X != 0.f || m_pivotPoint.Y != 0.f)
+		container->addVector2d(PIVOT_POINT_PROPERTY, m_pivotPoint);
+	if (m_tintColor.color != 0xFFFFFFFF)
+		container->addColor(TINT_COLOR_PROPERTY, m_tintColor);
+	if (!m_visible)
+		container->addBool(VISIBLE_PROPERTY, false);
+	if (!m_canBeHit)
+		container->addBool(CAN_BE_HIT_PROPERTY, false);
+	if (m_childrenClipped)
+		container->addBool(CHILDREN_CLIPPED_PROPERTY, true);
+}
+
+void BaseNode::readProperties(CPropertyContainer* container)
+{
+	IPropertyStorable::readProperties(container);
+	if (!container)
+		return;
+	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
+	if (has(NAME_PROPERTY))
+		setNameProperty(container->get(NAME_PROPERTY));
+	if (has(VISIBLE_PROPERTY))
+		m_visible = SPropertyValue<bool>::get(container->get(VISIBLE_PROPERTY));
+	if (has(POSITION_PROPERTY))
+		setPosition(SPropertyValue<core::vector3df>::get(container->get(POSITION_PROPERTY)));
+	if (has(ROTATION_PROPERTY))
+		setRotation(SPropertyValue<core::vector3df>::get(container->get(ROTATION_PROPERTY)));
+	if (has(SCALE_PROPERTY))
+		setScale(SPropertyValue<core::vector3df>::get(container->get(SCALE_PROPERTY)));
+	if (has(BOUNDS_PROPERTY))
+		setBounds(SPropertyValue<core::vector3df>::get(container->get(BOUNDS_PROPERTY)));
+	if (has(PIVOT_POINT_PROPERTY))
+		setPivotPoint(SPropertyValue<core::vector2df>::get(container->get(PIVOT_POINT_PROPERTY)));
+	if (has(TINT_COLOR_PROPERTY))
+		setTintColor(SPropertyValue<video::SColor>::get(container->get(TINT_COLOR_PROPERTY)));
+	if (has(CAN_BE_HIT_PROPERTY))
+		m_canBeHit = SPropertyValue<bool>::get(container->get(CAN_BE_HIT_PROPERTY));
+	if (has(CHILDREN_CLIPPED_PROPERTY))
+		m_childrenClipped = SPropertyValue<bool>::get(container->get(CHILDREN_CLIPPED_PROPERTY));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Class identity and copies.
+
+const wchar_t* BaseNode::getTypeName() const
+{
+	return L"BaseNode";
+}
+
+const wchar_t* BaseNode::getClassName() const
+{
+	return L"BaseNode";
+}
+
+BaseNode* BaseNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
+{
+	ISceneManager* manager = sceneManager ? sceneManager : m_sceneManager;
+	return finishClone(new BaseNode(m_contentReference, parent, manager), parent, manager);
+}
+
+BaseNode* BaseNode::finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const
+{
+	copy->copyFrom(this, sceneManager);
+	copy->onInit();
+	// The parent keeps the copy alive.
+	if (parent && copy->m_parent == parent)
+		copy->drop();
+	return copy;
+}
+
+CContent* BaseNode::cloneAsContent() const
+{
+	return clone(nullptr, nullptr);
+}
+
+void BaseNode::onInit()
+{
+}
+
+void BaseNode::copyFrom(const BaseNode* source, ISceneManager*)
+{
+	if (!source || source == this)
+		return;
+	m_nameId = source->m_nameId;
+	m_absoluteTransformation = source->m_absoluteTransformation;
+	m_position = source->m_position;
+	m_rotation = source->m_rotation;
+	m_scale = source->m_scale;
+	m_bounds = source->m_bounds;
+	m_pivotPoint = source->m_pivotPoint;
+	m_tintColor = source->m_tintColor;
+	m_visible = source->m_visible;
+	m_canBeHit = source->m_canBeHit;
+	m_childrenClipped = source->m_childrenClipped;
+	source->copyChildrenAndStatesTo(this);
+}
+
+void BaseNode::copyChildrenAndStatesTo(BaseNode* target) const
+{
+	if (!target)
+		return;
+	const CChildSnapshot children(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+	{
+		BaseNode* child = children[i];
+		if (child->m_parent != this || child->m_internal)
+			continue;
+		// A copy made inside its own source would copy itself without end.
+		if (child == target || child->isAncestorOf(target))
+			continue;
+		child->clone(target, target->m_sceneManager);
+	}
+	// State objects are copied here once they exist.
+	target->m_currentStateId = m_currentStateId;
+	if (m_currentStateId != -1)
+		target->enterState(m_currentStateId, nullptr, -1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tree.
+
+bool BaseNode::isAncestorOf(const BaseNode* node) const
+{
+	for (const BaseNode* p = node ? node->m_parent : nullptr; p; p = p->m_parent)
+		if (p == this)
+			return true;
+	return false;
+}
+
+void BaseNode::addChild(BaseNode* child)
+{
+	if (!child || child == this)
+		return;
+	if (child->isAncestorOf(this))
+	{
+		logWarning("A node cannot become a child of its own descendant; the child is not added");
+		return;
+	}
+	linkChild(child, true, nullptr);
+}
+
+void BaseNode::insertChild(BaseNode* child, BaseNode* after)
+{
+	if (!child || child == this)
+		return;
+	if (child->isAncestorOf(this))
+	{
+		logWarning("A node cannot become a child of its own descendant; the child is not inserted");
+		return;
+	}
+	linkChild(child, false, after);
+}
+
+void BaseNode::linkChild(BaseNode* child, bool atEnd, BaseNode* after)
+{
+	// This node's reference, taken before the old parent lets go of its own.
+	child->grab();
+	if (child->m_parent)
+		child->m_parent->removeChild(child);
+
+	if (!child->m_internal)
+	{
+		// Positions are taken after the removal: the child may have been listed here already.
+		const s32 afterIndex = atEnd || !after ? -1 : indexOfChild(m_children, after);
+		if (atEnd || (after && afterIndex < 0))
+			m_children.push_back(child);
+		else
+			m_children.insert(child, static_cast<u32>(afterIndex + 1));
+	}
+	child->m_parent = this;
+	// The absolute values were those under the old parent.
+	child->m_transformationDirty = true;
+	child->m_colorDirty = true;
+	child->attachToScene(m_sceneManager, m_scene);
+}
+
+void BaseNode::unlinkChild(BaseNode* child)
+{
+	child->m_parent = nullptr;
+	child->attachToScene(nullptr, nullptr);
+}
+
+bool BaseNode::removeChild(BaseNode* child)
+{
+	const s32 index = indexOfChild(m_children, child);
+	if (index < 0)
+		return false;
+	m_children.erase(static_cast<u32>(index));
+	unlinkChild(child);
+	child->drop();
+	return true;
+}
+
+void BaseNode::removeAllChildren()
+{
+	// Taken out first: a child's destruction must not find itself in this list.
+	core::array<BaseNode*> children;
+	children.swap(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+	{
+		unlinkChild(children[i]);
+		children[i]->drop();
+	}
+}
+
+void BaseNode::setParent(BaseNode* parent)
+{
+	if (parent && (parent == this || isAncestorOf(parent)))
+	{
+		logWarning("A node cannot become a child of its own descendant; the parent is not changed");
+		return;
+	}
+	// Removing it from the old parent may release the last other reference.
+	const CRefHolder<BaseNode> self(this);
+	if (m_parent)
+		m_parent->removeChild(this);
+	if (parent)
+		parent->addChild(this);
+}
+
+BaseNode* BaseNode::findChildByNameId(s32 nameId, s32 depth) const
+{
+	for (u32 i = 0; i < m_children.size(); ++i)
+		if (m_children[i]->m_nameId == nameId)
+			return m_children[i];
+	const s32 next = depth == -1 ? -1 : depth - 1;
+	if (next <= 0 && next != -1)
+		return nullptr;
+	for (u32 i = 0; i < m_children.size(); ++i)
+		if (BaseNode* found = m_children[i]->findChildByNameId(nameId, next))
+			return found;
+	return nullptr;
+}
+
+void BaseNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
+{
+	m_sceneManager = sceneManager;
+	m_scene = scene;
+	// The current state restarts on the scene's timers.
+	if (scene && m_currentStateId != -1)
+		enterState(m_currentStateId, nullptr, -1);
+	const CChildSnapshot children(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i]->m_parent == this)
+			children[i]->attachToScene(sceneManager, scene);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transformations, colour, drawing and hit tests.
+
+core::matrix4 BaseNode::getRelativeTransformation() const
+{
+	core::matrix4 matrix;
+	matrix.setRotationRadians(m_rotation * DEGREES_TO_RADIANS);
+	matrix.setTranslation(m_position);
+	if (differs(m_scale, UNIT_SCALE))
+	{
+		core::matrix4 scale;
+		scale.setScale(m_scale);
+		matrix *= scale;
+	}
+	if (m_pivotPoint.X != 0.f || m_pivotPoint.Y != 0.f)
+	{
+		core::matrix4 pivot;
+		pivot.setTranslation(core::vector3df(-m_pivotPoint.X, -m_pivotPoint.Y, 0.f));
+		matrix *= pivot;
+	}
+	return matrix;
+}
+
+void BaseNode::updateAbsoluteTransformation()
+{
+	const core::matrix4 relative = getRelativeTransformation();
+	if (!m_parent)
+		m_absoluteTransformation = relative;
+	else
+	{
+		const core::matrix4& a = m_parent->m_absoluteTransformation;
+		if (a.isIdentity())
+			m_absoluteTransformation = relative;
+		else if (relative.isIdentity())
+			m_absoluteTransformation = a;
+		else
+		{
+			// The 2-D product: only x, y and the depth are combined.
+			const core::matrix4& b = relative;
+			core::matrix4& r = m_absoluteTransformation;
+			r[0] = a[0] * b[0] + a[4] * b[1];
+			r[1] = a[1] * b[0] + a[5] * b[1];
+			r[4] = a[0] * b[4] + a[4] * b[5];
+			r[5] = a[1] * b[4] + a[5] * b[5];
+			r[12] = a[0] * b[12] + a[4] * b[13] + a[12];
+			r[13] = a[1] * b[12] + a[5] * b[13] + a[13];
+			r[14] = a[14] + b[14];
+		}
+	}
+	for (u32 i = 0; i < m_children.size(); ++i)
+		m_children[i]->updateAbsoluteTransformation();
+	m_transformationDirty = false;
+}
+
+void BaseNode::updateAbsoluteColor()
+{
+	m_absoluteColor = m_parent ? modulateColor(m_parent->m_absoluteColor, m_tintColor) : m_tintColor;
+	for (u32 i = 0; i < m_children.size(); ++i)
+		m_children[i]->updateAbsoluteColor();
+	m_colorDirty = false;
+}
+
+void BaseNode::collectRenderables(RenderList& list)
+{
+	if (!m_visible)
+		return;
+	if (m_transformationDirty)
+		updateAbsoluteTransformation();
+	if (m_colorDirty)
+		updateAbsoluteColor();
+	if (m_childrenClipped)
+	{
+		// The children are collected by render, inside the clip.
+		if (!m_children.empty())
+			list.push_back(SRenderEntry{this, m_absoluteTransformation[14], 0});
+		return;
+	}
+	const CChildSnapshot children(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i]->m_parent == this)
+			children[i]->collectRenderables(list);
+}
+
+void BaseNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
+{
+	if (!m_childrenClipped)
+		return;
+	RenderList entries;
+	const CChildSnapshot children(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i]->m_parent == this)
+			children[i]->collectRenderables(entries);
+	if (entries.empty())
+		return;
+
+	core::vector3df topLeft(0.f, 0.f, 0.f);
+	core::vector3df bottomRight(m_bounds.X, m_bounds.Y, m_bounds.Z);
+	m_absoluteTransformation.transformVect(topLeft);
+	m_absoluteTransformation.transformVect(bottomRight);
+	core::rect<f32> clip(topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y);
+	// A rotated or mirrored node turns the corners around.
+	clip.repair();
+
+	flushQuadBatch(driver);
+	for (u32 i = 0; i < entries.size(); ++i)
+		entries[i].node->render(driver, &clip);
+	flushQuadBatch(driver);
+}
+
+bool BaseNode::isPointInside(const core::vector3df& point) const
+{
+	core::vector3df local(point);
+	core::matrix4 inverse;
+	if (m_absoluteTransformation.getInverse(inverse))
+		inverse.transformVect(local);
+	return local.X > 0.f && local.X < m_bounds.X && local.Y > 0.f && local.Y < m_bounds.Y;
+}
+
+bool BaseNode::hitTest(const core::vector3df&) const
+{
+	return false;
+}
+
+BaseNode* BaseNode::hitTestSubtree(const core::vector3df& point)
+{
+	if (!m_visible || !m_canBeHit)
+		return nullptr;
+	if (hitTest(point))
+		return this;
+	for (u32 i = 0; i < m_children.size(); ++i)
+		if (BaseNode* found = m_children[i]->hitTestSubtree(point))
+			return found;
+	return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events.
+
+const EventMap& BaseNode::getEventMap()
+{
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+		{
+			eventMapEntry<&BaseNode::onEvent34>(),
+			eventMapEntry<&BaseNode::onEvent35>(),
+			EventMapEntry(36, &callEventMethod<&BaseNode::onEvent36>),
+			EventMapEntry(65, &callEventMethod<&BaseNode::onEvent65>),
+			EventMapEntry(66, &callEventMethod<&BaseNode::onEvent66>),
+			EventMapEntry(67, &callEventMethod<&BaseNode::onEvent67>),
+			EventMapEntry(68, &callEventMethod<&BaseNode::onEvent68>),
+			eventMapEntry<&BaseNode::onEvent71>(),
+			eventMapEntry<&BaseNode::onEvent75>(),
+		}));
+	return map;
+}
+
+bool BaseNode::onEvent(CEvent* event)
+{
+	return dispatchEvent(getEventMap(), event);
+}
+
+bool BaseNode::routeUp(s32 mode, CEvent* event)
+{
+	if (!m_parent || !m_parent->acceptsEvent(event))
+		return false;
+	const CRefHolder<BaseNode> parent(m_parent);
+	return parent->routeEvent(mode, event);
+}
+
+bool BaseNode::routeDown(s32 mode, CEvent* event)
+{
+	if (!event || m_children.empty())
+		return false;
+	const CChildSnapshot children(m_children);
+	for (u32 i = children.size(); i-- > 0;)
+	{
+		BaseNode* child = children[i];
+		// A child that an earlier handler took away is not offered the event.
+		if (child->m_parent != this || !child->acceptsEvent(event))
+			continue;
+		if (child->routeEvent(mode, event))
+			return true;
+	}
+	return false;
+}
+
+void BaseNode::postEvent(CEventReceiver* receiver, s32 mode, CEvent* event)
+{
+	if (!m_sceneManager || !receiver || !receiver->acceptsEvent(event))
+		return;
+	m_sceneManager->queueMessage(receiver, mode, event);
+}
+
+void BaseNode::postEventToParent(s32 mode, CEvent* event)
+{
+	postEvent(m_parent, mode, event);
+}
+
+bool BaseNode::onEvent34(CEventNodeAttached*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent35(CEventNodeTemplatesChanged*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent36(CEvent*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent65(CEvent*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent66(CEvent*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent67(CEvent*)
+{
+	return false;
+}
+
+// The end of a state object; nodes have none yet.
+bool BaseNode::onEvent68(CEvent*)
+{
+	return false;
+}
+
+// A child's end of a state applied by setState; nodes apply none yet.
+bool BaseNode::onEvent71(CEventNodeStateEnded*)
+{
+	return false;
+}
+
+bool BaseNode::onEvent75(CEventNodeStateChangeComplete*)
+{
+	return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// States. The state objects and the state machinery come with the node states; until then a node
+// has no state objects, keeps only the id of its current state, and these operations do nothing.
+
+void BaseNode::setState(s32, StateFallback)
+{
+}
+
+void BaseNode::enterState(s32, StateFallback, s32)
+{
+}
+
+CAnimatorState* BaseNode::findState(s32 stateId) const
+{
+	const auto found = m_states.find(stateId);
+	return found == m_states.end() ? nullptr : found->second;
+}
+
+void BaseNode::clearStates()
+{
+	// Nothing can enter the map before state objects exist; dropping them belongs here then.
+	m_states.clear();
+	m_currentStateId = -1;
+	m_currentState = nullptr;
+	m_pendingChildren.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scene files.
+
+void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
+{
+	removeAllChildren();
+	clearStates();
+	if (!reader)
+		return;
+	// An empty element has no closing tag; reading on would take in its siblings.
+	if (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement())
+	{
+		onInit();
+		return;
+	}
+	const SNestingGuard nesting;
+	while (reader->read())
+	{
+		const EXmlNodeType type = reader->getNodeType();
+		if (type == XML_NODE_ELEMENT_END)
+		{
+			if (reader->getNodeName() == SCENE_NODE_ELEMENT)
+				break;
+			continue;
+		}
+		if (type != XML_NODE_ELEMENT)
+			continue;
+		const core::stringw& name = reader->getNodeName();
+		if (name == PROPERTIES_ELEMENT)
+		{
+			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
+			container->readFromXml(reader, false, PROPERTIES_ELEMENT);
+			readProperties(container.get());
+		}
+		else if (name == STATES_ELEMENT)
+			readStates(reader);
+		else if (name == SCENE_NODE_ELEMENT)
+			loadChild(reader, factory);
+	}
+	onInit();
+}
+
+void BaseNode::loadChild(IXMLReader* reader, CNodeFactory* factory)
+{
+	const core::stringc fileName(reader->getAttributeValue(fileAttribute()));
+	if (!fileName.empty())
+	{
+		// Such an element carries nothing else.
+		skipXmlElement(reader);
+		loadFileChild(fileName);
+		return;
+	}
+	if (t_nodeNesting >= MAX_SCENE_NODE_NESTING)
+	{
+		logFormat(LOG_ERROR, "Scene nodes nested deeper than %d levels; the deeper nodes are skipped",
+			MAX_SCENE_NODE_NESTING);
+		skipXmlElement(reader);
+		return;
+	}
+	BaseNode* child = createNodeForElement(reader, factory, ContentReference(getContentManager(), getEmptyStringC()));
+	if (!child)
+	{
+		// The whole element goes, so that its content is not read as this node's.
+		logFormat(LOG_WARNING, "Scene node of unknown class \"%s\" (override \"%s\") skipped",
+			core::stringc(getSceneNodeTypeName(reader)).c_str(),
+			core::stringc(reader->getAttributeValue(core::stringw(SCENE_NODE_CLASS_OVERRIDE_ATTRIBUTE))).c_str());
+		skipXmlElement(reader);
+		return;
+	}
+	addChild(child);
+	child->loadFromXml(reader, factory);
+	child->drop();
+}
+
+void BaseNode::loadFileChild(const core::stringc& fileName)
+{
+	IContentManager* manager = getContentManager();
+	if (!manager)
+	{
+		logFormat(LOG_WARNING, "Scene file %s not loaded: the node has no content manager", fileName.c_str());
+		return;
+	}
+	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, fileName, true);
+	BaseNode* node = dynamic_cast<BaseNode*>(content);
+	if (!node)
+	{
+		if (content)
+			content->drop();
+		logFormat(LOG_WARNING, "Scene file %s could not be loaded; no child is added for it", fileName.c_str());
+		return;
+	}
+	addChild(node);
+	node->drop();
+}
+
+void BaseNode::readStates(IXMLReader* reader)
+{
+	clearStates();
+	if (reader->isEmptyElement())
+		return;
+	while (reader->read())
+	{
+		const EXmlNodeType type = reader->getNodeType();
+		if (type == XML_NODE_ELEMENT_END)
+		{
+			if (reader->getNodeName() == STATES_ELEMENT)
+				break;
+			continue;
+		}
+		if (type != XML_NODE_ELEMENT)
+			continue;
+		const core::stringw& name = reader->getNodeName();
+		if (name == PROPERTIES_ELEMENT)
+		{
+			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
+			container->readFromXml(reader, false, PROPERTIES_ELEMENT);
+			// Entered when the node is attached to a scene.
+			if (container->indexOf(DEFAULT_STATE_PROPERTY) >= 0)
+				m_currentStateId = propertyToNameId(container->get(DEFAULT_STATE_PROPERTY));
+		}
+		else if (name == STATE_ELEMENT)
+		{
+			logFormat(LOG_WARNING, "Node state \"%s\" skipped: node states are not supported",
+				core::stringc(reader->getAttributeValue(core::stringw(L"Name"))).c_str());
+			skipXmlElement(reader);
+		}
+	}
+}
+
+void BaseNode::saveToXml(IXMLWriter* writer) const
+{
+	if (!writer || m_internal)
+		return;
+	writer->writeElement(SCENE_NODE_ELEMENT, false, SCENE_NODE_TYPE_ATTRIBUTE, getTypeName());
+	writer->writeLineBreak();
+
+	const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
+	writeProperties(container.get());
+	if (container->getItemCount() > 0)
+		container->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
+
+	// The "States" element is written here once state objects exist; a node without states writes none.
+
+	for (u32 i = 0; i < m_children.size(); ++i)
+		m_children[i]->saveToXml(writer);
+
+	writer->writeClosingTag(SCENE_NODE_ELEMENT);
+	writer->writeLineBreak();
+}
+} // namespace fw

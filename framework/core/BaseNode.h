@@ -1,0 +1,243 @@
+#pragma once
+
+#include "core/CContent.h"
+#include "core/CEventNode.h"
+#include "core/CRefHolder.h"
+#include "core/IPropertyOwner.h"
+#include "core/IPropertyStorable.h"
+#include "core/SRenderEntry.h"
+
+#include <IVideoDriver.h>
+#include <SColor.h>
+#include <matrix4.h>
+#include <rect.h>
+#include <vector2d.h>
+#include <vector3d.h>
+
+#include <map>
+
+namespace fw
+{
+class CAnimatorState;
+class CNodeFactory;
+class CPropertyContainer;
+class ISceneManager;
+class IXMLReader;
+class IXMLWriter;
+class SceneNode;
+
+// Maps a state the node lacks to a replacement state id, or to -1 for none.
+typedef s32 (*StateFallback)(s32 stateId);
+
+// Declares the type id and the type test of a node class derived from Base.
+#define FW_NODE_TYPE(Id, Base)                                                                     \
+	static constexpr s32 TypeId = Id;                                                              \
+	s32 getTypeId() const override { return TypeId; }                                              \
+	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
+
+// The base of every node: a 2-D element of a tree with a transformation relative to its parent, a
+// rectangle (0, 0)-(Bounds.X, Bounds.Y), a tint colour, visibility and hit flags and ordered
+// children. It draws nothing itself: it keeps the absolute transformation and colour that drawing
+// nodes use, collects them into render lists, draws clipped groups, answers hit tests and routes
+// events through the tree.
+//
+// A node holds one reference to each child and none to its parent, scene manager or scene.
+class BaseNode : public IPropertyOwner, public CContent, public IPropertyStorable
+{
+public:
+	static constexpr s32 TypeId = 0;
+
+	// With a parent, the parent takes a second reference; the creator keeps its own.
+	BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
+	~BaseNode() override;
+
+	// Property table, in the order users search it.
+	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
+	static const PropertyTable& getClassPropertyTable();
+
+	// A copy of the node and its subtree, of the same class, with this node's content reference.
+	// The manager defaults to this node's. With a parent, the parent holds the copy and the pointer
+	// is borrowed; without one, the caller owns it.
+	virtual BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const;
+	// The class name written in scene files and known to the node factory.
+	virtual const wchar_t* getTypeName() const;
+	virtual const wchar_t* getClassName() const;
+	virtual s32 getTypeId() const { return TypeId; }
+	virtual bool isOfType(s32 id) const { return id == TypeId; }
+
+	// Adds this subtree's drawing entries (refreshing dirty transformations and colours).
+	virtual void collectRenderables(RenderList& list);
+	// Draws the children of a ChildrenClipped node clipped to its rectangle; nothing otherwise.
+	virtual void render(video::IVideoDriver* driver, const core::rect<f32>* clip);
+	// Strictly inside (0, 0)-(Bounds.X, Bounds.Y) after the inverse absolute transformation.
+	virtual bool isPointInside(const core::vector3df& point) const;
+	// False; drawing nodes and controls answer for themselves.
+	virtual bool hitTest(const core::vector3df& point) const;
+
+	// Node states arrive with the state objects; until then these do nothing.
+	virtual void setState(s32 stateId, StateFallback fallback);
+	virtual void enterState(s32 stateId, StateFallback fallback, s32 reportedStateId);
+
+	virtual void updateAbsoluteTransformation();
+	virtual void updateAbsoluteColor();
+
+	// Reads the "SceneNode" element the reader stands on, up to its closing tag: properties,
+	// states and children. Children named by "File" come from the node's content manager.
+	virtual void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
+	// Writes the node as a "SceneNode" element; nothing for an internal node.
+	virtual void saveToXml(IXMLWriter* writer) const;
+	// Called after the node has been loaded or cloned.
+	virtual void onInit();
+	// Takes the source's values, then clones of its children and copies of its states.
+	virtual void copyFrom(const BaseNode* source, ISceneManager* sceneManager);
+
+	// Handlers of the event map; subclasses override these, not the map.
+	virtual bool onEvent34(CEventNodeAttached* event);
+	virtual bool onEvent35(CEventNodeTemplatesChanged* event);
+	virtual bool onEvent36(CEvent* event);
+	virtual bool onEvent65(CEvent* event);
+	virtual bool onEvent66(CEvent* event);
+	virtual bool onEvent67(CEvent* event);
+	virtual bool onEvent68(CEvent* event);
+	virtual bool onEvent71(CEventNodeStateEnded* event);
+	virtual bool onEvent75(CEventNodeStateChangeComplete* event);
+
+	// Receiver.
+	bool onEvent(CEvent* event) override;
+	// To the parent when its mask takes the event's category.
+	bool routeUp(s32 mode, CEvent* event) override;
+	// To each child whose mask takes the category, last child first, until one consumes it.
+	bool routeDown(s32 mode, CEvent* event) override;
+	static const EventMap& getEventMap();
+
+	// Content.
+	u32 getContentType() const override { return CONTENT_TYPE_SCENE_NODE; }
+	CContent* cloneAsContent() const override;
+
+	// Tree. A child gains a reference; the node itself and its ancestors are refused.
+	void addChild(BaseNode* child);
+	// Right after the sibling; first when it is null; last when it is not a child.
+	void insertChild(BaseNode* child, BaseNode* after);
+	// False when it is not a child. Clears the scene links of the whole removed subtree.
+	bool removeChild(BaseNode* child);
+	void removeAllChildren();
+	void setParent(BaseNode* parent);
+	BaseNode* getParent() const { return m_parent; }
+	const core::array<BaseNode*>& getChildren() const { return m_children; }
+	// Depth 1 searches the direct children, n searches n levels, -1 or 0 the whole subtree.
+	BaseNode* findChildByNameId(s32 nameId, s32 depth) const;
+	// Sets both links in the whole subtree.
+	void attachToScene(ISceneManager* sceneManager, SceneNode* scene);
+	ISceneManager* getSceneManager() const { return m_sceneManager; }
+	SceneNode* getScene() const { return m_scene; }
+	bool isAncestorOf(const BaseNode* node) const;
+
+	// The first node of the subtree under the point: the node itself when its hitTest accepts it,
+	// else its children in order. Hidden nodes and nodes that cannot be hit answer for nobody.
+	BaseNode* hitTestSubtree(const core::vector3df& point);
+
+	// Queue the event in the node's scene manager for later delivery with routeEvent.
+	void postEvent(CEventReceiver* receiver, s32 mode, CEvent* event);
+	void postEventToParent(s32 mode, CEvent* event);
+
+	// Values and their setters and getters; the property table names them.
+	s32 getNameId() const { return m_nameId; }
+	void setNameId(s32 nameId) { m_nameId = nameId; }
+	const core::stringc& getName() const;
+	void setName(const core::stringc& name);
+
+	const core::vector3df& getPosition() const { return m_position; }
+	void setPosition(const core::vector3df& position);
+	const core::vector3df& getRotation() const { return m_rotation; }
+	void setRotation(const core::vector3df& rotation);
+	const core::vector3df& getScale() const { return m_scale; }
+	void setScale(const core::vector3df& scale);
+	const core::vector3df& getBounds() const { return m_bounds; }
+	// Negative width or height become 0; z is always 0.
+	void setBounds(const core::vector3df& bounds);
+	const core::vector2df& getPivotPoint() const { return m_pivotPoint; }
+	void setPivotPoint(const core::vector2df& pivotPoint);
+	video::SColor getTintColor() const { return m_tintColor; }
+	void setTintColor(video::SColor color);
+	bool isVisible() const { return m_visible; }
+	void setVisible(bool visible) { m_visible = visible; }
+	bool getCanBeHit() const { return m_canBeHit; }
+	void setCanBeHit(bool canBeHit) { m_canBeHit = canBeHit; }
+	bool getChildrenClipped() const { return m_childrenClipped; }
+	void setChildrenClipped(bool clipped) { m_childrenClipped = clipped; }
+	// An internal node (a template root) is kept out of its parent's children list and is never
+	// written or copied as a child.
+	bool isInternal() const { return m_internal; }
+	void setInternal(bool internal) { m_internal = internal; }
+
+	const core::matrix4& getAbsoluteTransformation() const { return m_absoluteTransformation; }
+	// The transformation relative to the parent: T(Position) R(Rotation) S(Scale) T(-PivotPoint).
+	core::matrix4 getRelativeTransformation() const;
+	video::SColor getAbsoluteColor() const { return m_absoluteColor; }
+	bool isTransformationDirty() const { return m_transformationDirty; }
+	bool isColorDirty() const { return m_colorDirty; }
+
+	// Optional object attached by other code; the node holds one reference.
+	IReferenceCounted* getUserData() const { return m_userData.get(); }
+	void setUserData(IReferenceCounted* object) { m_userData.assign(object); }
+
+	// Property storage.
+	void writeProperties(CPropertyContainer* container) const override;
+	void readProperties(CPropertyContainer* container) override;
+
+	// States. The map stays empty until state objects exist.
+	s32 getCurrentStateId() const { return m_currentStateId; }
+	CAnimatorState* findState(s32 stateId) const;
+	void clearStates();
+	// Clones of the source's listed children and copies of its states, onto the target.
+	void copyChildrenAndStatesTo(BaseNode* target) const;
+
+protected:
+	// Finishes a clone made by a subclass's clone: copies this node into it and initialises it.
+	BaseNode* finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const;
+
+private:
+	BaseNode(const BaseNode&) = delete;
+	BaseNode& operator=(const BaseNode&) = delete;
+
+	// Property-table forms that differ from the plain setters and getters.
+	void setNameProperty(const PropertyHolder& value);
+	PropertyHolder getNameProperty() const;
+	void setBoundsProperty(const core::vector3df& bounds);
+
+	// Links the child under this node: at the end, or right after the sibling (first for null, last
+	// when it is not a child).
+	void linkChild(BaseNode* child, bool atEnd, BaseNode* after);
+	// Clears the parent, scene manager and scene links of a child leaving this node.
+	static void unlinkChild(BaseNode* child);
+	void loadChild(IXMLReader* reader, CNodeFactory* factory);
+	void loadFileChild(const core::stringc& fileName);
+	void readStates(IXMLReader* reader);
+
+	s32 m_nameId = -1;
+	core::matrix4 m_absoluteTransformation;
+	core::vector3df m_position = core::vector3df(0.f, 0.f, 0.f);
+	core::vector3df m_rotation = core::vector3df(0.f, 0.f, 0.f);
+	core::vector3df m_scale = core::vector3df(1.f, 1.f, 1.f);
+	core::vector3df m_bounds = core::vector3df(100.f, 100.f, 0.f);
+	core::vector2df m_pivotPoint = core::vector2df(0.f, 0.f);
+	// Not set until first computed.
+	video::SColor m_absoluteColor = video::SColor(0);
+	video::SColor m_tintColor = video::SColor(0xFFFFFFFF);
+	bool m_transformationDirty = true;
+	bool m_colorDirty = true;
+	BaseNode* m_parent = nullptr;
+	core::array<BaseNode*> m_children;
+	std::map<s32, CAnimatorState*> m_states;
+	s32 m_currentStateId = -1;
+	CAnimatorState* m_currentState = nullptr;
+	std::map<s32, s32> m_pendingChildren;
+	ISceneManager* m_sceneManager;
+	SceneNode* m_scene = nullptr;
+	bool m_visible = true;
+	bool m_canBeHit = true;
+	bool m_internal = false;
+	bool m_childrenClipped = false;
+	CRefHolder<IReferenceCounted> m_userData;
+};
+} // namespace fw

@@ -1,0 +1,12 @@
+#include "core/IPropertyStorable.h"
+
+namespace fw
+{
+void IPropertyStorable::writeProperties(CPropertyContainer*) const
+{
+}
+
+void IPropertyStorable::readProperties(CPropertyContainer*)
+{
+}
+} // namespace fw

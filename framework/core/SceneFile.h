@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/ContentReference.h"
+
+namespace fw
+{
+class BaseNode;
+class CNodeFactory;
+class IContentManager;
+class IXMLReader;
+class IXMLWriter;
+
+// Names shared by the node reader and writer and the scene-file processor.
+extern const wchar_t* const SCENE_NODE_ELEMENT;		  // "SceneNode"
+extern const wchar_t* const SCENE_NODE_TYPE_ATTRIBUTE; // "type": the class name
+extern const wchar_t* const SCENE_NODE_CLASS_OVERRIDE_ATTRIBUTE; // "ClassOverride"
+extern const wchar_t* const SCENE_NODE_FILE_ATTRIBUTE; // "File"
+
+// Limits that keep a hostile scene file from exhausting the stack.
+const s32 MAX_SCENE_NODE_NESTING = 128;
+const s32 MAX_SCENE_FILE_NESTING = 16;
+
+// The class name of the "SceneNode" element under the reader: its "type", or "Type" when it has no
+// "type".
+const core::stringw& getSceneNodeTypeName(IXMLReader* reader);
+
+// A new node (count 1) of the class that the "SceneNode" element under the reader names:
+// "ClassOverride" when it is not empty and registered, else getSceneNodeTypeName. Null when neither
+// names a registered class.
+BaseNode* createNodeForElement(IXMLReader* reader, CNodeFactory* factory, const ContentReference& reference);
+
+// Reads a scene file's root "SceneNode" element into a new node made with the key as its content
+// reference; the caller owns it. While the node reads, the file's name is on top of the key
+// owner's path stack, so that "File" children resolve against the file's folder. Null with a log
+// line when the file has no root element, its class is unknown, the file is already being read
+// further up (it includes itself or an ancestor), or files nest too deep.
+BaseNode* loadSceneFile(IXMLReader* reader, CNodeFactory* factory, const ContentReference& key,
+	const core::stringc& fileName);
+
+// The XML header and the node's element; the file's name is on the manager's path stack meanwhile,
+// so that content names are written relative to it. False without a writer or a node.
+bool saveSceneFile(IXMLWriter* writer, const BaseNode* node, IContentManager* manager, const core::stringc& fileName);
+
+// Passes over the element the reader stands on and everything inside it, without recursion.
+void skipXmlElement(IXMLReader* reader);
+} // namespace fw
