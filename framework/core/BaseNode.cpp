@@ -1,5 +1,6 @@
 #include "core/BaseNode.h"
 
+#include "core/CAnimatorState.h"
 #include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/CNodeFactory.h"
@@ -11,7 +12,10 @@
 #include "core/PropertyAccessors.h"
 #include "core/QuadBatchHook.h"
 #include "core/SceneFile.h"
+#include "core/StateItem.h"
 #include "core/TextParsing.h"
+
+#include <vector>
 
 namespace fw
 {
@@ -43,6 +47,28 @@ const c8* const DEFAULT_STATE_PROPERTY = "DefaultState";
 const wchar_t* const PROPERTIES_ELEMENT = L"Properties";
 const wchar_t* const STATES_ELEMENT = L"States";
 const wchar_t* const STATE_ELEMENT = L"State";
+
+const core::stringw& stateNameAttribute()
+{
+	static const core::stringw& name = *new core::stringw(L"Name");
+	return name;
+}
+
+const core::stringw& nextStateAttribute()
+{
+	static const core::stringw& name = *new core::stringw(L"NextState");
+	return name;
+}
+
+// Counts an enterState call on the node for as long as it runs.
+struct SStateEntryGuard
+{
+	explicit SStateEntryGuard(s32& depth) : m_depth(depth) { ++m_depth; }
+	~SStateEntryGuard() { --m_depth; }
+	SStateEntryGuard(const SStateEntryGuard&) = delete;
+	SStateEntryGuard& operator=(const SStateEntryGuard&) = delete;
+	s32& m_depth;
+};
 
 bool differs(const core::vector3df& a, const core::vector3df& b)
 {
@@ -336,7 +362,12 @@ void BaseNode::copyChildrenAndStatesTo(BaseNode* target) const
 			continue;
 		child->clone(target, target->m_sceneManager);
 	}
-	// State objects are copied here once they exist.
+	for (const auto& entry : m_states)
+	{
+		CAnimatorState* copy = entry.second->clone(target, target->m_sceneManager);
+		target->addState(copy);
+		copy->drop();
+	}
 	target->m_currentStateId = m_currentStateId;
 	if (m_currentStateId != -1)
 		target->enterState(m_currentStateId, nullptr, -1);
@@ -617,9 +648,9 @@ const EventMap& BaseNode::getEventMap()
 			eventMapEntry<&BaseNode::onEvent35>(),
 			EventMapEntry(36, &callEventMethod<&BaseNode::onEvent36>),
 			EventMapEntry(65, &callEventMethod<&BaseNode::onEvent65>),
-			EventMapEntry(66, &callEventMethod<&BaseNode::onEvent66>),
-			EventMapEntry(67, &callEventMethod<&BaseNode::onEvent67>),
-			EventMapEntry(68, &callEventMethod<&BaseNode::onEvent68>),
+			eventMapEntry<&BaseNode::onEvent66>(),
+			eventMapEntry<&BaseNode::onEvent67>(),
+			eventMapEntry<&BaseNode::onEvent68>(),
 			eventMapEntry<&BaseNode::onEvent71>(),
 			eventMapEntry<&BaseNode::onEvent75>(),
 		}));
@@ -688,25 +719,51 @@ bool BaseNode::onEvent65(CEvent*)
 	return false;
 }
 
-bool BaseNode::onEvent66(CEvent*)
+bool BaseNode::onEvent66(CEventNodeStateItemNotify*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent67(CEvent*)
+bool BaseNode::onEvent67(CEventNodeStateStarted*)
 {
 	return false;
 }
 
-// The end of a state object; nodes have none yet.
-bool BaseNode::onEvent68(CEvent*)
+bool BaseNode::onEvent68(CEventNodeStateFinished* event)
 {
+	if (!m_currentState || event->getState() != m_currentState)
+		return false;
+	const s32 nextStateId = m_currentState->getNextStateId();
+	const CRefHolder<BaseNode> self = holdForCall(this);
+	const BaseNode* parentBefore = m_parent;
+	bool consumed = false;
+	{
+		const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(this, event->getReportedStateId()));
+		consumed = routeUp(ROUTE_SELF, ended.get());
+	}
+	// A parent that took the node out while handling the report has let it go; the references
+	// left are those of the calls under way (this one, the dispatch), which a count cannot tell
+	// from an owner's.
+	const bool letGo = parentBefore && !m_parent;
+	if (getReferenceCount() > 1 && !letGo && !consumed && !event->isStopped() && nextStateId != -1)
+		enterState(nextStateId, nullptr, -1);
 	return false;
 }
 
-// A child's end of a state applied by setState; nodes apply none yet.
-bool BaseNode::onEvent71(CEventNodeStateEnded*)
+bool BaseNode::onEvent71(CEventNodeStateEnded* event)
 {
+	const BaseNode* child = event->getNode();
+	if (!child || child->m_parent != this)
+		return false;
+	const auto pending = m_pendingChildren.find(event->getStateId());
+	if (pending == m_pendingChildren.end() || pending->second <= 0)
+		return false;
+	if (--pending->second > 0)
+		return false;
+	const CRefHolder<BaseNode> self = holdForCall(this);
+	const CRefHolder<CEvent> complete = adoptRef<CEvent>(new CEventNodeStateChangeComplete(this, event->getStateId()));
+	if (!onEvent(complete.get()))
+		routeUp(ROUTE_SELF, complete.get());
 	return false;
 }
 
@@ -716,15 +773,89 @@ bool BaseNode::onEvent75(CEventNodeStateChangeComplete*)
 }
 
 // ---------------------------------------------------------------------------------------------
-// States. The state objects and the state machinery come with the node states; until then a node
-// has no state objects, keeps only the id of its current state, and these operations do nothing.
+// States.
 
-void BaseNode::setState(s32, StateFallback)
+void BaseNode::setState(s32 stateId, StateFallback fallback)
 {
+	const CRefHolder<BaseNode> self = holdForCall(this);
+	{
+		const CRefHolder<CEvent> begun = adoptRef<CEvent>(new CEventNodeStateChangeBegun(this, stateId));
+		onEvent(begun.get());
+	}
+	if (m_children.empty())
+	{
+		const CRefHolder<CEvent> complete = adoptRef<CEvent>(new CEventNodeStateChangeComplete(this, stateId));
+		onEvent(complete.get());
+		return;
+	}
+	m_pendingChildren[stateId] = static_cast<s32>(m_children.size());
+	const CChildSnapshot children(m_children);
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i]->m_parent == this)
+			children[i]->enterState(stateId, fallback, -1);
 }
 
-void BaseNode::enterState(s32, StateFallback, s32)
+void BaseNode::enterState(s32 stateId, StateFallback fallback, s32 reportedStateId)
 {
+	if (stateId == -1)
+		return;
+	const CNameTable& names = CNameTableSingleton::Instance();
+	if (m_stateEntryDepth >= MAX_IMMEDIATE_STATE_ENTRIES)
+	{
+		// States that end at once and lead back to each other would recurse without end.
+		logFormat(LOG_ERROR,
+			"Node \"%s\": state \"%s\" not entered: %d state entries are already running inside each other "
+			"(a cycle of next states or fallbacks that end at once)",
+			getName().c_str(), names.lookup(stateId).c_str(), MAX_IMMEDIATE_STATE_ENTRIES);
+		return;
+	}
+	const CRefHolder<BaseNode> self = holdForCall(this);
+	const SStateEntryGuard entry(m_stateEntryDepth);
+	if (reportedStateId == -1)
+		reportedStateId = stateId;
+
+	if (findState(stateId))
+	{
+		// The state left reports its end while it is still current. Whoever handles that report may
+		// switch the node meanwhile; whatever it started is left too.
+		for (s32 i = 0; m_currentState && i < MAX_IMMEDIATE_STATE_ENTRIES; ++i)
+		{
+			const CRefHolder<CAnimatorState> old = holdForCall(m_currentState);
+			old->leave(false);
+			if (m_currentState == old.get())
+				m_currentState = nullptr;
+		}
+		// Those handlers may also have replaced the node's states.
+		if (CAnimatorState* state = findState(stateId))
+		{
+			const CRefHolder<CAnimatorState> held = holdForCall(state);
+			m_currentStateId = stateId;
+			m_currentState = state;
+			state->enter(getSceneTimerManager(), reportedStateId);
+			return;
+		}
+	}
+	else if (fallback)
+	{
+		const s32 replacement = fallback(stateId);
+		if (replacement != -1)
+		{
+			enterState(replacement, fallback, reportedStateId);
+			return;
+		}
+	}
+
+	// Without such a state the parent still learns of its start and end, so that a change of state
+	// applied to all its children can complete.
+	const CRefHolder<CEvent> entered = adoptRef<CEvent>(new CEventNodeStateEntered(this, reportedStateId));
+	routeUp(ROUTE_SELF, entered.get());
+	const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(this, reportedStateId));
+	routeUp(ROUTE_SELF, ended.get());
+}
+
+ITimerManager* BaseNode::getSceneTimerManager() const
+{
+	return m_scene && m_sceneManager ? m_sceneManager->getSceneTimerManager(m_scene) : nullptr;
 }
 
 CAnimatorState* BaseNode::findState(s32 stateId) const
@@ -733,13 +864,53 @@ CAnimatorState* BaseNode::findState(s32 stateId) const
 	return found == m_states.end() ? nullptr : found->second;
 }
 
+bool BaseNode::addState(CAnimatorState* state)
+{
+	if (!state || m_states.count(state->getNameId()) > 0)
+		return false;
+	state->grab();
+	state->setTarget(this);
+	m_states[state->getNameId()] = state;
+	return true;
+}
+
+void BaseNode::stopState(s32 stateId, bool finish)
+{
+	const CRefHolder<CAnimatorState> state = holdForCall(findState(stateId));
+	if (state)
+		state->leave(finish);
+}
+
+void BaseNode::stopAllStates(bool finish)
+{
+	// Held: what leaving sets off may clear or replace the states.
+	std::vector<CRefHolder<CAnimatorState>> states;
+	states.reserve(m_states.size());
+	for (const auto& entry : m_states)
+		states.emplace_back(entry.second);
+	for (const CRefHolder<CAnimatorState>& state : states)
+		if (state->getTarget() == this)
+			state->leave(finish);
+}
+
 void BaseNode::clearStates()
 {
-	// Nothing can enter the map before state objects exist; dropping them belongs here then.
-	m_states.clear();
+	std::map<s32, CAnimatorState*> states;
+	states.swap(m_states);
 	m_currentStateId = -1;
 	m_currentState = nullptr;
-	m_pendingChildren.clear();
+	// Unbound first: a state still held elsewhere (a call under way) must not reach this node.
+	for (const auto& entry : states)
+	{
+		entry.second->setTarget(nullptr);
+		entry.second->drop();
+	}
+}
+
+s32 BaseNode::getPendingChildCount(s32 stateId) const
+{
+	const auto found = m_pendingChildren.find(stateId);
+	return found == m_pendingChildren.end() ? -1 : found->second;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -864,9 +1035,14 @@ void BaseNode::readStates(IXMLReader* reader)
 		}
 		else if (name == STATE_ELEMENT)
 		{
-			logFormat(LOG_WARNING, "Node state \"%s\" skipped: node states are not supported",
-				core::stringc(reader->getAttributeValue(core::stringw(L"Name"))).c_str());
-			skipXmlElement(reader);
+			CNameTable& names = CNameTableSingleton::Instance();
+			const CRefHolder<CAnimatorState> state =
+				adoptRef(new CAnimatorState(names.intern(core::stringc(reader->getAttributeValue(stateNameAttribute())))));
+			state->setNextStateId(names.intern(core::stringc(reader->getAttributeValue(nextStateAttribute()))));
+			state->loadFromXml(reader, m_sceneManager, this, getContentManager());
+			if (!addState(state.get()))
+				logFormat(LOG_WARNING, "Node \"%s\": a second state named \"%s\" is ignored; the first is kept",
+					getName().c_str(), state->getName().c_str());
 		}
 	}
 }
@@ -883,7 +1059,21 @@ void BaseNode::saveToXml(IXMLWriter* writer) const
 	if (container->getItemCount() > 0)
 		container->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
 
-	// The "States" element is written here once state objects exist; a node without states writes none.
+	if (!m_states.empty())
+	{
+		writer->writeElement(STATES_ELEMENT, false);
+		writer->writeLineBreak();
+		const CRefHolder<CPropertyContainer> defaults = adoptRef(new CPropertyContainer(getContentManager()));
+		const core::stringc& currentName = CNameTableSingleton::Instance().lookup(m_currentStateId);
+		if (!currentName.empty())
+			defaults->addString(DEFAULT_STATE_PROPERTY, currentName);
+		if (defaults->getItemCount() > 0)
+			defaults->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
+		for (const auto& entry : m_states)
+			entry.second->saveToXml(writer);
+		writer->writeClosingTag(STATES_ELEMENT);
+		writer->writeLineBreak();
+	}
 
 	for (u32 i = 0; i < m_children.size(); ++i)
 		m_children[i]->saveToXml(writer);

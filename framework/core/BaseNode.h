@@ -2,6 +2,7 @@
 
 #include "core/CContent.h"
 #include "core/CEventNode.h"
+#include "core/CEventNodeState.h"
 #include "core/CRefHolder.h"
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
@@ -22,6 +23,7 @@ class CAnimatorState;
 class CNodeFactory;
 class CPropertyContainer;
 class ISceneManager;
+class ITimerManager;
 class IXMLReader;
 class IXMLWriter;
 class SceneNode;
@@ -74,8 +76,14 @@ public:
 	// False; drawing nodes and controls answer for themselves.
 	virtual bool hitTest(const core::vector3df& point) const;
 
-	// Node states arrive with the state objects; until then these do nothing.
+	// Puts the children into the state, each with enterState; the node's own state is not changed.
+	// The node gets event 73 at once and event 75 (then its parent, unless the node consumes it)
+	// when every child present now has ended the state: at once without children.
 	virtual void setState(s32 stateId, StateFallback fallback);
+	// Leaves the current state and starts the node's state of that id on its scene's timer manager
+	// (with none outside a scene, when the state ends at once). A state the node lacks goes through
+	// the fallback; failing that it is announced to the parent as entered and ended at once. The
+	// start and end are announced under the reported id (-1: the id entered). -1 does nothing.
 	virtual void enterState(s32 stateId, StateFallback fallback, s32 reportedStateId);
 
 	virtual void updateAbsoluteTransformation();
@@ -96,9 +104,12 @@ public:
 	virtual bool onEvent35(CEventNodeTemplatesChanged* event);
 	virtual bool onEvent36(CEvent* event);
 	virtual bool onEvent65(CEvent* event);
-	virtual bool onEvent66(CEvent* event);
-	virtual bool onEvent67(CEvent* event);
-	virtual bool onEvent68(CEvent* event);
+	virtual bool onEvent66(CEventNodeStateItemNotify* event);
+	virtual bool onEvent67(CEventNodeStateStarted* event);
+	// The end of the current state object: reported to the parent as event 71, then, when it ended
+	// by itself and the parent did not consume the report, the state's next state is entered.
+	virtual bool onEvent68(CEventNodeStateFinished* event);
+	// A child's end of a state that setState gave it: counted off; the last completes the change.
 	virtual bool onEvent71(CEventNodeStateEnded* event);
 	virtual bool onEvent75(CEventNodeStateChangeComplete* event);
 
@@ -185,10 +196,25 @@ public:
 	void writeProperties(CPropertyContainer* container) const override;
 	void readProperties(CPropertyContainer* container) override;
 
-	// States. The map stays empty until state objects exist.
+	// States.
+	static constexpr s32 MAX_IMMEDIATE_STATE_ENTRIES = 16;
 	s32 getCurrentStateId() const { return m_currentStateId; }
+	// The state object of the last entry; it stays current after it has ended.
+	CAnimatorState* getCurrentState() const { return m_currentState; }
 	CAnimatorState* findState(s32 stateId) const;
+	const std::map<s32, CAnimatorState*>& getStates() const { return m_states; }
+	// Binds the state to this node and keeps it under its name; false, leaving it unbound, when the
+	// node already has a state of that name.
+	bool addState(CAnimatorState* state);
+	// The state of that id, if any, leaves; with finish, key frames show their last key.
+	void stopState(s32 stateId, bool finish);
+	void stopAllStates(bool finish);
+	// Drops every state object without asking it to leave; no current state afterwards.
 	void clearStates();
+	// The timer manager of the node's scene; null outside a scene.
+	ITimerManager* getSceneTimerManager() const;
+	// Children that have not yet ended the state that setState gave them; -1 without such a change.
+	s32 getPendingChildCount(s32 stateId) const;
 	// Clones of the source's listed children and copies of its states, onto the target.
 	void copyChildrenAndStatesTo(BaseNode* target) const;
 
@@ -232,6 +258,9 @@ private:
 	s32 m_currentStateId = -1;
 	CAnimatorState* m_currentState = nullptr;
 	std::map<s32, s32> m_pendingChildren;
+	// enterState calls running on this node, one inside the other: a next state entered from a state
+	// that ended at once, a fallback, or a handler that switches the node again.
+	s32 m_stateEntryDepth = 0;
 	ISceneManager* m_sceneManager;
 	SceneNode* m_scene = nullptr;
 	bool m_visible = true;

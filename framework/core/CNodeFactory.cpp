@@ -1,6 +1,9 @@
 #include "core/CNodeFactory.h"
 
 #include "core/BaseNode.h"
+#include "core/KeyFrame.h"
+#include "core/SetProps.h"
+#include "core/SetStates.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,6 +29,9 @@ std::vector<CNodeFactory*>& liveFactories()
 CNodeFactory::CNodeFactory()
 {
 	registerClass(L"BaseNode", &createNode<BaseNode>);
+	registerStateItem(L"KeyFrame", &makeStateItem<KeyFrame>);
+	registerStateItem(L"SetProps", &makeStateItem<SetProps>);
+	registerStateItem(L"SetStates", &makeStateItem<SetStates>);
 
 	liveFactories().push_back(this);
 	// A registrar may install another one; walk by index.
@@ -38,6 +44,7 @@ CNodeFactory::~CNodeFactory()
 	std::vector<CNodeFactory*>& live = liveFactories();
 	live.erase(std::remove(live.begin(), live.end(), this), live.end());
 	m_nodeCreators.clear();
+	m_itemCreators.clear();
 }
 
 void CNodeFactory::registerClass(const core::stringw& className, NodeCreator creator)
@@ -53,6 +60,21 @@ BaseNode* CNodeFactory::create(const core::stringw& className, const ContentRefe
 	if (found == m_nodeCreators.end())
 		return nullptr;
 	return found->second(reference);
+}
+
+void CNodeFactory::registerStateItem(const core::stringw& itemName, StateItemCreator creator)
+{
+	if (!creator)
+		return;
+	m_itemCreators.emplace(itemName, creator);
+}
+
+Base* CNodeFactory::createStateItem(const core::stringw& itemName) const
+{
+	const auto found = m_itemCreators.find(itemName);
+	if (found == m_itemCreators.end())
+		return nullptr;
+	return found->second();
 }
 
 void CNodeFactory::addClassRegistrar(NodeClassRegistrar registrar)

@@ -8,12 +8,16 @@
 
 namespace fw
 {
+class Base;
 class BaseNode;
 class CNodeFactory;
 
 // Makes a node of one class with the content reference, no parent and no scene manager; the caller
 // receives its one reference.
 typedef BaseNode* (*NodeCreator)(const ContentReference& reference);
+
+// Makes a state item of one class; the caller receives its one reference.
+typedef Base* (*StateItemCreator)();
 
 // Registers one library's node classes with a factory.
 typedef void (*NodeClassRegistrar)(CNodeFactory& factory);
@@ -25,11 +29,19 @@ BaseNode* createNode(const ContentReference& reference)
 	return new T(reference, nullptr, nullptr);
 }
 
-// Turns the class names of scene files into new nodes.
+// The creator of a state item class constructible without arguments.
+template <class T>
+Base* makeStateItem()
+{
+	return new T;
+}
+
+// Turns the class names of scene files into new nodes, and the type names of state files into new
+// state items.
 class CNodeFactory : public CEventReceiver
 {
 public:
-	// Registers the core's classes, then those of every installed registrar.
+	// Registers the core's node classes and state items, then those of every installed registrar.
 	CNodeFactory();
 	~CNodeFactory() override;
 
@@ -37,6 +49,10 @@ public:
 	void registerClass(const core::stringw& className, NodeCreator creator);
 	// Null, without a message, for a name that is not registered (names are case-sensitive).
 	BaseNode* create(const core::stringw& className, const ContentReference& reference) const;
+
+	// The same for state items.
+	void registerStateItem(const core::stringw& itemName, StateItemCreator creator);
+	Base* createStateItem(const core::stringw& itemName) const;
 
 	// How libraries above the core (widgets, game) add their classes without the core knowing them:
 	// the registrar runs at once on every factory alive and on every factory made later. Installing
@@ -49,6 +65,7 @@ private:
 
 	// Ordered by code unit, a prefix first.
 	std::map<core::stringw, NodeCreator> m_nodeCreators;
+	std::map<core::stringw, StateItemCreator> m_itemCreators;
 };
 
 // The one factory: created on first use, destroyed at exit by dropping its reference.

@@ -22,13 +22,13 @@ CTimerManager::~CTimerManager()
 {
 	for (u32 i = 0; i < m_entries.size(); ++i)
 	{
-		if (m_entries[i].timer->m_manager == this)
-			m_entries[i].timer->m_manager = nullptr;
+		if (m_entries[i].timer->getManager() == this)
+			linkTimer(m_entries[i].timer, nullptr);
 	}
 	for (u32 i = 0; i < m_pendingAdds.size(); ++i)
 	{
-		if (m_pendingAdds[i].timer->m_manager == this)
-			m_pendingAdds[i].timer->m_manager = nullptr;
+		if (m_pendingAdds[i].timer->getManager() == this)
+			linkTimer(m_pendingAdds[i].timer, nullptr);
 	}
 	// Detached first, so that a timer destroyed here does not come back to remove itself.
 	for (u32 i = 0; i < m_entries.size(); ++i)
@@ -72,7 +72,7 @@ void CTimerManager::addTimer(CTimer* timer)
 {
 	if (!timer)
 		return;
-	timer->m_manager = this;
+	linkTimer(timer, this);
 
 	const s32 pendingRemove = m_updating ? findTimer(m_pendingRemoves, timer) : -1;
 	if (pendingRemove >= 0)
@@ -91,7 +91,7 @@ void CTimerManager::addTimer(CTimer* timer)
 		return;
 
 	timer->grab();
-	const SEntry entry = {timer, static_cast<u64>(m_time + timer->m_interval)};
+	const SEntry entry = {timer, static_cast<u64>(m_time + timer->getInterval())};
 	if (m_updating)
 		m_pendingAdds.push_back(entry);
 	else
@@ -103,8 +103,8 @@ void CTimerManager::removeTimer(CTimer* timer)
 	if (!timer)
 		return;
 	// A timer that has moved on to another manager stays there.
-	if (timer->m_manager == this)
-		timer->m_manager = nullptr;
+	if (timer->getManager() == this)
+		linkTimer(timer, nullptr);
 
 	if (m_updating)
 	{
@@ -169,22 +169,22 @@ void CTimerManager::callDueTimers(u64 now)
 	{
 		CTimer* timer = m_entries[i].timer;
 		// A timer removed from here and added elsewhere in this update belongs to the other one.
-		if (timer->m_manager != this || m_entries[i].due > now)
+		if (timer->getManager() != this || m_entries[i].due > now)
 			continue;
 		for (;;)
 		{
-			const u32 interval = timer->m_interval;
+			const u32 interval = timer->getInterval();
 			m_calling = timer;
 			m_callingReAdded = false;
-			const bool keep = timer->onTimer(interval) || (m_callingReAdded && timer->m_manager == this);
+			const bool keep = timer->onTimer(interval) || (m_callingReAdded && timer->getManager() == this);
 			if (!keep)
 			{
-				if (timer->m_manager == this)
-					timer->m_manager = nullptr;
+				if (timer->getManager() == this)
+					linkTimer(timer, nullptr);
 				break;
 			}
-			m_entries[i].due += timer->m_interval;
-			if (interval == 0 || m_entries[i].due > now || timer->m_manager != this)
+			m_entries[i].due += timer->getInterval();
+			if (interval == 0 || m_entries[i].due > now || timer->getManager() != this)
 				break;
 		}
 	}
@@ -199,7 +199,7 @@ void CTimerManager::releaseStaleEntries()
 	while (i < m_entries.size())
 	{
 		const CTimer* timer = m_entries[i].timer;
-		if (timer->m_manager != this || timer->getReferenceCount() == 1)
+		if (timer->getManager() != this || timer->getReferenceCount() == 1)
 			releaseEntry(i); // the last entry moves here and is looked at next
 		else
 			++i;
@@ -212,8 +212,8 @@ void CTimerManager::releaseEntry(u32 index)
 	m_entries[index] = m_entries.getLast();
 	m_entries.erase(m_entries.size() - 1);
 	// Detached before the drop, so that a timer destroyed now does not try to remove itself.
-	if (timer->m_manager == this && timer->getReferenceCount() == 1)
-		timer->m_manager = nullptr;
+	if (timer->getManager() == this && timer->getReferenceCount() == 1)
+		linkTimer(timer, nullptr);
 	timer->drop();
 }
 } // namespace fw

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/CEventReceiver.h"
-#include "platform/CTimer.h"
+#include "core/CTimer.h"
+#include "core/ITimerManager.h"
 
 namespace fw
 {
@@ -13,7 +14,7 @@ class CEventSystemFlowUpdate;
 //
 // Timers added or removed while the manager is calling timers take effect at the end of that
 // update: new timers are first called in a later update, removed ones are not called again.
-class CTimerManager : public CEventReceiver
+class CTimerManager : public CEventReceiver, public ITimerManager
 {
 public:
 	CTimerManager();
@@ -26,9 +27,9 @@ public:
 	// pending in this update cancels the removal, and one that re-adds itself from its own call
 	// stays registered whatever that call answers. Otherwise there is no duplicate check:
 	// setManager is the way that avoids a second entry.
-	virtual void addTimer(CTimer* timer);
+	void addTimer(CTimer* timer) override;
 	// Unregisters the timer; it is not called again.
-	virtual void removeTimer(CTimer* timer);
+	void removeTimer(CTimer* timer) override;
 
 	// A manager that is not running neither advances its clock nor calls timers.
 	virtual void setRunning(bool running) { m_running = running; }

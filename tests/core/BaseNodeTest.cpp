@@ -831,9 +831,9 @@ TEST(BaseNodeEvents, TheEventMapForwardsEachIdToItsHandler)
 		bool onEvent35(CEventNodeTemplatesChanged* e) override { return note(35, e); }
 		bool onEvent36(CEvent* e) override { return note(36, e); }
 		bool onEvent65(CEvent* e) override { return note(65, e); }
-		bool onEvent66(CEvent* e) override { return note(66, e); }
-		bool onEvent67(CEvent* e) override { return note(67, e); }
-		bool onEvent68(CEvent* e) override { return note(68, e); }
+		bool onEvent66(CEventNodeStateItemNotify* e) override { return note(66, e); }
+		bool onEvent67(CEventNodeStateStarted* e) override { return note(67, e); }
+		bool onEvent68(CEventNodeStateFinished* e) override { return note(68, e); }
 		bool onEvent71(CEventNodeStateEnded* e) override { return note(71, e); }
 		bool onEvent75(CEventNodeStateChangeComplete* e) override { return note(75, e); }
 		bool note(s32 id, CEvent* e)
@@ -850,9 +850,9 @@ TEST(BaseNodeEvents, TheEventMapForwardsEachIdToItsHandler)
 	events.push_back(adoptRef<CEvent>(new CEventNodeTemplatesChanged(nullptr)));
 	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<36>));
 	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<65>));
-	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<66>));
-	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<67>));
-	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<68>));
+	events.push_back(adoptRef<CEvent>(new CEventNodeStateItemNotify(nullptr, 0, false)));
+	events.push_back(adoptRef<CEvent>(new CEventNodeStateStarted(nullptr, -1)));
+	events.push_back(adoptRef<CEvent>(new CEventNodeStateFinished(nullptr, -1, false)));
 	events.push_back(adoptRef<CEvent>(new CEventNodeStateEnded(nullptr, -1)));
 	events.push_back(adoptRef<CEvent>(new CEventNodeStateChangeComplete(nullptr, -1)));
 	for (const auto& event : events)

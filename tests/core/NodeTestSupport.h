@@ -3,6 +3,7 @@
 // Test doubles and small node classes for the node, property, factory and scene-file tests.
 
 #include "core/BaseNode.h"
+#include "core/CAnimatorState.h"
 #include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/CNodeFactory.h"

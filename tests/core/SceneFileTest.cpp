@@ -284,24 +284,33 @@ TEST_F(SceneFile, FileChildrenNeedAContentManager)
 	EXPECT_EQ(1u, log.countContaining("no content manager"));
 }
 
-TEST_F(SceneFile, DefaultStateIsKeptUntilStatesRun)
+TEST_F(SceneFile, DefaultStateIsKeptUntilTheNodeIsAttached)
 {
-	SLogCapture log;
 	manager->addFile("States.oscn",
 		sceneNodes("<States><Properties><string Name=\"DefaultState\" Value=\"Normal\" /></Properties>"
 				   "<State Name=\"Normal\" NextState=\"\"><SceneNode type=\"BaseNode\" /></State></States>" +
 			namedNode("BaseNode", "Child")));
-	const NodeRef root = load("States.oscn");
-	ASSERT_NE(nullptr, root.get());
-	EXPECT_EQ(nameId("Normal"), root->getCurrentStateId());
-	EXPECT_EQ(nullptr, root->findState(nameId("Normal")));
-	EXPECT_EQ((std::vector<std::string>{"Child"}), childNames(root.get())) << "the State element is skipped whole";
-	EXPECT_EQ(1u, log.countContaining("\"Normal\" skipped"));
+	// Every request receives a clone of the file's node, read once.
+	const NodeRef copy = load("States.oscn");
+	ASSERT_NE(nullptr, copy.get());
+	const BaseNode* read = manager->getPrototype("States.oscn");
+	ASSERT_NE(nullptr, read);
+	EXPECT_EQ(nameId("Normal"), read->getCurrentStateId());
+	const CAnimatorState* normal = read->findState(nameId("Normal"));
+	ASSERT_NE(nullptr, normal);
+	EXPECT_EQ(-1, normal->getNextStateId());
+	EXPECT_EQ(nullptr, read->getCurrentState()) << "nothing runs before the node is attached to a scene";
+	EXPECT_EQ((std::vector<std::string>{"Child"}), childNames(read)) << "a State holds no nodes";
 
-	// Attaching and cloning keep the id; nothing is written without state objects.
-	const NodeRef copy = adoptRef(root->clone());
+	// The clone has its own copy of the state and has entered it; both write it.
 	EXPECT_EQ(nameId("Normal"), copy->getCurrentStateId());
-	EXPECT_EQ(std::string::npos, savedText(root.get()).find("States"));
+	ASSERT_NE(nullptr, copy->findState(nameId("Normal")));
+	EXPECT_NE(normal, copy->findState(nameId("Normal")));
+	EXPECT_EQ(copy->findState(nameId("Normal")), copy->getCurrentState());
+	const std::string states = "\t<States>\r\n\t\t<Properties>\r\n\t\t\t<string Name=\"DefaultState\" Value=\"Normal\" />"
+							   "\r\n\t\t</Properties>\r\n\t\t<State Name=\"Normal\">\r\n\t\t</State>\r\n\t</States>\r\n";
+	EXPECT_NE(std::string::npos, savedText(read).find(states)) << savedText(read);
+	EXPECT_NE(std::string::npos, savedText(copy.get()).find(states));
 }
 
 TEST_F(SceneFile, WhatTheWriterLeavesOut)

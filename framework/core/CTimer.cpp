@@ -1,6 +1,6 @@
-#include "platform/CTimer.h"
+#include "core/CTimer.h"
 
-#include "platform/CTimerManager.h"
+#include "core/ITimerManager.h"
 
 namespace fw
 {
@@ -10,7 +10,7 @@ CTimer::~CTimer()
 		m_manager->removeTimer(this);
 }
 
-void CTimer::setManager(CTimerManager* manager)
+void CTimer::setManager(ITimerManager* manager)
 {
 	if (manager == m_manager)
 		return;
@@ -18,5 +18,11 @@ void CTimer::setManager(CTimerManager* manager)
 		m_manager->removeTimer(this);
 	if (manager)
 		manager->addTimer(this);
+}
+
+void ITimerManager::linkTimer(CTimer* timer, ITimerManager* manager)
+{
+	if (timer)
+		timer->m_manager = manager;
 }
 } // namespace fw

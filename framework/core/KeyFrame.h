@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/CPropertyContainer.h"
+#include "core/StateItem.h"
+
+#include <utility>
+#include <vector>
+
+namespace fw
+{
+// One key of a key-frame item.
+struct KeyFrameKey
+{
+	// One value per animated property, in the order of the item's properties; null for a property
+	// whose type is unknown. A key read before the item had properties has none.
+	std::vector<PropertyHolder> values;
+	// Length of the segment that ends at this key; the first key's counts only in the times.
+	u32 t = 0;
+	// The key to continue at once this key is reached; -1 (or any index outside the keys) for none.
+	s32 g = -1;
+	// 0: the segment ending here is interpolated; -1: the values step to this key's when it is reached.
+	s32 i = -1;
+};
+
+// Animates named properties of its target through a list of keys, stepping or interpolating the
+// values over time in steps of its period. It reports once per start: at its first jump back to an
+// earlier key (a loop, after which it runs on) or at its last key (after which it leaves its timer
+// manager).
+class KeyFrame : public Base
+{
+public:
+	static constexpr s32 TypeId = 1;
+	// Keys times animated properties: what one item may hold, against files that would exhaust
+	// memory with a short text.
+	static constexpr u32 MAX_VALUES = 1u << 18;
+
+	KeyFrame();
+	~KeyFrame() override;
+
+	const wchar_t* getClassName() const override;
+	s32 getTypeId() const override { return TypeId; }
+	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
+
+	// Also finds the target's properties by name and rewinds.
+	void setTarget(BaseNode* target) override;
+	void seek(u32 time, bool apply) override;
+	// The sum of the keys' times up to the current key, plus the time within it.
+	u32 getCurrentTime() const override;
+	u32 getDuration() const override;
+	// With finish, shows the last key first.
+	void stop(bool finish, bool report) override;
+	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
+	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const override;
+	Base* clone(BaseNode* node, ISceneManager* sceneManager) const override;
+
+	bool onTimer(u32 elapsed) override;
+
+	// Where seeking to time 0 goes; negative times count as 0.
+	s32 getTimeShift() const { return m_timeShift; }
+	void setTimeShift(s32 timeShift) { m_timeShift = timeShift > 0 ? timeShift : 0; }
+	const std::vector<KeyFrameKey>& getKeys() const { return m_keys; }
+	u32 getCurrentKey() const { return m_currentKey; }
+	u32 getKeyTime() const { return m_keyTime; }
+	// The animated properties with their current values; null when the item has none.
+	CPropertyContainer* getProperties() const { return m_properties.get(); }
+	// The index in the target's property table of the animated property, -1 when it has none.
+	s32 getPropertyIndex(u32 property) const;
+
+private:
+	bool hasNextKey() const { return m_currentKey + 1 < m_keys.size(); }
+	// Moves through the keys that the key time has passed; true when it jumped back to an earlier key.
+	bool advanceKeys();
+	void applyKey(u32 key);
+	void interpolateKeys(u32 key, u32 keyTime);
+	// False, reading nothing, when the key would take the item past MAX_VALUES.
+	bool readKey(IXMLReader* reader, const std::vector<core::stringw>& valueAttributes);
+
+	std::vector<s32> m_propertyIndexes;
+	std::vector<KeyFrameKey> m_keys;
+	u32 m_currentKey = 0;
+	u32 m_keyTime = 0;
+	CRefHolder<CPropertyContainer> m_properties;
+	s32 m_timeShift = 0;
+	// Keys reached by a jump back during one advance, with the key time left then.
+	std::vector<std::pair<u32, u32>> m_jumpTargets;
+};
+} // namespace fw

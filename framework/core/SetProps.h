@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/CPropertyContainer.h"
+#include "core/StateItem.h"
+
+namespace fw
+{
+// Sets listed properties of its target to fixed values whenever it is positioned with apply: on
+// entry as a start item, at the end as an end item. It has no time of its own.
+class SetProps : public Base
+{
+public:
+	static constexpr s32 TypeId = 2;
+
+	SetProps();
+	~SetProps() override;
+
+	const wchar_t* getClassName() const override;
+	s32 getTypeId() const override { return TypeId; }
+	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
+
+	// Also finds the target's properties by name.
+	void setTarget(BaseNode* target) override;
+	void seek(u32 time, bool apply) override;
+	u32 getCurrentTime() const override { return 0; }
+	u32 getDuration() const override { return 0; }
+	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
+	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const override;
+	Base* clone(BaseNode* node, ISceneManager* sceneManager) const override;
+
+	CPropertyContainer* getValues() const { return m_values.get(); }
+	// The index in the target's property table of the value's property, -1 when it has none.
+	s32 getPropertyIndex(u32 value) const;
+
+private:
+	core::array<s32> m_propertyIndexes;
+	CRefHolder<CPropertyContainer> m_values;
+};
+} // namespace fw

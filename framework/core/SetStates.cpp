@@ -1,0 +1,131 @@
+#include "core/SetStates.h"
+
+#include "core/BaseNode.h"
+#include "core/CNameTable.h"
+#include "core/IXMLReader.h"
+#include "core/IXMLWriter.h"
+#include "core/SceneFile.h"
+#include "core/TextParsing.h"
+
+namespace fw
+{
+namespace
+{
+const wchar_t* const STATE_ELEMENT = L"State";
+
+const core::stringw& nameAttribute()
+{
+	static const core::stringw& name = *new core::stringw(L"Name");
+	return name;
+}
+
+const core::stringw& childrenAttribute()
+{
+	static const core::stringw& name = *new core::stringw(L"Children");
+	return name;
+}
+} // namespace
+
+SetStates::SetStates()
+{
+	setPeriod(1);
+}
+
+SetStates::~SetStates() = default;
+
+const wchar_t* SetStates::getClassName() const
+{
+	return L"SetStates";
+}
+
+void SetStates::seek(u32, bool apply)
+{
+	BaseNode* target = getTarget();
+	if (!apply || !target)
+		return;
+	// The states entered run outside code, which may release the node, a child or this item.
+	const CRefHolder<Base> self = holdForCall<Base>(this);
+	const CRefHolder<BaseNode> heldTarget = holdForCall(target);
+	const std::vector<SetStatesEntry> entries = m_entries;
+	for (const SetStatesEntry& entry : entries)
+	{
+		if (getTarget() != target)
+			return;
+		if (entry.children.empty())
+		{
+			target->setState(entry.stateId, nullptr);
+			continue;
+		}
+		for (u32 c = 0; c < entry.children.size(); ++c)
+		{
+			const CRefHolder<BaseNode> child = holdForCall(target->findChildByNameId(entry.children[c], 1));
+			if (child)
+				child->enterState(entry.stateId, nullptr, -1);
+		}
+	}
+}
+
+void SetStates::loadFromXml(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
+{
+	m_entries.clear();
+	if (!reader || (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement()))
+		return;
+	while (reader->read())
+	{
+		const EXmlNodeType type = reader->getNodeType();
+		if (type == XML_NODE_ELEMENT_END)
+		{
+			if (reader->getNodeName() == elementName)
+				break;
+			continue;
+		}
+		if (type != XML_NODE_ELEMENT)
+			continue;
+		if (reader->getNodeName() == STATE_ELEMENT)
+		{
+			SetStatesEntry entry;
+			entry.stateId = CNameTableSingleton::Instance().intern(core::stringc(reader->getAttributeValue(nameAttribute())));
+			entry.children = split(core::stringc(reader->getAttributeValue(childrenAttribute())));
+			if (entry.stateId != -1)
+				m_entries.push_back(entry);
+		}
+		skipXmlElement(reader);
+	}
+}
+
+void SetStates::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
+{
+	if (!writer)
+		return;
+	core::array<core::stringw> names;
+	core::array<core::stringw> values;
+	addCommonAttributes(names, values);
+	writer->writeElement(elementName.c_str(), false, names, values);
+	writer->writeLineBreak();
+	const CNameTable& table = CNameTableSingleton::Instance();
+	for (const SetStatesEntry& entry : m_entries)
+	{
+		core::stringc children;
+		for (u32 c = 0; c < entry.children.size(); ++c)
+		{
+			if (c > 0)
+				children += ";";
+			children += table.lookup(entry.children[c]);
+		}
+		const core::stringw state(table.lookup(entry.stateId));
+		const core::stringw childrenText(children);
+		writer->writeElement(STATE_ELEMENT, true, L"Name", state.c_str(), L"Children", childrenText.c_str());
+		writer->writeLineBreak();
+	}
+	writer->writeClosingTag(elementName.c_str());
+	writer->writeLineBreak();
+}
+
+Base* SetStates::clone(BaseNode*, ISceneManager*) const
+{
+	SetStates* copy = new SetStates;
+	copyBaseTo(copy);
+	copy->m_entries = m_entries;
+	return copy;
+}
+} // namespace fw
