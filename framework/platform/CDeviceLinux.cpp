@@ -1,11 +1,19 @@
 #include "platform/CDeviceLinux.h"
 
 #include "core/CLogger.h"
+#include "core/CPropertyContainer.h"
+#include "platform/CCursorControl.h"
 #include "platform/CEventDevice.h"
 #include "platform/CMainLoop.h"
 #include "platform/CMonotonicClock.h"
+#include "platform/CVideoModeList.h"
+#include "platform/CWindowProcedure.h"
+#include "platform/DeviceSettings.h"
+#include "platform/os/OpenUrl.h"
 
 #include <irrlicht.h>
+
+#include <cstdint>
 
 namespace fw
 {
@@ -35,7 +43,14 @@ u32 nonNegative(s32 value)
 {
 	return value > 0 ? static_cast<u32>(value) : 0;
 }
+
+CDeviceLinux::WindowMaker s_windowMaker = &os::createWindow;
 } // namespace
+
+void CDeviceLinux::setWindowMaker(WindowMaker maker)
+{
+	s_windowMaker = maker ? maker : &os::createWindow;
+}
 
 CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicClock* clock) :
 	CDeviceStub(clockOrSystem(clock).get())
@@ -48,8 +63,19 @@ CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicCl
 	m_params = params;
 	m_params.EngineVersion = DEVICE_ENGINE_VERSION;
 
+	createWindow();
 	createVideoDriver(m_params.VideoDriver);
 	createProcessorsManager();
+}
+
+CDeviceLinux::~CDeviceLinux()
+{
+	if (m_window)
+		CWindowProcedure::removeWindow(m_window.get());
+	m_cursorControl.release();
+	// The driver draws into the window: it goes first, with everything that holds its textures.
+	releaseServices();
+	m_window.release();
 }
 
 bool CDeviceLinux::run()
@@ -58,24 +84,243 @@ bool CDeviceLinux::run()
 	return loop.run();
 }
 
+void CDeviceLinux::closeDevice()
+{
+	CDeviceStub::closeDevice();
+	if (!m_window)
+		return;
+	// Whatever quit was waiting, the one that counts is the destruction's.
+	m_window->removeQuitMessages();
+	m_window->destroy();
+}
+
 bool CDeviceLinux::reinitialize(const SDeviceCreationParameters& params)
 {
+	if (m_cursorControl)
+		m_cursorControl->setFullScreen(params.FullScreen);
 	postEvent(adoptRef(new CEventDeviceVideoDriverReleased).get());
 	releaseVideoDriver();
+
+	if (m_params.FullScreen)
+	{
+		if (m_window && !m_externalWindow)
+			m_window->setFullScreen(false);
+		m_params.FullScreen = false;
+	}
+	const bool windowNeeded = !m_window && m_params.VideoDriver == DEVICE_DRIVER_NULL && params.VideoDriver != DEVICE_DRIVER_NULL;
 
 	const core::stringc version = m_params.EngineVersion;
 	m_params = params;
 	m_params.EngineVersion = version;
-	m_params.WindowHandle = nullptr;
+	m_params.WindowHandle = m_window ? reinterpret_cast<void*>(static_cast<std::uintptr_t>(m_window->getId())) : nullptr;
 
+	if (m_params.FullScreen && m_params.DesktopResolution)
+		m_params.WindowSize = getDesktopSize();
+
+	if (windowNeeded)
+		createWindow();
 	if (!createVideoDriver(m_params.VideoDriver))
 		return false;
 	createProcessorsManager();
+	if (m_window)
+		m_window->activate();
 	return true;
+}
+
+core::dimension2d<s32> CDeviceLinux::getDesktopSize()
+{
+	const core::dimension2d<u32>& desktop = getVideoModeList()->getDesktopResolution();
+	if (desktop.Width > 0 && desktop.Height > 0)
+		return core::dimension2d<s32>(static_cast<s32>(desktop.Width), static_cast<s32>(desktop.Height));
+	// A display that reports no modes still has a screen: its size, never 0 by 0.
+	core::dimension2d<s32> size;
+	s32 depth = 0;
+	if (m_window)
+		size = m_window->getScreenSize();
+	else if (!os::getDesktopMode(size, depth))
+		size = core::dimension2d<s32>(0, 0);
+	if (size.Width > 0 && size.Height > 0)
+		return size;
+	return m_params.WindowSize;
+}
+
+const video::IVideoModeList* CDeviceLinux::getVideoModeList()
+{
+	CDeviceStub::getVideoModeList();
+	if (m_videoModeList->getVideoModeCount() == 0)
+	{
+		// The screen's own mode is the one mode: the display mode is never changed.
+		core::dimension2d<s32> size;
+		s32 depth = 0;
+		bool known = false;
+		if (m_window)
+		{
+			size = m_window->getScreenSize();
+			depth = m_window->getScreenDepth();
+			known = true;
+		}
+		else
+			known = os::getDesktopMode(size, depth);
+		if (known && size.Width > 0 && size.Height > 0)
+		{
+			const core::dimension2d<u32> mode(static_cast<u32>(size.Width), static_cast<u32>(size.Height));
+			m_videoModeList->addMode(mode, depth);
+			m_videoModeList->setDesktop(mode, depth);
+		}
+	}
+	return m_videoModeList.get();
+}
+
+bool CDeviceLinux::createWindow()
+{
+	if (m_params.VideoDriver == DEVICE_DRIVER_NULL && !m_params.WindowHandle)
+		return false;
+
+	os::SWindowDescription description;
+	const core::stringc caption = m_settings->getString(SETTING_TITLE_CAPTION);
+	for (u32 i = 0; i < caption.size(); ++i)
+		description.Caption.append(static_cast<wchar_t>(static_cast<u8>(caption[i])));
+	description.Size = m_params.WindowSize;
+	description.FullScreen = m_params.FullScreen;
+	description.ExistingWindow = static_cast<os::WindowId>(reinterpret_cast<std::uintptr_t>(m_params.WindowHandle));
+	CRefHolder<os::IWindow> window = adoptRef(s_windowMaker(description, &CWindowProcedure::procedure));
+	if (!window)
+		return false;
+
+	if (window->isExternal())
+	{
+		m_externalWindow = true;
+		if (m_params.WindowSize.Width != -1 && m_params.WindowSize.Height != -1)
+		{
+			core::rect<s32> rect;
+			window->getWindowRect(rect);
+			window->place(core::rect<s32>(rect.UpperLeftCorner, m_params.WindowSize));
+		}
+		else
+		{
+			m_params.WindowSize = window->getClientSize();
+			m_params.FullScreen = false;
+		}
+	}
+	else
+		m_params.WindowHandle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(window->getId()));
+	attachWindow(window.get());
+	return true;
+}
+
+void CDeviceLinux::attachWindow(os::IWindow* window)
+{
+	m_window.assign(window);
+	m_notMinimised = true;
+	m_appActive = true;
+	CWindowProcedure::addWindow(window, this);
+	m_cursorControl = adoptRef(new CCursorControl(window));
+	m_cursorControl->setFullScreen(m_params.FullScreen);
+}
+
+void CDeviceLinux::fitWindow()
+{
+	if (!m_window || m_externalWindow)
+		return;
+	const core::dimension2d<s32> size = m_params.WindowSize;
+	core::position2d<s32> corner(0, 0);
+	if (!m_params.FullScreen)
+	{
+		const core::dimension2d<s32> screen = m_window->getScreenSize();
+		corner = core::position2d<s32>((screen.Width - size.Width) / 2, (screen.Height - size.Height) / 2);
+	}
+	m_window->place(core::rect<s32>(corner, size));
+}
+
+bool CDeviceLinux::switchToFullScreen()
+{
+	if (!m_window)
+		return false;
+	const core::dimension2d<s32> screen = m_window->getScreenSize();
+	if (screen.Width > 0 && screen.Height > 0 && screen != m_params.WindowSize)
+	{
+		logFormat(LOG_INFORMATION, "Full screen covers the screen (%d x %d): the display mode is not changed.",
+			screen.Width, screen.Height);
+		m_params.WindowSize = screen;
+	}
+	if (!m_externalWindow)
+		m_window->setFullScreen(true);
+	m_params.FullScreen = true;
+	return true;
+}
+
+void CDeviceLinux::handleResize()
+{
+	if (!m_resized || !m_videoDriver || !m_window)
+		return;
+	m_resized = false;
+	const core::dimension2d<s32> client = m_window->getClientSize();
+	if (client.Width < 2 || client.Height < 2)
+	{
+		logFormat(LOG_INFORMATION, "Ignoring resize operation to (%ld %ld)", static_cast<long>(client.Width),
+			static_cast<long>(client.Height));
+		return;
+	}
+	core::dimension2d<s32> size = client;
+	if ((!m_resizable || m_params.FullScreen) && client != m_params.WindowSize)
+	{
+		fitWindow();
+		size = m_params.WindowSize;
+	}
+	logFormat(LOG_INFORMATION, "Resizing window (%ld %ld)", static_cast<long>(client.Width),
+		static_cast<long>(client.Height));
+	m_videoDriver->OnResize(core::dimension2d<u32>(nonNegative(size.Width), nonNegative(size.Height)));
+}
+
+bool CDeviceLinux::isWindowFocused() const
+{
+	return m_window && m_window->isFocused();
+}
+
+bool CDeviceLinux::isWindowMinimized() const
+{
+	return m_window && m_window->isMinimized();
+}
+
+ICursorControl* CDeviceLinux::getCursorControl() const
+{
+	return m_cursorControl.get();
+}
+
+void CDeviceLinux::setWindowCaption(const wchar_t* text)
+{
+	if (m_window)
+		m_window->setCaption(text);
+}
+
+void CDeviceLinux::setResizable(bool resizable)
+{
+	if (!m_window || m_externalWindow || !m_videoDriver || m_params.FullScreen)
+		return;
+	m_resizable = resizable;
+	m_window->setResizable(resizable);
+	// The window keeps its place and takes the driver's size.
+	core::rect<s32> rect;
+	if (!m_window->getWindowRect(rect))
+		return;
+	const core::dimension2d<u32> screen = m_videoDriver->getScreenSize();
+	m_window->place(core::rect<s32>(rect.UpperLeftCorner,
+		core::dimension2d<s32>(static_cast<s32>(screen.Width), static_cast<s32>(screen.Height))));
+}
+
+bool CDeviceLinux::openURL(const c8* url)
+{
+	if (os::openUrl(url))
+		return true;
+	logWarning("Unable to open URL", url ? url : "");
+	return false;
 }
 
 bool CDeviceLinux::createVideoDriver(s32 type)
 {
+	if (m_window && !m_externalWindow)
+		m_window->setFullScreen(m_params.FullScreen);
+
 	switch (type)
 	{
 	case DEVICE_DRIVER_NULL:
@@ -87,8 +332,16 @@ bool CDeviceLinux::createVideoDriver(s32 type)
 		logInfo("Direct3D is not available: the OpenGL driver is used instead.");
 		[[fallthrough]];
 	case DEVICE_DRIVER_OPENGL:
-		logWarning("The OpenGL driver needs a window, and there is none: the null driver is used instead.");
-		if (!createNullDriver())
+		if (!m_window)
+		{
+			logWarning("The OpenGL driver needs a window, and there is none: the null driver is used instead.");
+			if (!createNullDriver())
+				return false;
+			break;
+		}
+		if (m_params.FullScreen)
+			switchToFullScreen();
+		if (!createOpenGLDriver())
 			return false;
 		break;
 	default:
@@ -96,33 +349,43 @@ bool CDeviceLinux::createVideoDriver(s32 type)
 		return false;
 	}
 
+	fitWindow();
+	m_notMinimised = true;
 	m_appActive = true;
 	postEvent(adoptRef(new CEventDeviceVideoDriverCreated(m_videoDriver.get())).get());
 	return true;
 }
 
-bool CDeviceLinux::createNullDriver()
+namespace
+{
+irr::SIrrlichtCreationParameters engineParameters(const SDeviceCreationParameters& params, video::E_DRIVER_TYPE type)
 {
 	irr::SIrrlichtCreationParameters engineParams;
-	// With the null driver the engine's desktop device opens neither a window nor a display.
-	engineParams.DriverType = video::EDT_NULL;
+	engineParams.DriverType = type;
 	engineParams.WindowSize =
-		core::dimension2d<u32>(nonNegative(m_params.WindowSize.Width), nonNegative(m_params.WindowSize.Height));
-	engineParams.Bits = static_cast<u8>(m_params.ColorBits);
-	engineParams.ZBufferBits = m_params.DepthBits;
+		core::dimension2d<u32>(nonNegative(params.WindowSize.Width), nonNegative(params.WindowSize.Height));
+	engineParams.Bits = static_cast<u8>(params.ColorBits);
+	engineParams.ZBufferBits = params.DepthBits;
+	// The window manager, not the engine, makes the window full screen.
 	engineParams.Fullscreen = false;
-	engineParams.Stencilbuffer = m_params.StencilBuffer;
-	engineParams.Vsync = m_params.VSync;
-	engineParams.AntiAlias = m_params.AntiAlias;
-	engineParams.WithAlphaChannel = m_params.WithAlphaChannel;
-	engineParams.Doublebuffer = m_params.Doublebuffer;
-	engineParams.IgnoreInput = m_params.IgnoreInput;
-	engineParams.Stereobuffer = m_params.Stereobuffer;
-	engineParams.HighPrecisionFPU = m_params.HighPrecisionFpu;
+	engineParams.Stencilbuffer = params.StencilBuffer;
+	engineParams.Vsync = params.VSync;
+	engineParams.AntiAlias = params.AntiAlias;
+	engineParams.WithAlphaChannel = params.WithAlphaChannel;
+	engineParams.Doublebuffer = params.Doublebuffer;
+	engineParams.IgnoreInput = params.IgnoreInput;
+	engineParams.Stereobuffer = params.Stereobuffer;
+	engineParams.HighPrecisionFPU = params.HighPrecisionFpu;
 	engineParams.EventReceiver = engineLogSilencer();
 	engineParams.LoggingLevel = irr::ELL_NONE;
+	return engineParams;
+}
+} // namespace
 
-	m_engineDevice = adoptRef(irr::createDeviceEx(engineParams));
+bool CDeviceLinux::createNullDriver()
+{
+	// With the null driver the engine's desktop device opens neither a window nor a display.
+	m_engineDevice = adoptRef(irr::createDeviceEx(engineParameters(m_params, video::EDT_NULL)));
 	if (!m_engineDevice || !m_engineDevice->getVideoDriver())
 	{
 		m_engineDevice.release();
@@ -132,6 +395,58 @@ bool CDeviceLinux::createNullDriver()
 	m_engineDevice->getLogger()->setLogLevel(irr::ELL_NONE);
 	m_videoDriver.assign(m_engineDevice->getVideoDriver());
 	return true;
+}
+
+bool CDeviceLinux::createOpenGLDriver()
+{
+	os::SSurfaceFormat format;
+	format.DepthBits = m_params.DepthBits;
+	format.StencilBuffer = m_params.StencilBuffer;
+	format.Doublebuffer = m_params.Doublebuffer;
+	format.WithAlphaChannel = m_params.WithAlphaChannel;
+	format.Stereobuffer = m_params.Stereobuffer;
+	format.AntiAlias = m_params.AntiAlias;
+
+	// The surface has the client size the window is about to be fitted to.
+	if (!m_externalWindow)
+		fitWindow();
+	const os::WindowId surface = m_window->createSurface(format);
+	if (!surface)
+	{
+		logError("Could not create OpenGL driver.");
+		return false;
+	}
+	irr::SIrrlichtCreationParameters engineParams = engineParameters(m_params, video::EDT_OPENGL);
+	engineParams.WindowId = reinterpret_cast<void*>(static_cast<std::uintptr_t>(surface));
+	// The device pumps the window's messages; the engine must not take its input.
+	engineParams.IgnoreInput = true;
+	// The engine opens a display connection of its own, which a busy X server may reset: once more.
+	for (int attempt = 0; attempt < 2 && !(m_engineDevice && m_engineDevice->getVideoDriver()); ++attempt)
+		m_engineDevice = adoptRef(irr::createDeviceEx(engineParams));
+	// The engine sets an X error handler of its own that outlives its device.
+	os::installDisplayErrorHandler();
+	if (!m_engineDevice || !m_engineDevice->getVideoDriver() ||
+		m_engineDevice->getVideoDriver()->getDriverType() != video::EDT_OPENGL)
+	{
+		m_engineDevice.release();
+		m_window->destroySurface();
+		logError("Could not create OpenGL driver.");
+		return false;
+	}
+	m_engineDevice->getLogger()->setLogLevel(irr::ELL_NONE);
+	m_videoDriver.assign(m_engineDevice->getVideoDriver());
+	m_engineDisplay = m_videoDriver->getExposedVideoData().OpenGLLinux.X11Display;
+	return true;
+}
+
+void CDeviceLinux::releaseVideoDriver()
+{
+	CDeviceStub::releaseVideoDriver();
+	// The engine leaves the display connection of a driver on an existing window open.
+	os::closeDisplay(m_engineDisplay);
+	m_engineDisplay = nullptr;
+	if (m_window)
+		m_window->destroySurface();
 }
 
 CDeviceStub* createDevice(const SDeviceCreationParameters& params, IMonotonicClock* clock)

@@ -1,34 +1,85 @@
 #pragma once
 
 #include "platform/CDeviceStub.h"
+#include "platform/os/IWindow.h"
 
 namespace fw
 {
-// The desktop device: driver creation and the main loop. It has no window yet: every driver
-// choice runs on the engine's null driver, which needs no display.
+class CCursorControl;
+
+// The desktop device: its window, the drivers that draw into it and the main loop that pumps
+// its messages. The window procedure (CWindowProcedure) turns the messages into device events.
 class CDeviceLinux : public CDeviceStub
 {
 public:
-	// Makes the video driver for params.VideoDriver, then the processors manager. Without a clock,
-	// the system's steady clock.
+	// Makes the window (unless the null driver is asked for without an existing window), then
+	// the video driver for params.VideoDriver, then the processors manager. Without a clock, the
+	// system's steady clock.
 	explicit CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicClock* clock = nullptr);
+	~CDeviceLinux() override;
 
-	// The main loop, until the device is closed.
+	// The main loop, until the device is closed or the window's quit message comes.
 	bool run() override;
-	// Posts the release of the old driver, then makes the new one (posting its creation).
+	// Also destroys the window, whose destruction posts the quit message.
+	void closeDevice() override;
+	// Posts the release of the old driver, then makes the new one (posting its creation) in the
+	// same window, making the window first when the device has none yet.
 	bool reinitialize(const SDeviceCreationParameters& params) override;
+
 	bool isWindowActive() const override { return m_appActive; }
+	bool isWindowFocused() const override;
+	bool isWindowMinimized() const override;
+	ICursorControl* getCursorControl() const override;
+	void setWindowCaption(const wchar_t* text) override;
+	void setResizable(bool resizable) override;
+	const video::IVideoModeList* getVideoModeList() override;
+	bool openURL(const c8* url) override;
+
+	// Null while the device has no window.
+	os::IWindow* getWindow() const { return m_window.get(); }
+	os::WindowId getWindowId() const { return m_window ? m_window->getId() : 0; }
+
+	// How the device makes its window; tests without a display install their own.
+	typedef os::IWindow* (*WindowMaker)(const os::SWindowDescription& description, os::WindowProcedure procedure);
+	static void setWindowMaker(WindowMaker maker);
 
 protected:
 	friend class CMainLoop;
+	friend class CWindowProcedure;
 
-	// 0 the null driver; 1 and 2 (Direct3D) and 3 OpenGL, which needs the window: until there is
-	// one they fall back to the null driver. Posts the new driver's creation.
+	// A window is needed for a real driver or an existing window; false when none was made.
+	bool createWindow();
+	// Takes the window as the device's: lists it for the window procedure and makes the cursor
+	// control.
+	void attachWindow(os::IWindow* window);
+	// Places the device's own window for FullScreen and WindowSize, shown.
+	void fitWindow();
+	// The window manager covers the screen with the window; the display mode is not changed.
+	bool switchToFullScreen();
+	// A WM_SIZE came: the driver learns the new client size (the loop calls this).
+	void handleResize();
+	core::dimension2d<s32> getDesktopSize();
+
+	// 0 the null driver; 1 and 2 (Direct3D) and 3 OpenGL, drawn into the window: without one
+	// they fall back to the null driver. Posts the new driver's creation.
 	bool createVideoDriver(s32 type);
 	bool createNullDriver();
+	bool createOpenGLDriver();
+	void releaseVideoDriver() override;
 
+	CRefHolder<os::IWindow> m_window;
+	CRefHolder<CCursorControl> m_cursorControl;
+	// The window is shown and not minimised: the loop updates and draws.
+	bool m_notMinimised = false;
 	// The application is in the foreground: the loop updates. Set when a driver is made.
 	bool m_appActive = false;
+	bool m_resizable = false;
+	// A WM_SIZE came and the loop has not handled it yet.
+	bool m_resized = false;
+	// The window came from params.WindowHandle: the loop makes one pass per run.
+	bool m_externalWindow = false;
+	// The display connection the engine opens for an OpenGL driver and leaves open.
+	void* m_engineDisplay = nullptr;
 };
 
 // A new device with count 1 for the caller, or null when it has no driver although one was asked

@@ -6,6 +6,7 @@
 #include "platform/CFileSystem.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
+#include "platform/CVideoModeList.h"
 #include "platform/DeviceSettings.h"
 
 namespace fw
@@ -35,6 +36,11 @@ CDeviceStub::CDeviceStub(IMonotonicClock* clock) :
 
 CDeviceStub::~CDeviceStub()
 {
+	releaseServices();
+}
+
+void CDeviceStub::releaseServices()
+{
 	m_processorsManager.release();
 	while (!m_receivers.empty())
 	{
@@ -48,8 +54,28 @@ CDeviceStub::~CDeviceStub()
 	releaseVideoDriver();
 	m_fileSystem.release();
 	m_dictionary.release();
+	m_videoModeList.release();
 	m_timer.release();
 	m_settings.release();
+}
+
+const video::IVideoModeList* CDeviceStub::getVideoModeList()
+{
+	if (!m_videoModeList)
+		m_videoModeList = adoptRef(new CVideoModeList);
+	return m_videoModeList.get();
+}
+
+bool CDeviceStub::setGammaRamp(f32, f32, f32, f32, f32)
+{
+	return false;
+}
+
+bool CDeviceStub::getGammaRamp(f32&, f32&, f32&, f32& brightness, f32& contrast)
+{
+	brightness = 0.f;
+	contrast = 0.f;
+	return false;
 }
 
 bool CDeviceStub::run()

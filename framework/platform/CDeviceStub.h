@@ -15,6 +15,8 @@ class CDictionary;
 class CFileSystem;
 class CPropertyContainer;
 class CTimerManager;
+class CVideoModeList;
+class ICursorControl;
 
 // Makes a service of a library above the platform for the device (which cannot link it): a new
 // object with count 1 for the caller, or null.
@@ -54,7 +56,20 @@ public:
 	virtual CTimerManager* createTimerManager();
 
 	virtual bool isWindowActive() const = 0;
+	virtual bool isWindowFocused() const = 0;
+	virtual bool isWindowMinimized() const = 0;
 	virtual bool isFullscreen() const { return m_params.FullScreen; }
+	// Null without a window.
+	virtual ICursorControl* getCursorControl() const = 0;
+	virtual void setWindowCaption(const wchar_t* text) = 0;
+	virtual void setResizable(bool resizable) = 0;
+	// Display modes, filled on first use.
+	virtual const video::IVideoModeList* getVideoModeList();
+	// Gamma ramps of the display: false where the system offers none.
+	virtual bool setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast);
+	virtual bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness, f32& contrast);
+	// Opens the link with the desktop's browser; false, with a warning, when that fails.
+	virtual bool openURL(const c8* url) = 0;
 
 	// Refuses null and receivers already registered (false). A receiver removed during the running
 	// dispatch and added again stays, with the new priority.
@@ -104,7 +119,11 @@ protected:
 	// Makes the processors manager through its maker and registers it; once.
 	void createProcessorsManager();
 	// Drops the driver and the engine device that made it.
-	void releaseVideoDriver();
+	virtual void releaseVideoDriver();
+	// Drops everything the device holds, in the order the services need: the processors manager,
+	// the receivers, the video driver, the clock, the settings. A concrete device calls it first
+	// in its destructor, before it lets go of its window, and so that its own driver release runs.
+	void releaseServices();
 
 	SDeviceCreationParameters m_params;
 	// The engine device only carries the driver: it has no window and pumps nothing.
@@ -113,6 +132,7 @@ protected:
 	CRefHolder<CEventReceiver> m_processorsManager;
 	CRefHolder<CDeviceClock> m_timer;
 	CRefHolder<CPropertyContainer> m_settings;
+	CRefHolder<CVideoModeList> m_videoModeList;
 	CRefHolder<CFileSystem> m_fileSystem;
 	CRefHolder<CDictionary> m_dictionary;
 	u32 m_frameInterval = 5;

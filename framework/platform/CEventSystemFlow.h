@@ -1,6 +1,6 @@
 #pragma once
 
-// The main loop's events: fixed update steps and frames.
+// The main loop's events (fixed update steps and frames) and the window's (activation, closing).
 
 #include "core/CEvent.h"
 
@@ -31,5 +31,45 @@ class CEventSystemFlowDraw : public CEventSystemFlow
 {
 public:
 	FW_EVENT_TYPE(15, CEventSystemFlow)
+};
+
+// The window was activated or deactivated.
+class CEventSystemFlowActivate : public CEventSystemFlow
+{
+public:
+	FW_EVENT_TYPE(17, CEventSystemFlow)
+	explicit CEventSystemFlowActivate(bool active) : m_active(active) {}
+
+	bool isActive() const { return m_active; }
+
+private:
+	bool m_active;
+};
+
+// The application came to the foreground or left it.
+class CEventSystemFlowAppActivate : public CEventSystemFlow
+{
+public:
+	FW_EVENT_TYPE(18, CEventSystemFlow)
+	explicit CEventSystemFlowAppActivate(bool active) : m_active(active) {}
+
+	bool isActive() const { return m_active; }
+
+private:
+	bool m_active;
+};
+
+// The user asks to close the window; a receiver that takes the event keeps it open.
+class CEventSystemFlowCloseRequest : public CEventSystemFlow
+{
+public:
+	FW_EVENT_TYPE(19, CEventSystemFlow)
+};
+
+// The window is being destroyed; the main loop ends next.
+class CEventSystemFlowDestroy : public CEventSystemFlow
+{
+public:
+	FW_EVENT_TYPE(20, CEventSystemFlow)
 };
 } // namespace fw

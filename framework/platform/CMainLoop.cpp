@@ -1,6 +1,7 @@
 #include "platform/CMainLoop.h"
 
 #include "core/CRefHolder.h"
+#include "platform/CCursorControl.h"
 #include "platform/CDeviceLinux.h"
 #include "platform/CEventSystemFlow.h"
 
@@ -15,8 +16,37 @@ bool CMainLoop::run()
 	m_device->m_running = true;
 	m_device->m_timer->tick();
 	m_device->m_lastTick = m_device->m_timer->getTime();
-	while (m_device->m_running)
+	// An external window's owner runs the loop: one pass a call.
+	do
 		runPass();
+	while (m_device->m_running && !m_device->m_externalWindow);
+	return true;
+}
+
+bool CMainLoop::handleMessage()
+{
+	os::IWindow* window = m_device->m_window.get();
+	if (!window)
+		return false;
+	os::SWindowMessage message;
+	if (m_device->m_notMinimised || m_device->m_externalWindow)
+	{
+		if (!window->peekMessage(message))
+			return false;
+	}
+	else if (!window->waitMessage(message))
+	{
+		// Closed while minimised.
+		m_device->m_running = false;
+		return true;
+	}
+	if (message.message == os::WM_QUIT)
+	{
+		m_device->m_running = false;
+		return true;
+	}
+	window->translateMessage(message);
+	window->dispatchMessage(message);
 	return true;
 }
 
@@ -25,29 +55,46 @@ void CMainLoop::runPass()
 	CDeviceClock* clock = m_device->m_timer.get();
 	clock->tick();
 
+	// Every waiting message is handled before anything is updated: one a pass, without a pause.
+	if (handleMessage())
+		return;
+	if (m_device->m_running)
+		m_device->handleResize();
+
 	u32 pause = m_device->m_frameInterval > 1 ? IDLE_PAUSE : 0;
 	bool drawDue = false;
-	if (m_device->m_appActive)
+	const bool ownWindow = m_device->m_window && !m_device->m_externalWindow;
+	if (ownWindow && !m_device->m_notMinimised)
 	{
-		clock->start();
-		if (postDueUpdates(clock->getTime()))
-		{
-			pause = 0;
-			drawDue = true;
-		}
+		// Minimised: time stands still and nothing is posted; the next pass waits for a message.
+		clock->stop();
 	}
 	else
 	{
-		clock->stop();
-		drawDue = true;
-		pause = BACKGROUND_PAUSE;
+		if (m_device->m_cursorControl)
+			m_device->m_cursorControl->updatePosition();
+		if (m_device->m_appActive)
+		{
+			clock->start();
+			if (postDueUpdates(clock->getTime()))
+			{
+				pause = 0;
+				drawDue = true;
+			}
+		}
+		else
+		{
+			clock->stop();
+			drawDue = true;
+			pause = BACKGROUND_PAUSE;
+		}
 	}
 
 	// Without a driver (a failed re-creation) there is nothing to draw with.
 	if (drawDue && m_device->m_running && m_device->m_videoDriver)
 		m_device->postEvent(adoptRef(new CEventSystemFlowDraw).get());
 
-	if (pause > 0)
+	if (pause > 0 && !m_device->m_externalWindow)
 		clock->getSource()->sleep(pause);
 }
 

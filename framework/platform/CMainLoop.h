@@ -6,10 +6,11 @@ namespace fw
 {
 class CDeviceLinux;
 
-// Drives the application through its device in fixed update steps: every pass posts the update
-// events that are due and then one draw, or pauses 1 ms when nothing is due. A backlog of more
-// than 200 ms is dropped but for one step. While the application is in the background the clock
-// stands still, nothing is updated and a draw comes about every 200 ms.
+// Drives the application through its device: every pass handles one waiting message of the
+// window, or else posts the update events that are due in fixed steps and then one draw, or pauses
+// 1 ms when nothing is due. A backlog of more than 200 ms is dropped but for one step. While the
+// application is in the background the clock stands still, nothing is updated and a draw comes
+// about every 200 ms; while the window is minimised the loop waits for messages and posts nothing.
 class CMainLoop
 {
 public:
@@ -26,6 +27,9 @@ public:
 	void runPass();
 
 private:
+	// Takes one message of the window and dispatches it: without waiting while the window is
+	// shown, waiting for one while it is minimised. False when there was none.
+	bool handleMessage();
 	// Posts the updates due at now; false when nothing was due.
 	bool postDueUpdates(u32 now);
 	void postUpdate(u32 milliseconds);

@@ -1,0 +1,119 @@
+#pragma once
+
+// A real device with the OpenGL driver in a window of the X server, a second connection that
+// plays the user through XTest, and a loop driven pass by pass until something is seen.
+
+// GoogleTest before Xlib, whose macros (None) would break it.
+#include <gtest/gtest.h>
+
+#include "platform/EventDescriber.h"
+
+#include "core/CRefHolder.h"
+#include "platform/CDeviceLinux.h"
+#include "platform/CMainLoop.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <functional>
+
+namespace fw
+{
+namespace wintest
+{
+using devtest::Trace;
+
+class CWindowDevice : public CDeviceLinux
+{
+public:
+	explicit CWindowDevice(const SDeviceCreationParameters& params) : CDeviceLinux(params) {}
+	void setRunning(bool running) { m_running = running; }
+};
+
+inline SDeviceCreationParameters openGLParameters()
+{
+	SDeviceCreationParameters params;
+	params.VideoDriver = DEVICE_DRIVER_OPENGL;
+	params.WindowSize = core::dimension2d<s32>(1024, 768);
+	params.ColorBits = 32;
+	params.DepthBits = 16;
+	return params;
+}
+
+class WindowTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		input = os::openDisplay();
+		ASSERT_NE(nullptr, input) << "no X display: run the window tests under xvfb-run";
+		device = adoptRef(new CWindowDevice(openGLParameters()));
+		ASSERT_NE(nullptr, device->getVideoDriver());
+		ASSERT_EQ(video::EDT_OPENGL, device->getVideoDriver()->getDriverType());
+		describer = adoptRef(new devtest::CDescriber(trace));
+		device->addEventReceiver(describer.get(), 0);
+		device->setFrameInterval(10);
+		device->setUpdateStep(10);
+		device->setRunning(true);
+		ASSERT_TRUE(pumpUntil([this] { return device->isWindowFocused() && seen("activate:1"); }))
+			<< "the window never got the keyboard";
+		trace.clear();
+	}
+
+	void TearDown() override
+	{
+		describer.release();
+		device.release();
+		if (input)
+			XCloseDisplay(input);
+	}
+
+	// Runs loop passes until the condition holds; false after five seconds.
+	bool pumpUntil(const std::function<bool()>& condition, int milliseconds = 5000)
+	{
+		const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+		CMainLoop loop(device.get());
+		while (!condition())
+		{
+			if (std::chrono::steady_clock::now() > end)
+				return false;
+			if (!device->isRunning())
+				return condition();
+			loop.runPass();
+		}
+		return true;
+	}
+
+	bool seen(const std::string& entry) const { return std::find(trace.begin(), trace.end(), entry) != trace.end(); }
+
+	// The trace without mouse moves, draws and updates.
+	Trace inputOnly() const
+	{
+		Trace kept;
+		for (const std::string& entry : trace)
+			if (entry.compare(0, 5, "move@") != 0 && entry != "d" && !(entry[0] == 'u' && isdigit(entry[1])))
+				kept.push_back(entry);
+		return kept;
+	}
+
+	Window window() const { return static_cast<Window>(device->getWindowId()); }
+
+	// The window's client area on the screen.
+	core::position2d<s32> origin() const
+	{
+		int x = 0;
+		int y = 0;
+		Window child;
+		XTranslateCoordinates(input, window(), DefaultRootWindow(input), 0, 0, &x, &y, &child);
+		return core::position2d<s32>(x, y);
+	}
+
+	Display* input = nullptr;
+	CRefHolder<CWindowDevice> device;
+	CRefHolder<devtest::CDescriber> describer;
+	Trace trace;
+};
+} // namespace wintest
+} // namespace fw
