@@ -1,0 +1,102 @@
+#include "content/CContentProcessorsManager.h"
+
+#include "content/CSceneNodeProcessor.h"
+#include "core/CLogger.h"
+#include "core/CNodeFactory.h"
+#include "platform/CEventDevice.h"
+#include "platform/CFileSystem.h"
+
+#include <string>
+
+namespace fw
+{
+CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoDriver, CFileSystem* fileSystem,
+	CNodeFactory* nodeFactory) :
+	m_videoDriver(videoDriver), m_fileSystem(fileSystem), m_nodeFactory(nodeFactory)
+{
+	setEventMask(EVENT_CATEGORY_DEVICE);
+	// The order of registration; the processors of the other content types take their places
+	// around this one as those types arrive.
+	const CRefHolder<IContentProcessor> sceneNodes =
+		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory));
+	registerProcessor(sceneNodes.get());
+}
+
+CContentProcessorsManager::~CContentProcessorsManager()
+{
+	core::array<IContentProcessor*> processors;
+	processors.swap(m_processors);
+	for (u32 i = 0; i < processors.size(); ++i)
+		processors[i]->drop();
+	m_videoDriver.release();
+	m_fileSystem.release();
+	m_nodeFactory.release();
+}
+
+const EventMap& CContentProcessorsManager::getEventMap()
+{
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+		{
+			eventMapEntry<&CContentProcessorsManager::onVideoDriverReleased>(),
+			eventMapEntry<&CContentProcessorsManager::onVideoDriverCreated>(),
+		}));
+	return map;
+}
+
+bool CContentProcessorsManager::onEvent(CEvent* event)
+{
+	return dispatchEvent(getEventMap(), event);
+}
+
+bool CContentProcessorsManager::routeDown(s32, CEvent* event)
+{
+	if (!event)
+		return false;
+	// Held for the walk: a processor's handler may register another processor.
+	const core::array<IContentProcessor*> processors(m_processors);
+	for (u32 i = 0; i < processors.size(); ++i)
+		processors[i]->grab();
+	for (u32 i = 0; i < processors.size(); ++i)
+		if (processors[i]->acceptsEvent(event))
+			processors[i]->onEvent(event);
+	for (u32 i = 0; i < processors.size(); ++i)
+		processors[i]->drop();
+	return false;
+}
+
+IContentProcessor* CContentProcessorsManager::getProcessor(u32 contentType) const
+{
+	for (u32 i = 0; i < m_processors.size(); ++i)
+		if (m_processors[i]->getContentType() == contentType)
+			return m_processors[i];
+	return nullptr;
+}
+
+void CContentProcessorsManager::registerProcessor(IContentProcessor* processor)
+{
+	if (!processor)
+		return;
+	const u32 contentType = processor->getContentType();
+	if (getProcessor(contentType))
+	{
+		const std::string hint =
+			"IContentProcessor for the type #" + std::to_string(contentType) + " is already present";
+		logWarning("CContentProcessorsManager", hint.c_str());
+		return;
+	}
+	processor->grab();
+	m_processors.push_back(processor);
+}
+
+bool CContentProcessorsManager::onVideoDriverReleased(CEventDeviceVideoDriverReleased*)
+{
+	m_videoDriver.release();
+	return false;
+}
+
+bool CContentProcessorsManager::onVideoDriverCreated(CEventDeviceVideoDriverCreated* event)
+{
+	m_videoDriver.assign(event->getDriver());
+	return false;
+}
+} // namespace fw
