@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/CoreTypes.h"
+
+#include <IReadFile.h>
+
+namespace fw
+{
+// The image file formats the image manager reads.
+enum EImageFileFormat
+{
+	IMAGE_FILE_BMP,
+	IMAGE_FILE_JPEG,
+	IMAGE_FILE_TGA,
+	IMAGE_FILE_PCX,
+	IMAGE_FILE_PNG,
+	IMAGE_FILE_WAL,
+	IMAGE_FILE_PPM
+};
+
+// The pixel size that the header of a file of that format declares, read from the start of the
+// file, so that a decoder is never asked to allocate for an unchecked size. False when the file
+// does not begin with a header of that format. The file's position is left anywhere.
+bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width, u32& height);
+} // namespace fw

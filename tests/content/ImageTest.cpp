@@ -1,0 +1,343 @@
+#include "content/ImageTestSupport.h"
+#include "video/VideoTestSupport.h"
+
+#include "content/CImageLoader.h"
+#include "content/CImageWriter.h"
+
+#include <functional>
+#include <vector>
+
+namespace fw
+{
+namespace
+{
+using imagetest::decodeImage;
+using imagetest::encodeImage;
+using imagetest::makePatternImage;
+using test::SVideoLogCapture;
+
+TEST(CImageTest, FormatDecidesThePixelSizeAndThePitch)
+{
+	struct SCase
+	{
+		video::ECOLOR_FORMAT format;
+		u32 bits;
+	};
+	const SCase cases[] = {
+		{video::ECF_A1R5G5B5, 16},
+		{video::ECF_R5G6B5, 16},
+		{video::ECF_R8G8B8, 24},
+		{video::ECF_A8R8G8B8, 32},
+	};
+	for (const SCase& c : cases)
+	{
+		const CRefHolder<CImage> image = adoptRef(new CImage(ContentReference(), c.format, core::dimension2du(7, 3)));
+		EXPECT_EQ(c.bits, image->getBitsPerPixel()) << c.format;
+		EXPECT_EQ(c.bits / 8, image->getBytesPerPixel()) << c.format;
+		EXPECT_EQ(7 * c.bits / 8, image->getPitch()) << c.format;
+		EXPECT_EQ(7, image->getWidth());
+		EXPECT_EQ(3, image->getHeight());
+		EXPECT_EQ(CONTENT_TYPE_IMAGE, image->getContentType());
+		EXPECT_EQ(u32(CONTENT_SHARED), image->getContentFlags());
+		EXPECT_EQ(nullptr, image->cloneAsContent());
+	}
+}
+
+TEST(CImageTest, SizesBeyondTheLimitsAndUnknownFormatsGiveAnEmptyImage)
+{
+	SVideoLogCapture log;
+	struct SCase
+	{
+		video::ECOLOR_FORMAT format;
+		core::dimension2du size;
+		const char* logged;
+	};
+	const SCase cases[] = {
+		{video::ECF_A8R8G8B8, {MAX_IMAGE_SIDE + 1, 1}, "16385 x 1 pixels"},
+		{video::ECF_A8R8G8B8, {1, 0x80000000u}, "1 x 2147483648 pixels"},
+		// Each side within bounds, the memory not: 16384 x 16384 x 4 bytes is 1 GiB.
+		{video::ECF_A8R8G8B8, {MAX_IMAGE_SIDE, MAX_IMAGE_SIDE}, "16384 x 16384 pixels"},
+		{video::ECF_R16F, {4, 4}, "colour format"},
+	};
+	for (const SCase& c : cases)
+	{
+		const CRefHolder<CImage> image = adoptRef(new CImage(ContentReference(), c.format, c.size));
+		EXPECT_TRUE(image->isEmpty()) << c.logged;
+		EXPECT_EQ(0, image->getWidth()) << c.logged;
+		EXPECT_EQ(0u, image->getPitch()) << c.logged;
+		EXPECT_EQ(1u, log.countContaining(c.logged)) << c.logged;
+	}
+	// Pixel operations on an empty image do nothing.
+	const CRefHolder<CImage> empty =
+		adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(0, 5)));
+	empty->setPixel(0, 0, video::SColor(0xFFFFFFFF));
+	empty->fill(video::SColor(0xFFFFFFFF));
+	EXPECT_EQ(0u, empty->getPixel(0, 0).color);
+	EXPECT_EQ(nullptr, empty->getEngineImage());
+}
+
+TEST(CImageTest, MemoryIsTakenAsItIsOrCopied)
+{
+	u8* pixels = new u8[2 * 2 * 4];
+	for (u32 i = 0; i < 16; ++i)
+		pixels[i] = static_cast<u8>(i);
+	{
+		const CRefHolder<CImage> copied =
+			adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(2, 2), pixels, false,
+				true));
+		EXPECT_NE(pixels, copied->getData());
+		EXPECT_EQ(0, std::memcmp(pixels, copied->getData(), 16));
+	}
+	const CRefHolder<CImage> taken =
+		adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(2, 2), pixels, true, true));
+	EXPECT_EQ(pixels, taken->getData());
+	EXPECT_EQ(video::SColor(0x0F0E0D0C), taken->getPixel(1, 1));
+}
+
+TEST(CImageTest, ImageFromASourceHoldsItsPixelsInItsOwnFormat)
+{
+	const CRefHolder<CImage> source = makePatternImage(5, 4);
+	const CRefHolder<CImage> same = adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, source.get()));
+	const CRefHolder<CImage> rgb = adoptRef(new CImage(ContentReference(), video::ECF_R8G8B8, source.get()));
+	const CRefHolder<CImage> packed = adoptRef(new CImage(ContentReference(), video::ECF_A1R5G5B5, source.get()));
+	ASSERT_EQ(core::dimension2du(5, 4), rgb->getDimension());
+	EXPECT_EQ(15u, rgb->getPitch());
+	for (u32 y = 0; y < 4; ++y)
+		for (u32 x = 0; x < 5; ++x)
+		{
+			const video::SColor original = source->getPixel(x, y);
+			EXPECT_EQ(original, same->getPixel(x, y));
+			const video::SColor converted = rgb->getPixel(x, y);
+			EXPECT_EQ(original.getRed(), converted.getRed());
+			EXPECT_EQ(original.getGreen(), converted.getGreen());
+			EXPECT_EQ(0xFFu, converted.getAlpha());
+			EXPECT_EQ(original.getAlpha() >= 0x80, packed->getPixel(x, y).getAlpha() == 0xFF);
+		}
+	const CRefHolder<CImage> none =
+		adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, static_cast<const CImage*>(nullptr)));
+	EXPECT_TRUE(none->isEmpty());
+	EXPECT_EQ(core::dimension2du(0, 0), none->getDimension());
+}
+
+class CopyToUnscaledTest : public ::testing::Test
+{
+protected:
+	static constexpr u8 UNTOUCHED = 0xAB;
+	std::vector<u8> block(u32 bytes) { return std::vector<u8>(bytes, UNTOUCHED); }
+
+	CRefHolder<CImage> image = makePatternImage(100, 60);
+};
+
+TEST_F(CopyToUnscaledTest, IntoALargerBlockCopiesRowsAndLeavesTheRest)
+{
+	std::vector<u8> target = block(128 * 64 * 4);
+	image->copyToUnscaled(target.data(), 128, 64, video::ECF_A8R8G8B8, 512);
+	const u8* pixels = static_cast<const u8*>(image->getData());
+	for (u32 y = 0; y < 64; ++y)
+	{
+		if (y < 60)
+		{
+			EXPECT_EQ(0, std::memcmp(pixels + y * 400, target.data() + y * 512, 400)) << y;
+		}
+		for (u32 x = (y < 60 ? 400 : 0); x < 512; ++x)
+			ASSERT_EQ(UNTOUCHED, target[y * 512 + x]) << x << "," << y;
+	}
+
+	// A pitch of 0 is the block's row; the same pixels land in the same places.
+	std::vector<u8> packed = block(128 * 64 * 4);
+	image->copyToUnscaled(packed.data(), 128, 64, video::ECF_A8R8G8B8, 0);
+	EXPECT_EQ(target, packed);
+
+	// Same pitch as the image: one block copy.
+	std::vector<u8> exact = block(100 * 60 * 4);
+	image->copyToUnscaled(exact.data(), 100, 60, video::ECF_A8R8G8B8, 400);
+	EXPECT_EQ(0, std::memcmp(pixels, exact.data(), exact.size()));
+}
+
+TEST_F(CopyToUnscaledTest, BlocksTooSmallOrPitchesTooShortAreLeftAlone)
+{
+	struct SCase
+	{
+		const char* name;
+		u32 width;
+		u32 height;
+		video::ECOLOR_FORMAT format;
+		u32 pitch;
+	};
+	const SCase cases[] = {
+		{"narrower", 64, 64, video::ECF_A8R8G8B8, 0},
+		{"lower", 128, 59, video::ECF_A8R8G8B8, 0},
+		{"empty", 0, 64, video::ECF_A8R8G8B8, 0},
+		{"pitch shorter than a row", 128, 64, video::ECF_A8R8G8B8, 400},
+		{"pitch shorter than the block's row", 128, 64, video::ECF_A8R8G8B8, 508},
+		{"unknown format", 128, 64, video::ECF_R16F, 0},
+	};
+	for (const SCase& c : cases)
+	{
+		std::vector<u8> target = block(128 * 64 * 4);
+		image->copyToUnscaled(target.data(), c.width, c.height, c.format, c.pitch);
+		EXPECT_EQ(block(128 * 64 * 4), target) << c.name;
+	}
+	image->copyToUnscaled(nullptr, 128, 64, video::ECF_A8R8G8B8, 0);
+}
+
+TEST_F(CopyToUnscaledTest, IntoAnotherFormatConvertsEveryPixel)
+{
+	std::vector<u8> target = block(128 * 64 * 2);
+	image->copyToUnscaled(target.data(), 128, 64, video::ECF_R5G6B5, 0);
+	for (u32 y = 0; y < 60; y += 7)
+		for (u32 x = 0; x < 100; x += 9)
+		{
+			u16 pixel;
+			std::memcpy(&pixel, target.data() + y * 256 + x * 2, 2);
+			const video::SColor original = image->getPixel(x, y);
+			EXPECT_EQ(original.getRed() >> 3, u32(pixel >> 11)) << x << "," << y;
+			EXPECT_EQ(original.getGreen() >> 2, u32((pixel >> 5) & 0x3F)) << x << "," << y;
+			EXPECT_EQ(original.getBlue() >> 3, u32(pixel & 0x1F)) << x << "," << y;
+		}
+	EXPECT_EQ(UNTOUCHED, target[0 * 256 + 100 * 2]);
+	EXPECT_EQ(UNTOUCHED, target[60 * 256]);
+}
+
+TEST(CImageManagerTest, LoadersAndWritersStandInTheirOrder)
+{
+	CImageManager& manager = CImageManager::Instance();
+	ASSERT_EQ(7u, manager.getLoaderCount());
+	const EImageFileFormat formats[] = {IMAGE_FILE_BMP, IMAGE_FILE_JPEG, IMAGE_FILE_TGA, IMAGE_FILE_PCX, IMAGE_FILE_PNG,
+		IMAGE_FILE_WAL, IMAGE_FILE_PPM};
+	const char* names[] = {"a.bmp", "a.jpg", "a.tga", "a.pcx", "a.png", "a.wal", "a.pgm"};
+	for (u32 i = 0; i < 7; ++i)
+	{
+		EXPECT_EQ(formats[i], manager.getLoader(i)->getFormat());
+		for (u32 j = 0; j < 7; ++j)
+			EXPECT_EQ(i == j, manager.getLoader(i)->isALoadableFileExtension(names[j])) << i << " " << names[j];
+	}
+	EXPECT_FALSE(manager.getLoader(1)->isALoadableFileExtension("a.jpeg"));
+	EXPECT_TRUE(manager.getLoader(6)->isALoadableFileExtension("a.PBM"));
+	EXPECT_FALSE(manager.getLoader(4)->isALoadableFileExtension("png"));
+	EXPECT_FALSE(manager.getLoader(4)->isALoadableFileExtension("a.png.txt"));
+
+	ASSERT_EQ(6u, manager.getWriterCount());
+	const char* writerNames[] = {"a.bmp", "a.jpeg", "a.tga", "a.pcx", "a.png", "a.ppm"};
+	for (u32 i = 0; i < 6; ++i)
+		for (u32 j = 0; j < 6; ++j)
+			EXPECT_EQ(i == j, manager.getWriter(i)->isAWriteableFileExtension(writerNames[j])) << i << " " << j;
+	EXPECT_TRUE(manager.getWriter(1)->isAWriteableFileExtension("x.JPG"));
+}
+
+TEST(CImageManagerTest, ImagesWrittenAreReadBackByNameOrByContent)
+{
+	const CRefHolder<CImage> image = makePatternImage(6, 5);
+	const std::string png = encodeImage(image.get(), "x.png");
+	ASSERT_GT(png.size(), 8u);
+	EXPECT_EQ("\x89PNG", png.substr(0, 4));
+
+	// The extension is compared without letter case; a wrong extension falls back to the content
+	// test; a WAL name is never taken for WAL content, the content test finds the PNG.
+	for (const char* name : {"IMAGE.PNG", "x.jpg", "x.wal", "noextension"})
+	{
+		const CRefHolder<CImage> read = decodeImage(png, name);
+		ASSERT_TRUE(read) << name;
+		ASSERT_EQ(core::dimension2du(6, 5), read->getDimension()) << name;
+		for (u32 y = 0; y < 5; ++y)
+			for (u32 x = 0; x < 6; ++x)
+				EXPECT_EQ(image->getPixel(x, y), read->getPixel(x, y)) << name << " " << x << "," << y;
+	}
+
+	for (const char* name : {"x.bmp", "x.tga", "x.ppm"})
+	{
+		const CRefHolder<CImage> read = decodeImage(encodeImage(image.get(), name), name);
+		ASSERT_TRUE(read) << name;
+		EXPECT_EQ(core::dimension2du(6, 5), read->getDimension()) << name;
+		// Green only: the engine's PPM codecs do not agree on the order of red and blue.
+		EXPECT_EQ(image->getPixel(3, 2).getGreen(), read->getPixel(3, 2).getGreen()) << name;
+	}
+	EXPECT_FALSE(decodeImage("not an image at all, not even close", "x.png"));
+}
+
+TEST(CImageManagerTest, WritingChoosesByExtensionWithQualityOneHundredByDefault)
+{
+	SVideoLogCapture log;
+	const CRefHolder<CImage> image = makePatternImage(32, 32);
+	const u32 best = 100;
+	const u32 poor = 5;
+	const std::string byDefault = encodeImage(image.get(), "x.jpg");
+	ASSERT_GT(byDefault.size(), 2u);
+	EXPECT_EQ("\xFF\xD8", byDefault.substr(0, 2));
+	EXPECT_EQ(byDefault, encodeImage(image.get(), "x.jpg", &best));
+	EXPECT_LT(encodeImage(image.get(), "x.jpeg", &poor).size(), byDefault.size());
+
+	bool written = true;
+	encodeImage(image.get(), "x.pcx", nullptr, &written);
+	EXPECT_FALSE(written);
+	EXPECT_EQ(1u, log.countContaining("PCX writer not yet implemented. Image not written."));
+	encodeImage(image.get(), "x.gif", nullptr, &written);
+	EXPECT_FALSE(written);
+}
+
+std::string littleEndian(u32 value, u32 bytes)
+{
+	std::string text;
+	for (u32 i = 0; i < bytes; ++i)
+		text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+	return text;
+}
+
+std::string bigEndian(u32 value, u32 bytes)
+{
+	std::string text;
+	for (u32 i = bytes; i-- > 0;)
+		text.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+	return text;
+}
+
+std::string padded(std::string text, size_t size)
+{
+	text.resize(size, '\0');
+	return text;
+}
+
+TEST(CImageManagerTest, DeclaredSizesBeyondTheLimitsAreRefusedBeforeDecoding)
+{
+	const u32 side = 20000;
+	struct SCase
+	{
+		const char* name;
+		std::string bytes;
+	};
+	const SCase cases[] = {
+		{"x.bmp", padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(side, 4) +
+				littleEndian(side, 4) + littleEndian(1, 2) + littleEndian(32, 2),
+			   64)},
+		{"x.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + bigEndian(4, 2) + "JF" + std::string("\xFF\xC0", 2) +
+				bigEndian(17, 2) + std::string(1, 8) + bigEndian(side, 2) + bigEndian(side, 2) + std::string(12, '\0')},
+		{"x.tga", padded(std::string(2, '\0') + std::string(1, 2) + std::string(9, '\0') + littleEndian(side, 2) +
+				littleEndian(side, 2) + std::string(1, 32), 64)},
+		{"x.pcx", padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(0, 4) + littleEndian(side - 1, 2) +
+				littleEndian(side - 1, 2), 128)},
+		{"x.png", std::string("\x89PNG\r\n\x1A\n", 8) + bigEndian(13, 4) + "IHDR" + bigEndian(side, 4) +
+				bigEndian(side, 4) + std::string("\x08\x06\0\0\0", 5) + std::string(4, '\0')},
+		{"x.wal", padded(std::string(32, 'n') + littleEndian(side, 4) + littleEndian(side, 4), 200)},
+		{"x.ppm", "P6\n# a comment\n20000 20000\n255\n" + std::string(64, '\0')},
+	};
+	for (const SCase& c : cases)
+	{
+		SVideoLogCapture log;
+		EXPECT_FALSE(decodeImage(c.bytes, c.name)) << c.name;
+		EXPECT_GE(log.countContaining("20000 x 20000 pixels"), 1u) << c.name;
+	}
+
+	// Headers that make no sense are refused without a size.
+	const SCase broken[] = {
+		{"x.bmp", padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(0xFFFFFFF0u, 4) +
+				littleEndian(4, 4), 64)},
+		{"x.pcx", padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(10, 2) + littleEndian(0, 2) +
+				littleEndian(2, 2) + littleEndian(2, 2), 128)},
+		{"x.ppm", "P6 123456789012345 2 255\n"},
+		{"x.jpg", std::string("\xFF\xD8\xFF\xDA\x00\x02", 6)},
+	};
+	for (const SCase& c : broken)
+		EXPECT_FALSE(decodeImage(c.bytes, c.name)) << c.name;
+}
+} // namespace
+} // namespace fw
