@@ -1,6 +1,8 @@
 #include "content/CContentProcessorsManager.h"
 
+#include "content/CImageProcessor.h"
 #include "content/CSceneNodeProcessor.h"
+#include "content/CTextureProcessor.h"
 #include "core/CLogger.h"
 #include "core/CNodeFactory.h"
 #include "platform/CEventDevice.h"
@@ -15,11 +17,15 @@ CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoD
 	m_videoDriver(videoDriver), m_fileSystem(fileSystem), m_nodeFactory(nodeFactory)
 {
 	setEventMask(EVENT_CATEGORY_DEVICE);
-	// The order of registration; the processors of the other content types take their places
-	// around this one as those types arrive.
-	const CRefHolder<IContentProcessor> sceneNodes =
-		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory));
-	registerProcessor(sceneNodes.get());
+	// The order of registration: textures, atlas textures, atlas collections, images, scene nodes;
+	// the processors of the other content types take their places as those types arrive.
+	const CRefHolder<IContentProcessor> processors[] = {
+		adoptRef<IContentProcessor>(new CTextureProcessor(videoDriver)),
+		adoptRef<IContentProcessor>(new CImageProcessor),
+		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory)),
+	};
+	for (const CRefHolder<IContentProcessor>& processor : processors)
+		registerProcessor(processor.get());
 }
 
 CContentProcessorsManager::~CContentProcessorsManager()

@@ -120,11 +120,9 @@ protected:
 		files->files["broken.png"] = "no image in here";
 		factory = contenttest::makeTestFactory();
 		processors = adoptRef(new CContentProcessorsManager(driver.get(), files.get(), factory.get()));
-		// Until the processors manager registers them itself.
-		if (!processors->getProcessor(CONTENT_TYPE_TEXTURE))
-			processors->registerProcessor(adoptRef(new CTextureProcessor(driver.get())).get());
-		if (!processors->getProcessor(CONTENT_TYPE_IMAGE))
-			processors->registerProcessor(adoptRef(new CImageProcessor).get());
+		// The processors manager registers both itself.
+		EXPECT_NE(nullptr, processors->getProcessor(CONTENT_TYPE_TEXTURE));
+		EXPECT_NE(nullptr, processors->getProcessor(CONTENT_TYPE_IMAGE));
 		manager = adoptRef(new CContentManager(driver.get(), files.get(), processors.get()));
 	}
 

@@ -264,10 +264,6 @@ TEST_F(Video2DWindowTest, TexturesDrawTheSamePixelsAfterTheDriverIsRecreated)
 	const CRefHolder<CNodeFactory> factory = contenttest::makeTestFactory();
 	const CRefHolder<CContentProcessorsManager> processors =
 		adoptRef(new CContentProcessorsManager(driver(), files.get(), factory.get()));
-	if (!processors->getProcessor(CONTENT_TYPE_TEXTURE))
-		processors->registerProcessor(adoptRef(new CTextureProcessor(driver())).get());
-	if (!processors->getProcessor(CONTENT_TYPE_IMAGE))
-		processors->registerProcessor(adoptRef(new CImageProcessor).get());
 	const CRefHolder<CContentManager> manager = adoptRef(new CContentManager(driver(), files.get(), processors.get()));
 	device->addEventReceiver(processors.get(), CDeviceStub::PROCESSORS_MANAGER_PRIORITY);
 	device->addEventReceiver(manager.get(), 1);
