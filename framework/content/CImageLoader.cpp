@@ -39,6 +39,11 @@ CImage* CImageLoader::loadImage(io::IReadFile* file, const ContentReference& key
 	const core::stringc what = core::stringc("image file ") + file->getFileName();
 	if (!CImage::checkSize(width, height, video::ECF_A8R8G8B8, what.c_str()))
 		return nullptr;
+	if (const c8* problem = checkImageFileLayout(m_format, file, width, height))
+	{
+		logFormat(LOG_ERROR, "Refused %s: %s", what.c_str(), problem);
+		return nullptr;
+	}
 
 	file->seek(0);
 	video::IImage* decoded = m_decoder->loadImage(file);

@@ -36,13 +36,7 @@ bool readBmp(io::IReadFile* file, u32& width, u32& height)
 	u8 header[26];
 	if (!readAt(file, 0, header, sizeof(header)) || header[0] != 'B' || header[1] != 'M')
 		return false;
-	if (readLE32(header + 14) == 12)
-	{
-		// The old core header: 16-bit sizes.
-		width = readLE16(header + 18);
-		height = readLE16(header + 20);
-		return true;
-	}
+	// The engine's loader takes 32-bit sizes whatever size the file declares for its header.
 	const s32 signedWidth = static_cast<s32>(readLE32(header + 18));
 	const s32 signedHeight = static_cast<s32>(readLE32(header + 22));
 	// A negative height marks rows stored top-down; a negative width means nothing.
@@ -51,6 +45,33 @@ bool readBmp(io::IReadFile* file, u32& width, u32& height)
 	width = static_cast<u32>(signedWidth);
 	height = static_cast<u32>(signedHeight < 0 ? -signedHeight : signedHeight);
 	return true;
+}
+
+// The engine's loader reads a whole 54-byte header, takes the data offset and size from it for its
+// allocations, and converts width x height pixels from that data without checking its size: all
+// of these must agree with the file. Only uncompressed pixel data passes, since the run-length
+// decoders do not bound their output.
+const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
+{
+	u8 header[54];
+	if (!readAt(file, 0, header, sizeof(header)))
+		return "header cut short";
+	const u64 fileSize = static_cast<u64>(file->getSize());
+	const u64 dataOffset = readLE32(header + 10);
+	const u64 dataSize = readLE32(header + 34);
+	if (dataOffset < sizeof(header) || dataOffset > fileSize || dataSize > fileSize - dataOffset)
+		return "pixel data outside the file";
+	const u32 bitsPerPixel = readLE16(header + 28);
+	if (readLE32(header + 30) != 0)
+		return "compressed pixel data";
+	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
+		bitsPerPixel != 24 && bitsPerPixel != 32)
+		return "unknown pixel depth";
+	const u64 rowBytes = (static_cast<u64>(width) * bitsPerPixel + 31) / 32 * 4;
+	const u64 available = dataSize ? dataSize : fileSize - dataOffset;
+	if (rowBytes * height > available)
+		return "less pixel data than the image needs";
+	return nullptr;
 }
 
 bool readJpeg(io::IReadFile* file, u32& width, u32& height)
@@ -127,6 +148,79 @@ bool readPcx(io::IReadFile* file, u32& width, u32& height)
 	return true;
 }
 
+// The engine's loader reads the whole 128-byte header (a short file leaves fields unset), sizes its
+// buffer from the bytes per line, and decodes run-length packets without checking them against
+// that buffer: the header must be whole and consistent and every packet must fit.
+const c8* checkPcxLayout(io::IReadFile* file, u32 width, u32 height)
+{
+	u8 header[128];
+	if (!readAt(file, 0, header, sizeof(header)))
+		return "header cut short";
+	const u32 bitsPerPixel = header[3];
+	const u32 planes = header[65];
+	const u64 bytesPerLine = readLE16(header + 66);
+	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8)
+		return "unknown pixel depth";
+	if (planes != 1 && !(planes == 3 && bitsPerPixel == 8))
+		return "unknown plane count";
+	if (bytesPerLine * 8 < static_cast<u64>(width) * bitsPerPixel)
+		return "lines shorter than the image is wide";
+	const u64 imageBytes = bytesPerLine * planes * bitsPerPixel * height / 8;
+	const u64 fileSize = static_cast<u64>(file->getSize());
+	u64 position = sizeof(header);
+	u64 written = 0;
+	while (written < imageBytes && position < fileSize)
+	{
+		u8 packet = 0;
+		if (!readAt(file, static_cast<long>(position), &packet, 1))
+			break;
+		const bool run = (packet & 0xC0) == 0xC0;
+		const u64 count = run ? (packet & 0x3Fu) : 1u;
+		if (written + count > imageBytes)
+			return "a run-length packet passes the end of the image";
+		written += count;
+		position += run ? 2 : 1;
+	}
+	return nullptr;
+}
+
+// The engine's loader multiplies the sizes by any pixel depth in signed 32 bits, and decodes
+// run-length packets without checking them against the image: only the depths and kinds it draws
+// pass, and every packet must fit.
+const c8* checkTgaLayout(io::IReadFile* file, u32 width, u32 height)
+{
+	u8 header[18];
+	if (!readAt(file, 0, header, sizeof(header)))
+		return "header cut short";
+	const u32 imageType = header[2];
+	const u32 depth = header[16];
+	if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
+		return "unknown pixel depth";
+	if (imageType != 1 && imageType != 2 && imageType != 3 && imageType != 10)
+		return "unknown image type";
+	if (imageType != 10)
+		return nullptr;
+	const u64 bytesPerPixel = depth / 8;
+	const u64 imageSize = static_cast<u64>(width) * height * bytesPerPixel;
+	const u64 colorMapBytes = header[1] ? static_cast<u64>(readLE16(header + 5)) * (header[7] / 8) : 0;
+	u64 position = sizeof(header) + header[0] + colorMapBytes;
+	const u64 fileSize = static_cast<u64>(file->getSize());
+	u64 written = 0;
+	while (written < imageSize && position < fileSize)
+	{
+		u8 packet = 0;
+		if (!readAt(file, static_cast<long>(position), &packet, 1))
+			break;
+		const u64 pixels = packet < 128 ? packet + 1u : packet - 127u;
+		if (written + pixels * bytesPerPixel > imageSize)
+			return "a run-length packet passes the end of the image";
+		written += pixels * bytesPerPixel;
+		position += 1 + (packet < 128 ? pixels * bytesPerPixel : bytesPerPixel);
+	}
+	return nullptr;
+}
+
+
 bool readPng(io::IReadFile* file, u32& width, u32& height)
 {
 	static const u8 signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -199,6 +293,23 @@ bool readPpm(io::IReadFile* file, u32& width, u32& height)
 		readPpmNumber(text, static_cast<u32>(size), position, height);
 }
 } // namespace
+
+const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32 width, u32 height)
+{
+	if (!file)
+		return "no file";
+	switch (format)
+	{
+	case IMAGE_FILE_BMP:
+		return checkBmpLayout(file, width, height);
+	case IMAGE_FILE_TGA:
+		return checkTgaLayout(file, width, height);
+	case IMAGE_FILE_PCX:
+		return checkPcxLayout(file, width, height);
+	default:
+		return nullptr;
+	}
+}
 
 bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width, u32& height)
 {

@@ -22,4 +22,8 @@ enum EImageFileFormat
 // file, so that a decoder is never asked to allocate for an unchecked size. False when the file
 // does not begin with a header of that format. The file's position is left anywhere.
 bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width, u32& height);
+
+// Why the engine's decoder must not be given this file (its header disagrees with the file in a
+// way the decoder would not survive), or null when it may.
+const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32 width, u32 height);
 } // namespace fw

@@ -4,7 +4,9 @@
 #include "content/CImageLoader.h"
 #include "content/CImageWriter.h"
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace fw
@@ -338,6 +340,29 @@ TEST(CImageManagerTest, DeclaredSizesBeyondTheLimitsAreRefusedBeforeDecoding)
 	};
 	for (const SCase& c : broken)
 		EXPECT_FALSE(decodeImage(c.bytes, c.name)) << c.name;
+}
+} // namespace
+} // namespace fw
+
+namespace fw
+{
+namespace
+{
+// Inputs the image fuzzer found, in its form: the first byte picks the extension, the rest is the
+// file. Each once made the engine's decoder read or write outside its buffers, or allocate gigabytes.
+TEST(CImageManagerTest, HostileFilesFoundByFuzzingAreRefused)
+{
+	static const char* const names[] = {"f.png", "f.jpg", "f.tga", "f.bmp", "f.pcx", "f.ppm", "f.wal", "f.bin"};
+	for (int i = 1; i <= 5; ++i)
+	{
+		const std::string path = std::string(QB_FIXTURES_DIR) + "/images/hostile/found" + std::to_string(i) + ".bin";
+		std::ifstream in(path, std::ios::binary);
+		ASSERT_TRUE(in) << path;
+		const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+		ASSERT_FALSE(input.empty());
+		SVideoLogCapture quiet;
+		EXPECT_FALSE(imagetest::decodeImage(input.substr(1), names[static_cast<u8>(input[0]) % 8])) << path;
+	}
 }
 } // namespace
 } // namespace fw
