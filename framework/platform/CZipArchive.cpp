@@ -4,6 +4,7 @@
 #include "platform/CFileSystem.h"
 #include "platform/CLimitReadFile.h"
 #include "platform/CMemoryFile.h"
+#include "platform/FileBytes.h"
 #include "platform/Paths.h"
 
 #include <zlib.h>
@@ -28,29 +29,6 @@ const u16 FLAG_ENCRYPTED = 1;
 const u16 FLAG_DATA_DESCRIPTOR = 8;
 // Deflate cannot expand data by more than about this factor.
 const u64 MAX_INFLATE_RATIO = 1032;
-
-u16 readU16(const u8* p)
-{
-	return (u16)(p[0] | (p[1] << 8));
-}
-
-u32 readU32(const u8* p)
-{
-	return (u32)p[0] | ((u32)p[1] << 8) | ((u32)p[2] << 16) | ((u32)p[3] << 24);
-}
-
-bool readExactly(io::IReadFile* file, void* buffer, u32 count)
-{
-	return count == 0 || file->read(buffer, count) == (s32)count;
-}
-
-bool lessByBytes(const core::stringc& a, const core::stringc& b)
-{
-	const int order = std::memcmp(a.c_str(), b.c_str(), core::min_(a.size(), b.size()));
-	if (order != 0)
-		return order < 0;
-	return a.size() < b.size();
-}
 
 bool entryLess(const SZipEntry& a, const SZipEntry& b)
 {
