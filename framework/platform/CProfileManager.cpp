@@ -265,39 +265,24 @@ bool CProfileManager::saveUserProfiles()
 		logError("Profiles not saved: there is no user data folder", nullptr);
 		return false;
 	}
-	CVirtualFile* content = new CVirtualFile(FILE_NAME, VIRTUAL_FILE_BLOCK_SIZE);
-	IXMLWriter* writer = m_fileSystem->createXMLWriter(content);
-	if (!writer)
-	{
-		content->drop();
-		return false;
-	}
-	writer->writeXMLHeader();
-	writer->writeElement(L"Profiles", false);
-	writer->writeLineBreak();
-	writer->writeElement(L"CommonProfile", false);
-	writer->writeLineBreak();
-	m_commonProfile->writeParameters(writer);
-	writer->writeClosingTag(L"CommonProfile");
-	writer->writeLineBreak();
-	for (u32 i = 0; i < m_players.size(); ++i)
-	{
-		CProfile* player = m_players[i];
-		const bool active = player == m_activeProfile;
-		writer->writeElement(L"Profile", false, L"Name", player->getName().c_str(), active ? L"Active" : nullptr,
-			active ? L"true" : nullptr);
+	return saveProfilesDocument(path, [this](IXMLWriter* writer) {
+		writer->writeElement(L"CommonProfile", false);
 		writer->writeLineBreak();
-		player->writeParameters(writer);
-		writer->writeClosingTag(L"Profile");
+		m_commonProfile->writeParameters(writer);
+		writer->writeClosingTag(L"CommonProfile");
 		writer->writeLineBreak();
-	}
-	writer->writeClosingTag(L"Profiles");
-	writer->writeLineBreak();
-	writer->drop();
-
-	const bool saved = writeProfileFile(path, content);
-	content->drop();
-	return saved;
+		for (u32 i = 0; i < m_players.size(); ++i)
+		{
+			CProfile* player = m_players[i];
+			const bool active = player == m_activeProfile;
+			writer->writeElement(L"Profile", false, L"Name", player->getName().c_str(), active ? L"Active" : nullptr,
+				active ? L"true" : nullptr);
+			writer->writeLineBreak();
+			player->writeParameters(writer);
+			writer->writeClosingTag(L"Profile");
+			writer->writeLineBreak();
+		}
+	});
 }
 
 bool CProfileManager::saveGlobalProfile()
@@ -308,6 +293,19 @@ bool CProfileManager::saveGlobalProfile()
 		logError("Global profile not saved: there is no all-users data folder", nullptr);
 		return false;
 	}
+	return saveProfilesDocument(path, [this](IXMLWriter* writer) {
+		writer->writeElement(L"GlobalProfile", false);
+		writer->writeLineBreak();
+		m_globalProfile->writeParameters(writer);
+		writer->writeClosingTag(L"GlobalProfile");
+		writer->writeLineBreak();
+	});
+}
+
+bool CProfileManager::saveProfilesDocument(const core::stringc& path, const std::function<void(IXMLWriter*)>& writeBody)
+{
+	// The whole document is made in memory first, so that the file on disk is only ever replaced
+	// by a complete one.
 	CVirtualFile* content = new CVirtualFile(FILE_NAME, VIRTUAL_FILE_BLOCK_SIZE);
 	IXMLWriter* writer = m_fileSystem->createXMLWriter(content);
 	if (!writer)
@@ -318,11 +316,7 @@ bool CProfileManager::saveGlobalProfile()
 	writer->writeXMLHeader();
 	writer->writeElement(L"Profiles", false);
 	writer->writeLineBreak();
-	writer->writeElement(L"GlobalProfile", false);
-	writer->writeLineBreak();
-	m_globalProfile->writeParameters(writer);
-	writer->writeClosingTag(L"GlobalProfile");
-	writer->writeLineBreak();
+	writeBody(writer);
 	writer->writeClosingTag(L"Profiles");
 	writer->writeLineBreak();
 	writer->drop();

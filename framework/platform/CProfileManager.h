@@ -7,10 +7,13 @@
 #include <IReadFile.h>
 #include <IWriteFile.h>
 
+#include <functional>
+
 namespace fw
 {
 class CFileSystem;
 class CProfile;
+class IXMLWriter;
 
 // The players' profiles and the shared ones, kept in two "profile.dat" files: the per-user file
 // holds the common profile and the players, the all-users file the global profile. The two
@@ -73,6 +76,8 @@ private:
 	core::stringc getCommonFilePath() const;
 	io::IReadFile* openProfileFile(const core::stringc& path);
 	bool writeProfileFile(const core::stringc& path, io::IReadFile* content);
+	// A "Profiles" document whose body writeBody writes, saved over the file at path.
+	bool saveProfilesDocument(const core::stringc& path, const std::function<void(IXMLWriter*)>& writeBody);
 
 	CProfile* m_commonDefaults;
 	CProfile* m_playerDefaults;
