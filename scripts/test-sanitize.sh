@@ -9,7 +9,9 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 build=${QB_ASAN_BUILD_DIR:-build-asan}
 jobs=$(nproc)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQB_SANITIZE=ON -DQB_BENCH=OFF >/dev/null
-ninja -C "$build" -j "$jobs"
+# Only what the unit tests need: the test programs but the window suite, and the packer tool.
+targets=$(ninja -C "$build" -t targets all | sed -n 's/^\([a-z_]*_tests\): .*/\1/p' | grep -v '^window_tests$' | sort -u)
+ninja -C "$build" -j "$jobs" $targets pack_assets
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" -L unit --output-on-failure -j "$jobs" --timeout 300
