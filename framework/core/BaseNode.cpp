@@ -439,6 +439,12 @@ void BaseNode::unlinkChild(BaseNode* child)
 
 bool BaseNode::removeChild(BaseNode* child)
 {
+	if (child && child->m_internal && child->m_parent == this)
+	{
+		unlinkChild(child);
+		child->drop();
+		return true;
+	}
 	const s32 index = indexOfChild(m_children, child);
 	if (index < 0)
 		return false;

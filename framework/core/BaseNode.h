@@ -129,7 +129,8 @@ public:
 	void addChild(BaseNode* child);
 	// Right after the sibling; first when it is null; last when it is not a child.
 	void insertChild(BaseNode* child, BaseNode* after);
-	// False when it is not a child. Clears the scene links of the whole removed subtree.
+	// False when it is not a child. Clears the scene links of the whole removed subtree. An internal
+	// child is taken off as well: its parent holds it like a listed one.
 	bool removeChild(BaseNode* child);
 	void removeAllChildren();
 	void setParent(BaseNode* parent);
@@ -137,8 +138,8 @@ public:
 	const core::array<BaseNode*>& getChildren() const { return m_children; }
 	// Depth 1 searches the direct children, n searches n levels, -1 or 0 the whole subtree.
 	BaseNode* findChildByNameId(s32 nameId, s32 depth) const;
-	// Sets both links in the whole subtree.
-	void attachToScene(ISceneManager* sceneManager, SceneNode* scene);
+	// Sets both links in the whole subtree (and in internal children, which their owners attach).
+	virtual void attachToScene(ISceneManager* sceneManager, SceneNode* scene);
 	ISceneManager* getSceneManager() const { return m_sceneManager; }
 	SceneNode* getScene() const { return m_scene; }
 	bool isAncestorOf(const BaseNode* node) const;
@@ -219,6 +220,8 @@ public:
 	void copyChildrenAndStatesTo(BaseNode* target) const;
 
 protected:
+	// The number of children (and internal children) whose end of the state a change still waits for.
+	void setPendingChildCount(s32 stateId, s32 count) { m_pendingChildren[stateId] = count; }
 	// Finishes a clone made by a subclass's clone: copies this node into it and initialises it.
 	BaseNode* finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const;
 

@@ -1,6 +1,8 @@
 #include "core/CNodeFactory.h"
 
 #include "core/BaseNode.h"
+#include "core/ControlNode.h"
+#include "core/SceneNode.h"
 #include "core/KeyFrame.h"
 #include "core/SetProps.h"
 #include "core/SetStates.h"
@@ -29,6 +31,8 @@ std::vector<CNodeFactory*>& liveFactories()
 CNodeFactory::CNodeFactory()
 {
 	registerClass(L"BaseNode", &createNode<BaseNode>);
+	registerClass(L"ControlNode", &createNode<ControlNode>);
+	registerClass(L"SceneNode", &createNode<SceneNode>);
 	registerStateItem(L"KeyFrame", &makeStateItem<KeyFrame>);
 	registerStateItem(L"SetProps", &makeStateItem<SetProps>);
 	registerStateItem(L"SetStates", &makeStateItem<SetStates>);

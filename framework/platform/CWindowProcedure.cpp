@@ -2,7 +2,7 @@
 
 #include "core/CLogger.h"
 #include "platform/CDeviceLinux.h"
-#include "platform/CEventInput.h"
+#include "core/CEventInput.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/os/VirtualKeys.h"
 

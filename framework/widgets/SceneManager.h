@@ -5,10 +5,28 @@
 #include "platform/CTimer.h"
 
 #include <deque>
+#include <map>
 
 namespace fw
 {
+class CDeviceStub;
 class CTimerManager;
+class SceneNode;
+class TemplateCollectionNode;
+
+// One side of a scene switch in progress. A switch in which both scenes play a transition stores
+// two equal records, one taken by the end of each side.
+struct SSceneSwitch
+{
+	SceneNode* from;
+	s32 outState;
+	SceneNode* to;
+	s32 inState;
+	// The outgoing scene stays in the tree when its side ends.
+	bool keepFrom;
+	// It also stays visible and running; otherwise it and the scenes below it are hidden and paused.
+	bool fromStaysVisible;
+};
 
 // One event waiting in a scene manager's queue. The queue holds a reference to the receiver (except
 // when the receiver is the manager itself) and one to the event until the delivery is over.
@@ -19,7 +37,9 @@ struct SQueuedMessage
 	CEvent* event;
 };
 
-// The root node under which an application's scenes live. It queues the events its nodes post and
+// The root node under which an application's scenes live. It keeps the stack of scenes (the active
+// scene and, through previous-scene links, those below), switches between them with transition
+// states played by both scenes, and draws its scenes in depth order. It also queues the events its nodes post and
 // delivers them in one pass per update of the timer manager it is attached to (its timer part runs
 // on every update); nodes scheduled for removal leave the tree at the end of the pass.
 //
@@ -48,6 +68,50 @@ public:
 	// active scene, which the scene stack provides; until then no scene receives input.
 	bool routeDown(s32 mode, CEvent* event) override;
 
+	// The device whose timer managers the scenes get (registered as its receivers); not held.
+	// Without one, scenes get timer managers of their own that nothing updates but the program.
+	void setDevice(CDeviceStub* device) { m_device = device; }
+	CDeviceStub* getDevice() const { return m_device; }
+
+	// Held; every control under the manager rebuilds its look from it. Null sends nothing.
+	void setTemplateCollection(TemplateCollectionNode* collection);
+	TemplateCollectionNode* getTemplateCollection() const { return m_templateCollection.get(); }
+	BaseNode* getTemplateCollectionNode() const override;
+	bool applyTemplate(s32 templateNameId, BaseNode* target) override;
+	ITimerManager* getSceneTimerManager(const SceneNode* scene) const override;
+
+	// The scene stack.
+	SceneNode* getActiveScene() const override { return m_activeScene; }
+	// Replaces the whole stack by the scene (none for null); the old scenes leave at the end of the
+	// next message pass. False while the scene is switching.
+	bool setActiveScene(SceneNode* scene, s32 inState = -1);
+	// Opens to over from (null: after the last scene, the active scene unchanged). -1 transitions
+	// are "NavFrom" and "NavTo". Refused for null, a switching scene and a scene that is already on
+	// the stack or below from.
+	bool pushScene(SceneNode* from, SceneNode* to, s32 outState, s32 inState, bool fromStaysVisible) override;
+	// Goes back from a scene to one on its previous-scene chain; the scenes between leave. -1
+	// transitions are "NavBackFrom" and "NavBackTo".
+	bool popToScene(SceneNode* from, SceneNode* to, s32 outState, s32 inState) override;
+	// Message boxes are not built by this manager yet: null.
+	SceneNode* showMessageBox(SceneNode* owner, s32 templateNameId, const core::array<core::stringw>& buttons,
+		const core::stringw& title, const core::stringw& body) override;
+	bool isSwitching(const SceneNode* scene) const;
+	// A copy of the first record naming the scene; {null, -1, null, -1, true, false} for none.
+	SSceneSwitch findSwitch(const SceneNode* scene) const;
+	u32 getSwitchCount() const { return m_switches.size(); }
+	// The scenes' side of a switch ends when their transition state has completed.
+	bool onEvent75(CEventNodeStateChangeComplete* event) override;
+	u32 getSceneTimerManagerCount() const { return static_cast<u32>(m_sceneTimerManagers.size()); }
+
+	// Drawing: one entry for the whole manager inside another manager's tree.
+	void collectRenderables(RenderList& list) override;
+	void render(video::IVideoDriver* driver, const core::rect<f32>* clip) override;
+	// Collects the scenes' entries, sorts them by depth then key when sorting is on, and draws them
+	// inside one quad batch. Nothing without a driver.
+	void drawAll(video::IVideoDriver* driver);
+	void setSortingEnabled(bool enabled) { m_sortingEnabled = enabled; }
+	bool isSortingEnabled() const { return m_sortingEnabled; }
+
 	// Null receivers and events are ignored.
 	void queueMessage(CEventReceiver* receiver, s32 route, CEvent* event) override;
 	// Delivers until the queue is empty, then detaches the nodes scheduled for removal. A call made
@@ -63,10 +127,35 @@ public:
 	CTimerManager* getTimerManager() const { return m_attachedTimerManager; }
 
 	// The node leaves the manager's children at the end of the next pass (the running one, if any).
+	// A node already scheduled is not scheduled twice.
 	void scheduleRemoval(BaseNode* node);
 	void flushRemovals();
+	bool isScheduledForRemoval(const BaseNode* node) const;
 
 private:
+	void removeSwitch(const SceneNode* scene);
+	// Takes a scene that has left the tree out of the records of switches in progress.
+	void forgetSwitchingScene(const SceneNode* scene);
+	void createSceneTimerManager(SceneNode* scene);
+	// Unregisters and releases the timer manager of a scene that has left the manager.
+	void releaseSceneTimerManager(SceneNode* scene);
+	// The scene is on the stack: a scene of this manager that is not leaving, or below one.
+	bool isOnStack(const SceneNode* scene) const;
+	// The active scene or a scene below it.
+	bool isOnActiveChain(const SceneNode* scene) const;
+	// Node attached, then transition and transition start to the scene.
+	void announceAttached(SceneNode* scene);
+	void deliverTransition(SceneNode* scene, SceneNode* from, SceneNode* to, bool forward, bool start);
+
+	CDeviceStub* m_device = nullptr;
+	CRefHolder<TemplateCollectionNode> m_templateCollection;
+	// Held; each registered with the device while its scene is in the tree.
+	std::map<const SceneNode*, CTimerManager*> m_sceneTimerManagers;
+	SceneNode* m_activeScene = nullptr;
+	core::array<SSceneSwitch> m_switches;
+	bool m_sortingEnabled = false;
+	RenderList m_renderList;
+
 	CTimerManager* m_attachedTimerManager = nullptr;
 	// Held, so that a node destroyed meanwhile is not mistaken for another at its address.
 	core::array<BaseNode*> m_pendingRemovals;

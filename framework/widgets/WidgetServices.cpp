@@ -3,14 +3,23 @@
 #include "content/ContentServices.h"
 #include "platform/CDeviceStub.h"
 #include "widgets/SceneManager.h"
+#include "widgets/TemplateCollectionNode.h"
+#include "core/CNodeFactory.h"
 
 namespace fw
 {
 namespace
 {
-CEventReceiver* makeSceneManager(CDeviceStub*)
+CEventReceiver* makeSceneManager(CDeviceStub* device)
 {
-	return new SceneManager;
+	SceneManager* manager = new SceneManager;
+	manager->setDevice(device);
+	return manager;
+}
+
+void registerWidgetClasses(CNodeFactory& factory)
+{
+	factory.registerClass(L"TemplateCollectionNode", &createNode<TemplateCollectionNode>);
 }
 } // namespace
 
@@ -18,5 +27,6 @@ void registerWidgetServices()
 {
 	registerContentServices();
 	CDeviceStub::setSceneManagerMaker(&makeSceneManager);
+	CNodeFactory::addClassRegistrar(&registerWidgetClasses);
 }
 } // namespace fw

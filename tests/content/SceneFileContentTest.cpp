@@ -6,6 +6,7 @@
 #include "content/ContentServices.h"
 #include "core/CPropertyContainer.h"
 #include "core/PropertyAccessors.h"
+#include "core/SceneNode.h"
 #include "platform/CDeviceLinux.h"
 #include "platform/CEncryptedArchiveWriter.h"
 #include "platform/IFileArchive.h"
@@ -34,9 +35,9 @@ std::string describe(const BaseNode* node)
 	return text + "]";
 }
 
-const char* const MAIN_TREE = "BaseNode Main[AllTypesNode Everything[TestSpriteNode Icon] "
+const char* const MAIN_TREE = "SceneNode Main[AllTypesNode Everything[TestSpriteNode Icon] "
 							  "AllTypesNode Panel[TestSpriteNode Button BaseNode Back] TestSpriteNode Marker "
-							  "AllTypesNode Panel[TestSpriteNode Button BaseNode Back]]";
+							  "AllTypesNode Panel[TestSpriteNode Button BaseNode Back] ControlNode Play]";
 
 void collectNodes(const BaseNode* node, std::set<const BaseNode*>& nodes)
 {
@@ -157,6 +158,17 @@ TEST_P(SceneFiles, FixtureLoadsWithItsIncludes)
 	ASSERT_TRUE(button);
 	EXPECT_EQ(3, button->getKey());
 	EXPECT_EQ(core::vector3df(40.f, 20.f, 0.f), panel->getChildren()[1]->getBounds());
+	const SceneNode* scene = nodeCast<SceneNode>(main.get());
+	ASSERT_TRUE(scene);
+	EXPECT_EQ(CNameTableSingleton::Instance().intern("Play"), scene->getDefaultFocusObjectName());
+	const ControlNode* play = nodeCast<ControlNode>(main->getChildren()[4]);
+	ASSERT_TRUE(play);
+	EXPECT_EQ(CNameTableSingleton::Instance().intern("Panel"), play->getNavDownObjectName());
+	EXPECT_EQ(CNameTableSingleton::Instance().intern("Button"), play->getTemplateName());
+	EXPECT_FALSE(play->isEnabled());
+	EXPECT_FALSE(play->getWantFocus());
+	EXPECT_TRUE(play->getIsFocusOnHover());
+	EXPECT_FALSE(play->getHoverTrack());
 
 	// Each file read once; the panel named twice is copied from its prototype.
 	for (const char* name : {"scenes/Main.oscn", "scenes/parts/Panel.oscn", "scenes/parts/Button.oscn",

@@ -5,7 +5,7 @@
 
 #include "core/CEventReceiver.h"
 #include "platform/CEventDevice.h"
-#include "platform/CEventInput.h"
+#include "core/CEventInput.h"
 #include "platform/CEventSystemFlow.h"
 
 #include <sstream>

@@ -1,7 +1,7 @@
 #include "EventDescriber.h"
 #include "FakeWindow.h"
 
-#include "platform/CEventInput.h"
+#include "core/CEventInput.h"
 #include "platform/CMainLoop.h"
 
 #include <gtest/gtest.h>

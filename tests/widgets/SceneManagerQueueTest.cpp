@@ -1,7 +1,7 @@
 #include "content/CContentManager.h"
 #include "core/CLogger.h"
 #include "platform/CDeviceLinux.h"
-#include "platform/CEventInput.h"
+#include "core/CEventInput.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 #include "widgets/WidgetServices.h"

@@ -1,0 +1,53 @@
+#pragma once
+
+// What the scene manager tells scenes about switches and message boxes.
+
+#include "core/CEventNode.h"
+
+namespace fw
+{
+class SceneNode;
+
+class CEventSceneTransition : public CEventNode
+{
+public:
+	FW_EVENT_TYPE(37, CEventNode)
+	CEventSceneTransition(SceneNode* from, SceneNode* to, bool forward) : m_from(from), m_to(to), m_forward(forward) {}
+
+	SceneNode* getFrom() const { return m_from; }
+	SceneNode* getTo() const { return m_to; }
+	// Opening (push, set active) rather than going back.
+	bool isForward() const { return m_forward; }
+
+private:
+	SceneNode* m_from;
+	SceneNode* m_to;
+	bool m_forward;
+};
+
+class CEventSceneTransitionStart : public CEventSceneTransition
+{
+public:
+	FW_EVENT_TYPE(39, CEventSceneTransition)
+	using CEventSceneTransition::CEventSceneTransition;
+};
+
+class CEventSceneTransitionEnd : public CEventSceneTransition
+{
+public:
+	FW_EVENT_TYPE(38, CEventSceneTransition)
+	using CEventSceneTransition::CEventSceneTransition;
+};
+
+class CEventMessageBoxResult : public CEventNode
+{
+public:
+	FW_EVENT_TYPE(40, CEventNode)
+	explicit CEventMessageBoxResult(s32 result) : m_result(result) {}
+	// The index of the pressed button.
+	s32 getResult() const { return m_result; }
+
+private:
+	s32 m_result;
+};
+} // namespace fw
