@@ -4,7 +4,7 @@
 #include "core/CRefHolder.h"
 #include "platform/CDeviceLinux.h"
 #include "platform/CEventSystemFlow.h"
-#include "platform/CTimer.h"
+#include "core/CTimer.h"
 #include "platform/CTimerManager.h"
 
 #include <benchmark/benchmark.h>

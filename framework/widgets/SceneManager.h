@@ -2,7 +2,7 @@
 
 #include "core/BaseNode.h"
 #include "core/ISceneManager.h"
-#include "platform/CTimer.h"
+#include "core/CTimer.h"
 
 #include <deque>
 #include <map>
