@@ -168,18 +168,12 @@ bool CEncryptedArchive::readDirectory()
 
 s32 CEncryptedArchive::findFile(const core::stringc& name)
 {
-	SArchiveEntry probe;
-	probe.name = name;
+	core::stringc wanted = name;
 	if (m_ignoreCase)
-		probe.name.make_lower();
+		wanted.make_lower();
 	if (m_ignorePaths)
-		probe.name = getFileName(probe.name);
-	const SArchiveEntry* begin = m_entries.const_pointer();
-	const SArchiveEntry* end = begin + m_entries.size();
-	const SArchiveEntry* found = std::lower_bound(begin, end, probe, entryLess);
-	if (found == end || entryLess(probe, *found))
-		return -1;
-	return (s32)(found - begin);
+		wanted = getFileName(wanted);
+	return findSortedEntry(m_entries, wanted);
 }
 
 io::IReadFile* CEncryptedArchive::openFile(const core::stringc& name)

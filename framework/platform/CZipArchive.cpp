@@ -237,14 +237,7 @@ core::stringc CZipArchive::makeLookupName(const core::stringc& name) const
 
 s32 CZipArchive::findFile(const core::stringc& name)
 {
-	SZipEntry probe;
-	probe.name = makeLookupName(name);
-	const SZipEntry* begin = m_entries.const_pointer();
-	const SZipEntry* end = begin + m_entries.size();
-	const SZipEntry* found = std::lower_bound(begin, end, probe, entryLess);
-	if (found == end || entryLess(probe, *found))
-		return -1;
-	return (s32)(found - begin);
+	return findSortedEntry(m_entries, makeLookupName(name));
 }
 
 io::IReadFile* CZipArchive::openFile(const core::stringc& name)

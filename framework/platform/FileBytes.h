@@ -7,6 +7,7 @@
 
 #include <IReadFile.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fw
@@ -35,5 +36,18 @@ inline bool lessByBytes(const core::stringc& a, const core::stringc& b)
 	if (order != 0)
 		return order < 0;
 	return a.size() < b.size();
+}
+
+// The index of the entry called name among entries sorted by lessByBytes of their names, or -1.
+template <class Entry>
+s32 findSortedEntry(const core::array<Entry>& entries, const core::stringc& name)
+{
+	const Entry* begin = entries.const_pointer();
+	const Entry* end = begin + entries.size();
+	const Entry* found = std::lower_bound(
+		begin, end, name, [](const Entry& entry, const core::stringc& wanted) { return lessByBytes(entry.name, wanted); });
+	if (found == end || lessByBytes(name, found->name))
+		return -1;
+	return static_cast<s32>(found - begin);
 }
 } // namespace fw
