@@ -12,9 +12,12 @@
 #include "platform/CDeviceLinux.h"
 #include "platform/CMainLoop.h"
 
+#include <GL/gl.h>
+#include <IVideoDriver.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cctype>
 #include <chrono>
 #include <functional>
@@ -115,5 +118,29 @@ protected:
 	CRefHolder<devtest::CDescriber> describer;
 	Trace trace;
 };
+// One pixel of the frame being drawn, counted from the top-left corner, read from the back buffer
+// (the front buffer is black under Xvfb).
+inline video::SColor readPixel(video::IVideoDriver* driver, u32 x, u32 y)
+{
+	u8 rgba[4] = {0, 0, 0, 0};
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	const u32 height = driver->getScreenSize().Height;
+	glReadPixels(static_cast<GLint>(x), static_cast<GLint>(height - 1 - y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+	return video::SColor(255, rgba[0], rgba[1], rgba[2]);
+}
+
+// Colours equal but for a rounding step in each channel.
+inline ::testing::AssertionResult near(const video::SColor& expected, const video::SColor& actual)
+{
+	const s32 tolerance = 2;
+	if (std::abs(s32(expected.getRed()) - s32(actual.getRed())) <= tolerance &&
+		std::abs(s32(expected.getGreen()) - s32(actual.getGreen())) <= tolerance &&
+		std::abs(s32(expected.getBlue()) - s32(actual.getBlue())) <= tolerance)
+		return ::testing::AssertionSuccess();
+	return ::testing::AssertionFailure() << "expected (" << expected.getRed() << ", " << expected.getGreen() << ", "
+										 << expected.getBlue() << ") got (" << actual.getRed() << ", "
+										 << actual.getGreen() << ", " << actual.getBlue() << ")";
+}
 } // namespace wintest
 } // namespace fw
