@@ -160,7 +160,39 @@ io::IReadFile* CProfileManager::openProfileFile(const core::stringc& path)
 
 bool CProfileManager::loadUserProfiles()
 {
-	io::IReadFile* file = openProfileFile(getUserFilePath());
+	return loadProfilesDocument(getUserFilePath(), [this](IXMLReader* reader) {
+		const core::stringw& element = reader->getNodeName();
+		if (element == L"CommonProfile")
+		{
+			m_commonProfile->load(reader);
+		}
+		else if (element == L"Profile")
+		{
+			const core::stringw name = reader->getAttributeValue(L"Name");
+			const bool active = reader->getAttributeValue(L"Active") == L"true";
+			if (!name.empty() && addProfile(name))
+			{
+				CProfile* profile = m_players.getLast();
+				profile->load(reader);
+				profile->addMissingFrom(m_playerDefaults);
+				if (active)
+					m_activeProfile = profile;
+			}
+		}
+	});
+}
+
+bool CProfileManager::loadGlobalProfile()
+{
+	return loadProfilesDocument(getCommonFilePath(), [this](IXMLReader* reader) {
+		if (reader->getNodeName() == L"GlobalProfile")
+			m_globalProfile->load(reader);
+	});
+}
+
+bool CProfileManager::loadProfilesDocument(const core::stringc& path, const std::function<void(IXMLReader*)>& onElement)
+{
+	io::IReadFile* file = openProfileFile(path);
 	if (!file)
 		return false;
 	IXMLReader* reader = m_fileSystem->createXMLReader(file);
@@ -173,52 +205,7 @@ bool CProfileManager::loadUserProfiles()
 	{
 		const EXmlNodeType type = reader->getNodeType();
 		if (type == XML_NODE_ELEMENT)
-		{
-			const core::stringw& element = reader->getNodeName();
-			if (element == L"CommonProfile")
-			{
-				m_commonProfile->load(reader);
-			}
-			else if (element == L"Profile")
-			{
-				const core::stringw name = reader->getAttributeValue(L"Name");
-				const bool active = reader->getAttributeValue(L"Active") == L"true";
-				if (!name.empty() && addProfile(name))
-				{
-					CProfile* profile = m_players.getLast();
-					profile->load(reader);
-					profile->addMissingFrom(m_playerDefaults);
-					if (active)
-						m_activeProfile = profile;
-				}
-			}
-		}
-		else if (type == XML_NODE_ELEMENT_END && reader->getNodeName() == L"Profiles")
-		{
-			break;
-		}
-	}
-	reader->drop();
-	file->drop();
-	return true;
-}
-
-bool CProfileManager::loadGlobalProfile()
-{
-	io::IReadFile* file = openProfileFile(getCommonFilePath());
-	if (!file)
-		return false;
-	IXMLReader* reader = m_fileSystem->createXMLReader(file);
-	if (!reader)
-	{
-		file->drop();
-		return false;
-	}
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT && reader->getNodeName() == L"GlobalProfile")
-			m_globalProfile->load(reader);
+			onElement(reader);
 		else if (type == XML_NODE_ELEMENT_END && reader->getNodeName() == L"Profiles")
 			break;
 	}

@@ -13,6 +13,7 @@ namespace fw
 {
 class CFileSystem;
 class CProfile;
+class IXMLReader;
 class IXMLWriter;
 
 // The players' profiles and the shared ones, kept in two "profile.dat" files: the per-user file
@@ -76,6 +77,9 @@ private:
 	core::stringc getCommonFilePath() const;
 	io::IReadFile* openProfileFile(const core::stringc& path);
 	bool writeProfileFile(const core::stringc& path, io::IReadFile* content);
+	// Reads the "Profiles" document at path, handing each element to onElement; false when it cannot
+	// be opened.
+	bool loadProfilesDocument(const core::stringc& path, const std::function<void(IXMLReader*)>& onElement);
 	// A "Profiles" document whose body writeBody writes, saved over the file at path.
 	bool saveProfilesDocument(const core::stringc& path, const std::function<void(IXMLWriter*)>& writeBody);
 
