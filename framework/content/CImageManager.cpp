@@ -4,8 +4,8 @@
 #include "content/CImageLoader.h"
 #include "content/CImageWriter.h"
 #include "core/CLogger.h"
+#include "platform/EngineDevice.h"
 
-#include <IEventReceiver.h>
 #include <IVideoDriver.h>
 #include <irrlicht.h>
 
@@ -57,19 +57,6 @@ const SWriterSlot WRITER_SLOTS[] = {
 	{PPM_WRITE_EXTENSIONS, nullptr},
 };
 
-// Swallows the engine's own log lines: the framework's logger is the one log.
-class CEngineLogSilencer : public irr::IEventReceiver
-{
-public:
-	bool OnEvent(const irr::SEvent& event) override { return event.EventType == irr::EET_LOG_TEXT_EVENT; }
-};
-
-irr::IEventReceiver* engineLogSilencer()
-{
-	static CEngineLogSilencer* silencer = new CEngineLogSilencer; // kept to the end: the device points at it
-	return silencer;
-}
-
 core::stringc probeName(const c8* extension)
 {
 	return core::stringc("x.") + extension;
@@ -104,14 +91,9 @@ CImageManager::CImageManager()
 {
 	irr::SIrrlichtCreationParameters params;
 	params.DriverType = video::EDT_NULL;
-	params.EventReceiver = engineLogSilencer();
-	params.LoggingLevel = irr::ELL_NONE;
-	m_engineDevice = adoptRef(irr::createDeviceEx(params));
+	m_engineDevice = adoptRef(createSilentEngineDevice(params));
 	if (m_engineDevice)
-	{
-		m_engineDevice->getLogger()->setLogLevel(irr::ELL_NONE);
 		m_driver = m_engineDevice->getVideoDriver();
-	}
 	if (!m_driver)
 		logError("CImageManager", "The engine's null driver could not be made: no image can be read or written.");
 

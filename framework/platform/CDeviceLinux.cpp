@@ -9,6 +9,7 @@
 #include "platform/CVideoModeList.h"
 #include "platform/CWindowProcedure.h"
 #include "platform/DeviceSettings.h"
+#include "platform/EngineDevice.h"
 #include "platform/os/OpenUrl.h"
 
 #include <irrlicht.h>
@@ -19,19 +20,6 @@ namespace fw
 {
 namespace
 {
-// Swallows the engine's log lines: the framework's logger is the one log.
-class CEngineLogSilencer : public irr::IEventReceiver
-{
-public:
-	bool OnEvent(const irr::SEvent& event) override { return event.EventType == irr::EET_LOG_TEXT_EVENT; }
-};
-
-irr::IEventReceiver* engineLogSilencer()
-{
-	static CEngineLogSilencer* silencer = new CEngineLogSilencer; // kept to the end: engine devices point at it
-	return silencer;
-}
-
 CRefHolder<IMonotonicClock> clockOrSystem(IMonotonicClock* clock)
 {
 	if (clock)
@@ -376,8 +364,6 @@ irr::SIrrlichtCreationParameters engineParameters(const SDeviceCreationParameter
 	engineParams.IgnoreInput = params.IgnoreInput;
 	engineParams.Stereobuffer = params.Stereobuffer;
 	engineParams.HighPrecisionFPU = params.HighPrecisionFpu;
-	engineParams.EventReceiver = engineLogSilencer();
-	engineParams.LoggingLevel = irr::ELL_NONE;
 	return engineParams;
 }
 } // namespace
@@ -385,14 +371,13 @@ irr::SIrrlichtCreationParameters engineParameters(const SDeviceCreationParameter
 bool CDeviceLinux::createNullDriver()
 {
 	// With the null driver the engine's desktop device opens neither a window nor a display.
-	m_engineDevice = adoptRef(irr::createDeviceEx(engineParameters(m_params, video::EDT_NULL)));
+	m_engineDevice = adoptRef(createSilentEngineDevice(engineParameters(m_params, video::EDT_NULL)));
 	if (!m_engineDevice || !m_engineDevice->getVideoDriver())
 	{
 		m_engineDevice.release();
 		logError("Could not create the null video driver.");
 		return false;
 	}
-	m_engineDevice->getLogger()->setLogLevel(irr::ELL_NONE);
 	m_videoDriver.assign(m_engineDevice->getVideoDriver());
 	return true;
 }
@@ -422,7 +407,7 @@ bool CDeviceLinux::createOpenGLDriver()
 	engineParams.IgnoreInput = true;
 	// The engine opens a display connection of its own, which a busy X server may reset: once more.
 	for (int attempt = 0; attempt < 2 && !(m_engineDevice && m_engineDevice->getVideoDriver()); ++attempt)
-		m_engineDevice = adoptRef(irr::createDeviceEx(engineParams));
+		m_engineDevice = adoptRef(createSilentEngineDevice(engineParams));
 	// The engine sets an X error handler of its own that outlives its device.
 	os::installDisplayErrorHandler();
 	if (!m_engineDevice || !m_engineDevice->getVideoDriver() ||
@@ -433,7 +418,6 @@ bool CDeviceLinux::createOpenGLDriver()
 		logError("Could not create OpenGL driver.");
 		return false;
 	}
-	m_engineDevice->getLogger()->setLogLevel(irr::ELL_NONE);
 	m_videoDriver.assign(m_engineDevice->getVideoDriver());
 	m_engineDisplay = m_videoDriver->getExposedVideoData().OpenGLLinux.X11Display;
 	return true;
