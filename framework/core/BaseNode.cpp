@@ -935,29 +935,19 @@ void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 		return;
 	}
 	const SNestingGuard nesting;
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END)
-		{
-			if (reader->getNodeName() == SCENE_NODE_ELEMENT)
-				break;
-			continue;
-		}
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		const core::stringw& name = reader->getNodeName();
+	readChildElements(reader, SCENE_NODE_ELEMENT, [&](IXMLReader* child) {
+		const core::stringw& name = child->getNodeName();
 		if (name == PROPERTIES_ELEMENT)
 		{
 			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
-			container->readFromXml(reader, false, PROPERTIES_ELEMENT);
+			container->readFromXml(child, false, PROPERTIES_ELEMENT);
 			readProperties(container.get());
 		}
 		else if (name == STATES_ELEMENT)
-			readStates(reader);
+			readStates(child);
 		else if (name == SCENE_NODE_ELEMENT)
-			loadChild(reader, factory);
-	}
+			loadChild(child, factory);
+	});
 	onInit();
 }
 
@@ -1017,24 +1007,12 @@ void BaseNode::loadFileChild(const core::stringc& fileName)
 void BaseNode::readStates(IXMLReader* reader)
 {
 	clearStates();
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END)
-		{
-			if (reader->getNodeName() == STATES_ELEMENT)
-				break;
-			continue;
-		}
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		const core::stringw& name = reader->getNodeName();
+	readChildElements(reader, STATES_ELEMENT, [this](IXMLReader* child) {
+		const core::stringw& name = child->getNodeName();
 		if (name == PROPERTIES_ELEMENT)
 		{
 			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
-			container->readFromXml(reader, false, PROPERTIES_ELEMENT);
+			container->readFromXml(child, false, PROPERTIES_ELEMENT);
 			// Entered when the node is attached to a scene.
 			if (container->indexOf(DEFAULT_STATE_PROPERTY) >= 0)
 				m_currentStateId = propertyToNameId(container->get(DEFAULT_STATE_PROPERTY));
@@ -1043,14 +1021,14 @@ void BaseNode::readStates(IXMLReader* reader)
 		{
 			CNameTable& names = CNameTableSingleton::Instance();
 			const CRefHolder<CAnimatorState> state =
-				adoptRef(new CAnimatorState(names.intern(core::stringc(reader->getAttributeValue(stateNameAttribute())))));
-			state->setNextStateId(names.intern(core::stringc(reader->getAttributeValue(nextStateAttribute()))));
-			state->loadFromXml(reader, m_sceneManager, this, getContentManager());
+				adoptRef(new CAnimatorState(names.intern(core::stringc(child->getAttributeValue(stateNameAttribute())))));
+			state->setNextStateId(names.intern(core::stringc(child->getAttributeValue(nextStateAttribute()))));
+			state->loadFromXml(child, m_sceneManager, this, getContentManager());
 			if (!addState(state.get()))
 				logFormat(LOG_WARNING, "Node \"%s\": a second state named \"%s\" is ignored; the first is kept",
 					getName().c_str(), state->getName().c_str());
 		}
-	}
+	});
 }
 
 void BaseNode::saveToXml(IXMLWriter* writer) const

@@ -268,37 +268,25 @@ void CAnimatorState::clearItems()
 void CAnimatorState::loadFromXml(IXMLReader* reader, ISceneManager*, BaseNode*, IContentManager* contentManager)
 {
 	clearItems();
-	if (!reader || (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement()))
-		return;
 	CNodeFactory& factory = CNodeFactorySingleton::Instance();
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END)
-		{
-			if (reader->getNodeName() == STATE_ELEMENT)
-				break;
-			continue;
-		}
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		const core::stringw elementName = reader->getNodeName();
+	readChildElements(reader, STATE_ELEMENT, [&](IXMLReader* child) {
+		const core::stringw elementName = child->getNodeName();
 		ItemList* list = elementName == ANIMATOR_ELEMENT ? &m_animators
 			: elementName == START_ANIMATOR_ELEMENT		 ? &m_startAnimators
 			: elementName == END_ANIMATOR_ELEMENT		 ? &m_endAnimators
 														 : nullptr;
-		Base* item = list ? factory.createStateItem(reader->getAttributeValue(typeAttribute())) : nullptr;
+		Base* item = list ? factory.createStateItem(child->getAttributeValue(typeAttribute())) : nullptr;
 		if (!item)
 		{
 			// Whole, so that nothing inside it is read as part of the state.
-			skipXmlElement(reader);
-			continue;
+			skipXmlElement(child);
+			return;
 		}
-		item->setNameId(CNameTableSingleton::Instance().intern(core::stringc(reader->getAttributeValue(nameAttribute()))));
-		item->loadFromXml(reader, contentManager, elementName);
+		item->setNameId(CNameTableSingleton::Instance().intern(core::stringc(child->getAttributeValue(nameAttribute()))));
+		item->loadFromXml(child, contentManager, elementName);
 		appendItem(*list, item);
 		item->drop();
-	}
+	});
 }
 
 void CAnimatorState::saveToXml(IXMLWriter* writer) const

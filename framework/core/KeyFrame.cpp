@@ -252,44 +252,28 @@ void KeyFrame::loadFromXml(IXMLReader* reader, IContentManager* contentManager, 
 		logFormat(LOG_WARNING, "Key-frame item: TimeShift %d is negative; 0 is used", timeShift);
 	setTimeShift(timeShift);
 
-	if (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement())
-		return;
 	std::vector<core::stringw> valueAttributes;
 	bool keysDropped = false;
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END)
-		{
-			if (reader->getNodeName() == elementName)
-				break;
-			continue;
-		}
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		const core::stringw& name = reader->getNodeName();
+	readChildElements(reader, elementName, [&](IXMLReader* child) {
+		const core::stringw& name = child->getNodeName();
 		if (name == PROPERTIES_ELEMENT)
 		{
 			m_properties = adoptRef(new CPropertyContainer(contentManager));
-			m_properties->readFromXml(reader, false, PROPERTIES_ELEMENT);
+			m_properties->readFromXml(child, false, PROPERTIES_ELEMENT);
 			valueAttributes.clear();
 			for (u32 n = 0; n < m_properties->getItemCount(); ++n)
 				valueAttributes.push_back(core::stringw(L"Value") + numberText(n));
+			return;
 		}
-		else if (name == KEY_ELEMENT)
+		if (name == KEY_ELEMENT && !readKey(child, valueAttributes) && !keysDropped)
 		{
-			if (!readKey(reader, valueAttributes) && !keysDropped)
-			{
-				keysDropped = true;
-				logFormat(LOG_ERROR,
-					"Key-frame item: more than %u key values (%u properties per key); the keys after key %u are dropped",
-					MAX_VALUES, m_properties->getItemCount(), static_cast<u32>(m_keys.size()));
-			}
-			skipXmlElement(reader);
+			keysDropped = true;
+			logFormat(LOG_ERROR,
+				"Key-frame item: more than %u key values (%u properties per key); the keys after key %u are dropped",
+				MAX_VALUES, m_properties->getItemCount(), static_cast<u32>(m_keys.size()));
 		}
-		else
-			skipXmlElement(reader);
-	}
+		skipXmlElement(child);
+	});
 
 	for (size_t k = 1; k < m_keys.size(); ++k)
 	{

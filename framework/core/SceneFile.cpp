@@ -145,4 +145,19 @@ void skipXmlElement(IXMLReader* reader)
 			--open;
 	}
 }
+
+void readChildElements(IXMLReader* reader, const core::stringw& elementName,
+	const std::function<void(IXMLReader*)>& onChild)
+{
+	if (!reader || (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement()))
+		return;
+	while (reader->read())
+	{
+		const EXmlNodeType type = reader->getNodeType();
+		if (type == XML_NODE_ELEMENT_END && reader->getNodeName() == elementName)
+			break;
+		if (type == XML_NODE_ELEMENT)
+			onChild(reader);
+	}
+}
 } // namespace fw

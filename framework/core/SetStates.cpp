@@ -68,29 +68,17 @@ void SetStates::seek(u32, bool apply)
 void SetStates::loadFromXml(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
 {
 	m_entries.clear();
-	if (!reader || (reader->getNodeType() == XML_NODE_ELEMENT && reader->isEmptyElement()))
-		return;
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END)
-		{
-			if (reader->getNodeName() == elementName)
-				break;
-			continue;
-		}
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		if (reader->getNodeName() == STATE_ELEMENT)
+	readChildElements(reader, elementName, [this](IXMLReader* child) {
+		if (child->getNodeName() == STATE_ELEMENT)
 		{
 			SetStatesEntry entry;
-			entry.stateId = CNameTableSingleton::Instance().intern(core::stringc(reader->getAttributeValue(nameAttribute())));
-			entry.children = split(core::stringc(reader->getAttributeValue(childrenAttribute())));
+			entry.stateId = CNameTableSingleton::Instance().intern(core::stringc(child->getAttributeValue(nameAttribute())));
+			entry.children = split(core::stringc(child->getAttributeValue(childrenAttribute())));
 			if (entry.stateId != -1)
 				m_entries.push_back(entry);
 		}
-		skipXmlElement(reader);
-	}
+		skipXmlElement(child);
+	});
 }
 
 void SetStates::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
