@@ -1,5 +1,7 @@
 #include "content/ImageHeaders.h"
 
+#include "content/CImage.h"
+
 #include <cstdint>
 
 namespace fw
@@ -39,7 +41,8 @@ bool readBmp(io::IReadFile* file, u32& width, u32& height)
 	// The engine's loader takes 32-bit sizes whatever size the file declares for its header.
 	const s32 signedWidth = static_cast<s32>(readLE32(header + 18));
 	const s32 signedHeight = static_cast<s32>(readLE32(header + 22));
-	// A negative height marks rows stored top-down; a negative width means nothing.
+	// A negative height marks rows stored top-down (refused by the layout check); a negative width
+	// means nothing.
 	if (signedWidth < 0 || signedHeight == INT32_MIN)
 		return false;
 	width = static_cast<u32>(signedWidth);
@@ -61,6 +64,9 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 	const u64 dataSize = readLE32(header + 34);
 	if (dataOffset < sizeof(header) || dataOffset > fileSize || dataSize > fileSize - dataOffset)
 		return "pixel data outside the file";
+	// The decoder takes the height as unsigned: a top-down picture would ask it for gigabytes.
+	if (static_cast<s32>(readLE32(header + 22)) < 0)
+		return "rows stored top-down";
 	const u32 bitsPerPixel = readLE16(header + 28);
 	if (readLE32(header + 30) != 0)
 		return "compressed pixel data";
@@ -159,67 +165,130 @@ const c8* checkPcxLayout(io::IReadFile* file, u32 width, u32 height)
 	const u32 bitsPerPixel = header[3];
 	const u32 planes = header[65];
 	const u64 bytesPerLine = readLE16(header + 66);
-	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8)
-		return "unknown pixel depth";
-	if (planes != 1 && !(planes == 3 && bitsPerPixel == 8))
+	// The decoder sizes its buffer at bytes per line x planes x depth / 8 a line, which holds 8-bit
+	// lines but only a fraction of 1- and 4-bit ones, which it then reads whole: only 8-bit
+	// pictures, paletted or in three planes, pass.
+	if (bitsPerPixel != 8)
+		return "pixel depth other than 8 bits";
+	if (planes != 1 && planes != 3)
 		return "unknown plane count";
 	if (bytesPerLine * 8 < static_cast<u64>(width) * bitsPerPixel)
 		return "lines shorter than the image is wide";
-	const u64 imageBytes = bytesPerLine * planes * bitsPerPixel * height / 8;
+	// The loader multiplies these in signed 32 bits before dividing by 8: a product past that range
+	// asks it for a negative, that is enormous, buffer.
+	const u64 imageBits = bytesPerLine * planes * bitsPerPixel * height;
+	if (imageBits > 0x7FFFFFFFu || imageBits / 8 > MAX_IMAGE_BYTES)
+		return "the declared line length makes the image data too large";
+	const u64 imageBytes = imageBits / 8;
 	const u64 fileSize = static_cast<u64>(file->getSize());
+	// A paletted picture keeps its 256 colours in the file's last 768 bytes, after the header.
+	if (planes == 1 && fileSize < sizeof(header) + 768)
+		return "palette missing";
+	// At the end of the file the decoder goes on with the last packet it read, for ever or past
+	// its buffer: the data must be whole.
 	u64 position = sizeof(header);
 	u64 written = 0;
-	while (written < imageBytes && position < fileSize)
+	while (written < imageBytes)
 	{
 		u8 packet = 0;
-		if (!readAt(file, static_cast<long>(position), &packet, 1))
-			break;
+		if (position >= fileSize || !readAt(file, static_cast<long>(position), &packet, 1))
+			return "pixel data cut short";
 		const bool run = (packet & 0xC0) == 0xC0;
 		const u64 count = run ? (packet & 0x3Fu) : 1u;
 		if (written + count > imageBytes)
 			return "a run-length packet passes the end of the image";
+		if (run && position + 2 > fileSize)
+			return "pixel data cut short";
 		written += count;
 		position += run ? 2 : 1;
 	}
 	return nullptr;
 }
 
-// The engine's loader multiplies the sizes by any pixel depth in signed 32 bits, and decodes
-// run-length packets without checking them against the image: only the depths and kinds it draws
-// pass, and every packet must fit.
+// The engine's loader multiplies the sizes by any pixel depth in signed 32 bits, decodes
+// run-length packets without checking them against the image, goes on reading where a seek past
+// the end of the file failed, leaves the pixels a short file lacks unset, and looks 8-bit pixels
+// up in the colour map without checking the map's length. So only the depths and kinds it draws
+// pass, the identification field, colour map and pixel data must all be in the file, every packet
+// must fit, and every colour-map index must be inside the map.
 const c8* checkTgaLayout(io::IReadFile* file, u32 width, u32 height)
 {
 	u8 header[18];
 	if (!readAt(file, 0, header, sizeof(header)))
 		return "header cut short";
+	const u32 idLength = header[0];
+	const bool hasColorMap = header[1] != 0;
 	const u32 imageType = header[2];
+	const u32 colorMapLength = readLE16(header + 5);
+	const u32 colorMapEntryBits = header[7];
 	const u32 depth = header[16];
 	if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
 		return "unknown pixel depth";
 	if (imageType != 1 && imageType != 2 && imageType != 3 && imageType != 10)
 		return "unknown image type";
-	if (imageType != 10)
-		return nullptr;
+	const bool indexed = depth == 8 && imageType != 3;
+	if (indexed && (!hasColorMap || (colorMapEntryBits != 16 && colorMapEntryBits != 24 && colorMapEntryBits != 32)))
+		return "8-bit colour pixels without a colour map the decoder reads";
+
+	const u64 fileSize = static_cast<u64>(file->getSize());
+	u64 position = sizeof(header) + idLength;
+	if (position > fileSize)
+		return "identification field passes the end of the file";
+	if (hasColorMap)
+		position += static_cast<u64>(colorMapLength) * (colorMapEntryBits / 8);
+	if (position > fileSize)
+		return "colour map passes the end of the file";
+
 	const u64 bytesPerPixel = depth / 8;
 	const u64 imageSize = static_cast<u64>(width) * height * bytesPerPixel;
-	const u64 colorMapBytes = header[1] ? static_cast<u64>(readLE16(header + 5)) * (header[7] / 8) : 0;
-	u64 position = sizeof(header) + header[0] + colorMapBytes;
-	const u64 fileSize = static_cast<u64>(file->getSize());
-	u64 written = 0;
-	while (written < imageSize && position < fileSize)
+	u32 largestIndex = 0;
+	const auto noteIndices = [&](u64 from, u64 count) -> bool {
+		u8 buffer[512];
+		while (count > 0)
+		{
+			const u32 chunk = static_cast<u32>(count < sizeof(buffer) ? count : sizeof(buffer));
+			if (!readAt(file, static_cast<long>(from), buffer, chunk))
+				return false;
+			for (u32 i = 0; i < chunk; ++i)
+				largestIndex = buffer[i] > largestIndex ? buffer[i] : largestIndex;
+			from += chunk;
+			count -= chunk;
+		}
+		return true;
+	};
+
+	if (imageType != 10)
 	{
-		u8 packet = 0;
-		if (!readAt(file, static_cast<long>(position), &packet, 1))
-			break;
-		const u64 pixels = packet < 128 ? packet + 1u : packet - 127u;
-		if (written + pixels * bytesPerPixel > imageSize)
-			return "a run-length packet passes the end of the image";
-		written += pixels * bytesPerPixel;
-		position += 1 + (packet < 128 ? pixels * bytesPerPixel : bytesPerPixel);
+		if (position + imageSize > fileSize)
+			return "pixel data cut short";
+		if (indexed && !noteIndices(position, imageSize))
+			return "pixel data cut short";
 	}
+	else
+	{
+		u64 written = 0;
+		while (written < imageSize)
+		{
+			u8 packet = 0;
+			if (position >= fileSize || !readAt(file, static_cast<long>(position), &packet, 1))
+				return "pixel data cut short";
+			const bool raw = packet < 128;
+			const u64 pixels = raw ? packet + 1u : packet - 127u;
+			if (written + pixels * bytesPerPixel > imageSize)
+				return "a run-length packet passes the end of the image";
+			const u64 stored = raw ? pixels * bytesPerPixel : bytesPerPixel;
+			if (position + 1 + stored > fileSize)
+				return "pixel data cut short";
+			if (indexed && !noteIndices(position + 1, stored))
+				return "pixel data cut short";
+			written += pixels * bytesPerPixel;
+			position += 1 + stored;
+		}
+	}
+	if (indexed && largestIndex >= colorMapLength)
+		return "a pixel indexes past the end of the colour map";
 	return nullptr;
 }
-
 
 bool readPng(io::IReadFile* file, u32& width, u32& height)
 {
