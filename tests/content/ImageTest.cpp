@@ -354,7 +354,7 @@ namespace
 TEST(CImageManagerTest, HostileFilesFoundByFuzzingAreRefused)
 {
 	static const char* const names[] = {"f.png", "f.jpg", "f.tga", "f.bmp", "f.pcx", "f.ppm", "f.wal", "f.bin"};
-	for (int i = 1; i <= 11; ++i)
+	for (int i = 1; i <= 12; ++i)
 	{
 		const std::string path = std::string(QB_FIXTURES_DIR) + "/images/hostile/found" + std::to_string(i) + ".bin";
 		std::ifstream in(path, std::ios::binary);
