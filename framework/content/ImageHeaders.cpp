@@ -3,6 +3,7 @@
 #include "content/CImage.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace fw
 {
@@ -73,10 +74,36 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
 		bitsPerPixel != 24 && bitsPerPixel != 32)
 		return "unknown pixel depth";
-	const u64 rowBytes = (static_cast<u64>(width) * bitsPerPixel + 31) / 32 * 4;
+	const u64 widthInBytes = (static_cast<u64>(width) * bitsPerPixel + 7) / 8;
+	const u64 rowBytes = (widthInBytes + 3) / 4 * 4;
+	u64 needed = rowBytes * height;
+	// The 16-bit converter steps over each row's padding in 2-byte units, so it reads twice the
+	// padding of every row but the last.
+	if (bitsPerPixel == 16 && height)
+		needed = (height - 1) * (widthInBytes + 2 * (rowBytes - widthInBytes)) + widthInBytes;
 	const u64 available = dataSize ? dataSize : fileSize - dataOffset;
-	if (rowBytes * height > available)
+	if (needed > available)
 		return "less pixel data than the image needs";
+	if (bitsPerPixel != 4 && bitsPerPixel != 8)
+		return nullptr;
+
+	// The palette is whatever lies between the header and the pixel data, and the converters look
+	// pixels up in it without checking its length.
+	const u64 paletteEntries = (dataOffset - sizeof(header)) / 4;
+	std::vector<u8> row(static_cast<size_t>(widthInBytes));
+	u32 largestIndex = 0;
+	for (u64 y = 0; y < height && !row.empty(); ++y)
+	{
+		if (!readAt(file, static_cast<long>(dataOffset + y * rowBytes), row.data(), static_cast<u32>(row.size())))
+			return "less pixel data than the image needs";
+		for (u64 x = 0; x < width; ++x)
+		{
+			const u32 index = bitsPerPixel == 8 ? row[x] : (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0Fu;
+			largestIndex = index > largestIndex ? index : largestIndex;
+		}
+	}
+	if (largestIndex >= paletteEntries)
+		return "a pixel indexes past the end of the palette";
 	return nullptr;
 }
 

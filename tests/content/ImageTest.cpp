@@ -341,6 +341,62 @@ TEST(CImageManagerTest, DeclaredSizesBeyondTheLimitsAreRefusedBeforeDecoding)
 	for (const SCase& c : broken)
 		EXPECT_FALSE(decodeImage(c.bytes, c.name)) << c.name;
 }
+
+// An uncompressed BMP: 40-byte info header, the palette, then the rows as given.
+std::string bmpFile(u32 bitsPerPixel, u32 width, u32 height, u32 paletteEntries, const std::string& rows)
+{
+	const u32 dataOffset = 54 + 4 * paletteEntries;
+	return "BM" + littleEndian(dataOffset + static_cast<u32>(rows.size()), 4) + littleEndian(0, 4) +
+		littleEndian(dataOffset, 4) + littleEndian(40, 4) + littleEndian(width, 4) + littleEndian(height, 4) +
+		littleEndian(1, 2) + littleEndian(bitsPerPixel, 2) + std::string(24, '\0') +
+		std::string(4 * paletteEntries, '\x40') + rows;
+}
+
+// An uncompressed 8-bit colour-mapped TGA with a 24-bit map of the given length.
+std::string tgaFile(bool colorMap, u32 mapEntries, u32 width, u32 height, const std::string& pixels)
+{
+	return std::string(1, '\0') + std::string(1, colorMap ? 1 : 0) + std::string(1, 1) + littleEndian(0, 2) +
+		littleEndian(mapEntries, 2) + std::string(1, 24) + littleEndian(0, 4) + littleEndian(width, 2) +
+		littleEndian(height, 2) + std::string(1, 8) + std::string(1, '\0') + std::string(3 * mapEntries, '\x40') +
+		pixels;
+}
+
+TEST(CImageManagerTest, PixelsMustLieInsideTheirDataAndTheirPalette)
+{
+	struct SCase
+	{
+		const char* name;
+		std::string bytes;
+		bool loads;
+	};
+	const SCase cases[] = {
+		{"x.bmp", bmpFile(8, 2, 2, 256, std::string("\xFF\x00\0\0\x01\x02\0\0", 8)), true},
+		{"x.bmp", bmpFile(8, 2, 2, 4, std::string("\x03\x00\0\0\x01\x02\0\0", 8)), true},
+		{"x.bmp", bmpFile(8, 2, 2, 4, std::string("\x04\x00\0\0\x01\x02\0\0", 8)), false},
+		{"x.bmp", bmpFile(8, 2, 2, 0, std::string(8, '\0')), false},
+		{"x.bmp", bmpFile(4, 3, 1, 16, std::string("\xF1\xE0\0\0", 4)), true},
+		{"x.bmp", bmpFile(4, 3, 1, 2, std::string("\x10\x20\0\0", 4)), false},
+		// Padding is not looked up: only the three pixels' nibbles count.
+		{"x.bmp", bmpFile(4, 3, 1, 2, std::string("\x10\x0F\xFF\xFF", 4)), true},
+		// 16 bits, 3 pixels a row (6 bytes and 2 of padding): the decoder reads 10 bytes a row.
+		{"x.bmp", bmpFile(16, 3, 3, 0, std::string(24, '\0')), false},
+		{"x.bmp", bmpFile(16, 3, 3, 0, std::string(26, '\0')), true},
+		{"x.tga", tgaFile(true, 4, 2, 2, std::string("\x00\x01\x02\x03", 4)), true},
+		{"x.tga", tgaFile(true, 4, 2, 2, std::string("\x00\x01\x02\x04", 4)), false},
+		{"x.tga", tgaFile(false, 0, 2, 2, std::string(4, '\0')), false},
+		{"x.tga", tgaFile(true, 4, 2, 2, std::string(3, '\0')), false},
+	};
+	for (const SCase& c : cases)
+	{
+		SVideoLogCapture log;
+		const CRefHolder<CImage> image = decodeImage(c.bytes, c.name);
+		EXPECT_EQ(c.loads, image.get() != nullptr) << c.name << " case " << (&c - cases);
+		if (!c.loads)
+		{
+			EXPECT_GE(log.countContaining("Refused image file"), 1u) << c.name << " case " << (&c - cases);
+		}
+	}
+}
 } // namespace
 } // namespace fw
 
@@ -354,7 +410,7 @@ namespace
 TEST(CImageManagerTest, HostileFilesFoundByFuzzingAreRefused)
 {
 	static const char* const names[] = {"f.png", "f.jpg", "f.tga", "f.bmp", "f.pcx", "f.ppm", "f.wal", "f.bin"};
-	for (int i = 1; i <= 12; ++i)
+	for (int i = 1; i <= 13; ++i)
 	{
 		const std::string path = std::string(QB_FIXTURES_DIR) + "/images/hostile/found" + std::to_string(i) + ".bin";
 		std::ifstream in(path, std::ios::binary);
