@@ -22,8 +22,9 @@ bool CImageLoader::isALoadableFileExtension(const io::path& fileName) const
 
 bool CImageLoader::isALoadableFileFormat(io::IReadFile* file) const
 {
-	if (!file || !m_contentTest || !m_decoder)
+	if (!file || !m_contentTest || !m_decoder || !canTestImageFileFormat(m_format, file))
 		return false;
+	file->seek(0);
 	return m_decoder->isALoadableFileFormat(file);
 }
 

@@ -333,6 +333,19 @@ bool readPng(io::IReadFile* file, u32& width, u32& height)
 	return true;
 }
 
+// The engine's loader reads width x height palette indices at the first mip-map's offset, and
+// leaves unset whatever the file does not hold: those bytes must all be in the file.
+const c8* checkWalLayout(io::IReadFile* file, u32 width, u32 height)
+{
+	u8 header[100];
+	if (!readAt(file, 0, header, sizeof(header)))
+		return "header cut short";
+	const u64 offset = readLE32(header + 40);
+	if (offset + static_cast<u64>(width) * height > static_cast<u64>(file->getSize()))
+		return "pixel data outside the file";
+	return nullptr;
+}
+
 bool readWal(io::IReadFile* file, u32& width, u32& height)
 {
 	// Name (32 bytes), width, height, four mip-map offsets, next name, three flag words.
@@ -376,6 +389,19 @@ bool readPpmNumber(const u8* text, u32 size, u32& position, u32& value)
 	return true;
 }
 
+// For a bitmap, text ("P1") or binary ("P4"), the engine's loader allocates one byte whatever the
+// picture's size and then fills and converts every row through it: bitmaps are refused. The grey
+// and colour kinds are read safely.
+const c8* checkPpmLayout(io::IReadFile* file)
+{
+	u8 magic[2];
+	if (!readAt(file, 0, magic, sizeof(magic)))
+		return "header cut short";
+	if (magic[1] == '1' || magic[1] == '4')
+		return "a bitmap, which the decoder cannot read";
+	return nullptr;
+}
+
 bool readPpm(io::IReadFile* file, u32& width, u32& height)
 {
 	u8 text[4096];
@@ -402,9 +428,23 @@ const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32
 		return checkTgaLayout(file, width, height);
 	case IMAGE_FILE_PCX:
 		return checkPcxLayout(file, width, height);
+	case IMAGE_FILE_WAL:
+		return checkWalLayout(file, width, height);
+	case IMAGE_FILE_PPM:
+		return checkPpmLayout(file);
 	default:
 		return nullptr;
 	}
+}
+
+bool canTestImageFileFormat(EImageFileFormat format, io::IReadFile* file)
+{
+	// The TGA test reads the 26-byte footer at the end of the file.
+	const long tgaFooterBytes = 26;
+	u32 width = 0;
+	u32 height = 0;
+	return file && readImageFileSize(format, file, width, height) &&
+		(format != IMAGE_FILE_TGA || file->getSize() >= tgaFooterBytes);
 }
 
 bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width, u32& height)

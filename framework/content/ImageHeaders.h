@@ -23,6 +23,11 @@ enum EImageFileFormat
 // does not begin with a header of that format. The file's position is left anywhere.
 bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width, u32& height);
 
+// Whether the engine's content test for that format may be given this file: those tests take
+// whatever their read left in their buffers, so a file too short for the format's header (or, for
+// TGA, its footer) is never offered. The file's position is left anywhere.
+bool canTestImageFileFormat(EImageFileFormat format, io::IReadFile* file);
+
 // Why the engine's decoder must not be given this file (its header disagrees with the file in a
 // way the decoder would not survive), or null when it may.
 const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32 width, u32 height);
