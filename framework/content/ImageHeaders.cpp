@@ -155,6 +155,123 @@ bool readJpeg(io::IReadFile* file, u32& width, u32& height)
 	return false;
 }
 
+// Reads a file byte after byte through a small buffer.
+class CByteCursor
+{
+public:
+	CByteCursor(io::IReadFile* file, u64 position) : m_file(file), m_size(static_cast<u64>(file->getSize())), m_position(position)
+	{
+	}
+
+	bool next(u8& byte)
+	{
+		if (m_next == m_end)
+		{
+			if (m_position >= m_size)
+				return false;
+			const u64 left = m_size - m_position;
+			const u32 chunk = static_cast<u32>(left < sizeof(m_buffer) ? left : sizeof(m_buffer));
+			if (!readAt(m_file, static_cast<long>(m_position), m_buffer, chunk))
+				return false;
+			m_position += chunk;
+			m_next = 0;
+			m_end = chunk;
+		}
+		byte = m_buffer[m_next++];
+		return true;
+	}
+
+	// Steps over count bytes; false when they pass the end of the file.
+	bool skip(u64 count)
+	{
+		const u64 buffered = m_end - m_next;
+		if (count <= buffered)
+		{
+			m_next += static_cast<u32>(count);
+			return true;
+		}
+		count -= buffered;
+		m_next = m_end = 0;
+		if (count > m_size - m_position)
+			return false;
+		m_position += count;
+		return true;
+	}
+
+private:
+	io::IReadFile* m_file;
+	u64 m_size;
+	u64 m_position;
+	u8 m_buffer[4096];
+	u32 m_next = 0;
+	u32 m_end = 0;
+};
+
+// The engine hands the JPEG library the whole file with a source that neither refills nor bounds
+// its skips: a segment that passes the end of the file, or data that ends before the end-of-image
+// marker, makes the library read past the engine's buffer. So the markers are walked as the
+// library walks them (bytes between markers skipped, fill bytes, stuffed zeros and restart
+// markers inside the coded data) and the file must hold every segment and the end marker.
+const c8* checkJpegLayout(io::IReadFile* file)
+{
+	CByteCursor cursor(file, 2);
+	u8 code = 0;
+	bool pending = false;
+	for (;;)
+	{
+		u8 byte = 0;
+		if (!pending)
+		{
+			do
+			{
+				if (!cursor.next(byte))
+					return "data cut short before the end of the image";
+			} while (byte != 0xFF);
+			do
+			{
+				if (!cursor.next(byte))
+					return "data cut short before the end of the image";
+			} while (byte == 0xFF);
+			if (byte == 0)
+				continue;
+			code = byte;
+		}
+		pending = false;
+		if (code == 0xD9)
+			return nullptr;
+		if (code == 0x01 || (code >= 0xD0 && code <= 0xD8))
+			continue;
+		u8 high = 0;
+		u8 low = 0;
+		if (!cursor.next(high) || !cursor.next(low))
+			return "data cut short before the end of the image";
+		const u32 length = (static_cast<u32>(high) << 8) | low;
+		if (length < 2)
+			return "a segment shorter than its own length field";
+		if (!cursor.skip(length - 2))
+			return "a segment passes the end of the file";
+		if (code != 0xDA)
+			continue;
+		// Coded data runs to the next marker other than a restart marker.
+		for (;;)
+		{
+			if (!cursor.next(byte))
+				return "data cut short before the end of the image";
+			if (byte != 0xFF)
+				continue;
+			do
+			{
+				if (!cursor.next(byte))
+					return "data cut short before the end of the image";
+			} while (byte == 0xFF);
+			if (byte != 0 && (byte < 0xD0 || byte > 0xD7))
+				break;
+		}
+		code = byte;
+		pending = true;
+	}
+}
+
 bool readTga(io::IReadFile* file, u32& width, u32& height)
 {
 	u8 header[18];
@@ -424,6 +541,8 @@ const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32
 	{
 	case IMAGE_FILE_BMP:
 		return checkBmpLayout(file, width, height);
+	case IMAGE_FILE_JPEG:
+		return checkJpegLayout(file);
 	case IMAGE_FILE_TGA:
 		return checkTgaLayout(file, width, height);
 	case IMAGE_FILE_PCX:

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace fw
@@ -405,6 +406,25 @@ TEST(CImageManagerTest, DecodersAreGivenOnlyLayoutsTheyReadSafely)
 			EXPECT_GE(log.countContaining("Refused image file"), 1u) << c.name << " case " << (&c - cases);
 		}
 	}
+
+	// JPEG: the engine's source reads past its buffer when the data ends before the end marker or a
+	// segment runs past the end of the file.
+	const std::string jpeg = encodeImage(makePatternImage(24, 16).get(), "x.jpg");
+	ASSERT_GT(jpeg.size(), 200u);
+	EXPECT_TRUE(decodeImage(jpeg, "x.jpg"));
+	EXPECT_TRUE(decodeImage(jpeg + "trailing bytes", "x.jpg"));
+	const std::string longComment = jpeg.substr(0, 2) + std::string("\xFF\xFE\x10\x00", 4) + jpeg.substr(2);
+	// Cut after the frame header, the file is refused with a reason; cut before it, or with a
+	// segment that hides the frame header, it is no JPEG at all.
+	const std::pair<std::string, bool> refused[] = {{jpeg.substr(0, jpeg.size() - 2), true},
+		{jpeg.substr(0, jpeg.size() / 2), true}, {jpeg.substr(0, 100), false}, {longComment, false},
+		{jpeg.substr(0, jpeg.size() - 2) + std::string("\xFF\xFE\x10\x00", 4) + "a comment", true}};
+	for (const auto& bytes : refused)
+	{
+		SVideoLogCapture log;
+		EXPECT_FALSE(decodeImage(bytes.first, "x.jpg")) << bytes.first.size();
+		EXPECT_EQ(bytes.second, log.countContaining("Refused image file") > 0) << bytes.first.size();
+	}
 }
 } // namespace
 } // namespace fw
@@ -419,7 +439,7 @@ namespace
 TEST(CImageManagerTest, HostileFilesFoundByFuzzingAreRefused)
 {
 	static const char* const names[] = {"f.png", "f.jpg", "f.tga", "f.bmp", "f.pcx", "f.ppm", "f.wal", "f.bin"};
-	for (int i = 1; i <= 14; ++i)
+	for (int i = 1; i <= 15; ++i)
 	{
 		const std::string path = std::string(QB_FIXTURES_DIR) + "/images/hostile/found" + std::to_string(i) + ".bin";
 		std::ifstream in(path, std::ios::binary);
