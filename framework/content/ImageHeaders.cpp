@@ -248,7 +248,24 @@ const c8* checkJpegLayout(io::IReadFile* file)
 		const u32 length = (static_cast<u32>(high) << 8) | low;
 		if (length < 2)
 			return "a segment shorter than its own length field";
-		if (!cursor.skip(length - 2))
+		u32 read = 0;
+		const bool frameHeader = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+		if (frameHeader)
+		{
+			// Precision, height, width, component count.
+			u8 frame[6];
+			for (u8& value : frame)
+			{
+				if (read + 2 >= length || !cursor.next(value))
+					return "frame header cut short";
+				++read;
+			}
+			// The engine keeps a row's byte count in 16 bits (3 bytes a pixel, 4 for CMYK).
+			const u32 width = (static_cast<u32>(frame[3]) << 8) | frame[4];
+			if (width * (frame[5] == 4 ? 4u : 3u) > 0xFFFFu)
+				return "rows too wide for the decoder";
+		}
+		if (!cursor.skip(length - 2 - read))
 			return "a segment passes the end of the file";
 		if (code != 0xDA)
 			continue;

@@ -414,11 +414,17 @@ TEST(CImageManagerTest, DecodersAreGivenOnlyLayoutsTheyReadSafely)
 	EXPECT_TRUE(decodeImage(jpeg, "x.jpg"));
 	EXPECT_TRUE(decodeImage(jpeg + "trailing bytes", "x.jpg"));
 	const std::string longComment = jpeg.substr(0, 2) + std::string("\xFF\xFE\x10\x00", 4) + jpeg.substr(2);
+	// The decoder counts a row's bytes in 16 bits: 16,384 CMYK pixels make 65,536.
+	std::string cmykRowsOf16384 = jpeg;
+	const size_t frame = cmykRowsOf16384.find("\xFF\xC0");
+	ASSERT_NE(std::string::npos, frame);
+	cmykRowsOf16384.replace(frame + 5, 5, std::string("\x00\x01\x40\x00\x04", 5));
 	// Cut after the frame header, the file is refused with a reason; cut before it, or with a
 	// segment that hides the frame header, it is no JPEG at all.
 	const std::pair<std::string, bool> refused[] = {{jpeg.substr(0, jpeg.size() - 2), true},
 		{jpeg.substr(0, jpeg.size() / 2), true}, {jpeg.substr(0, 100), false}, {longComment, false},
-		{jpeg.substr(0, jpeg.size() - 2) + std::string("\xFF\xFE\x10\x00", 4) + "a comment", true}};
+		{jpeg.substr(0, jpeg.size() - 2) + std::string("\xFF\xFE\x10\x00", 4) + "a comment", true},
+		{cmykRowsOf16384, true}};
 	for (const auto& bytes : refused)
 	{
 		SVideoLogCapture log;
