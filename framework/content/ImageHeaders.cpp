@@ -107,6 +107,12 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 	return nullptr;
 }
 
+// The start-of-frame markers, which carry the picture's size (not the table markers among them).
+bool isJpegFrameHeader(u8 code)
+{
+	return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
+
 bool readJpeg(io::IReadFile* file, u32& width, u32& height)
 {
 	u8 start[2];
@@ -140,7 +146,7 @@ bool readJpeg(io::IReadFile* file, u32& width, u32& height)
 		const u32 length = readBE16(lengthBytes);
 		if (length < 2)
 			return false;
-		const bool frameHeader = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+		const bool frameHeader = isJpegFrameHeader(code);
 		if (frameHeader)
 		{
 			u8 frame[7];
@@ -159,7 +165,8 @@ bool readJpeg(io::IReadFile* file, u32& width, u32& height)
 class CByteCursor
 {
 public:
-	CByteCursor(io::IReadFile* file, u64 position) : m_file(file), m_size(static_cast<u64>(file->getSize())), m_position(position)
+	CByteCursor(io::IReadFile* file, u64 position) :
+		m_file(file), m_size(static_cast<u64>(file->getSize())), m_position(position)
 	{
 	}
 
@@ -249,7 +256,7 @@ const c8* checkJpegLayout(io::IReadFile* file)
 		if (length < 2)
 			return "a segment shorter than its own length field";
 		u32 read = 0;
-		const bool frameHeader = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+		const bool frameHeader = isJpegFrameHeader(code);
 		if (frameHeader)
 		{
 			// Precision, height, width, component count.
