@@ -231,23 +231,12 @@ IFileArchive* CArchiveLoaderOca::createArchive(io::IReadFile* file, bool ignoreC
 	if (!file)
 		return nullptr;
 	file->seek(0);
-	CEncryptedArchive* archive =
-		new CEncryptedArchive(file, m_fileSystem->getSetting("AssetsCryptKey"), ignoreCase, ignorePaths);
-	if (!archive->isValid())
-	{
-		archive->drop();
-		return nullptr;
-	}
-	return archive;
+	return keepValidArchive(
+		new CEncryptedArchive(file, m_fileSystem->getSetting("AssetsCryptKey"), ignoreCase, ignorePaths));
 }
 
 IFileArchive* CArchiveLoaderOca::createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const
 {
-	io::IReadFile* file = m_fileSystem->createAndOpenFile(fileName);
-	if (!file)
-		return nullptr;
-	IFileArchive* archive = createArchive(file, ignoreCase, ignorePaths);
-	file->drop();
-	return archive;
+	return createArchiveFromNamedFile(*this, m_fileSystem, fileName, ignoreCase, ignorePaths);
 }
 } // namespace fw

@@ -341,22 +341,11 @@ IFileArchive* CArchiveLoaderZip::createArchive(io::IReadFile* file, bool ignoreC
 	if (!file)
 		return nullptr;
 	file->seek(0);
-	CZipArchive* archive = new CZipArchive(file, ignoreCase, ignorePaths);
-	if (!archive->isValid())
-	{
-		archive->drop();
-		return nullptr;
-	}
-	return archive;
+	return keepValidArchive(new CZipArchive(file, ignoreCase, ignorePaths));
 }
 
 IFileArchive* CArchiveLoaderZip::createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const
 {
-	io::IReadFile* file = m_fileSystem->createAndOpenFile(fileName);
-	if (!file)
-		return nullptr;
-	IFileArchive* archive = createArchive(file, ignoreCase, ignorePaths);
-	file->drop();
-	return archive;
+	return createArchiveFromNamedFile(*this, m_fileSystem, fileName, ignoreCase, ignorePaths);
 }
 } // namespace fw

@@ -6,6 +6,7 @@
 
 namespace fw
 {
+class CFileSystem;
 class IFileArchive;
 
 // Recognises one kind of archive by its name or its first bytes and mounts it.
@@ -18,4 +19,19 @@ public:
 	virtual IFileArchive* createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const = 0;
 	virtual IFileArchive* createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const = 0;
 };
+
+// Opens the named file through the file system (so it may lie in an archive mounted earlier) and
+// hands it to the loader.
+IFileArchive* createArchiveFromNamedFile(const IArchiveLoader& loader, CFileSystem* fileSystem,
+	const core::stringc& fileName, bool ignoreCase, bool ignorePaths);
+
+// The archive when it read its directory, else null (and the archive is dropped).
+template <class TArchive>
+IFileArchive* keepValidArchive(TArchive* archive)
+{
+	if (archive->isValid())
+		return archive;
+	archive->drop();
+	return nullptr;
+}
 } // namespace fw

@@ -17,6 +17,8 @@
 #include "core/SceneFile.h"
 #include "platform/CVirtualFile.h"
 
+#include "PropertyTestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -89,16 +91,8 @@ inline CRefHolder<CVirtualFile> fileWithBytes(const std::string& name, const std
 	return file;
 }
 
-inline CRefHolder<IXMLReader> readerOverBytes(const std::vector<u8>& bytes)
-{
-	return adoptRef<IXMLReader>(new CXMLReader(fileWithBytes("read.xml", bytes).get()));
-}
-
-// ASCII text, read as 8-bit.
-inline CRefHolder<IXMLReader> readerOverText(const std::string& text)
-{
-	return readerOverBytes(std::vector<u8>(text.begin(), text.end()));
-}
+using test::readerOverBytes;
+using test::readerOverText;
 
 // Moves the reader onto the next element named "SceneNode"; false at the end.
 inline bool readToSceneNode(IXMLReader* reader)
@@ -111,16 +105,7 @@ inline bool readToSceneNode(IXMLReader* reader)
 
 inline std::vector<u8> writtenBytes(const std::function<void(IXMLWriter*)>& writes)
 {
-	CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("written.xml", 0));
-	{
-		CRefHolder<IXMLWriter> writer = adoptRef<IXMLWriter>(new CXMLWriter(file.get()));
-		writes(writer.get());
-	}
-	std::vector<u8> bytes(static_cast<size_t>(file->getSize()));
-	file->seek(0);
-	if (!bytes.empty())
-		file->read(bytes.data(), static_cast<u32>(bytes.size()));
-	return bytes;
+	return test::writeXml(writes);
 }
 
 // UTF-16LE without the byte-order mark, as narrow text (the fixtures are ASCII).
