@@ -9,8 +9,7 @@ bash scripts/setup.sh
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 build=${QB_FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQB_FUZZ=ON -DQB_SANITIZE=ON -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
+cmake --preset fuzz -B "$build" >/dev/null
 ninja -C "$build" -j "$(nproc)"
 
 seconds=${1:-}

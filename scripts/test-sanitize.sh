@@ -8,7 +8,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 build=${QB_ASAN_BUILD_DIR:-build-asan}
 jobs=$(nproc)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQB_SANITIZE=ON -DQB_BENCH=OFF >/dev/null
+cmake --preset sanitize -B "$build" >/dev/null
 # Only what the unit tests need: the test programs but the window suite, and the packer tool.
 targets=$(ninja -C "$build" -t targets all | sed -n 's/^\([a-z_]*_tests\): .*/\1/p' | grep -v '^window_tests$' | sort -u)
 ninja -C "$build" -j "$jobs" $targets pack_assets

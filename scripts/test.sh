@@ -8,7 +8,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 build=${QB_BUILD_DIR:-build}
 jobs=$(nproc)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default -B "$build" >/dev/null
 ninja -C "$build" -j "$jobs"
 
 # The window and end-to-end tests need an X server; Xvfb gives them one with Mesa's OpenGL.

@@ -46,7 +46,9 @@ TEST(RefHolder, AssignSameObjectChangesNothing)
 {
 	auto holder = fw::adoptRef(new SCounted('a'));
 	holder.assign(holder.get());
-	holder = holder;
+	// Through a second name, as code that does not know the two are one would do it.
+	const auto& same = holder;
+	holder = same;
 	EXPECT_EQ(1, holder->getReferenceCount());
 }
 
