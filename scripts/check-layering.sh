@@ -8,38 +8,38 @@ set -euo pipefail
 root=${1:-"$(dirname "$0")/.."}
 cd "$root"
 
-layers=(core platform content/video content widgets game/level game/gameplay game/minigames game/app)
+folders=()
+for f in framework game; do [ -d "$f" ] && folders+=("$f"); done
+[ "${#folders[@]}" -eq 0 ] && { echo "layering: no framework/ or game/ under $PWD" >&2; exit 1; }
 
-# The layer of a path relative to framework/ or the repository root; -1 when it is none of them.
-layer_of() {
-	local path=$1 i best=-1 bestlen=0
-	path=${path#framework/}
-	for i in "${!layers[@]}"; do
-		local l=${layers[$i]}
-		if [[ $path == "$l"/* && ${#l} -gt $bestlen ]]; then
-			best=$i
-			bestlen=${#l}
-		fi
-	done
-	echo "$best"
-}
-
-status=0
-while IFS= read -r -d '' file; do
-	own=$(layer_of "$file")
-	[ "$own" -lt 0 ] && continue
-	# Project headers are named from framework/ ("core/...") or from the root ("game/...").
-	while IFS=: read -r line header; do
-		target=$(layer_of "$header")
-		if [ "$target" -gt "$own" ]; then
-			echo "layering: $file:$line includes $header (${layers[$target]} sits above ${layers[$own]})" >&2
-			status=1
-		fi
-	done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^">]+[">]' "$file" |
-		sed -E 's/^([0-9]+):[[:space:]]*#[[:space:]]*include[[:space:]]*["<]([^">]+)[">].*/\1:\2/')
-done < <(find framework game -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.inl' \) -print0 2>/dev/null)
-
-if [ "$status" -eq 0 ]; then
-	echo "layering: every library includes only its own headers and those below it"
-fi
-exit $status
+# Every include line of every source file, as FILE:LINE:TEXT, in one pass.
+grep -rnE --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.inl' \
+	'^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^">]+[">]' "${folders[@]}" |
+	awk '
+	BEGIN {
+		n = split("core platform content/video content widgets game/level game/gameplay game/minigames game/app", layers, " ")
+		status = 0
+	}
+	# The layer of a path named from framework/ or from the root; 0 when it is none of them.
+	function layer_of(path,    i, best, bestlen) {
+		sub(/^framework\//, "", path)
+		best = 0; bestlen = 0
+		for (i = 1; i <= n; i++)
+			if (index(path, layers[i] "/") == 1 && length(layers[i]) > bestlen) { best = i; bestlen = length(layers[i]) }
+		return best
+	}
+	{
+		file = $0; sub(/:.*/, "", file)
+		rest = substr($0, length(file) + 2)
+		line = rest; sub(/:.*/, "", line)
+		header = rest; sub(/^[^"<]*["<]/, "", header); sub(/[">].*/, "", header)
+		own = layer_of(file)
+		target = layer_of(header)
+		if (own > 0 && target > own) {
+			printf "layering: %s:%s includes %s (%s sits above %s)\n", file, line, header, layers[target], layers[own] > "/dev/stderr"
+			status = 1
+		}
+	}
+	END { exit status }
+	' || { exit 1; }
+echo "layering: every library includes only its own headers and those below it"
