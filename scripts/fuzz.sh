@@ -15,7 +15,8 @@ ninja -C "$build" -j "$(nproc)"
 seconds=${1:-}
 only=${2:-}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan-suppressions.txt:print_suppressions=0}
+# Quoted: the sanitizers split their options at spaces and colons, which a checkout's path may hold.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=\"$PWD/fuzz/lsan-suppressions.txt\":print_suppressions=0}
 status=0
 for src in fuzz/*.cpp; do
   name=$(basename "$src" .cpp)

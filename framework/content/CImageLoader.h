@@ -20,7 +20,7 @@ public:
 	CImageLoader(EImageFileFormat format, const c8* const* extensions, video::IImageLoader* decoder,
 		bool contentTest);
 
-	// The text after the last '.' of the whole name against the extensions, ignoring letter case.
+	// The file name's extension against the extensions, ignoring letter case.
 	bool isALoadableFileExtension(const io::path& fileName) const;
 	bool isALoadableFileFormat(io::IReadFile* file) const;
 	// The image, made with the key (count 1 for the caller), or null. A size beyond the image

@@ -16,7 +16,7 @@ public:
 	// nothing and logs the refusal text, when there is one.
 	CImageWriter(const c8* const* extensions, video::IImageWriter* encoder, const c8* refusal = nullptr);
 
-	// The text after the last '.' of the whole name against the extensions, ignoring letter case.
+	// The file name's extension against the extensions, ignoring letter case.
 	bool isAWriteableFileExtension(const io::path& fileName) const;
 	// The quality is the encoder's parameter (JPEG quality).
 	bool writeImage(io::IWriteFile* file, CImage* image, u32 quality) const;

@@ -3,10 +3,28 @@
 #include "core/IXMLReader.h"
 #include "platform/CFileSystem.h"
 
+#include <string>
+
 namespace fw
 {
 namespace
 {
+// The engine's strings grow by exactly one character per character appended, which makes a text
+// built a character at a time cost the square of its length. Texts are built here and handed
+// over once.
+class CTextBuilder
+{
+public:
+	explicit CTextBuilder(u32 expectedLength) { m_text.reserve(expectedLength); }
+
+	void append(wchar_t character) { m_text.push_back(character); }
+	void append(const core::stringw& text) { m_text.append(text.c_str(), text.size()); }
+	core::stringw take() const { return core::stringw(m_text.data(), (u32)m_text.size()); }
+
+private:
+	std::wstring m_text;
+};
+
 // One character per byte; bytes above 127 keep their value rather than turning negative.
 core::stringw widen(const core::stringc& text)
 {
@@ -42,13 +60,13 @@ core::stringw CDictionary::format(const core::stringc& key, const core::stringw&
 		return text;
 	const core::stringw* arguments[4] = {&argument1, &argument2, &argument3, &argument4};
 	u32 used = 0;
-	core::stringw result;
 	const u32 length = text.size();
+	CTextBuilder result(length);
 	for (u32 i = 0; i < length;)
 	{
 		if (used < 4 && i + 1 < length && text[i] == L'#' && text[i + 1] == L'p')
 		{
-			result += *arguments[used++];
+			result.append(*arguments[used++]);
 			i += 2;
 		}
 		else
@@ -57,15 +75,15 @@ core::stringw CDictionary::format(const core::stringc& key, const core::stringw&
 			++i;
 		}
 	}
-	return result;
+	return result.take();
 }
 
 core::stringw CDictionary::translate(const core::stringw& text) const
 {
 	if (text.size() < 2)
 		return text;
-	core::stringw result;
 	const u32 length = text.size();
+	CTextBuilder result(length);
 	for (u32 i = 0; i < length;)
 	{
 		if (text[i] != L'%' || i + 1 == length)
@@ -84,10 +102,10 @@ core::stringw CDictionary::translate(const core::stringw& text) const
 		if (close < 0)
 			break;
 		const core::stringc key(text.subString(i + 1, close - (s32)i - 1));
-		result += getText(key);
+		result.append(getText(key));
 		i = (u32)close + 1;
 	}
-	return result;
+	return result.take();
 }
 
 bool CDictionary::load(const io::path& fileName)

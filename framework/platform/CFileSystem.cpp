@@ -13,6 +13,7 @@
 #include "platform/CZipArchive.h"
 #include "platform/os/Folders.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fw
@@ -130,28 +131,43 @@ bool CFileSystem::flushFile(io::IWriteFile* file)
 	return true;
 }
 
-IFileArchive* CFileSystem::createArchiveFromFile(io::IReadFile* file, bool ignoreCase, bool ignorePaths)
+IFileArchive* CFileSystem::createArchiveFromFile(io::IReadFile* file, bool ignoreCase, bool ignorePaths,
+	std::vector<bool>& refused)
 {
 	for (u32 i = 0; i < m_loaders.size(); ++i)
 	{
+		if (refused[i])
+			continue;
 		file->seek(0);
 		if (!m_loaders[i]->isALoadableFileFormat(file))
 			continue;
 		file->seek(0);
 		if (IFileArchive* archive = m_loaders[i]->createArchive(file, ignoreCase, ignorePaths))
 			return archive;
+		refused[i] = m_loaders[i]->refusedLastArchive();
 	}
 	return nullptr;
 }
+
+namespace
+{
+bool anyRefused(const std::vector<bool>& refused)
+{
+	return std::find(refused.begin(), refused.end(), true) != refused.end();
+}
+} // namespace
 
 IFileArchive* CFileSystem::addFileArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths)
 {
 	if (!file)
 		return nullptr;
-	IFileArchive* archive = createArchiveFromFile(file, ignoreCase, ignorePaths);
+	std::vector<bool> refused(m_loaders.size(), false);
+	IFileArchive* archive = createArchiveFromFile(file, ignoreCase, ignorePaths, refused);
 	if (!archive)
 	{
-		logError("Could not create archive for", file->getFileName().c_str());
+		// A loader that refused the archive has said why, in one line.
+		if (!anyRefused(refused))
+			logError("Could not create archive for", file->getFileName().c_str());
 		return nullptr;
 	}
 	m_archives.push_back(archive);
@@ -160,23 +176,27 @@ IFileArchive* CFileSystem::addFileArchive(io::IReadFile* file, bool ignoreCase, 
 
 IFileArchive* CFileSystem::addFileArchive(const io::path& fileName, bool ignoreCase, bool ignorePaths)
 {
+	std::vector<bool> refused(m_loaders.size(), false);
 	IFileArchive* archive = nullptr;
 	for (u32 i = 0; i < m_loaders.size() && !archive; ++i)
 	{
-		if (m_loaders[i]->isALoadableFileExtension(fileName))
-			archive = m_loaders[i]->createArchive(fileName, ignoreCase, ignorePaths);
+		if (!m_loaders[i]->isALoadableFileExtension(fileName))
+			continue;
+		archive = m_loaders[i]->createArchive(fileName, ignoreCase, ignorePaths);
+		refused[i] = !archive && m_loaders[i]->refusedLastArchive();
 	}
 	if (!archive)
 	{
 		if (io::IReadFile* file = createAndOpenFile(fileName))
 		{
-			archive = createArchiveFromFile(file, ignoreCase, ignorePaths);
+			archive = createArchiveFromFile(file, ignoreCase, ignorePaths, refused);
 			file->drop();
 		}
 	}
 	if (!archive)
 	{
-		logError("Could not create archive for", fileName.c_str());
+		if (!anyRefused(refused))
+			logError("Could not create archive for", fileName.c_str());
 		return nullptr;
 	}
 	m_archives.push_back(archive);

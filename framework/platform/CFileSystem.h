@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <random>
+#include <vector>
 
 namespace fw
 {
@@ -94,7 +95,10 @@ private:
 	CFileSystem(const CFileSystem&) = delete;
 	CFileSystem& operator=(const CFileSystem&) = delete;
 
-	IFileArchive* createArchiveFromFile(io::IReadFile* file, bool ignoreCase, bool ignorePaths);
+	// Asks the loaders that know the content, skipping those marked as having refused the
+	// archive already, and marks those that refuse it now.
+	IFileArchive* createArchiveFromFile(io::IReadFile* file, bool ignoreCase, bool ignorePaths,
+		std::vector<bool>& refused);
 
 	core::array<IArchiveLoader*> m_loaders;
 	core::array<IFileArchive*> m_archives;

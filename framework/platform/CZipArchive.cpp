@@ -22,6 +22,11 @@ const u32 LOCAL_HEADER_SIGNATURE = 0x04034b50;
 const u32 CENTRAL_HEADER_SIGNATURE = 0x02014b50;
 const u32 END_OF_CENTRAL_DIRECTORY_SIGNATURE = 0x06054b50;
 const u32 DATA_DESCRIPTOR_SIGNATURE = 0x08074b50;
+const u32 ZIP64_END_OF_CENTRAL_DIRECTORY_SIGNATURE = 0x06064b50;
+const u32 ARCHIVE_EXTRA_DATA_SIGNATURE = 0x08064b50;
+const u16 ZIP64_EXTRA_BLOCK = 0x0001;
+// A 32-bit size with this value says that the real one is in a Zip64 extra block.
+const u32 ZIP64_SIZE_MARK = 0xffffffff;
 const u32 LOCAL_HEADER_SIZE = 30;
 const u32 CENTRAL_HEADER_SIZE = 46;
 const u32 END_OF_CENTRAL_DIRECTORY_SIZE = 22;
@@ -33,6 +38,27 @@ const u64 MAX_INFLATE_RATIO = 1032;
 bool entryLess(const SZipEntry& a, const SZipEntry& b)
 {
 	return lessByBytes(a.name, b.name);
+}
+
+// What may follow the last entry's data: the central directory (or a record that comes before
+// it). Anything else means the entry before ended somewhere else than its header says.
+bool endsTheEntries(u32 signature)
+{
+	return signature == CENTRAL_HEADER_SIGNATURE || signature == END_OF_CENTRAL_DIRECTORY_SIGNATURE ||
+		signature == ZIP64_END_OF_CENTRAL_DIRECTORY_SIGNATURE || signature == ARCHIVE_EXTRA_DATA_SIGNATURE;
+}
+
+bool hasZip64Block(const std::vector<u8>& extra)
+{
+	for (size_t at = 0; extra.size() - at >= 4;)
+	{
+		if (readU16(&extra[at]) == ZIP64_EXTRA_BLOCK)
+			return true;
+		at += 4 + (size_t)readU16(&extra[at + 2]);
+		if (at > extra.size())
+			break;
+	}
+	return false;
 }
 } // namespace
 
@@ -65,6 +91,12 @@ CZipArchive::~CZipArchive()
 void CZipArchive::scanLocalHeaders()
 {
 	const long fileSize = m_file->getSize();
+	// The central directory, where there is one, names every header once more: a local header
+	// whose name length is wrong shows as a name that differs from it.
+	const long start = m_file->getPos();
+	readCentralDirectory();
+	m_file->seek(start);
+
 	const char* refusal = nullptr;
 	core::stringc refusedEntry;
 	for (;;)
@@ -74,8 +106,18 @@ void CZipArchive::scanLocalHeaders()
 			break;
 		u8 header[LOCAL_HEADER_SIZE];
 		const u32 available = (u32)core::min_(fileSize - headerOffset, (long)LOCAL_HEADER_SIZE);
-		if (!readExactly(m_file, header, available) || readU32(header) != LOCAL_HEADER_SIGNATURE)
-			break; // the central directory, or the end
+		if (!readExactly(m_file, header, available))
+			break;
+		const u32 signature = readU32(header);
+		if (signature != LOCAL_HEADER_SIGNATURE)
+		{
+			if (!m_entries.empty() && !endsTheEntries(signature))
+			{
+				refusal = "an entry does not end where the next header starts (its name length or sizes are wrong)";
+				refusedEntry = m_entries.getLast().storedName;
+			}
+			break;
+		}
 		if (available < LOCAL_HEADER_SIZE)
 		{
 			refusal = "the last header is cut short";
@@ -100,12 +142,23 @@ void CZipArchive::scanLocalHeaders()
 			break;
 		}
 		std::vector<c8> name(nameLength + 1u, 0);
-		if (!readExactly(m_file, name.data(), nameLength) || !m_file->seek(extraLength, true))
+		std::vector<u8> extra(extraLength);
+		if (!readExactly(m_file, name.data(), nameLength) || !readExactly(m_file, extra.data(), extraLength))
 		{
 			refusal = "a header could not be read";
 			break;
 		}
-		entry.storedName = core::stringc(name.data(), nameLength);
+		const core::stringc storedName(name.data(), nameLength);
+		if (const SCentralRecord* record = findCentralRecord((u32)headerOffset))
+		{
+			if (record->name != storedName)
+			{
+				refusal = "a header's name differs from the central directory's (its name length is wrong)";
+				refusedEntry = record->name;
+				break;
+			}
+		}
+		entry.storedName = storedName;
 		if (m_ignoreCase)
 			entry.storedName.make_lower();
 		const s32 lastSlash = entry.storedName.findLast('/');
@@ -116,6 +169,14 @@ void CZipArchive::scanLocalHeaders()
 		if ((entry.flags & FLAG_DATA_DESCRIPTOR) && !takeSizesFromCentralDirectory((u32)headerOffset, entry))
 		{
 			refusal = "an entry's sizes follow its data and the central directory does not give them";
+			refusedEntry = entry.storedName;
+			break;
+		}
+		// Sizes of 4 GiB and more live in 64-bit fields this reader does not know.
+		const bool sizesElsewhere = entry.size == ZIP64_SIZE_MARK || entry.uncompressedSize == ZIP64_SIZE_MARK;
+		if (sizesElsewhere && (hasZip64Block(extra) || (entry.flags & FLAG_DATA_DESCRIPTOR)))
+		{
+			refusal = "it is a Zip64 archive, which is not supported";
 			refusedEntry = entry.storedName;
 			break;
 		}
@@ -153,26 +214,24 @@ void CZipArchive::scanLocalHeaders()
 	}
 }
 
+const CZipArchive::SCentralRecord* CZipArchive::findCentralRecord(u32 headerOffset) const
+{
+	const SCentralRecord* begin = m_centralRecords.const_pointer();
+	const SCentralRecord* end = begin + m_centralRecords.size();
+	const SCentralRecord* found = std::lower_bound(begin, end, headerOffset,
+		[](const SCentralRecord& record, u32 offset) { return record.headerOffset < offset; });
+	return found != end && found->headerOffset == headerOffset ? found : nullptr;
+}
+
 bool CZipArchive::takeSizesFromCentralDirectory(u32 headerOffset, SZipEntry& entry)
 {
-	if (!m_centralDirectoryRead)
-	{
-		const long position = m_file->getPos();
-		m_centralDirectoryRead = true;
-		readCentralDirectory();
-		m_file->seek(position);
-	}
-	for (u32 i = 0; i < m_centralSizes.size(); ++i)
-	{
-		if (m_centralSizes[i].headerOffset == headerOffset)
-		{
-			entry.size = m_centralSizes[i].compressedSize;
-			entry.uncompressedSize = m_centralSizes[i].uncompressedSize;
-			entry.crc32 = m_centralSizes[i].crc32;
-			return true;
-		}
-	}
-	return false;
+	const SCentralRecord* record = findCentralRecord(headerOffset);
+	if (!record)
+		return false;
+	entry.size = record->compressedSize;
+	entry.uncompressedSize = record->uncompressedSize;
+	entry.crc32 = record->crc32;
+	return true;
 }
 
 bool CZipArchive::readCentralDirectory()
@@ -211,17 +270,21 @@ bool CZipArchive::readCentralDirectory()
 		const u8* record = &directory[at];
 		if (readU32(record) != CENTRAL_HEADER_SIGNATURE)
 			break;
-		SCentralSizes sizes;
-		sizes.crc32 = readU32(record + 16);
-		sizes.compressedSize = readU32(record + 20);
-		sizes.uncompressedSize = readU32(record + 24);
-		sizes.headerOffset = readU32(record + 42);
-		m_centralSizes.push_back(sizes);
-		const u32 variable = (u32)readU16(record + 28) + readU16(record + 30) + readU16(record + 32);
+		const u32 nameLength = readU16(record + 28);
+		const u32 variable = nameLength + readU16(record + 30) + readU16(record + 32);
 		if (variable > directorySize - at - CENTRAL_HEADER_SIZE)
 			break;
+		SCentralRecord entry;
+		entry.crc32 = readU32(record + 16);
+		entry.compressedSize = readU32(record + 20);
+		entry.uncompressedSize = readU32(record + 24);
+		entry.headerOffset = readU32(record + 42);
+		entry.name = core::stringc((const c8*)record + CENTRAL_HEADER_SIZE, nameLength);
+		m_centralRecords.push_back(entry);
 		at += CENTRAL_HEADER_SIZE + variable;
 	}
+	std::stable_sort(m_centralRecords.pointer(), m_centralRecords.pointer() + m_centralRecords.size(),
+		[](const SCentralRecord& a, const SCentralRecord& b) { return a.headerOffset < b.headerOffset; });
 	return true;
 }
 
@@ -262,7 +325,14 @@ io::IReadFile* CZipArchive::openFile(u32 index)
 		return nullptr;
 	}
 	if (entry.compressionMethod == 0)
+	{
+		if (!storedDataMatchesChecksum(entry))
+		{
+			logFormat(LOG_ERROR, "Error reading %s: the checksum does not match", entry.storedName.c_str());
+			return nullptr;
+		}
 		return new CLimitReadFile(m_file, entry.offset, entry.size, entry.name);
+	}
 	if (entry.compressionMethod != 8)
 	{
 		logFormat(LOG_ERROR, "File has unsupported compression method. %s", entry.storedName.c_str());
@@ -325,6 +395,24 @@ io::IReadFile* CZipArchive::openFile(u32 index)
 	return new CMemoryFile(output, (long)entry.uncompressedSize, entry.storedName, true);
 }
 
+bool CZipArchive::storedDataMatchesChecksum(const SZipEntry& entry) const
+{
+	// Read once through at opening, so that a damaged entry is refused as an inflated one is.
+	if (!m_file->seek(entry.offset))
+		return false;
+	std::vector<u8> buffer(core::min_(entry.size, 65536u));
+	uLong checksum = crc32(0, nullptr, 0);
+	for (u32 left = entry.size; left > 0;)
+	{
+		const u32 part = core::min_(left, (u32)buffer.size());
+		if (!readExactly(m_file, buffer.data(), part))
+			return false;
+		checksum = crc32(checksum, buffer.data(), part);
+		left -= part;
+	}
+	return checksum == entry.crc32;
+}
+
 bool CArchiveLoaderZip::isALoadableFileFormat(io::IReadFile* file) const
 {
 	u8 signature[4];
@@ -338,14 +426,18 @@ bool CArchiveLoaderZip::isALoadableFileExtension(const core::stringc& fileName) 
 
 IFileArchive* CArchiveLoaderZip::createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const
 {
+	m_refusedLast = false;
 	if (!file)
 		return nullptr;
 	file->seek(0);
-	return keepValidArchive(new CZipArchive(file, ignoreCase, ignorePaths));
+	IFileArchive* archive = keepValidArchive(new CZipArchive(file, ignoreCase, ignorePaths));
+	m_refusedLast = archive == nullptr;
+	return archive;
 }
 
 IFileArchive* CArchiveLoaderZip::createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const
 {
+	m_refusedLast = false;
 	return createArchiveFromNamedFile(*this, m_fileSystem, fileName, ignoreCase, ignorePaths);
 }
 } // namespace fw

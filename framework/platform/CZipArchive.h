@@ -63,24 +63,26 @@ private:
 	CZipArchive(const CZipArchive&) = delete;
 	CZipArchive& operator=(const CZipArchive&) = delete;
 
-	struct SCentralSizes
+	struct SCentralRecord
 	{
 		u32 headerOffset;
 		u32 compressedSize;
 		u32 uncompressedSize;
 		u32 crc32;
+		core::stringc name;
 	};
 
 	void scanLocalHeaders();
+	const SCentralRecord* findCentralRecord(u32 headerOffset) const;
 	bool takeSizesFromCentralDirectory(u32 headerOffset, SZipEntry& entry);
 	bool readCentralDirectory();
+	bool storedDataMatchesChecksum(const SZipEntry& entry) const;
 
 	core::array<SZipEntry> m_entries;
 	bool m_valid = true;
-	// Entries written with a trailing data descriptor have their sizes only in the central
-	// directory, which is read the first time such an entry turns up.
-	bool m_centralDirectoryRead = false;
-	core::array<SCentralSizes> m_centralSizes;
+	// From the central directory when the file has one that reads: the sizes of entries written
+	// with a trailing data descriptor, and every header's name to check the local one against.
+	core::array<SCentralRecord> m_centralRecords;
 };
 
 class CArchiveLoaderZip : public IArchiveLoader
@@ -95,8 +97,10 @@ public:
 	IFileArchive* createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const override;
 	// Opened through the file system, so a zip may lie inside an archive mounted earlier.
 	IFileArchive* createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const override;
+	bool refusedLastArchive() const override { return m_refusedLast; }
 
 private:
 	CFileSystem* m_fileSystem;
+	mutable bool m_refusedLast = false;
 };
 } // namespace fw

@@ -18,6 +18,9 @@ public:
 	// A new archive for the caller, or null.
 	virtual IFileArchive* createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const = 0;
 	virtual IFileArchive* createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const = 0;
+	// True when the last createArchive call found an archive of this kind and refused it with a
+	// log line of its own: the file system then adds none and asks this loader no more.
+	virtual bool refusedLastArchive() const { return false; }
 };
 
 // Opens the named file through the file system (so it may lie in an archive mounted earlier) and

@@ -34,10 +34,13 @@ core::stringc getFileName(const core::stringc& path)
 
 core::stringc getFileExtension(const core::stringc& name)
 {
-	const s32 dot = name.findLast('.');
-	if (dot < 0)
+	// Only the last component counts: a dot in a folder name ("game-1.2/assets") is no
+	// extension, and neither is the leading dot of a hidden name (".profile").
+	const core::stringc last = getFileName(name);
+	const s32 dot = last.findLast('.');
+	if (dot <= 0)
 		return core::stringc();
-	return name.subString(dot + 1, name.size() - dot - 1);
+	return last.subString(dot + 1, last.size() - dot - 1);
 }
 
 bool hasFileExtension(const core::stringc& name, const c8* lowerCaseExtension)

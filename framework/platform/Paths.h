@@ -19,7 +19,8 @@ core::stringc getPathRoot(const core::stringc& path);
 // The part after the last slash, backslash or ':'; the whole text when there is none.
 core::stringc getFileName(const core::stringc& path);
 
-// The text after the last '.' of the whole string, case kept; empty when there is no '.'.
+// The text after the last '.' of the last path component, case kept; empty when that component
+// has no '.' or only a leading one (".profile"), and for a path ending in a separator.
 core::stringc getFileExtension(const core::stringc& name);
 
 // True when the extension equals the lower-case text, ASCII letters folded.

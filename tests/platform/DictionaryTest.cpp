@@ -164,3 +164,25 @@ TEST(Dictionary, WideTextsAndHighByteKeys)
 	ASSERT_EQ(3u, missing.size());
 	EXPECT_EQ(0xE9, (int)missing[1]);
 }
+
+TEST(Dictionary, LongTextsComeOutWholeWithEveryExpansion)
+{
+	// Long texts are built in pieces that grow past any first guess of their length: expansions
+	// longer than their references, references that vanish, placeholders filled with long text.
+	SDictionary d;
+	ASSERT_TRUE(d.load("long.xml", "<Dictionary><s n=\"K\">key text</s><s n=\"E\"></s></Dictionary>"));
+	std::wstring text;
+	std::string expected;
+	for (int i = 0; i < 20000; ++i)
+	{
+		text += L"a%K%%%%E%b";
+		expected += "akey text%b";
+	}
+	EXPECT_EQ(expected, narrow(d.dictionary->translate(core::stringw(text.c_str()))));
+
+	ASSERT_TRUE(d.load("format.xml", "<texts><phrase tag=\"F\" text=\"#p|#p|#p|#p|#p\"/></texts>"));
+	const std::wstring longArgument(70000, L'x');
+	const core::stringw formatted =
+		d.dictionary->format("F", longArgument.c_str(), L"", longArgument.c_str(), L"y");
+	EXPECT_EQ(std::string(70000, 'x') + "||" + std::string(70000, 'x') + "|y|#p", narrow(formatted));
+}

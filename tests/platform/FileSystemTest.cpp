@@ -123,6 +123,48 @@ TEST(FileSystem, FolderFirstThenArchiveAsTheGameMountsThem)
 	EXPECT_EQ("cursor", open(fileSystem.get(), named.c_str()));
 }
 
+TEST(FileSystem, FoldersWhosePathsHoldDotsAndSpacesMount)
+{
+	// Installs and checkouts live in versioned and temporary folders; hidden folders too.
+	const char* const folders[] = {
+		"games/quillbrook-1.2/assets",
+		"tmp.Xy3/p",
+		"dotted.path v1.2/my game/assets",
+		".local/share/quillbrook",
+		"plain/assets/", // a trailing separator
+	};
+	CTempFolder root;
+	for (const char* folder : folders)
+	{
+		SCOPED_TRACE(folder);
+		root.write(std::string(folder) + "/scenes/intro 1.xml", folder);
+		CRefHolder<CFileSystem> fileSystem = makeFileSystem();
+		test::CLogCapture log;
+		IFileArchive* archive = fileSystem->addFileArchive((root / folder).c_str(), false, false);
+		ASSERT_TRUE(archive) << log.all();
+		EXPECT_TRUE(log.lines().empty()) << log.all();
+		EXPECT_STREQ("mount", archive->getArchiveType().c_str());
+		std::string name = root / folder;
+		if (name.back() != '/')
+			name += "/";
+		EXPECT_STREQ(name.c_str(), archive->getArchiveName().c_str());
+		EXPECT_EQ(folder, open(fileSystem.get(), "scenes/intro 1.xml"));
+	}
+
+	// Archives in such folders are still told by their own extension.
+	const std::string zip = root / "tmp.Xy3/p/data.zip";
+	root.write("tmp.Xy3/p/data.zip", test::readDiskFile(test::fixturePath("files/mixed.zip")));
+	pack(root / "games/quillbrook-1.2/assets", root / "games/quillbrook-1.2/assets.oca", KEY);
+	CRefHolder<CFileSystem> fileSystem = makeFileSystem();
+	IFileArchive* byName = fileSystem->addFileArchive(zip.c_str(), false, false);
+	ASSERT_TRUE(byName);
+	EXPECT_STREQ("zip", byName->getArchiveType().c_str());
+	IFileArchive* encrypted =
+		fileSystem->addFileArchive((root / "games/quillbrook-1.2/assets.oca").c_str(), false, false);
+	ASSERT_TRUE(encrypted);
+	EXPECT_STREQ("oca", encrypted->getArchiveType().c_str());
+}
+
 TEST(FileSystem, BackslashesFromFilesAreSeparatorsOnDisk)
 {
 	SAssetLayout layout;

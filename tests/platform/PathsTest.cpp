@@ -53,19 +53,52 @@ TEST(Paths, FileNameAndExtension)
 	for (const SOneArgCase& c : names)
 		EXPECT_STREQ(c.expected, getFileName(c.input).c_str()) << c.input;
 
+	// Only the last component has an extension: folders of a versioned install or a temporary
+	// checkout hold dots, and a leading dot marks a hidden name.
 	const SOneArgCase extensions[] = {
 		{"x.PNG", "PNG"},
 		{"archive.tar.gz", "gz"},
-		{"data.old/readme", "old/readme"}, // the search does not stop at a separator
 		{"a/b", ""},
 		{"ends.", ""},
+		{"data.old/readme", ""},
+		{"data.old\\readme", ""},
+		{"~/games/quillbrook-1.2/assets", ""},
+		{"/tmp/tmp.Xy3/p", ""},
+		{"/tmp/tmp.Xy3/p/images/a.png", "png"},
+		{"C:.cfg\\x", ""},
+		{"C:x.cfg", "cfg"},
+		{".profile", ""},
+		{"/home/me/.profile", ""},
+		{"/home/me/.config", ""},
+		{".profile.bak", "bak"},
+		{"..", ""},
+		{"a.zip/", ""},
+		{"quillbrook-1.2/assets/", ""},
+		{"a.b\\", ""},
+		{"/tmp/dotted.path v1.2/my game/save 1.dat", "dat"},
+		{"/tmp/dotted.path v1.2/my game", ""},
+		{"notes. txt", " txt"},
 	};
 	for (const SOneArgCase& c : extensions)
 		EXPECT_STREQ(c.expected, getFileExtension(c.input).c_str()) << c.input;
 
-	EXPECT_TRUE(hasFileExtension("DATA.ZIP", "zip"));
-	EXPECT_TRUE(hasFileExtension("x.Pk3", "pk3"));
-	EXPECT_FALSE(hasFileExtension("x.zipx", "zip"));
+	struct SHasCase
+	{
+		const char* name;
+		const char* extension;
+		bool has;
+	};
+	const SHasCase has[] = {
+		{"DATA.ZIP", "zip", true},
+		{"x.Pk3", "pk3", true},
+		{"x.zipx", "zip", false},
+		{"backup.zip/readme", "zip", false},
+		{"/tmp/my.zip folder/a.oca", "oca", true},
+		{"/tmp/my.zip folder/a.oca", "zip", false},
+		{".zip", "zip", false},
+	};
+	for (const SHasCase& c : has)
+		EXPECT_EQ(c.has, hasFileExtension(c.name, c.extension)) << c.name << " " << c.extension;
 }
 
 TEST(Paths, RelativePath)

@@ -1,6 +1,7 @@
 #include "FileTestSupport.h"
 
 #include "core/CRefHolder.h"
+#include "platform/CFileSystem.h"
 #include "platform/CMemoryFile.h"
 #include "platform/CReadFile.h"
 #include "platform/CZipArchive.h"
@@ -31,7 +32,10 @@ u32 crcOf(const std::string& bytes)
 // Layout of tests/fixtures/files/mixed.zip (made by `zip -X -9 -n .png`): readme.txt deflated
 // at 0, Images/a.png stored at 610, empty.txt at 952, the central directory at 991.
 const long README_HEADER = 0;
+const u32 README_NAME_LENGTH = 10;
+const u32 README_COMPRESSED = 570;
 const long PNG_HEADER = 610;
+const long PNG_DATA = 652;
 const u32 README_UNCOMPRESSED = 12490;
 const u32 PNG_CRC = 0x9fa3ee1c;
 
@@ -230,4 +234,110 @@ TEST(ZipArchive, DamagedEntriesAreRefusedAtOpen)
 		if (image)
 			image->drop();
 	}
+}
+
+TEST(ZipArchive, StoredEntryIsCheckedAgainstItsChecksum)
+{
+	struct SCase
+	{
+		const char* what;
+		std::function<void(std::string&)> damage;
+	};
+	const SCase cases[] = {
+		{"a flipped byte in the data", [](std::string& b) { b[PNG_DATA + 150] ^= 0x20; }},
+		{"the last byte changed", [](std::string& b) { b[PNG_DATA + 299] ^= 0x01; }},
+		{"another checksum in the header", [](std::string& b) { putU32(b, PNG_HEADER + 14, PNG_CRC ^ 1); }},
+	};
+	for (const SCase& c : cases)
+	{
+		std::string bytes = mixedZip();
+		c.damage(bytes);
+		CRefHolder<IFileArchive> archive = mountBytes(bytes);
+		ASSERT_TRUE(archive) << c.what;
+		test::CLogCapture log;
+		EXPECT_EQ(nullptr, archive->openFile("Images/a.png")) << c.what;
+		ASSERT_EQ(1u, log.lines().size()) << c.what << "\n" << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		EXPECT_TRUE(log.contains("Images/a.png")) << log.all();
+		EXPECT_TRUE(log.contains("checksum")) << log.all();
+		EXPECT_EQ(readmeText(), test::takeContent(archive->openFile("readme.txt"))) << c.what;
+	}
+}
+
+TEST(ZipArchive, HeaderWhoseNameRunsOnIsRefused)
+{
+	// Each leaves the walk on a plausible path unless names or landing places are checked: the
+	// name takes in bytes that are data, or whole headers of later entries.
+	struct SCase
+	{
+		const char* what;
+		u32 nameLength;
+		u32 compressedSize;
+		bool withCentralDirectory;
+	};
+	const u32 swallowNext = (u32)(PNG_DATA - README_HEADER - 30);
+	const SCase cases[] = {
+		{"the name runs into the data", README_NAME_LENGTH + 10, README_COMPRESSED, true},
+		{"the name runs into the data, no directory", README_NAME_LENGTH + 10, README_COMPRESSED, false},
+		{"the name swallows the next header", swallowNext, README_COMPRESSED, true},
+		{"the name and the size move together", README_NAME_LENGTH + 10, README_COMPRESSED - 10, true},
+	};
+	for (const SCase& c : cases)
+	{
+		std::string bytes = mixedZip();
+		putU16(bytes, README_HEADER + 26, c.nameLength);
+		putU32(bytes, README_HEADER + 18, c.compressedSize);
+		if (!c.withCentralDirectory)
+			bytes.resize(991);
+		test::CLogCapture log;
+		CRefHolder<IFileArchive> archive = mountBytes(bytes);
+		EXPECT_FALSE(archive) << c.what << ": " << (archive ? archive->getFileCount() : 0) << " entries";
+		ASSERT_EQ(1u, log.lines().size()) << c.what << "\n" << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		EXPECT_TRUE(log.contains("refused")) << log.all();
+		EXPECT_TRUE(log.contains("name length")) << log.all();
+	}
+}
+
+TEST(ZipArchive, Zip64IsRefusedAsSuch)
+{
+	// tests/fixtures/files/zip64.zip: one stored readme.txt of 48 bytes, made by `zip -X -fz`,
+	// which puts the sizes in a Zip64 extra block and marks the 32-bit fields.
+	test::CLogCapture log;
+	EXPECT_FALSE(mountBytes(test::readDiskFile(test::fixturePath("files/zip64.zip"))));
+	ASSERT_EQ(1u, log.lines().size()) << log.all();
+	EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+	EXPECT_TRUE(log.contains("Zip64")) << log.all();
+	EXPECT_TRUE(log.contains("readme.txt")) << log.all();
+	EXPECT_FALSE(log.contains("past the end")) << log.all();
+}
+
+TEST(ZipArchive, RefusedZipIsLoggedOnceWhicheverWayItIsMounted)
+{
+	test::CTempFolder root;
+	std::string damaged = mixedZip();
+	putU16(damaged, README_HEADER + 26, README_NAME_LENGTH + 10);
+	const std::string zip64 = test::readDiskFile(test::fixturePath("files/zip64.zip"));
+	const std::string files[] = {
+		root.write("damaged.zip", damaged),
+		root.write("damaged", damaged), // no extension: known by its content
+		root.write("big.ZIP", zip64),
+		root.write("big", zip64),
+	};
+	CRefHolder<CFileSystem> fileSystem = adoptRef(createFileSystem());
+	for (const std::string& name : files)
+	{
+		test::CLogCapture log;
+		EXPECT_EQ(nullptr, fileSystem->addFileArchive(name.c_str(), false, false)) << name;
+		ASSERT_EQ(1u, log.lines().size()) << name << "\n" << log.all();
+		EXPECT_TRUE(log.contains("refused")) << log.all();
+		EXPECT_TRUE(log.contains(name)) << log.all();
+
+		CRefHolder<CReadFile> file = adoptRef(CReadFile::open(name.c_str()));
+		ASSERT_TRUE(file);
+		test::CLogCapture openLog;
+		EXPECT_EQ(nullptr, fileSystem->addFileArchive(file.get(), false, false)) << name;
+		EXPECT_EQ(1u, openLog.lines().size()) << name << "\n" << openLog.all();
+	}
+	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 }
