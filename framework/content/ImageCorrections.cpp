@@ -54,31 +54,26 @@ const c8* imageFromIndices(CRefHolder<CImage>& image, u32 width, u32 height, con
 	return nullptr;
 }
 
-// Pixels whose alpha is clear everywhere come from a file that stores no alpha (the bits are
-// unused): such an image is opaque. Any set alpha bit is kept as the file's own.
-void makeOpaqueWhenNoAlphaIsSet(CImage& image, bool always)
+// A 32-bit image whose alpha is clear everywhere comes from a file that stores no alpha in its
+// fourth bytes: it is opaque. Any alpha that is set is kept as the file's own.
+void makeOpaqueWhenNoAlphaIsSet(CImage& image)
 {
+	if (image.getColorFormat() != video::ECF_A8R8G8B8)
+		return;
+	u8* data = static_cast<u8*>(image.getData());
 	const u32 count = pixelCount(image);
-	if (image.getColorFormat() == video::ECF_A1R5G5B5)
-	{
-		u8* data = static_cast<u8*>(image.getData());
-		if (!always)
-			for (u32 i = 0; i < count; ++i)
-				if (data[2 * i + 1] & 0x80)
-					return;
-		for (u32 i = 0; i < count; ++i)
-			data[2 * i + 1] |= 0x80;
-	}
-	else if (image.getColorFormat() == video::ECF_A8R8G8B8)
-	{
-		u8* data = static_cast<u8*>(image.getData());
-		if (!always)
-			for (u32 i = 0; i < count; ++i)
-				if (readPixel32(data, i) >> 24)
-					return;
-		for (u32 i = 0; i < count; ++i)
-			writePixel32(data, i, readPixel32(data, i) | 0xFF000000u);
-	}
+	for (u32 i = 0; i < count; ++i)
+		if (readPixel32(data, i) >> 24)
+			return;
+	for (u32 i = 0; i < count; ++i)
+		writePixel32(data, i, readPixel32(data, i) | 0xFF000000u);
+}
+
+// Sets the alpha bit of every pixel of a 16-bit row (A1R5G5B5, little-endian like the files).
+void makeRowOpaque16(u8* row, u32 bytes)
+{
+	for (u32 x = 1; x < bytes; x += 2)
+		row[x] |= 0x80;
 }
 
 u32 scaleSample(u32 value, u32 maxValue)
@@ -137,8 +132,7 @@ const c8* correctBmp16(io::IReadFile* file, CImage& image, u64 dataOffset, u64 r
 		// Rows are stored bottom-up.
 		if (!readAt(file, static_cast<long>(dataOffset + static_cast<u64>(height - 1 - y) * rowBytes), row, pitch))
 			return "less pixel data than the image needs";
-		for (u32 x = 1; x < pitch; x += 2)
-			row[x] |= 0x80;
+		makeRowOpaque16(row, pitch);
 	}
 	return nullptr;
 }
@@ -166,7 +160,7 @@ const c8* correctBmp(io::IReadFile* file, CRefHolder<CImage>& image)
 		return correctBmp16(file, *image, dataOffset, rowBytes);
 	if (bitsPerPixel > 8)
 	{
-		makeOpaqueWhenNoAlphaIsSet(*image, false);
+		makeOpaqueWhenNoAlphaIsSet(*image);
 		return nullptr;
 	}
 
@@ -301,8 +295,8 @@ const c8* correctTga(io::IReadFile* file, CRefHolder<CImage>& image)
 		if (!(descriptor & 0x20))
 			flipRows(*image);
 	}
-	else if (depth == 16 && !alphaBits)
-		makeOpaqueWhenNoAlphaIsSet(*image, true);
+	else if (depth == 16 && !alphaBits && image->getColorFormat() == video::ECF_A1R5G5B5)
+		makeRowOpaque16(static_cast<u8*>(image->getData()), image->getPitch() * static_cast<u32>(image->getHeight()));
 
 	return nullptr;
 }
