@@ -558,7 +558,7 @@ TEST(CImageManagerTest, KindsTheDecodersCannotReadAreRefusedSayingWhy)
 		SVideoLogCapture log;
 		EXPECT_FALSE(decodeImage(readFixture(c.first), c.first)) << c.first;
 		EXPECT_GE(log.countContaining(c.second), 1u) << c.first;
-		EXPECT_GE(log.countContaining((std::string("Refused image file ") + c.first).c_str()), 1u) << c.first;
+		EXPECT_EQ(1u, log.countContaining((std::string("Refused image file ") + c.first).c_str())) << c.first;
 	}
 }
 } // namespace
