@@ -270,10 +270,13 @@ const c8* checkJpegLayout(io::IReadFile* file)
 				++read;
 			}
 			// The engine's decoder gives no image for four channels (CMYK, YCCK), and says nothing.
-			// (It keeps a row's byte count in 16 bits, which the image size limit keeps 3-byte
-			// pixels within.)
 			if (frame[5] == 4)
 				return "four colour channels (CMYK), which the decoder cannot read";
+			// It keeps a row's byte count in 16 bits, 3 bytes a pixel. The size limit keeps the
+			// first frame within that; this holds for any frame after it.
+			const u32 width = (static_cast<u32>(frame[3]) << 8) | frame[4];
+			if (width * 3u > 0xFFFFu)
+				return "rows too wide for the decoder";
 		}
 		if (!cursor.skip(length - 2 - read))
 			return "a segment passes the end of the file";
