@@ -1,6 +1,7 @@
 #include "content/CImageLoader.h"
 
 #include "content/CImage.h"
+#include "content/ImageCorrections.h"
 #include "core/CLogger.h"
 #include "platform/Paths.h"
 
@@ -57,13 +58,15 @@ CImage* CImageLoader::loadImage(io::IReadFile* file, const ContentReference& key
 		!CImage::checkSize(size.Width, size.Height, format, what.c_str()))
 		return nullptr;
 
-	CImage* image = new CImage(key, format, size, decoded->lock(), false, true);
+	CRefHolder<CImage> image = adoptRef(new CImage(key, format, size, decoded->lock(), false, true));
 	decoded->unlock();
 	if (image->isEmpty())
+		return nullptr;
+	if (const c8* problem = correctDecodedImage(m_format, file, image))
 	{
-		image->drop();
+		logFormat(LOG_ERROR, "Refused %s: %s", what.c_str(), problem);
 		return nullptr;
 	}
-	return image;
+	return image.detach();
 }
 } // namespace fw

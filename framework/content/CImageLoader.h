@@ -24,7 +24,8 @@ public:
 	bool isALoadableFileExtension(const io::path& fileName) const;
 	bool isALoadableFileFormat(io::IReadFile* file) const;
 	// The image, made with the key (count 1 for the caller), or null. A size beyond the image
-	// limits is refused with a log line before anything is decoded.
+	// limits is refused with a log line before anything is decoded; what the decoder reads wrong
+	// is put right from the file after it.
 	CImage* loadImage(io::IReadFile* file, const ContentReference& key) const;
 
 	EImageFileFormat getFormat() const { return m_format; }

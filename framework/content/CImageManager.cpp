@@ -139,6 +139,9 @@ CImage* CImageManager::createImageFromFile(io::IReadFile* file, IContentManager*
 	}
 	for (u32 i = 0; i < m_loaders.size(); ++i)
 	{
+		// A loader that failed on this file by its name fails again, and would log its refusal twice.
+		if (m_loaders[i]->isALoadableFileExtension(name))
+			continue;
 		file->seek(0);
 		if (!m_loaders[i]->isALoadableFileFormat(file))
 			continue;

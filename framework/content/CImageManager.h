@@ -29,7 +29,7 @@ public:
 	~CImageManager() override;
 
 	// By extension first (each loader whose extension matches, in order), then by content (each
-	// loader whose content test accepts the file). The image carries the key; count 1 for the
+	// other loader whose content test accepts the file). The image carries the key; count 1 for the
 	// caller, or null. The manager and the last argument are not used.
 	CImage* createImageFromFile(io::IReadFile* file, IContentManager* manager, const ContentReference& key,
 		void* unused = nullptr);

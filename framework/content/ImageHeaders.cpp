@@ -1,6 +1,7 @@
 #include "content/ImageHeaders.h"
 
 #include "content/CImage.h"
+#include "content/ImageFileBytes.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,37 +10,23 @@ namespace fw
 {
 namespace
 {
-u32 readLE16(const u8* p)
-{
-	return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8);
-}
+using namespace imagebytes;
 
-u32 readLE32(const u8* p)
-{
-	return readLE16(p) | (readLE16(p + 2) << 16);
-}
-
-u32 readBE16(const u8* p)
-{
-	return (static_cast<u32>(p[0]) << 8) | static_cast<u32>(p[1]);
-}
-
-u32 readBE32(const u8* p)
-{
-	return (readBE16(p) << 16) | readBE16(p + 2);
-}
-
-bool readAt(io::IReadFile* file, long position, void* buffer, u32 size)
-{
-	return file->seek(position) && file->read(buffer, size) == static_cast<s32>(size);
-}
+// The Windows header that the engine's loader reads; later versions only add to it.
+const u32 BMP_INFO_HEADER_BYTES = 40;
 
 bool readBmp(io::IReadFile* file, u32& width, u32& height)
 {
 	u8 header[26];
 	if (!readAt(file, 0, header, sizeof(header)) || header[0] != 'B' || header[1] != 'M')
 		return false;
-	// The engine's loader takes 32-bit sizes whatever size the file declares for its header.
+	// An OS/2 header holds 16-bit sizes; the layout check refuses it, naming it, at its true size.
+	if (readLE32(header + 14) < BMP_INFO_HEADER_BYTES)
+	{
+		width = readLE16(header + 18);
+		height = readLE16(header + 20);
+		return true;
+	}
 	const s32 signedWidth = static_cast<s32>(readLE32(header + 18));
 	const s32 signedHeight = static_cast<s32>(readLE32(header + 22));
 	// A negative height marks rows stored top-down (refused by the layout check); a negative width
@@ -54,10 +41,16 @@ bool readBmp(io::IReadFile* file, u32& width, u32& height)
 // The engine's loader reads a whole 54-byte header, takes the data offset and size from it for its
 // allocations, and converts width x height pixels from that data without checking its size: all
 // of these must agree with the file. Only uncompressed pixel data passes, since the run-length
-// decoders do not bound their output.
+// decoders do not bound their output, and only the Windows header (or a later, longer one), whose
+// fields are where the loader reads them.
 const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 {
 	u8 header[54];
+	if (!readAt(file, 0, header, 18))
+		return "header cut short";
+	const u64 infoSize = readLE32(header + 14);
+	if (infoSize < BMP_INFO_HEADER_BYTES)
+		return "an OS/2 bitmap header, which the decoder cannot read";
 	if (!readAt(file, 0, header, sizeof(header)))
 		return "header cut short";
 	const u64 fileSize = static_cast<u64>(file->getSize());
@@ -65,11 +58,19 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 	const u64 dataSize = readLE32(header + 34);
 	if (dataOffset < sizeof(header) || dataOffset > fileSize || dataSize > fileSize - dataOffset)
 		return "pixel data outside the file";
+	const u64 paletteStart = 14 + infoSize;
+	if (paletteStart > dataOffset)
+		return "a header that runs into the pixel data";
 	// The decoder takes the height as unsigned: a top-down picture would ask it for gigabytes.
 	if (static_cast<s32>(readLE32(header + 22)) < 0)
 		return "rows stored top-down";
 	const u32 bitsPerPixel = readLE16(header + 28);
-	if (readLE32(header + 30) != 0)
+	const u32 compression = readLE32(header + 30);
+	// Bit fields (and bit fields with alpha) give each channel's mask; the decoder takes every
+	// 16-bit picture as 5-5-5 and every 32-bit one as blue, green, red and alpha.
+	if (compression == 3 || compression == 6)
+		return "colour masks (bit fields), which the decoder cannot read";
+	if (compression != 0)
 		return "compressed pixel data";
 	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
 		bitsPerPixel != 24 && bitsPerPixel != 32)
@@ -84,12 +85,13 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 	const u64 available = dataSize ? dataSize : fileSize - dataOffset;
 	if (needed > available)
 		return "less pixel data than the image needs";
-	if (bitsPerPixel != 4 && bitsPerPixel != 8)
+	if (bitsPerPixel > 8)
 		return nullptr;
 
 	// The palette is whatever lies between the header and the pixel data, and the converters look
-	// pixels up in it without checking its length.
-	const u64 paletteEntries = (dataOffset - sizeof(header)) / 4;
+	// pixels up in it without checking its length. The engine's loader takes it to start after 54
+	// bytes whatever the header's size, so it sees at least as many entries as there are.
+	const u64 paletteEntries = (dataOffset - paletteStart) / 4;
 	std::vector<u8> row(static_cast<size_t>(widthInBytes));
 	u32 largestIndex = 0;
 	for (u64 y = 0; y < height && !row.empty(); ++y)
@@ -98,7 +100,7 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 			return "less pixel data than the image needs";
 		for (u64 x = 0; x < width; ++x)
 		{
-			const u32 index = bitsPerPixel == 8 ? row[x] : (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0Fu;
+			const u32 index = readBmpIndex(row.data(), bitsPerPixel, static_cast<u32>(x));
 			largestIndex = index > largestIndex ? index : largestIndex;
 		}
 	}
@@ -267,9 +269,13 @@ const c8* checkJpegLayout(io::IReadFile* file)
 					return "frame header cut short";
 				++read;
 			}
-			// The engine keeps a row's byte count in 16 bits (3 bytes a pixel, 4 for CMYK).
+			// The engine's decoder gives no image for four channels (CMYK, YCCK), and says nothing.
+			if (frame[5] == 4)
+				return "four colour channels (CMYK), which the decoder cannot read";
+			// It keeps a row's byte count in 16 bits, 3 bytes a pixel. The size limit keeps the
+			// first frame within that; this holds for any frame after it.
 			const u32 width = (static_cast<u32>(frame[3]) << 8) | frame[4];
-			if (width * (frame[5] == 4 ? 4u : 3u) > 0xFFFFu)
+			if (width * 3u > 0xFFFFu)
 				return "rows too wide for the decoder";
 		}
 		if (!cursor.skip(length - 2 - read))
@@ -392,6 +398,8 @@ const c8* checkTgaLayout(io::IReadFile* file, u32 width, u32 height)
 	const u32 depth = header[16];
 	if (depth != 8 && depth != 16 && depth != 24 && depth != 32)
 		return "unknown pixel depth";
+	if (imageType == 9 || imageType == 11)
+		return "run-length coded colour-mapped or grey pixels, which the decoder cannot read";
 	if (imageType != 1 && imageType != 2 && imageType != 3 && imageType != 10)
 		return "unknown image type";
 	const bool indexed = depth == 8 && imageType != 3;
@@ -532,28 +540,29 @@ bool readPpmNumber(const u8* text, u32 size, u32& position, u32& value)
 
 // For a bitmap, text ("P1") or binary ("P4"), the engine's loader allocates one byte whatever the
 // picture's size and then fills and converts every row through it: bitmaps are refused. The grey
-// and colour kinds are read safely.
+// and colour kinds are read safely, one byte a sample; samples of two bytes it refuses unsaid.
 const c8* checkPpmLayout(io::IReadFile* file)
 {
-	u8 magic[2];
-	if (!readAt(file, 0, magic, sizeof(magic)))
+	SPpmHeader header;
+	if (!readPpmHeader(file, header))
 		return "header cut short";
-	if (magic[1] == '1' || magic[1] == '4')
+	if (header.kind == '1' || header.kind == '4')
 		return "a bitmap, which the decoder cannot read";
+	if (header.maxValue > 255)
+		return "16-bit samples, which the decoder cannot read";
+	if (header.maxValue == 0)
+		return "a largest sample value of 0";
 	return nullptr;
 }
 
 bool readPpm(io::IReadFile* file, u32& width, u32& height)
 {
-	u8 text[4096];
-	if (!file->seek(0))
+	SPpmHeader header;
+	if (!readPpmHeader(file, header))
 		return false;
-	const s32 size = file->read(text, sizeof(text));
-	if (size < 2 || text[0] != 'P' || text[1] < '1' || text[1] > '6')
-		return false;
-	u32 position = 2;
-	return readPpmNumber(text, static_cast<u32>(size), position, width) &&
-		readPpmNumber(text, static_cast<u32>(size), position, height);
+	width = header.width;
+	height = header.height;
+	return true;
 }
 } // namespace
 
@@ -612,5 +621,25 @@ bool readImageFileSize(EImageFileFormat format, io::IReadFile* file, u32& width,
 		return readPpm(file, width, height);
 	}
 	return false;
+}
+bool readPpmHeader(io::IReadFile* file, SPpmHeader& header)
+{
+	u8 text[4096];
+	if (!file || !file->seek(0))
+		return false;
+	const s32 size = file->read(text, sizeof(text));
+	if (size < 2 || text[0] != 'P' || text[1] < '1' || text[1] > '6')
+		return false;
+	header.kind = static_cast<c8>(text[1]);
+	u32 position = 2;
+	if (!readPpmNumber(text, static_cast<u32>(size), position, header.width) ||
+		!readPpmNumber(text, static_cast<u32>(size), position, header.height))
+		return false;
+	if (header.kind == '1' || header.kind == '4')
+	{
+		header.maxValue = 1;
+		return true;
+	}
+	return readPpmNumber(text, static_cast<u32>(size), position, header.maxValue);
 }
 } // namespace fw

@@ -31,4 +31,16 @@ bool canTestImageFileFormat(EImageFileFormat format, io::IReadFile* file);
 // Why the engine's decoder must not be given this file (its header disagrees with the file in a
 // way the decoder would not survive), or null when it may.
 const c8* checkImageFileLayout(EImageFileFormat format, io::IReadFile* file, u32 width, u32 height);
+
+// The header of a portable any-map file (PBM, PGM, PPM): its kind, the digit after the 'P'; its
+// size; its largest sample value (1 for a bitmap, which states none). False when the file does not
+// begin with such a header. The file's position is left anywhere.
+struct SPpmHeader
+{
+	c8 kind = 0;
+	u32 width = 0;
+	u32 height = 0;
+	u32 maxValue = 0;
+};
+bool readPpmHeader(io::IReadFile* file, SPpmHeader& header);
 } // namespace fw
