@@ -228,15 +228,19 @@ bool CArchiveLoaderOca::isALoadableFileExtension(const core::stringc& fileName) 
 
 IFileArchive* CArchiveLoaderOca::createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const
 {
+	m_refusedLast = false;
 	if (!file)
 		return nullptr;
 	file->seek(0);
-	return keepValidArchive(
+	IFileArchive* archive = keepValidArchive(
 		new CEncryptedArchive(file, m_fileSystem->getSetting("AssetsCryptKey"), ignoreCase, ignorePaths));
+	m_refusedLast = archive == nullptr;
+	return archive;
 }
 
 IFileArchive* CArchiveLoaderOca::createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const
 {
+	m_refusedLast = false;
 	return createArchiveFromNamedFile(*this, m_fileSystem, fileName, ignoreCase, ignorePaths);
 }
 } // namespace fw

@@ -66,8 +66,11 @@ public:
 	// Deciphered with the file system's setting "AssetsCryptKey" as it is now.
 	IFileArchive* createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const override;
 	IFileArchive* createArchive(const core::stringc& fileName, bool ignoreCase, bool ignorePaths) const override;
+	// The archive said why it was refused, so the file system adds no line of its own.
+	bool refusedLastArchive() const override { return m_refusedLast; }
 
 private:
 	CFileSystem* m_fileSystem;
+	mutable bool m_refusedLast = false;
 };
 } // namespace fw

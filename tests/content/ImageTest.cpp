@@ -417,11 +417,17 @@ TEST(CImageManagerTest, DecodersAreGivenOnlyLayoutsTheyReadSafely)
 	EXPECT_TRUE(decodeImage(jpeg, "x.jpg"));
 	EXPECT_TRUE(decodeImage(jpeg + "trailing bytes", "x.jpg"));
 	const std::string longComment = jpeg.substr(0, 2) + std::string("\xFF\xFE\x10\x00", 4) + jpeg.substr(2);
+	// The decoder counts a row's bytes in 16 bits: a later frame of 21,846 three-byte pixels
+	// makes 65,538.
+	const std::string wideSecondFrame = jpeg.substr(0, jpeg.size() - 2) +
+		std::string("\xFF\xC0\x00\x11\x08\x00\x01\x55\x56\x03\x01\x11\x00\x02\x11\x00\x03\x11\x00", 19) +
+		std::string("\xFF\xD9", 2);
 	// Cut after the frame header, the file is refused with a reason; cut before it, or with a
 	// segment that hides the frame header, it is no JPEG at all.
 	const std::pair<std::string, bool> refused[] = {{jpeg.substr(0, jpeg.size() - 2), true},
 		{jpeg.substr(0, jpeg.size() / 2), true}, {jpeg.substr(0, 100), false}, {longComment, false},
-		{jpeg.substr(0, jpeg.size() - 2) + std::string("\xFF\xFE\x10\x00", 4) + "a comment", true}};
+		{jpeg.substr(0, jpeg.size() - 2) + std::string("\xFF\xFE\x10\x00", 4) + "a comment", true},
+		{wideSecondFrame, true}};
 	for (const auto& bytes : refused)
 	{
 		SVideoLogCapture log;

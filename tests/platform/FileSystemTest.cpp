@@ -7,6 +7,7 @@
 #include "platform/CEncryptedArchiveWriter.h"
 #include "platform/CFileList.h"
 #include "platform/CFileSystem.h"
+#include "platform/CReadFile.h"
 #include "platform/CWriteFile.h"
 #include "platform/IFileArchive.h"
 #include "platform/Paths.h"
@@ -286,6 +287,15 @@ TEST(FileSystem, ArchiveKeyIsReadWhenMounting)
 	test::CLogCapture log;
 	EXPECT_EQ(nullptr, fileSystem->addFileArchive(layout.archive.c_str(), false, false));
 	EXPECT_TRUE(log.contains("Unable to read file description"));
+	// The archive says why it was refused; the file system adds no second line.
+	EXPECT_EQ(1u, log.lines().size()) << log.all();
+
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(layout.archive.c_str()));
+	ASSERT_TRUE(file);
+	test::CLogCapture openLog;
+	EXPECT_EQ(nullptr, fileSystem->addFileArchive(file.get(), false, false));
+	EXPECT_EQ(1u, openLog.lines().size()) << openLog.all();
+	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 }
 
 TEST(FileSystem, UniqueNamesSkipExistingFiles)
