@@ -122,6 +122,7 @@ bool GBuildingsConfiguration::load(fw::IXMLReader* reader)
 		building->read(reader);
 		m_buildings.emplace(building->Name, building);
 	}
+	levelxml::logCutShort("BuildingsConfiguration");
 	return false;
 }
 

@@ -71,6 +71,7 @@ bool GLevelConfiguration::read(fw::IXMLReader* reader)
 		else if (levelxml::isElement(reader, L"RandomEvents"))
 			m_randomEvents->read(reader);
 	}
+	levelxml::logCutShort("Level");
 	return false;
 }
 

@@ -113,7 +113,10 @@ void GLevelModifierList::read(fw::IXMLReader* reader)
 			continue;
 		GLevelModifier* modifier = createLevelModifier(reader->getAttributeValue(L"Type"));
 		if (!modifier)
+		{
+			levelxml::logUnknownKind("Modifier", reader->getAttributeValue(L"Type"));
 			continue;
+		}
 		modifier->read(reader);
 		m_modifiers.push_back(fw::adoptRef(modifier));
 	}

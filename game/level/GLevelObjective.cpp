@@ -140,7 +140,10 @@ void GLevelObjectiveList::read(fw::IXMLReader* reader)
 			continue;
 		std::unique_ptr<GLevelObjective> objective(createLevelObjective(reader->getAttributeValue(L"Type")));
 		if (!objective)
+		{
+			levelxml::logUnknownKind("Objective", reader->getAttributeValue(L"Type"));
 			continue;
+		}
 		objective->read(reader);
 		m_objectives.push_back(std::move(objective));
 	}

@@ -67,6 +67,7 @@ bool GLevelPaths::load(fw::IXMLReader* reader)
 		else if (levelxml::isElement(reader, L"PedestrianPaths"))
 			readPedestrianPaths(reader);
 	}
+	levelxml::logCutShort("LevelPaths");
 	return false;
 }
 

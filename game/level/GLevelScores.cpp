@@ -22,6 +22,7 @@ bool GLevelScores::load(fw::IXMLReader* reader)
 		score.time = reader->getAttributeValueAsInt(L"Time", 0);
 		m_scores[levelxml::narrowAttribute(reader, L"Name")] = score;
 	}
+	levelxml::logCutShort("LevelScores");
 	return false;
 }
 

@@ -201,7 +201,10 @@ void GRandomEventList::read(fw::IXMLReader* reader)
 			continue;
 		GRandomEvent* event = createRandomEvent(reader->getAttributeValue(L"Type"));
 		if (!event)
+		{
+			levelxml::logUnknownKind("Event", reader->getAttributeValue(L"Type"));
 			continue;
+		}
 		event->read(reader);
 		m_events.push_back(fw::adoptRef(event));
 	}

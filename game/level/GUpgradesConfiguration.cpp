@@ -60,6 +60,7 @@ bool GUpgradesConfiguration::load(fw::IXMLReader* reader)
 		upgrade->read(reader);
 		m_upgrades.emplace(upgrade->Name, upgrade);
 	}
+	levelxml::logCutShort("UpgradesConfiguration");
 	return false;
 }
 
@@ -101,6 +102,7 @@ bool GComicsConfiguration::load(fw::IXMLReader* reader)
 		entry->read(reader);
 		m_entries.emplace(entry->Level, entry);
 	}
+	levelxml::logCutShort("ComicsConfiguration");
 	return false;
 }
 

@@ -1,5 +1,6 @@
 #include "level/LevelXml.h"
 
+#include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/TextParsing.h"
 
@@ -18,6 +19,16 @@ fw::core::array<fw::s32> nameListAttribute(const fw::IXMLReader* reader, const w
 fw::s32 nameIdAttribute(const fw::IXMLReader* reader, const wchar_t* name)
 {
 	return fw::CNameTableSingleton::Instance().intern(narrowAttribute(reader, name));
+}
+
+void logCutShort(const char* root)
+{
+	fw::logFormat(fw::LOG_WARNING, "%s: the document ends before its closing tag; what was read is kept", root);
+}
+
+void logUnknownKind(const char* element, const fw::core::stringw& type)
+{
+	fw::logFormat(fw::LOG_WARNING, "%s of the unknown type \"%s\" skipped", element, fw::core::stringc(type).c_str());
 }
 
 fw::core::array<fw::core::stringc> splitText(const fw::core::stringc& text)

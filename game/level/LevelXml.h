@@ -25,6 +25,11 @@ fw::core::array<fw::s32> nameListAttribute(const fw::IXMLReader* reader, const w
 // The interned id of an attribute's text; -1 when absent or empty.
 fw::s32 nameIdAttribute(const fw::IXMLReader* reader, const wchar_t* name);
 
+// One warning line for a document that ended before the closing tag of its root element.
+void logCutShort(const char* root);
+// One warning line for an element whose Type names no known kind; the element is skipped.
+void logUnknownKind(const char* element, const fw::core::stringw& type);
+
 // Cut at every ";"; pieces keep their blanks, and empty pieces stay.
 fw::core::array<fw::core::stringc> splitText(const fw::core::stringc& text);
 } // namespace levelxml

@@ -1,4 +1,6 @@
 #include "LevelTestSupport.h"
+#include "core/CLogger.h"
+#include "level/GBuildingsConfiguration.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelModifier.h"
 
@@ -137,5 +139,23 @@ TEST(LevelModifiers, EmptyListsChangeNothing)
 	EXPECT_EQ(0u, list->size());
 	ASSERT_TRUE(reader->read());
 	EXPECT_EQ(fw::core::stringw(L"Modifier"), reader->getNodeName());
+}
+} // namespace
+
+namespace
+{
+TEST(LevelModifiers, EachSkippedKindAndCutShortDocumentIsLoggedOnce)
+{
+	std::vector<std::string> lines;
+	const fw::LogSink previous = fw::CLogger::setSink([&](fw::s32, const fw::c8* text, const fw::c8*) { lines.push_back(text); });
+	fw::u32 count = 0;
+	applyModifiers(modifier("Typo", "1") + modifier("WorkersCostA", "1"), &count);
+	EXPECT_EQ(1u, count);
+	GBuildingsConfiguration buildings;
+	EXPECT_FALSE(buildings.load(readerOver("<BuildingsConfiguration><Building>").get()));
+	fw::CLogger::setSink(previous);
+	ASSERT_EQ(2u, lines.size());
+	EXPECT_NE(std::string::npos, lines[0].find("\"Typo\"")) << lines[0];
+	EXPECT_NE(std::string::npos, lines[1].find("BuildingsConfiguration")) << lines[1];
 }
 } // namespace
