@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/CoreTypes.h"
+
+#include <map>
+
+namespace fw
+{
+class IXMLReader;
+}
+
+struct GLevelScore
+{
+	fw::s32 score = 0;
+	fw::s32 expertScore = 0;
+	// The level time, seconds.
+	fw::s32 time = 0;
+};
+
+// The scores and times of the campaign's levels, by level name.
+class GLevelScores : public virtual fw::IReferenceCounted
+{
+public:
+	// Replaces the contents; a later entry of a name replaces an earlier one. True when the closing
+	// root tag was reached; what was read before the input ended stays.
+	bool load(fw::IXMLReader* reader);
+	// The entry of the name; one that is missing is added with 0, 0 and 360 seconds.
+	GLevelScore& getScore(const fw::core::stringc& levelName);
+	bool hasScore(const fw::core::stringc& levelName) const { return m_scores.count(levelName) != 0; }
+	const std::map<fw::core::stringc, GLevelScore>& getScores() const { return m_scores; }
+
+private:
+	std::map<fw::core::stringc, GLevelScore> m_scores;
+};
+
+// Play-time totals and reporting hooks; the hooks do nothing.
+class GGameStatistics : public virtual fw::IReferenceCounted
+{
+public:
+	bool start() { return true; }
+	bool stop() { return true; }
+	void reportLevelResult(const fw::core::stringc& levelName, const fw::core::stringc& timeSeconds)
+	{
+		(void)levelName;
+		(void)timeSeconds;
+	}
+
+	void addPlayTime(fw::u32 milliseconds) { m_playTime += static_cast<fw::s32>(milliseconds); }
+	fw::s32 getPlayTime() const { return m_playTime; }
+
+private:
+	std::map<fw::core::stringc, fw::s32> m_values;
+	fw::s32 m_playTime = 0;
+};
