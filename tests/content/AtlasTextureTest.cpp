@@ -88,8 +88,8 @@ TEST_F(AtlasTextures, WholeImageOfAPaddedTextureIsItsImageOnly)
 	EXPECT_FALSE(manager()->saveContent(CONTENT_TYPE_ATLAS_TEXTURE, texture.get(), (folder / "x.png").c_str(), nullptr));
 }
 
-// The padded case of the design: 100 x 60 in a texture of 128 x 128 (a driver that wants squares).
-TEST_F(AtlasTextures, SquarePaddingGivesTheDesignsCoordinates)
+// 100 x 60 in a texture padded to 128 x 128 (a driver that wants squares).
+TEST_F(AtlasTextures, SquarePaddedTextureCoordinatesCoverTheImageOnly)
 {
 	const CRefHolder<CImage> image = imagetest::makePatternImage(100, 60);
 	const CRefHolder<video::IImage> square =
