@@ -11,7 +11,7 @@ packages=(
   libx11-dev libxcursor-dev libxtst-dev libxfixes-dev libxkbcommon-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps libgl1-mesa-dri
-  fonts-dejavu-core
+  librsvg2-dev libcairo2-dev libfreetype-dev fonts-dejavu-core
   zip
 )
 

@@ -1,5 +1,7 @@
 #include "content/CContentProcessorsManager.h"
 
+#include "content/CAtlasTextureProcessor.h"
+#include "content/CFontProcessor.h"
 #include "content/CImageProcessor.h"
 #include "content/CSceneNodeProcessor.h"
 #include "content/CTextureProcessor.h"
@@ -17,12 +19,15 @@ CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoD
 	m_videoDriver(videoDriver), m_fileSystem(fileSystem), m_nodeFactory(nodeFactory)
 {
 	setEventMask(EVENT_CATEGORY_DEVICE);
-	// The order of registration: textures, atlas textures, atlas collections, images, scene nodes;
-	// the processors of the other content types take their places as those types arrive.
+	// The order of registration: textures, atlas textures, atlas collections, images, scene nodes,
+	// fonts; the processors of the other content types take their places as those types arrive.
 	const CRefHolder<IContentProcessor> processors[] = {
 		adoptRef<IContentProcessor>(new CTextureProcessor(videoDriver)),
+		adoptRef<IContentProcessor>(new CAtlasTextureProcessor(videoDriver)),
+		adoptRef<IContentProcessor>(new CAtlasTextureCollectionProcessor(fileSystem)),
 		adoptRef<IContentProcessor>(new CImageProcessor),
 		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory)),
+		adoptRef<IContentProcessor>(new CFontProcessor(fileSystem, videoDriver)),
 	};
 	for (const CRefHolder<IContentProcessor>& processor : processors)
 		registerProcessor(processor.get());

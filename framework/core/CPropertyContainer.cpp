@@ -1,6 +1,7 @@
 #include "core/CPropertyContainer.h"
 
 #include "core/CNameTable.h"
+#include "core/CPropertyDataContent.h"
 #include "core/CPropertyDataFactory.h"
 #include "core/CPropertyDataScalars.h"
 #include "core/CPropertyDataStringWArray.h"
@@ -192,6 +193,11 @@ void CPropertyContainer::addString(const core::stringc& name, const core::string
 void CPropertyContainer::addStringWArray(const core::stringc& name, const core::array<core::stringw>& value)
 {
 	add(name, makeValue<CPropertyDataStringWArray>(value));
+}
+
+void CPropertyContainer::addAtlasTexture(const core::stringc& name, IAtlasTextureContent* atlasTexture)
+{
+	add(name, createPropertyDataAtlasTexture(atlasTexture));
 }
 
 void CPropertyContainer::setInt(const core::stringc& name, s32 value)

@@ -10,6 +10,7 @@
 
 namespace fw
 {
+class IAtlasTextureContent;
 class IContentManager;
 class IXMLReader;
 class IXMLWriter;
@@ -66,6 +67,8 @@ public:
 	void addVector2d(const core::stringc& name, const core::vector2df& value);
 	void addString(const core::stringc& name, const core::stringc& value);
 	void addStringWArray(const core::stringc& name, const core::array<core::stringw>& value);
+	// An atlasTexture value holding a reference to the atlas texture.
+	void addAtlasTexture(const core::stringc& name, IAtlasTextureContent* atlasTexture);
 
 	void setInt(const core::stringc& name, s32 value);
 	void setBool(const core::stringc& name, bool value);

@@ -1,5 +1,6 @@
 #include "core/CPropertyDataFactory.h"
 
+#include "core/CPropertyDataContent.h"
 #include "core/CPropertyDataProperties.h"
 #include "core/CPropertyDataScalars.h"
 #include "core/CPropertyDataStringWArray.h"
@@ -12,6 +13,13 @@ template <class T>
 IPropertyData* createValue(IContentManager*)
 {
 	return new T;
+}
+
+// Content-backed values resolve names through the container's owner.
+template <class T>
+IPropertyData* createContentValue(IContentManager* owner)
+{
+	return new T(owner);
 }
 } // namespace
 
@@ -33,6 +41,8 @@ CPropertyDataFactory::CPropertyDataFactory()
 	registerType(L"string", &createValue<CPropertyDataString>);
 	registerType(L"stringw", &createValue<CPropertyDataStringW>);
 	registerType(L"stringwArray", &createValue<CPropertyDataStringWArray>);
+	registerType(L"font", &createContentValue<CPropertyDataFont>);
+	registerType(L"atlasTexture", &createContentValue<CPropertyDataAtlasTexture>);
 	registerType(L"properties", &createValue<CPropertyDataProperties>);
 }
 

@@ -25,6 +25,7 @@
 // A value of another type, or none, reaches a typed setter as the type's zero value.
 
 #include "core/CPropertyContainer.h"
+#include "core/CPropertyDataContent.h"
 #include "core/CPropertyDataProperties.h"
 #include "core/CPropertyDataScalars.h"
 #include "core/CPropertyDataStringWArray.h"
@@ -161,6 +162,31 @@ struct SPropertyValue<CPropertyContainer*>
 	{
 		return adoptRef<IPropertyData>(new CPropertyDataProperties(value));
 	}
+};
+
+// Content travels as the content object itself (one reference per holder).
+template <>
+struct SPropertyValue<IAtlasTextureContent*>
+{
+	static IAtlasTextureContent* get(const PropertyHolder& value)
+	{
+		if (!value || !value->isOfType(PDT_ATLAS_TEXTURE))
+			return nullptr;
+		return static_cast<const CPropertyDataAtlasTexture*>(value.get())->getAtlasTexture();
+	}
+	static PropertyHolder make(IAtlasTextureContent* value) { return createPropertyDataAtlasTexture(value); }
+};
+
+template <>
+struct SPropertyValue<IFontContent*>
+{
+	static IFontContent* get(const PropertyHolder& value)
+	{
+		if (!value || !value->isOfType(PDT_FONT))
+			return nullptr;
+		return static_cast<const CPropertyDataFont*>(value.get())->getFont();
+	}
+	static PropertyHolder make(IFontContent* value) { return createPropertyDataFont(value); }
 };
 
 namespace detail

@@ -1,5 +1,7 @@
 #include "ContentTestSupport.h"
 
+#include "content/CAtlasTextureProcessor.h"
+#include "content/CFontProcessor.h"
 #include "content/CSceneNodeProcessor.h"
 #include "platform/CEventDevice.h"
 
@@ -98,6 +100,12 @@ TEST(ContentProcessorsManager, DriverEventsReachTheProcessorsThatTakeDeviceEvent
 	processors->registerProcessor(listening.get());
 	processors->registerProcessor(deaf.get());
 	auto* sceneNodes = static_cast<CSceneNodeProcessor*>(processors->getProcessor(CONTENT_TYPE_SCENE_NODE));
+	auto* atlasTextures = static_cast<CAtlasTextureProcessor*>(processors->getProcessor(CONTENT_TYPE_ATLAS_TEXTURE));
+	auto* fonts = static_cast<CFontProcessor*>(processors->getProcessor(CONTENT_TYPE_FONT));
+	ASSERT_TRUE(atlasTextures && fonts);
+	EXPECT_TRUE(processors->getProcessor(makeContentType('a', 't', 'x', 'c')));
+	EXPECT_EQ(driver, atlasTextures->getVideoDriver());
+	EXPECT_EQ(driver, fonts->getVideoDriver());
 	EXPECT_EQ(driver, processors->getVideoDriver());
 	EXPECT_EQ(driver, sceneNodes->getVideoDriver());
 	EXPECT_EQ(driver, manager->getVideoDriver());
@@ -110,6 +118,8 @@ TEST(ContentProcessorsManager, DriverEventsReachTheProcessorsThatTakeDeviceEvent
 	EXPECT_FALSE(manager->routeEvent(ROUTE_SELF_DOWN, released.get()));
 	EXPECT_EQ(nullptr, processors->getVideoDriver());
 	EXPECT_EQ(nullptr, sceneNodes->getVideoDriver());
+	EXPECT_EQ(nullptr, atlasTextures->getVideoDriver());
+	EXPECT_EQ(nullptr, fonts->getVideoDriver());
 	EXPECT_EQ(nullptr, manager->getVideoDriver());
 
 	const CRefHolder<CEvent> created = adoptRef<CEvent>(new CEventDeviceVideoDriverCreated(nextDriver));
@@ -117,6 +127,8 @@ TEST(ContentProcessorsManager, DriverEventsReachTheProcessorsThatTakeDeviceEvent
 	EXPECT_FALSE(manager->routeEvent(ROUTE_SELF_DOWN, created.get()));
 	EXPECT_EQ(nextDriver, processors->getVideoDriver());
 	EXPECT_EQ(nextDriver, sceneNodes->getVideoDriver());
+	EXPECT_EQ(nextDriver, atlasTextures->getVideoDriver());
+	EXPECT_EQ(nextDriver, fonts->getVideoDriver());
 	EXPECT_EQ(nextDriver, manager->getVideoDriver());
 
 	EXPECT_EQ((std::vector<int>{9, 10}), listening->events);

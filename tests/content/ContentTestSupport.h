@@ -170,10 +170,11 @@ inline CRefHolder<CNodeFactory> makeTestFactory()
 // A content manager over a file system, with the framework's processors and a test factory.
 struct SContentSetup
 {
-	explicit SContentSetup(CFileSystem* fileSystem) :
+	// Textures need a driver that makes them (the null driver makes none).
+	explicit SContentSetup(CFileSystem* fileSystem, video::IVideoDriver* driver = nullptr) :
 		factory(makeTestFactory()),
-		processors(adoptRef(new CContentProcessorsManager(nullptr, fileSystem, factory.get()))),
-		manager(adoptRef(new CContentManager(nullptr, fileSystem, processors.get())))
+		processors(adoptRef(new CContentProcessorsManager(driver, fileSystem, factory.get()))),
+		manager(adoptRef(new CContentManager(driver, fileSystem, processors.get())))
 	{
 	}
 

@@ -1,4 +1,5 @@
 #include "ContentTestSupport.h"
+#include "video/VideoTestSupport.h"
 
 #include "../../game/app/AssetKey.h"
 
@@ -83,7 +84,7 @@ enum class ESource
 class SceneFiles : public ::testing::TestWithParam<ESource>
 {
 protected:
-	SceneFiles() : m_fileSystem(adoptRef(createFileSystem())), m_setup(m_fileSystem.get())
+	SceneFiles() : m_fileSystem(adoptRef(createFileSystem())), m_driver(makeDriver()), m_setup(m_fileSystem.get(), m_driver.get())
 	{
 		const CRefHolder<CPropertyContainer> settings = adoptRef(new CPropertyContainer(nullptr));
 		settings->setString("AssetsCryptKey", GAME_ASSET_KEY);
@@ -98,7 +99,7 @@ protected:
 			const CRefHolder<CVirtualFile> packed = adoptRef(new CVirtualFile("assets.oca", 0));
 			u32 count = 0;
 			EXPECT_TRUE(packFolderToEncryptedArchive(assetFolder().c_str(), GAME_ASSET_KEY, packed.get(), &count));
-			EXPECT_EQ(5u, count);
+			EXPECT_EQ(8u, count);
 			packed->seek(0);
 			IFileArchive* archive = m_fileSystem->addFileArchive(packed.get(), false, false);
 			EXPECT_TRUE(archive && archive->getArchiveType() == "oca");
@@ -107,16 +108,26 @@ protected:
 
 	CContentManager* manager() { return m_setup.manager.get(); }
 
-	// Saves the node through the content manager and answers the file's bytes.
-	std::string saveAndRead(BaseNode* node, const std::string& fileName)
+	// Saves the node through the content manager under an asset name, into the working folder,
+	// and answers the file's bytes. Names of content are written relative to that name.
+	std::string saveAndRead(BaseNode* node, const std::string& assetName)
 	{
-		const std::string path = m_working.folder() / fileName;
-		EXPECT_TRUE(manager()->saveContent(CONTENT_TYPE_SCENE_NODE, node, path.c_str(), nullptr));
+		const std::string path = m_working.folder().write(assetName, "");
+		EXPECT_TRUE(manager()->saveContent(CONTENT_TYPE_SCENE_NODE, node, assetName.c_str(), nullptr));
 		return test::readDiskFile(path);
+	}
+
+	// The pictures and fonts that node values name need textures.
+	static CRefHolder<test::CRecordingVideoDriver> makeDriver()
+	{
+		CRefHolder<test::CRecordingVideoDriver> driver = test::makeRecordingDriver();
+		driver->makeTextures = true;
+		return driver;
 	}
 
 	CEmptyWorkingFolder m_working;
 	CRefHolder<CFileSystem> m_fileSystem;
+	CRefHolder<test::CRecordingVideoDriver> m_driver;
 	SContentSetup m_setup;
 };
 
@@ -149,11 +160,18 @@ TEST_P(SceneFiles, FixtureLoadsWithItsIncludes)
 	EXPECT_EQ(core::stringw(L"third & last"), everything->getLines()[2]);
 	ASSERT_TRUE(everything->getExtra());
 	EXPECT_EQ(3, everything->getExtra()->getInt("Level"));
+	// Content values resolve relative to the file that names them.
+	ASSERT_TRUE(everything->getPicture());
+	EXPECT_STREQ("scenes/images/Badge_0001.png", everything->getPicture()->getContentReference().getName().c_str());
+	EXPECT_EQ(1, everything->getPicture()->getFrameNumber());
+	ASSERT_TRUE(everything->getFace());
+	EXPECT_STREQ("scenes/fonts/Tiny.ofnt", everything->getFace()->getContentReference().getName().c_str());
 	ASSERT_TRUE(deeperOf(everything));
 	EXPECT_GE(deeperOf(everything)->indexOf("On"), 0);
 	const CAllTypesNode* panel = nodeCast<CAllTypesNode>(main->getChildren()[1]);
 	ASSERT_TRUE(panel);
 	EXPECT_EQ(3, panel->getCount());
+	EXPECT_EQ(everything->getPicture(), panel->getPicture()) << "named from scenes/parts/ as ../images/";
 	const CSpriteNode* button = nodeCast<CSpriteNode>(panel->getChildren()[0]);
 	ASSERT_TRUE(button);
 	EXPECT_EQ(3, button->getKey());
@@ -185,7 +203,7 @@ TEST_P(SceneFiles, SavesBackByteIdentical)
 	ASSERT_TRUE(main);
 	const std::string expanded = fixtureText("scenes/MainExpanded.oscn");
 	ASSERT_FALSE(expanded.empty());
-	EXPECT_TRUE(saveAndRead(main.get(), "Main.oscn") == expanded);
+	EXPECT_TRUE(saveAndRead(main.get(), "scenes/Saved.oscn") == expanded);
 
 	// Files without includes come back byte for byte.
 	for (const char* name : {"scenes/MainExpanded.oscn", "scenes/parts/Button.oscn", "scenes/common/Back.oscn"})
@@ -195,7 +213,9 @@ TEST_P(SceneFiles, SavesBackByteIdentical)
 		ASSERT_TRUE(node);
 		const std::string original = fixtureText(name);
 		ASSERT_FALSE(original.empty());
-		const std::string saved = saveAndRead(node.get(), "saved.oscn");
+		// Beside the original, so that relative names come out the same.
+		const std::string folder = std::string(name).substr(0, std::string(name).rfind('/') + 1);
+		const std::string saved = saveAndRead(node.get(), folder + "Saved.oscn");
 		EXPECT_TRUE(saved == original) << nodetest::narrowText(std::vector<u8>(saved.begin(), saved.end()));
 	}
 	EXPECT_EQ(1u, manager()->getPathStackSize());

@@ -69,7 +69,7 @@ TEST(NodeProperties, TablesListTheBaseFirstAndLookupsTakeTheFirstMatch)
 	const PropertyTable& table = node->getPropertyTable();
 	EXPECT_EQ(&CAllTypesNode::getClassPropertyTable(), &table);
 	std::vector<std::string> expected = BASE_NODE_PROPERTIES;
-	for (const char* own : {"Count", "Speed", "Glow", "Area", "Tag", "Caption", "Lines", "Extra", "Visible"})
+	for (const char* own : {"Count", "Speed", "Glow", "Area", "Tag", "Caption", "Lines", "Extra", "Picture", "Face", "Visible"})
 		expected.push_back(own);
 	EXPECT_EQ(expected, tableNames(table));
 

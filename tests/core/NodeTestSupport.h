@@ -313,6 +313,8 @@ public:
 				makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption"),
 				makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines"),
 				makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra"),
+				makeProperty<&CAllTypesNode::setPicture, &CAllTypesNode::getPicture>("Picture"),
+				makeProperty<&CAllTypesNode::setFace, &CAllTypesNode::getFace>("Face"),
 				// Same name as a base entry: lookups find the base's first.
 				makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Visible"),
 			});
@@ -335,6 +337,10 @@ public:
 	void setLines(const core::array<core::stringw>& lines) { m_lines = lines; }
 	CPropertyContainer* getExtra() const { return m_extra.get(); }
 	void setExtra(CPropertyContainer* extra) { m_extra.assign(extra); }
+	IAtlasTextureContent* getPicture() const { return m_picture.get(); }
+	void setPicture(IAtlasTextureContent* picture) { m_picture.assign(picture); }
+	IFontContent* getFace() const { return m_face.get(); }
+	void setFace(IFontContent* face) { m_face.assign(face); }
 
 	void writeProperties(CPropertyContainer* container) const override
 	{
@@ -355,6 +361,10 @@ public:
 			container->addStringWArray("Lines", m_lines);
 		if (m_extra)
 			container->add("Extra", SPropertyValue<CPropertyContainer*>::make(m_extra.get()));
+		if (m_picture)
+			container->addAtlasTexture("Picture", m_picture.get());
+		if (m_face)
+			container->add("Face", SPropertyValue<IFontContent*>::make(m_face.get()));
 	}
 
 	void readProperties(CPropertyContainer* container) override
@@ -377,6 +387,10 @@ public:
 			m_lines = SPropertyValue<core::array<core::stringw>>::get(container->get("Lines"));
 		if (has("Extra"))
 			m_extra.assign(SPropertyValue<CPropertyContainer*>::get(container->get("Extra")));
+		if (has("Picture"))
+			m_picture.assign(SPropertyValue<IAtlasTextureContent*>::get(container->get("Picture")));
+		if (has("Face"))
+			m_face.assign(SPropertyValue<IFontContent*>::get(container->get("Face")));
 	}
 
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override
@@ -394,6 +408,9 @@ public:
 		m_lines = other->m_lines;
 		// A copy of its own: the clone shares no mutable state with its source.
 		m_extra = other->m_extra ? adoptRef(other->m_extra->clone()) : CRefHolder<CPropertyContainer>();
+		// Content is shared, never copied.
+		m_picture = other->m_picture;
+		m_face = other->m_face;
 	}
 
 	void onInit() override { ++m_initCount; }
@@ -410,6 +427,8 @@ private:
 	core::stringw m_caption;
 	core::array<core::stringw> m_lines;
 	CRefHolder<CPropertyContainer> m_extra;
+	CRefHolder<IAtlasTextureContent> m_picture;
+	CRefHolder<IFontContent> m_face;
 	int m_initCount = 0;
 };
 
