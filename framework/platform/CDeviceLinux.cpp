@@ -35,9 +35,11 @@ u32 nonNegative(s32 value)
 CDeviceLinux::WindowMaker s_windowMaker = &os::createWindow;
 } // namespace
 
-void CDeviceLinux::setWindowMaker(WindowMaker maker)
+CDeviceLinux::WindowMaker CDeviceLinux::setWindowMaker(WindowMaker maker)
 {
+	const WindowMaker previous = s_windowMaker;
 	s_windowMaker = maker ? maker : &os::createWindow;
+	return previous;
 }
 
 CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicClock* clock) :
@@ -322,10 +324,9 @@ bool CDeviceLinux::createVideoDriver(s32 type)
 	case DEVICE_DRIVER_OPENGL:
 		if (!m_window)
 		{
-			logWarning("The OpenGL driver needs a window, and there is none: the null driver is used instead.");
-			if (!createNullDriver())
-				return false;
-			break;
+			// Only a window on a display can show the game; the null driver would run it unseen.
+			logError("Could not create OpenGL driver.", "there is no window to draw into");
+			return false;
 		}
 		if (m_params.FullScreen)
 			switchToFullScreen();

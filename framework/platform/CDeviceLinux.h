@@ -39,9 +39,10 @@ public:
 	os::IWindow* getWindow() const { return m_window.get(); }
 	os::WindowId getWindowId() const { return m_window ? m_window->getId() : 0; }
 
-	// How the device makes its window; tests without a display install their own.
+	// How the device makes its window; tests without a display install their own (null: the
+	// desktop's). Returns the maker it replaces.
 	typedef os::IWindow* (*WindowMaker)(const os::SWindowDescription& description, os::WindowProcedure procedure);
-	static void setWindowMaker(WindowMaker maker);
+	static WindowMaker setWindowMaker(WindowMaker maker);
 
 protected:
 	friend class CMainLoop;
@@ -61,7 +62,7 @@ protected:
 	core::dimension2d<s32> getDesktopSize();
 
 	// 0 the null driver; 1 and 2 (Direct3D) and 3 OpenGL, drawn into the window: without one
-	// they fall back to the null driver. Posts the new driver's creation.
+	// they fail. Posts the new driver's creation.
 	bool createVideoDriver(s32 type);
 	bool createNullDriver();
 	bool createOpenGLDriver();

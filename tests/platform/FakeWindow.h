@@ -21,7 +21,7 @@ class CFakeWindow : public os::IWindow
 {
 public:
 	os::WindowId getId() const override { return 0x4200001; }
-	bool isExternal() const override { return false; }
+	bool isExternal() const override { return external; }
 
 	bool peekMessage(os::SWindowMessage& message) override
 	{
@@ -163,6 +163,7 @@ public:
 
 	std::deque<os::SWindowMessage> queue;
 	std::vector<u32> defaults;
+	bool external = false;
 	u8 keyState[256] = {};
 	bool captured = false;
 	bool destroyed = false;

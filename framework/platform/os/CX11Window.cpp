@@ -192,7 +192,11 @@ CX11Window* CX11Window::create(const SWindowDescription& description, WindowProc
 	Display* display = openDisplay();
 	if (!display)
 	{
-		logError("Can't open the X display: no window can be made.", XDisplayName(nullptr));
+		const char* name = XDisplayName(nullptr);
+		if (name && *name)
+			logFormat(LOG_ERROR, "Can't open the X display \"%s\": no window can be made.", name);
+		else
+			logError("Can't open the X display: DISPLAY is not set, so no window can be made.");
 		return nullptr;
 	}
 	installDisplayErrorHandler();
