@@ -33,6 +33,10 @@ public:
 	void setWindowCaption(const wchar_t* text) override;
 	void setResizable(bool resizable) override;
 	const video::IVideoModeList* getVideoModeList() override;
+	// Through the display's gamma ramps; false, after one log line, without a window or where the
+	// display has none.
+	bool setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast) override;
+	bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness, f32& contrast) override;
 	bool openURL(const c8* url) override;
 
 	// Null while the device has no window.
@@ -55,8 +59,12 @@ protected:
 	void attachWindow(os::IWindow* window);
 	// Places the device's own window for FullScreen and WindowSize, shown.
 	void fitWindow();
-	// The window manager covers the screen with the window; the display mode is not changed.
+	// Switches the display to the mode of WindowSize and covers the screen with the window;
+	// without such a mode (after a log line) the window covers the screen at the desktop's mode,
+	// whose size WindowSize takes, and the result is false.
 	bool switchToFullScreen();
+	// The desktop's own display mode comes back (own window only).
+	void restoreDisplayMode();
 	// A WM_SIZE came: the driver learns the new client size (the loop calls this).
 	void handleResize();
 	core::dimension2d<s32> getDesktopSize();
