@@ -268,6 +268,7 @@ public:
 	void setFullScreen(bool fullScreen) { m_params.FullScreen = fullScreen; }
 	void setWindowSize(const core::dimension2d<s32>& size) { m_params.WindowSize = size; }
 	void setResizableFlag(bool resizable) { m_resizable = resizable; }
+	bool switchFullScreen() { return switchToFullScreen(); }
 };
 } // namespace devtest
 } // namespace fw

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScreenSupport.h"
 #include "platform/os/IWindow.h"
 
 #include <chrono>
@@ -221,4 +222,32 @@ TEST(CrashReport, ACrashWritesTheReportAndEndsNonZero)
 		}
 		std::remove(reports[0].c_str());
 	}
+}
+
+// A crash in full screen leaves the desktop with its own mode and gamma ramps.
+TEST(CrashReport, ACrashInFullScreenPutsTheDesktopsModeAndGammaBack)
+{
+	Display* display = fw::os::openDisplay();
+	ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
+	const std::vector<unsigned short> gamma = fw::wintest::gammaRamps(display);
+	{
+		fw::wintest::CExtraMode extra(display, 800, 600);
+		ASSERT_TRUE(extra.isOffered());
+		const std::string program = QB_CRASH_HELPER;
+		const std::string folder = folderOf(program);
+		const std::string programName = program.substr(folder.size());
+		CTemporaryFolder runtime;
+		SChild child = start({program, "fullscreen", "800", "600"}, runtime.path);
+		ASSERT_GT(child.pid, 0);
+		EXPECT_EQ("switched 800x600", readLine(child));
+		const int status = waitFor(child);
+		close(child.output);
+		ASSERT_TRUE(WIFEXITED(status)) << "the helper did not end by itself";
+		EXPECT_EQ(128 + SIGSEGV, WEXITSTATUS(status));
+		EXPECT_EQ(extra.original(), fw::wintest::currentScreenSize(display));
+		EXPECT_EQ(gamma, fw::wintest::gammaRamps(display));
+		for (const std::string& report : reportsIn(folder, programName))
+			std::remove(report.c_str());
+	}
+	XCloseDisplay(display);
 }
