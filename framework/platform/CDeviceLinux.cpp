@@ -4,12 +4,15 @@
 #include "core/CPropertyContainer.h"
 #include "platform/CCursorControl.h"
 #include "platform/CEventDevice.h"
+#include "platform/CIconFile.h"
 #include "platform/CMainLoop.h"
 #include "platform/CMonotonicClock.h"
+#include "platform/CReadFile.h"
 #include "platform/CVideoModeList.h"
 #include "platform/CWindowProcedure.h"
 #include "platform/DeviceSettings.h"
 #include "platform/EngineDevice.h"
+#include "platform/os/Folders.h"
 #include "platform/os/OpenUrl.h"
 
 #include <irrlicht.h>
@@ -20,6 +23,8 @@
 
 namespace fw
 {
+const c8* const ICON_FILE_NAME = "icon.ico";
+
 namespace
 {
 CRefHolder<IMonotonicClock> clockOrSystem(IMonotonicClock* clock)
@@ -292,6 +297,37 @@ bool CDeviceLinux::createWindow()
 	else
 		m_params.WindowHandle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(window->getId()));
 	attachWindow(window.get());
+	if (!m_externalWindow)
+		loadWindowIcon();
+	return true;
+}
+
+void CDeviceLinux::loadWindowIcon()
+{
+	core::array<io::path> candidates;
+	core::stringc folder;
+	if (os::getProgramFolder(folder))
+		candidates.push_back(folder + "/" + ICON_FILE_NAME);
+	candidates.push_back(ICON_FILE_NAME);
+	for (u32 i = 0; i < candidates.size(); ++i)
+		if (os::pathExists(candidates[i]) && loadWindowIcon(candidates[i]))
+			return;
+}
+
+bool CDeviceLinux::loadWindowIcon(const io::path& fileName)
+{
+	if (!m_window)
+		return false;
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(fileName));
+	if (!file)
+	{
+		logWarning("The icon file cannot be opened.", fileName.c_str());
+		return false;
+	}
+	core::array<os::SIconImage> images;
+	if (!readIconFile(file.get(), images))
+		return false;
+	m_window->setIcon(images);
 	return true;
 }
 

@@ -57,6 +57,11 @@ protected:
 	// Takes the window as the device's: lists it for the window procedure and makes the cursor
 	// control.
 	void attachWindow(os::IWindow* window);
+	// Gives the device's own window the program's icon: the icon file that lies beside the
+	// program, or else the one in the working directory (ICON_FILE_NAME both); none without.
+	void loadWindowIcon();
+	// An icon file for the window; false (after a log line) when it cannot be used.
+	bool loadWindowIcon(const io::path& fileName);
 	// Places the device's own window for FullScreen and WindowSize, shown.
 	void fitWindow();
 	// Switches the display to the mode of WindowSize and covers the screen with the window;
@@ -90,6 +95,9 @@ protected:
 	// The display connection the engine opens for an OpenGL driver and leaves open.
 	void* m_engineDisplay = nullptr;
 };
+
+// The program's icon file, beside the program or in the working directory.
+extern const c8* const ICON_FILE_NAME;
 
 // A new device with count 1 for the caller, or null when it has no driver although one was asked
 // for.

@@ -1,17 +1,22 @@
 #include "WindowTestSupport.h"
 
 #include "ScreenSupport.h"
+#include "content/ContentServices.h"
 #include "platform/DeviceTestSupport.h"
+#include "platform/os/Folders.h"
 
 #include <IVideoModeList.h>
+#include <X11/Xatom.h>
 
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -310,4 +315,110 @@ TEST(DisplayWithoutRandr, ModesAndGammaAreRefusedWithOneLineEachAndTheGameGoesOn
 			  "The display has no gamma ramps: the gamma stays as it is.\n"
 			  "Switch to fullscreen: The graphics mode is not supported.\n",
 		report);
+}
+
+namespace
+{
+void put16(std::string& out, u32 value)
+{
+	out += static_cast<char>(value & 0xFF);
+	out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void put32(std::string& out, u32 value)
+{
+	put16(out, value & 0xFFFF);
+	put16(out, value >> 16);
+}
+
+// An icon file of one 32-bit image, 2 x 2: pixels top row first.
+std::string twoByTwoIcon(const u32 (&pixels)[4])
+{
+	std::string image;
+	put32(image, 40);
+	put32(image, 2);
+	put32(image, 4);
+	put16(image, 1);
+	put16(image, 32);
+	for (int i = 0; i < 6; ++i)
+		put32(image, 0);
+	for (int row = 1; row >= 0; --row)
+		for (int x = 0; x < 2; ++x)
+			put32(image, pixels[row * 2 + x]);
+	image += std::string(8, '\0'); // the mask, unused beside the alpha
+	std::string file;
+	put16(file, 0);
+	put16(file, 1);
+	put16(file, 1);
+	file += std::string(4, '\0');
+	put16(file, 1);
+	put16(file, 32);
+	put32(file, static_cast<u32>(image.size()));
+	put32(file, 22);
+	return file + image;
+}
+
+// The window's _NET_WM_ICON as 32-bit items; empty when it has none.
+std::vector<unsigned long> iconProperty(Display* display, Window window)
+{
+	Atom type = 0;
+	int format = 0;
+	unsigned long count = 0;
+	unsigned long after = 0;
+	unsigned char* data = nullptr;
+	std::vector<unsigned long> items;
+	if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16, False,
+			XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+		data && format == 32)
+	{
+		// Xlib hands 32-bit items out as longs, sign-extended.
+		const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+		for (unsigned long i = 0; i < count; ++i)
+			items.push_back(values[i] & 0xFFFFFFFFul);
+	}
+	if (data)
+		XFree(data);
+	return items;
+}
+} // namespace
+
+// The program's icon, from the working directory when none lies beside the program, in a folder
+// whose path holds dots and spaces.
+TEST(WindowIcon, TheIconFileBecomesTheWindowsIconDecodedByTheImageManager)
+{
+	Display* display = os::openDisplay();
+	ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
+	registerContentServices();
+	char pattern[] = "/tmp/qb icon.XXXXXX";
+	ASSERT_NE(nullptr, mkdtemp(pattern));
+	const std::string folder = std::string(pattern) + "/my game.1";
+	ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
+	core::stringc previous;
+	ASSERT_TRUE(os::getCurrentFolder(previous));
+
+	for (bool withIcon : {true, false})
+	{
+		SCOPED_TRACE(withIcon ? "icon.ico" : "none");
+		const u32 pixels[4] = {0xFFFF0000, 0x8000FF00, 0x00000000, 0xFF0000FF};
+		if (withIcon)
+		{
+			std::ofstream(folder + "/icon.ico", std::ios::binary) << twoByTwoIcon(pixels);
+		}
+		else
+			std::remove((folder + "/icon.ico").c_str());
+		ASSERT_TRUE(os::setCurrentFolder(folder.c_str()));
+		CRefHolder<CWindowDevice> device = adoptRef(new CWindowDevice(openGLParameters()));
+		os::setCurrentFolder(previous);
+		ASSERT_NE(nullptr, device->getWindow());
+		XSync(display, False);
+		const std::vector<unsigned long> icon = iconProperty(display, static_cast<Window>(device->getWindowId()));
+		if (withIcon)
+			EXPECT_EQ(std::vector<unsigned long>({2, 2, 0xFFFF0000, 0x8000FF00, 0x00000000, 0xFF0000FF}), icon);
+		else
+			EXPECT_TRUE(icon.empty());
+	}
+	std::remove((folder + "/icon.ico").c_str());
+	rmdir(folder.c_str());
+	rmdir(pattern);
+	XCloseDisplay(display);
 }
