@@ -201,7 +201,10 @@ u16 gammaEntry(u32 i, f32 gamma, f32 brightness, f32 contrast)
 	const f64 exponent = gamma > 0.f ? 1.0 / gamma : 0.0;
 	const f64 value = std::trunc(brightness * 16383.75) +
 		std::trunc(std::pow(i * (1.0 / (255.0 - contrast * 127.5)), exponent) * 65535.0 + 0.5);
-	return static_cast<u16>(core::clamp(value, 0.0, 65535.0));
+	// A contrast of 2 or more divides by nothing or less: whatever is no number counts as dark.
+	if (!(value > 0.0))
+		return 0;
+	return value >= 65535.0 ? 65535 : static_cast<u16>(value);
 }
 
 void fillRamp(u16* ramp, u32 size, f32 gamma, f32 brightness, f32 contrast)

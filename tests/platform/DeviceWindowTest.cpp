@@ -317,6 +317,9 @@ TEST(DeviceWindow, GammaRampsFromGammaBrightnessAndContrastAndBack)
 		{1.f, 0.f, 1.f, {{64, 32896}, {128, 65535}, {255, 65535}}, 0.f},
 		// A gamma not above 0 gives a flat ramp at the top; nothing reads back from it.
 		{0.f, 0.f, 0.f, {{0, 65535}, {128, 65535}}, 1.f},
+		// Contrast beyond the ramp's reach: no number turns into a colour.
+		{1.f, 0.f, 2.f, {{0, 0}, {1, 65535}}, 0.f},
+		{1.f, 0.f, 3.f, {{0, 0}, {1, 0}, {255, 0}}, 0.f},
 	};
 	for (const SCase& c : cases)
 	{
