@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace fw
@@ -251,11 +252,11 @@ bool switchDisplayMode(const core::dimension2d<s32>& size)
 	for (int i = 0; i < count && wanted < 0; ++i)
 		if (sizes[i].width == size.Width && sizes[i].height == size.Height)
 			wanted = i;
+	const std::string asked = std::to_string(size.Width) + " x " + std::to_string(size.Height);
 	if (wanted < 0)
 	{
 		XRRFreeScreenConfigInfo(config);
-		logFormat(LOG_ERROR, "Switch to fullscreen: The graphics mode is not supported. (%d x %d)", size.Width,
-			size.Height);
+		logError("Switch to fullscreen: The graphics mode is not supported.", asked.c_str());
 		return false;
 	}
 	if (!s.modeSwitched)
@@ -277,8 +278,7 @@ bool switchDisplayMode(const core::dimension2d<s32>& size)
 	XSync(display, False);
 	if (status != RRSetConfigSuccess)
 	{
-		logFormat(LOG_ERROR, "Switch to fullscreen: The display driver failed the specified graphics mode. (%d x %d)",
-			size.Width, size.Height);
+		logError("Switch to fullscreen: The display driver failed the specified graphics mode.", asked.c_str());
 		return false;
 	}
 	s.modeSwitched = true;
