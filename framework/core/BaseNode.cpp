@@ -146,6 +146,14 @@ BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneMa
 BaseNode::~BaseNode()
 {
 	removeAllChildren();
+	// Internal children whose owner did not take them back (one handed here through the tree calls).
+	core::array<BaseNode*> internalChildren;
+	internalChildren.swap(m_internalChildren);
+	for (u32 i = 0; i < internalChildren.size(); ++i)
+	{
+		unlinkChild(internalChildren[i]);
+		internalChildren[i]->drop();
+	}
 	clearStates();
 	m_userData.release();
 }
@@ -415,7 +423,9 @@ void BaseNode::linkChild(BaseNode* child, bool atEnd, BaseNode* after)
 	if (child->m_parent)
 		child->m_parent->removeChild(child);
 
-	if (!child->m_internal)
+	if (child->m_internal)
+		m_internalChildren.push_back(child);
+	else
 	{
 		// Positions are taken after the removal: the child may have been listed here already.
 		const s32 afterIndex = atEnd || !after ? -1 : indexOfChild(m_children, after);
@@ -439,16 +449,16 @@ void BaseNode::unlinkChild(BaseNode* child)
 
 bool BaseNode::removeChild(BaseNode* child)
 {
-	if (child && child->m_internal && child->m_parent == this)
-	{
-		unlinkChild(child);
-		child->drop();
-		return true;
-	}
-	const s32 index = indexOfChild(m_children, child);
-	if (index < 0)
+	// By the parent link, not the list: an internal child is not listed, and one whose internal flag
+	// changed since it was linked must still give back the reference its parent holds.
+	if (!child || child->m_parent != this)
 		return false;
-	m_children.erase(static_cast<u32>(index));
+	const s32 index = indexOfChild(m_children, child);
+	if (index >= 0)
+		m_children.erase(static_cast<u32>(index));
+	const s32 internalIndex = indexOfChild(m_internalChildren, child);
+	if (internalIndex >= 0)
+		m_internalChildren.erase(static_cast<u32>(internalIndex));
 	unlinkChild(child);
 	child->drop();
 	return true;

@@ -257,6 +257,8 @@ private:
 	bool m_colorDirty = true;
 	BaseNode* m_parent = nullptr;
 	core::array<BaseNode*> m_children;
+	// Linked while internal: held like the listed children, walked by their owners alone.
+	core::array<BaseNode*> m_internalChildren;
 	std::map<s32, CAnimatorState*> m_states;
 	s32 m_currentStateId = -1;
 	CAnimatorState* m_currentState = nullptr;

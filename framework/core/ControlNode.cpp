@@ -270,38 +270,40 @@ void ControlNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 	m_navUpObjectName = other->m_navUpObjectName;
 	m_templateName = other->m_templateName;
 	releaseTemplateRoot();
-	if (other->m_templateRoot && !m_isTemplateRoot)
+	if (other->getTemplateRoot() && !m_isTemplateRoot)
 	{
 		createTemplateRoot();
-		other->m_templateRoot->copyChildrenAndStatesTo(m_templateRoot);
+		other->getTemplateRoot()->copyChildrenAndStatesTo(m_templateRoot.get());
 	}
 }
 
 void ControlNode::createTemplateRoot()
 {
-	ControlNode* root = new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr);
-	root->m_isTemplateRoot = true;
-	root->setInternal(true);
-	root->setParent(this);
-	m_templateRoot = root;
-	// The reference the control holds as the root's parent is the owning one.
-	root->drop();
+	m_templateRoot = adoptRef(new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr));
+	m_templateRoot->m_isTemplateRoot = true;
+	m_templateRoot->setInternal(true);
+	m_templateRoot->setParent(this);
 }
 
 void ControlNode::releaseTemplateRoot()
 {
 	if (!m_templateRoot)
 		return;
-	ControlNode* root = m_templateRoot;
-	m_templateRoot = nullptr;
-	removeChild(root);
+	const CRefHolder<ControlNode> root = std::move(m_templateRoot);
+	if (root->getParent() == this)
+		removeChild(root.get());
+}
+
+ControlNode* ControlNode::getTemplateRoot() const
+{
+	return m_templateRoot && m_templateRoot->getParent() == this ? m_templateRoot.get() : nullptr;
 }
 
 void ControlNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
 {
 	BaseNode::attachToScene(sceneManager, scene);
-	if (m_templateRoot)
-		m_templateRoot->attachToScene(sceneManager, scene);
+	if (ControlNode* root = getTemplateRoot())
+		root->attachToScene(sceneManager, scene);
 }
 
 bool ControlNode::hasDescendant(const BaseNode* node) const
@@ -344,7 +346,7 @@ void ControlNode::collectRenderables(RenderList& list)
 	if (isColorDirty())
 		updateAbsoluteColor();
 	// Held: a drawing node may change the tree while it is collected.
-	const CRefHolder<ControlNode> root(m_templateRoot);
+	const CRefHolder<ControlNode> root(getTemplateRoot());
 	if (root)
 		root->collectRenderables(list);
 	std::vector<CRefHolder<BaseNode>> children;
@@ -357,21 +359,22 @@ void ControlNode::collectRenderables(RenderList& list)
 
 bool ControlNode::hitTest(const core::vector3df& point) const
 {
-	return isVisible() && m_templateRoot && m_templateRoot->hitTestSubtree(point) != nullptr;
+	ControlNode* root = getTemplateRoot();
+	return isVisible() && root && root->hitTestSubtree(point) != nullptr;
 }
 
 void ControlNode::updateAbsoluteTransformation()
 {
 	BaseNode::updateAbsoluteTransformation();
-	if (m_templateRoot)
-		m_templateRoot->updateAbsoluteTransformation();
+	if (ControlNode* root = getTemplateRoot())
+		root->updateAbsoluteTransformation();
 }
 
 void ControlNode::updateAbsoluteColor()
 {
 	BaseNode::updateAbsoluteColor();
-	if (m_templateRoot)
-		m_templateRoot->updateAbsoluteColor();
+	if (ControlNode* root = getTemplateRoot())
+		root->updateAbsoluteColor();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -407,8 +410,11 @@ void ControlNode::instantiateTemplate()
 	}
 	++t_templateNesting;
 	const CRefHolder<ControlNode> self = holdForCall(this);
-	if (!m_templateRoot)
+	if (!getTemplateRoot())
+	{
+		releaseTemplateRoot();
 		createTemplateRoot();
+	}
 	const CRefHolder<ControlNode> root(m_templateRoot);
 	manager->applyTemplate(m_templateName, root.get());
 	root->updateAbsoluteTransformation();
@@ -480,7 +486,8 @@ void ControlNode::updateEnabledLook()
 
 void ControlNode::setState(s32 stateId, StateFallback fallback)
 {
-	const bool rootHasChildren = m_templateRoot && !m_templateRoot->getChildren().empty();
+	ControlNode* ownRoot = getTemplateRoot();
+	const bool rootHasChildren = ownRoot && !ownRoot->getChildren().empty();
 	if (getChildren().empty() && !rootHasChildren)
 	{
 		BaseNode::setState(stateId, fallback);
@@ -494,7 +501,7 @@ void ControlNode::setState(s32 stateId, StateFallback fallback)
 	setPendingChildCount(stateId, static_cast<s32>(getChildren().size()) + (rootHasChildren ? 1 : 0));
 	if (rootHasChildren)
 	{
-		const CRefHolder<ControlNode> root(m_templateRoot);
+		const CRefHolder<ControlNode> root(ownRoot);
 		root->setState(stateId, fallback);
 	}
 	std::vector<CRefHolder<BaseNode>> children;
@@ -678,9 +685,10 @@ bool ControlNode::onEvent67(CEventNodeStateStarted* event)
 bool ControlNode::onEvent75(CEventNodeStateChangeComplete* event)
 {
 	const CRefHolder<ControlNode> self = holdForCall(this);
-	if (m_templateRoot && event->getNode() == m_templateRoot)
+	ControlNode* root = getTemplateRoot();
+	if (root && event->getNode() == root)
 	{
-		const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(m_templateRoot, event->getStateId()));
+		const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(root, event->getStateId()));
 		onEvent(ended.get());
 		return true;
 	}

@@ -114,7 +114,8 @@ public:
 	// Stores the name and instantiates the template again, also when the name is unchanged.
 	void setTemplateName(s32 nameId);
 	void setTemplateName(const c8* name);
-	ControlNode* getTemplateRoot() const { return m_templateRoot; }
+	// Null once something took the root away from the control (its parent is no longer the control).
+	ControlNode* getTemplateRoot() const;
 	bool isTemplateRoot() const { return m_isTemplateRoot; }
 	// The direct child (or deeper descendant) through which the focus path continues; null when it
 	// has left the control.
@@ -167,8 +168,9 @@ private:
 	s32 m_navDownObjectName = -1;
 	s32 m_navUpObjectName = -1;
 	s32 m_templateName = -1;
-	// The owning reference is the one the control holds as the root's parent.
-	ControlNode* m_templateRoot = nullptr;
+	// Held apart from the parent link: code that removes or moves the root through the public tree
+	// calls takes only that link, and the control lets go of a root that is no longer its own.
+	CRefHolder<ControlNode> m_templateRoot;
 	// Not held: checked against the subtree before each use.
 	BaseNode* m_focusedChild = nullptr;
 	bool m_wantFocus = true;

@@ -324,13 +324,17 @@ TEST_F(SceneFile, WhatTheWriterLeavesOut)
 	EXPECT_EQ(1u, manager->getPathDepth());
 
 	// An internal child is neither listed nor written.
-	const NodeRef parent = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
+	NodeRef parent = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
 	parent->addChild(node.get());
 	EXPECT_TRUE(parent->getChildren().empty());
 	EXPECT_EQ(parent.get(), node->getParent());
 	EXPECT_EQ("<SceneNode Type=\"BaseNode\">\r\n</SceneNode>\r\n", savedText(parent.get()));
-	// Whoever makes a node internal owns the reference its parent took (a control its template root).
-	node->drop();
+	// The parent holds it like a listed child and lets it go when it goes.
+	EXPECT_EQ(2, node->getReferenceCount());
+	const BaseNode* held = node.get();
+	parent.release();
+	EXPECT_EQ(nullptr, held->getParent());
+	EXPECT_EQ(1, held->getReferenceCount());
 }
 
 TEST_F(SceneFile, ACloneEqualsItsSourceAndSharesNothingMutable)
