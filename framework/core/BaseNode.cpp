@@ -165,16 +165,30 @@ const PropertyTable& BaseNode::getClassPropertyTable()
 {
 	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
 		{
-			makeProperty<&BaseNode::setNameProperty, &BaseNode::getNameProperty>(NAME_PROPERTY),
-			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY),
-			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY),
-			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY),
-			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY),
-			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY),
-			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY),
-			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY),
-			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY),
-			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY),
+			makeNameProperty<&BaseNode::m_nameId>(NAME_PROPERTY),
+			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY).stored(true).writtenAt(7),
+			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY)
+				.stored(ZERO_VECTOR)
+				.copiedIn<&BaseNode::m_position>(),
+			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY)
+				.stored(ZERO_VECTOR)
+				.copiedIn<&BaseNode::m_rotation>(),
+			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY)
+				.stored(UNIT_SCALE)
+				.copiedIn<&BaseNode::m_scale>(),
+			// Animations store the value as it comes; files go through the clamping of setBounds.
+			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY)
+				.stored(DEFAULT_BOUNDS)
+				.readBy<&BaseNode::setBounds>(),
+			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY)
+				.stored(core::vector2df(0.f, 0.f))
+				.copiedIn<&BaseNode::m_pivotPoint>(),
+			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY)
+				.stored(video::SColor(0xFFFFFFFF))
+				.copiedIn<&BaseNode::m_tintColor>(),
+			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY).stored(true),
+			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY)
+				.stored(false),
 		});
 	return table;
 }
@@ -187,17 +201,6 @@ const core::stringc& BaseNode::getName() const
 void BaseNode::setName(const core::stringc& name)
 {
 	m_nameId = CNameTableSingleton::Instance().intern(name);
-}
-
-// Any value's text becomes the name.
-void BaseNode::setNameProperty(const PropertyHolder& value)
-{
-	m_nameId = propertyToNameId(value);
-}
-
-PropertyHolder BaseNode::getNameProperty() const
-{
-	return makePropertyDataFromNameId(m_nameId);
 }
 
 void BaseNode::setPosition(const core::vector3df& position)
@@ -247,56 +250,13 @@ void BaseNode::setTintColor(video::SColor color)
 void BaseNode::writeProperties(CPropertyContainer* container) const
 {
 	IPropertyStorable::writeProperties(container);
-	if (!container)
-		return;
-	if (m_nameId != -1)
-		container->add(NAME_PROPERTY, makePropertyDataFromNameId(m_nameId));
-	if (differs(m_position, ZERO_VECTOR))
-		container->add(POSITION_PROPERTY, makePropertyDataVector3d(m_position));
-	if (differs(m_rotation, ZERO_VECTOR))
-		container->add(ROTATION_PROPERTY, makePropertyDataVector3d(m_rotation));
-	if (differs(m_scale, UNIT_SCALE))
-		container->add(SCALE_PROPERTY, makePropertyDataVector3d(m_scale));
-	if (differs(m_bounds, DEFAULT_BOUNDS))
-		container->add(BOUNDS_PROPERTY, makePropertyDataVector3d(m_bounds));
-	if (m_pivotPoint.X != 0.f || m_pivotPoint.Y != 0.f)
-		container->addVector2d(PIVOT_POINT_PROPERTY, m_pivotPoint);
-	if (m_tintColor.color != 0xFFFFFFFF)
-		container->addColor(TINT_COLOR_PROPERTY, m_tintColor);
-	if (!m_visible)
-		container->addBool(VISIBLE_PROPERTY, false);
-	if (!m_canBeHit)
-		container->addBool(CAN_BE_HIT_PROPERTY, false);
-	if (m_childrenClipped)
-		container->addBool(CHILDREN_CLIPPED_PROPERTY, true);
+	writePropertyTable(this, container);
 }
 
 void BaseNode::readProperties(CPropertyContainer* container)
 {
 	IPropertyStorable::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	if (has(NAME_PROPERTY))
-		setNameProperty(container->get(NAME_PROPERTY));
-	if (has(VISIBLE_PROPERTY))
-		m_visible = SPropertyValue<bool>::get(container->get(VISIBLE_PROPERTY));
-	if (has(POSITION_PROPERTY))
-		setPosition(SPropertyValue<core::vector3df>::get(container->get(POSITION_PROPERTY)));
-	if (has(ROTATION_PROPERTY))
-		setRotation(SPropertyValue<core::vector3df>::get(container->get(ROTATION_PROPERTY)));
-	if (has(SCALE_PROPERTY))
-		setScale(SPropertyValue<core::vector3df>::get(container->get(SCALE_PROPERTY)));
-	if (has(BOUNDS_PROPERTY))
-		setBounds(SPropertyValue<core::vector3df>::get(container->get(BOUNDS_PROPERTY)));
-	if (has(PIVOT_POINT_PROPERTY))
-		setPivotPoint(SPropertyValue<core::vector2df>::get(container->get(PIVOT_POINT_PROPERTY)));
-	if (has(TINT_COLOR_PROPERTY))
-		setTintColor(SPropertyValue<video::SColor>::get(container->get(TINT_COLOR_PROPERTY)));
-	if (has(CAN_BE_HIT_PROPERTY))
-		m_canBeHit = SPropertyValue<bool>::get(container->get(CAN_BE_HIT_PROPERTY));
-	if (has(CHILDREN_CLIPPED_PROPERTY))
-		m_childrenClipped = SPropertyValue<bool>::get(container->get(CHILDREN_CLIPPED_PROPERTY));
+	readPropertyTable(this, container);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -304,18 +264,17 @@ void BaseNode::readProperties(CPropertyContainer* container)
 
 const wchar_t* BaseNode::getTypeName() const
 {
-	return L"BaseNode";
+	return TypeName;
 }
 
 const wchar_t* BaseNode::getClassName() const
 {
-	return L"BaseNode";
+	return TypeName;
 }
 
 BaseNode* BaseNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
 {
-	ISceneManager* manager = sceneManager ? sceneManager : m_sceneManager;
-	return finishClone(new BaseNode(m_contentReference, parent, manager), parent, manager);
+	return cloneAs<BaseNode>(parent, sceneManager);
 }
 
 BaseNode* BaseNode::finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const
@@ -341,17 +300,8 @@ void BaseNode::copyFrom(const BaseNode* source, ISceneManager*)
 {
 	if (!source || source == this)
 		return;
-	m_nameId = source->m_nameId;
 	m_absoluteTransformation = source->m_absoluteTransformation;
-	m_position = source->m_position;
-	m_rotation = source->m_rotation;
-	m_scale = source->m_scale;
-	m_bounds = source->m_bounds;
-	m_pivotPoint = source->m_pivotPoint;
-	m_tintColor = source->m_tintColor;
-	m_visible = source->m_visible;
-	m_canBeHit = source->m_canBeHit;
-	m_childrenClipped = source->m_childrenClipped;
+	copyPropertyTableValues(this, source);
 	source->copyChildrenAndStatesTo(this);
 }
 

@@ -7,6 +7,7 @@
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
 #include "core/SRenderEntry.h"
+#include "core/TypeIds.h"
 
 #include <IVideoDriver.h>
 #include <SColor.h>
@@ -37,6 +38,22 @@ typedef s32 (*StateFallback)(s32 stateId);
 	s32 getTypeId() const override { return TypeId; }                                              \
 	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
+// Everything a node class states about itself in one place: its type id and type test, the name
+// scene files and the node factory know it by (registerNodeClass<Class> registers it), its clone
+// and its property table, which the class defines beside its setters and getters (a class without
+// properties of its own returns its base's).
+#define FW_NODE_CLASS(Class, Base, Id, Name)                                                       \
+	FW_NODE_TYPE(Id, Base)                                                                         \
+	static constexpr const wchar_t* TypeName = Name;                                               \
+	const wchar_t* getTypeName() const override { return TypeName; }                               \
+	const wchar_t* getClassName() const override { return TypeName; }                              \
+	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override \
+	{                                                                                              \
+		return cloneAs<Class>(parent, sceneManager);                                               \
+	}                                                                                              \
+	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }     \
+	static const PropertyTable& getClassPropertyTable();
+
 // The base of every node: a 2-D element of a tree with a transformation relative to its parent, a
 // rectangle (0, 0)-(Bounds.X, Bounds.Y), a tint colour, visibility and hit flags and ordered
 // children. It draws nothing itself: it keeps the absolute transformation and colour that drawing
@@ -47,7 +64,8 @@ typedef s32 (*StateFallback)(s32 stateId);
 class BaseNode : public IPropertyOwner, public CContent, public IPropertyStorable
 {
 public:
-	static constexpr s32 TypeId = 0;
+	static constexpr s32 TypeId = NODE_TYPE_BASE;
+	static constexpr const wchar_t* TypeName = L"BaseNode";
 
 	// With a parent, the parent takes a second reference; the creator keeps its own.
 	BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
@@ -224,14 +242,19 @@ protected:
 	void setPendingChildCount(s32 stateId, s32 count) { m_pendingChildren[stateId] = count; }
 	// Finishes a clone made by a subclass's clone: copies this node into it and initialises it.
 	BaseNode* finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const;
+	// A clone of class T (constructible as every node is), with this node's content reference.
+	template <class T>
+	BaseNode* cloneAs(BaseNode* parent, ISceneManager* sceneManager) const
+	{
+		ISceneManager* manager = sceneManager ? sceneManager : m_sceneManager;
+		return finishClone(new T(getContentReference(), parent, manager), parent, manager);
+	}
 
 private:
 	BaseNode(const BaseNode&) = delete;
 	BaseNode& operator=(const BaseNode&) = delete;
 
-	// Property-table forms that differ from the plain setters and getters.
-	void setNameProperty(const PropertyHolder& value);
-	PropertyHolder getNameProperty() const;
+	// Animations store bounds as they come, without the clamping of setBounds.
 	void setBoundsProperty(const core::vector3df& bounds);
 
 	// Links the child under this node: at the end, or right after the sibling (first for null, last

@@ -25,17 +25,10 @@ s32 controlStateFallback(s32 stateId);
 class ControlNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(5, BaseNode)
+	FW_NODE_CLASS(ControlNode, BaseNode, NODE_TYPE_CONTROL, L"ControlNode")
 
 	ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ControlNode() override;
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
 
 	// The template root, then the children; nothing of the control's own.
 	void collectRenderables(RenderList& list) override;
@@ -49,8 +42,6 @@ public:
 	void attachToScene(ISceneManager* sceneManager, SceneNode* scene) override;
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
 
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 
 	// A disabled control passes no input to its children.
 	bool routeDown(s32 mode, CEvent* event) override;
@@ -142,20 +133,6 @@ protected:
 	void askLook(s32 lookId);
 
 private:
-	// Property-table forms: names as text.
-	void setDefaultFocusProperty(const PropertyHolder& value);
-	PropertyHolder getDefaultFocusProperty() const;
-	void setNavLeftProperty(const PropertyHolder& value);
-	PropertyHolder getNavLeftProperty() const;
-	void setNavRightProperty(const PropertyHolder& value);
-	PropertyHolder getNavRightProperty() const;
-	void setNavDownProperty(const PropertyHolder& value);
-	PropertyHolder getNavDownProperty() const;
-	void setNavUpProperty(const PropertyHolder& value);
-	PropertyHolder getNavUpProperty() const;
-	void setTemplateNameProperty(const PropertyHolder& value);
-	PropertyHolder getTemplateNameProperty() const;
-
 	// Makes the (empty) internal template root.
 	void createTemplateRoot();
 	void releaseTemplateRoot();

@@ -92,20 +92,9 @@ SceneManager::~SceneManager()
 	// The timer part leaves its timer manager in its own destructor.
 }
 
-BaseNode* SceneManager::clone(BaseNode* parent, ISceneManager* sceneManager) const
+const PropertyTable& SceneManager::getClassPropertyTable()
 {
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new SceneManager(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* SceneManager::getTypeName() const
-{
-	return L"SceneManager";
-}
-
-const wchar_t* SceneManager::getClassName() const
-{
-	return L"SceneManager";
+	return BaseNode::getClassPropertyTable();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -48,7 +48,7 @@ struct SQueuedMessage
 class SceneManager : public BaseNode, public CTimer, public ISceneManager
 {
 public:
-	FW_NODE_TYPE(22, BaseNode)
+	FW_NODE_CLASS(SceneManager, BaseNode, NODE_TYPE_SCENE_MANAGER, L"SceneManager")
 
 	// Not attached to any timer manager: queued events wait until setTimerManager.
 	explicit SceneManager(const ContentReference& reference = ContentReference(), BaseNode* parent = nullptr,
@@ -56,10 +56,6 @@ public:
 	// Queued events are released undelivered, pending removals done, the children removed; the
 	// timer part leaves its timer manager.
 	~SceneManager() override;
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
 
 	// Events that bubble up out of a scene stop here, consumed, unless the manager has a parent
 	// that takes them.

@@ -277,12 +277,11 @@ private:
 };
 
 // A node class with one property of every value type the core registers, written the way every
-// node class is: the table beside its setters and getters, extending the base's; a writer that
-// emits only values that differ from the defaults; a reader; a copy.
+// node class is: its declaration, its table beside its setters and getters, and its behaviour.
 class CAllTypesNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(1000, BaseNode)
+	FW_NODE_CLASS(CAllTypesNode, BaseNode, 1000, L"AllTypesNode")
 
 	CAllTypesNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)
@@ -290,34 +289,6 @@ public:
 		++s_alive;
 	}
 	~CAllTypesNode() override { --s_alive; }
-
-	const wchar_t* getTypeName() const override { return L"AllTypesNode"; }
-	const wchar_t* getClassName() const override { return L"AllTypesNode"; }
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override
-	{
-		ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-		return finishClone(new CAllTypesNode(getContentReference(), parent, manager), parent, manager);
-	}
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable()
-	{
-		static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
-			{
-				makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Count"),
-				makeProperty<&CAllTypesNode::setSpeed, &CAllTypesNode::getSpeed>("Speed"),
-				makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow"),
-				makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area"),
-				makeProperty<&CAllTypesNode::setTag, &CAllTypesNode::getTag>("Tag"),
-				makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption"),
-				makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines"),
-				makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra"),
-				// Same name as a base entry: lookups find the base's first.
-				makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Visible"),
-			});
-		return table;
-	}
 
 	s32 getCount() const { return m_count; }
 	void setCount(s32 count) { m_count = count; }
@@ -333,68 +304,9 @@ public:
 	void setCaption(const core::stringw& caption) { m_caption = caption; }
 	const core::array<core::stringw>& getLines() const { return m_lines; }
 	void setLines(const core::array<core::stringw>& lines) { m_lines = lines; }
+	// A copy gets a container of its own: the clone shares no mutable state with its source.
 	CPropertyContainer* getExtra() const { return m_extra.get(); }
 	void setExtra(CPropertyContainer* extra) { m_extra.assign(extra); }
-
-	void writeProperties(CPropertyContainer* container) const override
-	{
-		BaseNode::writeProperties(container);
-		if (m_count != 0)
-			container->addInt("Count", m_count);
-		if (m_speed != 0.f)
-			container->add("Speed", SPropertyValue<f32>::make(m_speed));
-		if (m_glow.r != 0.f || m_glow.g != 0.f || m_glow.b != 0.f || m_glow.a != 0.f)
-			container->add("Glow", SPropertyValue<video::SColorf>::make(m_glow));
-		if (m_area != core::rect<f32>(0.f, 0.f, 0.f, 0.f))
-			container->add("Area", SPropertyValue<core::rect<f32>>::make(m_area));
-		if (!m_tag.empty())
-			container->addString("Tag", m_tag);
-		if (!m_caption.empty())
-			container->add("Caption", SPropertyValue<core::stringw>::make(m_caption));
-		if (!m_lines.empty())
-			container->addStringWArray("Lines", m_lines);
-		if (m_extra)
-			container->add("Extra", SPropertyValue<CPropertyContainer*>::make(m_extra.get()));
-	}
-
-	void readProperties(CPropertyContainer* container) override
-	{
-		BaseNode::readProperties(container);
-		const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-		if (has("Count"))
-			m_count = SPropertyValue<s32>::get(container->get("Count"));
-		if (has("Speed"))
-			m_speed = SPropertyValue<f32>::get(container->get("Speed"));
-		if (has("Glow"))
-			m_glow = SPropertyValue<video::SColorf>::get(container->get("Glow"));
-		if (has("Area"))
-			m_area = SPropertyValue<core::rect<f32>>::get(container->get("Area"));
-		if (has("Tag"))
-			m_tag = SPropertyValue<core::stringc>::get(container->get("Tag"));
-		if (has("Caption"))
-			m_caption = SPropertyValue<core::stringw>::get(container->get("Caption"));
-		if (has("Lines"))
-			m_lines = SPropertyValue<core::array<core::stringw>>::get(container->get("Lines"));
-		if (has("Extra"))
-			m_extra.assign(SPropertyValue<CPropertyContainer*>::get(container->get("Extra")));
-	}
-
-	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override
-	{
-		BaseNode::copyFrom(source, sceneManager);
-		const CAllTypesNode* other = nodeCast<CAllTypesNode>(source);
-		if (!other || other == this)
-			return;
-		m_count = other->m_count;
-		m_speed = other->m_speed;
-		m_glow = other->m_glow;
-		m_area = other->m_area;
-		m_tag = other->m_tag;
-		m_caption = other->m_caption;
-		m_lines = other->m_lines;
-		// A copy of its own: the clone shares no mutable state with its source.
-		m_extra = other->m_extra ? adoptRef(other->m_extra->clone()) : CRefHolder<CPropertyContainer>();
-	}
 
 	void onInit() override { ++m_initCount; }
 	int getInitCount() const { return m_initCount; }
@@ -413,55 +325,38 @@ private:
 	int m_initCount = 0;
 };
 
+inline const PropertyTable& CAllTypesNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+		{
+			makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Count").stored(0),
+			makeProperty<&CAllTypesNode::setSpeed, &CAllTypesNode::getSpeed>("Speed").stored(0.f),
+			makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow").stored(video::SColorf(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area").stored(core::rect<f32>(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setTag, &CAllTypesNode::getTag>("Tag").stored(core::stringc()),
+			makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption").stored(core::stringw()),
+			makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines").stored(core::array<core::stringw>()),
+			makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra").stored(nullptr),
+			// Same name as a base entry: lookups find the base's first.
+			makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Visible"),
+		});
+	return table;
+}
+
 // A drawing node: one render entry of its own keyed by its "Key", then its children; hit where its
 // rectangle is.
 class CSpriteNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(1001, BaseNode)
+	FW_NODE_CLASS(CSpriteNode, BaseNode, 1001, L"TestSpriteNode")
 
 	CSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)
 	{
 	}
 
-	const wchar_t* getTypeName() const override { return L"TestSpriteNode"; }
-	const wchar_t* getClassName() const override { return L"TestSpriteNode"; }
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override
-	{
-		ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-		return finishClone(new CSpriteNode(getContentReference(), parent, manager), parent, manager);
-	}
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable()
-	{
-		static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
-			{makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key")});
-		return table;
-	}
 	s32 getKey() const { return m_key; }
 	void setKey(s32 key) { m_key = key; }
-
-	void writeProperties(CPropertyContainer* container) const override
-	{
-		BaseNode::writeProperties(container);
-		if (m_key != 0)
-			container->addInt("Key", m_key);
-	}
-	void readProperties(CPropertyContainer* container) override
-	{
-		BaseNode::readProperties(container);
-		if (container->indexOf("Key") >= 0)
-			m_key = SPropertyValue<s32>::get(container->get("Key"));
-	}
-	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override
-	{
-		BaseNode::copyFrom(source, sceneManager);
-		if (source && source != this && source->isOfType(TypeId))
-			m_key = static_cast<const CSpriteNode*>(source)->m_key;
-	}
 
 	void collectRenderables(RenderList& list) override
 	{
@@ -498,11 +393,18 @@ private:
 	s32 m_key = 0;
 };
 
+inline const PropertyTable& CSpriteNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(
+		BaseNode::getClassPropertyTable(), {makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key").stored(0)});
+	return table;
+}
+
 // Registers the test classes.
 inline void registerTestClasses(CNodeFactory& factory)
 {
-	factory.registerClass(L"AllTypesNode", &createNode<CAllTypesNode>);
-	factory.registerClass(L"TestSpriteNode", &createNode<CSpriteNode>);
+	registerNodeClass<CAllTypesNode>(factory);
+	registerNodeClass<CSpriteNode>(factory);
 }
 
 inline s32 nameId(const c8* name)
