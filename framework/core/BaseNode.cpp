@@ -10,7 +10,6 @@
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
 #include "core/PropertyAccessors.h"
-#include "core/QuadBatchHook.h"
 #include "core/SceneFile.h"
 #include "core/StateItem.h"
 #include "core/TextParsing.h"
@@ -538,6 +537,16 @@ void BaseNode::collectRenderables(RenderList& list)
 		updateAbsoluteTransformation();
 	if (m_colorDirty)
 		updateAbsoluteColor();
+	appendRenderables(list);
+	collectChildRenderables(list);
+}
+
+void BaseNode::appendRenderables(RenderList&)
+{
+}
+
+void BaseNode::collectChildRenderables(RenderList& list)
+{
 	if (m_childrenClipped)
 	{
 		// The children are collected by render, inside the clip.
@@ -545,13 +554,18 @@ void BaseNode::collectRenderables(RenderList& list)
 			list.push_back(SRenderEntry{this, m_absoluteTransformation[14], 0});
 		return;
 	}
+	collectEachChild(list);
+}
+
+void BaseNode::collectEachChild(RenderList& list)
+{
 	const CChildSnapshot children(m_children);
 	for (u32 i = 0; i < children.size(); ++i)
 		if (children[i]->m_parent == this)
 			children[i]->collectRenderables(list);
 }
 
-void BaseNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
+void BaseNode::render(const SRenderContext& context, const core::rect<f32>*)
 {
 	if (!m_childrenClipped)
 		return;
@@ -571,10 +585,10 @@ void BaseNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
 	// A rotated or mirrored node turns the corners around.
 	clip.repair();
 
-	flushQuadBatch(driver);
+	context.flush();
 	for (u32 i = 0; i < entries.size(); ++i)
-		entries[i].node->render(driver, &clip);
-	flushQuadBatch(driver);
+		entries[i].node->render(context, &clip);
+	context.flush();
 }
 
 bool BaseNode::isPointInside(const core::vector3df& point) const

@@ -6,6 +6,7 @@
 #include "core/CRefHolder.h"
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
+#include "core/SRenderContext.h"
 #include "core/SRenderEntry.h"
 #include "core/TypeIds.h"
 
@@ -85,10 +86,12 @@ public:
 	virtual s32 getTypeId() const { return TypeId; }
 	virtual bool isOfType(s32 id) const { return id == TypeId; }
 
-	// Adds this subtree's drawing entries (refreshing dirty transformations and colours).
-	virtual void collectRenderables(RenderList& list);
-	// Draws the children of a ChildrenClipped node clipped to its rectangle; nothing otherwise.
-	virtual void render(video::IVideoDriver* driver, const core::rect<f32>* clip);
+	// Adds this subtree's drawing entries: nothing when hidden; otherwise refreshes a dirty
+	// transformation and colour, then lets the node add its own entries and its children theirs.
+	void collectRenderables(RenderList& list);
+	// Draws the children of a ChildrenClipped node clipped to its rectangle, flushing the frame's
+	// batch before and after; nothing otherwise. Drawing nodes draw themselves here.
+	virtual void render(const SRenderContext& context, const core::rect<f32>* clip);
 	// Strictly inside (0, 0)-(Bounds.X, Bounds.Y) after the inverse absolute transformation.
 	virtual bool isPointInside(const core::vector3df& point) const;
 	// False; drawing nodes and controls answer for themselves.
@@ -238,6 +241,14 @@ public:
 	void copyChildrenAndStatesTo(BaseNode* target) const;
 
 protected:
+	// A drawing node's own render entries, added before its children's; none by default.
+	virtual void appendRenderables(RenderList& list);
+	// The children's entries: a ChildrenClipped node with children adds one entry for its clipped
+	// group (render collects the children then); any other node lets each child add itself.
+	virtual void collectChildRenderables(RenderList& list);
+	// Each child, first to last, adds itself; a child that an earlier one took away is skipped.
+	void collectEachChild(RenderList& list);
+
 	// The number of children (and internal children) whose end of the state a change still waits for.
 	void setPendingChildCount(s32 stateId, s32 count) { m_pendingChildren[stateId] = count; }
 	// Finishes a clone made by a subclass's clone: copies this node into it and initialises it.

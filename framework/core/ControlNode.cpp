@@ -205,24 +205,13 @@ ControlNode* ControlNode::getFocusedChild() const
 // ---------------------------------------------------------------------------------------------
 // Drawing, hit tests, transformations.
 
-void ControlNode::collectRenderables(RenderList& list)
+void ControlNode::collectChildRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		updateAbsoluteTransformation();
-	if (isColorDirty())
-		updateAbsoluteColor();
 	// Held: a drawing node may change the tree while it is collected.
 	const CRefHolder<ControlNode> root(getTemplateRoot());
 	if (root)
 		root->collectRenderables(list);
-	std::vector<CRefHolder<BaseNode>> children;
-	for (u32 i = 0; i < getChildren().size(); ++i)
-		children.emplace_back(getChildren()[i]);
-	for (const CRefHolder<BaseNode>& child : children)
-		if (child->getParent() == this)
-			child->collectRenderables(list);
+	collectEachChild(list);
 }
 
 bool ControlNode::hitTest(const core::vector3df& point) const

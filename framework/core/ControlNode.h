@@ -30,8 +30,6 @@ public:
 	ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ControlNode() override;
 
-	// The template root, then the children; nothing of the control's own.
-	void collectRenderables(RenderList& list) override;
 	// Visible, with a template root under the point; the own children are not part of it.
 	bool hitTest(const core::vector3df& point) const override;
 	// Also puts the template root's children into the state; the change completes when they and
@@ -127,6 +125,9 @@ public:
 	static constexpr s32 MAX_TEMPLATE_NESTING = 16;
 
 protected:
+	// The template root, then the children (never clipped); nothing of the control's own.
+	void collectChildRenderables(RenderList& list) override;
+
 	// Queues the event for this control, to bubble up from it when delivered.
 	void queueForSelf(CEvent* event);
 	// Asks the look, with the control fallback.

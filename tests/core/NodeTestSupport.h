@@ -358,17 +358,9 @@ public:
 	s32 getKey() const { return m_key; }
 	void setKey(s32 key) { m_key = key; }
 
-	void collectRenderables(RenderList& list) override
+	void appendRenderables(RenderList& list) override
 	{
-		if (!isVisible())
-			return;
-		if (isTransformationDirty())
-			updateAbsoluteTransformation();
-		if (isColorDirty())
-			updateAbsoluteColor();
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], static_cast<u32>(m_key)});
-		for (u32 i = 0; i < getChildren().size(); ++i)
-			getChildren()[i]->collectRenderables(list);
 	}
 
 	bool hitTest(const core::vector3df& point) const override { return isVisible() && isPointInside(point); }
@@ -379,7 +371,7 @@ public:
 		bool clipped;
 		core::rect<f32> clip;
 	};
-	void render(video::IVideoDriver*, const core::rect<f32>* clip) override
+	void render(const SRenderContext&, const core::rect<f32>* clip) override
 	{
 		draws().push_back({getName().c_str(), clip != nullptr, clip ? *clip : core::rect<f32>()});
 	}
