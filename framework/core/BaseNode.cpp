@@ -74,17 +74,6 @@ bool differs(const core::vector3df& a, const core::vector3df& b)
 	return !a.equals(b, VECTOR_TOLERANCE);
 }
 
-// Nesting of "SceneNode" elements being read on this thread, across included files.
-thread_local s32 t_nodeNesting = 0;
-
-struct SNestingGuard
-{
-	SNestingGuard() { ++t_nodeNesting; }
-	~SNestingGuard() { --t_nodeNesting; }
-	SNestingGuard(const SNestingGuard&) = delete;
-	SNestingGuard& operator=(const SNestingGuard&) = delete;
-};
-
 const core::stringw& fileAttribute()
 {
 	static const core::stringw& name = *new core::stringw(SCENE_NODE_FILE_ATTRIBUTE);
@@ -898,6 +887,14 @@ s32 BaseNode::getPendingChildCount(s32 stateId) const
 
 void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 {
+	SLoadContext context;
+	context.contentManager = getContentManager();
+	context.factory = factory;
+	loadFromXml(reader, context);
+}
+
+void BaseNode::loadFromXml(IXMLReader* reader, SLoadContext& context)
+{
 	removeAllChildren();
 	clearStates();
 	if (!reader)
@@ -908,7 +905,7 @@ void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 		onInit();
 		return;
 	}
-	const SNestingGuard nesting;
+	++context.nodeDepth;
 	readChildElements(reader, SCENE_NODE_ELEMENT, [&](IXMLReader* child) {
 		const core::stringw& name = child->getNodeName();
 		if (name == PROPERTIES_ELEMENT)
@@ -920,29 +917,31 @@ void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 		else if (name == STATES_ELEMENT)
 			readStates(child);
 		else if (name == SCENE_NODE_ELEMENT)
-			loadChild(child, factory);
+			loadChild(child, context);
 	});
+	--context.nodeDepth;
 	onInit();
 }
 
-void BaseNode::loadChild(IXMLReader* reader, CNodeFactory* factory)
+void BaseNode::loadChild(IXMLReader* reader, SLoadContext& context)
 {
 	const core::stringc fileName(reader->getAttributeValue(fileAttribute()));
 	if (!fileName.empty())
 	{
 		// Such an element carries nothing else.
 		skipXmlElement(reader);
-		loadFileChild(fileName);
+		loadFileChild(fileName, context);
 		return;
 	}
-	if (t_nodeNesting >= MAX_SCENE_NODE_NESTING)
+	if (context.nodeDepth >= MAX_SCENE_NODE_NESTING)
 	{
 		logFormat(LOG_ERROR, "Scene nodes nested deeper than %d levels; the deeper nodes are skipped",
 			MAX_SCENE_NODE_NESTING);
 		skipXmlElement(reader);
 		return;
 	}
-	BaseNode* child = createNodeForElement(reader, factory, ContentReference(getContentManager(), getEmptyStringC()));
+	BaseNode* child =
+		createNodeForElement(reader, context.factory, ContentReference(getContentManager(), getEmptyStringC()));
 	if (!child)
 	{
 		// The whole element goes, so that its content is not read as this node's.
@@ -953,19 +952,19 @@ void BaseNode::loadChild(IXMLReader* reader, CNodeFactory* factory)
 		return;
 	}
 	addChild(child);
-	child->loadFromXml(reader, factory);
+	child->loadFromXml(reader, context);
 	child->drop();
 }
 
-void BaseNode::loadFileChild(const core::stringc& fileName)
+void BaseNode::loadFileChild(const core::stringc& fileName, const SLoadContext& context)
 {
-	IContentManager* manager = getContentManager();
+	IContentManager* manager = context.contentManager;
 	if (!manager)
 	{
 		logFormat(LOG_WARNING, "Scene file %s not loaded: the node has no content manager", fileName.c_str());
 		return;
 	}
-	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, fileName, true);
+	CContent* content = manager->getContentWithin(CONTENT_TYPE_SCENE_NODE, fileName, context);
 	BaseNode* node = dynamic_cast<BaseNode*>(content);
 	if (!node)
 	{

@@ -6,6 +6,7 @@
 #include "core/CRefHolder.h"
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
+#include "core/SLoadContext.h"
 #include "core/SRenderContext.h"
 #include "core/SRenderEntry.h"
 #include "core/TypeIds.h"
@@ -111,8 +112,11 @@ public:
 	virtual void updateAbsoluteColor();
 
 	// Reads the "SceneNode" element the reader stands on, up to its closing tag: properties,
-	// states and children. Children named by "File" come from the node's content manager.
-	virtual void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
+	// states and children. Children come from the load's factory, those named by "File" from its
+	// content manager, against the folder of the file being read.
+	virtual void loadFromXml(IXMLReader* reader, SLoadContext& context);
+	// The same for an element read on its own: the node's content manager, no file.
+	void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
 	// Writes the node as a "SceneNode" element; nothing for an internal node.
 	virtual void saveToXml(IXMLWriter* writer) const;
 	// Called after the node has been loaded or cloned.
@@ -273,8 +277,8 @@ private:
 	void linkChild(BaseNode* child, bool atEnd, BaseNode* after);
 	// Clears the parent, scene manager and scene links of a child leaving this node.
 	static void unlinkChild(BaseNode* child);
-	void loadChild(IXMLReader* reader, CNodeFactory* factory);
-	void loadFileChild(const core::stringc& fileName);
+	void loadChild(IXMLReader* reader, SLoadContext& context);
+	void loadFileChild(const core::stringc& fileName, const SLoadContext& context);
 	void readStates(IXMLReader* reader);
 
 	s32 m_nameId = -1;

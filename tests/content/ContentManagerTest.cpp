@@ -384,15 +384,14 @@ TEST_F(ContentManagerTest, PathStackResolvesNamesAgainstTheFileBeingRead)
 	}
 	EXPECT_EQ(1u, manager()->getPathStackSize());
 
-	// A processor that reads a file naming another: the name resolves against the file's folder.
+	// A processor that reads a file naming another: while the manager has it load the file, the
+	// name resolves against the file's folder.
 	files()["scenes/menu/Main.txt"] = "../images/Cursor.txt";
 	files()["scenes/images/Cursor.txt"] = "cursor";
 	std::vector<u32> depths;
 	prototype->onLoad = [&](CContentManager* manager, CTestContent* content) {
-		manager->pushPath(content->getContentReference().getName());
 		depths.push_back(manager->getPathStackSize());
 		content->held = adoptRef(manager->getContent(SHARED_TYPE, content->text.c_str(), true));
-		manager->popPath();
 	};
 	CRefHolder<CTestContent> main = request(PROTOTYPE_TYPE, "scenes/menu/Main.txt");
 	ASSERT_TRUE(main);

@@ -149,7 +149,7 @@ public:
 class CFakeContentManager : public IContentManager
 {
 public:
-	explicit CFakeContentManager(CNodeFactory* factory) : m_factory(factory) { m_pathStack.push_back(""); }
+	explicit CFakeContentManager(CNodeFactory* factory) : m_factory(factory) {}
 	~CFakeContentManager() override
 	{
 		for (auto& entry : m_cache)
@@ -161,43 +161,21 @@ public:
 
 	CContent* getContent(u32 contentType, const core::stringc& name, bool isRelative) override
 	{
-		if (contentType != CONTENT_TYPE_SCENE_NODE || name.empty())
-			return nullptr;
-		const std::string resolved = isRelative ? resolve(m_pathStack.back().c_str(), name.c_str()) : name.c_str();
-		requests.push_back(resolved);
-		const ContentReference key(this, resolved.c_str());
-		auto cached = m_cache.find(key.nameId);
-		if (cached == m_cache.end())
-		{
-			std::vector<u8> bytes;
-			const auto inMemory = m_files.find(resolved);
-			if (inMemory != m_files.end())
-				bytes.assign(inMemory->second.begin(), inMemory->second.end());
-			else
-				bytes = readFixtureBytes("scenes/" + resolved);
-			if (bytes.empty())
-				return nullptr;
-			++loads[resolved];
-			CRefHolder<CVirtualFile> file = fileWithBytes(resolved, bytes);
-			CRefHolder<IXMLReader> reader = adoptRef<IXMLReader>(new CXMLReader(file.get()));
-			BaseNode* node = loadSceneFile(reader.get(), m_factory, key, resolved.c_str());
-			if (!node)
-				return nullptr;
-			cached = m_cache.emplace(key.nameId, node).first;
-		}
-		return cached->second->cloneAsContent();
+		return request(contentType, name, isRelative, m_base, nullptr);
 	}
 
-	void pushPath(const core::stringc& path) override { m_pathStack.push_back(path); }
-	void popPath() override
+	CContent* getContentWithin(u32 contentType, const core::stringc& name, const SLoadContext& within) override
 	{
-		if (m_pathStack.size() > 1)
-			m_pathStack.pop_back();
+		return request(contentType, name, true, within.fileName.c_str(), &within);
 	}
+
+	// The file whose folder relative requests and written names start from, as a content manager has it
+	// while it loads or saves one.
+	void setBase(const std::string& path) { m_base = path; }
 
 	core::stringc makeRelative(const core::stringc& path) const override
 	{
-		const std::string base = folderOf(m_pathStack.back().c_str());
+		const std::string base = folderOf(m_base);
 		std::string target = path.c_str();
 		std::vector<std::string> from = split(base), to = split(target);
 		size_t common = 0;
@@ -211,7 +189,6 @@ public:
 		return result.c_str();
 	}
 
-	size_t getPathDepth() const { return m_pathStack.size(); }
 	const BaseNode* getPrototype(const std::string& name) const
 	{
 		const auto found = m_cache.find(ContentReference(nullptr, name.c_str()).nameId);
@@ -244,6 +221,36 @@ public:
 	}
 
 private:
+	CContent* request(
+		u32 contentType, const core::stringc& name, bool relative, const std::string& base, const SLoadContext* within)
+	{
+		if (contentType != CONTENT_TYPE_SCENE_NODE || name.empty())
+			return nullptr;
+		const std::string resolved = relative ? resolve(base, name.c_str()) : std::string(name.c_str());
+		requests.push_back(resolved);
+		const ContentReference key(this, resolved.c_str());
+		auto cached = m_cache.find(key.nameId);
+		if (cached == m_cache.end())
+		{
+			std::vector<u8> bytes;
+			const auto inMemory = m_files.find(resolved);
+			if (inMemory != m_files.end())
+				bytes.assign(inMemory->second.begin(), inMemory->second.end());
+			else
+				bytes = readFixtureBytes("scenes/" + resolved);
+			if (bytes.empty())
+				return nullptr;
+			++loads[resolved];
+			CRefHolder<CVirtualFile> file = fileWithBytes(resolved, bytes);
+			CRefHolder<IXMLReader> reader = adoptRef<IXMLReader>(new CXMLReader(file.get()));
+			BaseNode* node = loadSceneFile(reader.get(), m_factory, key, resolved.c_str(), within);
+			if (!node)
+				return nullptr;
+			cached = m_cache.emplace(key.nameId, node).first;
+		}
+		return cached->second->cloneAsContent();
+	}
+
 	static std::string folderOf(const std::string& path)
 	{
 		const size_t slash = path.find_last_of("/\\");
@@ -271,7 +278,7 @@ private:
 	}
 
 	CNodeFactory* m_factory;
-	std::vector<core::stringc> m_pathStack;
+	std::string m_base;
 	std::map<std::string, std::string> m_files;
 	std::map<s32, BaseNode*> m_cache;
 };
