@@ -156,9 +156,10 @@ TEST_F(ContentManagerTest, MissingFilesAndTypesWithoutProcessor)
 	EXPECT_EQ(nullptr, manager()->getContent(UNSERVED_TYPE, "a.txt", false));
 	ASSERT_EQ(1u, log.lines.size());
 	EXPECT_EQ(LOG_WARNING, log.lines[0].level);
-	EXPECT_EQ("CContentManager | IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) +
+	EXPECT_EQ("CContentManager", log.lines[0].text);
+	EXPECT_EQ("IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) +
 			" not found",
-		log.lines[0].text);
+		log.lines[0].hint);
 	EXPECT_EQ(2, opens()) << "the file was opened and is dropped again";
 
 	// A failed load enters nothing.
@@ -465,9 +466,10 @@ TEST_F(ContentManagerTest, SavingReplacesTheFileOnlyWhenTheProcessorHasWrittenIt
 		EXPECT_FALSE(manager()->saveContent(UNSERVED_TYPE, content.get(), target.c_str(), nullptr));
 		ASSERT_EQ(1u, log.lines.size());
 		EXPECT_EQ(LOG_WARNING, log.lines[0].level);
-		EXPECT_EQ("CContentManager | IContentProcessor for saving the content " + target + " of type #" +
+		EXPECT_EQ("CContentManager", log.lines[0].text);
+		EXPECT_EQ("IContentProcessor for saving the content " + target + " of type #" +
 				std::to_string(UNSERVED_TYPE) + " not found",
-			log.lines[0].text);
+			log.lines[0].hint);
 	}
 	EXPECT_EQ("old content", test::readDiskFile(target));
 

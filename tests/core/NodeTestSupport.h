@@ -18,6 +18,8 @@
 #include "platform/CVirtualFile.h"
 
 #include "PropertyTestHelpers.h"
+#include "support/Fixtures.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -33,54 +35,8 @@ namespace fw
 {
 namespace nodetest
 {
-// Collects log lines for the life of the object.
-struct SLogCapture
-{
-	struct SLine
-	{
-		s32 level;
-		std::string text;
-	};
-	std::vector<SLine> lines;
-	LogSink previous;
-
-	SLogCapture()
-	{
-		previous = CLogger::setSink(
-			[this](s32 level, const c8* text, const c8* hint) {
-				lines.push_back({level, std::string(text) + (hint ? std::string(" | ") + hint : std::string())});
-			});
-	}
-	~SLogCapture() { CLogger::setSink(previous); }
-
-	size_t countContaining(const std::string& fragment) const
-	{
-		size_t count = 0;
-		for (const SLine& line : lines)
-			if (line.text.find(fragment) != std::string::npos)
-				++count;
-		return count;
-	}
-	std::string all() const
-	{
-		std::string text;
-		for (const SLine& line : lines)
-			text += line.text + "\n";
-		return text;
-	}
-};
-
-inline std::vector<u8> readFixtureBytes(const std::string& relativePath)
-{
-	const std::string path = std::string(QB_FIXTURES_DIR) + "/" + relativePath;
-	std::error_code error;
-	if (!std::filesystem::is_regular_file(path, error))
-		return {};
-	std::ifstream in(path, std::ios::binary);
-	if (!in.good())
-		return {};
-	return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+typedef test::CLogCapture SLogCapture;
+using test::readFixtureBytes;
 
 inline CRefHolder<CVirtualFile> fileWithBytes(const std::string& name, const std::vector<u8>& bytes)
 {

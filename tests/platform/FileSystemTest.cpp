@@ -205,10 +205,10 @@ TEST(FileSystem, ArchiveThatNoLoaderTakesIsLoggedAndNotListed)
 	{
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, fileSystem->addFileArchive(name.c_str(), false, false)) << name;
-		ASSERT_EQ(1u, log.lines().size()) << log.all();
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
-		EXPECT_EQ("Could not create archive for", log.lines()[0].text);
-		EXPECT_EQ(name, log.lines()[0].hint);
+		ASSERT_EQ(1u, log.lines.size()) << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
+		EXPECT_EQ("Could not create archive for", log.lines[0].text);
+		EXPECT_EQ(name, log.lines[0].hint);
 	}
 	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 	EXPECT_EQ(nullptr, fileSystem->getFileArchive(0));
@@ -268,7 +268,7 @@ TEST(FileSystem, UniqueNamesSkipExistingFiles)
 	draws = {42};
 	test::CLogCapture log;
 	EXPECT_TRUE(fileSystem->createUniqueName(root.path().c_str(), "shot").empty());
-	EXPECT_EQ(1u, log.lines().size());
+	EXPECT_EQ(1u, log.lines.size());
 
 	// Without a source the file system draws from its own generator, still six digits.
 	CRefHolder<CFileSystem> plain = adoptRef(new CFileSystem());

@@ -221,8 +221,8 @@ TEST(ZipArchive, DamagedEntriesAreRefusedAtOpen)
 		ASSERT_TRUE(archive) << c.what;
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, archive->openFile("readme.txt")) << c.what;
-		ASSERT_FALSE(log.lines().empty()) << c.what;
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		ASSERT_FALSE(log.lines.empty()) << c.what;
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
 		EXPECT_TRUE(log.contains(c.message)) << c.what << "\n" << log.all();
 		// The other entries still open.
 		io::IReadFile* image = archive->openFile("Images/a.png");
