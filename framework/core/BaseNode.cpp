@@ -14,6 +14,7 @@
 #include "core/StateItem.h"
 #include "core/TextParsing.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace fw
@@ -135,12 +136,12 @@ BaseNode::~BaseNode()
 {
 	removeAllChildren();
 	// Internal children whose owner did not take them back (one handed here through the tree calls).
-	core::array<BaseNode*> internalChildren;
+	std::vector<BaseNode*> internalChildren;
 	internalChildren.swap(m_internalChildren);
-	for (u32 i = 0; i < internalChildren.size(); ++i)
+	for (BaseNode* child : internalChildren)
 	{
-		unlinkChild(internalChildren[i]);
-		internalChildren[i]->drop();
+		unlinkChild(child);
+		child->drop();
 	}
 	clearStates();
 	m_userData.release();
@@ -394,9 +395,9 @@ bool BaseNode::removeChild(BaseNode* child)
 	const s32 index = indexOfChild(m_children, child);
 	if (index >= 0)
 		m_children.erase(static_cast<u32>(index));
-	const s32 internalIndex = indexOfChild(m_internalChildren, child);
-	if (internalIndex >= 0)
-		m_internalChildren.erase(static_cast<u32>(internalIndex));
+	const auto internal = std::find(m_internalChildren.begin(), m_internalChildren.end(), child);
+	if (internal != m_internalChildren.end())
+		m_internalChildren.erase(internal);
 	unlinkChild(child);
 	child->drop();
 	return true;

@@ -19,6 +19,7 @@
 #include <vector3d.h>
 
 #include <map>
+#include <vector>
 
 namespace fw
 {
@@ -296,7 +297,7 @@ private:
 	BaseNode* m_parent = nullptr;
 	core::array<BaseNode*> m_children;
 	// Linked while internal: held like the listed children, walked by their owners alone.
-	core::array<BaseNode*> m_internalChildren;
+	std::vector<BaseNode*> m_internalChildren;
 	std::map<s32, CAnimatorState*> m_states;
 	s32 m_currentStateId = -1;
 	CAnimatorState* m_currentState = nullptr;

@@ -19,6 +19,8 @@ void copyPropertyTable(PropertyTable& table, const PropertyTable& base)
 		table.writeOrder.push_back(base.writeOrder[i]);
 	for (u32 i = 0; i < base.readOrder.size(); ++i)
 		table.readOrder.push_back(base.readOrder[i]);
+	for (u32 i = 0; i < base.copiers.size(); ++i)
+		table.copiers.push_back(base.copiers[i]);
 }
 
 namespace
@@ -56,8 +58,11 @@ void appendOrder(core::array<u32>& order, const PropertyTable& table, u32 first,
 
 void orderStoredProperties(PropertyTable& table, u32 first)
 {
+	const u32 written = table.writeOrder.size();
 	appendOrder(table.writeOrder, table, first, &PropertyDescriptor::writePosition);
 	appendOrder(table.readOrder, table, first, &PropertyDescriptor::readPosition);
+	for (u32 i = written; i < table.writeOrder.size(); ++i)
+		table.copiers.push_back(table[table.writeOrder[i]].copier);
 }
 
 s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name)
@@ -104,6 +109,19 @@ void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* sourc
 		return;
 	const PropertyTable& to = target->getPropertyTable();
 	const PropertyTable& from = source->getPropertyTable();
+	if (&to == &from)
+	{
+		// The usual case, a clone: every stored property.
+		const PropertyCopier* copiers = to.copiers.const_pointer();
+		for (u32 i = 0, count = to.copiers.size(); i < count; ++i)
+		{
+			if (copiers[i])
+				copiers[i](target, source);
+			else
+				to[to.writeOrder[i]].setter(target, to[to.writeOrder[i]].getter(source));
+		}
+		return;
+	}
 	// Tables extend their bases' by appending: the shared beginning is the common class's.
 	for (u32 i = 0; i < to.size() && i < from.size(); ++i)
 	{

@@ -60,6 +60,8 @@ class PropertyTable : public core::array<PropertyDescriptor>
 public:
 	core::array<u32> writeOrder;
 	core::array<u32> readOrder;
+	// The copiers of the stored entries, in write order, side by side for clones.
+	core::array<PropertyCopier> copiers;
 };
 
 // An object whose properties can be set and read by name (animations, SetProps items).
