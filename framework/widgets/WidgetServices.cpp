@@ -19,7 +19,7 @@ CEventReceiver* makeSceneManager(CDeviceStub* device)
 
 void registerWidgetClasses(CNodeFactory& factory)
 {
-	factory.registerClass(L"TemplateCollectionNode", &createNode<TemplateCollectionNode>);
+	registerNodeClass<TemplateCollectionNode>(factory);
 }
 } // namespace
 
