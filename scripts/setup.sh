@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps libgl1-mesa-dri
   fonts-dejavu-core
   zip
+  sox vorbis-tools
 )
 
 missing=()

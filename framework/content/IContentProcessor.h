@@ -11,6 +11,8 @@
 namespace fw
 {
 class CContentManager;
+class CEventDeviceAudioDriverCreated;
+class CEventDeviceAudioDriverReleased;
 class CEventDeviceVideoDriverCreated;
 class CEventDeviceVideoDriverReleased;
 
@@ -42,5 +44,7 @@ public:
 	// None of the driver handlers consumes its event.
 	virtual bool onVideoDriverReleased(CEventDeviceVideoDriverReleased* event);
 	virtual bool onVideoDriverCreated(CEventDeviceVideoDriverCreated* event);
+	virtual bool onAudioDriverReleased(CEventDeviceAudioDriverReleased* event);
+	virtual bool onAudioDriverCreated(CEventDeviceAudioDriverCreated* event);
 };
 } // namespace fw

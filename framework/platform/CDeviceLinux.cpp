@@ -53,6 +53,7 @@ CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicCl
 
 	createWindow();
 	createVideoDriver(m_params.VideoDriver);
+	createAudioDriver(getAudioDriverType());
 	createProcessorsManager();
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/CEvent.h"
 #include "core/CRefHolder.h"
+#include "platform/IAudioDriver.h"
 
 #include <IVideoDriver.h>
 
@@ -34,5 +35,24 @@ public:
 
 private:
 	CRefHolder<video::IVideoDriver> m_driver;
+};
+
+// The audio driver is going. The device never posts it: its one audio driver lives as long as it.
+class CEventDeviceAudioDriverReleased : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(11, CEventDevice)
+};
+
+class CEventDeviceAudioDriverCreated : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(12, CEventDevice)
+	explicit CEventDeviceAudioDriverCreated(IAudioDriver* driver) : m_driver(driver) {}
+
+	IAudioDriver* getDriver() const { return m_driver.get(); }
+
+private:
+	CRefHolder<IAudioDriver> m_driver;
 };
 } // namespace fw
