@@ -25,6 +25,9 @@ public:
 	explicit CSoundCue(const s32& nameId);
 	~CSoundCue() override;
 
+	// Handles nothing itself; its listeners hear when the instance has finished.
+	bool onEvent(CEvent* event) override { return dispatchEvent(getEventMap(), event); }
+
 	// Reads the attributes and the Sound children of the SoundCue element the reader stands on.
 	// With a driver, StreamingType sets its threshold while this cue's sounds load.
 	void loadXml(IXMLReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver);
