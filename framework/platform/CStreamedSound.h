@@ -47,6 +47,8 @@ public:
 	// The driver is going away: from now on the stream neither locks nor registers.
 	void detachDriver() { m_driver = nullptr; }
 	CAudioDecoder* getDecoder() const { return m_decoder.get(); }
+	u32 getSource() const { return m_source; }
+	const u32* getBuffers() const { return m_buffers; }
 
 private:
 	CStreamedSound(const CStreamedSound&) = delete;
