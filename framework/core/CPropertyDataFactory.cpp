@@ -2,6 +2,7 @@
 
 #include "core/CPropertyDataProperties.h"
 #include "core/CPropertyDataScalars.h"
+#include "core/CPropertyDataSound.h"
 #include "core/CPropertyDataStringWArray.h"
 
 namespace fw
@@ -12,6 +13,12 @@ template <class T>
 IPropertyData* createValue(IContentManager*)
 {
 	return new T;
+}
+
+template <class T>
+IPropertyData* createContentValue(IContentManager* owner)
+{
+	return new T(owner);
 }
 } // namespace
 
@@ -34,6 +41,7 @@ CPropertyDataFactory::CPropertyDataFactory()
 	registerType(L"stringw", &createValue<CPropertyDataStringW>);
 	registerType(L"stringwArray", &createValue<CPropertyDataStringWArray>);
 	registerType(L"properties", &createValue<CPropertyDataProperties>);
+	registerType(L"sound", &createContentValue<CPropertyDataSound>);
 }
 
 CPropertyDataFactory::~CPropertyDataFactory() = default;

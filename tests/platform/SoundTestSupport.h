@@ -67,8 +67,9 @@ inline std::string countingWav(u32 channels, u32 frames, u32 rate = 44100)
 class CScriptedSound : public ISound
 {
 public:
-	explicit CScriptedSound(const std::string& name = "", std::vector<std::string>* trace = nullptr) :
-		name(name), trace(trace)
+	explicit CScriptedSound(const std::string& name = "", std::vector<std::string>* trace = nullptr,
+		const ContentReference& key = ContentReference()) :
+		ISound(key), name(name), trace(trace)
 	{
 	}
 
@@ -76,7 +77,7 @@ public:
 	{
 		if (!cloneable)
 			return nullptr;
-		CScriptedSound* copy = new CScriptedSound(name, trace);
+		CScriptedSound* copy = new CScriptedSound(name, trace, m_contentReference);
 		copy->volume = volume;
 		copy->loop = loop;
 		copy->playable = playable;
