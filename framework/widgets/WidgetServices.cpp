@@ -3,6 +3,7 @@
 #include "content/ContentServices.h"
 #include "platform/CDeviceStub.h"
 #include "widgets/SceneManager.h"
+#include "widgets/SoundNode.h"
 #include "widgets/TemplateCollectionNode.h"
 #include "core/CNodeFactory.h"
 
@@ -20,6 +21,7 @@ CEventReceiver* makeSceneManager(CDeviceStub* device)
 void registerWidgetClasses(CNodeFactory& factory)
 {
 	registerNodeClass<TemplateCollectionNode>(factory);
+	registerNodeClass<SoundNode>(factory);
 }
 } // namespace
 
