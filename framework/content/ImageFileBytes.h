@@ -1,8 +1,9 @@
 #pragma once
 
-// Small readers of the fields of image file headers, shared by the header checks and the
-// corrections made after decoding.
+// What the header checks and the corrections made after decoding share of image files (numbers and
+// whole reads are core/ByteReader.h's).
 
+#include "core/ByteReader.h"
 #include "core/CoreTypes.h"
 
 #include <IReadFile.h>
@@ -11,31 +12,6 @@ namespace fw
 {
 namespace imagebytes
 {
-inline u32 readLE16(const u8* p)
-{
-	return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8);
-}
-
-inline u32 readLE32(const u8* p)
-{
-	return readLE16(p) | (readLE16(p + 2) << 16);
-}
-
-inline u32 readBE16(const u8* p)
-{
-	return (static_cast<u32>(p[0]) << 8) | static_cast<u32>(p[1]);
-}
-
-inline u32 readBE32(const u8* p)
-{
-	return (readBE16(p) << 16) | readBE16(p + 2);
-}
-
-// Exactly size bytes at the position, or false.
-inline bool readAt(io::IReadFile* file, long position, void* buffer, u32 size)
-{
-	return file->seek(position) && file->read(buffer, size) == static_cast<s32>(size);
-}
 // The palette index of pixel x in a row of a 1-, 4- or 8-bit BMP, first pixel in the high bits.
 inline u32 readBmpIndex(const u8* row, u32 bitsPerPixel, u32 x)
 {

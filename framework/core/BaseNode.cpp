@@ -13,6 +13,7 @@
 #include "core/SceneFile.h"
 #include "core/StateItem.h"
 #include "core/TextParsing.h"
+#include "core/XMLElements.h"
 
 #include <algorithm>
 #include <vector>

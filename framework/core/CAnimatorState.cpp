@@ -8,6 +8,7 @@
 #include "core/PropertyAccessors.h"
 #include "core/SceneFile.h"
 #include "core/StateItem.h"
+#include "core/XMLElements.h"
 
 #include <vector>
 

@@ -3,6 +3,7 @@
 #include "core/CLogger.h"
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
+#include "core/XMLElements.h"
 
 namespace fw
 {
@@ -21,21 +22,6 @@ struct SNestingGuard
 	SNestingGuard(const SNestingGuard&) = delete;
 	SNestingGuard& operator=(const SNestingGuard&) = delete;
 };
-
-// Passes over the element the reader stands on and everything inside it, without recursion.
-void skipElement(IXMLReader* reader)
-{
-	if (reader->isEmptyElement())
-		return;
-	s32 open = 1;
-	while (open > 0 && reader->read())
-	{
-		if (reader->getNodeType() == XML_NODE_ELEMENT && !reader->isEmptyElement())
-			++open;
-		else if (reader->getNodeType() == XML_NODE_ELEMENT_END)
-			--open;
-	}
-}
 } // namespace
 
 const core::stringw& CPropertyDataProperties::getTypeName() const
@@ -90,7 +76,7 @@ void CPropertyDataProperties::readFromXml(IXMLReader* reader)
 		logFormat(LOG_ERROR, "Property values nested deeper than %d levels; the deeper values are skipped",
 			kMaxNesting);
 		m_container->clear();
-		skipElement(reader);
+		skipXmlElement(reader);
 		return;
 	}
 	SNestingGuard guard;

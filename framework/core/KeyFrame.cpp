@@ -6,6 +6,7 @@
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
 #include "core/SceneFile.h"
+#include "core/XMLElements.h"
 
 #include <algorithm>
 #include <limits>

@@ -6,6 +6,7 @@
 #include "core/IXMLWriter.h"
 #include "core/SceneFile.h"
 #include "core/TextParsing.h"
+#include "core/XMLElements.h"
 
 namespace fw
 {

@@ -107,8 +107,8 @@ bool CEncryptedArchive::readDirectory()
 		logError("Not an encrypted archive (bad header)", m_name.c_str());
 		return false;
 	}
-	const u32 directoryOffset = readU32(header + 4);
-	const u32 count = readU32(header + 8);
+	const u32 directoryOffset = readLE32(header + 4);
+	const u32 count = readLE32(header + 8);
 	if (directoryOffset < HEADER_SIZE || (long)directoryOffset > fileSize)
 	{
 		logFormat(LOG_INFORMATION, "Unable to read file description: %s: directory offset %u outside the file of %ld bytes",
@@ -140,7 +140,7 @@ bool CEncryptedArchive::readDirectory()
 			return false;
 		}
 		decipher(lengthBytes, 2);
-		const u32 nameLength = readU16(lengthBytes);
+		const u32 nameLength = readLE16(lengthBytes);
 		record.resize(nameLength + 8u);
 		if (!readExactly(m_file, record.data(), nameLength + 8u))
 		{
@@ -152,8 +152,8 @@ bool CEncryptedArchive::readDirectory()
 
 		SArchiveEntry entry;
 		entry.name = core::stringc((const c8*)record.data(), nameLength);
-		entry.offset = readU32(record.data() + nameLength);
-		entry.size = readU32(record.data() + nameLength + 4);
+		entry.offset = readLE32(record.data() + nameLength);
+		entry.size = readLE32(record.data() + nameLength + 4);
 		if (entry.offset < HEADER_SIZE || (long)entry.offset > fileSize ||
 			(long)entry.size > fileSize - (long)entry.offset)
 		{

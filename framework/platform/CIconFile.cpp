@@ -1,5 +1,6 @@
 #include "platform/CIconFile.h"
 
+#include "core/ByteReader.h"
 #include "core/CLogger.h"
 #include "core/CRefHolder.h"
 #include "platform/CMemoryFile.h"
@@ -24,35 +25,6 @@ const u32 BITMAP_INFO_HEADER = 40;
 const u32 BITMAP_FILE_HEADER = 14;
 const u8 PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-u16 read16(const u8* p)
-{
-	return static_cast<u16>(p[0] | (p[1] << 8));
-}
-
-u32 read32(const u8* p)
-{
-	return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-		(static_cast<u32>(p[3]) << 24);
-}
-
-u32 readBigEndian32(const u8* p)
-{
-	return (static_cast<u32>(p[0]) << 24) | (static_cast<u32>(p[1]) << 16) | (static_cast<u32>(p[2]) << 8) |
-		static_cast<u32>(p[3]);
-}
-
-void write16(std::vector<u8>& out, u16 value)
-{
-	out.push_back(static_cast<u8>(value));
-	out.push_back(static_cast<u8>(value >> 8));
-}
-
-void write32(std::vector<u8>& out, u32 value)
-{
-	for (int shift = 0; shift < 32; shift += 8)
-		out.push_back(static_cast<u8>(value >> shift));
-}
-
 bool decode(std::vector<u8>& bytes, const c8* name, core::dimension2d<u32>& size, core::array<u32>& pixels)
 {
 	CRefHolder<CMemoryFile> file =
@@ -69,8 +41,8 @@ const c8* readPngEntry(std::vector<u8>& data, os::SIconImage& image)
 	// The header's size, checked before anything is decoded.
 	if (data.size() < 24)
 		return "a PNG image is cut short";
-	const u32 width = readBigEndian32(&data[16]);
-	const u32 height = readBigEndian32(&data[20]);
+	const u32 width = readBE32(&data[16]);
+	const u32 height = readBE32(&data[20]);
 	if (width == 0 || height == 0 || width > MAX_ICON_SIDE || height > MAX_ICON_SIDE)
 		return "an image is larger than 256 x 256";
 	core::dimension2d<u32> size;
@@ -84,14 +56,14 @@ const c8* readPngEntry(std::vector<u8>& data, os::SIconImage& image)
 // follows them (1 bit a pixel, set where the icon is transparent).
 const c8* readBitmapEntry(const std::vector<u8>& data, os::SIconImage& image)
 {
-	if (data.size() < BITMAP_INFO_HEADER || read32(&data[0]) != BITMAP_INFO_HEADER)
+	if (data.size() < BITMAP_INFO_HEADER || readLE32(&data[0]) != BITMAP_INFO_HEADER)
 		return "an image is neither PNG nor a plain bitmap";
-	const s32 width = static_cast<s32>(read32(&data[4]));
-	const s32 doubleHeight = static_cast<s32>(read32(&data[8]));
-	const u16 planes = read16(&data[12]);
-	const u16 bits = read16(&data[14]);
-	const u32 compression = read32(&data[16]);
-	u32 colours = read32(&data[32]);
+	const s32 width = static_cast<s32>(readLE32(&data[4]));
+	const s32 doubleHeight = static_cast<s32>(readLE32(&data[8]));
+	const u16 planes = readLE16(&data[12]);
+	const u16 bits = readLE16(&data[14]);
+	const u32 compression = readLE32(&data[16]);
+	u32 colours = readLE32(&data[32]);
 	if (width <= 0 || doubleHeight <= 0 || doubleHeight % 2 != 0 || width > static_cast<s32>(MAX_ICON_SIDE) ||
 		doubleHeight / 2 > static_cast<s32>(MAX_ICON_SIDE))
 		return "an image has a size out of range";
@@ -123,20 +95,20 @@ const c8* readBitmapEntry(const std::vector<u8>& data, os::SIconImage& image)
 	file.reserve(BITMAP_FILE_HEADER + static_cast<size_t>(colourEnd));
 	file.push_back('B');
 	file.push_back('M');
-	write32(file, static_cast<u32>(BITMAP_FILE_HEADER + colourEnd));
-	write32(file, 0);
-	write32(file, BITMAP_FILE_HEADER + BITMAP_INFO_HEADER + paletteBytes);
-	write32(file, BITMAP_INFO_HEADER);
-	write32(file, w);
-	write32(file, h);
-	write16(file, 1);
-	write16(file, bits);
-	write32(file, 0);
-	write32(file, colourStride * h);
-	write32(file, 0);
-	write32(file, 0);
-	write32(file, bits <= 8 ? colours : 0);
-	write32(file, 0);
+	appendLE32(file, static_cast<u32>(BITMAP_FILE_HEADER + colourEnd));
+	appendLE32(file, 0);
+	appendLE32(file, BITMAP_FILE_HEADER + BITMAP_INFO_HEADER + paletteBytes);
+	appendLE32(file, BITMAP_INFO_HEADER);
+	appendLE32(file, w);
+	appendLE32(file, h);
+	appendLE16(file, 1);
+	appendLE16(file, bits);
+	appendLE32(file, 0);
+	appendLE32(file, colourStride * h);
+	appendLE32(file, 0);
+	appendLE32(file, 0);
+	appendLE32(file, bits <= 8 ? colours : 0);
+	appendLE32(file, 0);
 	file.insert(file.end(), data.begin() + BITMAP_INFO_HEADER, data.begin() + static_cast<long>(colourEnd));
 
 	core::dimension2d<u32> size;
@@ -199,8 +171,8 @@ bool readIconFile(io::IReadFile* file, core::array<os::SIconImage>& images)
 	file->seek(0);
 	if (fileSize < static_cast<long>(DIRECTORY_HEADER) || file->read(header, DIRECTORY_HEADER) != DIRECTORY_HEADER)
 		return refuse("it is too short");
-	const u16 count = read16(&header[4]);
-	if (read16(&header[0]) != 0 || read16(&header[2]) != 1)
+	const u16 count = readLE16(&header[4]);
+	if (readLE16(&header[0]) != 0 || readLE16(&header[2]) != 1)
 		return refuse("it is not an icon file");
 	if (count == 0 || count > MAX_ENTRIES)
 		return refuse("it holds no images or too many");
@@ -214,8 +186,8 @@ bool readIconFile(io::IReadFile* file, core::array<os::SIconImage>& images)
 	for (u32 i = 0; i < count; ++i)
 	{
 		const u8* entry = &directory[i * DIRECTORY_ENTRY];
-		const u32 bytes = read32(&entry[8]);
-		const u32 offset = read32(&entry[12]);
+		const u32 bytes = readLE32(&entry[8]);
+		const u32 offset = readLE32(&entry[12]);
 		if (bytes < 8 || bytes > MAX_ENTRY_BYTES || offset > static_cast<u64>(fileSize) ||
 			static_cast<u64>(offset) + bytes > static_cast<u64>(fileSize))
 		{

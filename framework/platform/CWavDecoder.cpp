@@ -1,5 +1,6 @@
 #include "platform/CWavDecoder.h"
 
+#include "core/ByteReader.h"
 #include "core/CLogger.h"
 
 #include <algorithm>
@@ -18,30 +19,19 @@ bool sameIdNoCase(const u8* bytes, const c8* id)
 	return true;
 }
 
-u16 le16(const u8* p)
-{
-	return static_cast<u16>(p[0] | (p[1] << 8));
-}
-
-u32 le32(const u8* p)
-{
-	return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-		(static_cast<u32>(p[3]) << 24);
-}
-
 void takeFormatBlock(const u8* block, WavInfo& info, bool extensible)
 {
-	info.formatTag = le16(block);
-	info.channels = le16(block + 2);
-	info.samplesPerSec = le32(block + 4);
-	info.avgBytesPerSec = le32(block + 8);
-	info.blockAlign = le16(block + 12);
-	info.bitsPerSample = le16(block + 14);
-	info.cbSize = le16(block + 16);
+	info.formatTag = readLE16(block);
+	info.channels = readLE16(block + 2);
+	info.samplesPerSec = readLE32(block + 4);
+	info.avgBytesPerSec = readLE32(block + 8);
+	info.blockAlign = readLE16(block + 12);
+	info.bitsPerSample = readLE16(block + 14);
+	info.cbSize = readLE16(block + 16);
 	if (!extensible)
 		return;
-	info.validBitsPerSample = le16(block + 18);
-	info.channelMask = le32(block + 20);
+	info.validBitsPerSample = readLE16(block + 18);
+	info.channelMask = readLE32(block + 20);
 	std::memcpy(info.subFormat, block + 24, sizeof(info.subFormat));
 }
 } // namespace
@@ -60,7 +50,7 @@ bool parseWav(io::IReadFile* file, WavInfo& info)
 	u8 chunk[8];
 	while (file->read(chunk, sizeof(chunk)) == static_cast<s32>(sizeof(chunk)))
 	{
-		const u32 size = le32(chunk + 4);
+		const u32 size = readLE32(chunk + 4);
 		const s64 start = file->getPos();
 		const s64 remaining = fileSize - start;
 		if (sameIdNoCase(chunk, "data"))
@@ -79,7 +69,7 @@ bool parseWav(io::IReadFile* file, WavInfo& info)
 				u8 block[40] = {};
 				if (file->read(block, size) != static_cast<s32>(size))
 					break;
-				const u16 tag = le16(block);
+				const u16 tag = readLE16(block);
 				if (tag == 1)
 				{
 					info.kind = 1;

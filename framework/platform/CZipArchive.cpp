@@ -52,9 +52,9 @@ bool hasZip64Block(const std::vector<u8>& extra)
 {
 	for (size_t at = 0; extra.size() - at >= 4;)
 	{
-		if (readU16(&extra[at]) == ZIP64_EXTRA_BLOCK)
+		if (readLE16(&extra[at]) == ZIP64_EXTRA_BLOCK)
 			return true;
-		at += 4 + (size_t)readU16(&extra[at + 2]);
+		at += 4 + (size_t)readLE16(&extra[at + 2]);
 		if (at > extra.size())
 			break;
 	}
@@ -108,7 +108,7 @@ void CZipArchive::scanLocalHeaders()
 		const u32 available = (u32)core::min_(fileSize - headerOffset, (long)LOCAL_HEADER_SIZE);
 		if (!readExactly(m_file, header, available))
 			break;
-		const u32 signature = readU32(header);
+		const u32 signature = readLE32(header);
 		if (signature != LOCAL_HEADER_SIGNATURE)
 		{
 			if (!m_entries.empty() && !endsTheEntries(signature))
@@ -125,16 +125,16 @@ void CZipArchive::scanLocalHeaders()
 		}
 
 		SZipEntry entry;
-		entry.versionNeeded = readU16(header + 4);
-		entry.flags = readU16(header + 6);
-		entry.compressionMethod = readU16(header + 8);
-		entry.modificationTime = readU16(header + 10);
-		entry.modificationDate = readU16(header + 12);
-		entry.crc32 = readU32(header + 14);
-		entry.size = readU32(header + 18);
-		entry.uncompressedSize = readU32(header + 22);
-		const u16 nameLength = readU16(header + 26);
-		const u16 extraLength = readU16(header + 28);
+		entry.versionNeeded = readLE16(header + 4);
+		entry.flags = readLE16(header + 6);
+		entry.compressionMethod = readLE16(header + 8);
+		entry.modificationTime = readLE16(header + 10);
+		entry.modificationDate = readLE16(header + 12);
+		entry.crc32 = readLE32(header + 14);
+		entry.size = readLE32(header + 18);
+		entry.uncompressedSize = readLE32(header + 22);
+		const u16 nameLength = readLE16(header + 26);
+		const u16 extraLength = readLE16(header + 28);
 
 		if ((long)nameLength + extraLength > fileSize - m_file->getPos())
 		{
@@ -195,7 +195,7 @@ void CZipArchive::scanLocalHeaders()
 			u8 signature[4];
 			const long afterData = m_file->getPos();
 			const bool hasSignature =
-				readExactly(m_file, signature, 4) && readU32(signature) == DATA_DESCRIPTOR_SIGNATURE;
+				readExactly(m_file, signature, 4) && readLE32(signature) == DATA_DESCRIPTOR_SIGNATURE;
 			if (!m_file->seek(afterData + (hasSignature ? 16 : 12)))
 			{
 				m_entries.push_back(entry);
@@ -247,7 +247,7 @@ bool CZipArchive::readCentralDirectory()
 	long end = -1;
 	for (long i = tailSize - END_OF_CENTRAL_DIRECTORY_SIZE; i >= 0; --i)
 	{
-		if (readU32(&tail[i]) == END_OF_CENTRAL_DIRECTORY_SIGNATURE)
+		if (readLE32(&tail[i]) == END_OF_CENTRAL_DIRECTORY_SIGNATURE)
 		{
 			end = i;
 			break;
@@ -255,9 +255,9 @@ bool CZipArchive::readCentralDirectory()
 	}
 	if (end < 0)
 		return false;
-	const u16 count = readU16(&tail[end + 10]);
-	const u32 directorySize = readU32(&tail[end + 12]);
-	const u32 directoryOffset = readU32(&tail[end + 16]);
+	const u16 count = readLE16(&tail[end + 10]);
+	const u32 directorySize = readLE32(&tail[end + 12]);
+	const u32 directoryOffset = readLE32(&tail[end + 16]);
 	if ((long)directoryOffset > fileSize || (long)directorySize > fileSize - (long)directoryOffset)
 		return false;
 
@@ -268,17 +268,17 @@ bool CZipArchive::readCentralDirectory()
 	for (u32 n = 0; n < count && directorySize - at >= CENTRAL_HEADER_SIZE; ++n)
 	{
 		const u8* record = &directory[at];
-		if (readU32(record) != CENTRAL_HEADER_SIGNATURE)
+		if (readLE32(record) != CENTRAL_HEADER_SIGNATURE)
 			break;
-		const u32 nameLength = readU16(record + 28);
-		const u32 variable = nameLength + readU16(record + 30) + readU16(record + 32);
+		const u32 nameLength = readLE16(record + 28);
+		const u32 variable = nameLength + readLE16(record + 30) + readLE16(record + 32);
 		if (variable > directorySize - at - CENTRAL_HEADER_SIZE)
 			break;
 		SCentralRecord entry;
-		entry.crc32 = readU32(record + 16);
-		entry.compressedSize = readU32(record + 20);
-		entry.uncompressedSize = readU32(record + 24);
-		entry.headerOffset = readU32(record + 42);
+		entry.crc32 = readLE32(record + 16);
+		entry.compressedSize = readLE32(record + 20);
+		entry.uncompressedSize = readLE32(record + 24);
+		entry.headerOffset = readLE32(record + 42);
 		entry.name = core::stringc((const c8*)record + CENTRAL_HEADER_SIZE, nameLength);
 		m_centralRecords.push_back(entry);
 		at += CENTRAL_HEADER_SIZE + variable;
@@ -416,7 +416,7 @@ bool CZipArchive::storedDataMatchesChecksum(const SZipEntry& entry) const
 bool CArchiveLoaderZip::isALoadableFileFormat(io::IReadFile* file) const
 {
 	u8 signature[4];
-	return file && readExactly(file, signature, 4) && readU32(signature) == LOCAL_HEADER_SIGNATURE;
+	return file && readExactly(file, signature, 4) && readLE32(signature) == LOCAL_HEADER_SIGNATURE;
 }
 
 bool CArchiveLoaderZip::isALoadableFileExtension(const core::stringc& fileName) const

@@ -1,8 +1,9 @@
 #pragma once
 
-// Little helpers of the readers of binary files (archives): little-endian numbers, whole reads,
-// and the byte order in which archive names are sorted and looked up.
+// The byte order in which archive names are sorted and looked up (numbers and whole reads are
+// core/ByteReader.h's).
 
+#include "core/ByteReader.h"
 #include "core/CoreTypes.h"
 
 #include <IReadFile.h>
@@ -12,23 +13,6 @@
 
 namespace fw
 {
-inline u16 readU16(const u8* p)
-{
-	return static_cast<u16>(p[0] | (p[1] << 8));
-}
-
-inline u32 readU32(const u8* p)
-{
-	return static_cast<u32>(p[0]) | (static_cast<u32>(p[1]) << 8) | (static_cast<u32>(p[2]) << 16) |
-		(static_cast<u32>(p[3]) << 24);
-}
-
-// True only when all count bytes were read.
-inline bool readExactly(io::IReadFile* file, void* buffer, u32 count)
-{
-	return count == 0 || file->read(buffer, count) == static_cast<s32>(count);
-}
-
 // Byte by byte as unsigned characters; a prefix comes first.
 inline bool lessByBytes(const core::stringc& a, const core::stringc& b)
 {
