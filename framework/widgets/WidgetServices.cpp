@@ -3,7 +3,10 @@
 #include "content/ContentServices.h"
 #include "platform/CDeviceStub.h"
 #include "widgets/SceneManager.h"
+#include "widgets/NineGridSpriteNode.h"
+#include "widgets/SpriteNode.h"
 #include "widgets/TemplateCollectionNode.h"
+#include "widgets/TextNode.h"
 #include "core/CNodeFactory.h"
 
 namespace fw
@@ -20,6 +23,9 @@ CEventReceiver* makeSceneManager(CDeviceStub* device)
 void registerWidgetClasses(CNodeFactory& factory)
 {
 	factory.registerClass(L"TemplateCollectionNode", &createNode<TemplateCollectionNode>);
+	factory.registerClass(L"TextNode", &createNode<TextNode>);
+	factory.registerClass(L"SpriteNode", &createNode<SpriteNode>);
+	factory.registerClass(L"NineGridSpriteNode", &createNode<NineGridSpriteNode>);
 }
 } // namespace
 

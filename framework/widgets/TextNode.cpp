@@ -1,0 +1,358 @@
+#include "widgets/TextNode.h"
+
+#include "content/CQuadBatch.h"
+#include "content/video/IdentityMatrix.h"
+#include "core/CPropertyContainer.h"
+#include "core/NodeCasts.h"
+#include "core/PropertyAccessors.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CDictionary.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "widgets/DrawingSupport.h"
+
+#include <cmath>
+
+namespace fw
+{
+namespace
+{
+const c8* const KERNING = "Kerning";
+const c8* const FONT_SIZE = "FontSize";
+const c8* const TEXT_H_ALIGN = "TextHAlign";
+const c8* const TEXT_V_ALIGN = "TextVAlign";
+const c8* const WORD_WRAP = "WordWrap";
+const c8* const TEXT = "Text";
+const c8* const FONT = "Font";
+
+const f32 DEFAULT_FONT_SIZE = 14.f;
+const s32 DEFAULT_ALIGN = 1;
+
+video2d::SMaterial makeTextMaterial()
+{
+	video2d::SMaterial material;
+	material.MaterialType = video2d::MATERIAL_2D_MODULATE;
+	material.UsedLayers = 1;
+	material.TextureLayer[0].WrapMode = video2d::TEXTURE_WRAP_CLAMP_TO_BORDER;
+	material.TextureLayer[0].BilinearFilter = 1;
+	material.TextureLayer[0].TrilinearFilter = 1;
+	material.TextureLayer[0].AnisotropicFilter = 255;
+	material.GouraudShading = 0;
+	material.Lighting = 0;
+	material.ZWriteEnable = 0;
+	material.ZBuffer = 0;
+	// A mirroring scale keeps the glyphs.
+	material.BackfaceCulling = 0;
+	return material;
+}
+
+core::stringw translate(const core::stringw& text)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
+	return dictionary ? dictionary->translate(text) : text;
+}
+
+// Clip planes keep the side where normal . p + d >= 0.
+core::plane3df keepAtLeast(f32 nx, f32 ny, f32 d)
+{
+	return core::plane3df(core::vector3df(nx, ny, 0.f), d);
+}
+} // namespace
+
+TextNode::TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
+	: BaseNode(reference, parent, sceneManager), m_material(makeTextMaterial())
+{
+}
+
+TextNode::~TextNode() = default;
+
+const PropertyTable& TextNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+		{
+			makeProperty<&TextNode::setKerning, &TextNode::getKerning>(KERNING),
+			makeProperty<&TextNode::setFontSize, &TextNode::getFontSize>(FONT_SIZE),
+			makeProperty<&TextNode::setTextHAlign, &TextNode::getTextHAlign>(TEXT_H_ALIGN),
+			makeProperty<&TextNode::setTextVAlign, &TextNode::getTextVAlign>(TEXT_V_ALIGN),
+			makeProperty<&TextNode::setWordWrap, &TextNode::getWordWrap>(WORD_WRAP),
+			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT),
+			makeProperty<&TextNode::setFontProperty, &TextNode::getFontProperty>(FONT),
+		});
+	return table;
+}
+
+BaseNode* TextNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
+{
+	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
+	return finishClone(new TextNode(getContentReference(), parent, manager), parent, manager);
+}
+
+const wchar_t* TextNode::getTypeName() const
+{
+	return L"TextNode";
+}
+
+const wchar_t* TextNode::getClassName() const
+{
+	return L"TextNode";
+}
+
+STextSettings TextNode::getSettings() const
+{
+	STextSettings settings;
+	settings.font = m_font.get();
+	settings.fontSize = m_fontSize;
+	settings.kerning = m_kerning;
+	settings.hAlign = m_textHAlign;
+	settings.vAlign = m_textVAlign;
+	settings.wordWrap = m_wordWrap;
+	const core::vector3df& bounds = getBounds();
+	settings.bounds = core::vector2df(bounds.X, bounds.Y);
+	return settings;
+}
+
+void TextNode::breakLines()
+{
+	m_displayText = translate(m_text);
+	m_layout.breakLines(m_displayText, getSettings());
+}
+
+void TextNode::layoutGlyphs()
+{
+	m_layout.layoutGlyphs(getSettings(), m_material);
+}
+
+void TextNode::setText(const core::stringw& text)
+{
+	if (text == m_text)
+		return;
+	m_text = text;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setFont(FontBase* font)
+{
+	if (font == m_font.get())
+		return;
+	m_font.assign(font);
+	layoutGlyphs();
+}
+
+void TextNode::setFontProperty(IFontContent* font)
+{
+	setFont(dynamic_cast<FontBase*>(font));
+}
+
+void TextNode::setFontSize(f32 size)
+{
+	m_fontSize = size;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setWordWrap(bool wrap)
+{
+	m_wordWrap = wrap;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setKerning(const core::vector2df& kerning)
+{
+	m_kerning = kerning;
+	layoutGlyphs();
+}
+
+void TextNode::setTextHAlign(s32 align)
+{
+	m_textHAlign = align;
+	layoutGlyphs();
+}
+
+void TextNode::setTextVAlign(s32 align)
+{
+	m_textVAlign = align;
+	layoutGlyphs();
+}
+
+s32 TextNode::textPosition(s32 line, s32 column) const
+{
+	const core::array<core::stringw>& lines = m_layout.getLines();
+	s32 position = 0;
+	for (s32 k = 0; k < line && k < static_cast<s32>(lines.size()); ++k)
+	{
+		position += static_cast<s32>(lines[static_cast<u32>(k)].size());
+		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 13)
+			++position;
+		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 10)
+			++position;
+	}
+	return position + column;
+}
+
+void TextNode::eraseChar(s32 line, s32 column)
+{
+	const s32 position = textPosition(line, column);
+	const s32 length = static_cast<s32>(m_text.size());
+	if (position < 0 || position >= length)
+		return;
+	const u32 at = static_cast<u32>(position);
+	const s32 count = m_text[at] == 13 && position + 1 < length && m_text[at + 1] == 10 ? 2 : 1;
+	m_text.erase(at);
+	if (count == 2)
+		m_text.erase(at);
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::insertChar(wchar_t character, s32 line, s32 column)
+{
+	const s32 position = textPosition(line, column);
+	const s32 length = static_cast<s32>(m_text.size());
+	if (position < 0 || position > length)
+		return;
+	core::stringw edited = m_text.subString(0, static_cast<u32>(position));
+	edited.append(character);
+	edited.append(m_text.subString(static_cast<u32>(position), static_cast<u32>(length - position)));
+	m_text = edited;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::collectRenderables(RenderList& list)
+{
+	if (!isVisible())
+		return;
+	if (isTransformationDirty())
+		updateAbsoluteTransformation();
+	if (isColorDirty())
+		updateAbsoluteColor();
+	if (m_font && !m_text.empty() && getAbsoluteColor().getAlpha() > 0)
+		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], 0});
+	collectChildRenderables(this, list);
+}
+
+void TextNode::render(video::IVideoDriver* driver, const core::rect<f32>* clip)
+{
+	CQuadBatch* batch = getQuadBatch(driver);
+	if (!batch)
+		return;
+	batch->flush();
+
+	// Whole pixels: glyph texels then land on pixel centres.
+	core::matrix4 world = getAbsoluteTransformation();
+	world[12] = std::floor(world[12] + 0.5f);
+	world[13] = std::floor(world[13] + 0.5f);
+	world[14] = 0.f;
+	driver->setTransform(video::ETS_WORLD, world);
+
+	// The engine's OpenGL driver applies user clip planes in view space, which the 2-D mode makes
+	// the screen's pixel space: the planes are the clip rectangle itself, whatever the world.
+	if (clip)
+	{
+		driver->setClipPlane(0, keepAtLeast(0.f, 1.f, -clip->UpperLeftCorner.Y), true);
+		driver->setClipPlane(1, keepAtLeast(0.f, -1.f, clip->LowerRightCorner.Y), true);
+		driver->setClipPlane(2, keepAtLeast(1.f, 0.f, -clip->UpperLeftCorner.X), true);
+		driver->setClipPlane(3, keepAtLeast(-1.f, 0.f, clip->LowerRightCorner.X), true);
+	}
+
+	const video::SColor color = getAbsoluteColor();
+	const core::array<SQuad*>& quads = m_layout.getSortedQuads();
+	for (u32 i = 0; i < quads.size(); ++i)
+	{
+		SQuad* quad = quads[i];
+		for (u32 v = 0; v < 4; ++v)
+			quad->Vertices[v].Color = color;
+		batch->addQuad(*quad);
+	}
+
+	batch->flush();
+	driver->setTransform(video::ETS_WORLD, video2d::getIdentityMatrix());
+	if (clip)
+		for (u32 plane = 0; plane < 4; ++plane)
+			driver->enableClipPlane(plane, false);
+}
+
+bool TextNode::hitTest(const core::vector3df& point) const
+{
+	return isVisible() && isPointInside(point);
+}
+
+bool TextNode::onEvent34(CEventNodeAttached* event)
+{
+	BaseNode::onEvent34(event);
+	breakLines();
+	layoutGlyphs();
+	return false;
+}
+
+bool TextNode::onEvent36(CEvent* event)
+{
+	BaseNode::onEvent36(event);
+	breakLines();
+	layoutGlyphs();
+	return false;
+}
+
+void TextNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
+{
+	BaseNode::copyFrom(source, sceneManager);
+	const TextNode* text = nodeCast<const TextNode>(source);
+	if (!text || text == this)
+		return;
+	m_kerning = text->m_kerning;
+	m_fontSize = text->m_fontSize;
+	m_textHAlign = text->m_textHAlign;
+	m_textVAlign = text->m_textVAlign;
+	m_wordWrap = text->m_wordWrap;
+	m_material = text->m_material;
+	m_text = text->m_text;
+	m_font.assign(text->m_font.get());
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::writeProperties(CPropertyContainer* container) const
+{
+	BaseNode::writeProperties(container);
+	if (!container)
+		return;
+	if (m_kerning.X != 0.f || m_kerning.Y != 0.f)
+		container->addVector2d(KERNING, m_kerning);
+	if (m_fontSize != DEFAULT_FONT_SIZE)
+		container->setFloat(FONT_SIZE, m_fontSize);
+	if (m_textHAlign != DEFAULT_ALIGN)
+		container->addInt(TEXT_H_ALIGN, m_textHAlign);
+	if (m_textVAlign != DEFAULT_ALIGN)
+		container->addInt(TEXT_V_ALIGN, m_textVAlign);
+	if (m_wordWrap)
+		container->addBool(WORD_WRAP, true);
+	if (m_font)
+		container->add(FONT, createPropertyDataFont(m_font.get()));
+	if (!m_text.empty())
+		container->setStringW(TEXT, m_text);
+}
+
+void TextNode::readProperties(CPropertyContainer* container)
+{
+	BaseNode::readProperties(container);
+	if (!container)
+		return;
+	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
+	if (has(KERNING))
+		setKerning(SPropertyValue<core::vector2df>::get(container->get(KERNING)));
+	if (has(FONT_SIZE))
+		setFontSize(SPropertyValue<f32>::get(container->get(FONT_SIZE)));
+	if (has(TEXT_H_ALIGN))
+		setTextHAlign(SPropertyValue<s32>::get(container->get(TEXT_H_ALIGN)));
+	if (has(TEXT_V_ALIGN))
+		setTextVAlign(SPropertyValue<s32>::get(container->get(TEXT_V_ALIGN)));
+	if (has(WORD_WRAP))
+		setWordWrap(SPropertyValue<bool>::get(container->get(WORD_WRAP)));
+	if (has(FONT))
+		setFontProperty(SPropertyValue<IFontContent*>::get(container->get(FONT)));
+	if (has(TEXT))
+		setText(SPropertyValue<core::stringw>::get(container->get(TEXT)));
+}
+} // namespace fw
