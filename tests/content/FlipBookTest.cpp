@@ -138,7 +138,9 @@ TEST_F(FlipBooks, MissingFramesAndNamesWithoutSequence)
 		from->interpolate(to.get(), out.get(), c.t);
 		EXPECT_EQ(c.shown, nameOf(out->getAtlasTexture()));
 		if (c.listed == 0)
+		{
 			EXPECT_EQ(opens, fileSystem->opens);
+		}
 	}
 }
 
