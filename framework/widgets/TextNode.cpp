@@ -35,7 +35,7 @@ video2d::SMaterial makeTextMaterial()
 	material.TextureLayer[0].WrapMode = video2d::TEXTURE_WRAP_CLAMP_TO_BORDER;
 	material.TextureLayer[0].BilinearFilter = 1;
 	material.TextureLayer[0].TrilinearFilter = 1;
-	material.TextureLayer[0].AnisotropicFilter = 255;
+	material.TextureLayer[0].AnisotropicFilter = 0;
 	material.GouraudShading = 0;
 	material.Lighting = 0;
 	material.ZWriteEnable = 0;
@@ -240,22 +240,25 @@ void TextNode::render(video::IVideoDriver* driver, const core::rect<f32>* clip)
 		return;
 	batch->flush();
 
+	// The engine's OpenGL driver takes a user clip plane in the space of the model-view matrix of
+	// the moment it is set, and again in view space whenever the world transform changes while it
+	// is on. The 2-D mode's view is the identity, so the planes are set in screen space with the
+	// world at identity, where the node's world transform leaves them.
+	if (clip)
+	{
+		driver->setTransform(video::ETS_WORLD, video2d::getIdentityMatrix());
+		driver->setClipPlane(0, keepAtLeast(0.f, 1.f, -clip->UpperLeftCorner.Y), true);
+		driver->setClipPlane(1, keepAtLeast(0.f, -1.f, clip->LowerRightCorner.Y), true);
+		driver->setClipPlane(2, keepAtLeast(1.f, 0.f, -clip->UpperLeftCorner.X), true);
+		driver->setClipPlane(3, keepAtLeast(-1.f, 0.f, clip->LowerRightCorner.X), true);
+	}
+
 	// Whole pixels: glyph texels then land on pixel centres.
 	core::matrix4 world = getAbsoluteTransformation();
 	world[12] = std::floor(world[12] + 0.5f);
 	world[13] = std::floor(world[13] + 0.5f);
 	world[14] = 0.f;
 	driver->setTransform(video::ETS_WORLD, world);
-
-	// The engine's OpenGL driver applies user clip planes in view space, which the 2-D mode makes
-	// the screen's pixel space: the planes are the clip rectangle itself, whatever the world.
-	if (clip)
-	{
-		driver->setClipPlane(0, keepAtLeast(0.f, 1.f, -clip->UpperLeftCorner.Y), true);
-		driver->setClipPlane(1, keepAtLeast(0.f, -1.f, clip->LowerRightCorner.Y), true);
-		driver->setClipPlane(2, keepAtLeast(1.f, 0.f, -clip->UpperLeftCorner.X), true);
-		driver->setClipPlane(3, keepAtLeast(-1.f, 0.f, clip->LowerRightCorner.X), true);
-	}
 
 	const video::SColor color = getAbsoluteColor();
 	const core::array<SQuad*>& quads = m_layout.getSortedQuads();
