@@ -316,6 +316,33 @@ TEST_F(TextLayouts, AFontWithoutOriginalSizeLaysNothingOut)
 	EXPECT_EQ(5, line);
 }
 
+// A font whose glyphs take no height: lines of height 0.
+class CFlatFont : public BitmapFont
+{
+public:
+	explicit CFlatFont(const BitmapFont& model) : BitmapFont(ContentReference())
+	{
+		m_glyphs = model.getGlyphs();
+		m_lineHeight = 0.f;
+	}
+};
+
+TEST_F(TextLayouts, LinesWithoutHeightPutEveryPointOnTheFirstLine)
+{
+	const CRefHolder<CFlatFont> flat = adoptRef(new CFlatFont(*mono));
+	STextSettings s = settings();
+	s.font = flat.get();
+	CTextLayout layout;
+	layout.breakLines(L"ab\ncd", s);
+	for (const f32 y : {-1000.f, 0.f, 50.f, 1e30f})
+	{
+		s32 line = -9;
+		s32 column = -9;
+		layout.getCharIndexAt(core::vector2df(0.f, y), s, line, column);
+		EXPECT_EQ(0, line) << y;
+	}
+}
+
 TEST_F(TextLayouts, CaretPositionsAndCharacterRectangles)
 {
 	// Two lines of 20 in 100 x 100, centred vertically by getCharIndexAt: the first from y 30.
