@@ -64,8 +64,8 @@ void NineGridSpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
 	if (atlasTexture == m_atlasTexture.get())
 		return;
 	m_atlasTexture.assign(atlasTexture);
-	if (atlasTexture)
-		m_material.TextureLayer[0].Texture = atlasTexture->getTexture();
+	// The layer must not keep a texture that the dropped image may have been the last to hold.
+	m_material.TextureLayer[0].Texture = atlasTexture ? atlasTexture->getTexture() : nullptr;
 }
 
 void NineGridSpriteNode::setAtlasTextureProperty(IAtlasTextureContent* atlasTexture)

@@ -77,10 +77,10 @@ void SpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
 	if (atlasTexture == m_atlasTexture.get())
 		return;
 	m_atlasTexture.assign(atlasTexture);
-	if (!atlasTexture)
-		return;
-	m_material.TextureLayer[0].Texture = atlasTexture->getTexture();
-	updateQuad();
+	// The layer must not keep a texture that the dropped image may have been the last to hold.
+	m_material.TextureLayer[0].Texture = atlasTexture ? atlasTexture->getTexture() : nullptr;
+	if (atlasTexture)
+		updateQuad();
 }
 
 void SpriteNode::setAtlasTextureProperty(IAtlasTextureContent* atlasTexture)

@@ -37,7 +37,7 @@ public:
 	void writeProperties(CPropertyContainer* container) const override;
 	void readProperties(CPropertyContainer* container) override;
 
-	// Null draws nothing (the quad is left as it was).
+	// Null draws nothing.
 	void setAtlasTexture(CAtlasTexture* atlasTexture);
 	CAtlasTexture* getAtlasTexture() const { return m_atlasTexture.get(); }
 	void setImageStretchX(s32 mode);
