@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libirrlicht-dev libopenal-dev libvorbis-dev libloki-dev
   zlib1g-dev libpng-dev libjpeg-dev
-  libx11-dev libxcursor-dev libxtst-dev libxfixes-dev libxkbcommon-dev libgl-dev
+  libx11-dev libxcursor-dev libxrandr-dev libxtst-dev libxfixes-dev libxkbcommon-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps libgl1-mesa-dri
   librsvg2-dev libcairo2-dev libfreetype-dev fonts-dejavu-core

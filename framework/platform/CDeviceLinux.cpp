@@ -4,20 +4,27 @@
 #include "core/CPropertyContainer.h"
 #include "platform/CCursorControl.h"
 #include "platform/CEventDevice.h"
+#include "platform/CIconFile.h"
 #include "platform/CMainLoop.h"
 #include "platform/CMonotonicClock.h"
+#include "platform/CReadFile.h"
 #include "platform/CVideoModeList.h"
 #include "platform/CWindowProcedure.h"
 #include "platform/DeviceSettings.h"
 #include "platform/EngineDevice.h"
+#include "platform/os/Folders.h"
 #include "platform/os/OpenUrl.h"
 
 #include <irrlicht.h>
 
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace fw
 {
+const c8* const ICON_FILE_NAME = "icon.ico";
+
 namespace
 {
 CRefHolder<IMonotonicClock> clockOrSystem(IMonotonicClock* clock)
@@ -35,9 +42,11 @@ u32 nonNegative(s32 value)
 CDeviceLinux::WindowMaker s_windowMaker = &os::createWindow;
 } // namespace
 
-void CDeviceLinux::setWindowMaker(WindowMaker maker)
+CDeviceLinux::WindowMaker CDeviceLinux::setWindowMaker(WindowMaker maker)
 {
+	const WindowMaker previous = s_windowMaker;
 	s_windowMaker = maker ? maker : &os::createWindow;
+	return previous;
 }
 
 CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicClock* clock) :
@@ -59,7 +68,12 @@ CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicCl
 CDeviceLinux::~CDeviceLinux()
 {
 	if (m_window)
+	{
 		CWindowProcedure::removeWindow(m_window.get());
+		restoreDisplayMode();
+		if (!m_externalWindow)
+			m_window->restoreGammaRamps();
+	}
 	m_cursorControl.release();
 	// The driver draws into the window: it goes first, with everything that holds its textures.
 	releaseServices();
@@ -92,7 +106,10 @@ bool CDeviceLinux::reinitialize(const SDeviceCreationParameters& params)
 	if (m_params.FullScreen)
 	{
 		if (m_window && !m_externalWindow)
+		{
+			restoreDisplayMode();
 			m_window->setFullScreen(false);
+		}
 		m_params.FullScreen = false;
 	}
 	const bool windowNeeded = !m_window && m_params.VideoDriver == DEVICE_DRIVER_NULL && params.VideoDriver != DEVICE_DRIVER_NULL;
@@ -137,26 +154,116 @@ const video::IVideoModeList* CDeviceLinux::getVideoModeList()
 	CDeviceStub::getVideoModeList();
 	if (m_videoModeList->getVideoModeCount() == 0)
 	{
-		// The screen's own mode is the one mode: the display mode is never changed.
-		core::dimension2d<s32> size;
-		s32 depth = 0;
-		bool known = false;
-		if (m_window)
-		{
-			size = m_window->getScreenSize();
-			depth = m_window->getScreenDepth();
-			known = true;
-		}
+		core::array<os::SDisplayMode> modes;
+		os::SDisplayMode desktop;
+		const bool known = m_window ? m_window->getDisplayModes(modes, desktop) : os::getDisplayModes(modes, desktop);
+		for (u32 i = 0; known && i < modes.size(); ++i)
+			if (modes[i].Size.Width > 0 && modes[i].Size.Height > 0)
+				m_videoModeList->addMode(core::dimension2d<u32>(static_cast<u32>(modes[i].Size.Width),
+											 static_cast<u32>(modes[i].Size.Height)),
+					modes[i].Depth);
+		if (known && desktop.Size.Width > 0 && desktop.Size.Height > 0)
+			m_videoModeList->setDesktop(core::dimension2d<u32>(static_cast<u32>(desktop.Size.Width),
+											static_cast<u32>(desktop.Size.Height)),
+				desktop.Depth);
 		else
-			known = os::getDesktopMode(size, depth);
-		if (known && size.Width > 0 && size.Height > 0)
 		{
-			const core::dimension2d<u32> mode(static_cast<u32>(size.Width), static_cast<u32>(size.Height));
-			m_videoModeList->addMode(mode, depth);
-			m_videoModeList->setDesktop(mode, depth);
+			// A display without RandR still has a screen: its own mode is the one mode.
+			core::dimension2d<s32> size;
+			s32 depth = 0;
+			bool found = false;
+			if (m_window)
+			{
+				size = m_window->getScreenSize();
+				depth = m_window->getScreenDepth();
+				found = true;
+			}
+			else
+				found = os::getDesktopMode(size, depth);
+			if (found && size.Width > 0 && size.Height > 0)
+			{
+				const core::dimension2d<u32> mode(static_cast<u32>(size.Width), static_cast<u32>(size.Height));
+				m_videoModeList->addMode(mode, depth);
+				m_videoModeList->setDesktop(mode, depth);
+			}
 		}
 	}
 	return m_videoModeList.get();
+}
+
+namespace
+{
+const u32 GAMMA_ENTRIES = 256;
+
+// Entry i of a 256-entry ramp, as the desktop's gamma has always been computed.
+u16 gammaEntry(u32 i, f32 gamma, f32 brightness, f32 contrast)
+{
+	const f64 exponent = gamma > 0.f ? 1.0 / gamma : 0.0;
+	const f64 value = std::trunc(brightness * 16383.75) +
+		std::trunc(std::pow(i * (1.0 / (255.0 - contrast * 127.5)), exponent) * 65535.0 + 0.5);
+	// A contrast of 2 or more divides by nothing or less: whatever is no number counts as dark.
+	if (!(value > 0.0))
+		return 0;
+	return value >= 65535.0 ? 65535 : static_cast<u16>(value);
+}
+
+void fillRamp(u16* ramp, u32 size, f32 gamma, f32 brightness, f32 contrast)
+{
+	// Ramps of another length than 256 follow the same curve.
+	for (u32 i = 0; i < size; ++i)
+		ramp[i] = gammaEntry(size > 1 ? static_cast<u32>((static_cast<u64>(i) * 255 + (size - 1) / 2) / (size - 1)) : 0,
+			gamma, brightness, contrast);
+}
+
+f32 gammaOf(const u16* ramp, u32 size)
+{
+	f64 sum = 0.0;
+	u32 counted = 0;
+	for (u32 j = 1; j < size; ++j)
+	{
+		const u32 v = ramp[j];
+		if (v == 0 || v == 65535)
+			continue;
+		// The entry's place on a 256-entry ramp.
+		const f64 place = size == GAMMA_ENTRIES ? j : static_cast<f64>(j) * 255.0 / (size - 1);
+		sum += std::log(v / 65535.0) / std::log(place / 256.0);
+		++counted;
+	}
+	if (counted == 0 || sum == 0.0)
+		return 1.f;
+	return static_cast<f32>(1.0 / (sum / counted));
+}
+} // namespace
+
+bool CDeviceLinux::setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast)
+{
+	const u32 size = m_window ? m_window->getGammaRampSize() : 0;
+	if (size == 0)
+	{
+		logWarning("The display has no gamma ramps: the gamma stays as it is.");
+		return false;
+	}
+	std::vector<u16> ramps(size * 3);
+	fillRamp(&ramps[0], size, red, brightness, contrast);
+	fillRamp(&ramps[size], size, green, brightness, contrast);
+	fillRamp(&ramps[size * 2], size, blue, brightness, contrast);
+	return m_window->setGammaRamps(&ramps[0], &ramps[size], &ramps[size * 2], size);
+}
+
+bool CDeviceLinux::getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness, f32& contrast)
+{
+	brightness = 0.f;
+	contrast = 0.f;
+	const u32 size = m_window ? m_window->getGammaRampSize() : 0;
+	if (size < 2)
+		return false;
+	std::vector<u16> ramps(size * 3);
+	if (!m_window->getGammaRamps(&ramps[0], &ramps[size], &ramps[size * 2], size))
+		return false;
+	red = gammaOf(&ramps[0], size);
+	green = gammaOf(&ramps[size], size);
+	blue = gammaOf(&ramps[size * 2], size);
+	return true;
 }
 
 bool CDeviceLinux::createWindow()
@@ -193,6 +300,37 @@ bool CDeviceLinux::createWindow()
 	else
 		m_params.WindowHandle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(window->getId()));
 	attachWindow(window.get());
+	if (!m_externalWindow)
+		loadWindowIcon();
+	return true;
+}
+
+void CDeviceLinux::loadWindowIcon()
+{
+	core::array<io::path> candidates;
+	core::stringc folder;
+	if (os::getProgramFolder(folder))
+		candidates.push_back(folder + "/" + ICON_FILE_NAME);
+	candidates.push_back(ICON_FILE_NAME);
+	for (u32 i = 0; i < candidates.size(); ++i)
+		if (os::pathExists(candidates[i]) && loadWindowIcon(candidates[i]))
+			return;
+}
+
+bool CDeviceLinux::loadWindowIcon(const io::path& fileName)
+{
+	if (!m_window)
+		return false;
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(fileName));
+	if (!file)
+	{
+		logWarning("The icon file cannot be opened.", fileName.c_str());
+		return false;
+	}
+	core::array<os::SIconImage> images;
+	if (!readIconFile(file.get(), images))
+		return false;
+	m_window->setIcon(images);
 	return true;
 }
 
@@ -224,17 +362,40 @@ bool CDeviceLinux::switchToFullScreen()
 {
 	if (!m_window)
 		return false;
-	const core::dimension2d<s32> screen = m_window->getScreenSize();
-	if (screen.Width > 0 && screen.Height > 0 && screen != m_params.WindowSize)
+	const core::dimension2d<u32>& desktop = getVideoModeList()->getDesktopResolution();
+	const core::dimension2d<s32> desktopSize(static_cast<s32>(desktop.Width), static_cast<s32>(desktop.Height));
+	bool switched = false;
+	if (m_externalWindow)
+		switched = false;
+	else if (desktopSize.Width > 0 && m_params.WindowSize == desktopSize)
 	{
-		logFormat(LOG_INFORMATION, "Full screen covers the screen (%d x %d): the display mode is not changed.",
-			screen.Width, screen.Height);
-		m_params.WindowSize = screen;
+		// The desktop's own mode: no switch, and none left from before.
+		restoreDisplayMode();
+		switched = true;
+	}
+	else
+		switched = m_window->switchDisplayMode(m_params.WindowSize);
+	if (!switched)
+	{
+		const core::dimension2d<s32> screen =
+			desktopSize.Width > 0 && desktopSize.Height > 0 ? desktopSize : m_window->getScreenSize();
+		if (screen.Width > 0 && screen.Height > 0 && screen != m_params.WindowSize)
+		{
+			logFormat(LOG_INFORMATION, "Full screen covers the screen (%d x %d): the display mode is not changed.",
+				screen.Width, screen.Height);
+			m_params.WindowSize = screen;
+		}
 	}
 	if (!m_externalWindow)
 		m_window->setFullScreen(true);
 	m_params.FullScreen = true;
-	return true;
+	return switched;
+}
+
+void CDeviceLinux::restoreDisplayMode()
+{
+	if (m_window && !m_externalWindow)
+		m_window->restoreDisplayMode();
 }
 
 void CDeviceLinux::handleResize()
@@ -322,10 +483,9 @@ bool CDeviceLinux::createVideoDriver(s32 type)
 	case DEVICE_DRIVER_OPENGL:
 		if (!m_window)
 		{
-			logWarning("The OpenGL driver needs a window, and there is none: the null driver is used instead.");
-			if (!createNullDriver())
-				return false;
-			break;
+			// Only a window on a display can show the game; the null driver would run it unseen.
+			logError("Could not create OpenGL driver.", "there is no window to draw into");
+			return false;
 		}
 		if (m_params.FullScreen)
 			switchToFullScreen();

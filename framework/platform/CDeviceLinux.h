@@ -33,15 +33,20 @@ public:
 	void setWindowCaption(const wchar_t* text) override;
 	void setResizable(bool resizable) override;
 	const video::IVideoModeList* getVideoModeList() override;
+	// Through the display's gamma ramps; false, after one log line, without a window or where the
+	// display has none.
+	bool setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast) override;
+	bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness, f32& contrast) override;
 	bool openURL(const c8* url) override;
 
 	// Null while the device has no window.
 	os::IWindow* getWindow() const { return m_window.get(); }
 	os::WindowId getWindowId() const { return m_window ? m_window->getId() : 0; }
 
-	// How the device makes its window; tests without a display install their own.
+	// How the device makes its window; tests without a display install their own (null: the
+	// desktop's). Returns the maker it replaces.
 	typedef os::IWindow* (*WindowMaker)(const os::SWindowDescription& description, os::WindowProcedure procedure);
-	static void setWindowMaker(WindowMaker maker);
+	static WindowMaker setWindowMaker(WindowMaker maker);
 
 protected:
 	friend class CMainLoop;
@@ -52,16 +57,25 @@ protected:
 	// Takes the window as the device's: lists it for the window procedure and makes the cursor
 	// control.
 	void attachWindow(os::IWindow* window);
+	// Gives the device's own window the program's icon: the icon file that lies beside the
+	// program, or else the one in the working directory (ICON_FILE_NAME both); none without.
+	void loadWindowIcon();
+	// An icon file for the window; false (after a log line) when it cannot be used.
+	bool loadWindowIcon(const io::path& fileName);
 	// Places the device's own window for FullScreen and WindowSize, shown.
 	void fitWindow();
-	// The window manager covers the screen with the window; the display mode is not changed.
+	// Switches the display to the mode of WindowSize and covers the screen with the window;
+	// without such a mode (after a log line) the window covers the screen at the desktop's mode,
+	// whose size WindowSize takes, and the result is false.
 	bool switchToFullScreen();
+	// The desktop's own display mode comes back (own window only).
+	void restoreDisplayMode();
 	// A WM_SIZE came: the driver learns the new client size (the loop calls this).
 	void handleResize();
 	core::dimension2d<s32> getDesktopSize();
 
 	// 0 the null driver; 1 and 2 (Direct3D) and 3 OpenGL, drawn into the window: without one
-	// they fall back to the null driver. Posts the new driver's creation.
+	// they fail. Posts the new driver's creation.
 	bool createVideoDriver(s32 type);
 	bool createNullDriver();
 	bool createOpenGLDriver();
@@ -81,6 +95,9 @@ protected:
 	// The display connection the engine opens for an OpenGL driver and leaves open.
 	void* m_engineDisplay = nullptr;
 };
+
+// The program's icon file, beside the program or in the working directory.
+extern const c8* const ICON_FILE_NAME;
 
 // A new device with count 1 for the caller, or null when it has no driver although one was asked
 // for.

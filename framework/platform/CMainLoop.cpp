@@ -14,9 +14,13 @@ CMainLoop::CMainLoop(CDeviceLinux* device) : m_device(device)
 bool CMainLoop::run()
 {
 	m_device->m_running = true;
-	m_device->m_timer->tick();
-	m_device->m_lastTick = m_device->m_timer->getTime();
-	// An external window's owner runs the loop: one pass a call.
+	// An external window's owner calls run for every pass: the time up to which updates were
+	// posted carries over from one call to the next.
+	if (!m_device->m_externalWindow)
+	{
+		m_device->m_timer->tick();
+		m_device->m_lastTick = m_device->m_timer->getTime();
+	}
 	do
 		runPass();
 	while (m_device->m_running && !m_device->m_externalWindow);

@@ -190,9 +190,13 @@ os::LResult CWindowProcedure::handleAppActivation(CDeviceLinux* device, os::IWin
 	else
 	{
 		device->m_appActive = false;
-		// The display mode was never changed, so there is none to restore before minimising.
+		// The desktop gets its own display mode back while the game is away.
 		if (fullScreen)
+		{
+			if (openGL)
+				device->restoreDisplayMode();
 			window->minimize();
+		}
 		post<CEventSystemFlowAppActivate>(device, false);
 		logInfo("Application deactivated.");
 	}

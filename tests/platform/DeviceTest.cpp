@@ -9,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <poll.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace fw;
 using namespace fw::devtest;
@@ -204,14 +210,14 @@ TEST(Device, DriverChoices)
 		bool made;
 		std::vector<SLogLine> lines;
 	};
-	const std::string noWindow =
-		"The OpenGL driver needs a window, and there is none: the null driver is used instead.";
+	// No window can be made here: only the null driver, asked for, serves.
+	const std::string noOpenGL = "Could not create OpenGL driver.";
 	const std::string noDirect3D = "Direct3D is not available: the OpenGL driver is used instead.";
 	const SCase cases[] = {
 		{0, true, {}},
-		{1, true, {{LOG_INFORMATION, noDirect3D}, {LOG_WARNING, noWindow}}},
-		{2, true, {{LOG_INFORMATION, noDirect3D}, {LOG_WARNING, noWindow}}},
-		{3, true, {{LOG_WARNING, noWindow}}},
+		{1, false, {{LOG_INFORMATION, noDirect3D}, {LOG_ERROR, noOpenGL}}},
+		{2, false, {{LOG_INFORMATION, noDirect3D}, {LOG_ERROR, noOpenGL}}},
+		{3, false, {{LOG_ERROR, noOpenGL}}},
 		{4, false, {{LOG_ERROR, "Unable to create video driver of unknown type."}}},
 		{-1, false, {{LOG_ERROR, "Unable to create video driver of unknown type."}}},
 	};
@@ -266,7 +272,6 @@ TEST_F(DeviceTest, ReinitializeReleasesThenCreatesAndKeepsTheClock)
 	video::IVideoDriver* oldDriver = device->getVideoDriver();
 
 	SDeviceCreationParameters params;
-	params.VideoDriver = DEVICE_DRIVER_OPENGL;
 	params.WindowSize = core::dimension2d<s32>(1024, 768);
 	params.EngineVersion = "other";
 	CRefHolder<CRecorder> watcher = adoptRef(new CRecorder(trace, "watch"));
@@ -293,33 +298,140 @@ TEST_F(DeviceTest, ReinitializeReleasesThenCreatesAndKeepsTheClock)
 	EXPECT_EQ(before + 10, device->getTimer()->getTime());
 }
 
+namespace
+{
+struct SChildOutcome
+{
+	bool finished = false;
+	std::string output;
+};
+
+// Runs the body in a child process that writes its findings to the pipe it gets; gives up on a
+// child that has not ended within the deadline (a hang is what such tests look for).
+SChildOutcome runInChild(const std::function<void(int)>& body, int deadlineMilliseconds)
+{
+	SChildOutcome outcome;
+	int pipeEnds[2];
+	if (pipe(pipeEnds) != 0)
+		return outcome;
+	const pid_t child = fork();
+	if (child == 0)
+	{
+		close(pipeEnds[0]);
+		body(pipeEnds[1]);
+		_exit(0);
+	}
+	close(pipeEnds[1]);
+	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMilliseconds);
+	for (;;)
+	{
+		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+		pollfd entry = {pipeEnds[0], POLLIN, 0};
+		if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) <= 0)
+		{
+			kill(child, SIGKILL);
+			break;
+		}
+		char buffer[512];
+		const ssize_t count = read(pipeEnds[0], buffer, sizeof(buffer));
+		if (count <= 0)
+		{
+			outcome.finished = true;
+			break;
+		}
+		outcome.output.append(buffer, static_cast<size_t>(count));
+	}
+	close(pipeEnds[0]);
+	int status = 0;
+	waitpid(child, &status, 0);
+	outcome.finished = outcome.finished && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+	return outcome;
+}
+} // namespace
+
+TEST(Device, WithoutADisplayOpenGLFailsAndSaysWhichDisplay)
+{
+	struct SCase
+	{
+		const char* display; // null: unset
+		const char* line;
+	};
+	const SCase cases[] = {
+		{nullptr, "Can't open the X display: DISPLAY is not set, so no window can be made."},
+		{":987", "Can't open the X display \":987\": no window can be made."},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.display ? c.display : "unset");
+		const SChildOutcome outcome = runInChild(
+			[&](int out) {
+				if (c.display)
+					setenv("DISPLAY", c.display, 1);
+				else
+					unsetenv("DISPLAY");
+				// The real desktop window, not the stand-in these tests use.
+				CDeviceLinux::setWindowMaker(nullptr);
+				std::string report;
+				{
+					CLogLines log;
+					SDeviceCreationParameters params;
+					params.VideoDriver = DEVICE_DRIVER_OPENGL;
+					CRefHolder<CDeviceStub> device = adoptRef(createDevice(params));
+					report = device ? "made\n" : "none\n";
+					for (const SLogLine& line : log.lines)
+						if (line.level == LOG_ERROR)
+							report += line.text + "\n";
+				}
+				if (write(out, report.data(), report.size()) != static_cast<ssize_t>(report.size()))
+					_exit(1);
+			},
+			10000);
+		ASSERT_TRUE(outcome.finished) << "no answer: " << outcome.output;
+		EXPECT_EQ(std::string("none\n") + c.line + "\nCould not create OpenGL driver.\n", outcome.output);
+	}
+}
+
 TEST_F(DeviceTest, FailedReinitializeLeavesNoDriverAndNoDraws)
 {
-	CRecorder* recorder = addRecorder("r", 0);
-	SDeviceCreationParameters params;
-	params.VideoDriver = 9;
+	struct SCase
 	{
-		CLogLines log;
-		EXPECT_FALSE(device->reinitialize(params));
-		EXPECT_TRUE(log.has(LOG_ERROR, "Unable to create video driver of unknown type."));
+		s32 type;
+		const char* line;
+	};
+	// OpenGL without a window (none can be made here) fails rather than running unseen.
+	const SCase cases[] = {
+		{9, "Unable to create video driver of unknown type."},
+		{DEVICE_DRIVER_OPENGL, "Could not create OpenGL driver."},
+	};
+	addRecorder("r", 0);
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.line);
+		trace.clear();
+		SDeviceCreationParameters params;
+		params.VideoDriver = c.type;
+		{
+			CLogLines log;
+			EXPECT_FALSE(device->reinitialize(params));
+			EXPECT_TRUE(log.has(LOG_ERROR, c.line));
+		}
+		EXPECT_EQ(nullptr, device->getVideoDriver());
+		EXPECT_EQ(Trace({"r:e9"}), trace);
+
+		// The loop keeps updating but draws nothing.
+		trace.clear();
+		device->setFrameInterval(10);
+		device->setUpdateStep(10);
+		device->setLastTick(device->getTimer()->getTime());
+		device->setRunning(true);
+		clock->now += 10;
+		CMainLoop(device.get()).runPass();
+		EXPECT_EQ(Trace({"r:u10"}), trace);
+
+		params.VideoDriver = 0;
+		EXPECT_TRUE(device->reinitialize(params));
+		EXPECT_NE(nullptr, device->getVideoDriver());
 	}
-	EXPECT_EQ(nullptr, device->getVideoDriver());
-	EXPECT_EQ(Trace({"r:e9"}), trace);
-
-	// The loop keeps updating but draws nothing.
-	trace.clear();
-	device->setFrameInterval(10);
-	device->setUpdateStep(10);
-	device->setLastTick(device->getTimer()->getTime());
-	device->setRunning(true);
-	clock->now += 10;
-	CMainLoop(device.get()).runPass();
-	EXPECT_EQ(Trace({"r:u10"}), trace);
-
-	params.VideoDriver = 0;
-	EXPECT_TRUE(device->reinitialize(params));
-	EXPECT_NE(nullptr, device->getVideoDriver());
-	(void)recorder;
 }
 
 TEST_F(DeviceTest, SleepWithPauseTimerDoesNotCount)

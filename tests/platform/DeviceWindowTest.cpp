@@ -242,6 +242,125 @@ TEST(DeviceWindow, FullScreenTakesTheScreensSizeAndNeverNone)
 	EXPECT_EQ(core::dimension2d<s32>(1024, 768), window->clientSize);
 }
 
+TEST(DeviceWindow, FullScreenSwitchesToAnOfferedModeAndTheDesktopsComesBack)
+{
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	CRefHolder<CWindowedTestDevice> device = adoptRef(new CWindowedTestDevice(clock.get()));
+	CRefHolder<CFakeWindow> window(device->window());
+	window->modeSizes = {core::dimension2d<s32>(800, 600), core::dimension2d<s32>(1024, 768),
+		core::dimension2d<s32>(1280, 1024)};
+	EXPECT_EQ(3, device->getVideoModeList()->getVideoModeCount());
+
+	// The switch itself, as the OpenGL driver's creation asks for it.
+	struct SCase
+	{
+		core::dimension2d<s32> asked;
+		bool switched;
+		std::vector<core::dimension2d<s32>> switches; // by the end of the case
+		int restores;                                 // by the end of the case
+		core::dimension2d<s32> size;
+	};
+	const SCase cases[] = {
+		{{1024, 768}, true, {{1024, 768}}, 0, {1024, 768}},
+		// The desktop's own size needs no switch, and puts back what was switched before.
+		{{1280, 1024}, true, {{1024, 768}}, 1, {1280, 1024}},
+		// A size the screen does not offer: the window covers the screen at the desktop's mode.
+		{{640, 480}, false, {{1024, 768}}, 1, {1280, 1024}},
+		{{800, 600}, true, {{1024, 768}, {800, 600}}, 1, {800, 600}},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(testing::Message() << c.asked.Width << "x" << c.asked.Height);
+		device->setWindowSize(c.asked);
+		EXPECT_EQ(c.switched, device->switchFullScreen());
+		EXPECT_EQ(c.switches, window->modeSwitches);
+		EXPECT_EQ(c.restores, window->restores);
+		EXPECT_EQ(c.size, device->getCreationParameters().WindowSize);
+		EXPECT_TRUE(device->isFullscreen());
+		EXPECT_TRUE(window->fullScreen);
+	}
+
+	const int restoresBefore = window->restores;
+	SDeviceCreationParameters windowed;
+	EXPECT_TRUE(device->reinitialize(windowed));
+	EXPECT_EQ(restoresBefore + 1, window->restores);
+	EXPECT_FALSE(window->fullScreen);
+
+	// The end of the device puts back the mode and the gamma ramps.
+	device.release();
+	EXPECT_EQ(restoresBefore + 2, window->restores);
+	EXPECT_EQ(1, window->gammaRestores);
+}
+
+TEST(DeviceWindow, GammaRampsFromGammaBrightnessAndContrastAndBack)
+{
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	CRefHolder<CWindowedTestDevice> device = adoptRef(new CWindowedTestDevice(clock.get()));
+	CFakeWindow* window = device->window();
+	window->gammaSize = 256;
+
+	struct SCase
+	{
+		f32 gamma;
+		f32 brightness;
+		f32 contrast;
+		std::vector<std::pair<u32, u16>> entries; // index, value
+		f32 readBack;
+	};
+	const SCase cases[] = {
+		{1.f, 0.f, 0.f, {{0, 0}, {1, 257}, {128, 32896}, {255, 65535}}, 1.f},
+		{2.f, 0.f, 0.f, {{0, 0}, {64, 32832}, {255, 65535}}, 2.f},
+		{0.5f, 0.f, 0.f, {{128, 16513}, {255, 65535}}, 0.5f},
+		// Brightness lifts every entry, to the ceiling at most.
+		{1.f, 0.5f, 0.f, {{0, 8191}, {128, 41087}, {255, 65535}}, 0.f},
+		// Contrast steepens the ramp: half way reaches the top.
+		{1.f, 0.f, 1.f, {{64, 32896}, {128, 65535}, {255, 65535}}, 0.f},
+		// A gamma not above 0 gives a flat ramp at the top; nothing reads back from it.
+		{0.f, 0.f, 0.f, {{0, 65535}, {128, 65535}}, 1.f},
+		// Contrast beyond the ramp's reach: no number turns into a colour.
+		{1.f, 0.f, 2.f, {{0, 0}, {1, 65535}}, 0.f},
+		{1.f, 0.f, 3.f, {{0, 0}, {1, 0}, {255, 0}}, 0.f},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(testing::Message() << c.gamma << " " << c.brightness << " " << c.contrast);
+		ASSERT_TRUE(device->setGammaRamp(c.gamma, c.gamma, c.gamma, c.brightness, c.contrast));
+		ASSERT_EQ(256u, window->gammaRed.size());
+		for (const std::pair<u32, u16>& entry : c.entries)
+		{
+			EXPECT_EQ(entry.second, window->gammaRed[entry.first]) << "entry " << entry.first;
+			EXPECT_EQ(entry.second, window->gammaBlue[entry.first]) << "entry " << entry.first;
+		}
+		f32 red = 0.f, green = 0.f, blue = 0.f, brightness = 9.f, contrast = 9.f;
+		ASSERT_TRUE(device->getGammaRamp(red, green, blue, brightness, contrast));
+		// The reading takes entry j as j / 256 of the way: an estimate, close to the gamma set.
+		if (c.readBack > 0.f)
+		{
+			EXPECT_NEAR(c.readBack, red, 0.05f);
+			EXPECT_NEAR(c.readBack, blue, 0.05f);
+		}
+		EXPECT_EQ(0.f, brightness);
+		EXPECT_EQ(0.f, contrast);
+	}
+
+	// A display without ramps, and a device without a window, refuse with one line.
+	for (bool withWindow : {true, false})
+	{
+		SCOPED_TRACE(withWindow ? "no ramps" : "no window");
+		CRefHolder<CTestDevice> other = withWindow ? CRefHolder<CTestDevice>(device.get())
+												   : adoptRef(new CTestDevice(clock.get()));
+		window->gammaSize = 0;
+		CLogLines log;
+		EXPECT_FALSE(other->setGammaRamp(1.f, 1.f, 1.f, 0.f, 0.f));
+		ASSERT_EQ(1u, log.lines.size());
+		EXPECT_TRUE(log.has(LOG_WARNING, "The display has no gamma ramps: the gamma stays as it is."));
+		f32 red = 0.f, green = 0.f, blue = 0.f, brightness = 9.f, contrast = 9.f;
+		EXPECT_FALSE(other->getGammaRamp(red, green, blue, brightness, contrast));
+		EXPECT_EQ(0.f, brightness);
+		EXPECT_EQ(0.f, contrast);
+	}
+}
+
 TEST(DeviceWindow, CaptionAndResizable)
 {
 	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);

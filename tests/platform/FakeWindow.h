@@ -21,7 +21,7 @@ class CFakeWindow : public os::IWindow
 {
 public:
 	os::WindowId getId() const override { return 0x4200001; }
-	bool isExternal() const override { return false; }
+	bool isExternal() const override { return external; }
 
 	bool peekMessage(os::SWindowMessage& message) override
 	{
@@ -120,6 +120,60 @@ public:
 	os::WindowId createSurface(const os::SSurfaceFormat&) override { return 0; }
 	void destroySurface() override {}
 
+	bool getDisplayModes(core::array<os::SDisplayMode>& modes, os::SDisplayMode& current) override
+	{
+		modes.clear();
+		for (const core::dimension2d<s32>& size : modeSizes)
+		{
+			os::SDisplayMode mode;
+			mode.Size = size;
+			mode.Depth = 24;
+			modes.push_back(mode);
+		}
+		current.Size = desktopSize;
+		current.Depth = 24;
+		return !modes.empty();
+	}
+	bool switchDisplayMode(const core::dimension2d<s32>& size) override
+	{
+		if (std::find(modeSizes.begin(), modeSizes.end(), size) == modeSizes.end())
+			return false;
+		modeSwitches.push_back(size);
+		screenSize = size;
+		return true;
+	}
+	void restoreDisplayMode() override
+	{
+		++restores;
+		screenSize = desktopSize;
+	}
+	void restoreGammaRamps() override { ++gammaRestores; }
+	u32 getGammaRampSize() override { return gammaSize; }
+	bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size) override
+	{
+		if (size != gammaSize || size == 0)
+			return false;
+		gammaRed.assign(red, red + size);
+		gammaGreen.assign(green, green + size);
+		gammaBlue.assign(blue, blue + size);
+		return true;
+	}
+	bool getGammaRamps(u16* red, u16* green, u16* blue, u32 size) override
+	{
+		if (size != gammaSize || size == 0 || gammaRed.size() != size)
+			return false;
+		std::copy(gammaRed.begin(), gammaRed.end(), red);
+		std::copy(gammaGreen.begin(), gammaGreen.end(), green);
+		std::copy(gammaBlue.begin(), gammaBlue.end(), blue);
+		return true;
+	}
+	void setIcon(const core::array<os::SIconImage>& images) override
+	{
+		icon.clear();
+		for (u32 i = 0; i < images.size(); ++i)
+			icon.push_back(images[i]);
+	}
+
 	bool getCursorPosition(core::position2d<s32>& position) override
 	{
 		position = cursor;
@@ -163,6 +217,18 @@ public:
 
 	std::deque<os::SWindowMessage> queue;
 	std::vector<u32> defaults;
+	bool external = false;
+	// The display: modes it offers (none: it cannot switch), the desktop's, and gamma ramps.
+	std::vector<core::dimension2d<s32>> modeSizes;
+	core::dimension2d<s32> desktopSize = core::dimension2d<s32>(1280, 1024);
+	std::vector<core::dimension2d<s32>> modeSwitches;
+	int restores = 0;
+	int gammaRestores = 0;
+	u32 gammaSize = 0;
+	std::vector<u16> gammaRed;
+	std::vector<u16> gammaGreen;
+	std::vector<u16> gammaBlue;
+	std::vector<os::SIconImage> icon;
 	u8 keyState[256] = {};
 	bool captured = false;
 	bool destroyed = false;
@@ -202,6 +268,7 @@ public:
 	void setFullScreen(bool fullScreen) { m_params.FullScreen = fullScreen; }
 	void setWindowSize(const core::dimension2d<s32>& size) { m_params.WindowSize = size; }
 	void setResizableFlag(bool resizable) { m_resizable = resizable; }
+	bool switchFullScreen() { return switchToFullScreen(); }
 };
 } // namespace devtest
 } // namespace fw

@@ -1,4 +1,5 @@
 #include "DeviceTestSupport.h"
+#include "FakeWindow.h"
 
 #include "platform/CMainLoop.h"
 
@@ -163,4 +164,45 @@ TEST_F(MainLoopTest, CloseDuringUpdatesFinishesTheFrameWithoutDrawing)
 	const Trace second = updates(10, "u10");
 	expected.insert(expected.end(), second.begin(), second.end());
 	EXPECT_EQ(expected, trace);
+}
+
+namespace
+{
+os::IWindow* makeExternalWindow(const os::SWindowDescription&, os::WindowProcedure)
+{
+	CFakeWindow* window = new CFakeWindow;
+	window->external = true;
+	return window;
+}
+} // namespace
+
+// The owner of an existing window calls run once for each of its own frames; the steps due by
+// then are posted, however short each call.
+TEST(MainLoopExternalWindow, EachRunIsOnePassAndTimeCarriesOverBetweenCalls)
+{
+	const CDeviceLinux::WindowMaker headless = CDeviceLinux::setWindowMaker(&makeExternalWindow);
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	SDeviceCreationParameters params;
+	params.WindowHandle = reinterpret_cast<void*>(0x4200001);
+	params.WindowSize = core::dimension2d<s32>(-1, -1);
+	CRefHolder<CTestDevice> device = adoptRef(new CTestDevice(clock.get(), params));
+	CDeviceLinux::setWindowMaker(headless);
+	ASSERT_NE(nullptr, device->getWindow());
+	ASSERT_TRUE(device->getWindow()->isExternal());
+
+	Trace trace;
+	CRefHolder<CRecorder> recorder = adoptRef(new CRecorder(trace));
+	device->addEventReceiver(recorder.get(), 0);
+	device->setFrameInterval(10);
+	device->setUpdateStep(10);
+	device->run();
+	EXPECT_EQ(Trace({}), trace);
+	for (int call = 0; call < 10; ++call)
+	{
+		clock->now += 4;
+		EXPECT_TRUE(device->run());
+	}
+	// 40 ms in frames of 4: a step each time 10 ms have gathered, and the loop never sleeps.
+	EXPECT_EQ(Trace({"u10", "d", "u10", "d", "u10", "d", "u10", "d"}), trace);
+	EXPECT_TRUE(clock->sleeps.empty());
 }

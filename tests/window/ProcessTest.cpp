@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScreenSupport.h"
 #include "platform/os/IWindow.h"
 
 #include <chrono>
@@ -61,11 +62,15 @@ SChild start(const std::vector<std::string>& arguments, const std::string& runti
 	return child;
 }
 
-// The first line the child prints, within ten seconds; empty when none comes.
+// A child that has not printed or ended by then is taken to hang: long enough for a start under a
+// window on a machine busy with other work.
+const std::chrono::seconds CHILD_DEADLINE(60);
+
+// The first line the child prints, within the deadline; empty when none comes.
 std::string readLine(const SChild& child)
 {
 	std::string line;
-	const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	const auto end = std::chrono::steady_clock::now() + CHILD_DEADLINE;
 	while (std::chrono::steady_clock::now() < end)
 	{
 		pollfd entry = {child.output, POLLIN, 0};
@@ -81,10 +86,10 @@ std::string readLine(const SChild& child)
 	return "";
 }
 
-// The child's wait status within ten seconds; -1 when it still runs.
+// The child's wait status within the deadline; -1 when it still runs.
 int waitFor(const SChild& child)
 {
-	const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+	const auto end = std::chrono::steady_clock::now() + CHILD_DEADLINE;
 	int status = 0;
 	while (std::chrono::steady_clock::now() < end)
 	{
@@ -221,4 +226,33 @@ TEST(CrashReport, ACrashWritesTheReportAndEndsNonZero)
 		}
 		std::remove(reports[0].c_str());
 	}
+}
+
+// A crash in full screen leaves the desktop with its own mode and gamma ramps.
+TEST(CrashReport, ACrashInFullScreenPutsTheDesktopsModeAndGammaBack)
+{
+	Display* display = fw::os::openDisplay();
+	ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
+	const std::vector<unsigned short> gamma = fw::wintest::gammaRamps(display);
+	{
+		fw::wintest::CExtraMode extra(display, 800, 600);
+		ASSERT_TRUE(extra.isOffered());
+		const std::string program = QB_CRASH_HELPER;
+		const std::string folder = folderOf(program);
+		const std::string programName = program.substr(folder.size());
+		CTemporaryFolder runtime;
+		SChild child = start({program, "fullscreen", "800", "600"}, runtime.path);
+		ASSERT_GT(child.pid, 0);
+		EXPECT_EQ("switched 800x600", readLine(child));
+		const int status = waitFor(child);
+		close(child.output);
+		ASSERT_NE(-1, status) << "the helper did not end";
+		ASSERT_TRUE(WIFEXITED(status)) << "the helper ended by signal " << WTERMSIG(status);
+		EXPECT_EQ(128 + SIGSEGV, WEXITSTATUS(status));
+		EXPECT_EQ(extra.original(), fw::wintest::currentScreenSize(display));
+		EXPECT_EQ(gamma, fw::wintest::gammaRamps(display));
+		for (const std::string& report : reportsIn(folder, programName))
+			std::remove(report.c_str());
+	}
+	XCloseDisplay(display);
 }

@@ -73,8 +73,9 @@ protected:
 			XCloseDisplay(input);
 	}
 
-	// Runs loop passes until the condition holds; false after five seconds.
-	bool pumpUntil(const std::function<bool()>& condition, int milliseconds = 5000)
+	// Runs loop passes until the condition holds; false after twenty seconds (a busy machine
+	// takes its time, a fault takes forever).
+	bool pumpUntil(const std::function<bool()>& condition, int milliseconds = 20000)
 	{
 		const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
 		CMainLoop loop(device.get());

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace fw
 {
@@ -192,7 +193,11 @@ CX11Window* CX11Window::create(const SWindowDescription& description, WindowProc
 	Display* display = openDisplay();
 	if (!display)
 	{
-		logError("Can't open the X display: no window can be made.", XDisplayName(nullptr));
+		const char* name = XDisplayName(nullptr);
+		if (name && *name)
+			logFormat(LOG_ERROR, "Can't open the X display \"%s\": no window can be made.", name);
+		else
+			logError("Can't open the X display: DISPLAY is not set, so no window can be made.");
 		return nullptr;
 	}
 	installDisplayErrorHandler();
@@ -217,6 +222,7 @@ CX11Window::CX11Window(Display* display, WindowProcedure procedure) : m_display(
 	m_netWmStateFullScreen = XInternAtom(m_display, "_NET_WM_STATE_FULLSCREEN", False);
 	m_netActiveWindow = XInternAtom(m_display, "_NET_ACTIVE_WINDOW", False);
 	m_netWmName = XInternAtom(m_display, "_NET_WM_NAME", False);
+	m_netWmIcon = XInternAtom(m_display, "_NET_WM_ICON", False);
 	m_utf8String = XInternAtom(m_display, "UTF8_STRING", False);
 	findModifierMasks();
 }
@@ -830,6 +836,36 @@ void CX11Window::setCaption(const wchar_t* caption)
 	XChangeProperty(m_display, m_window, m_netWmName, m_utf8String, 8, PropModeReplace,
 		reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
 	XStoreName(m_display, m_window, latin1Of(caption).c_str());
+	XFlush(m_display);
+}
+
+void CX11Window::setIcon(const core::array<SIconImage>& images)
+{
+	if (!m_window || m_destroyed || m_external)
+		return;
+	if (images.empty())
+	{
+		XDeleteProperty(m_display, m_window, m_netWmIcon);
+		XFlush(m_display);
+		return;
+	}
+	// Width, height, then the pixels of each image; 32-bit items travel as longs in Xlib.
+	std::vector<unsigned long> data;
+	for (u32 i = 0; i < images.size(); ++i)
+	{
+		const SIconImage& image = images[i];
+		if (image.Size.Width <= 0 || image.Size.Height <= 0 ||
+			image.Pixels.size() != static_cast<u32>(image.Size.Width * image.Size.Height))
+			continue;
+		data.push_back(static_cast<unsigned long>(image.Size.Width));
+		data.push_back(static_cast<unsigned long>(image.Size.Height));
+		for (u32 p = 0; p < image.Pixels.size(); ++p)
+			data.push_back(image.Pixels[p]);
+	}
+	if (data.empty())
+		return;
+	XChangeProperty(m_display, m_window, m_netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+		reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
 	XFlush(m_display);
 }
 

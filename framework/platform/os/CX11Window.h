@@ -57,6 +57,24 @@ public:
 	WindowId createSurface(const SSurfaceFormat& format) override;
 	void destroySurface() override;
 
+	bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current) override
+	{
+		return os::getDisplayModes(modes, current);
+	}
+	bool switchDisplayMode(const core::dimension2d<s32>& size) override { return os::switchDisplayMode(size); }
+	void restoreDisplayMode() override { os::restoreDisplayMode(); }
+	void restoreGammaRamps() override { os::restoreGammaRamps(); }
+	u32 getGammaRampSize() override { return os::getGammaRampSize(); }
+	bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size) override
+	{
+		return os::setGammaRamps(red, green, blue, size);
+	}
+	bool getGammaRamps(u16* red, u16* green, u16* blue, u32 size) override
+	{
+		return os::getGammaRamps(red, green, blue, size);
+	}
+	void setIcon(const core::array<SIconImage>& images) override;
+
 	bool getCursorPosition(core::position2d<s32>& position) override;
 	void setCursorPosition(const core::position2d<s32>& position) override;
 	void showCursor(bool show) override;
@@ -121,6 +139,7 @@ private:
 	Atom m_netWmStateFullScreen;
 	Atom m_netActiveWindow;
 	Atom m_netWmName;
+	Atom m_netWmIcon;
 	Atom m_utf8String;
 };
 } // namespace os

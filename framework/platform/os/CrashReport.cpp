@@ -7,6 +7,7 @@
 #include <ctime>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace fw
@@ -23,6 +24,12 @@ const size_t ALTERNATE_STACK_SIZE = 256 * 1024;
 const int CRASH_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 std::atomic_flag s_crashing = ATOMIC_FLAG_INIT;
 bool s_installed = false;
+
+const size_t FAREWELL_CAPACITY = 64 * 1024;
+unsigned char s_farewell[FAREWELL_CAPACITY];
+// Zero while the bytes change, so that a crash meanwhile writes nothing rather than half.
+std::atomic<size_t> s_farewellSize{0};
+std::atomic<int> s_farewellDescriptor{-1};
 
 // Appends to a fixed buffer, as the handler cannot use the formatting functions of the library.
 class CText
@@ -151,6 +158,66 @@ void copyMemoryMap(int file)
 	close(maps);
 }
 
+long long monotonicMilliseconds()
+{
+	timespec now = {};
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Writes the farewell and waits for the server's answer to it (replies, errors and events are
+// 32-byte packets here; a reply starts with 1), a second at most.
+void sayFarewell()
+{
+	const size_t size = s_farewellSize.load();
+	const int descriptor = s_farewellDescriptor.load();
+	if (size == 0 || descriptor < 0)
+		return;
+	const char* bytes = reinterpret_cast<const char*>(s_farewell);
+	size_t left = size;
+	while (left > 0)
+	{
+		const ssize_t written = write(descriptor, bytes, left);
+		if (written <= 0)
+		{
+			if (written < 0 && errno == EINTR)
+				continue;
+			return;
+		}
+		bytes += written;
+		left -= static_cast<size_t>(written);
+	}
+	const long long end = monotonicMilliseconds() + 1000;
+	unsigned char packet[32];
+	size_t filled = 0;
+	for (;;)
+	{
+		const long long wait = end - monotonicMilliseconds();
+		if (wait <= 0)
+			return;
+		pollfd entry = {descriptor, POLLIN, 0};
+		const int ready = poll(&entry, 1, static_cast<int>(wait));
+		if (ready < 0 && errno == EINTR)
+			continue;
+		if (ready <= 0)
+			return;
+		const ssize_t count = read(descriptor, packet + filled, sizeof(packet) - filled);
+		if (count <= 0)
+		{
+			if (count < 0 && errno == EINTR)
+				continue;
+			return;
+		}
+		filled += static_cast<size_t>(count);
+		if (filled == sizeof(packet))
+		{
+			if (packet[0] == 1)
+				return;
+			filled = 0;
+		}
+	}
+}
+
 void onCrash(int number, siginfo_t* info, void*)
 {
 	// A second crashing thread waits for the first, which ends the process.
@@ -172,6 +239,7 @@ void onCrash(int number, siginfo_t* info, void*)
 		CText line(lineBuffer, sizeof(lineBuffer));
 		line.text("Failed to create the mini-dump file '").text(path.get()).text("' (error ").decimal(errno).text(")\n");
 		writeAll(STDERR_FILENO, line.get(), line.size());
+		sayFarewell();
 		_exit(128 + number);
 	}
 
@@ -191,6 +259,7 @@ void onCrash(int number, siginfo_t* info, void*)
 	CText notice(lineBuffer, sizeof(lineBuffer));
 	notice.text("The program crashed (").text(signalName(number)).text("); a report was written to ").text(path.get()).text("\n");
 	writeAll(STDERR_FILENO, notice.get(), notice.size());
+	sayFarewell();
 	_exit(128 + number);
 }
 
@@ -214,6 +283,23 @@ void findProgram()
 	std::strcpy(s_fileName, slash + 1);
 }
 } // namespace
+
+bool setCrashFarewell(int descriptor, const void* bytes, size_t size)
+{
+	s_farewellSize.store(0);
+	if (size > FAREWELL_CAPACITY || (size > 0 && !bytes))
+		return false;
+	if (size > 0)
+		std::memcpy(s_farewell, bytes, size);
+	s_farewellDescriptor.store(descriptor);
+	s_farewellSize.store(size);
+	return true;
+}
+
+void clearCrashFarewell()
+{
+	s_farewellSize.store(0);
+}
 
 core::stringc getCrashReportPath(s64 time)
 {

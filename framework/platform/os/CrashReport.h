@@ -2,6 +2,8 @@
 
 #include "core/CoreTypes.h"
 
+#include <cstddef>
+
 namespace fw
 {
 namespace os
@@ -12,6 +14,13 @@ namespace os
 // address, the back trace and the memory map. The process then ends with 128 + the signal,
 // never 0. Returns false when the handler could not be installed.
 bool installCrashReport();
+
+// Bytes the crash handler writes to a descriptor after the report, before the process ends, and
+// then waits (a second at most) for the one answer they ask for: X requests made in advance that
+// put the desktop's display mode back, since nothing but plain writes and reads is safe in a
+// signal handler. Bytes beyond the handler's buffer (64 KiB) are refused (false).
+bool setCrashFarewell(int descriptor, const void* bytes, size_t size);
+void clearCrashFarewell();
 
 // The file the report of a crash at that time would have: for the tests.
 core::stringc getCrashReportPath(s64 time);

@@ -6,12 +6,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <vector>
 
 namespace fw
 {
 namespace os
 {
+bool getProgramFolder(core::stringc& folder)
+{
+	folder = "";
+	std::vector<char> buffer(4096);
+	const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+	if (length <= 0 || static_cast<size_t>(length) >= buffer.size() - 1)
+		return false;
+	buffer[static_cast<size_t>(length)] = 0;
+	const char* slash = std::strrchr(buffer.data(), '/');
+	if (!slash)
+		return false;
+	buffer[static_cast<size_t>(slash - buffer.data())] = 0;
+	folder = buffer.data();
+	return true;
+}
+
 bool getCurrentFolder(core::stringc& folder)
 {
 	folder = "";

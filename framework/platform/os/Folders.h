@@ -12,6 +12,8 @@ namespace os
 // the folder was deleted.
 bool getCurrentFolder(core::stringc& folder);
 bool setCurrentFolder(const core::stringc& folder);
+// The folder the running program's file lies in, without a trailing slash; false when unknown.
+bool getProgramFolder(core::stringc& folder);
 
 bool pathExists(const core::stringc& path);
 bool isFolder(const core::stringc& path);

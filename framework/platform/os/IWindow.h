@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/os/DisplayModes.h"
 #include "platform/os/WindowMessages.h"
 
 #include <dimension2d.h>
@@ -31,6 +32,13 @@ struct SSurfaceFormat
 	bool WithAlphaChannel = false;
 	bool Stereobuffer = false;
 	u8 AntiAlias = 0;
+};
+
+// One size of a window's icon.
+struct SIconImage
+{
+	core::dimension2d<s32> Size;
+	core::array<u32> Pixels; // ARGB, row after row
 };
 
 // How a window is made.
@@ -106,6 +114,18 @@ public:
 	// The OpenGL surface that fills the client area: a new one for every driver; its id, or 0.
 	virtual WindowId createSurface(const SSurfaceFormat& format) = 0;
 	virtual void destroySurface() = 0;
+
+	// The screen's display modes and gamma ramps (DisplayModes.h).
+	virtual bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current) = 0;
+	virtual bool switchDisplayMode(const core::dimension2d<s32>& size) = 0;
+	virtual void restoreDisplayMode() = 0;
+	virtual void restoreGammaRamps() = 0;
+	virtual u32 getGammaRampSize() = 0;
+	virtual bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size) = 0;
+	virtual bool getGammaRamps(u16* red, u16* green, u16* blue, u32 size) = 0;
+	// The icon the desktop shows for the window: images of 32-bit ARGB pixels, row after row,
+	// largest first; none takes the icon away.
+	virtual void setIcon(const core::array<SIconImage>& images) = 0;
 
 	// The pointer, in screen pixels.
 	virtual bool getCursorPosition(core::position2d<s32>& position) = 0;
