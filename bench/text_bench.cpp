@@ -8,7 +8,7 @@
 #include "content/BitmapFont.h"
 #include "content/CContentManager.h"
 #include "content/CContentProcessorsManager.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "core/CNodeFactory.h"
 #include "core/CRefHolder.h"
 #include "platform/CDeviceLinux.h"
@@ -179,6 +179,7 @@ void BM_TextNodes(benchmark::State& state)
 	}
 	video::IVideoDriver* driver = screen.driver.get();
 	CQuadBatch* batch = getQuadBatch(driver);
+	const SRenderContext context = makeRenderContext(driver);
 	u32 calls = 0;
 	for (auto _ : state)
 	{
@@ -187,7 +188,7 @@ void BM_TextNodes(benchmark::State& state)
 		batch->flush();
 		batch->begin();
 		for (const CRefHolder<TextNode>& text : screen.texts)
-			text->render(driver, nullptr);
+			text->render(context, nullptr);
 		batch->end();
 		calls += screen.driver->primitiveListDraws;
 		driver->endScene();

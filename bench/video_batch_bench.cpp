@@ -6,7 +6,7 @@
 
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
 #include "core/CRefHolder.h"
 #include "platform/CDeviceLinux.h"

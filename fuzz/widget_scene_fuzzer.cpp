@@ -8,7 +8,7 @@
 #include "content/CContentProcessorsManager.h"
 #include "content/CImage.h"
 #include "content/CImageManager.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "core/BaseNode.h"
 #include "core/CNodeFactory.h"
 #include "core/CRefHolder.h"
@@ -134,12 +134,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	RenderList list;
 	root->collectRenderables(list);
 	CQuadBatch* batch = getQuadBatch(driver);
+	const SRenderContext context = makeRenderContext(driver);
 	batch->begin();
 	for (u32 i = 0; i < list.size(); ++i)
-		list[i].node->render(driver, nullptr);
+		list[i].node->render(context, nullptr);
 	const core::rect<f32> clip(0.f, 0.f, 50.f, 50.f);
 	for (u32 i = 0; i < list.size(); ++i)
-		list[i].node->render(driver, &clip);
+		list[i].node->render(context, &clip);
 	batch->end();
 	hitAround(root.get());
 

@@ -1,5 +1,7 @@
 #include "content/CContentManager.h"
 
+#include "core/SLoadContext.h"
+
 #include "content/CContentProcessorsManager.h"
 #include "core/CLogger.h"
 #include "platform/CEventDevice.h"
@@ -111,6 +113,24 @@ CContent* CContentManager::getContent(u32 contentType, const core::stringc& name
 	return content;
 }
 
+CContent* CContentManager::getContentWithin(u32 contentType, const core::stringc& name, const SLoadContext& within)
+{
+	if (name.empty())
+		return nullptr;
+	const core::stringc resolved = getAbsolutePathFromBase(within.fileName, name);
+	const ContentReference key(this, resolved);
+	if (CContent* cached = findContent(contentType, key))
+		return handOut(cached);
+	if (!m_fileSystem)
+		return nullptr;
+	io::IReadFile* file = m_fileSystem->createAndOpenFile(resolved);
+	if (!file)
+		return nullptr;
+	CContent* content = loadAndHandOut(contentType, key, file, &within);
+	file->drop();
+	return content;
+}
+
 CContent* CContentManager::getContent(u32 contentType, io::IReadFile* file)
 {
 	if (!file)
@@ -121,16 +141,17 @@ CContent* CContentManager::getContent(u32 contentType, io::IReadFile* file)
 	return loadAndHandOut(contentType, key, file);
 }
 
-CContent* CContentManager::loadAndHandOut(u32 contentType, const ContentReference& key, io::IReadFile* file)
+CContent* CContentManager::loadAndHandOut(
+	u32 contentType, const ContentReference& key, io::IReadFile* file, const SLoadContext* within)
 {
 	bool cached = false;
-	CContent* content = loadWithProcessor(contentType, key, file, cached);
+	CContent* content = loadWithProcessor(contentType, key, file, cached, within);
 	// An object the cache did not take is the caller's as it came from the processor.
 	return content && cached ? handOut(content) : content;
 }
 
 CContent* CContentManager::loadWithProcessor(u32 contentType, const ContentReference& key, io::IReadFile* file,
-	bool& cached)
+	bool& cached, const SLoadContext* within)
 {
 	cached = false;
 	IContentProcessor* processor = getProcessor(contentType);
@@ -143,7 +164,10 @@ CContent* CContentManager::loadWithProcessor(u32 contentType, const ContentRefer
 	}
 	// Held while it loads: the processor may ask this manager for further content.
 	const CRefHolder<IContentProcessor> hold(processor);
-	CContent* content = processor->load(this, file, key);
+	// Names inside the file (a texture a property names) resolve against its folder meanwhile.
+	pushPath(core::stringc(file->getFileName()));
+	CContent* content = within ? processor->load(this, file, key, *within) : processor->load(this, file, key);
+	popPath();
 	if (content && addContent(content))
 	{
 		content->drop();
@@ -262,7 +286,11 @@ bool CContentManager::saveContent(u32 contentType, CContent* content, const core
 	// Written into memory first, under the target's name (the processor resolves names against it).
 	const CRefHolder<CVirtualFile> buffer = adoptRef(new CVirtualFile(fileName, 0));
 	const CRefHolder<IContentProcessor> hold(processor);
-	if (!processor->save(this, content, buffer.get(), parameter))
+	// Content names are written relative to the file's folder meanwhile.
+	pushPath(fileName);
+	const bool saved = processor->save(this, content, buffer.get(), parameter);
+	popPath();
+	if (!saved)
 		return false;
 
 	const CRefHolder<io::IWriteFile> file = adoptRef(m_fileSystem->createAndWriteFile(fileName, false));

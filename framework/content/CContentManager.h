@@ -48,6 +48,9 @@ public:
 	// Null at once for an empty name. A relative name is resolved against the file on top of the
 	// path stack. One reference for the caller, or null.
 	CContent* getContent(u32 contentType, const core::stringc& name, bool isRelative) override;
+	// Resolved against the folder of the file the load is reading; a scene file read for it
+	// continues that load. Cached as every request is.
+	CContent* getContentWithin(u32 contentType, const core::stringc& name, const SLoadContext& within) override;
 	// The cached object, borrowed; null when absent.
 	virtual CContent* findContent(u32 contentType, const ContentReference& key) const;
 	// Through the processor of the type. The file is replaced only once the processor has written
@@ -65,9 +68,9 @@ public:
 	// Drops every entry; objects held elsewhere survive but are no longer found.
 	virtual void clear();
 
-	void pushPath(const core::stringc& path) override;
+	void pushPath(const core::stringc& path);
 	// The first, empty entry always stays.
-	void popPath() override;
+	void popPath();
 	// A name written relative to the file on top of the path stack, made relative to the root.
 	virtual core::stringc makeAbsolute(const core::stringc& name) const;
 	core::stringc makeRelative(const core::stringc& path) const override;
@@ -88,10 +91,12 @@ private:
 	CContentManager& operator=(const CContentManager&) = delete;
 
 	// The miss path of both getContent forms: the loaded object with the caller's reference.
-	CContent* loadAndHandOut(u32 contentType, const ContentReference& key, io::IReadFile* file);
+	CContent* loadAndHandOut(
+		u32 contentType, const ContentReference& key, io::IReadFile* file, const SLoadContext* within = nullptr);
 	// The processor's object, or null. When the cache took it, the creator's reference is gone and
 	// cached is set; otherwise the reference is the caller's.
-	CContent* loadWithProcessor(u32 contentType, const ContentReference& key, io::IReadFile* file, bool& cached);
+	CContent* loadWithProcessor(u32 contentType, const ContentReference& key, io::IReadFile* file, bool& cached,
+		const SLoadContext* within = nullptr);
 	// What a request receives of a cached object, as its flags say; always a reference of its own.
 	static CContent* handOut(CContent* cached);
 

@@ -28,7 +28,7 @@ u32 CFontProcessor::getContentType() const
 	return CONTENT_TYPE_FONT;
 }
 
-CContent* CFontProcessor::load(CContentManager* manager, io::IReadFile* file, const ContentReference& key)
+CContent* CFontProcessor::load(CContentManager*, io::IReadFile* file, const ContentReference& key)
 {
 	if (!file || !m_fileSystem)
 		return nullptr;
@@ -47,11 +47,8 @@ CContent* CFontProcessor::load(CContentManager* manager, io::IReadFile* file, co
 			if (font)
 				font->drop();
 			font = new BitmapFont(key);
-			if (manager)
-				manager->pushPath(fileName);
+			// Page names resolve against this file's folder: the manager set it for the load.
 			font->loadXml(reader.get());
-			if (manager)
-				manager->popPath();
 		}
 		else if (type == XML_NODE_ELEMENT_END && name == L"Font")
 			break;

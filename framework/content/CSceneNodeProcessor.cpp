@@ -19,17 +19,29 @@ CSceneNodeProcessor::CSceneNodeProcessor(CFileSystem* fileSystem, video::IVideoD
 	setEventMask(EVENT_CATEGORY_DEVICE);
 }
 
-CContent* CSceneNodeProcessor::load(CContentManager*, io::IReadFile* file, const ContentReference& key)
+CContent* CSceneNodeProcessor::load(CContentManager* manager, io::IReadFile* file, const ContentReference& key)
+{
+	return loadFile(manager, file, key, nullptr);
+}
+
+CContent* CSceneNodeProcessor::load(
+	CContentManager* manager, io::IReadFile* file, const ContentReference& key, const SLoadContext& within)
+{
+	return loadFile(manager, file, key, &within);
+}
+
+CContent* CSceneNodeProcessor::loadFile(
+	CContentManager*, io::IReadFile* file, const ContentReference& key, const SLoadContext* within)
 {
 	if (!file || !m_fileSystem)
 		return nullptr;
 	const CRefHolder<IXMLReader> reader = adoptRef(m_fileSystem->createXMLReader(file));
 	if (!reader)
 		return nullptr;
-	// The key's owner is the content manager that asked: the file's name goes on its path stack
-	// while the nodes read, so that "File" children resolve against this file's folder.
+	// The key's owner is the content manager that asked; "File" children are named against this
+	// file's folder.
 	const core::stringc fileName(file->getFileName());
-	BaseNode* node = loadSceneFile(reader.get(), m_nodeFactory.get(), key, fileName);
+	BaseNode* node = loadSceneFile(reader.get(), m_nodeFactory.get(), key, fileName, within);
 	logInfo("Loaded scene node", fileName.c_str());
 	return node;
 }
@@ -42,7 +54,8 @@ bool CSceneNodeProcessor::save(CContentManager* manager, CContent* content, io::
 	const CRefHolder<IXMLWriter> writer = adoptRef(m_fileSystem->createXMLWriter(file));
 	if (!writer)
 		return false;
-	return saveSceneFile(writer.get(), node, manager, core::stringc(file->getFileName()));
+	(void)manager;
+	return saveSceneFile(writer.get(), node);
 }
 
 void CSceneNodeProcessor::onCacheEvent(CEvent*, ContentCacheMap&)

@@ -21,6 +21,9 @@ public:
 	u32 getContentType() const override { return CONTENT_TYPE_SCENE_NODE; }
 	// The root node of the file, made with the key; null when the file has no readable root.
 	CContent* load(CContentManager* manager, io::IReadFile* file, const ContentReference& key) override;
+	// A file that a "File" child of the load names: read as part of that load.
+	CContent* load(CContentManager* manager, io::IReadFile* file, const ContentReference& key,
+		const SLoadContext& within) override;
 	// False for anything but a node. The parameter is not used.
 	bool save(CContentManager* manager, CContent* content, io::IWriteFile* file, void* parameter) override;
 	// Prototypes hold nothing of a driver.
@@ -32,6 +35,9 @@ public:
 	video::IVideoDriver* getVideoDriver() const { return m_videoDriver.get(); }
 
 private:
+	CContent* loadFile(CContentManager* manager, io::IReadFile* file, const ContentReference& key,
+		const SLoadContext* within);
+
 	CRefHolder<video::IVideoDriver> m_videoDriver;
 	CRefHolder<CFileSystem> m_fileSystem;
 	CRefHolder<CNodeFactory> m_nodeFactory;

@@ -11,6 +11,7 @@
 namespace fw
 {
 class CContentManager;
+struct SLoadContext;
 class CEventDeviceVideoDriverCreated;
 class CEventDeviceVideoDriverReleased;
 
@@ -34,6 +35,14 @@ public:
 
 	// A new object made with the key (count 1 for the caller), or null. The caller keeps the file.
 	virtual CContent* load(CContentManager* manager, io::IReadFile* file, const ContentReference& key) = 0;
+	// The same for a file named inside a scene file being read: the load goes on from there. Only
+	// scene files care; the others load as they always do.
+	virtual CContent* load(
+		CContentManager* manager, io::IReadFile* file, const ContentReference& key, const SLoadContext& within)
+	{
+		(void)within;
+		return load(manager, file, key);
+	}
 	// The parameter comes unchanged from CContentManager::saveContent.
 	virtual bool save(CContentManager* manager, CContent* content, io::IWriteFile* file, void* parameter) = 0;
 	// A device event for the cached objects of this type; the processor may drop and erase entries.

@@ -10,11 +10,11 @@
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
 #include "core/PropertyAccessors.h"
-#include "core/QuadBatchHook.h"
 #include "core/SceneFile.h"
 #include "core/StateItem.h"
 #include "core/TextParsing.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace fw
@@ -74,17 +74,6 @@ bool differs(const core::vector3df& a, const core::vector3df& b)
 {
 	return !a.equals(b, VECTOR_TOLERANCE);
 }
-
-// Nesting of "SceneNode" elements being read on this thread, across included files.
-thread_local s32 t_nodeNesting = 0;
-
-struct SNestingGuard
-{
-	SNestingGuard() { ++t_nodeNesting; }
-	~SNestingGuard() { --t_nodeNesting; }
-	SNestingGuard(const SNestingGuard&) = delete;
-	SNestingGuard& operator=(const SNestingGuard&) = delete;
-};
 
 const core::stringw& fileAttribute()
 {
@@ -146,6 +135,14 @@ BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneMa
 BaseNode::~BaseNode()
 {
 	removeAllChildren();
+	// Internal children whose owner did not take them back (one handed here through the tree calls).
+	std::vector<BaseNode*> internalChildren;
+	internalChildren.swap(m_internalChildren);
+	for (BaseNode* child : internalChildren)
+	{
+		unlinkChild(child);
+		child->drop();
+	}
 	clearStates();
 	m_userData.release();
 }
@@ -157,16 +154,30 @@ const PropertyTable& BaseNode::getClassPropertyTable()
 {
 	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
 		{
-			makeProperty<&BaseNode::setNameProperty, &BaseNode::getNameProperty>(NAME_PROPERTY),
-			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY),
-			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY),
-			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY),
-			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY),
-			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY),
-			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY),
-			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY),
-			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY),
-			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY),
+			makeNameProperty<&BaseNode::m_nameId>(NAME_PROPERTY),
+			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY).stored(true).writtenAt(7),
+			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY)
+				.stored(ZERO_VECTOR)
+				.copiedIn<&BaseNode::m_position>(),
+			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY)
+				.stored(ZERO_VECTOR)
+				.copiedIn<&BaseNode::m_rotation>(),
+			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY)
+				.stored(UNIT_SCALE)
+				.copiedIn<&BaseNode::m_scale>(),
+			// Animations store the value as it comes; files go through the clamping of setBounds.
+			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY)
+				.stored(DEFAULT_BOUNDS)
+				.readBy<&BaseNode::setBounds>(),
+			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY)
+				.stored(core::vector2df(0.f, 0.f))
+				.copiedIn<&BaseNode::m_pivotPoint>(),
+			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY)
+				.stored(video::SColor(0xFFFFFFFF))
+				.copiedIn<&BaseNode::m_tintColor>(),
+			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY).stored(true),
+			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY)
+				.stored(false),
 		});
 	return table;
 }
@@ -179,17 +190,6 @@ const core::stringc& BaseNode::getName() const
 void BaseNode::setName(const core::stringc& name)
 {
 	m_nameId = CNameTableSingleton::Instance().intern(name);
-}
-
-// Any value's text becomes the name.
-void BaseNode::setNameProperty(const PropertyHolder& value)
-{
-	m_nameId = propertyToNameId(value);
-}
-
-PropertyHolder BaseNode::getNameProperty() const
-{
-	return makePropertyDataFromNameId(m_nameId);
 }
 
 void BaseNode::setPosition(const core::vector3df& position)
@@ -239,56 +239,13 @@ void BaseNode::setTintColor(video::SColor color)
 void BaseNode::writeProperties(CPropertyContainer* container) const
 {
 	IPropertyStorable::writeProperties(container);
-	if (!container)
-		return;
-	if (m_nameId != -1)
-		container->add(NAME_PROPERTY, makePropertyDataFromNameId(m_nameId));
-	if (differs(m_position, ZERO_VECTOR))
-		container->add(POSITION_PROPERTY, makePropertyDataVector3d(m_position));
-	if (differs(m_rotation, ZERO_VECTOR))
-		container->add(ROTATION_PROPERTY, makePropertyDataVector3d(m_rotation));
-	if (differs(m_scale, UNIT_SCALE))
-		container->add(SCALE_PROPERTY, makePropertyDataVector3d(m_scale));
-	if (differs(m_bounds, DEFAULT_BOUNDS))
-		container->add(BOUNDS_PROPERTY, makePropertyDataVector3d(m_bounds));
-	if (m_pivotPoint.X != 0.f || m_pivotPoint.Y != 0.f)
-		container->addVector2d(PIVOT_POINT_PROPERTY, m_pivotPoint);
-	if (m_tintColor.color != 0xFFFFFFFF)
-		container->addColor(TINT_COLOR_PROPERTY, m_tintColor);
-	if (!m_visible)
-		container->addBool(VISIBLE_PROPERTY, false);
-	if (!m_canBeHit)
-		container->addBool(CAN_BE_HIT_PROPERTY, false);
-	if (m_childrenClipped)
-		container->addBool(CHILDREN_CLIPPED_PROPERTY, true);
+	writePropertyTable(this, container);
 }
 
 void BaseNode::readProperties(CPropertyContainer* container)
 {
 	IPropertyStorable::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	if (has(NAME_PROPERTY))
-		setNameProperty(container->get(NAME_PROPERTY));
-	if (has(VISIBLE_PROPERTY))
-		m_visible = SPropertyValue<bool>::get(container->get(VISIBLE_PROPERTY));
-	if (has(POSITION_PROPERTY))
-		setPosition(SPropertyValue<core::vector3df>::get(container->get(POSITION_PROPERTY)));
-	if (has(ROTATION_PROPERTY))
-		setRotation(SPropertyValue<core::vector3df>::get(container->get(ROTATION_PROPERTY)));
-	if (has(SCALE_PROPERTY))
-		setScale(SPropertyValue<core::vector3df>::get(container->get(SCALE_PROPERTY)));
-	if (has(BOUNDS_PROPERTY))
-		setBounds(SPropertyValue<core::vector3df>::get(container->get(BOUNDS_PROPERTY)));
-	if (has(PIVOT_POINT_PROPERTY))
-		setPivotPoint(SPropertyValue<core::vector2df>::get(container->get(PIVOT_POINT_PROPERTY)));
-	if (has(TINT_COLOR_PROPERTY))
-		setTintColor(SPropertyValue<video::SColor>::get(container->get(TINT_COLOR_PROPERTY)));
-	if (has(CAN_BE_HIT_PROPERTY))
-		m_canBeHit = SPropertyValue<bool>::get(container->get(CAN_BE_HIT_PROPERTY));
-	if (has(CHILDREN_CLIPPED_PROPERTY))
-		m_childrenClipped = SPropertyValue<bool>::get(container->get(CHILDREN_CLIPPED_PROPERTY));
+	readPropertyTable(this, container);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -296,18 +253,17 @@ void BaseNode::readProperties(CPropertyContainer* container)
 
 const wchar_t* BaseNode::getTypeName() const
 {
-	return L"BaseNode";
+	return TypeName;
 }
 
 const wchar_t* BaseNode::getClassName() const
 {
-	return L"BaseNode";
+	return TypeName;
 }
 
 BaseNode* BaseNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
 {
-	ISceneManager* manager = sceneManager ? sceneManager : m_sceneManager;
-	return finishClone(new BaseNode(m_contentReference, parent, manager), parent, manager);
+	return cloneAs<BaseNode>(parent, sceneManager);
 }
 
 BaseNode* BaseNode::finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const
@@ -333,17 +289,8 @@ void BaseNode::copyFrom(const BaseNode* source, ISceneManager*)
 {
 	if (!source || source == this)
 		return;
-	m_nameId = source->m_nameId;
 	m_absoluteTransformation = source->m_absoluteTransformation;
-	m_position = source->m_position;
-	m_rotation = source->m_rotation;
-	m_scale = source->m_scale;
-	m_bounds = source->m_bounds;
-	m_pivotPoint = source->m_pivotPoint;
-	m_tintColor = source->m_tintColor;
-	m_visible = source->m_visible;
-	m_canBeHit = source->m_canBeHit;
-	m_childrenClipped = source->m_childrenClipped;
+	copyPropertyTableValues(this, source);
 	source->copyChildrenAndStatesTo(this);
 }
 
@@ -415,7 +362,9 @@ void BaseNode::linkChild(BaseNode* child, bool atEnd, BaseNode* after)
 	if (child->m_parent)
 		child->m_parent->removeChild(child);
 
-	if (!child->m_internal)
+	if (child->m_internal)
+		m_internalChildren.push_back(child);
+	else
 	{
 		// Positions are taken after the removal: the child may have been listed here already.
 		const s32 afterIndex = atEnd || !after ? -1 : indexOfChild(m_children, after);
@@ -439,16 +388,16 @@ void BaseNode::unlinkChild(BaseNode* child)
 
 bool BaseNode::removeChild(BaseNode* child)
 {
-	if (child && child->m_internal && child->m_parent == this)
-	{
-		unlinkChild(child);
-		child->drop();
-		return true;
-	}
-	const s32 index = indexOfChild(m_children, child);
-	if (index < 0)
+	// By the parent link, not the list: an internal child is not listed, and one whose internal flag
+	// changed since it was linked must still give back the reference its parent holds.
+	if (!child || child->m_parent != this)
 		return false;
-	m_children.erase(static_cast<u32>(index));
+	const s32 index = indexOfChild(m_children, child);
+	if (index >= 0)
+		m_children.erase(static_cast<u32>(index));
+	const auto internal = std::find(m_internalChildren.begin(), m_internalChildren.end(), child);
+	if (internal != m_internalChildren.end())
+		m_internalChildren.erase(internal);
 	unlinkChild(child);
 	child->drop();
 	return true;
@@ -578,6 +527,16 @@ void BaseNode::collectRenderables(RenderList& list)
 		updateAbsoluteTransformation();
 	if (m_colorDirty)
 		updateAbsoluteColor();
+	appendRenderables(list);
+	collectChildRenderables(list);
+}
+
+void BaseNode::appendRenderables(RenderList&)
+{
+}
+
+void BaseNode::collectChildRenderables(RenderList& list)
+{
 	if (m_childrenClipped)
 	{
 		// The children are collected by render, inside the clip.
@@ -585,13 +544,18 @@ void BaseNode::collectRenderables(RenderList& list)
 			list.push_back(SRenderEntry{this, m_absoluteTransformation[14], 0});
 		return;
 	}
+	collectEachChild(list);
+}
+
+void BaseNode::collectEachChild(RenderList& list)
+{
 	const CChildSnapshot children(m_children);
 	for (u32 i = 0; i < children.size(); ++i)
 		if (children[i]->m_parent == this)
 			children[i]->collectRenderables(list);
 }
 
-void BaseNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
+void BaseNode::render(const SRenderContext& context, const core::rect<f32>*)
 {
 	if (!m_childrenClipped)
 		return;
@@ -611,10 +575,10 @@ void BaseNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
 	// A rotated or mirrored node turns the corners around.
 	clip.repair();
 
-	flushQuadBatch(driver);
+	context.flush();
 	for (u32 i = 0; i < entries.size(); ++i)
-		entries[i].node->render(driver, &clip);
-	flushQuadBatch(driver);
+		entries[i].node->render(context, &clip);
+	context.flush();
 }
 
 bool BaseNode::isPointInside(const core::vector3df& point) const
@@ -924,6 +888,14 @@ s32 BaseNode::getPendingChildCount(s32 stateId) const
 
 void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 {
+	SLoadContext context;
+	context.contentManager = getContentManager();
+	context.factory = factory;
+	loadFromXml(reader, context);
+}
+
+void BaseNode::loadFromXml(IXMLReader* reader, SLoadContext& context)
+{
 	removeAllChildren();
 	clearStates();
 	if (!reader)
@@ -934,7 +906,7 @@ void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 		onInit();
 		return;
 	}
-	const SNestingGuard nesting;
+	++context.nodeDepth;
 	readChildElements(reader, SCENE_NODE_ELEMENT, [&](IXMLReader* child) {
 		const core::stringw& name = child->getNodeName();
 		if (name == PROPERTIES_ELEMENT)
@@ -946,29 +918,31 @@ void BaseNode::loadFromXml(IXMLReader* reader, CNodeFactory* factory)
 		else if (name == STATES_ELEMENT)
 			readStates(child);
 		else if (name == SCENE_NODE_ELEMENT)
-			loadChild(child, factory);
+			loadChild(child, context);
 	});
+	--context.nodeDepth;
 	onInit();
 }
 
-void BaseNode::loadChild(IXMLReader* reader, CNodeFactory* factory)
+void BaseNode::loadChild(IXMLReader* reader, SLoadContext& context)
 {
 	const core::stringc fileName(reader->getAttributeValue(fileAttribute()));
 	if (!fileName.empty())
 	{
 		// Such an element carries nothing else.
 		skipXmlElement(reader);
-		loadFileChild(fileName);
+		loadFileChild(fileName, context);
 		return;
 	}
-	if (t_nodeNesting >= MAX_SCENE_NODE_NESTING)
+	if (context.nodeDepth >= MAX_SCENE_NODE_NESTING)
 	{
 		logFormat(LOG_ERROR, "Scene nodes nested deeper than %d levels; the deeper nodes are skipped",
 			MAX_SCENE_NODE_NESTING);
 		skipXmlElement(reader);
 		return;
 	}
-	BaseNode* child = createNodeForElement(reader, factory, ContentReference(getContentManager(), getEmptyStringC()));
+	BaseNode* child =
+		createNodeForElement(reader, context.factory, ContentReference(getContentManager(), getEmptyStringC()));
 	if (!child)
 	{
 		// The whole element goes, so that its content is not read as this node's.
@@ -979,19 +953,19 @@ void BaseNode::loadChild(IXMLReader* reader, CNodeFactory* factory)
 		return;
 	}
 	addChild(child);
-	child->loadFromXml(reader, factory);
+	child->loadFromXml(reader, context);
 	child->drop();
 }
 
-void BaseNode::loadFileChild(const core::stringc& fileName)
+void BaseNode::loadFileChild(const core::stringc& fileName, const SLoadContext& context)
 {
-	IContentManager* manager = getContentManager();
+	IContentManager* manager = context.contentManager;
 	if (!manager)
 	{
 		logFormat(LOG_WARNING, "Scene file %s not loaded: the node has no content manager", fileName.c_str());
 		return;
 	}
-	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, fileName, true);
+	CContent* content = manager->getContentWithin(CONTENT_TYPE_SCENE_NODE, fileName, context);
 	BaseNode* node = dynamic_cast<BaseNode*>(content);
 	if (!node)
 	{

@@ -6,7 +6,10 @@
 #include "core/CRefHolder.h"
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
+#include "core/SLoadContext.h"
+#include "core/SRenderContext.h"
 #include "core/SRenderEntry.h"
+#include "core/TypeIds.h"
 
 #include <IVideoDriver.h>
 #include <SColor.h>
@@ -16,6 +19,7 @@
 #include <vector3d.h>
 
 #include <map>
+#include <vector>
 
 namespace fw
 {
@@ -37,6 +41,22 @@ typedef s32 (*StateFallback)(s32 stateId);
 	s32 getTypeId() const override { return TypeId; }                                              \
 	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
+// Everything a node class states about itself in one place: its type id and type test, the name
+// scene files and the node factory know it by (registerNodeClass<Class> registers it), its clone
+// and its property table, which the class defines beside its setters and getters (a class without
+// properties of its own returns its base's).
+#define FW_NODE_CLASS(Class, Base, Id, Name)                                                       \
+	FW_NODE_TYPE(Id, Base)                                                                         \
+	static constexpr const wchar_t* TypeName = Name;                                               \
+	const wchar_t* getTypeName() const override { return TypeName; }                               \
+	const wchar_t* getClassName() const override { return TypeName; }                              \
+	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override \
+	{                                                                                              \
+		return cloneAs<Class>(parent, sceneManager);                                               \
+	}                                                                                              \
+	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }     \
+	static const PropertyTable& getClassPropertyTable();
+
 // The base of every node: a 2-D element of a tree with a transformation relative to its parent, a
 // rectangle (0, 0)-(Bounds.X, Bounds.Y), a tint colour, visibility and hit flags and ordered
 // children. It draws nothing itself: it keeps the absolute transformation and colour that drawing
@@ -47,7 +67,8 @@ typedef s32 (*StateFallback)(s32 stateId);
 class BaseNode : public IPropertyOwner, public CContent, public IPropertyStorable
 {
 public:
-	static constexpr s32 TypeId = 0;
+	static constexpr s32 TypeId = NODE_TYPE_BASE;
+	static constexpr const wchar_t* TypeName = L"BaseNode";
 
 	// With a parent, the parent takes a second reference; the creator keeps its own.
 	BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
@@ -67,10 +88,12 @@ public:
 	virtual s32 getTypeId() const { return TypeId; }
 	virtual bool isOfType(s32 id) const { return id == TypeId; }
 
-	// Adds this subtree's drawing entries (refreshing dirty transformations and colours).
-	virtual void collectRenderables(RenderList& list);
-	// Draws the children of a ChildrenClipped node clipped to its rectangle; nothing otherwise.
-	virtual void render(video::IVideoDriver* driver, const core::rect<f32>* clip);
+	// Adds this subtree's drawing entries: nothing when hidden; otherwise refreshes a dirty
+	// transformation and colour, then lets the node add its own entries and its children theirs.
+	void collectRenderables(RenderList& list);
+	// Draws the children of a ChildrenClipped node clipped to its rectangle, flushing the frame's
+	// batch before and after; nothing otherwise. Drawing nodes draw themselves here.
+	virtual void render(const SRenderContext& context, const core::rect<f32>* clip);
 	// Strictly inside (0, 0)-(Bounds.X, Bounds.Y) after the inverse absolute transformation.
 	virtual bool isPointInside(const core::vector3df& point) const;
 	// False; drawing nodes and controls answer for themselves.
@@ -90,8 +113,11 @@ public:
 	virtual void updateAbsoluteColor();
 
 	// Reads the "SceneNode" element the reader stands on, up to its closing tag: properties,
-	// states and children. Children named by "File" come from the node's content manager.
-	virtual void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
+	// states and children. Children come from the load's factory, those named by "File" from its
+	// content manager, against the folder of the file being read.
+	virtual void loadFromXml(IXMLReader* reader, SLoadContext& context);
+	// The same for an element read on its own: the node's content manager, no file.
+	void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
 	// Writes the node as a "SceneNode" element; nothing for an internal node.
 	virtual void saveToXml(IXMLWriter* writer) const;
 	// Called after the node has been loaded or cloned.
@@ -220,18 +246,31 @@ public:
 	void copyChildrenAndStatesTo(BaseNode* target) const;
 
 protected:
+	// A drawing node's own render entries, added before its children's; none by default.
+	virtual void appendRenderables(RenderList& list);
+	// The children's entries: a ChildrenClipped node with children adds one entry for its clipped
+	// group (render collects the children then); any other node lets each child add itself.
+	virtual void collectChildRenderables(RenderList& list);
+	// Each child, first to last, adds itself; a child that an earlier one took away is skipped.
+	void collectEachChild(RenderList& list);
+
 	// The number of children (and internal children) whose end of the state a change still waits for.
 	void setPendingChildCount(s32 stateId, s32 count) { m_pendingChildren[stateId] = count; }
 	// Finishes a clone made by a subclass's clone: copies this node into it and initialises it.
 	BaseNode* finishClone(BaseNode* copy, BaseNode* parent, ISceneManager* sceneManager) const;
+	// A clone of class T (constructible as every node is), with this node's content reference.
+	template <class T>
+	BaseNode* cloneAs(BaseNode* parent, ISceneManager* sceneManager) const
+	{
+		ISceneManager* manager = sceneManager ? sceneManager : m_sceneManager;
+		return finishClone(new T(getContentReference(), parent, manager), parent, manager);
+	}
 
 private:
 	BaseNode(const BaseNode&) = delete;
 	BaseNode& operator=(const BaseNode&) = delete;
 
-	// Property-table forms that differ from the plain setters and getters.
-	void setNameProperty(const PropertyHolder& value);
-	PropertyHolder getNameProperty() const;
+	// Animations store bounds as they come, without the clamping of setBounds.
 	void setBoundsProperty(const core::vector3df& bounds);
 
 	// Links the child under this node: at the end, or right after the sibling (first for null, last
@@ -239,8 +278,8 @@ private:
 	void linkChild(BaseNode* child, bool atEnd, BaseNode* after);
 	// Clears the parent, scene manager and scene links of a child leaving this node.
 	static void unlinkChild(BaseNode* child);
-	void loadChild(IXMLReader* reader, CNodeFactory* factory);
-	void loadFileChild(const core::stringc& fileName);
+	void loadChild(IXMLReader* reader, SLoadContext& context);
+	void loadFileChild(const core::stringc& fileName, const SLoadContext& context);
 	void readStates(IXMLReader* reader);
 
 	s32 m_nameId = -1;
@@ -257,6 +296,8 @@ private:
 	bool m_colorDirty = true;
 	BaseNode* m_parent = nullptr;
 	core::array<BaseNode*> m_children;
+	// Linked while internal: held like the listed children, walked by their owners alone.
+	std::vector<BaseNode*> m_internalChildren;
 	std::map<s32, CAnimatorState*> m_states;
 	s32 m_currentStateId = -1;
 	CAnimatorState* m_currentState = nullptr;

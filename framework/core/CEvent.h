@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoreTypes.h"
+#include "core/TypeIds.h"
 
 namespace fw
 {
@@ -21,7 +22,7 @@ enum EEventCategory : u32
 class CEvent : public virtual IReferenceCounted
 {
 public:
-	static constexpr s32 TypeId = 0;
+	static constexpr s32 TypeId = EVENT_TYPE_BASE;
 
 	explicit CEvent(u32 category = 0) : m_category(category) {}
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 // The events controls send each other and queue for the rest of the program. Every odd id derives
 // from the even one below it: the even event is sent through the tree at once, the odd one queued.
 
@@ -45,18 +47,18 @@ private:
 		BaseNode* getExcepted() const { return getSecond(); }                                      \
 	};
 
-FW_CONTROL_SET_EVENT(CEventNodeSetDown, 44, CEventNodePair)
-FW_CONTROL_SET_EVENT(CEventNodeDown, 45, CEventNodeSetDown)
-FW_CONTROL_CLEAR_EVENT(CEventNodeClearDown, 46, CEventNodePair)
-FW_CONTROL_CLEAR_EVENT(CEventNodeUp, 47, CEventNodeClearDown)
-FW_CONTROL_SET_EVENT(CEventNodeSetHover, 48, CEventNodePair)
-FW_CONTROL_SET_EVENT(CEventNodeHovered, 49, CEventNodeSetHover)
-FW_CONTROL_CLEAR_EVENT(CEventNodeClearHover, 50, CEventNodePair)
-FW_CONTROL_CLEAR_EVENT(CEventNodeUnhovered, 51, CEventNodeClearHover)
-FW_CONTROL_SET_EVENT(CEventNodeSetFocus, 52, CEventNodePair)
-FW_CONTROL_SET_EVENT(CEventNodeFocused, 53, CEventNodeSetFocus)
-FW_CONTROL_CLEAR_EVENT(CEventNodeClearFocus, 54, CEventNodePair)
-FW_CONTROL_CLEAR_EVENT(CEventNodeUnfocused, 55, CEventNodeClearFocus)
+FW_CONTROL_SET_EVENT(CEventNodeSetDown, EVENT_TYPE_NODE_SET_DOWN, CEventNodePair)
+FW_CONTROL_SET_EVENT(CEventNodeDown, EVENT_TYPE_NODE_DOWN, CEventNodeSetDown)
+FW_CONTROL_CLEAR_EVENT(CEventNodeClearDown, EVENT_TYPE_NODE_CLEAR_DOWN, CEventNodePair)
+FW_CONTROL_CLEAR_EVENT(CEventNodeUp, EVENT_TYPE_NODE_UP, CEventNodeClearDown)
+FW_CONTROL_SET_EVENT(CEventNodeSetHover, EVENT_TYPE_NODE_SET_HOVER, CEventNodePair)
+FW_CONTROL_SET_EVENT(CEventNodeHovered, EVENT_TYPE_NODE_HOVERED, CEventNodeSetHover)
+FW_CONTROL_CLEAR_EVENT(CEventNodeClearHover, EVENT_TYPE_NODE_CLEAR_HOVER, CEventNodePair)
+FW_CONTROL_CLEAR_EVENT(CEventNodeUnhovered, EVENT_TYPE_NODE_UNHOVERED, CEventNodeClearHover)
+FW_CONTROL_SET_EVENT(CEventNodeSetFocus, EVENT_TYPE_NODE_SET_FOCUS, CEventNodePair)
+FW_CONTROL_SET_EVENT(CEventNodeFocused, EVENT_TYPE_NODE_FOCUSED, CEventNodeSetFocus)
+FW_CONTROL_CLEAR_EVENT(CEventNodeClearFocus, EVENT_TYPE_NODE_CLEAR_FOCUS, CEventNodePair)
+FW_CONTROL_CLEAR_EVENT(CEventNodeUnfocused, EVENT_TYPE_NODE_UNFOCUSED, CEventNodeClearFocus)
 
 #undef FW_CONTROL_SET_EVENT
 #undef FW_CONTROL_CLEAR_EVENT
@@ -75,7 +77,7 @@ private:
 class CEventNodeClick : public CEventNodeOfControl
 {
 public:
-	FW_EVENT_TYPE(56, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_CLICK, CEventNode)
 	using CEventNodeOfControl::CEventNodeOfControl;
 };
 
@@ -83,14 +85,14 @@ public:
 class CEventNodePressedPreview : public CEventNodeClick
 {
 public:
-	FW_EVENT_TYPE(57, CEventNodeClick)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_PRESSED_PREVIEW, CEventNodeClick)
 	using CEventNodeClick::CEventNodeClick;
 };
 
 class CEventNodePressFinished : public CEventNodeOfControl
 {
 public:
-	FW_EVENT_TYPE(58, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_PRESS_FINISHED, CEventNode)
 	using CEventNodeOfControl::CEventNodeOfControl;
 };
 
@@ -98,7 +100,7 @@ public:
 class CEventNodePressed : public CEventNodePressFinished
 {
 public:
-	FW_EVENT_TYPE(59, CEventNodePressFinished)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_PRESSED, CEventNodePressFinished)
 	using CEventNodePressFinished::CEventNodePressFinished;
 };
 } // namespace fw

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 // The window's keyboard and mouse input, posted by the device to itself and offered to its
 // receivers.
 
@@ -10,7 +12,7 @@ namespace fw
 class CEventInput : public CEvent
 {
 public:
-	FW_EVENT_TYPE(3, CEvent)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT, CEvent)
 
 protected:
 	explicit CEventInput(u32 category) : CEvent(category) {}
@@ -19,7 +21,7 @@ protected:
 class CEventInputKeyboard : public CEventInput
 {
 public:
-	FW_EVENT_TYPE(4, CEventInput)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_KEYBOARD, CEventInput)
 	CEventInputKeyboard(wchar_t character, u32 key, bool shift, bool control, bool third = false) :
 		CEventInput(EVENT_CATEGORY_KEYBOARD), Char(character), Key(key), Shift(shift), Control(control), Third(third)
 	{
@@ -38,21 +40,21 @@ public:
 class CEventInputKeyDown : public CEventInputKeyboard
 {
 public:
-	FW_EVENT_TYPE(32, CEventInputKeyboard)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_KEY_DOWN, CEventInputKeyboard)
 	using CEventInputKeyboard::CEventInputKeyboard;
 };
 
 class CEventInputKeyUp : public CEventInputKeyboard
 {
 public:
-	FW_EVENT_TYPE(33, CEventInputKeyboard)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_KEY_UP, CEventInputKeyboard)
 	using CEventInputKeyboard::CEventInputKeyboard;
 };
 
 class CEventInputMouse : public CEventInput
 {
 public:
-	FW_EVENT_TYPE(5, CEventInput)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE, CEventInput)
 	CEventInputMouse(s32 x, s32 y) : CEventInput(EVENT_CATEGORY_MOUSE), X(x), Y(y) {}
 
 	// Client pixels.
@@ -63,56 +65,56 @@ public:
 class CEventInputMouseMove : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(21, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_MOVE, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseLeftDown : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(22, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_LEFT_DOWN, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseRightDown : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(23, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_RIGHT_DOWN, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseMiddleDown : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(24, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_MIDDLE_DOWN, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseLeftUp : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(25, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_LEFT_UP, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseRightUp : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(26, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_RIGHT_UP, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseMiddleUp : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(27, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_MIDDLE_UP, CEventInputMouse)
 	using CEventInputMouse::CEventInputMouse;
 };
 
 class CEventInputMouseWheel : public CEventInputMouse
 {
 public:
-	FW_EVENT_TYPE(31, CEventInputMouse)
+	FW_EVENT_TYPE(EVENT_TYPE_INPUT_MOUSE_WHEEL, CEventInputMouse)
 	CEventInputMouseWheel(s32 x, s32 y, f32 delta) : CEventInputMouse(x, y), Delta(delta) {}
 
 	// Notches: positive away from the user.

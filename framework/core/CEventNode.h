@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 #include "core/CEvent.h"
 
 namespace fw
@@ -11,7 +13,7 @@ class ISceneManager;
 class CEventNode : public CEvent
 {
 public:
-	FW_EVENT_TYPE(7, CEvent)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE, CEvent)
 	CEventNode() : CEvent(EVENT_CATEGORY_NODE) {}
 };
 
@@ -19,7 +21,7 @@ public:
 class CEventNodeAttached : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(34, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_ATTACHED, CEventNode)
 	explicit CEventNodeAttached(ISceneManager* sceneManager) : m_sceneManager(sceneManager) {}
 
 	ISceneManager* getSceneManager() const { return m_sceneManager; }
@@ -32,7 +34,7 @@ private:
 class CEventNodeTemplatesChanged : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(35, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_TEMPLATES_CHANGED, CEventNode)
 	explicit CEventNodeTemplatesChanged(BaseNode* collection) : m_collection(collection) {}
 
 	BaseNode* getTemplateCollection() const { return m_collection; }
@@ -58,11 +60,11 @@ private:
 };
 
 // The node had no state of that name; it is entered and ended at once.
-typedef CEventNodeStateOfNode<69> CEventNodeStateEntered;
+typedef CEventNodeStateOfNode<EVENT_TYPE_NODE_STATE_ENTERED> CEventNodeStateEntered;
 // The node's state has ended; goes to the parent.
-typedef CEventNodeStateOfNode<71> CEventNodeStateEnded;
+typedef CEventNodeStateOfNode<EVENT_TYPE_NODE_STATE_ENDED> CEventNodeStateEnded;
 // The node starts applying a state to its children; goes to the node itself.
-typedef CEventNodeStateOfNode<73> CEventNodeStateChangeBegun;
+typedef CEventNodeStateOfNode<EVENT_TYPE_NODE_STATE_CHANGE_BEGUN> CEventNodeStateChangeBegun;
 // Every child has ended the state; goes to the node, then to its parent.
-typedef CEventNodeStateOfNode<75> CEventNodeStateChangeComplete;
+typedef CEventNodeStateOfNode<EVENT_TYPE_NODE_STATE_CHANGE_COMPLETE> CEventNodeStateChangeComplete;
 } // namespace fw

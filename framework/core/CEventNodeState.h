@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 #include "core/CEventNode.h"
 
 namespace fw
@@ -11,7 +13,7 @@ class CAnimatorState;
 class CEventNodeStateItemNotify : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(66, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_ITEM_NOTIFY, CEventNode)
 	CEventNodeStateItemNotify(Base* item, u32 time, bool looped) : m_item(item), m_time(time), m_looped(looped) {}
 
 	Base* getItem() const { return m_item; }
@@ -29,7 +31,7 @@ private:
 class CEventNodeStateStarted : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(67, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_STARTED, CEventNode)
 	CEventNodeStateStarted(CAnimatorState* state, s32 reportedStateId) : m_state(state), m_reportedStateId(reportedStateId)
 	{
 	}
@@ -47,7 +49,7 @@ private:
 class CEventNodeStateFinished : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(68, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_FINISHED, CEventNode)
 	CEventNodeStateFinished(CAnimatorState* state, s32 reportedStateId, bool stopped)
 		: m_state(state), m_reportedStateId(reportedStateId), m_stopped(stopped)
 	{

@@ -30,9 +30,9 @@ std::vector<CNodeFactory*>& liveFactories()
 
 CNodeFactory::CNodeFactory()
 {
-	registerClass(L"BaseNode", &createNode<BaseNode>);
-	registerClass(L"ControlNode", &createNode<ControlNode>);
-	registerClass(L"SceneNode", &createNode<SceneNode>);
+	registerNodeClass<BaseNode>(*this);
+	registerNodeClass<ControlNode>(*this);
+	registerNodeClass<SceneNode>(*this);
 	registerStateItem(L"KeyFrame", &makeStateItem<KeyFrame>);
 	registerStateItem(L"SetProps", &makeStateItem<SetProps>);
 	registerStateItem(L"SetStates", &makeStateItem<SetStates>);

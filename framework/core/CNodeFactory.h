@@ -29,6 +29,10 @@ BaseNode* createNode(const ContentReference& reference)
 	return new T(reference, nullptr, nullptr);
 }
 
+// Registers a node class under the name its class declaration gives (FW_NODE_CLASS).
+template <class T>
+void registerNodeClass(CNodeFactory& factory);
+
 // The creator of a state item class constructible without arguments.
 template <class T>
 Base* makeStateItem()
@@ -67,6 +71,12 @@ private:
 	std::map<core::stringw, NodeCreator> m_nodeCreators;
 	std::map<core::stringw, StateItemCreator> m_itemCreators;
 };
+
+template <class T>
+void registerNodeClass(CNodeFactory& factory)
+{
+	factory.registerClass(T::TypeName, &createNode<T>);
+}
 
 // The one factory: created on first use, destroyed at exit by dropping its reference.
 typedef CSingletonHolder<CNodeFactory, singleton::CreateWithNewDropAtExit> CNodeFactorySingleton;

@@ -101,207 +101,77 @@ ControlNode::~ControlNode()
 
 const PropertyTable& ControlNode::getClassPropertyTable()
 {
+	// Scene files write the switches in the order Enabled, WantFocus, IsFocusOnHover, HoverTrack,
+	// and read the template last, once the switches its looks depend on are set.
 	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
 		{
-			makeProperty<&ControlNode::setDefaultFocusProperty, &ControlNode::getDefaultFocusProperty>(
-				DEFAULT_FOCUS_PROPERTY),
-			makeProperty<&ControlNode::setNavLeftProperty, &ControlNode::getNavLeftProperty>(NAV_LEFT_PROPERTY),
-			makeProperty<&ControlNode::setNavRightProperty, &ControlNode::getNavRightProperty>(NAV_RIGHT_PROPERTY),
-			makeProperty<&ControlNode::setNavDownProperty, &ControlNode::getNavDownProperty>(NAV_DOWN_PROPERTY),
-			makeProperty<&ControlNode::setNavUpProperty, &ControlNode::getNavUpProperty>(NAV_UP_PROPERTY),
-			makeProperty<&ControlNode::setTemplateNameProperty, &ControlNode::getTemplateNameProperty>(
-				TEMPLATE_NAME_PROPERTY),
-			makeProperty<&ControlNode::setWantFocus, &ControlNode::getWantFocus>(WANT_FOCUS_PROPERTY),
-			makeProperty<&ControlNode::setIsFocusOnHover, &ControlNode::getIsFocusOnHover>(FOCUS_ON_HOVER_PROPERTY),
-			makeProperty<&ControlNode::setEnabled, &ControlNode::isEnabled>(ENABLED_PROPERTY),
-			makeProperty<&ControlNode::setHoverTrack, &ControlNode::getHoverTrack>(HOVER_TRACK_PROPERTY),
+			makeNameProperty<&ControlNode::m_defaultFocusObjectName>(DEFAULT_FOCUS_PROPERTY).underKey(DEFAULT_FOCUS_KEY),
+			makeNameProperty<&ControlNode::m_navLeftObjectName>(NAV_LEFT_PROPERTY),
+			makeNameProperty<&ControlNode::m_navRightObjectName>(NAV_RIGHT_PROPERTY),
+			makeNameProperty<&ControlNode::m_navDownObjectName>(NAV_DOWN_PROPERTY),
+			makeNameProperty<&ControlNode::m_navUpObjectName>(NAV_UP_PROPERTY),
+			makeNameProperty<&ControlNode::m_templateName, static_cast<void (ControlNode::*)(s32)>(&ControlNode::setTemplateName)>(
+				TEMPLATE_NAME_PROPERTY)
+				.readAt(9),
+			makeProperty<&ControlNode::setWantFocus, &ControlNode::getWantFocus>(WANT_FOCUS_PROPERTY).stored(true).writtenAt(7),
+			makeProperty<&ControlNode::setIsFocusOnHover, &ControlNode::getIsFocusOnHover>(FOCUS_ON_HOVER_PROPERTY)
+				.storedAlways()
+				.writtenAt(8),
+			makeProperty<&ControlNode::setEnabled, &ControlNode::isEnabled>(ENABLED_PROPERTY)
+				.stored(true)
+				.copiedIn<&ControlNode::m_enabled>()
+				.writtenAt(6)
+				.readAt(8),
+			makeProperty<&ControlNode::setHoverTrack, &ControlNode::getHoverTrack>(HOVER_TRACK_PROPERTY).stored(true).readAt(7),
 		});
 	return table;
-}
-
-void ControlNode::setDefaultFocusProperty(const PropertyHolder& value)
-{
-	m_defaultFocusObjectName = propertyToNameId(value);
-}
-
-PropertyHolder ControlNode::getDefaultFocusProperty() const
-{
-	return makePropertyDataFromNameId(m_defaultFocusObjectName);
-}
-
-void ControlNode::setNavLeftProperty(const PropertyHolder& value)
-{
-	m_navLeftObjectName = propertyToNameId(value);
-}
-
-PropertyHolder ControlNode::getNavLeftProperty() const
-{
-	return makePropertyDataFromNameId(m_navLeftObjectName);
-}
-
-void ControlNode::setNavRightProperty(const PropertyHolder& value)
-{
-	m_navRightObjectName = propertyToNameId(value);
-}
-
-PropertyHolder ControlNode::getNavRightProperty() const
-{
-	return makePropertyDataFromNameId(m_navRightObjectName);
-}
-
-void ControlNode::setNavDownProperty(const PropertyHolder& value)
-{
-	m_navDownObjectName = propertyToNameId(value);
-}
-
-PropertyHolder ControlNode::getNavDownProperty() const
-{
-	return makePropertyDataFromNameId(m_navDownObjectName);
-}
-
-void ControlNode::setNavUpProperty(const PropertyHolder& value)
-{
-	m_navUpObjectName = propertyToNameId(value);
-}
-
-PropertyHolder ControlNode::getNavUpProperty() const
-{
-	return makePropertyDataFromNameId(m_navUpObjectName);
-}
-
-void ControlNode::setTemplateNameProperty(const PropertyHolder& value)
-{
-	setTemplateName(propertyToNameId(value));
-}
-
-PropertyHolder ControlNode::getTemplateNameProperty() const
-{
-	return makePropertyDataFromNameId(m_templateName);
-}
-
-void ControlNode::writeProperties(CPropertyContainer* container) const
-{
-	BaseNode::writeProperties(container);
-	if (!container)
-		return;
-	const CNameTable& names = CNameTableSingleton::Instance();
-	const auto addName = [&](const c8* key, s32 id) {
-		if (id != -1)
-			container->addString(key, names.lookup(id));
-	};
-	addName(DEFAULT_FOCUS_KEY, m_defaultFocusObjectName);
-	addName(NAV_LEFT_PROPERTY, m_navLeftObjectName);
-	addName(NAV_RIGHT_PROPERTY, m_navRightObjectName);
-	addName(NAV_DOWN_PROPERTY, m_navDownObjectName);
-	addName(NAV_UP_PROPERTY, m_navUpObjectName);
-	addName(TEMPLATE_NAME_PROPERTY, m_templateName);
-	if (!m_enabled)
-		container->addBool(ENABLED_PROPERTY, false);
-	if (!m_wantFocus)
-		container->addBool(WANT_FOCUS_PROPERTY, false);
-	container->addBool(FOCUS_ON_HOVER_PROPERTY, m_isFocusOnHover);
-	if (!m_hoverTrack)
-		container->addBool(HOVER_TRACK_PROPERTY, false);
-}
-
-void ControlNode::readProperties(CPropertyContainer* container)
-{
-	BaseNode::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	const auto readName = [&](const c8* key, s32& id) {
-		if (has(key))
-			id = propertyToNameId(container->get(key));
-	};
-	readName(DEFAULT_FOCUS_KEY, m_defaultFocusObjectName);
-	readName(NAV_LEFT_PROPERTY, m_navLeftObjectName);
-	readName(NAV_RIGHT_PROPERTY, m_navRightObjectName);
-	readName(NAV_DOWN_PROPERTY, m_navDownObjectName);
-	readName(NAV_UP_PROPERTY, m_navUpObjectName);
-	if (has(WANT_FOCUS_PROPERTY))
-		m_wantFocus = SPropertyValue<bool>::get(container->get(WANT_FOCUS_PROPERTY));
-	if (has(FOCUS_ON_HOVER_PROPERTY))
-		m_isFocusOnHover = SPropertyValue<bool>::get(container->get(FOCUS_ON_HOVER_PROPERTY));
-	if (has(HOVER_TRACK_PROPERTY))
-		m_hoverTrack = SPropertyValue<bool>::get(container->get(HOVER_TRACK_PROPERTY));
-	if (has(ENABLED_PROPERTY))
-		setEnabled(SPropertyValue<bool>::get(container->get(ENABLED_PROPERTY)));
-	if (has(TEMPLATE_NAME_PROPERTY))
-	{
-		m_templateName = propertyToNameId(container->get(TEMPLATE_NAME_PROPERTY));
-		instantiateTemplate();
-	}
 }
 
 // ---------------------------------------------------------------------------------------------
 // Identity, copies, tree.
 
-const wchar_t* ControlNode::getTypeName() const
-{
-	return L"ControlNode";
-}
-
-const wchar_t* ControlNode::getClassName() const
-{
-	return L"ControlNode";
-}
-
-BaseNode* ControlNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
-{
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new ControlNode(getContentReference(), parent, manager), parent, manager);
-}
-
 void ControlNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 {
+	// The values (stored directly: no look changes, no instantiation) come with the table walk.
 	BaseNode::copyFrom(source, sceneManager);
 	if (!source || source == this || !source->isOfType(TypeId))
 		return;
 	const ControlNode* other = static_cast<const ControlNode*>(source);
-	m_enabled = other->m_enabled;
-	m_wantFocus = other->m_wantFocus;
-	m_hoverTrack = other->m_hoverTrack;
-	m_isFocusOnHover = other->m_isFocusOnHover;
-	m_defaultFocusObjectName = other->m_defaultFocusObjectName;
-	m_navLeftObjectName = other->m_navLeftObjectName;
-	m_navRightObjectName = other->m_navRightObjectName;
-	m_navDownObjectName = other->m_navDownObjectName;
-	m_navUpObjectName = other->m_navUpObjectName;
-	m_templateName = other->m_templateName;
 	releaseTemplateRoot();
-	if (other->m_templateRoot && !m_isTemplateRoot)
+	if (other->getTemplateRoot() && !m_isTemplateRoot)
 	{
 		createTemplateRoot();
-		other->m_templateRoot->copyChildrenAndStatesTo(m_templateRoot);
+		other->getTemplateRoot()->copyChildrenAndStatesTo(m_templateRoot.get());
 	}
 }
 
 void ControlNode::createTemplateRoot()
 {
-	ControlNode* root = new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr);
-	root->m_isTemplateRoot = true;
-	root->setInternal(true);
-	root->setParent(this);
-	m_templateRoot = root;
-	// The reference the control holds as the root's parent is the owning one.
-	root->drop();
+	m_templateRoot = adoptRef(new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr));
+	m_templateRoot->m_isTemplateRoot = true;
+	m_templateRoot->setInternal(true);
+	m_templateRoot->setParent(this);
 }
 
 void ControlNode::releaseTemplateRoot()
 {
 	if (!m_templateRoot)
 		return;
-	ControlNode* root = m_templateRoot;
-	m_templateRoot = nullptr;
-	removeChild(root);
+	const CRefHolder<ControlNode> root = std::move(m_templateRoot);
+	if (root->getParent() == this)
+		removeChild(root.get());
+}
+
+ControlNode* ControlNode::getTemplateRoot() const
+{
+	return m_templateRoot && m_templateRoot->getParent() == this ? m_templateRoot.get() : nullptr;
 }
 
 void ControlNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
 {
 	BaseNode::attachToScene(sceneManager, scene);
-	if (m_templateRoot)
-		m_templateRoot->attachToScene(sceneManager, scene);
+	if (ControlNode* root = getTemplateRoot())
+		root->attachToScene(sceneManager, scene);
 }
 
 bool ControlNode::hasDescendant(const BaseNode* node) const
@@ -335,43 +205,33 @@ ControlNode* ControlNode::getFocusedChild() const
 // ---------------------------------------------------------------------------------------------
 // Drawing, hit tests, transformations.
 
-void ControlNode::collectRenderables(RenderList& list)
+void ControlNode::collectChildRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		updateAbsoluteTransformation();
-	if (isColorDirty())
-		updateAbsoluteColor();
 	// Held: a drawing node may change the tree while it is collected.
-	const CRefHolder<ControlNode> root(m_templateRoot);
+	const CRefHolder<ControlNode> root(getTemplateRoot());
 	if (root)
 		root->collectRenderables(list);
-	std::vector<CRefHolder<BaseNode>> children;
-	for (u32 i = 0; i < getChildren().size(); ++i)
-		children.emplace_back(getChildren()[i]);
-	for (const CRefHolder<BaseNode>& child : children)
-		if (child->getParent() == this)
-			child->collectRenderables(list);
+	collectEachChild(list);
 }
 
 bool ControlNode::hitTest(const core::vector3df& point) const
 {
-	return isVisible() && m_templateRoot && m_templateRoot->hitTestSubtree(point) != nullptr;
+	ControlNode* root = getTemplateRoot();
+	return isVisible() && root && root->hitTestSubtree(point) != nullptr;
 }
 
 void ControlNode::updateAbsoluteTransformation()
 {
 	BaseNode::updateAbsoluteTransformation();
-	if (m_templateRoot)
-		m_templateRoot->updateAbsoluteTransformation();
+	if (ControlNode* root = getTemplateRoot())
+		root->updateAbsoluteTransformation();
 }
 
 void ControlNode::updateAbsoluteColor()
 {
 	BaseNode::updateAbsoluteColor();
-	if (m_templateRoot)
-		m_templateRoot->updateAbsoluteColor();
+	if (ControlNode* root = getTemplateRoot())
+		root->updateAbsoluteColor();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -407,8 +267,11 @@ void ControlNode::instantiateTemplate()
 	}
 	++t_templateNesting;
 	const CRefHolder<ControlNode> self = holdForCall(this);
-	if (!m_templateRoot)
+	if (!getTemplateRoot())
+	{
+		releaseTemplateRoot();
 		createTemplateRoot();
+	}
 	const CRefHolder<ControlNode> root(m_templateRoot);
 	manager->applyTemplate(m_templateName, root.get());
 	root->updateAbsoluteTransformation();
@@ -480,7 +343,8 @@ void ControlNode::updateEnabledLook()
 
 void ControlNode::setState(s32 stateId, StateFallback fallback)
 {
-	const bool rootHasChildren = m_templateRoot && !m_templateRoot->getChildren().empty();
+	ControlNode* ownRoot = getTemplateRoot();
+	const bool rootHasChildren = ownRoot && !ownRoot->getChildren().empty();
 	if (getChildren().empty() && !rootHasChildren)
 	{
 		BaseNode::setState(stateId, fallback);
@@ -494,7 +358,7 @@ void ControlNode::setState(s32 stateId, StateFallback fallback)
 	setPendingChildCount(stateId, static_cast<s32>(getChildren().size()) + (rootHasChildren ? 1 : 0));
 	if (rootHasChildren)
 	{
-		const CRefHolder<ControlNode> root(m_templateRoot);
+		const CRefHolder<ControlNode> root(ownRoot);
 		root->setState(stateId, fallback);
 	}
 	std::vector<CRefHolder<BaseNode>> children;
@@ -678,9 +542,10 @@ bool ControlNode::onEvent67(CEventNodeStateStarted* event)
 bool ControlNode::onEvent75(CEventNodeStateChangeComplete* event)
 {
 	const CRefHolder<ControlNode> self = holdForCall(this);
-	if (m_templateRoot && event->getNode() == m_templateRoot)
+	ControlNode* root = getTemplateRoot();
+	if (root && event->getNode() == root)
 	{
-		const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(m_templateRoot, event->getStateId()));
+		const CRefHolder<CEvent> ended = adoptRef<CEvent>(new CEventNodeStateEnded(root, event->getStateId()));
 		onEvent(ended.get());
 		return true;
 	}

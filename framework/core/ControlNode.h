@@ -25,20 +25,11 @@ s32 controlStateFallback(s32 stateId);
 class ControlNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(5, BaseNode)
+	FW_NODE_CLASS(ControlNode, BaseNode, NODE_TYPE_CONTROL, L"ControlNode")
 
 	ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ControlNode() override;
 
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
-
-	// The template root, then the children; nothing of the control's own.
-	void collectRenderables(RenderList& list) override;
 	// Visible, with a template root under the point; the own children are not part of it.
 	bool hitTest(const core::vector3df& point) const override;
 	// Also puts the template root's children into the state; the change completes when they and
@@ -49,8 +40,6 @@ public:
 	void attachToScene(ISceneManager* sceneManager, SceneNode* scene) override;
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
 
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 
 	// A disabled control passes no input to its children.
 	bool routeDown(s32 mode, CEvent* event) override;
@@ -114,7 +103,8 @@ public:
 	// Stores the name and instantiates the template again, also when the name is unchanged.
 	void setTemplateName(s32 nameId);
 	void setTemplateName(const c8* name);
-	ControlNode* getTemplateRoot() const { return m_templateRoot; }
+	// Null once something took the root away from the control (its parent is no longer the control).
+	ControlNode* getTemplateRoot() const;
 	bool isTemplateRoot() const { return m_isTemplateRoot; }
 	// The direct child (or deeper descendant) through which the focus path continues; null when it
 	// has left the control.
@@ -135,26 +125,15 @@ public:
 	static constexpr s32 MAX_TEMPLATE_NESTING = 16;
 
 protected:
+	// The template root, then the children (never clipped); nothing of the control's own.
+	void collectChildRenderables(RenderList& list) override;
+
 	// Queues the event for this control, to bubble up from it when delivered.
 	void queueForSelf(CEvent* event);
 	// Asks the look, with the control fallback.
 	void askLook(s32 lookId);
 
 private:
-	// Property-table forms: names as text.
-	void setDefaultFocusProperty(const PropertyHolder& value);
-	PropertyHolder getDefaultFocusProperty() const;
-	void setNavLeftProperty(const PropertyHolder& value);
-	PropertyHolder getNavLeftProperty() const;
-	void setNavRightProperty(const PropertyHolder& value);
-	PropertyHolder getNavRightProperty() const;
-	void setNavDownProperty(const PropertyHolder& value);
-	PropertyHolder getNavDownProperty() const;
-	void setNavUpProperty(const PropertyHolder& value);
-	PropertyHolder getNavUpProperty() const;
-	void setTemplateNameProperty(const PropertyHolder& value);
-	PropertyHolder getTemplateNameProperty() const;
-
 	// Makes the (empty) internal template root.
 	void createTemplateRoot();
 	void releaseTemplateRoot();
@@ -167,8 +146,9 @@ private:
 	s32 m_navDownObjectName = -1;
 	s32 m_navUpObjectName = -1;
 	s32 m_templateName = -1;
-	// The owning reference is the one the control holds as the root's parent.
-	ControlNode* m_templateRoot = nullptr;
+	// Held apart from the parent link: code that removes or moves the root through the public tree
+	// calls takes only that link, and the control lets go of a root that is no longer its own.
+	CRefHolder<ControlNode> m_templateRoot;
 	// Not held: checked against the subtree before each use.
 	BaseNode* m_focusedChild = nullptr;
 	bool m_wantFocus = true;

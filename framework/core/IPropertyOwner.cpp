@@ -1,5 +1,7 @@
 #include "core/IPropertyOwner.h"
 
+#include "core/CPropertyContainer.h"
+
 namespace fw
 {
 const PropertyTable& IPropertyOwner::getClassPropertyTable()
@@ -13,6 +15,54 @@ void copyPropertyTable(PropertyTable& table, const PropertyTable& base)
 {
 	for (u32 i = 0; i < base.size(); ++i)
 		table.push_back(base[i]);
+	for (u32 i = 0; i < base.writeOrder.size(); ++i)
+		table.writeOrder.push_back(base.writeOrder[i]);
+	for (u32 i = 0; i < base.readOrder.size(); ++i)
+		table.readOrder.push_back(base.readOrder[i]);
+	for (u32 i = 0; i < base.copiers.size(); ++i)
+		table.copiers.push_back(base.copiers[i]);
+}
+
+namespace
+{
+// Places the stored entries from first on: those that name a place take it, the others fill the
+// free places in table order; a place out of range or taken falls back to the next free one.
+void appendOrder(core::array<u32>& order, const PropertyTable& table, u32 first, s32 PropertyDescriptor::*position)
+{
+	core::array<u32> stored;
+	for (u32 i = first; i < table.size(); ++i)
+		if (table[i].storage != PROPERTY_NOT_STORED)
+			stored.push_back(i);
+	const u32 count = stored.size();
+	core::array<s32> places;
+	places.set_used(count);
+	for (u32 i = 0; i < count; ++i)
+		places[i] = -1;
+	core::array<u32> unplaced;
+	for (u32 i = 0; i < count; ++i)
+	{
+		const s32 wanted = table[stored[i]].*position;
+		if (wanted >= 0 && static_cast<u32>(wanted) < count && places[static_cast<u32>(wanted)] < 0)
+			places[static_cast<u32>(wanted)] = static_cast<s32>(stored[i]);
+		else
+			unplaced.push_back(stored[i]);
+	}
+	u32 next = 0;
+	for (u32 i = 0; i < count; ++i)
+		if (places[i] < 0)
+			places[i] = static_cast<s32>(unplaced[next++]);
+	for (u32 i = 0; i < count; ++i)
+		order.push_back(static_cast<u32>(places[i]));
+}
+} // namespace
+
+void orderStoredProperties(PropertyTable& table, u32 first)
+{
+	const u32 written = table.writeOrder.size();
+	appendOrder(table.writeOrder, table, first, &PropertyDescriptor::writePosition);
+	appendOrder(table.readOrder, table, first, &PropertyDescriptor::readPosition);
+	for (u32 i = written; i < table.writeOrder.size(); ++i)
+		table.copiers.push_back(table[table.writeOrder[i]].copier);
 }
 
 s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name)
@@ -21,5 +71,69 @@ s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name)
 		if (table[i].name == name)
 			return static_cast<s32>(i);
 	return -1;
+}
+
+void writePropertyTable(const IPropertyOwner* object, CPropertyContainer* container)
+{
+	if (!object || !container)
+		return;
+	const PropertyTable& table = object->getPropertyTable();
+	for (u32 i = 0; i < table.writeOrder.size(); ++i)
+	{
+		const PropertyDescriptor& property = table[table.writeOrder[i]];
+		if (property.storage == PROPERTY_STORED_WHEN_CHANGED && property.isDefault &&
+			property.isDefault(object, property.defaultValue.get()))
+			continue;
+		container->add(property.getFileKey(), property.getter(object));
+	}
+}
+
+void readPropertyTable(IPropertyOwner* object, CPropertyContainer* container)
+{
+	if (!object || !container)
+		return;
+	const PropertyTable& table = object->getPropertyTable();
+	for (u32 i = 0; i < table.readOrder.size(); ++i)
+	{
+		const PropertyDescriptor& property = table[table.readOrder[i]];
+		const s32 index = container->indexOf(property.getFileKey());
+		if (index < 0)
+			continue;
+		(property.reader ? property.reader : property.setter)(object, container->getValueAt(index));
+	}
+}
+
+void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* source)
+{
+	if (!target || !source || target == source)
+		return;
+	const PropertyTable& to = target->getPropertyTable();
+	const PropertyTable& from = source->getPropertyTable();
+	if (&to == &from)
+	{
+		// The usual case, a clone: every stored property.
+		const PropertyCopier* copiers = to.copiers.const_pointer();
+		for (u32 i = 0, count = to.copiers.size(); i < count; ++i)
+		{
+			if (copiers[i])
+				copiers[i](target, source);
+			else
+				to[to.writeOrder[i]].setter(target, to[to.writeOrder[i]].getter(source));
+		}
+		return;
+	}
+	// Tables extend their bases' by appending: the shared beginning is the common class's.
+	for (u32 i = 0; i < to.size() && i < from.size(); ++i)
+	{
+		const PropertyDescriptor& property = to[i];
+		if (property.setter != from[i].setter || property.getter != from[i].getter || property.name != from[i].name)
+			break;
+		if (property.storage == PROPERTY_NOT_STORED)
+			continue;
+		if (property.copier)
+			property.copier(target, source);
+		else
+			property.setter(target, property.getter(source));
+	}
 }
 } // namespace fw

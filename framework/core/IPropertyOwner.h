@@ -11,16 +11,58 @@ typedef void (*PropertySetter)(IPropertyOwner* object, const PropertyHolder& val
 // A new value holding the object's current value.
 typedef PropertyHolder (*PropertyGetter)(const IPropertyOwner* object);
 
-// One entry of a class's property table.
+class CPropertyContainer;
+
+// How scene files and copies treat a property of a table.
+enum E_PROPERTY_STORAGE
+{
+	// Reached by name only (animations, SetProps items).
+	PROPERTY_NOT_STORED = 0,
+	// Written when its value differs from the default; read and copied.
+	PROPERTY_STORED_WHEN_CHANGED,
+	// Written at every value; read and copied.
+	PROPERTY_STORED_ALWAYS,
+};
+
+// True when the object holds the default value, which the descriptor keeps.
+typedef bool (*PropertyDefaultTest)(const IPropertyOwner* object, const IPropertyData* defaultValue);
+// Gives the target the source's value; both are of the class that declared the property.
+typedef void (*PropertyCopier)(IPropertyOwner* target, const IPropertyOwner* source);
+
+// One entry of a class's property table: the by-name access, and how scene files and copies treat
+// it. PropertyAccessors.h builds them from a class's setters, getters and members.
 struct PropertyDescriptor
 {
 	core::stringc name; // case-sensitive
 	PropertySetter setter;
 	PropertyGetter getter;
+
+	E_PROPERTY_STORAGE storage = PROPERTY_NOT_STORED;
+	// The name in scene files, where it differs from the table's.
+	core::stringc fileKey;
+	PropertyHolder defaultValue;
+	PropertyDefaultTest isDefault = nullptr;
+	// What reading a scene file calls; the setter when null.
+	PropertySetter reader = nullptr;
+	PropertyCopier copier = nullptr;
+	// Place among the class's own stored properties when written or read; -1: in table order.
+	s32 writePosition = -1;
+	s32 readPosition = -1;
+
+	const core::stringc& getFileKey() const { return fileKey.empty() ? name : fileKey; }
 };
 
-// A class's properties: its base's first, in the base's order, then its own.
-typedef core::array<PropertyDescriptor> PropertyTable;
+// A class's properties: its base's first, in the base's order, then its own. The stored ones are
+// also listed in the order scene files write them and in the order they are read: the base's
+// first, then the class's own.
+class PropertyTable : public core::array<PropertyDescriptor>
+{
+public:
+	core::array<u32> writeOrder;
+	core::array<u32> readOrder;
+	// The copiers of the stored entries, in write order, side by side for clones.
+	core::array<PropertyCopier> copiers;
+};
 
 // An object whose properties can be set and read by name (animations, SetProps items).
 // Each class keeps its table in a function-local static, built on first use with copyPropertyTable
@@ -34,8 +76,18 @@ public:
 	static const PropertyTable& getClassPropertyTable();
 };
 
-// Appends every descriptor of the base table to the table.
+// Appends every descriptor of the base table to the table, with the base's orders.
 void copyPropertyTable(PropertyTable& table, const PropertyTable& base);
+// Lists the stored descriptors from index first on (the class's own) in the table's orders.
+void orderStoredProperties(PropertyTable& table, u32 first);
+
+// The stored properties of the object's table: the values that differ from their defaults (and
+// those always written) are added in the write order; those the container holds are read in the
+// read order, names it lacks leaving their values unchanged.
+void writePropertyTable(const IPropertyOwner* object, CPropertyContainer* container);
+void readPropertyTable(IPropertyOwner* object, CPropertyContainer* container);
+// Copies the stored properties the two tables share (those of the nearest common class).
+void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* source);
 
 // The first descriptor with exactly that name (a base class's entry wins), or -1.
 s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name);

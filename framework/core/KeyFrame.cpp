@@ -333,8 +333,26 @@ void KeyFrame::saveToXml(IXMLWriter* writer, const core::stringw& elementName) c
 	writer->writeElement(elementName.c_str(), false, names, values);
 	writer->writeLineBreak();
 
-	if (m_properties && m_properties->getItemCount() > 0)
-		m_properties->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
+	// A key's values are numbered by the properties the file holds. A container leaves out values
+	// that are null and the reader drops unnamed ones, so such properties are left out of the keys
+	// too, or every later value would land on the property before its own. A property whose
+	// current value is null but whose keys hold values is written with its first key value.
+	std::vector<u32> written;
+	const CRefHolder<CPropertyContainer> properties = adoptRef(new CPropertyContainer(nullptr));
+	for (u32 n = 0; m_properties && n < m_properties->getItemCount(); ++n)
+	{
+		const core::stringc& name = m_properties->getNameAt(static_cast<s32>(n));
+		PropertyHolder value = m_properties->getValueAt(static_cast<s32>(n));
+		for (size_t k = 0; !value && k < m_keys.size(); ++k)
+			if (n < m_keys[k].values.size())
+				value = m_keys[k].values[n];
+		if (name.empty() || !value)
+			continue;
+		properties->add(name, value);
+		written.push_back(n);
+	}
+	if (properties->getItemCount() > 0)
+		properties->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
 
 	for (const KeyFrameKey& key : m_keys)
 	{
@@ -354,10 +372,11 @@ void KeyFrame::saveToXml(IXMLWriter* writer, const core::stringw& elementName) c
 			names.push_back(attributes().i);
 			values.push_back(numberText(key.i));
 		}
-		for (size_t n = 0; n < key.values.size(); ++n)
+		for (size_t w = 0; w < written.size(); ++w)
 		{
-			names.push_back(core::stringw(L"Value") + numberText(static_cast<s64>(n)));
-			values.push_back(key.values[n] ? key.values[n]->toStringW() : core::stringw());
+			const u32 n = written[w];
+			names.push_back(core::stringw(L"Value") + numberText(static_cast<s64>(w)));
+			values.push_back(n < key.values.size() && key.values[n] ? key.values[n]->toStringW() : core::stringw());
 		}
 		writer->writeElement(KEY_ELEMENT, true, names, values);
 		writer->writeLineBreak();

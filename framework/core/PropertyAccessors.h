@@ -1,11 +1,11 @@
 #pragma once
 
-// Builds property tables from a class's own setters and getters, so that each class lists its
-// properties in one place beside them. Every node class follows the same pattern:
+// Builds property tables from a class's own setters, getters and members, so that each class
+// declares each property once, beside them. The declaration also says how scene files and copies
+// treat the property; BaseNode then writes, reads and copies any node by walking its table.
 //
 //     // MyNode.h
-//     const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-//     static const PropertyTable& getClassPropertyTable();
+//     FW_NODE_CLASS(MyNode, BaseNode, NODE_TYPE_MY, L"MyNode")
 //     f32 getSpeed() const;
 //     void setSpeed(f32 speed);
 //
@@ -13,13 +13,20 @@
 //     const PropertyTable& MyNode::getClassPropertyTable()
 //     {
 //         static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(), {
-//             makeProperty<&MyNode::setSpeed, &MyNode::getSpeed>("Speed"),
+//             makeProperty<&MyNode::setSpeed, &MyNode::getSpeed>("Speed").stored(1.f),
 //         });
 //         return table;
 //     }
 //
-// and its writeProperties and readProperties call the base's first, then write only the values
-// that differ from the class's defaults and read the names the container holds.
+// makeProperty alone gives a property reached by name only (animations). Its options:
+//     stored(default)       written when it differs from the default, read, copied
+//     storedAlways()        written at every value, read, copied
+//     underKey("Key")       its name in scene files, where it differs
+//     readBy<&C::setX>()    what reading a scene file calls, where it differs from the setter
+//     copiedIn<&C::m_x>()   copies store the member directly (no setter side effects)
+//     writtenAt(n), readAt(n)  its place among the class's own stored properties in files
+// makeNameProperty<&C::m_id>("Name") declares an interned name kept as an id: any value's text sets
+// it, a string gives it, and it is written when set.
 //
 // A setter takes the member's type (or a PropertyHolder to see the raw value); a getter returns it.
 // A value of another type, or none, reaches a typed setter as the type's zero value.
@@ -39,6 +46,56 @@ namespace fw
 // Conversion between a member's type and a held property value.
 template <class T>
 struct SPropertyValue;
+
+// Whether a value equals a property's default: exactly, except where a type says otherwise.
+template <class T>
+struct SPropertyDefault
+{
+	static bool same(const T& a, const T& b) { return a == b; }
+};
+
+// Positions and sizes within a millionth count as equal.
+template <>
+struct SPropertyDefault<core::vector3df>
+{
+	static bool same(const core::vector3df& a, const core::vector3df& b) { return a.equals(b, 0.000001f); }
+};
+
+// A pivot point counts as moved by any amount.
+template <>
+struct SPropertyDefault<core::vector2df>
+{
+	static bool same(const core::vector2df& a, const core::vector2df& b) { return a.X == b.X && a.Y == b.Y; }
+};
+
+template <>
+struct SPropertyDefault<video::SColorf>
+{
+	static bool same(const video::SColorf& a, const video::SColorf& b)
+	{
+		return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+	}
+};
+
+template <>
+struct SPropertyDefault<PropertyHolder>
+{
+	static bool same(const PropertyHolder& a, const PropertyHolder& b)
+	{
+		return a == b || (a && b && a->equals(b.get()));
+	}
+};
+
+// How a copy passes a value to the target's setter; a nested container is copied, not shared.
+template <class T>
+struct SPropertyCopy
+{
+	template <class C, class S>
+	static void apply(C* target, S setter, const T& value)
+	{
+		(target->*setter)(value);
+	}
+};
 
 // The raw value, for setters that look at it themselves.
 template <>
@@ -225,11 +282,175 @@ PropertyHolder callPropertyGetter(const IPropertyOwner* object)
 }
 } // namespace detail
 
-// The descriptor of one property, from the member functions that set and get it.
-template <auto Setter, auto Getter>
-PropertyDescriptor makeProperty(const c8* name)
+template <>
+struct SPropertyCopy<CPropertyContainer*>
 {
-	return PropertyDescriptor{name, &detail::callPropertySetter<Setter>, &detail::callPropertyGetter<Getter>};
+	template <class C, class S>
+	static void apply(C* target, S setter, CPropertyContainer* value)
+	{
+		const CRefHolder<CPropertyContainer> copy = value ? adoptRef(value->clone()) : CRefHolder<CPropertyContainer>();
+		(target->*setter)(copy.get());
+	}
+};
+
+namespace detail
+{
+template <auto Getter>
+bool isPropertyAtDefault(const IPropertyOwner* object, const IPropertyData* defaultValue)
+{
+	typedef SPropertyGetterTraits<decltype(Getter)> Traits;
+	const PropertyHolder held(const_cast<IPropertyData*>(defaultValue));
+	return SPropertyDefault<typename Traits::Value>::same(
+		(static_cast<const typename Traits::Class*>(object)->*Getter)(), SPropertyValue<typename Traits::Value>::get(held));
+}
+
+template <auto Setter, auto Getter>
+void copyThroughAccessors(IPropertyOwner* target, const IPropertyOwner* source)
+{
+	typedef SPropertySetterTraits<decltype(Setter)> Traits;
+	typedef typename Traits::Class Class;
+	SPropertyCopy<typename Traits::Value>::apply(static_cast<Class*>(target), Setter,
+		(static_cast<const Class*>(source)->*Getter)());
+}
+
+template <class M>
+struct SMemberTraits;
+template <class C, class V>
+struct SMemberTraits<V C::*>
+{
+	typedef C Class;
+	typedef V Value;
+};
+
+template <auto Member>
+void copyMember(IPropertyOwner* target, const IPropertyOwner* source)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Class Class;
+	static_cast<Class*>(target)->*Member = static_cast<const Class*>(source)->*Member;
+}
+
+template <auto Member>
+bool isNameUnset(const IPropertyOwner* object, const IPropertyData*)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Class Class;
+	return static_cast<const Class*>(object)->*Member == -1;
+}
+
+template <auto Member, auto Select>
+void setNameProperty(IPropertyOwner* object, const PropertyHolder& value)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Class Class;
+	Class* target = static_cast<Class*>(object);
+	if constexpr (Select == nullptr)
+		target->*Member = propertyToNameId(value);
+	else
+		(target->*Select)(propertyToNameId(value));
+}
+
+template <auto Member>
+PropertyHolder getNameProperty(const IPropertyOwner* object)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Class Class;
+	return makePropertyDataFromNameId(static_cast<const Class*>(object)->*Member);
+}
+} // namespace detail
+
+// A descriptor being declared; its options return it, so that they chain.
+template <class Value>
+struct SPropertyDeclaration : PropertyDescriptor
+{
+	SPropertyDeclaration(const c8* propertyName, PropertySetter set, PropertyGetter get)
+	{
+		name = propertyName;
+		setter = set;
+		getter = get;
+	}
+
+	SPropertyDeclaration& storedAlways()
+	{
+		storage = PROPERTY_STORED_ALWAYS;
+		return *this;
+	}
+	SPropertyDeclaration& underKey(const c8* key)
+	{
+		fileKey = key;
+		return *this;
+	}
+	SPropertyDeclaration& writtenAt(s32 position)
+	{
+		writePosition = position;
+		return *this;
+	}
+	SPropertyDeclaration& readAt(s32 position)
+	{
+		readPosition = position;
+		return *this;
+	}
+	template <auto Reader>
+	SPropertyDeclaration& readBy()
+	{
+		reader = &detail::callPropertySetter<Reader>;
+		return *this;
+	}
+	template <auto Member>
+	SPropertyDeclaration& copiedIn()
+	{
+		copier = &detail::copyMember<Member>;
+		return *this;
+	}
+};
+
+// A property of a class, from the member functions that set and get it.
+template <auto Setter, auto Getter>
+struct SAccessorPropertyDeclaration : SPropertyDeclaration<typename detail::SPropertyGetterTraits<decltype(Getter)>::Value>
+{
+	typedef typename detail::SPropertyGetterTraits<decltype(Getter)>::Value Value;
+
+	explicit SAccessorPropertyDeclaration(const c8* propertyName)
+		: SPropertyDeclaration<Value>(
+			  propertyName, &detail::callPropertySetter<Setter>, &detail::callPropertyGetter<Getter>)
+	{
+	}
+
+	SPropertyDeclaration<Value>& stored(const Value& initial)
+	{
+		this->storage = PROPERTY_STORED_WHEN_CHANGED;
+		// A pointer's default is null, which no value object stands for.
+		if constexpr (std::is_pointer_v<Value>)
+			this->defaultValue = initial ? SPropertyValue<Value>::make(initial) : PropertyHolder();
+		else
+			this->defaultValue = SPropertyValue<Value>::make(initial);
+		this->isDefault = &detail::isPropertyAtDefault<Getter>;
+		if (!this->copier)
+			this->copier = &detail::copyThroughAccessors<Setter, Getter>;
+		return *this;
+	}
+	SPropertyDeclaration<Value>& storedAlways()
+	{
+		this->storage = PROPERTY_STORED_ALWAYS;
+		if (!this->copier)
+			this->copier = &detail::copyThroughAccessors<Setter, Getter>;
+		return *this;
+	}
+};
+
+template <auto Setter, auto Getter>
+SAccessorPropertyDeclaration<Setter, Getter> makeProperty(const c8* name)
+{
+	return SAccessorPropertyDeclaration<Setter, Getter>(name);
+}
+
+// An interned name kept in an s32 member: set from the text of any value (through Select, a member
+// function taking the id, when given), read as a string, written when set, copied as the id.
+template <auto Member, auto Select = nullptr>
+SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
+{
+	SPropertyDeclaration<PropertyHolder> declaration(
+		name, &detail::setNameProperty<Member, Select>, &detail::getNameProperty<Member>);
+	declaration.storage = PROPERTY_STORED_WHEN_CHANGED;
+	declaration.isDefault = &detail::isNameUnset<Member>;
+	declaration.copier = &detail::copyMember<Member>;
+	return declaration;
 }
 
 // A class's table: the base's descriptors, then its own. Never destroyed, so that tables stay usable
@@ -238,8 +459,10 @@ inline const PropertyTable& makePropertyTable(const PropertyTable& base, std::in
 {
 	PropertyTable* table = new PropertyTable;
 	copyPropertyTable(*table, base);
+	const u32 first = table->size();
 	for (const PropertyDescriptor& descriptor : own)
 		table->push_back(descriptor);
+	orderStoredProperties(*table, first);
 	return *table;
 }
 } // namespace fw

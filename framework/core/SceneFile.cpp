@@ -8,8 +8,6 @@
 #include "core/IXMLWriter.h"
 #include "core/TextParsing.h"
 
-#include <algorithm>
-#include <vector>
 
 namespace fw
 {
@@ -21,17 +19,6 @@ const wchar_t* const SCENE_NODE_FILE_ATTRIBUTE = L"File";
 
 namespace
 {
-// Content-name ids of the scene files being read on this thread, outermost first.
-thread_local std::vector<s32> t_filesBeingRead;
-
-struct SFileGuard
-{
-	explicit SFileGuard(s32 nameId) { t_filesBeingRead.push_back(nameId); }
-	~SFileGuard() { t_filesBeingRead.pop_back(); }
-	SFileGuard(const SFileGuard&) = delete;
-	SFileGuard& operator=(const SFileGuard&) = delete;
-};
-
 // Attribute names as engine strings, kept for the life of the process.
 const core::stringw& typeAttribute()
 {
@@ -70,28 +57,29 @@ BaseNode* createNodeForElement(IXMLReader* reader, CNodeFactory* factory, const 
 }
 
 BaseNode* loadSceneFile(IXMLReader* reader, CNodeFactory* factory, const ContentReference& key,
-	const core::stringc& fileName)
+	const core::stringc& fileName, const SLoadContext* includedFrom)
 {
 	if (!reader)
 		return nullptr;
-	if (key.nameId != -1 &&
-		std::find(t_filesBeingRead.begin(), t_filesBeingRead.end(), key.nameId) != t_filesBeingRead.end())
+	if (includedFrom && includedFrom->isReading(key.nameId))
 	{
 		logFormat(LOG_ERROR, "Scene file %s includes itself through \"File\" children; the inclusion is refused",
 			key.getName().c_str());
 		return nullptr;
 	}
-	if (t_filesBeingRead.size() >= static_cast<size_t>(MAX_SCENE_FILE_NESTING))
+	if (includedFrom && includedFrom->getFileDepth() >= MAX_SCENE_FILE_NESTING)
 	{
 		logFormat(LOG_ERROR, "Scene file %s is included more than %d files deep; the inclusion is refused",
 			key.getName().c_str(), MAX_SCENE_FILE_NESTING);
 		return nullptr;
 	}
-	SFileGuard fileGuard(key.nameId);
-
-	IContentManager* manager = key.owner;
-	if (manager)
-		manager->pushPath(fileName);
+	SLoadContext context;
+	context.contentManager = key.owner;
+	context.factory = factory;
+	context.fileName = fileName;
+	context.fileNameId = key.nameId;
+	context.includedFrom = includedFrom;
+	context.nodeDepth = includedFrom ? includedFrom->nodeDepth : 0;
 
 	BaseNode* node = nullptr;
 	bool foundRoot = false;
@@ -105,7 +93,7 @@ BaseNode* loadSceneFile(IXMLReader* reader, CNodeFactory* factory, const Content
 		// Only the root element is read: whatever an unknown root holds is not promoted to a root.
 		node = createNodeForElement(reader, factory, key);
 		if (node)
-			node->loadFromXml(reader, factory);
+			node->loadFromXml(reader, context);
 		else
 			logFormat(LOG_WARNING, "Scene file %s: the root names the unknown node class \"%s\"", fileName.c_str(),
 				core::stringc(getSceneNodeTypeName(reader)).c_str());
@@ -113,22 +101,15 @@ BaseNode* loadSceneFile(IXMLReader* reader, CNodeFactory* factory, const Content
 	}
 	if (!foundRoot)
 		logFormat(LOG_WARNING, "Scene file %s has no \"SceneNode\" element", fileName.c_str());
-
-	if (manager)
-		manager->popPath();
 	return node;
 }
 
-bool saveSceneFile(IXMLWriter* writer, const BaseNode* node, IContentManager* manager, const core::stringc& fileName)
+bool saveSceneFile(IXMLWriter* writer, const BaseNode* node)
 {
 	if (!writer || !node)
 		return false;
 	writer->writeXMLHeader();
-	if (manager)
-		manager->pushPath(fileName);
 	node->saveToXml(writer);
-	if (manager)
-		manager->popPath();
 	return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ContentReference.h"
+#include "core/SLoadContext.h"
 
 #include <functional>
 
@@ -32,16 +33,16 @@ const core::stringw& getSceneNodeTypeName(IXMLReader* reader);
 BaseNode* createNodeForElement(IXMLReader* reader, CNodeFactory* factory, const ContentReference& reference);
 
 // Reads a scene file's root "SceneNode" element into a new node made with the key as its content
-// reference; the caller owns it. While the node reads, the file's name is on top of the key
-// owner's path stack, so that "File" children resolve against the file's folder. Null with a log
-// line when the file has no root element, its class is unknown, the file is already being read
-// further up (it includes itself or an ancestor), or files nest too deep.
+// reference; the caller owns it. The load goes on with the key's owner as its content manager and
+// the file's name as the folder "File" children are named against; includedFrom is the load whose
+// "File" child this file is. Null with a log line when the file has no root element, its class is
+// unknown, the file is already being read further up (it includes itself or an ancestor), or files
+// nest too deep.
 BaseNode* loadSceneFile(IXMLReader* reader, CNodeFactory* factory, const ContentReference& key,
-	const core::stringc& fileName);
+	const core::stringc& fileName, const SLoadContext* includedFrom = nullptr);
 
-// The XML header and the node's element; the file's name is on the manager's path stack meanwhile,
-// so that content names are written relative to it. False without a writer or a node.
-bool saveSceneFile(IXMLWriter* writer, const BaseNode* node, IContentManager* manager, const core::stringc& fileName);
+// The XML header and the node's element. False without a writer or a node.
+bool saveSceneFile(IXMLWriter* writer, const BaseNode* node);
 
 // Passes over the element the reader stands on and everything inside it, without recursion.
 void skipXmlElement(IXMLReader* reader);

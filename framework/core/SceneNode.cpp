@@ -18,20 +18,10 @@ SceneNode::~SceneNode()
 	m_previousScene.release();
 }
 
-BaseNode* SceneNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
+// Every game scene uses the control's properties.
+const PropertyTable& SceneNode::getClassPropertyTable()
 {
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new SceneNode(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* SceneNode::getTypeName() const
-{
-	return L"SceneNode";
-}
-
-const wchar_t* SceneNode::getClassName() const
-{
-	return L"SceneNode";
+	return ControlNode::getClassPropertyTable();
 }
 
 bool SceneNode::onEvent75(CEventNodeStateChangeComplete* event)

@@ -10,14 +10,10 @@ namespace fw
 class SceneNode : public ControlNode
 {
 public:
-	FW_NODE_TYPE(6, ControlNode)
+	FW_NODE_CLASS(SceneNode, ControlNode, NODE_TYPE_SCENE, L"SceneNode")
 
 	SceneNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~SceneNode() override;
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
 
 	// A completed change that the control does not take goes to the parent, the scene manager,
 	// which follows the transitions this way.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 // Events about the device's drivers, posted by the device to itself and offered to its receivers.
 // The window's events (activation, input, close) take further ids up to 33.
 
@@ -13,7 +15,7 @@ namespace fw
 class CEventDevice : public CEvent
 {
 public:
-	FW_EVENT_TYPE(1, CEvent)
+	FW_EVENT_TYPE(EVENT_TYPE_DEVICE, CEvent)
 	CEventDevice() : CEvent(EVENT_CATEGORY_DEVICE) {}
 };
 
@@ -21,13 +23,13 @@ public:
 class CEventDeviceVideoDriverReleased : public CEventDevice
 {
 public:
-	FW_EVENT_TYPE(9, CEventDevice)
+	FW_EVENT_TYPE(EVENT_TYPE_DEVICE_VIDEO_DRIVER_RELEASED, CEventDevice)
 };
 
 class CEventDeviceVideoDriverCreated : public CEventDevice
 {
 public:
-	FW_EVENT_TYPE(10, CEventDevice)
+	FW_EVENT_TYPE(EVENT_TYPE_DEVICE_VIDEO_DRIVER_CREATED, CEventDevice)
 	explicit CEventDeviceVideoDriverCreated(video::IVideoDriver* driver) : m_driver(driver) {}
 
 	video::IVideoDriver* getDriver() const { return m_driver.get(); }

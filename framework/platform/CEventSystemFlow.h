@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 // The main loop's events (fixed update steps and frames) and the window's (activation, closing).
 
 #include "core/CEvent.h"
@@ -9,7 +11,7 @@ namespace fw
 class CEventSystemFlow : public CEvent
 {
 public:
-	FW_EVENT_TYPE(2, CEvent)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW, CEvent)
 	CEventSystemFlow() : CEvent(EVENT_CATEGORY_SYSTEM_FLOW) {}
 };
 
@@ -17,7 +19,7 @@ public:
 class CEventSystemFlowUpdate : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(14, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_UPDATE, CEventSystemFlow)
 	explicit CEventSystemFlowUpdate(u32 milliseconds) : m_milliseconds(milliseconds) {}
 
 	u32 getMilliseconds() const { return m_milliseconds; }
@@ -30,14 +32,14 @@ private:
 class CEventSystemFlowDraw : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(15, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_DRAW, CEventSystemFlow)
 };
 
 // The window was activated or deactivated.
 class CEventSystemFlowActivate : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(17, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_ACTIVATE, CEventSystemFlow)
 	explicit CEventSystemFlowActivate(bool active) : m_active(active) {}
 
 	bool isActive() const { return m_active; }
@@ -50,7 +52,7 @@ private:
 class CEventSystemFlowAppActivate : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(18, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_APP_ACTIVATE, CEventSystemFlow)
 	explicit CEventSystemFlowAppActivate(bool active) : m_active(active) {}
 
 	bool isActive() const { return m_active; }
@@ -63,13 +65,13 @@ private:
 class CEventSystemFlowCloseRequest : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(19, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_CLOSE_REQUEST, CEventSystemFlow)
 };
 
 // The window is being destroyed; the main loop ends next.
 class CEventSystemFlowDestroy : public CEventSystemFlow
 {
 public:
-	FW_EVENT_TYPE(20, CEventSystemFlow)
+	FW_EVENT_TYPE(EVENT_TYPE_SYSTEM_FLOW_DESTROY, CEventSystemFlow)
 };
 } // namespace fw

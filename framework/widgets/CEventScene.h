@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TypeIds.h"
+
 // What the scene manager tells scenes about switches and message boxes.
 
 #include "core/CEventNode.h"
@@ -11,7 +13,7 @@ class SceneNode;
 class CEventSceneTransition : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(37, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_SCENE_TRANSITION, CEventNode)
 	CEventSceneTransition(SceneNode* from, SceneNode* to, bool forward) : m_from(from), m_to(to), m_forward(forward) {}
 
 	SceneNode* getFrom() const { return m_from; }
@@ -28,21 +30,21 @@ private:
 class CEventSceneTransitionStart : public CEventSceneTransition
 {
 public:
-	FW_EVENT_TYPE(39, CEventSceneTransition)
+	FW_EVENT_TYPE(EVENT_TYPE_SCENE_TRANSITION_START, CEventSceneTransition)
 	using CEventSceneTransition::CEventSceneTransition;
 };
 
 class CEventSceneTransitionEnd : public CEventSceneTransition
 {
 public:
-	FW_EVENT_TYPE(38, CEventSceneTransition)
+	FW_EVENT_TYPE(EVENT_TYPE_SCENE_TRANSITION_END, CEventSceneTransition)
 	using CEventSceneTransition::CEventSceneTransition;
 };
 
 class CEventMessageBoxResult : public CEventNode
 {
 public:
-	FW_EVENT_TYPE(40, CEventNode)
+	FW_EVENT_TYPE(EVENT_TYPE_MESSAGE_BOX_RESULT, CEventNode)
 	explicit CEventMessageBoxResult(s32 result) : m_result(result) {}
 	// The index of the pressed button.
 	s32 getResult() const { return m_result; }

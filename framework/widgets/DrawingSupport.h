@@ -1,7 +1,10 @@
 #pragma once
 
 #include "content/video/SMaterial.h"
-#include "core/BaseNode.h"
+#include "core/CoreTypes.h"
+
+#include <matrix4.h>
+#include <vector2d.h>
 
 #include <cstdint>
 
@@ -38,19 +41,5 @@ inline video2d::SMaterial makeQuadMaterial()
 	material.ZBuffer = 0;
 	material.BackfaceCulling = 0;
 	return material;
-}
-
-// The children's entries, in child order, for drawing nodes that collect their children after
-// their own entry. Children removed by an earlier child's collection are skipped.
-inline void collectChildRenderables(BaseNode* node, RenderList& list)
-{
-	const core::array<BaseNode*> children(node->getChildren());
-	for (u32 i = 0; i < children.size(); ++i)
-		children[i]->grab();
-	for (u32 i = 0; i < children.size(); ++i)
-		if (children[i]->getParent() == node)
-			children[i]->collectRenderables(list);
-	for (u32 i = 0; i < children.size(); ++i)
-		children[i]->drop();
 }
 } // namespace fw

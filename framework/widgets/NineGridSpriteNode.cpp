@@ -32,31 +32,22 @@ NineGridSpriteNode::~NineGridSpriteNode()
 
 const PropertyTable& NineGridSpriteNode::getClassPropertyTable()
 {
+	// Files are written image first and read deltas first.
 	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
 		{
 			makeProperty<&NineGridSpriteNode::setAtlasTextureProperty, &NineGridSpriteNode::getAtlasTextureProperty>(
-				ATLAS_TEXTURE),
-			makeProperty<&NineGridSpriteNode::setTopLeftDelta, &NineGridSpriteNode::getTopLeftDelta>(TOP_LEFT_DELTA),
+				ATLAS_TEXTURE)
+				.stored(nullptr)
+				.readAt(2),
+			makeProperty<&NineGridSpriteNode::setTopLeftDelta, &NineGridSpriteNode::getTopLeftDelta>(TOP_LEFT_DELTA)
+				.stored(DEFAULT_DELTA)
+				.readAt(0),
 			makeProperty<&NineGridSpriteNode::setBottomRightDelta, &NineGridSpriteNode::getBottomRightDelta>(
-				BOTTOM_RIGHT_DELTA),
+				BOTTOM_RIGHT_DELTA)
+				.stored(DEFAULT_DELTA)
+				.readAt(1),
 		});
 	return table;
-}
-
-BaseNode* NineGridSpriteNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
-{
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new NineGridSpriteNode(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* NineGridSpriteNode::getTypeName() const
-{
-	return L"NineGridSpriteNode";
-}
-
-const wchar_t* NineGridSpriteNode::getClassName() const
-{
-	return L"NineGridSpriteNode";
 }
 
 void NineGridSpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
@@ -92,69 +83,23 @@ void NineGridSpriteNode::updateCells()
 		}
 }
 
-void NineGridSpriteNode::collectRenderables(RenderList& list)
+void NineGridSpriteNode::appendRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		updateAbsoluteTransformation();
-	if (isColorDirty())
-		updateAbsoluteColor();
 	if (hasTexture() && getAbsoluteColor().getAlpha() != 0)
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
-	collectChildRenderables(this, list);
 }
 
-void NineGridSpriteNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
+void NineGridSpriteNode::render(const SRenderContext& context, const core::rect<f32>*)
 {
 	updateCells();
-	CQuadBatch* batch = getQuadBatch(driver);
-	if (!batch)
+	if (!context.quadBatch)
 		return;
 	for (const SQuad& cell : m_cells)
-		batch->addQuad(cell);
+		context.quadBatch->addQuad(cell);
 }
 
 bool NineGridSpriteNode::hitTest(const core::vector3df& point) const
 {
 	return getCanBeHit() && isVisible() && getTintColor().getAlpha() > HIT_ALPHA_THRESHOLD && isPointInside(point);
-}
-
-void NineGridSpriteNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
-{
-	BaseNode::copyFrom(source, sceneManager);
-	const NineGridSpriteNode* grid = nodeCast<const NineGridSpriteNode>(source);
-	if (!grid || grid == this)
-		return;
-	m_topLeftDelta = grid->m_topLeftDelta;
-	m_bottomRightDelta = grid->m_bottomRightDelta;
-	setAtlasTexture(grid->m_atlasTexture.get());
-}
-
-void NineGridSpriteNode::writeProperties(CPropertyContainer* container) const
-{
-	BaseNode::writeProperties(container);
-	if (!container)
-		return;
-	if (m_atlasTexture)
-		container->addAtlasTexture(ATLAS_TEXTURE, m_atlasTexture.get());
-	if (m_topLeftDelta != DEFAULT_DELTA)
-		container->addVector2d(TOP_LEFT_DELTA, m_topLeftDelta);
-	if (m_bottomRightDelta != DEFAULT_DELTA)
-		container->addVector2d(BOTTOM_RIGHT_DELTA, m_bottomRightDelta);
-}
-
-void NineGridSpriteNode::readProperties(CPropertyContainer* container)
-{
-	BaseNode::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	if (has(TOP_LEFT_DELTA))
-		m_topLeftDelta = SPropertyValue<core::vector2df>::get(container->get(TOP_LEFT_DELTA));
-	if (has(BOTTOM_RIGHT_DELTA))
-		m_bottomRightDelta = SPropertyValue<core::vector2df>::get(container->get(BOTTOM_RIGHT_DELTA));
-	if (has(ATLAS_TEXTURE))
-		setAtlasTextureProperty(SPropertyValue<IAtlasTextureContent*>::get(container->get(ATLAS_TEXTURE)));
 }
 } // namespace fw

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "content/CAtlasTexture.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "core/BaseNode.h"
 
 namespace fw
@@ -12,26 +12,17 @@ namespace fw
 class NineGridSpriteNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(4, BaseNode)
+	FW_NODE_CLASS(NineGridSpriteNode, BaseNode, NODE_TYPE_NINE_GRID_SPRITE, L"NineGridSpriteNode")
 
 	static constexpr u8 HIT_ALPHA_THRESHOLD = 20;
 
 	NineGridSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~NineGridSpriteNode() override;
 
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
-
-	void collectRenderables(RenderList& list) override;
-	void render(video::IVideoDriver* driver, const core::rect<f32>* clip) override;
+	// Rebuilds the cells, then hands them to the frame's quad batch.
+	void render(const SRenderContext& context, const core::rect<f32>* clip) override;
 	// The node's rectangle; no per-pixel test.
 	bool hitTest(const core::vector3df& point) const override;
-	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 
 	void setAtlasTexture(CAtlasTexture* atlasTexture);
 	CAtlasTexture* getAtlasTexture() const { return m_atlasTexture.get(); }
@@ -45,6 +36,11 @@ public:
 	// Row by row from the top-left cell.
 	const SQuad* getCells() const { return m_cells; }
 	const video2d::SMaterial& getMaterial() const { return m_material; }
+
+protected:
+	void appendRenderables(RenderList& list) override;
+	// The children add themselves, clipped or not: a grid draws no clipped group.
+	void collectChildRenderables(RenderList& list) override { collectEachChild(list); }
 
 private:
 	void setAtlasTextureProperty(IAtlasTextureContent* atlasTexture);

@@ -1,6 +1,6 @@
 #include "widgets/SceneManager.h"
 
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "core/CEventNode.h"
 #include "core/CNameTable.h"
 #include "core/NodeCasts.h"
@@ -92,20 +92,9 @@ SceneManager::~SceneManager()
 	// The timer part leaves its timer manager in its own destructor.
 }
 
-BaseNode* SceneManager::clone(BaseNode* parent, ISceneManager* sceneManager) const
+const PropertyTable& SceneManager::getClassPropertyTable()
 {
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new SceneManager(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* SceneManager::getTypeName() const
-{
-	return L"SceneManager";
-}
-
-const wchar_t* SceneManager::getClassName() const
-{
-	return L"SceneManager";
+	return BaseNode::getClassPropertyTable();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -589,25 +578,29 @@ SceneNode* SceneManager::showMessageBox(SceneNode*, s32, const core::array<core:
 // ---------------------------------------------------------------------------------------------
 // Drawing.
 
-void SceneManager::collectRenderables(RenderList& list)
+void SceneManager::appendRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		BaseNode::updateAbsoluteTransformation();
-	if (isColorDirty())
-		BaseNode::updateAbsoluteColor();
 	list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], 0});
 }
 
-void SceneManager::render(video::IVideoDriver* driver, const core::rect<f32>*)
+void SceneManager::collectChildRenderables(RenderList&)
 {
-	drawAll(driver);
+}
+
+void SceneManager::render(const SRenderContext& context, const core::rect<f32>*)
+{
+	drawAll(context);
 }
 
 void SceneManager::drawAll(video::IVideoDriver* driver)
 {
-	if (!driver)
+	if (driver)
+		drawAll(makeRenderContext(driver));
+}
+
+void SceneManager::drawAll(const SRenderContext& context)
+{
+	if (!context.driver)
 		return;
 	const CRefHolder<SceneManager> self(this);
 	if (isTransformationDirty())
@@ -625,14 +618,14 @@ void SceneManager::drawAll(video::IVideoDriver* driver)
 			scene->collectRenderables(list);
 	if (m_sortingEnabled && list.size() >= 2)
 		list.sort();
-	CQuadBatch* batch = getQuadBatch(driver);
+	CQuadBatch* batch = context.quadBatch;
 	if (batch)
 	{
 		batch->flush();
 		batch->begin();
 	}
 	for (u32 i = 0; i < list.size(); ++i)
-		list[i].node->render(driver, nullptr);
+		list[i].node->render(context, nullptr);
 	if (batch)
 		batch->end();
 	list.set_used(0);

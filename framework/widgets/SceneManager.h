@@ -48,7 +48,7 @@ struct SQueuedMessage
 class SceneManager : public BaseNode, public CTimer, public ISceneManager
 {
 public:
-	FW_NODE_TYPE(22, BaseNode)
+	FW_NODE_CLASS(SceneManager, BaseNode, NODE_TYPE_SCENE_MANAGER, L"SceneManager")
 
 	// Not attached to any timer manager: queued events wait until setTimerManager.
 	explicit SceneManager(const ContentReference& reference = ContentReference(), BaseNode* parent = nullptr,
@@ -56,10 +56,6 @@ public:
 	// Queued events are released undelivered, pending removals done, the children removed; the
 	// timer part leaves its timer manager.
 	~SceneManager() override;
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
 
 	// Events that bubble up out of a scene stop here, consumed, unless the manager has a parent
 	// that takes them.
@@ -104,11 +100,12 @@ public:
 	u32 getSceneTimerManagerCount() const { return static_cast<u32>(m_sceneTimerManagers.size()); }
 
 	// Drawing: one entry for the whole manager inside another manager's tree.
-	void collectRenderables(RenderList& list) override;
-	void render(video::IVideoDriver* driver, const core::rect<f32>* clip) override;
+	void render(const SRenderContext& context, const core::rect<f32>* clip) override;
 	// Collects the scenes' entries, sorts them by depth then key when sorting is on, and draws them
-	// inside one quad batch. Nothing without a driver.
+	// inside the context's quad batch (the driver's own for the first form). Nothing without a
+	// driver.
 	void drawAll(video::IVideoDriver* driver);
+	void drawAll(const SRenderContext& context);
 	void setSortingEnabled(bool enabled) { m_sortingEnabled = enabled; }
 	bool isSortingEnabled() const { return m_sortingEnabled; }
 
@@ -131,6 +128,12 @@ public:
 	void scheduleRemoval(BaseNode* node);
 	void flushRemovals();
 	bool isScheduledForRemoval(const BaseNode* node) const;
+
+protected:
+	// One entry for the manager, which draws its scenes sorted among themselves at its own depth;
+	// the scenes are collected by drawAll, not here.
+	void appendRenderables(RenderList& list) override;
+	void collectChildRenderables(RenderList& list) override;
 
 private:
 	void removeSwitch(const SceneNode* scene);

@@ -20,10 +20,19 @@ const c8* const ATLAS_TEXTURE = "AtlasTexture";
 
 const s32 DEFAULT_WRAP_TYPE = video2d::TEXTURE_WRAP_CLAMP;
 
-bool isWrittenStretch(s32 mode)
+// Fit is worked out again from the image at every rebuild, so files leave it out like the default.
+template <auto Member>
+bool isNaturalOrFit(const IPropertyOwner* object, const IPropertyData*)
 {
-	// Fit is worked out again from the image; natural is the default.
-	return mode != SPRITE_STRETCH_NATURAL && mode != SPRITE_STRETCH_FIT;
+	const s32 mode = static_cast<const SpriteNode*>(object)->*Member;
+	return mode == SPRITE_STRETCH_NATURAL || mode == SPRITE_STRETCH_FIT;
+}
+
+template <auto Member>
+PropertyDescriptor writtenUnlessNaturalOrFit(PropertyDescriptor property)
+{
+	property.isDefault = &isNaturalOrFit<Member>;
+	return property;
 }
 } // namespace
 
@@ -44,32 +53,25 @@ const PropertyTable& SpriteNode::getClassPropertyTable()
 {
 	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
 		{
-			makeProperty<&SpriteNode::setImageStretchX, &SpriteNode::getImageStretchX>(IMAGE_STRETCH_X),
-			makeProperty<&SpriteNode::setImageStretchY, &SpriteNode::getImageStretchY>(IMAGE_STRETCH_Y),
-			makeProperty<&SpriteNode::setImagePivotPoint, &SpriteNode::getImagePivotPoint>(IMAGE_PIVOT_POINT),
-			makeProperty<&SpriteNode::setWrapType, &SpriteNode::getWrapType>(WRAP_TYPE),
-			makeProperty<&SpriteNode::setFlipX, &SpriteNode::getFlipX>(FLIP_X),
-			makeProperty<&SpriteNode::setFlipY, &SpriteNode::getFlipY>(FLIP_Y),
-			makeProperty<&SpriteNode::setBlendType, &SpriteNode::getBlendType>(BLEND_TYPE),
-			makeProperty<&SpriteNode::setAtlasTextureProperty, &SpriteNode::getAtlasTextureProperty>(ATLAS_TEXTURE),
+			writtenUnlessNaturalOrFit<&SpriteNode::m_imageStretchX>(
+				makeProperty<&SpriteNode::setImageStretchX, &SpriteNode::getImageStretchX>(IMAGE_STRETCH_X)
+					.stored(SPRITE_STRETCH_NATURAL)
+					.copiedIn<&SpriteNode::m_imageStretchX>()),
+			writtenUnlessNaturalOrFit<&SpriteNode::m_imageStretchY>(
+				makeProperty<&SpriteNode::setImageStretchY, &SpriteNode::getImageStretchY>(IMAGE_STRETCH_Y)
+					.stored(SPRITE_STRETCH_NATURAL)
+					.copiedIn<&SpriteNode::m_imageStretchY>()),
+			makeProperty<&SpriteNode::setImagePivotPoint, &SpriteNode::getImagePivotPoint>(IMAGE_PIVOT_POINT)
+				.stored(core::vector2df(0.f, 0.f)),
+			makeProperty<&SpriteNode::setWrapType, &SpriteNode::getWrapType>(WRAP_TYPE).stored(DEFAULT_WRAP_TYPE),
+			makeProperty<&SpriteNode::setFlipX, &SpriteNode::getFlipX>(FLIP_X).stored(false),
+			makeProperty<&SpriteNode::setFlipY, &SpriteNode::getFlipY>(FLIP_Y).stored(false),
+			makeProperty<&SpriteNode::setBlendType, &SpriteNode::getBlendType>(BLEND_TYPE).stored(0),
+			// Last: its rebuild, when a file is read, uses every value read before it.
+			makeProperty<&SpriteNode::setAtlasTextureProperty, &SpriteNode::getAtlasTextureProperty>(ATLAS_TEXTURE)
+				.stored(nullptr),
 		});
 	return table;
-}
-
-BaseNode* SpriteNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
-{
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new SpriteNode(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* SpriteNode::getTypeName() const
-{
-	return L"SpriteNode";
-}
-
-const wchar_t* SpriteNode::getClassName() const
-{
-	return L"SpriteNode";
 }
 
 void SpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
@@ -152,23 +154,16 @@ void SpriteNode::updateAbsoluteColor()
 		m_quad.Vertices[i].Color = color;
 }
 
-void SpriteNode::collectRenderables(RenderList& list)
+void SpriteNode::appendRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		updateAbsoluteTransformation();
-	if (isColorDirty())
-		updateAbsoluteColor();
 	if (hasTexture() && getAbsoluteColor().getAlpha() != 0)
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
-	collectChildRenderables(this, list);
 }
 
-void SpriteNode::render(video::IVideoDriver* driver, const core::rect<f32>*)
+void SpriteNode::render(const SRenderContext& context, const core::rect<f32>*)
 {
-	if (CQuadBatch* batch = getQuadBatch(driver))
-		batch->addQuad(m_quad);
+	if (context.quadBatch)
+		context.quadBatch->addQuad(m_quad);
 }
 
 bool SpriteNode::hitTest(const core::vector3df& point) const
@@ -192,69 +187,6 @@ bool SpriteNode::hitTest(const core::vector3df& point) const
 void SpriteNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 {
 	BaseNode::copyFrom(source, sceneManager);
-	const SpriteNode* sprite = nodeCast<const SpriteNode>(source);
-	if (!sprite || sprite == this)
-		return;
-	m_imageStretchX = sprite->m_imageStretchX;
-	m_imageStretchY = sprite->m_imageStretchY;
-	m_material.TextureLayer[0].WrapMode = sprite->m_material.TextureLayer[0].WrapMode;
-	m_flipX = sprite->m_flipX;
-	m_flipY = sprite->m_flipY;
-	m_imagePivotPoint = sprite->m_imagePivotPoint;
-	setBlendType(sprite->m_blendType);
-	setAtlasTexture(sprite->m_atlasTexture.get());
 	updateQuad();
-}
-
-void SpriteNode::writeProperties(CPropertyContainer* container) const
-{
-	BaseNode::writeProperties(container);
-	if (!container)
-		return;
-	if (isWrittenStretch(m_imageStretchX))
-		container->addInt(IMAGE_STRETCH_X, m_imageStretchX);
-	if (isWrittenStretch(m_imageStretchY))
-		container->addInt(IMAGE_STRETCH_Y, m_imageStretchY);
-	if (m_imagePivotPoint.X != 0.f || m_imagePivotPoint.Y != 0.f)
-		container->addVector2d(IMAGE_PIVOT_POINT, m_imagePivotPoint);
-	if (getWrapType() != DEFAULT_WRAP_TYPE)
-		container->addInt(WRAP_TYPE, getWrapType());
-	if (m_flipX)
-		container->addBool(FLIP_X, true);
-	if (m_flipY)
-		container->addBool(FLIP_Y, true);
-	if (m_blendType != 0)
-		container->addInt(BLEND_TYPE, m_blendType);
-	if (m_atlasTexture)
-		container->addAtlasTexture(ATLAS_TEXTURE, m_atlasTexture.get());
-}
-
-void SpriteNode::readProperties(CPropertyContainer* container)
-{
-	BaseNode::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	if (has(IMAGE_STRETCH_X))
-		setImageStretchX(SPropertyValue<s32>::get(container->get(IMAGE_STRETCH_X)));
-	if (has(IMAGE_STRETCH_Y))
-		setImageStretchY(SPropertyValue<s32>::get(container->get(IMAGE_STRETCH_Y)));
-	if (has(IMAGE_PIVOT_POINT))
-		m_imagePivotPoint = SPropertyValue<core::vector2df>::get(container->get(IMAGE_PIVOT_POINT));
-	if (has(WRAP_TYPE))
-	{
-		const PropertyHolder value = container->get(WRAP_TYPE);
-		// An int out of range is ignored; another type is read as 0.
-		setWrapType(value && value->isOfType(PDT_INT) ? SPropertyValue<s32>::get(value) : 0);
-	}
-	if (has(FLIP_X))
-		m_flipX = SPropertyValue<bool>::get(container->get(FLIP_X));
-	if (has(FLIP_Y))
-		m_flipY = SPropertyValue<bool>::get(container->get(FLIP_Y));
-	if (has(BLEND_TYPE))
-		setBlendType(SPropertyValue<s32>::get(container->get(BLEND_TYPE)));
-	// Last: its rebuild uses every value read before it.
-	if (has(ATLAS_TEXTURE))
-		setAtlasTextureProperty(SPropertyValue<IAtlasTextureContent*>::get(container->get(ATLAS_TEXTURE)));
 }
 } // namespace fw

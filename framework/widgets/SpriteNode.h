@@ -1,7 +1,7 @@
 #pragma once
 
 #include "content/CAtlasTexture.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "core/BaseNode.h"
 #include "widgets/SpriteGeometry.h"
 
@@ -14,7 +14,7 @@ namespace fw
 class SpriteNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(3, BaseNode)
+	FW_NODE_CLASS(SpriteNode, BaseNode, NODE_TYPE_SPRITE, L"SpriteNode")
 
 	// Alpha a texel and the tint must exceed for a hit.
 	static constexpr u8 HIT_ALPHA_THRESHOLD = 20;
@@ -22,20 +22,12 @@ public:
 	SpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~SpriteNode() override;
 
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
-
-	void collectRenderables(RenderList& list) override;
-	void render(video::IVideoDriver* driver, const core::rect<f32>* clip) override;
+	void render(const SRenderContext& context, const core::rect<f32>* clip) override;
 	bool hitTest(const core::vector3df& point) const override;
 	void updateAbsoluteTransformation() override;
 	void updateAbsoluteColor() override;
+	// The table's values, then a rebuild with all of them.
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 
 	// Null draws nothing.
 	void setAtlasTexture(CAtlasTexture* atlasTexture);
@@ -65,6 +57,11 @@ public:
 	// The quad in the node's local space.
 	const SSpriteQuad& getLocalQuad() const { return m_localQuad; }
 	const video2d::SMaterial& getMaterial() const { return m_material; }
+
+protected:
+	void appendRenderables(RenderList& list) override;
+	// The children add themselves, clipped or not: a sprite draws no clipped group.
+	void collectChildRenderables(RenderList& list) override { collectEachChild(list); }
 
 private:
 	void setAtlasTextureProperty(IAtlasTextureContent* atlasTexture);

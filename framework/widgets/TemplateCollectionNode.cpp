@@ -16,20 +16,9 @@ TemplateCollectionNode::~TemplateCollectionNode()
 		entry.second->drop();
 }
 
-BaseNode* TemplateCollectionNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
+const PropertyTable& TemplateCollectionNode::getClassPropertyTable()
 {
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new TemplateCollectionNode(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* TemplateCollectionNode::getTypeName() const
-{
-	return L"TemplateCollectionNode";
-}
-
-const wchar_t* TemplateCollectionNode::getClassName() const
-{
-	return L"TemplateCollectionNode";
+	return BaseNode::getClassPropertyTable();
 }
 
 void TemplateCollectionNode::onInit()

@@ -12,14 +12,10 @@ namespace fw
 class TemplateCollectionNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(20, BaseNode)
+	FW_NODE_CLASS(TemplateCollectionNode, BaseNode, NODE_TYPE_TEMPLATE_COLLECTION, L"TemplateCollectionNode")
 
 	TemplateCollectionNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~TemplateCollectionNode() override;
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
 	// Maps the children by name: the first child of a name is the template.
 	void onInit() override;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 
 #include <memory>
 #include <vector>

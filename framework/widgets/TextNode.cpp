@@ -1,6 +1,6 @@
 #include "widgets/TextNode.h"
 
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/CPropertyContainer.h"
 #include "core/NodeCasts.h"
@@ -68,33 +68,37 @@ TextNode::~TextNode() = default;
 
 const PropertyTable& TextNode::getClassPropertyTable()
 {
+	// Copies take the members as they are and lay out once (copyFrom); files hold the font before
+	// the text.
 	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
 		{
-			makeProperty<&TextNode::setKerning, &TextNode::getKerning>(KERNING),
-			makeProperty<&TextNode::setFontSize, &TextNode::getFontSize>(FONT_SIZE),
-			makeProperty<&TextNode::setTextHAlign, &TextNode::getTextHAlign>(TEXT_H_ALIGN),
-			makeProperty<&TextNode::setTextVAlign, &TextNode::getTextVAlign>(TEXT_V_ALIGN),
-			makeProperty<&TextNode::setWordWrap, &TextNode::getWordWrap>(WORD_WRAP),
-			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT),
-			makeProperty<&TextNode::setFontProperty, &TextNode::getFontProperty>(FONT),
+			makeProperty<&TextNode::setKerning, &TextNode::getKerning>(KERNING)
+				.stored(core::vector2df(0.f, 0.f))
+				.copiedIn<&TextNode::m_kerning>(),
+			makeProperty<&TextNode::setFontSize, &TextNode::getFontSize>(FONT_SIZE)
+				.stored(DEFAULT_FONT_SIZE)
+				.copiedIn<&TextNode::m_fontSize>(),
+			makeProperty<&TextNode::setTextHAlign, &TextNode::getTextHAlign>(TEXT_H_ALIGN)
+				.stored(DEFAULT_ALIGN)
+				.copiedIn<&TextNode::m_textHAlign>(),
+			makeProperty<&TextNode::setTextVAlign, &TextNode::getTextVAlign>(TEXT_V_ALIGN)
+				.stored(DEFAULT_ALIGN)
+				.copiedIn<&TextNode::m_textVAlign>(),
+			makeProperty<&TextNode::setWordWrap, &TextNode::getWordWrap>(WORD_WRAP)
+				.stored(false)
+				.copiedIn<&TextNode::m_wordWrap>(),
+			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT)
+				.stored(core::stringw())
+				.copiedIn<&TextNode::m_text>()
+				.writtenAt(6)
+				.readAt(6),
+			makeProperty<&TextNode::setFontProperty, &TextNode::getFontProperty>(FONT)
+				.stored(nullptr)
+				.copiedIn<&TextNode::m_font>()
+				.writtenAt(5)
+				.readAt(5),
 		});
 	return table;
-}
-
-BaseNode* TextNode::clone(BaseNode* parent, ISceneManager* sceneManager) const
-{
-	ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-	return finishClone(new TextNode(getContentReference(), parent, manager), parent, manager);
-}
-
-const wchar_t* TextNode::getTypeName() const
-{
-	return L"TextNode";
-}
-
-const wchar_t* TextNode::getClassName() const
-{
-	return L"TextNode";
 }
 
 STextSettings TextNode::getSettings() const
@@ -220,23 +224,17 @@ void TextNode::insertChar(wchar_t character, s32 line, s32 column)
 	layoutGlyphs();
 }
 
-void TextNode::collectRenderables(RenderList& list)
+void TextNode::appendRenderables(RenderList& list)
 {
-	if (!isVisible())
-		return;
-	if (isTransformationDirty())
-		updateAbsoluteTransformation();
-	if (isColorDirty())
-		updateAbsoluteColor();
 	if (m_font && !m_text.empty() && getAbsoluteColor().getAlpha() > 0)
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], 0});
-	collectChildRenderables(this, list);
 }
 
-void TextNode::render(video::IVideoDriver* driver, const core::rect<f32>* clip)
+void TextNode::render(const SRenderContext& context, const core::rect<f32>* clip)
 {
-	CQuadBatch* batch = getQuadBatch(driver);
-	if (!batch)
+	video::IVideoDriver* driver = context.driver;
+	CQuadBatch* batch = context.quadBatch;
+	if (!driver || !batch)
 		return;
 	batch->flush();
 
@@ -304,58 +302,9 @@ void TextNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 	const TextNode* text = nodeCast<const TextNode>(source);
 	if (!text || text == this)
 		return;
-	m_kerning = text->m_kerning;
-	m_fontSize = text->m_fontSize;
-	m_textHAlign = text->m_textHAlign;
-	m_textVAlign = text->m_textVAlign;
-	m_wordWrap = text->m_wordWrap;
 	m_material = text->m_material;
-	m_text = text->m_text;
-	m_font.assign(text->m_font.get());
 	breakLines();
 	layoutGlyphs();
 }
 
-void TextNode::writeProperties(CPropertyContainer* container) const
-{
-	BaseNode::writeProperties(container);
-	if (!container)
-		return;
-	if (m_kerning.X != 0.f || m_kerning.Y != 0.f)
-		container->addVector2d(KERNING, m_kerning);
-	if (m_fontSize != DEFAULT_FONT_SIZE)
-		container->setFloat(FONT_SIZE, m_fontSize);
-	if (m_textHAlign != DEFAULT_ALIGN)
-		container->addInt(TEXT_H_ALIGN, m_textHAlign);
-	if (m_textVAlign != DEFAULT_ALIGN)
-		container->addInt(TEXT_V_ALIGN, m_textVAlign);
-	if (m_wordWrap)
-		container->addBool(WORD_WRAP, true);
-	if (m_font)
-		container->add(FONT, createPropertyDataFont(m_font.get()));
-	if (!m_text.empty())
-		container->setStringW(TEXT, m_text);
-}
-
-void TextNode::readProperties(CPropertyContainer* container)
-{
-	BaseNode::readProperties(container);
-	if (!container)
-		return;
-	const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-	if (has(KERNING))
-		setKerning(SPropertyValue<core::vector2df>::get(container->get(KERNING)));
-	if (has(FONT_SIZE))
-		setFontSize(SPropertyValue<f32>::get(container->get(FONT_SIZE)));
-	if (has(TEXT_H_ALIGN))
-		setTextHAlign(SPropertyValue<s32>::get(container->get(TEXT_H_ALIGN)));
-	if (has(TEXT_V_ALIGN))
-		setTextVAlign(SPropertyValue<s32>::get(container->get(TEXT_V_ALIGN)));
-	if (has(WORD_WRAP))
-		setWordWrap(SPropertyValue<bool>::get(container->get(WORD_WRAP)));
-	if (has(FONT))
-		setFontProperty(SPropertyValue<IFontContent*>::get(container->get(FONT)));
-	if (has(TEXT))
-		setText(SPropertyValue<core::stringw>::get(container->get(TEXT)));
-}
 } // namespace fw

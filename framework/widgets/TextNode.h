@@ -13,25 +13,17 @@ namespace fw
 class TextNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(2, BaseNode)
+	FW_NODE_CLASS(TextNode, BaseNode, NODE_TYPE_TEXT, L"TextNode")
 
 	TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~TextNode() override;
 
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const wchar_t* getTypeName() const override;
-	const wchar_t* getClassName() const override;
-
-	void collectRenderables(RenderList& list) override;
 	// Draws in the node's pixel-snapped local space; with a clip rectangle (screen space, from a
 	// clipping parent) the driver's user clip planes 0 to 3 cut the glyphs at it.
-	void render(video::IVideoDriver* driver, const core::rect<f32>* clip) override;
+	void render(const SRenderContext& context, const core::rect<f32>* clip) override;
 	bool hitTest(const core::vector3df& point) const override;
+	// The table's values and the material, then the lines are broken and laid out once.
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 	// Attached to a tree, and asked to refresh: the lines are broken and laid out again.
 	bool onEvent34(CEventNodeAttached* event) override;
 	bool onEvent36(CEvent* event) override;
@@ -74,6 +66,11 @@ public:
 	void layoutGlyphs();
 	const CTextLayout& getLayout() const { return m_layout; }
 	const video2d::SMaterial& getMaterial() const { return m_material; }
+
+protected:
+	void appendRenderables(RenderList& list) override;
+	// The children add themselves, clipped or not: a text draws no clipped group.
+	void collectChildRenderables(RenderList& list) override { collectEachChild(list); }
 
 private:
 	STextSettings getSettings() const;

@@ -22,10 +22,10 @@ CEventReceiver* makeSceneManager(CDeviceStub* device)
 
 void registerWidgetClasses(CNodeFactory& factory)
 {
-	factory.registerClass(L"TemplateCollectionNode", &createNode<TemplateCollectionNode>);
-	factory.registerClass(L"TextNode", &createNode<TextNode>);
-	factory.registerClass(L"SpriteNode", &createNode<SpriteNode>);
-	factory.registerClass(L"NineGridSpriteNode", &createNode<NineGridSpriteNode>);
+	registerNodeClass<TemplateCollectionNode>(factory);
+	registerNodeClass<TextNode>(factory);
+	registerNodeClass<SpriteNode>(factory);
+	registerNodeClass<NineGridSpriteNode>(factory);
 }
 } // namespace
 

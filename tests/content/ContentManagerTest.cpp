@@ -156,9 +156,10 @@ TEST_F(ContentManagerTest, MissingFilesAndTypesWithoutProcessor)
 	EXPECT_EQ(nullptr, manager()->getContent(UNSERVED_TYPE, "a.txt", false));
 	ASSERT_EQ(1u, log.lines.size());
 	EXPECT_EQ(LOG_WARNING, log.lines[0].level);
-	EXPECT_EQ("CContentManager | IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) +
+	EXPECT_EQ("CContentManager", log.lines[0].text);
+	EXPECT_EQ("IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) +
 			" not found",
-		log.lines[0].text);
+		log.lines[0].hint);
 	EXPECT_EQ(2, opens()) << "the file was opened and is dropped again";
 
 	// A failed load enters nothing.
@@ -384,15 +385,14 @@ TEST_F(ContentManagerTest, PathStackResolvesNamesAgainstTheFileBeingRead)
 	}
 	EXPECT_EQ(1u, manager()->getPathStackSize());
 
-	// A processor that reads a file naming another: the name resolves against the file's folder.
+	// A processor that reads a file naming another: while the manager has it load the file, the
+	// name resolves against the file's folder.
 	files()["scenes/menu/Main.txt"] = "../images/Cursor.txt";
 	files()["scenes/images/Cursor.txt"] = "cursor";
 	std::vector<u32> depths;
 	prototype->onLoad = [&](CContentManager* manager, CTestContent* content) {
-		manager->pushPath(content->getContentReference().getName());
 		depths.push_back(manager->getPathStackSize());
 		content->held = adoptRef(manager->getContent(SHARED_TYPE, content->text.c_str(), true));
-		manager->popPath();
 	};
 	CRefHolder<CTestContent> main = request(PROTOTYPE_TYPE, "scenes/menu/Main.txt");
 	ASSERT_TRUE(main);
@@ -466,9 +466,10 @@ TEST_F(ContentManagerTest, SavingReplacesTheFileOnlyWhenTheProcessorHasWrittenIt
 		EXPECT_FALSE(manager()->saveContent(UNSERVED_TYPE, content.get(), target.c_str(), nullptr));
 		ASSERT_EQ(1u, log.lines.size());
 		EXPECT_EQ(LOG_WARNING, log.lines[0].level);
-		EXPECT_EQ("CContentManager | IContentProcessor for saving the content " + target + " of type #" +
+		EXPECT_EQ("CContentManager", log.lines[0].text);
+		EXPECT_EQ("IContentProcessor for saving the content " + target + " of type #" +
 				std::to_string(UNSERVED_TYPE) + " not found",
-			log.lines[0].text);
+			log.lines[0].hint);
 	}
 	EXPECT_EQ("old content", test::readDiskFile(target));
 

@@ -186,7 +186,7 @@ struct SContentSetup
 // The folder whose files the scene tests load: scenes/Main.oscn and the files it names.
 inline std::string assetFolder()
 {
-	return std::string(QB_FIXTURES_DIR) + "/content/assets";
+	return test::fixturePath("content/assets");
 }
 
 inline std::string fixtureText(const std::string& assetName)

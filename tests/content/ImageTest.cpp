@@ -1,4 +1,5 @@
 #include "content/ImageTestSupport.h"
+#include "support/Fixtures.h"
 #include "video/VideoTestSupport.h"
 
 #include "content/CImageLoader.h"
@@ -582,7 +583,7 @@ TEST(CImageManagerTest, HostileFilesFoundByFuzzingAreRefused)
 	static const char* const names[] = {"f.png", "f.jpg", "f.tga", "f.bmp", "f.pcx", "f.ppm", "f.wal", "f.bin"};
 	for (int i = 1; i <= 15; ++i)
 	{
-		const std::string path = std::string(QB_FIXTURES_DIR) + "/images/hostile/found" + std::to_string(i) + ".bin";
+		const std::string path = test::fixturePath("images/hostile/found" + std::to_string(i) + ".bin");
 		std::ifstream in(path, std::ios::binary);
 		ASSERT_TRUE(in) << path;
 		const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,8 +1,7 @@
 #include "video/VideoTestSupport.h"
 
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/CVideoDriver2D.h"
-#include "core/QuadBatchHook.h"
 
 namespace fw
 {
@@ -201,13 +200,17 @@ TEST_F(QuadBatchTest, BeginEntersTwoDModeAndDiscardsWhatIsPending)
 	EXPECT_TRUE(driver->draws.empty());
 }
 
+// The context a frame is drawn with carries the driver's batch, which the core flushes as it is.
 TEST_F(QuadBatchTest, TheCoreFlushReachesTheDriversBatch)
 {
+	const SRenderContext context = makeRenderContext(driver.get());
+	EXPECT_EQ(driver.get(), context.driver);
+	EXPECT_EQ(batch, context.quadBatch);
 	batch->begin();
 	batch->addQuad(quadAt(&material, 0, 0));
-	flushQuadBatch(driver.get());
+	context.flush();
 	EXPECT_EQ(1u, driver->draws.size());
-	flushQuadBatch(driver.get());
+	context.flush();
 	EXPECT_EQ(1u, driver->draws.size());
 }
 

@@ -1,7 +1,6 @@
 #include "NodeTestSupport.h"
 
 #include "core/NodeCasts.h"
-#include "core/QuadBatchHook.h"
 
 #include <algorithm>
 #include <functional>
@@ -516,11 +515,12 @@ TEST(BaseNodeHitTest, SubtreeAnswersTheFirstNodeThatAcceptsThePoint)
 
 namespace
 {
-int g_flushes = 0;
-void countFlush(video::IVideoDriver*)
+// The frame's batch as the core sees it: the flushes are counted.
+struct SCountingBatch : IRenderBatch
 {
-	++g_flushes;
-}
+	void flush() override { ++flushes; }
+	int flushes = 0;
+};
 } // namespace
 
 TEST(BaseNodeRender, ClippedGroupsAddOneEntryAndDrawTheirChildrenInside)
@@ -549,23 +549,24 @@ TEST(BaseNodeRender, ClippedGroupsAddOneEntryAndDrawTheirChildrenInside)
 	EXPECT_EQ(3.f, list[0].depth);
 	EXPECT_EQ(0u, list[0].key);
 
-	const QuadBatchFlushHook previous = setQuadBatchFlushHook(&countFlush);
-	g_flushes = 0;
+	SCountingBatch batch;
+	SRenderContext context;
+	context.batch = &batch;
 	CSpriteNode::draws().clear();
-	group->render(nullptr, nullptr);
+	group->render(context, nullptr);
 	// Collection order, not depth order, and the clip of the group's rectangle.
 	ASSERT_EQ(2u, CSpriteNode::draws().size());
 	EXPECT_EQ("a", CSpriteNode::draws()[0].name);
 	EXPECT_EQ("b", CSpriteNode::draws()[1].name);
 	EXPECT_TRUE(CSpriteNode::draws()[0].clipped);
 	EXPECT_EQ(core::rect<f32>(10, 20, 50, 50), CSpriteNode::draws()[0].clip);
-	EXPECT_EQ(2, g_flushes);
+	EXPECT_EQ(2, batch.flushes);
 
 	// Turned half round, the corners swap; the clip stays a proper rectangle.
 	group->setRotation(core::vector3df(0, 0, 180));
 	root->collectRenderables(list);
 	CSpriteNode::draws().clear();
-	group->render(nullptr, nullptr);
+	group->render(context, nullptr);
 	ASSERT_EQ(2u, CSpriteNode::draws().size());
 	const core::rect<f32> clip = CSpriteNode::draws()[0].clip;
 	EXPECT_NEAR(-30.f, clip.UpperLeftCorner.X, 1e-4f);
@@ -573,13 +574,11 @@ TEST(BaseNodeRender, ClippedGroupsAddOneEntryAndDrawTheirChildrenInside)
 	EXPECT_NEAR(10.f, clip.LowerRightCorner.X, 1e-4f);
 	EXPECT_NEAR(20.f, clip.LowerRightCorner.Y, 1e-4f);
 
-	// Without the hook nothing is flushed, and unclipped nodes draw nothing themselves.
-	setQuadBatchFlushHook(nullptr);
-	g_flushes = 0;
-	group->render(nullptr, nullptr);
-	root->render(nullptr, nullptr);
-	EXPECT_EQ(0, g_flushes);
-	setQuadBatchFlushHook(previous);
+	// Without a batch nothing is flushed, and unclipped nodes draw nothing themselves.
+	batch.flushes = 0;
+	group->render(SRenderContext(), nullptr);
+	root->render(context, nullptr);
+	EXPECT_EQ(0, batch.flushes);
 }
 
 TEST(BaseNodeRender, HiddenNodesAddNothing)

@@ -343,6 +343,57 @@ TEST(ControlNodeTemplate, TheRootIsInternalAndCopiedWithTheControl)
 	EXPECT_EQ(1, heldRoot->getReferenceCount());
 }
 
+// The root is the control's look; tree calls that take it away leave the control able to go on and
+// to be destroyed, and the next instantiation gives it a root of its own again.
+TEST(ControlNodeTemplate, TakingTheRootAwayLeavesNothingDangling)
+{
+	struct SCase
+	{
+		const char* name;
+		void (*takeAway)(ControlNode* control, ControlNode* root, BaseNode* other);
+	};
+	const SCase cases[] = {
+		{"removed by its control", [](ControlNode* control, ControlNode* root, BaseNode*) {
+			EXPECT_TRUE(control->removeChild(root));
+		}},
+		{"given another parent", [](ControlNode*, ControlNode* root, BaseNode* other) { root->setParent(other); }},
+		{"added to another node", [](ControlNode*, ControlNode* root, BaseNode* other) { other->addChild(root); }},
+		{"made a listed child and removed", [](ControlNode* control, ControlNode* root, BaseNode*) {
+			root->setInternal(false);
+			EXPECT_TRUE(control->removeChild(root));
+		}},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CRefHolder<CTemplateSceneManager> manager = adoptRef(new CTemplateSceneManager);
+		manager->addTemplate("Button", {"Normal"});
+		CRefHolder<BaseNode> other = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
+		CRefHolder<ControlNode> control = adoptRef(new ControlNode(ContentReference(), nullptr, manager.get()));
+		control->setTemplateName("Button");
+		ControlNode* root = control->getTemplateRoot();
+		ASSERT_NE(nullptr, root);
+		c.takeAway(control.get(), root, other.get());
+		EXPECT_EQ(nullptr, control->getTemplateRoot()) << "a root taken away is no longer the control's look";
+
+		// Drawing, hit tests, looks and copies run without the root.
+		RenderList list;
+		control->collectRenderables(list);
+		EXPECT_FALSE(control->hitTest(core::vector3df(10.f, 10.f, 0.f)));
+		control->setFocused(true);
+		CRefHolder<BaseNode> copy = adoptRef(control->clone(nullptr, nullptr));
+		EXPECT_EQ(nullptr, nodeCast<ControlNode>(copy.get())->getTemplateRoot());
+
+		control->instantiateTemplate();
+		ASSERT_NE(nullptr, control->getTemplateRoot());
+		EXPECT_EQ(control.get(), control->getTemplateRoot()->getParent());
+		EXPECT_EQ(1u, control->getTemplateRoot()->getChildren().size());
+		control.release();
+		copy.release();
+		other.release();
+	}
+}
+
 TEST(ControlNodeProperties, TableWriterReaderAndCopy)
 {
 	CRefHolder<ControlNode> control = adoptRef(new ControlNode(ContentReference(), nullptr, nullptr));

@@ -244,6 +244,61 @@ TEST_F(KeyFrames, ReadsAndWritesItsElement)
 	EXPECT_EQ("<StartAnimator Type=\"KeyFrame\">\r\n</StartAnimator>\r\n", itemText(item, L"StartAnimator"));
 }
 
+// Every key value stays with its property through a save and a reload, also where the item holds a
+// property with no value (a type the program does not know, or one a caller cleared): such a
+// property is written with its first key value, or left out of the properties and the keys alike.
+TEST_F(KeyFrames, KeyValuesStayWithTheirPropertiesThroughASave)
+{
+	const std::string properties = "<Properties><float Name=\"Speed\" Value=\"1\" /><atlasTexture Name=\"Texture\" "
+								   "Value=\"a\" /><vector2d Name=\"PivotPoint\" Value=\"0;0\" /></Properties>";
+	const std::string keys = "<KeyFrame t=\"0\" Value0=\"2\" Value1=\"b\" Value2=\"3;4\" />"
+							 "<KeyFrame t=\"10\" Value0=\"5\" Value1=\"c\" Value2=\"6;7\" />";
+	struct SCase
+	{
+		const char* name;
+		void (*change)(KeyFrame* item);
+		const char* written;
+	};
+	const SCase cases[] = {
+		{"an unknown type between two values", [](KeyFrame*) {},
+			"\t\t<float Name=\"Speed\" Value=\"1.000000\" />\r\n"
+			"\t\t<vector2d Name=\"PivotPoint\" Value=\"0.000000;0.000000\" />\r\n"
+			"\t</Properties>\r\n"
+			"\t<KeyFrame t=\"0\" Value0=\"2.000000\" Value1=\"3.000000;4.000000\" />\r\n"
+			"\t<KeyFrame t=\"10\" Value0=\"5.000000\" Value1=\"6.000000;7.000000\" />\r\n"},
+		{"a value cleared by a caller", [](KeyFrame* item) { item->getProperties()->setAt(0, PropertyHolder()); },
+			"\t\t<float Name=\"Speed\" Value=\"2.000000\" />\r\n"
+			"\t\t<vector2d Name=\"PivotPoint\" Value=\"0.000000;0.000000\" />\r\n"
+			"\t</Properties>\r\n"
+			"\t<KeyFrame t=\"0\" Value0=\"2.000000\" Value1=\"3.000000;4.000000\" />\r\n"
+			"\t<KeyFrame t=\"10\" Value0=\"5.000000\" Value1=\"6.000000;7.000000\" />\r\n"},
+		{"a nameless value added by a caller", [](KeyFrame* item) { item->getProperties()->addInt("", 9); },
+			"\t\t<float Name=\"Speed\" Value=\"1.000000\" />\r\n"
+			"\t\t<vector2d Name=\"PivotPoint\" Value=\"0.000000;0.000000\" />\r\n"
+			"\t</Properties>\r\n"
+			"\t<KeyFrame t=\"0\" Value0=\"2.000000\" Value1=\"3.000000;4.000000\" />\r\n"
+			"\t<KeyFrame t=\"10\" Value0=\"5.000000\" Value1=\"6.000000;7.000000\" />\r\n"},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		load("<Animator Type=\"KeyFrame\">" + properties + keys + "</Animator>");
+		c.change(item);
+		const std::string saved = itemText(item);
+		EXPECT_EQ("<Animator Type=\"KeyFrame\">\r\n\t<Properties>\r\n" + std::string(c.written) + "</Animator>\r\n", saved);
+
+		// Reloaded, the item animates the same properties with the same values, and writes the same.
+		load(saved);
+		EXPECT_EQ(saved, itemText(item));
+		enter();
+		EXPECT_EQ("2.000000", value("Speed"));
+		EXPECT_EQ("3.000000;4.000000", value("PivotPoint"));
+		tick(1);
+		EXPECT_EQ("5.000000", value("Speed"));
+		EXPECT_EQ("6.000000;7.000000", value("PivotPoint"));
+	}
+}
+
 // ------------------------------------------------------------------------------------------------
 // Keys that must neither be read past nor run without end.
 

@@ -18,6 +18,8 @@
 #include "platform/CVirtualFile.h"
 
 #include "PropertyTestHelpers.h"
+#include "support/Fixtures.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -33,54 +35,8 @@ namespace fw
 {
 namespace nodetest
 {
-// Collects log lines for the life of the object.
-struct SLogCapture
-{
-	struct SLine
-	{
-		s32 level;
-		std::string text;
-	};
-	std::vector<SLine> lines;
-	LogSink previous;
-
-	SLogCapture()
-	{
-		previous = CLogger::setSink(
-			[this](s32 level, const c8* text, const c8* hint) {
-				lines.push_back({level, std::string(text) + (hint ? std::string(" | ") + hint : std::string())});
-			});
-	}
-	~SLogCapture() { CLogger::setSink(previous); }
-
-	size_t countContaining(const std::string& fragment) const
-	{
-		size_t count = 0;
-		for (const SLine& line : lines)
-			if (line.text.find(fragment) != std::string::npos)
-				++count;
-		return count;
-	}
-	std::string all() const
-	{
-		std::string text;
-		for (const SLine& line : lines)
-			text += line.text + "\n";
-		return text;
-	}
-};
-
-inline std::vector<u8> readFixtureBytes(const std::string& relativePath)
-{
-	const std::string path = std::string(QB_FIXTURES_DIR) + "/" + relativePath;
-	std::error_code error;
-	if (!std::filesystem::is_regular_file(path, error))
-		return {};
-	std::ifstream in(path, std::ios::binary);
-	if (!in.good())
-		return {};
-	return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+typedef test::CLogCapture SLogCapture;
+using test::readFixtureBytes;
 
 inline CRefHolder<CVirtualFile> fileWithBytes(const std::string& name, const std::vector<u8>& bytes)
 {
@@ -149,7 +105,7 @@ public:
 class CFakeContentManager : public IContentManager
 {
 public:
-	explicit CFakeContentManager(CNodeFactory* factory) : m_factory(factory) { m_pathStack.push_back(""); }
+	explicit CFakeContentManager(CNodeFactory* factory) : m_factory(factory) {}
 	~CFakeContentManager() override
 	{
 		for (auto& entry : m_cache)
@@ -161,43 +117,21 @@ public:
 
 	CContent* getContent(u32 contentType, const core::stringc& name, bool isRelative) override
 	{
-		if (contentType != CONTENT_TYPE_SCENE_NODE || name.empty())
-			return nullptr;
-		const std::string resolved = isRelative ? resolve(m_pathStack.back().c_str(), name.c_str()) : name.c_str();
-		requests.push_back(resolved);
-		const ContentReference key(this, resolved.c_str());
-		auto cached = m_cache.find(key.nameId);
-		if (cached == m_cache.end())
-		{
-			std::vector<u8> bytes;
-			const auto inMemory = m_files.find(resolved);
-			if (inMemory != m_files.end())
-				bytes.assign(inMemory->second.begin(), inMemory->second.end());
-			else
-				bytes = readFixtureBytes("scenes/" + resolved);
-			if (bytes.empty())
-				return nullptr;
-			++loads[resolved];
-			CRefHolder<CVirtualFile> file = fileWithBytes(resolved, bytes);
-			CRefHolder<IXMLReader> reader = adoptRef<IXMLReader>(new CXMLReader(file.get()));
-			BaseNode* node = loadSceneFile(reader.get(), m_factory, key, resolved.c_str());
-			if (!node)
-				return nullptr;
-			cached = m_cache.emplace(key.nameId, node).first;
-		}
-		return cached->second->cloneAsContent();
+		return request(contentType, name, isRelative, m_base, nullptr);
 	}
 
-	void pushPath(const core::stringc& path) override { m_pathStack.push_back(path); }
-	void popPath() override
+	CContent* getContentWithin(u32 contentType, const core::stringc& name, const SLoadContext& within) override
 	{
-		if (m_pathStack.size() > 1)
-			m_pathStack.pop_back();
+		return request(contentType, name, true, within.fileName.c_str(), &within);
 	}
+
+	// The file whose folder relative requests and written names start from, as a content manager has it
+	// while it loads or saves one.
+	void setBase(const std::string& path) { m_base = path; }
 
 	core::stringc makeRelative(const core::stringc& path) const override
 	{
-		const std::string base = folderOf(m_pathStack.back().c_str());
+		const std::string base = folderOf(m_base);
 		std::string target = path.c_str();
 		std::vector<std::string> from = split(base), to = split(target);
 		size_t common = 0;
@@ -211,7 +145,6 @@ public:
 		return result.c_str();
 	}
 
-	size_t getPathDepth() const { return m_pathStack.size(); }
 	const BaseNode* getPrototype(const std::string& name) const
 	{
 		const auto found = m_cache.find(ContentReference(nullptr, name.c_str()).nameId);
@@ -244,6 +177,36 @@ public:
 	}
 
 private:
+	CContent* request(
+		u32 contentType, const core::stringc& name, bool relative, const std::string& base, const SLoadContext* within)
+	{
+		if (contentType != CONTENT_TYPE_SCENE_NODE || name.empty())
+			return nullptr;
+		const std::string resolved = relative ? resolve(base, name.c_str()) : std::string(name.c_str());
+		requests.push_back(resolved);
+		const ContentReference key(this, resolved.c_str());
+		auto cached = m_cache.find(key.nameId);
+		if (cached == m_cache.end())
+		{
+			std::vector<u8> bytes;
+			const auto inMemory = m_files.find(resolved);
+			if (inMemory != m_files.end())
+				bytes.assign(inMemory->second.begin(), inMemory->second.end());
+			else
+				bytes = readFixtureBytes("scenes/" + resolved);
+			if (bytes.empty())
+				return nullptr;
+			++loads[resolved];
+			CRefHolder<CVirtualFile> file = fileWithBytes(resolved, bytes);
+			CRefHolder<IXMLReader> reader = adoptRef<IXMLReader>(new CXMLReader(file.get()));
+			BaseNode* node = loadSceneFile(reader.get(), m_factory, key, resolved.c_str(), within);
+			if (!node)
+				return nullptr;
+			cached = m_cache.emplace(key.nameId, node).first;
+		}
+		return cached->second->cloneAsContent();
+	}
+
 	static std::string folderOf(const std::string& path)
 	{
 		const size_t slash = path.find_last_of("/\\");
@@ -271,18 +234,17 @@ private:
 	}
 
 	CNodeFactory* m_factory;
-	std::vector<core::stringc> m_pathStack;
+	std::string m_base;
 	std::map<std::string, std::string> m_files;
 	std::map<s32, BaseNode*> m_cache;
 };
 
 // A node class with one property of every value type the core registers, written the way every
-// node class is: the table beside its setters and getters, extending the base's; a writer that
-// emits only values that differ from the defaults; a reader; a copy.
+// node class is: its declaration, its table beside its setters and getters, and its behaviour.
 class CAllTypesNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(1000, BaseNode)
+	FW_NODE_CLASS(CAllTypesNode, BaseNode, 1000, L"AllTypesNode")
 
 	CAllTypesNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)
@@ -290,36 +252,6 @@ public:
 		++s_alive;
 	}
 	~CAllTypesNode() override { --s_alive; }
-
-	const wchar_t* getTypeName() const override { return L"AllTypesNode"; }
-	const wchar_t* getClassName() const override { return L"AllTypesNode"; }
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override
-	{
-		ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-		return finishClone(new CAllTypesNode(getContentReference(), parent, manager), parent, manager);
-	}
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable()
-	{
-		static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
-			{
-				makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Count"),
-				makeProperty<&CAllTypesNode::setSpeed, &CAllTypesNode::getSpeed>("Speed"),
-				makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow"),
-				makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area"),
-				makeProperty<&CAllTypesNode::setTag, &CAllTypesNode::getTag>("Tag"),
-				makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption"),
-				makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines"),
-				makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra"),
-				makeProperty<&CAllTypesNode::setPicture, &CAllTypesNode::getPicture>("Picture"),
-				makeProperty<&CAllTypesNode::setFace, &CAllTypesNode::getFace>("Face"),
-				// Same name as a base entry: lookups find the base's first.
-				makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Visible"),
-			});
-		return table;
-	}
 
 	s32 getCount() const { return m_count; }
 	void setCount(s32 count) { m_count = count; }
@@ -335,83 +267,14 @@ public:
 	void setCaption(const core::stringw& caption) { m_caption = caption; }
 	const core::array<core::stringw>& getLines() const { return m_lines; }
 	void setLines(const core::array<core::stringw>& lines) { m_lines = lines; }
+	// A copy gets a container of its own: the clone shares no mutable state with its source.
 	CPropertyContainer* getExtra() const { return m_extra.get(); }
 	void setExtra(CPropertyContainer* extra) { m_extra.assign(extra); }
+	// Content is shared by a copy, never copied.
 	IAtlasTextureContent* getPicture() const { return m_picture.get(); }
 	void setPicture(IAtlasTextureContent* picture) { m_picture.assign(picture); }
 	IFontContent* getFace() const { return m_face.get(); }
 	void setFace(IFontContent* face) { m_face.assign(face); }
-
-	void writeProperties(CPropertyContainer* container) const override
-	{
-		BaseNode::writeProperties(container);
-		if (m_count != 0)
-			container->addInt("Count", m_count);
-		if (m_speed != 0.f)
-			container->add("Speed", SPropertyValue<f32>::make(m_speed));
-		if (m_glow.r != 0.f || m_glow.g != 0.f || m_glow.b != 0.f || m_glow.a != 0.f)
-			container->add("Glow", SPropertyValue<video::SColorf>::make(m_glow));
-		if (m_area != core::rect<f32>(0.f, 0.f, 0.f, 0.f))
-			container->add("Area", SPropertyValue<core::rect<f32>>::make(m_area));
-		if (!m_tag.empty())
-			container->addString("Tag", m_tag);
-		if (!m_caption.empty())
-			container->add("Caption", SPropertyValue<core::stringw>::make(m_caption));
-		if (!m_lines.empty())
-			container->addStringWArray("Lines", m_lines);
-		if (m_extra)
-			container->add("Extra", SPropertyValue<CPropertyContainer*>::make(m_extra.get()));
-		if (m_picture)
-			container->addAtlasTexture("Picture", m_picture.get());
-		if (m_face)
-			container->add("Face", SPropertyValue<IFontContent*>::make(m_face.get()));
-	}
-
-	void readProperties(CPropertyContainer* container) override
-	{
-		BaseNode::readProperties(container);
-		const auto has = [container](const c8* name) { return container->indexOf(name) >= 0; };
-		if (has("Count"))
-			m_count = SPropertyValue<s32>::get(container->get("Count"));
-		if (has("Speed"))
-			m_speed = SPropertyValue<f32>::get(container->get("Speed"));
-		if (has("Glow"))
-			m_glow = SPropertyValue<video::SColorf>::get(container->get("Glow"));
-		if (has("Area"))
-			m_area = SPropertyValue<core::rect<f32>>::get(container->get("Area"));
-		if (has("Tag"))
-			m_tag = SPropertyValue<core::stringc>::get(container->get("Tag"));
-		if (has("Caption"))
-			m_caption = SPropertyValue<core::stringw>::get(container->get("Caption"));
-		if (has("Lines"))
-			m_lines = SPropertyValue<core::array<core::stringw>>::get(container->get("Lines"));
-		if (has("Extra"))
-			m_extra.assign(SPropertyValue<CPropertyContainer*>::get(container->get("Extra")));
-		if (has("Picture"))
-			m_picture.assign(SPropertyValue<IAtlasTextureContent*>::get(container->get("Picture")));
-		if (has("Face"))
-			m_face.assign(SPropertyValue<IFontContent*>::get(container->get("Face")));
-	}
-
-	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override
-	{
-		BaseNode::copyFrom(source, sceneManager);
-		const CAllTypesNode* other = nodeCast<CAllTypesNode>(source);
-		if (!other || other == this)
-			return;
-		m_count = other->m_count;
-		m_speed = other->m_speed;
-		m_glow = other->m_glow;
-		m_area = other->m_area;
-		m_tag = other->m_tag;
-		m_caption = other->m_caption;
-		m_lines = other->m_lines;
-		// A copy of its own: the clone shares no mutable state with its source.
-		m_extra = other->m_extra ? adoptRef(other->m_extra->clone()) : CRefHolder<CPropertyContainer>();
-		// Content is shared, never copied.
-		m_picture = other->m_picture;
-		m_face = other->m_face;
-	}
 
 	void onInit() override { ++m_initCount; }
 	int getInitCount() const { return m_initCount; }
@@ -432,67 +295,44 @@ private:
 	int m_initCount = 0;
 };
 
+inline const PropertyTable& CAllTypesNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+		{
+			makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Count").stored(0),
+			makeProperty<&CAllTypesNode::setSpeed, &CAllTypesNode::getSpeed>("Speed").stored(0.f),
+			makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow").stored(video::SColorf(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area").stored(core::rect<f32>(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setTag, &CAllTypesNode::getTag>("Tag").stored(core::stringc()),
+			makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption").stored(core::stringw()),
+			makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines").stored(core::array<core::stringw>()),
+			makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra").stored(nullptr),
+			makeProperty<&CAllTypesNode::setPicture, &CAllTypesNode::getPicture>("Picture").stored(nullptr),
+			makeProperty<&CAllTypesNode::setFace, &CAllTypesNode::getFace>("Face").stored(nullptr),
+			// Same name as a base entry: lookups find the base's first.
+			makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Visible"),
+		});
+	return table;
+}
+
 // A drawing node: one render entry of its own keyed by its "Key", then its children; hit where its
 // rectangle is.
 class CSpriteNode : public BaseNode
 {
 public:
-	FW_NODE_TYPE(1001, BaseNode)
+	FW_NODE_CLASS(CSpriteNode, BaseNode, 1001, L"TestSpriteNode")
 
 	CSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)
 	{
 	}
 
-	const wchar_t* getTypeName() const override { return L"TestSpriteNode"; }
-	const wchar_t* getClassName() const override { return L"TestSpriteNode"; }
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override
-	{
-		ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-		return finishClone(new CSpriteNode(getContentReference(), parent, manager), parent, manager);
-	}
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable()
-	{
-		static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
-			{makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key")});
-		return table;
-	}
 	s32 getKey() const { return m_key; }
 	void setKey(s32 key) { m_key = key; }
 
-	void writeProperties(CPropertyContainer* container) const override
+	void appendRenderables(RenderList& list) override
 	{
-		BaseNode::writeProperties(container);
-		if (m_key != 0)
-			container->addInt("Key", m_key);
-	}
-	void readProperties(CPropertyContainer* container) override
-	{
-		BaseNode::readProperties(container);
-		if (container->indexOf("Key") >= 0)
-			m_key = SPropertyValue<s32>::get(container->get("Key"));
-	}
-	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override
-	{
-		BaseNode::copyFrom(source, sceneManager);
-		if (source && source != this && source->isOfType(TypeId))
-			m_key = static_cast<const CSpriteNode*>(source)->m_key;
-	}
-
-	void collectRenderables(RenderList& list) override
-	{
-		if (!isVisible())
-			return;
-		if (isTransformationDirty())
-			updateAbsoluteTransformation();
-		if (isColorDirty())
-			updateAbsoluteColor();
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], static_cast<u32>(m_key)});
-		for (u32 i = 0; i < getChildren().size(); ++i)
-			getChildren()[i]->collectRenderables(list);
 	}
 
 	bool hitTest(const core::vector3df& point) const override { return isVisible() && isPointInside(point); }
@@ -503,7 +343,7 @@ public:
 		bool clipped;
 		core::rect<f32> clip;
 	};
-	void render(video::IVideoDriver*, const core::rect<f32>* clip) override
+	void render(const SRenderContext&, const core::rect<f32>* clip) override
 	{
 		draws().push_back({getName().c_str(), clip != nullptr, clip ? *clip : core::rect<f32>()});
 	}
@@ -517,11 +357,18 @@ private:
 	s32 m_key = 0;
 };
 
+inline const PropertyTable& CSpriteNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(
+		BaseNode::getClassPropertyTable(), {makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key").stored(0)});
+	return table;
+}
+
 // Registers the test classes.
 inline void registerTestClasses(CNodeFactory& factory)
 {
-	factory.registerClass(L"AllTypesNode", &createNode<CAllTypesNode>);
-	factory.registerClass(L"TestSpriteNode", &createNode<CSpriteNode>);
+	registerNodeClass<CAllTypesNode>(factory);
+	registerNodeClass<CSpriteNode>(factory);
 }
 
 inline s32 nameId(const c8* name)

@@ -6,6 +6,7 @@
 #include "core/CXMLReader.h"
 #include "core/CXMLWriter.h"
 #include "platform/CVirtualFile.h"
+#include "support/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,6 @@ namespace fw
 {
 namespace test
 {
-inline std::vector<u8> readFixture(const std::string& relativePath)
-{
-	std::ifstream in(std::string(QB_FIXTURES_DIR) + "/" + relativePath, std::ios::binary);
-	EXPECT_TRUE(in.good()) << "missing fixture " << relativePath;
-	return std::vector<u8>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Runs the writes and returns the bytes written.
 inline std::vector<u8> writeXml(const std::function<void(IXMLWriter*)>& writes)
 {

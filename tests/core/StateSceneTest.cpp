@@ -46,7 +46,7 @@ TEST_F(StateScene, TheFixtureIsWrittenBackByteForByte)
 	const CRefHolder<BaseNode> panel = loadFixture();
 	ASSERT_NE(nullptr, panel.get());
 	const std::vector<u8> written =
-		writtenBytes([&](IXMLWriter* writer) { EXPECT_TRUE(saveSceneFile(writer, panel.get(), nullptr, FIXTURE)); });
+		writtenBytes([&](IXMLWriter* writer) { EXPECT_TRUE(saveSceneFile(writer, panel.get())); });
 	EXPECT_EQ(readFixtureBytes(FIXTURE), written) << narrowText(written);
 }
 

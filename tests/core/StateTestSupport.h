@@ -47,7 +47,7 @@ inline std::vector<std::string> takeLog()
 class CStateTestNode : public nodetest::CAllTypesNode
 {
 public:
-	FW_NODE_TYPE(1002, CAllTypesNode)
+	FW_NODE_CLASS(CStateTestNode, CAllTypesNode, 1002, L"StateTestNode")
 
 	CStateTestNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: CAllTypesNode(reference, parent, sceneManager)
@@ -55,22 +55,6 @@ public:
 	}
 	~CStateTestNode() override { s_countAtDestruction = getCount(); }
 
-	const wchar_t* getTypeName() const override { return L"StateTestNode"; }
-	const wchar_t* getClassName() const override { return L"StateTestNode"; }
-
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override
-	{
-		ISceneManager* manager = sceneManager ? sceneManager : getSceneManager();
-		return finishClone(new CStateTestNode(getContentReference(), parent, manager), parent, manager);
-	}
-
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable()
-	{
-		static const PropertyTable& table = makePropertyTable(CAllTypesNode::getClassPropertyTable(),
-			{makeProperty<&CStateTestNode::setDetach, &CStateTestNode::getDetach>("Detach")});
-		return table;
-	}
 	bool getDetach() const { return false; }
 	void setDetach(bool detach)
 	{
@@ -123,10 +107,17 @@ private:
 	void note(const std::string& text) { eventLog().push_back(std::string(getName().c_str()) + " " + text); }
 };
 
+inline const PropertyTable& CStateTestNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(CAllTypesNode::getClassPropertyTable(),
+		{makeProperty<&CStateTestNode::setDetach, &CStateTestNode::getDetach>("Detach")});
+	return table;
+}
+
 inline void registerStateTestClasses(CNodeFactory& factory)
 {
 	nodetest::registerTestClasses(factory);
-	factory.registerClass(L"StateTestNode", &createNode<CStateTestNode>);
+	registerNodeClass<CStateTestNode>(factory);
 }
 
 // The scene state tests run their nodes in: a scene manager whose one scene gives its nodes the

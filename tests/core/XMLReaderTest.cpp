@@ -1,3 +1,5 @@
+#include "support/Fixtures.h"
+#include "support/LogCapture.h"
 #include "core/CLogger.h"
 #include "core/CRefHolder.h"
 #include "core/CXMLReader.h"
@@ -28,9 +30,8 @@ CRefHolder<CXMLReader> readerOver(const std::string& bytes)
 
 std::string fixture(const char* name)
 {
-	std::ifstream in(std::string(QB_FIXTURES_DIR) + "/xml/" + name, std::ios::binary);
-	EXPECT_TRUE(in.good()) << name;
-	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+	const std::vector<fw::u8> bytes = fw::test::readFixture(std::string("xml/") + name);
+	return std::string(bytes.begin(), bytes.end());
 }
 
 std::wstring str(const fw::core::stringw& s) { return std::wstring(s.c_str(), s.size()); }
@@ -74,17 +75,7 @@ std::vector<std::wstring> readAll(const std::string& bytes)
 	return readAll(*reader);
 }
 
-struct SLogCapture
-{
-	std::vector<std::pair<fw::s32, std::string>> lines;
-	fw::LogSink previous;
-	SLogCapture()
-	{
-		previous = fw::CLogger::setSink(
-			[this](fw::s32 level, const fw::c8* text, const fw::c8*) { lines.emplace_back(level, text); });
-	}
-	~SLogCapture() { fw::CLogger::setSink(previous); }
-};
+typedef fw::test::CLogCapture SLogCapture;
 
 // A file that claims a size and fails or succeeds reading as told, without holding the bytes.
 class CStubFile : public fw::io::IReadFile
@@ -401,7 +392,7 @@ TEST(XMLReader, EmptyOrUnreadableFilesGiveAnEmptyDocument)
 	CXMLReader afterFailedRead(&failing);
 	EXPECT_FALSE(afterFailedRead.read());
 	ASSERT_EQ(1u, log.lines.size());
-	EXPECT_EQ(fw::LOG_ERROR, log.lines[0].first);
+	EXPECT_EQ(fw::LOG_ERROR, log.lines[0].level);
 	log.lines.clear();
 
 	CStubFile negative(-1, true);
@@ -418,8 +409,8 @@ TEST(XMLReader, FilesOver64MiBAreRefused)
 	EXPECT_FALSE(reader.read());
 	EXPECT_EQ(0, huge.reads);
 	ASSERT_EQ(1u, log.lines.size());
-	EXPECT_EQ(fw::LOG_ERROR, log.lines[0].first);
-	EXPECT_NE(std::string::npos, log.lines[0].second.find("stub.xml"));
+	EXPECT_EQ(fw::LOG_ERROR, log.lines[0].level);
+	EXPECT_NE(std::string::npos, log.lines[0].text.find("stub.xml"));
 
 	// At the limit the file is read (the stub's bytes are indeterminate; only the read matters).
 	CStubFile atLimit(CXMLReader::MAX_FILE_SIZE, false);

@@ -9,6 +9,7 @@
 #include "platform/CEventDevice.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/IMonotonicClock.h"
+#include "support/LogCapture.h"
 
 #include <functional>
 #include <string>
@@ -69,37 +70,10 @@ private:
 	std::string m_name;
 };
 
-struct SLogLine
-{
-	s32 level;
-	std::string text;
-};
-
-// Collects log lines while it lives and puts the previous sink back.
-class CLogLines
-{
-public:
-	CLogLines()
-	{
-		m_previous = CLogger::setSink([this](s32 level, const c8* text, const c8*) { lines.push_back({level, text}); });
-	}
-	~CLogLines() { CLogger::setSink(m_previous); }
-	CLogLines(const CLogLines&) = delete;
-	CLogLines& operator=(const CLogLines&) = delete;
-
-	bool has(s32 level, const std::string& text) const
-	{
-		for (const SLogLine& line : lines)
-			if (line.level == level && line.text == text)
-				return true;
-		return false;
-	}
-
-	std::vector<SLogLine> lines;
-
-private:
-	LogSink m_previous;
-};
+using test::CLogCapture;
+using test::SLogLine;
+// The suite's name for the one log capture.
+typedef CLogCapture CLogLines;
 
 // A headless device on a stepped clock whose flags the test may switch.
 class CTestDevice : public CDeviceLinux

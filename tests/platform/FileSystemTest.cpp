@@ -143,7 +143,7 @@ TEST(FileSystem, FoldersWhosePathsHoldDotsAndSpacesMount)
 		test::CLogCapture log;
 		IFileArchive* archive = fileSystem->addFileArchive((root / folder).c_str(), false, false);
 		ASSERT_TRUE(archive) << log.all();
-		EXPECT_TRUE(log.lines().empty()) << log.all();
+		EXPECT_TRUE(log.lines.empty()) << log.all();
 		EXPECT_STREQ("mount", archive->getArchiveType().c_str());
 		std::string name = root / folder;
 		if (name.back() != '/')
@@ -248,10 +248,10 @@ TEST(FileSystem, ArchiveThatNoLoaderTakesIsLoggedAndNotListed)
 	{
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, fileSystem->addFileArchive(name.c_str(), false, false)) << name;
-		ASSERT_EQ(1u, log.lines().size()) << log.all();
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
-		EXPECT_EQ("Could not create archive for", log.lines()[0].text);
-		EXPECT_EQ(name, log.lines()[0].hint);
+		ASSERT_EQ(1u, log.lines.size()) << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
+		EXPECT_EQ("Could not create archive for", log.lines[0].text);
+		EXPECT_EQ(name, log.lines[0].hint);
 	}
 	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 	EXPECT_EQ(nullptr, fileSystem->getFileArchive(0));
@@ -288,13 +288,13 @@ TEST(FileSystem, ArchiveKeyIsReadWhenMounting)
 	EXPECT_EQ(nullptr, fileSystem->addFileArchive(layout.archive.c_str(), false, false));
 	EXPECT_TRUE(log.contains("Unable to read file description"));
 	// The archive says why it was refused; the file system adds no second line.
-	EXPECT_EQ(1u, log.lines().size()) << log.all();
+	EXPECT_EQ(1u, log.lines.size()) << log.all();
 
 	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(layout.archive.c_str()));
 	ASSERT_TRUE(file);
 	test::CLogCapture openLog;
 	EXPECT_EQ(nullptr, fileSystem->addFileArchive(file.get(), false, false));
-	EXPECT_EQ(1u, openLog.lines().size()) << openLog.all();
+	EXPECT_EQ(1u, openLog.lines.size()) << openLog.all();
 	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 }
 
@@ -320,7 +320,7 @@ TEST(FileSystem, UniqueNamesSkipExistingFiles)
 	draws = {42};
 	test::CLogCapture log;
 	EXPECT_TRUE(fileSystem->createUniqueName(root.path().c_str(), "shot").empty());
-	EXPECT_EQ(1u, log.lines().size());
+	EXPECT_EQ(1u, log.lines.size());
 
 	// Without a source the file system draws from its own generator, still six digits.
 	CRefHolder<CFileSystem> plain = adoptRef(new CFileSystem());

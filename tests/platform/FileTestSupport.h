@@ -4,6 +4,8 @@
 
 #include "core/CLogger.h"
 #include "core/CoreTypes.h"
+#include "support/Fixtures.h"
+#include "support/LogCapture.h"
 
 #include <IReadFile.h>
 
@@ -75,10 +77,6 @@ inline std::string readDiskFile(const std::string& path)
 	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string fixturePath(const std::string& relative)
-{
-	return std::string(QB_FIXTURES_DIR) + "/" + relative;
-}
 
 // Everything from the file's current position to its end.
 inline std::string readRest(io::IReadFile* file)
@@ -105,50 +103,6 @@ inline std::string takeContent(io::IReadFile* file)
 	file->drop();
 	return text;
 }
-
-struct SLogLine
-{
-	s32 level;
-	std::string text;
-	std::string hint;
-};
-
-// Collects log lines while it lives and restores the previous sink.
-class CLogCapture
-{
-public:
-	CLogCapture()
-	{
-		m_previous = CLogger::setSink([this](s32 level, const c8* text, const c8* hint) {
-			m_lines.push_back({level, text ? text : "", hint ? hint : ""});
-		});
-	}
-	~CLogCapture() { CLogger::setSink(m_previous); }
-	CLogCapture(const CLogCapture&) = delete;
-	CLogCapture& operator=(const CLogCapture&) = delete;
-
-	const std::vector<SLogLine>& lines() const { return m_lines; }
-	bool contains(const std::string& part) const
-	{
-		for (const SLogLine& line : m_lines)
-		{
-			if (line.text.find(part) != std::string::npos || line.hint.find(part) != std::string::npos)
-				return true;
-		}
-		return false;
-	}
-	std::string all() const
-	{
-		std::string text;
-		for (const SLogLine& line : m_lines)
-			text += std::to_string(line.level) + " " + line.text + " | " + line.hint + "\n";
-		return text;
-	}
-
-private:
-	LogSink m_previous;
-	std::vector<SLogLine> m_lines;
-};
 
 // Sets an environment variable for the life of the object.
 class CScopedEnv

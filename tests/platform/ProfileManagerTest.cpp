@@ -283,7 +283,7 @@ TEST(ProfileManager, NoDataFolderMeansNothingLoadedAndNothingSaved)
 	test::CLogCapture log;
 	EXPECT_FALSE(manager->saveUserProfiles());
 	EXPECT_FALSE(manager->saveGlobalProfile());
-	EXPECT_EQ(2u, log.lines().size()) << log.all();
+	EXPECT_EQ(2u, log.lines.size()) << log.all();
 	EXPECT_TRUE(log.contains("no user data folder"));
 
 	// Nor without a file system at all.

@@ -225,8 +225,8 @@ TEST(ZipArchive, DamagedEntriesAreRefusedAtOpen)
 		ASSERT_TRUE(archive) << c.what;
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, archive->openFile("readme.txt")) << c.what;
-		ASSERT_FALSE(log.lines().empty()) << c.what;
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		ASSERT_FALSE(log.lines.empty()) << c.what;
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
 		EXPECT_TRUE(log.contains(c.message)) << c.what << "\n" << log.all();
 		// The other entries still open.
 		io::IReadFile* image = archive->openFile("Images/a.png");
@@ -256,8 +256,8 @@ TEST(ZipArchive, StoredEntryIsCheckedAgainstItsChecksum)
 		ASSERT_TRUE(archive) << c.what;
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, archive->openFile("Images/a.png")) << c.what;
-		ASSERT_EQ(1u, log.lines().size()) << c.what << "\n" << log.all();
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		ASSERT_EQ(1u, log.lines.size()) << c.what << "\n" << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
 		EXPECT_TRUE(log.contains("Images/a.png")) << log.all();
 		EXPECT_TRUE(log.contains("checksum")) << log.all();
 		EXPECT_EQ(readmeText(), test::takeContent(archive->openFile("readme.txt"))) << c.what;
@@ -292,8 +292,8 @@ TEST(ZipArchive, HeaderWhoseNameRunsOnIsRefused)
 		test::CLogCapture log;
 		CRefHolder<IFileArchive> archive = mountBytes(bytes);
 		EXPECT_FALSE(archive) << c.what << ": " << (archive ? archive->getFileCount() : 0) << " entries";
-		ASSERT_EQ(1u, log.lines().size()) << c.what << "\n" << log.all();
-		EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+		ASSERT_EQ(1u, log.lines.size()) << c.what << "\n" << log.all();
+		EXPECT_EQ(LOG_ERROR, log.lines[0].level);
 		EXPECT_TRUE(log.contains("refused")) << log.all();
 		EXPECT_TRUE(log.contains("name length")) << log.all();
 	}
@@ -305,8 +305,8 @@ TEST(ZipArchive, Zip64IsRefusedAsSuch)
 	// which puts the sizes in a Zip64 extra block and marks the 32-bit fields.
 	test::CLogCapture log;
 	EXPECT_FALSE(mountBytes(test::readDiskFile(test::fixturePath("files/zip64.zip"))));
-	ASSERT_EQ(1u, log.lines().size()) << log.all();
-	EXPECT_EQ(LOG_ERROR, log.lines()[0].level);
+	ASSERT_EQ(1u, log.lines.size()) << log.all();
+	EXPECT_EQ(LOG_ERROR, log.lines[0].level);
 	EXPECT_TRUE(log.contains("Zip64")) << log.all();
 	EXPECT_TRUE(log.contains("readme.txt")) << log.all();
 	EXPECT_FALSE(log.contains("past the end")) << log.all();
@@ -329,7 +329,7 @@ TEST(ZipArchive, RefusedZipIsLoggedOnceWhicheverWayItIsMounted)
 	{
 		test::CLogCapture log;
 		EXPECT_EQ(nullptr, fileSystem->addFileArchive(name.c_str(), false, false)) << name;
-		ASSERT_EQ(1u, log.lines().size()) << name << "\n" << log.all();
+		ASSERT_EQ(1u, log.lines.size()) << name << "\n" << log.all();
 		EXPECT_TRUE(log.contains("refused")) << log.all();
 		EXPECT_TRUE(log.contains(name)) << log.all();
 
@@ -337,7 +337,7 @@ TEST(ZipArchive, RefusedZipIsLoggedOnceWhicheverWayItIsMounted)
 		ASSERT_TRUE(file);
 		test::CLogCapture openLog;
 		EXPECT_EQ(nullptr, fileSystem->addFileArchive(file.get(), false, false)) << name;
-		EXPECT_EQ(1u, openLog.lines().size()) << name << "\n" << openLog.all();
+		EXPECT_EQ(1u, openLog.lines.size()) << name << "\n" << openLog.all();
 	}
 	EXPECT_EQ(0u, fileSystem->getFileArchiveCount());
 }

@@ -1,6 +1,7 @@
 #include "video/VideoTestSupport.h"
 
 #include "content/video/CMeshBuffer.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/CVideoDriver2D.h"
 #include "content/video/IdentityMatrix.h"
 #include "content/video/S2DVertex.h"
@@ -257,10 +258,10 @@ TEST_F(VideoLayerTest, TwoDRenderersTakeTheNumbersAfterTheEnginesOwn)
 }
 
 // Counts itself, to show when the layer lets go of what it holds.
-struct SCountedObject : public virtual IReferenceCounted
+struct SCountedBatch : public CQuadBatch
 {
-	explicit SCountedObject(int& alive) : alive(alive) { ++alive; }
-	~SCountedObject() override { --alive; }
+	SCountedBatch(video::IVideoDriver* driver, int& alive) : CQuadBatch(driver), alive(alive) { ++alive; }
+	~SCountedBatch() override { --alive; }
 	int& alive;
 };
 
@@ -270,8 +271,9 @@ TEST(VideoLayerLifetimeTest, LayerAndWhatItHoldsGoWithTheDriver)
 	CRecordingVideoDriver* driver = new CRecordingVideoDriver;
 	CVideoDriver2D* layer = CVideoDriver2D::get(driver);
 	ASSERT_NE(nullptr, layer);
-	const CRefHolder<SCountedObject> batch = adoptRef(new SCountedObject(alive));
+	const CRefHolder<SCountedBatch> batch = adoptRef(new SCountedBatch(driver, alive));
 	layer->setQuadBatch(batch.get());
+	EXPECT_EQ(batch.get(), layer->getQuadBatch());
 	EXPECT_EQ(2, batch->getReferenceCount());
 
 	driver->drop();

@@ -269,10 +269,10 @@ TEST_F(DisplayNodes, SpritesAndGridsDrawThroughTheQuadBatch)
 	ASSERT_TRUE(batch);
 	driver->clearRecords();
 	batch->begin();
-	sprite->render(driver.get(), nullptr);
+	sprite->render(makeRenderContext(driver.get()), nullptr);
 	sprite->setBlendType(1);
-	sprite->render(driver.get(), nullptr);
-	grid->render(driver.get(), nullptr);
+	sprite->render(makeRenderContext(driver.get()), nullptr);
+	grid->render(makeRenderContext(driver.get()), nullptr);
 	batch->end();
 	ASSERT_EQ(3u, driver->draws.size()) << "the blend change and the grid each start a draw";
 	EXPECT_EQ(4u, driver->draws[0].vertexCount);
@@ -434,7 +434,7 @@ TEST_F(TextNodes, RenderDrawsOneRunPerPageInTheNodesPixelSpace)
 	CQuadBatch* batch = getQuadBatch(driver.get());
 	driver->clearRecords();
 	batch->begin();
-	node->render(driver.get(), nullptr);
+	node->render(makeRenderContext(driver.get()), nullptr);
 	batch->end();
 	ASSERT_EQ(2u, driver->draws.size()) << "one draw per glyph page";
 	EXPECT_EQ(12u, driver->draws[0].vertexCount);

@@ -5,7 +5,7 @@
 
 #include "content/AtlasTestSupport.h"
 
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "widgets/NineGridSpriteNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"

@@ -250,7 +250,7 @@ TEST_F(SceneStack, OpenSceneFileOpensScenesOnlyAndInputWaitsForTheSwitch)
 	content.addFile("menu/Next.oscn", sceneText("Next"));
 	content.addFile("menu/Plain.oscn", "<SceneNode Type=\"ControlNode\" />");
 	CRefHolder<SceneNode> a = adoptRef(new SceneNode(ContentReference(&content, "menu/Start.oscn"), nullptr, nullptr));
-	content.pushPath("menu/Start.oscn");
+	content.setBase("menu/Start.oscn");
 	ASSERT_TRUE(manager->setActiveScene(a.get()));
 	manager->processMessageQueue();
 	EXPECT_EQ(nullptr, a->openSceneFile("", false));
@@ -262,7 +262,7 @@ TEST_F(SceneStack, OpenSceneFileOpensScenesOnlyAndInputWaitsForTheSwitch)
 	EXPECT_EQ(next, manager->getActiveScene());
 	EXPECT_EQ(2u, manager->getChildren().size());
 	EXPECT_FALSE(inputReachesAScene());
-	content.popPath();
+	content.setBase("");
 	manager->setActiveScene(nullptr);
 	manager->processMessageQueue();
 }

@@ -9,7 +9,7 @@
 #include "content/CContentProcessorsManager.h"
 #include "content/CImage.h"
 #include "content/CImageProcessor.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/ContentTestSupport.h"
 
 #include <GL/gl.h>

@@ -5,7 +5,7 @@
 
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
 #include "content/video/CVideoDriver2D.h"
 #include "core/SceneNode.h"
@@ -51,22 +51,16 @@ public:
 		setTintColor(color);
 	}
 
-	void collectRenderables(RenderList& list) override
+	void appendRenderables(RenderList& list) override
 	{
-		if (!isVisible())
-			return;
-		if (isTransformationDirty())
-			updateAbsoluteTransformation();
-		if (isColorDirty())
-			updateAbsoluteColor();
 		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], m_key});
 	}
 
-	void render(video::IVideoDriver* driver, const core::rect<f32>*) override
+	void render(const SRenderContext& context, const core::rect<f32>*) override
 	{
 		const core::vector3df at = getAbsoluteTransformation().getTranslation();
 		const f32 size = getBounds().X;
-		getQuadBatch(driver)->addTexturedQuad(m_material, core::vector2df(at.X, at.Y),
+		context.quadBatch->addTexturedQuad(m_material, core::vector2df(at.X, at.Y),
 			core::vector2df(at.X + size, at.Y), core::vector2df(at.X + size, at.Y + size),
 			core::vector2df(at.X, at.Y + size), core::vector2df(0.f, 0.f), core::vector2df(1.f, 0.f),
 			core::vector2df(1.f, 1.f), core::vector2df(0.f, 1.f), at.Z, getAbsoluteColor());

@@ -9,7 +9,7 @@
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
 #include "content/CImageProcessor.h"
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
 #include "content/CTextureProcessor.h"
 #include "content/ContentTestSupport.h"

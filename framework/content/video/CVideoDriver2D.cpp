@@ -1,6 +1,7 @@
 #include "content/video/CVideoDriver2D.h"
 
 #include "content/video/C2DMaterialRenderer.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/ITextureContent.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/CLogger.h"
@@ -91,11 +92,18 @@ bool CVideoDriver2D::addMaterialRenderers()
 	return true;
 }
 
-void CVideoDriver2D::setQuadBatch(IReferenceCounted* batch)
+CQuadBatch* CVideoDriver2D::getQuadBatch()
+{
+	if (!m_quadBatch)
+		m_quadBatch = new CQuadBatch(m_driver);
+	return m_quadBatch;
+}
+
+void CVideoDriver2D::setQuadBatch(CQuadBatch* batch)
 {
 	if (batch == m_quadBatch)
 		return;
-	IReferenceCounted* old = m_quadBatch;
+	CQuadBatch* old = m_quadBatch;
 	m_quadBatch = batch;
 	if (batch)
 		batch->grab();

@@ -10,6 +10,8 @@
 
 namespace fw
 {
+class CQuadBatch;
+
 namespace video2d
 {
 class C2DMaterialRenderer;
@@ -49,10 +51,10 @@ public:
 		u32 primitiveCount, u32 primitiveType);
 	u32 getMaximalPrimitiveCount() const { return m_driver->getMaximalPrimitiveCount(); }
 
-	// The driver's quad batch (kept here by the content layer above), held with one reference and
-	// dropped when the driver goes.
-	IReferenceCounted* getQuadBatch() const { return m_quadBatch; }
-	void setQuadBatch(IReferenceCounted* batch);
+	// The driver's quad batch, made on first use, held with one reference and dropped when the
+	// driver goes. Setting one replaces it (null lets the next use make a fresh one).
+	CQuadBatch* getQuadBatch();
+	void setQuadBatch(CQuadBatch* batch);
 
 private:
 	explicit CVideoDriver2D(video::IVideoDriver* driver);
@@ -66,7 +68,7 @@ private:
 	video::IVideoDriver* m_driver;
 	const C2DMaterialRenderer* m_renderers[2] = {nullptr, nullptr};
 	s32 m_rendererNumbers[2] = {-1, -1};
-	IReferenceCounted* m_quadBatch = nullptr;
+	CQuadBatch* m_quadBatch = nullptr;
 	video::SMaterial m_engineMaterial;
 	core::array<video::S3DVertex> m_convertedVertices;
 	core::array<u16> m_sequentialIndices;

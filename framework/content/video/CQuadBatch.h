@@ -3,6 +3,7 @@
 #include "content/video/CMeshBuffer.h"
 #include "content/video/S2DVertex.h"
 #include "content/video/SMaterial.h"
+#include "core/SRenderContext.h"
 
 #include <IVideoDriver.h>
 #include <irrArray.h>
@@ -22,7 +23,7 @@ struct SQuad
 // gathered into one vertex array and drawn by one indexed draw call; a material change, a full
 // batch, a switch between quads and mesh buffers, end and every explicit flush draw what is
 // pending. A frame is drawn as flush, begin, the nodes' quads, end. Main thread only.
-class CQuadBatch : public virtual IReferenceCounted
+class CQuadBatch : public virtual IReferenceCounted, public IRenderBatch
 {
 public:
 	static const u32 VERTEX_CAPACITY = 4096;
@@ -36,7 +37,7 @@ public:
 	virtual void begin();
 	virtual void end();
 	// Draws what is pending, if anything, and empties the batch.
-	virtual void flush();
+	void flush() override;
 	// Ignored when the quad has no material.
 	virtual void addQuad(const SQuad& quad);
 	// A quad from corner positions (top-left, top-right, bottom-right, bottom-left), their texture
@@ -76,7 +77,9 @@ private:
 	core::array<u16> m_quadIndices;
 };
 
-// The driver's quad batch, made with its 2D layer on first use and destroyed with the driver;
+// The driver's quad batch, which its 2D layer makes on first use and destroys with the driver;
 // not referenced for the caller. Null for a null driver.
 CQuadBatch* getQuadBatch(video::IVideoDriver* driver);
+// A frame's drawing through the driver with its quad batch.
+SRenderContext makeRenderContext(video::IVideoDriver* driver);
 } // namespace fw

@@ -1,22 +1,12 @@
-#include "content/CQuadBatch.h"
+#include "content/video/CQuadBatch.h"
 
 #include "content/video/CVideoDriver2D.h"
 #include "core/CLogger.h"
-#include "core/QuadBatchHook.h"
 
 namespace fw
 {
 namespace
 {
-void flushDriverQuadBatch(video::IVideoDriver* driver)
-{
-	video2d::CVideoDriver2D* layer = video2d::CVideoDriver2D::find(driver);
-	if (!layer)
-		return;
-	if (CQuadBatch* batch = dynamic_cast<CQuadBatch*>(layer->getQuadBatch()))
-		batch->flush();
-}
-
 // What the primitives of a mesh buffer read: its indices, or its vertices in order.
 bool describesPrimitives(const video2d::CMeshBuffer& buffer)
 {
@@ -202,19 +192,15 @@ void CQuadBatch::drawDirectly(const video2d::CMeshBuffer& buffer)
 CQuadBatch* getQuadBatch(video::IVideoDriver* driver)
 {
 	video2d::CVideoDriver2D* layer = video2d::CVideoDriver2D::get(driver);
-	if (!layer)
-		return nullptr;
-	if (CQuadBatch* batch = dynamic_cast<CQuadBatch*>(layer->getQuadBatch()))
-		return batch;
-	static bool hookInstalled = false;
-	if (!hookInstalled)
-	{
-		setQuadBatchFlushHook(&flushDriverQuadBatch);
-		hookInstalled = true;
-	}
-	CQuadBatch* batch = new CQuadBatch(driver);
-	layer->setQuadBatch(batch);
-	batch->drop();
-	return batch;
+	return layer ? layer->getQuadBatch() : nullptr;
+}
+
+SRenderContext makeRenderContext(video::IVideoDriver* driver)
+{
+	SRenderContext context;
+	context.driver = driver;
+	context.quadBatch = getQuadBatch(driver);
+	context.batch = context.quadBatch;
+	return context;
 }
 } // namespace fw
