@@ -1,7 +1,5 @@
 #include "widgets/SpriteNode.h"
 
-#include "core/CPropertyContainer.h"
-#include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "widgets/DrawingSupport.h"
 

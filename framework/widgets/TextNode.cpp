@@ -2,7 +2,6 @@
 
 #include "content/video/CQuadBatch.h"
 #include "content/video/IdentityMatrix.h"
-#include "core/CPropertyContainer.h"
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "platform/CDeviceStub.h"

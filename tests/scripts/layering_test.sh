@@ -18,7 +18,7 @@ bash "$check" "$scratch" >/dev/null
 
 # One wrong include each: core reaching platform, the video layer reaching content.
 for wrong in "framework/core/Wrong.cpp:platform/CFileSystem.h" \
-	"framework/content/video/Wrong.h:content/video/CQuadBatch.h"; do
+	"framework/content/video/Wrong.h:content/CQuadBatch.h"; do
 	file=${wrong%%:*}
 	header=${wrong#*:}
 	printf '#include <vector>\n#include "%s"\n' "$header" >"$scratch/$file"
