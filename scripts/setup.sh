@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps libgl1-mesa-dri
   librsvg2-dev libcairo2-dev libfreetype-dev fonts-dejavu-core
   zip
+  sox vorbis-tools
 )
 
 missing=()

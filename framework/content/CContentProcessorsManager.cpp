@@ -4,6 +4,8 @@
 #include "content/CFontProcessor.h"
 #include "content/CImageProcessor.h"
 #include "content/CSceneNodeProcessor.h"
+#include "content/CSoundPackProcessor.h"
+#include "content/CSoundProcessor.h"
 #include "content/CTextureProcessor.h"
 #include "core/CLogger.h"
 #include "core/CNodeFactory.h"
@@ -16,7 +18,13 @@ namespace fw
 {
 CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoDriver, CFileSystem* fileSystem,
 	CNodeFactory* nodeFactory) :
-	m_videoDriver(videoDriver), m_fileSystem(fileSystem), m_nodeFactory(nodeFactory)
+	CContentProcessorsManager(videoDriver, nullptr, fileSystem, nodeFactory)
+{
+}
+
+CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoDriver, IAudioDriver* audioDriver,
+	CFileSystem* fileSystem, CNodeFactory* nodeFactory) :
+	m_videoDriver(videoDriver), m_audioDriver(audioDriver), m_fileSystem(fileSystem), m_nodeFactory(nodeFactory)
 {
 	setEventMask(EVENT_CATEGORY_DEVICE);
 	// The order of registration: textures, atlas textures, atlas collections, images, scene nodes,
@@ -28,6 +36,8 @@ CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoD
 		adoptRef<IContentProcessor>(new CImageProcessor),
 		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory)),
 		adoptRef<IContentProcessor>(new CFontProcessor(fileSystem, videoDriver)),
+		adoptRef<IContentProcessor>(new CSoundProcessor(audioDriver)),
+		adoptRef<IContentProcessor>(new CSoundPackProcessor(fileSystem, audioDriver)),
 	};
 	for (const CRefHolder<IContentProcessor>& processor : processors)
 		registerProcessor(processor.get());
@@ -40,6 +50,7 @@ CContentProcessorsManager::~CContentProcessorsManager()
 	for (u32 i = 0; i < processors.size(); ++i)
 		processors[i]->drop();
 	m_videoDriver.release();
+	m_audioDriver.release();
 	m_fileSystem.release();
 	m_nodeFactory.release();
 }

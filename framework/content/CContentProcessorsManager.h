@@ -11,6 +11,7 @@ class CEventDeviceVideoDriverCreated;
 class CEventDeviceVideoDriverReleased;
 class CFileSystem;
 class CNodeFactory;
+class IAudioDriver;
 class IContentProcessor;
 
 // Makes the framework's content processors, finds the processor of a type tag for the content
@@ -21,6 +22,8 @@ class CContentProcessorsManager : public CEventReceiver
 public:
 	// Takes a reference to each service (any may be null) and registers the processors.
 	CContentProcessorsManager(video::IVideoDriver* videoDriver, CFileSystem* fileSystem, CNodeFactory* nodeFactory);
+	CContentProcessorsManager(video::IVideoDriver* videoDriver, IAudioDriver* audioDriver, CFileSystem* fileSystem,
+		CNodeFactory* nodeFactory);
 	~CContentProcessorsManager() override;
 
 	bool onEvent(CEvent* event) override;
@@ -35,6 +38,7 @@ public:
 	u32 getProcessorCount() const { return m_processors.size(); }
 
 	video::IVideoDriver* getVideoDriver() const { return m_videoDriver.get(); }
+	IAudioDriver* getAudioDriver() const { return m_audioDriver.get(); }
 	CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
 	CNodeFactory* getNodeFactory() const { return m_nodeFactory.get(); }
 
@@ -46,6 +50,7 @@ private:
 	CContentProcessorsManager& operator=(const CContentProcessorsManager&) = delete;
 
 	CRefHolder<video::IVideoDriver> m_videoDriver;
+	CRefHolder<IAudioDriver> m_audioDriver;
 	CRefHolder<CFileSystem> m_fileSystem;
 	CRefHolder<CNodeFactory> m_nodeFactory;
 	// One reference each, in registration order.

@@ -16,7 +16,7 @@ namespace
 {
 CEventReceiver* makeProcessorsManager(CDeviceStub* device)
 {
-	return new CContentProcessorsManager(device->getVideoDriver(), device->getFileSystem(),
+	return new CContentProcessorsManager(device->getVideoDriver(), device->getAudioDriver(), device->getFileSystem(),
 		&CNodeFactorySingleton::Instance());
 }
 

@@ -4,13 +4,14 @@
 
 namespace fw
 {
-// The audio driver's events (11 and 12) join this map together with the audio driver.
 const EventMap& IContentProcessor::getEventMap()
 {
 	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
 		{
 			eventMapEntry<&IContentProcessor::onVideoDriverReleased>(),
 			eventMapEntry<&IContentProcessor::onVideoDriverCreated>(),
+			eventMapEntry<&IContentProcessor::onAudioDriverReleased>(),
+			eventMapEntry<&IContentProcessor::onAudioDriverCreated>(),
 		}));
 	return map;
 }
@@ -26,6 +27,16 @@ bool IContentProcessor::onVideoDriverReleased(CEventDeviceVideoDriverReleased*)
 }
 
 bool IContentProcessor::onVideoDriverCreated(CEventDeviceVideoDriverCreated*)
+{
+	return false;
+}
+
+bool IContentProcessor::onAudioDriverReleased(CEventDeviceAudioDriverReleased*)
+{
+	return false;
+}
+
+bool IContentProcessor::onAudioDriverCreated(CEventDeviceAudioDriverCreated*)
 {
 	return false;
 }

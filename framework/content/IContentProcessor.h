@@ -12,6 +12,8 @@ namespace fw
 {
 class CContentManager;
 struct SLoadContext;
+class CEventDeviceAudioDriverCreated;
+class CEventDeviceAudioDriverReleased;
 class CEventDeviceVideoDriverCreated;
 class CEventDeviceVideoDriverReleased;
 
@@ -51,5 +53,7 @@ public:
 	// None of the driver handlers consumes its event.
 	virtual bool onVideoDriverReleased(CEventDeviceVideoDriverReleased* event);
 	virtual bool onVideoDriverCreated(CEventDeviceVideoDriverCreated* event);
+	virtual bool onAudioDriverReleased(CEventDeviceAudioDriverReleased* event);
+	virtual bool onAudioDriverCreated(CEventDeviceAudioDriverCreated* event);
 };
 } // namespace fw

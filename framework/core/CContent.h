@@ -14,6 +14,9 @@ constexpr u32 makeContentType(c8 a, c8 b, c8 c, c8 d)
 
 // Scene files; every node answers it.
 constexpr u32 CONTENT_TYPE_SCENE_NODE = makeContentType('s', 'n', 'o', 'd');
+// Sounds and sound packs; the property values of the core name sounds by this tag too.
+constexpr u32 CONTENT_TYPE_SOUND = makeContentType('i', 's', 'n', 'd');
+constexpr u32 CONTENT_TYPE_SOUND_PACK = makeContentType('s', 'n', 'd', 'p');
 
 // How the content manager hands out a cached object. With neither bit the cached object is a
 // prototype and every request gets a copy made by cloneAsContent.

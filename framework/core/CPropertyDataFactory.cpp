@@ -3,6 +3,7 @@
 #include "core/CPropertyDataContent.h"
 #include "core/CPropertyDataProperties.h"
 #include "core/CPropertyDataScalars.h"
+#include "core/CPropertyDataSound.h"
 #include "core/CPropertyDataStringWArray.h"
 
 namespace fw
@@ -44,6 +45,7 @@ CPropertyDataFactory::CPropertyDataFactory()
 	registerType(L"font", &createContentValue<CPropertyDataFont>);
 	registerType(L"atlasTexture", &createContentValue<CPropertyDataAtlasTexture>);
 	registerType(L"properties", &createValue<CPropertyDataProperties>);
+	registerType(L"sound", &createContentValue<CPropertyDataSound>);
 }
 
 CPropertyDataFactory::~CPropertyDataFactory() = default;

@@ -84,7 +84,7 @@ void writePropertyTable(const IPropertyOwner* object, CPropertyContainer* contai
 		if (property.storage == PROPERTY_STORED_WHEN_CHANGED && property.isDefault &&
 			property.isDefault(object, property.defaultValue.get()))
 			continue;
-		container->add(property.getFileKey(), property.getter(object));
+		container->add(property.getFileKey(), (property.writer ? property.writer : property.getter)(object));
 	}
 }
 

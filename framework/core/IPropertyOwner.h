@@ -44,6 +44,8 @@ struct PropertyDescriptor
 	PropertyDefaultTest isDefault = nullptr;
 	// What reading a scene file calls; the setter when null.
 	PropertySetter reader = nullptr;
+	// What writing a scene file asks; the getter when null.
+	PropertyGetter writer = nullptr;
 	PropertyCopier copier = nullptr;
 	// Place among the class's own stored properties when written or read; -1: in table order.
 	s32 writePosition = -1;

@@ -23,6 +23,7 @@
 //     storedAlways()        written at every value, read, copied
 //     underKey("Key")       its name in scene files, where it differs
 //     readBy<&C::setX>()    what reading a scene file calls, where it differs from the setter
+//     writtenFrom<&C::getX>()  what writing a scene file asks, where it differs from the getter
 //     copiedIn<&C::m_x>()   copies store the member directly (no setter side effects)
 //     writtenAt(n), readAt(n)  its place among the class's own stored properties in files
 // makeNameProperty<&C::m_id>("Name") declares an interned name kept as an id: any value's text sets
@@ -390,6 +391,12 @@ struct SPropertyDeclaration : PropertyDescriptor
 	SPropertyDeclaration& readBy()
 	{
 		reader = &detail::callPropertySetter<Reader>;
+		return *this;
+	}
+	template <auto Getter>
+	SPropertyDeclaration& writtenFrom()
+	{
+		writer = &detail::callPropertyGetter<Getter>;
 		return *this;
 	}
 	template <auto Member>

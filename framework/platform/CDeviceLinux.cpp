@@ -62,6 +62,7 @@ CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicCl
 
 	createWindow();
 	createVideoDriver(m_params.VideoDriver);
+	createAudioDriver(getAudioDriverType());
 	createProcessorsManager();
 }
 

@@ -3,6 +3,10 @@
 #include "core/CLogger.h"
 #include "core/CPropertyContainer.h"
 #include "platform/CDictionary.h"
+#include "platform/CEventDevice.h"
+#include "platform/CNullAudioDriver.h"
+#include "platform/COpenALAudioDriver.h"
+#include "platform/CSoundManager.h"
 #include "platform/CFileSystem.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
@@ -18,6 +22,7 @@ namespace
 DeviceServiceMaker s_processorsManagerMaker = nullptr;
 DeviceServiceMaker s_contentManagerMaker = nullptr;
 DeviceServiceMaker s_sceneManagerMaker = nullptr;
+s32 s_audioDriverType = DEVICE_AUDIO_OPENAL;
 } // namespace
 
 CDeviceStub::CDeviceStub(IMonotonicClock* clock) :
@@ -31,6 +36,8 @@ CDeviceStub::CDeviceStub(IMonotonicClock* clock) :
 	m_fileSystem = adoptRef(createFileSystem());
 	m_fileSystem->setSettings(m_settings.get());
 	m_fileSystem->setRandomSource([] { return CRandomGeneratorSingleton::Instance().next(); });
+	m_soundManager = adoptRef(new CSoundManager);
+	addEventReceiver(m_soundManager.get(), SOUND_MANAGER_PRIORITY);
 	m_dictionary = adoptRef(new CDictionary(m_fileSystem.get()));
 }
 
@@ -51,8 +58,10 @@ void CDeviceStub::releaseServices()
 	for (u32 i = 0; i < m_pendingAdds.size(); ++i)
 		m_pendingAdds[i].receiver->drop();
 	m_pendingAdds.clear();
+	m_audioDriver.release();
 	releaseVideoDriver();
 	m_fileSystem.release();
+	m_soundManager.release();
 	m_dictionary.release();
 	m_videoModeList.release();
 	m_timer.release();
@@ -146,6 +155,33 @@ void CDeviceStub::setContentManagerMaker(DeviceServiceMaker maker)
 void CDeviceStub::setSceneManagerMaker(DeviceServiceMaker maker)
 {
 	s_sceneManagerMaker = maker;
+}
+
+void CDeviceStub::setAudioDriverType(s32 type)
+{
+	s_audioDriverType = type;
+}
+
+s32 CDeviceStub::getAudioDriverType()
+{
+	return s_audioDriverType;
+}
+
+bool CDeviceStub::createAudioDriver(s32 type)
+{
+	if (type == DEVICE_AUDIO_NULL)
+		m_audioDriver = adoptRef<IAudioDriver>(createNullAudioDriver(m_fileSystem.get()));
+	else if (type == DEVICE_AUDIO_OPENAL)
+	{
+		m_audioDriver = adoptRef<IAudioDriver>(createOpenALAudioDriver(m_fileSystem.get()));
+		if (!m_audioDriver)
+			logError("Could not create OpenAL Audio Driver.");
+	}
+	if (!m_audioDriver)
+		return false;
+	logInfo((core::stringc("Using audio: ") + m_audioDriver->getDescription()).c_str());
+	postEvent(adoptRef(new CEventDeviceAudioDriverCreated(m_audioDriver.get())).get());
+	return true;
 }
 
 void CDeviceStub::createProcessorsManager()

@@ -12,6 +12,8 @@ namespace fw
 {
 class CDeviceStub;
 class CDictionary;
+class CSoundManager;
+class IAudioDriver;
 class CFileSystem;
 class CPropertyContainer;
 class CTimerManager;
@@ -30,6 +32,7 @@ class CDeviceStub : public CEventReceiver
 public:
 	// Priorities of the receivers the device registers itself.
 	static const s32 PROCESSORS_MANAGER_PRIORITY = -1;
+	static const s32 SOUND_MANAGER_PRIORITY = 1;
 
 	// Offered device events (category 1) only.
 	explicit CDeviceStub(IMonotonicClock* clock);
@@ -89,6 +92,9 @@ public:
 	CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
 	CDictionary* getDictionary() const { return m_dictionary.get(); }
 	CEventReceiver* getProcessorsManager() const { return m_processorsManager.get(); }
+	// Null when no audio driver could be made; the device then works on without sound.
+	IAudioDriver* getAudioDriver() const { return m_audioDriver.get(); }
+	CSoundManager* getSoundManager() const { return m_soundManager.get(); }
 	const SDeviceCreationParameters& getCreationParameters() const { return m_params; }
 
 	// Minimum time between frames, in ms.
@@ -106,6 +112,10 @@ public:
 	static void setProcessorsManagerMaker(DeviceServiceMaker maker);
 	static void setContentManagerMaker(DeviceServiceMaker maker);
 	static void setSceneManagerMaker(DeviceServiceMaker maker);
+	// The audio driver type later devices make (OpenAL unless changed): tests without a sound
+	// device keep them on the null driver.
+	static void setAudioDriverType(s32 type);
+	static s32 getAudioDriverType();
 
 protected:
 	struct SReceiverEntry
@@ -118,6 +128,8 @@ protected:
 
 	// Makes the processors manager through its maker and registers it; once.
 	void createProcessorsManager();
+	// 0 the null driver, 1 OpenAL; posts the new driver's creation. False when none was made.
+	bool createAudioDriver(s32 type);
 	// Drops the driver and the engine device that made it.
 	virtual void releaseVideoDriver();
 	// Drops everything the device holds, in the order the services need: the processors manager,
@@ -135,6 +147,8 @@ protected:
 	CRefHolder<CVideoModeList> m_videoModeList;
 	CRefHolder<CFileSystem> m_fileSystem;
 	CRefHolder<CDictionary> m_dictionary;
+	CRefHolder<IAudioDriver> m_audioDriver;
+	CRefHolder<CSoundManager> m_soundManager;
 	u32 m_frameInterval = 5;
 	u32 m_updateStep = 15;
 	u32 m_lastTick = 0;

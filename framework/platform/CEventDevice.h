@@ -7,6 +7,7 @@
 
 #include "core/CEvent.h"
 #include "core/CRefHolder.h"
+#include "platform/IAudioDriver.h"
 
 #include <IVideoDriver.h>
 
@@ -36,5 +37,24 @@ public:
 
 private:
 	CRefHolder<video::IVideoDriver> m_driver;
+};
+
+// The audio driver is going. The device never posts it: its one audio driver lives as long as it.
+class CEventDeviceAudioDriverReleased : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_DEVICE_AUDIO_DRIVER_RELEASED, CEventDevice)
+};
+
+class CEventDeviceAudioDriverCreated : public CEventDevice
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_DEVICE_AUDIO_DRIVER_CREATED, CEventDevice)
+	explicit CEventDeviceAudioDriverCreated(IAudioDriver* driver) : m_driver(driver) {}
+
+	IAudioDriver* getDriver() const { return m_driver.get(); }
+
+private:
+	CRefHolder<IAudioDriver> m_driver;
 };
 } // namespace fw

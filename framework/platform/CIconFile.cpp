@@ -144,10 +144,16 @@ const c8* readBitmapEntry(const std::vector<u8>& data, os::SIconImage& image)
 		return "a bitmap image cannot be decoded";
 	image.Size = core::dimension2d<s32>(width, static_cast<s32>(h));
 
+	// Whether the image has alpha of its own is read from the file's bytes: the decoder makes a
+	// 32-bit bitmap whose fourth bytes are all 0 opaque, which would hide the mask.
 	bool anyAlpha = false;
 	if (bits == 32)
-		for (u32 i = 0; i < image.Pixels.size() && !anyAlpha; ++i)
-			anyAlpha = (image.Pixels[i] >> 24) != 0;
+	{
+		const u8* pixels = &data[BITMAP_INFO_HEADER];
+		for (u32 y = 0; y < h && !anyAlpha; ++y)
+			for (u32 x = 0; x < w && !anyAlpha; ++x)
+				anyAlpha = pixels[static_cast<size_t>(y) * colourStride + static_cast<size_t>(x) * 4 + 3] != 0;
+	}
 	for (u32 y = 0; y < h; ++y)
 	{
 		// The mask's rows run from the bottom up, as the colours' do.

@@ -5,6 +5,7 @@
 #include "widgets/SceneManager.h"
 #include "widgets/NineGridSpriteNode.h"
 #include "widgets/SpriteNode.h"
+#include "widgets/SoundNode.h"
 #include "widgets/TemplateCollectionNode.h"
 #include "widgets/TextNode.h"
 #include "core/CNodeFactory.h"
@@ -26,6 +27,7 @@ void registerWidgetClasses(CNodeFactory& factory)
 	registerNodeClass<TextNode>(factory);
 	registerNodeClass<SpriteNode>(factory);
 	registerNodeClass<NineGridSpriteNode>(factory);
+	registerNodeClass<SoundNode>(factory);
 }
 } // namespace
 

@@ -249,7 +249,7 @@ TEST_F(KeyFrames, ReadsAndWritesItsElement)
 // property is written with its first key value, or left out of the properties and the keys alike.
 TEST_F(KeyFrames, KeyValuesStayWithTheirPropertiesThroughASave)
 {
-	const std::string properties = "<Properties><float Name=\"Speed\" Value=\"1\" /><atlasTexture Name=\"Texture\" "
+	const std::string properties = "<Properties><float Name=\"Speed\" Value=\"1\" /><wobble Name=\"Texture\" "
 								   "Value=\"a\" /><vector2d Name=\"PivotPoint\" Value=\"0;0\" /></Properties>";
 	const std::string keys = "<KeyFrame t=\"0\" Value0=\"2\" Value1=\"b\" Value2=\"3;4\" />"
 							 "<KeyFrame t=\"10\" Value0=\"5\" Value1=\"c\" Value2=\"6;7\" />";
@@ -297,6 +297,21 @@ TEST_F(KeyFrames, KeyValuesStayWithTheirPropertiesThroughASave)
 		EXPECT_EQ("5.000000", value("Speed"));
 		EXPECT_EQ("6.000000;7.000000", value("PivotPoint"));
 	}
+
+	// A known type whose value comes out empty (an atlas texture nothing can load here) keeps its
+	// place: the float after it still animates.
+	load("<Animator Type=\"KeyFrame\"><Properties><float Name=\"Speed\" Value=\"1\" />"
+		 "<atlasTexture Name=\"Texture\" Value=\"a\" /><vector2d Name=\"PivotPoint\" Value=\"0;0\" />"
+		 "</Properties>" + keys + "</Animator>");
+	const std::string saved = itemText(item);
+	load(saved);
+	EXPECT_EQ(saved, itemText(item));
+	enter();
+	EXPECT_EQ("2.000000", value("Speed"));
+	EXPECT_EQ("3.000000;4.000000", value("PivotPoint"));
+	tick(1);
+	EXPECT_EQ("5.000000", value("Speed"));
+	EXPECT_EQ("6.000000;7.000000", value("PivotPoint"));
 }
 
 // ------------------------------------------------------------------------------------------------

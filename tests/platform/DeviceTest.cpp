@@ -4,6 +4,7 @@
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CFileSystem.h"
 #include "platform/CMainLoop.h"
+#include "platform/CSoundManager.h"
 #include "platform/CTimerManager.h"
 #include "platform/DeviceSettings.h"
 
@@ -31,6 +32,8 @@ protected:
 	{
 		clock = adoptRef(new CSteppedClock);
 		device = adoptRef(new CTestDevice(clock.get()));
+		// The receivers here are the test's own; the device's sound manager has its own test.
+		device->removeEventReceiver(device->getSoundManager());
 	}
 
 	CRecorder* addRecorder(const std::string& name, s32 priority, u32 mask = ~0u)
@@ -505,7 +508,7 @@ TEST(Device, ServicesComeFromTheInstalledMakers)
 	{
 		CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
 		ASSERT_NE(nullptr, device->getProcessorsManager());
-		ASSERT_EQ(1u, device->getEventReceivers().size());
+		ASSERT_EQ(2u, device->getEventReceivers().size()) << "the processors manager and the sound manager";
 		EXPECT_EQ(device->getProcessorsManager(), device->getEventReceivers()[0]);
 		device->getProcessorsManager()->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
 		CRefHolder<CEventReceiver> content = adoptRef(device->createContentManager());

@@ -7,9 +7,11 @@
 #include "core/CEventNodeState.h"
 #include "core/SceneNode.h"
 #include "platform/CEventDevice.h"
+#include "platform/CEventSound.h"
 #include "platform/CEventSystemFlow.h"
 #include "widgets/CEventScene.h"
 #include "widgets/SceneManager.h"
+#include "widgets/SoundNode.h"
 #include "widgets/TemplateCollectionNode.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +49,7 @@ std::string sharedIds(const IdList& ids)
 TEST(TypeIds, NoTwoNodeClassesShareAnId)
 {
 	const IdList nodes = {FW_ID(BaseNode), FW_ID(ControlNode), FW_ID(SceneNode), FW_ID(TemplateCollectionNode),
-		FW_ID(SceneManager)};
+		FW_ID(SceneManager), FW_ID(SoundNode)};
 	EXPECT_EQ("", sharedIds(nodes));
 	for (const auto& node : nodes)
 		EXPECT_LT(node.first, NODE_TYPE_GAME_FIRST) << node.second << " takes an id kept for the game";
@@ -56,7 +58,8 @@ TEST(TypeIds, NoTwoNodeClassesShareAnId)
 TEST(TypeIds, NoTwoEventClassesShareAnId)
 {
 	const IdList events = {FW_ID(CEvent), FW_ID(CEventDevice), FW_ID(CEventDeviceVideoDriverCreated),
-		FW_ID(CEventDeviceVideoDriverReleased), FW_ID(CEventSystemFlow), FW_ID(CEventSystemFlowUpdate),
+		FW_ID(CEventDeviceVideoDriverReleased), FW_ID(CEventDeviceAudioDriverCreated),
+		FW_ID(CEventDeviceAudioDriverReleased), FW_ID(CEventSound), FW_ID(CEventSoundFinished), FW_ID(CEventSystemFlow), FW_ID(CEventSystemFlowUpdate),
 		FW_ID(CEventSystemFlowDraw), FW_ID(CEventSystemFlowActivate), FW_ID(CEventSystemFlowAppActivate),
 		FW_ID(CEventSystemFlowCloseRequest), FW_ID(CEventSystemFlowDestroy), FW_ID(CEventInput),
 		FW_ID(CEventInputKeyboard), FW_ID(CEventInputKeyDown), FW_ID(CEventInputKeyUp), FW_ID(CEventInputMouse),
