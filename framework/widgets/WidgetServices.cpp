@@ -3,8 +3,11 @@
 #include "content/ContentServices.h"
 #include "platform/CDeviceStub.h"
 #include "widgets/SceneManager.h"
+#include "widgets/NineGridSpriteNode.h"
+#include "widgets/SpriteNode.h"
 #include "widgets/SoundNode.h"
 #include "widgets/TemplateCollectionNode.h"
+#include "widgets/TextNode.h"
 #include "core/CNodeFactory.h"
 
 namespace fw
@@ -21,6 +24,9 @@ CEventReceiver* makeSceneManager(CDeviceStub* device)
 void registerWidgetClasses(CNodeFactory& factory)
 {
 	registerNodeClass<TemplateCollectionNode>(factory);
+	registerNodeClass<TextNode>(factory);
+	registerNodeClass<SpriteNode>(factory);
+	registerNodeClass<NineGridSpriteNode>(factory);
 	registerNodeClass<SoundNode>(factory);
 }
 } // namespace

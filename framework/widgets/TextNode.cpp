@@ -1,0 +1,309 @@
+#include "widgets/TextNode.h"
+
+#include "content/video/CQuadBatch.h"
+#include "content/video/IdentityMatrix.h"
+#include "core/NodeCasts.h"
+#include "core/PropertyAccessors.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CDictionary.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "widgets/DrawingSupport.h"
+
+#include <cmath>
+
+namespace fw
+{
+namespace
+{
+const c8* const KERNING = "Kerning";
+const c8* const FONT_SIZE = "FontSize";
+const c8* const TEXT_H_ALIGN = "TextHAlign";
+const c8* const TEXT_V_ALIGN = "TextVAlign";
+const c8* const WORD_WRAP = "WordWrap";
+const c8* const TEXT = "Text";
+const c8* const FONT = "Font";
+
+const f32 DEFAULT_FONT_SIZE = 14.f;
+const s32 DEFAULT_ALIGN = 1;
+
+video2d::SMaterial makeTextMaterial()
+{
+	video2d::SMaterial material;
+	material.MaterialType = video2d::MATERIAL_2D_MODULATE;
+	material.UsedLayers = 1;
+	material.TextureLayer[0].WrapMode = video2d::TEXTURE_WRAP_CLAMP_TO_BORDER;
+	material.TextureLayer[0].BilinearFilter = 1;
+	material.TextureLayer[0].TrilinearFilter = 1;
+	material.TextureLayer[0].AnisotropicFilter = 0;
+	material.GouraudShading = 0;
+	material.Lighting = 0;
+	material.ZWriteEnable = 0;
+	material.ZBuffer = 0;
+	// A mirroring scale keeps the glyphs.
+	material.BackfaceCulling = 0;
+	return material;
+}
+
+core::stringw translate(const core::stringw& text)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
+	return dictionary ? dictionary->translate(text) : text;
+}
+
+// Clip planes keep the side where normal . p + d >= 0.
+core::plane3df keepAtLeast(f32 nx, f32 ny, f32 d)
+{
+	return core::plane3df(core::vector3df(nx, ny, 0.f), d);
+}
+} // namespace
+
+TextNode::TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
+	: BaseNode(reference, parent, sceneManager), m_material(makeTextMaterial())
+{
+}
+
+TextNode::~TextNode() = default;
+
+const PropertyTable& TextNode::getClassPropertyTable()
+{
+	// Copies take the members as they are and lay out once (copyFrom); files hold the font before
+	// the text.
+	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+		{
+			makeProperty<&TextNode::setKerning, &TextNode::getKerning>(KERNING)
+				.stored(core::vector2df(0.f, 0.f))
+				.copiedIn<&TextNode::m_kerning>(),
+			makeProperty<&TextNode::setFontSize, &TextNode::getFontSize>(FONT_SIZE)
+				.stored(DEFAULT_FONT_SIZE)
+				.copiedIn<&TextNode::m_fontSize>(),
+			makeProperty<&TextNode::setTextHAlign, &TextNode::getTextHAlign>(TEXT_H_ALIGN)
+				.stored(DEFAULT_ALIGN)
+				.copiedIn<&TextNode::m_textHAlign>(),
+			makeProperty<&TextNode::setTextVAlign, &TextNode::getTextVAlign>(TEXT_V_ALIGN)
+				.stored(DEFAULT_ALIGN)
+				.copiedIn<&TextNode::m_textVAlign>(),
+			makeProperty<&TextNode::setWordWrap, &TextNode::getWordWrap>(WORD_WRAP)
+				.stored(false)
+				.copiedIn<&TextNode::m_wordWrap>(),
+			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT)
+				.stored(core::stringw())
+				.copiedIn<&TextNode::m_text>()
+				.writtenAt(6)
+				.readAt(6),
+			makeProperty<&TextNode::setFontProperty, &TextNode::getFontProperty>(FONT)
+				.stored(nullptr)
+				.copiedIn<&TextNode::m_font>()
+				.writtenAt(5)
+				.readAt(5),
+		});
+	return table;
+}
+
+STextSettings TextNode::getSettings() const
+{
+	STextSettings settings;
+	settings.font = m_font.get();
+	settings.fontSize = m_fontSize;
+	settings.kerning = m_kerning;
+	settings.hAlign = m_textHAlign;
+	settings.vAlign = m_textVAlign;
+	settings.wordWrap = m_wordWrap;
+	const core::vector3df& bounds = getBounds();
+	settings.bounds = core::vector2df(bounds.X, bounds.Y);
+	return settings;
+}
+
+void TextNode::breakLines()
+{
+	m_displayText = translate(m_text);
+	m_layout.breakLines(m_displayText, getSettings());
+}
+
+void TextNode::layoutGlyphs()
+{
+	m_layout.layoutGlyphs(getSettings(), m_material);
+}
+
+void TextNode::setText(const core::stringw& text)
+{
+	if (text == m_text)
+		return;
+	m_text = text;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setFont(FontBase* font)
+{
+	if (font == m_font.get())
+		return;
+	m_font.assign(font);
+	layoutGlyphs();
+}
+
+void TextNode::setFontProperty(IFontContent* font)
+{
+	setFont(dynamic_cast<FontBase*>(font));
+}
+
+void TextNode::setFontSize(f32 size)
+{
+	m_fontSize = size;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setWordWrap(bool wrap)
+{
+	m_wordWrap = wrap;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::setKerning(const core::vector2df& kerning)
+{
+	m_kerning = kerning;
+	layoutGlyphs();
+}
+
+void TextNode::setTextHAlign(s32 align)
+{
+	m_textHAlign = align;
+	layoutGlyphs();
+}
+
+void TextNode::setTextVAlign(s32 align)
+{
+	m_textVAlign = align;
+	layoutGlyphs();
+}
+
+s32 TextNode::textPosition(s32 line, s32 column) const
+{
+	const core::array<core::stringw>& lines = m_layout.getLines();
+	s32 position = 0;
+	for (s32 k = 0; k < line && k < static_cast<s32>(lines.size()); ++k)
+	{
+		position += static_cast<s32>(lines[static_cast<u32>(k)].size());
+		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 13)
+			++position;
+		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 10)
+			++position;
+	}
+	return position + column;
+}
+
+void TextNode::eraseChar(s32 line, s32 column)
+{
+	const s32 position = textPosition(line, column);
+	const s32 length = static_cast<s32>(m_text.size());
+	if (position < 0 || position >= length)
+		return;
+	const u32 at = static_cast<u32>(position);
+	const s32 count = m_text[at] == 13 && position + 1 < length && m_text[at + 1] == 10 ? 2 : 1;
+	m_text.erase(at);
+	if (count == 2)
+		m_text.erase(at);
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::insertChar(wchar_t character, s32 line, s32 column)
+{
+	const s32 position = textPosition(line, column);
+	const s32 length = static_cast<s32>(m_text.size());
+	if (position < 0 || position > length)
+		return;
+	core::stringw edited = m_text.subString(0, static_cast<u32>(position));
+	edited.append(character);
+	edited.append(m_text.subString(static_cast<u32>(position), static_cast<u32>(length - position)));
+	m_text = edited;
+	breakLines();
+	layoutGlyphs();
+}
+
+void TextNode::appendRenderables(RenderList& list)
+{
+	if (m_font && !m_text.empty() && getAbsoluteColor().getAlpha() > 0)
+		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], 0});
+}
+
+void TextNode::render(const SRenderContext& context, const core::rect<f32>* clip)
+{
+	video::IVideoDriver* driver = context.driver;
+	CQuadBatch* batch = context.quadBatch;
+	if (!driver || !batch)
+		return;
+	batch->flush();
+
+	// The engine's OpenGL driver takes a user clip plane in the space of the model-view matrix of
+	// the moment it is set, and again in view space whenever the world transform changes while it
+	// is on. The 2-D mode's view is the identity, so the planes are set in screen space with the
+	// world at identity, where the node's world transform leaves them.
+	if (clip)
+	{
+		driver->setTransform(video::ETS_WORLD, video2d::getIdentityMatrix());
+		driver->setClipPlane(0, keepAtLeast(0.f, 1.f, -clip->UpperLeftCorner.Y), true);
+		driver->setClipPlane(1, keepAtLeast(0.f, -1.f, clip->LowerRightCorner.Y), true);
+		driver->setClipPlane(2, keepAtLeast(1.f, 0.f, -clip->UpperLeftCorner.X), true);
+		driver->setClipPlane(3, keepAtLeast(-1.f, 0.f, clip->LowerRightCorner.X), true);
+	}
+
+	// Whole pixels: glyph texels then land on pixel centres.
+	core::matrix4 world = getAbsoluteTransformation();
+	world[12] = std::floor(world[12] + 0.5f);
+	world[13] = std::floor(world[13] + 0.5f);
+	world[14] = 0.f;
+	driver->setTransform(video::ETS_WORLD, world);
+
+	const video::SColor color = getAbsoluteColor();
+	const core::array<SQuad*>& quads = m_layout.getSortedQuads();
+	for (u32 i = 0; i < quads.size(); ++i)
+	{
+		SQuad* quad = quads[i];
+		for (u32 v = 0; v < 4; ++v)
+			quad->Vertices[v].Color = color;
+		batch->addQuad(*quad);
+	}
+
+	batch->flush();
+	driver->setTransform(video::ETS_WORLD, video2d::getIdentityMatrix());
+	if (clip)
+		for (u32 plane = 0; plane < 4; ++plane)
+			driver->enableClipPlane(plane, false);
+}
+
+bool TextNode::hitTest(const core::vector3df& point) const
+{
+	return isVisible() && isPointInside(point);
+}
+
+bool TextNode::onEvent34(CEventNodeAttached* event)
+{
+	BaseNode::onEvent34(event);
+	breakLines();
+	layoutGlyphs();
+	return false;
+}
+
+bool TextNode::onEvent36(CEvent* event)
+{
+	BaseNode::onEvent36(event);
+	breakLines();
+	layoutGlyphs();
+	return false;
+}
+
+void TextNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
+{
+	BaseNode::copyFrom(source, sceneManager);
+	const TextNode* text = nodeCast<const TextNode>(source);
+	if (!text || text == this)
+		return;
+	m_material = text->m_material;
+	breakLines();
+	layoutGlyphs();
+}
+
+} // namespace fw
