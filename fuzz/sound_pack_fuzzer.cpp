@@ -60,8 +60,10 @@ public:
 	{
 		return name.size() % 3 == 0 ? nullptr : new CShortSound;
 	}
-	void pushPath(const core::stringc&) override {}
-	void popPath() override {}
+	CContent* getContentWithin(u32 type, const core::stringc& name, const SLoadContext&) override
+	{
+		return getContent(type, name, true);
+	}
 	core::stringc makeRelative(const core::stringc& path) const override { return path; }
 };
 } // namespace
