@@ -237,3 +237,32 @@ TEST_F(ParticleCollectionTest, NeitherKindOfFileIsWritten)
 	EXPECT_NE(nullptr,
 		dynamic_cast<CParticleEmitterProcessor*>(processors->getProcessor(CONTENT_TYPE_PARTICLE_EMITTER)));
 }
+
+TEST(ParticleAssetsTest, TheGamesCollectionsGiveAPointAndARectangleEmitterEach)
+{
+	const CRefHolder<CFileSystem> fileSystem = adoptRef(createFileSystem());
+	ASSERT_TRUE(fileSystem->addFileArchive(QB_ASSETS_SOURCE, false, false));
+	SContentSetup setup(fileSystem.get());
+	struct SCase
+	{
+		const char* file;
+		const char* point;
+		const char* rectangle;
+	};
+	const SCase cases[] = {{"scenes/ParticleCollection.xml", "MenuFountain", "MenuSparkles"},
+		{"levels/common/ParticleCollection.xml", "LevelIncomeBurst", "LevelBuildDust"}};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.file);
+		CContent* content = setup.manager->getContent(CONTENT_TYPE_PARTICLE_COLLECTION, c.file, false);
+		const CRefHolder<ParticleCollection> collection = adoptRef(dynamic_cast<ParticleCollection*>(content));
+		ASSERT_TRUE(collection);
+		EXPECT_EQ(2u, collection->getEmitterCount());
+		const ContentReference point(setup.manager.get(), c.point);
+		const ContentReference rectangle(setup.manager.get(), c.rectangle);
+		EXPECT_NE(nullptr,
+			dynamic_cast<PointEmitter*>(setup.manager->findContent(CONTENT_TYPE_PARTICLE_EMITTER, point)));
+		EXPECT_NE(nullptr,
+			dynamic_cast<RectangleEmitter*>(setup.manager->findContent(CONTENT_TYPE_PARTICLE_EMITTER, rectangle)));
+	}
+}
