@@ -34,6 +34,7 @@ public:
 	// Null for a name the collection does not hold.
 	BaseEmitter* getEmitter(const core::stringc& name) const;
 	u32 getEmitterCount() const { return static_cast<u32>(m_emitters.size()); }
+	const std::map<core::stringc, BaseEmitter*>& getEmitters() const { return m_emitters; }
 
 private:
 	ParticleCollection(const ParticleCollection&) = delete;
