@@ -209,10 +209,11 @@ protected:
 		scenes->setActiveScene(nullptr);
 		scenes->processMessageQueue();
 	}
-	MessageBoxNode* show(const char* name, const core::array<core::stringw>& buttons)
+	// Held: a box that closes leaves the tree at the end of the pass.
+	CRefHolder<MessageBoxNode> show(const char* name, const core::array<core::stringw>& buttons)
 	{
-		return nodeCast<MessageBoxNode>(
-			scenes->showMessageBox(owner.get(), nodetest::nameId(name), buttons, L"T", L"B"));
+		return CRefHolder<MessageBoxNode>(nodeCast<MessageBoxNode>(
+			scenes->showMessageBox(owner.get(), nodetest::nameId(name), buttons, L"T", L"B")));
 	}
 	static core::stringw shown(ButtonNode* button)
 	{
@@ -227,7 +228,7 @@ protected:
 
 TEST_F(PlainMessageBox, ButtonsAreTheTopLevelButtonsInOrderAndTakeTheTextsThereAre)
 {
-	MessageBoxNode* box = show("Three", texts({L"One", L"Two"}));
+	const CRefHolder<MessageBoxNode> box = show("Three", texts({L"One", L"Two"}));
 	ASSERT_TRUE(box);
 	ASSERT_EQ(3u, box->getButtonCount()) << "buttons and check boxes named Button, not the control, not the deeper one";
 	EXPECT_TRUE(box->getButton(1)->isOfType(NODE_TYPE_CHECK_BOX));
@@ -245,7 +246,7 @@ TEST_F(PlainMessageBox, ButtonsAreTheTopLevelButtonsInOrderAndTakeTheTextsThereA
 	ASSERT_TRUE(deeper);
 	deeper->click();
 	scenes->processMessageQueue();
-	EXPECT_EQ(box, scenes->getActiveScene());
+	EXPECT_EQ(box.get(), scenes->getActiveScene());
 	box->getButton(2)->click();
 	scenes->processMessageQueue();
 	EXPECT_EQ(2, box->getResultIndex());
@@ -254,7 +255,7 @@ TEST_F(PlainMessageBox, ButtonsAreTheTopLevelButtonsInOrderAndTakeTheTextsThereA
 
 TEST_F(PlainMessageBox, ExtraTextsAreKeptAndMissingPartsLeaveTheirTextsUnshown)
 {
-	MessageBoxNode* box = show("Two", texts({L"Yes", L"No", L"Maybe"}));
+	const CRefHolder<MessageBoxNode> box = show("Two", texts({L"Yes", L"No", L"Maybe"}));
 	ASSERT_TRUE(box);
 	ASSERT_EQ(2u, box->getButtonCount());
 	EXPECT_EQ(3u, box->getButtonTexts().size()) << "the third is kept";
@@ -267,7 +268,7 @@ TEST_F(PlainMessageBox, ExtraTextsAreKeptAndMissingPartsLeaveTheirTextsUnshown)
 	scenes->processMessageQueue();
 	scenes->processMessageQueue();
 
-	MessageBoxNode* bare = show("Bare", texts({L"Ok"}));
+	const CRefHolder<MessageBoxNode> bare = show("Bare", texts({L"Ok"}));
 	ASSERT_TRUE(bare);
 	EXPECT_EQ(nullptr, bare->getTitleText()) << "a TitleText that is no text";
 	EXPECT_EQ(0u, bare->getButtonCount());
