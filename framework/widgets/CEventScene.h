@@ -2,12 +2,14 @@
 
 #include "core/TypeIds.h"
 
-// What the scene manager tells scenes about switches and message boxes.
+// What the scene manager tells scenes about switches and message boxes, and what tab scenes tell
+// their pages.
 
 #include "core/CEventNode.h"
 
 namespace fw
 {
+class BaseNode;
 class SceneNode;
 
 class CEventSceneTransition : public CEventNode
@@ -51,5 +53,36 @@ public:
 
 private:
 	s32 m_result;
+};
+
+// A tab scene's switch from one page to another; the old page is null on a first selection.
+class CEventTab : public CEventNode
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_TAB, CEventNode)
+	CEventTab(BaseNode* oldPage, BaseNode* newPage) : m_oldPage(oldPage), m_newPage(newPage) {}
+
+	BaseNode* getOldPage() const { return m_oldPage; }
+	BaseNode* getNewPage() const { return m_newPage; }
+
+private:
+	BaseNode* m_oldPage;
+	BaseNode* m_newPage;
+};
+
+// Queued when a selection starts.
+class CEventTabSelected : public CEventTab
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_TAB_SELECTED, CEventTab)
+	using CEventTab::CEventTab;
+};
+
+// Queued when both pages have played the switch.
+class CEventTabSwitched : public CEventTab
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_TAB_SWITCHED, CEventTab)
+	using CEventTab::CEventTab;
 };
 } // namespace fw

@@ -10,6 +10,7 @@
 #include "platform/ICursorControl.h"
 #include "platform/CTimerManager.h"
 #include "widgets/CEventScene.h"
+#include "widgets/MessageBoxNode.h"
 #include "widgets/TemplateCollectionNode.h"
 
 #include <vector>
@@ -46,12 +47,10 @@ const STransitionNames& transitions()
 // Previous-scene chains cannot loop (the stack refuses scenes already on it); a walk still stops.
 const s32 MAX_CHAIN_WALK = 100000;
 
-// Message boxes (type 7) leave without transition events.
-const s32 MESSAGE_BOX_TYPE_ID = 7;
-
+// Message boxes leave without transition events.
 bool isMessageBox(const SceneNode* scene)
 {
-	return scene && scene->getTypeId() == MESSAGE_BOX_TYPE_ID;
+	return scene && scene->isOfType(MessageBoxNode::TypeId);
 }
 } // namespace
 
@@ -547,6 +546,14 @@ bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
 		}
 		return false;
 	}
+	if (isMessageBox(node))
+	{
+		// The scene below hears which button closed the box, and nothing else of the switch.
+		const CRefHolder<CEvent> result =
+			adoptRef<CEvent>(new CEventMessageBoxResult(static_cast<MessageBoxNode*>(node)->getResultIndex()));
+		queueMessage(record.to, ROUTE_SELF, result.get());
+	}
+	else
 	{
 		const CRefHolder<CEvent> end = adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
 		queueMessage(record.from, ROUTE_SELF_UP, end.get());
@@ -568,11 +575,45 @@ bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
 	return false;
 }
 
-SceneNode* SceneManager::showMessageBox(SceneNode*, s32, const core::array<core::stringw>&, const core::stringw&,
-	const core::stringw&)
+SceneNode* SceneManager::showMessageBox(SceneNode* owner, s32 templateNameId, const core::array<core::stringw>& buttons,
+	const core::stringw& title, const core::stringw& body)
 {
-	// Message boxes are a widget of their own, not part of this manager yet.
-	return nullptr;
+	if (!owner || isSwitching(owner) || !m_templateCollection)
+		return nullptr;
+	const BaseNode* templateNode = m_templateCollection->getTemplate(templateNameId);
+	if (!templateNode)
+		return nullptr;
+	const CRefHolder<SceneManager> self(this);
+	const CRefHolder<SceneNode> heldOwner(owner);
+	const CRefHolder<MessageBoxNode> box = adoptRef(new MessageBoxNode(ContentReference(), nullptr, nullptr));
+	box->setBounds(templateNode->getBounds());
+	// Stored only: the template is built when the box is attached.
+	box->setTemplateName(templateNameId);
+	box->setButtons(buttons);
+	box->setTitle(title);
+	box->setBody(body);
+
+	const core::vector3df& at = owner->getPosition();
+	const core::vector3df& ownerSize = owner->getBounds();
+	const core::vector3df& boxSize = box->getBounds();
+	box->setPosition(
+		core::vector3df(at.X + (ownerSize.X - boxSize.X) * 0.5f, at.Y + (ownerSize.Y - boxSize.Y) * 0.5f, at.Z));
+
+	owner->setFocused(false);
+	createSceneTimerManager(box.get());
+	box->setPreviousScene(owner);
+	BaseNode* parent = owner->getParent() ? owner->getParent() : this;
+	parent->insertChild(box.get(), owner);
+	box->setVisible(true);
+	box->setFocused(false);
+	box->attachToScene(this, box.get());
+	announceAttached(box.get());
+
+	m_activeScene = box.get();
+	m_switches.push_back(SSceneSwitch{owner, -1, box.get(), transitions().navTo, true, true});
+	box->setState(transitions().navTo, nullptr);
+	// The owner's parent holds the box.
+	return box->getParent() ? box.get() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -88,7 +88,11 @@ public:
 	// Goes back from a scene to one on its previous-scene chain; the scenes between leave. -1
 	// transitions are "NavBackFrom" and "NavBackTo".
 	bool popToScene(SceneNode* from, SceneNode* to, s32 outState, s32 inState) override;
-	// Message boxes are not built by this manager yet: null.
+	// A message box from the collection's template, centred over the owner and opened over it with
+	// "NavTo"; the owner stays visible and running but loses the focus and hears of no transition.
+	// When the box's "NavBackFrom" has played, the owner gets the result (its own handlers only)
+	// and the box leaves at the end of that message pass. Null for a null or switching owner, no
+	// collection or a template it does not hold.
 	SceneNode* showMessageBox(SceneNode* owner, s32 templateNameId, const core::array<core::stringw>& buttons,
 		const core::stringw& title, const core::stringw& body) override;
 	bool isSwitching(const SceneNode* scene) const;

@@ -2,7 +2,11 @@
 
 #include "content/ContentServices.h"
 #include "platform/CDeviceStub.h"
+#include "widgets/ButtonNode.h"
+#include "widgets/CheckBoxNode.h"
+#include "widgets/ProgressBarNode.h"
 #include "widgets/SceneManager.h"
+#include "widgets/TabSceneNode.h"
 #include "widgets/NineGridSpriteNode.h"
 #include "widgets/ParticleSystemNode.h"
 #include "widgets/SpawnerNode.h"
@@ -32,6 +36,12 @@ void registerWidgetClasses(CNodeFactory& factory)
 	registerNodeClass<SoundNode>(factory);
 	registerNodeClass<ParticleSystemNode>(factory);
 	registerNodeClass<SpawnerNode>(factory);
+	registerNodeClass<ButtonNode>(factory);
+	registerNodeClass<BackButtonNode>(factory);
+	registerNodeClass<CheckBoxNode>(factory);
+	registerNodeClass<ProgressBarNode>(factory);
+	registerNodeClass<TabSceneNode>(factory);
+	// Message boxes are made by the scene manager alone; the base progress bar is not made at all.
 }
 } // namespace
 

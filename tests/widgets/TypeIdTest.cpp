@@ -9,9 +9,15 @@
 #include "platform/CEventDevice.h"
 #include "platform/CEventSound.h"
 #include "platform/CEventSystemFlow.h"
+#include "widgets/ButtonNode.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
+#include "widgets/CheckBoxNode.h"
+#include "widgets/MessageBoxNode.h"
+#include "widgets/ProgressBarNode.h"
 #include "widgets/SceneManager.h"
 #include "widgets/SoundNode.h"
+#include "widgets/TabSceneNode.h"
 #include "widgets/TemplateCollectionNode.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +55,8 @@ std::string sharedIds(const IdList& ids)
 TEST(TypeIds, NoTwoNodeClassesShareAnId)
 {
 	const IdList nodes = {FW_ID(BaseNode), FW_ID(ControlNode), FW_ID(SceneNode), FW_ID(TemplateCollectionNode),
-		FW_ID(SceneManager), FW_ID(SoundNode)};
+		FW_ID(SceneManager), FW_ID(SoundNode), FW_ID(MessageBoxNode), FW_ID(TabSceneNode), FW_ID(ButtonNode),
+		FW_ID(BackButtonNode), FW_ID(CheckBoxNode), FW_ID(BaseProgressBarNode), FW_ID(ProgressBarNode)};
 	EXPECT_EQ("", sharedIds(nodes));
 	for (const auto& node : nodes)
 		EXPECT_LT(node.first, NODE_TYPE_GAME_FIRST) << node.second << " takes an id kept for the game";
@@ -74,7 +81,8 @@ TEST(TypeIds, NoTwoEventClassesShareAnId)
 		FW_ID(CEventNodeStateStarted), FW_ID(CEventNodeStateFinished), FW_ID(CEventNodeStateEntered),
 		FW_ID(CEventNodeStateEnded), FW_ID(CEventNodeStateChangeBegun), FW_ID(CEventNodeStateChangeComplete),
 		FW_ID(CEventSceneTransition), FW_ID(CEventSceneTransitionStart), FW_ID(CEventSceneTransitionEnd),
-		FW_ID(CEventMessageBoxResult)};
+		FW_ID(CEventMessageBoxResult), FW_ID(CEventTab), FW_ID(CEventTabSelected), FW_ID(CEventTabSwitched),
+		FW_ID(CEventNodeValueChanged)};
 	EXPECT_EQ("", sharedIds(events));
 	for (const auto& event : events)
 		EXPECT_LT(event.first, EVENT_TYPE_GAME_MESSAGE_FIRST) << event.second << " takes an id kept for game messages";

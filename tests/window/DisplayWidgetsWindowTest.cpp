@@ -36,40 +36,6 @@ const video::SColor BACKGROUND(255, 30, 40, 50);
 const s32 SCREEN_WIDTH = 1024;
 const s32 SCREEN_HEIGHT = 768;
 
-// The whole frame, top row first, read from the back buffer.
-std::vector<video::SColor> readFrame()
-{
-	std::vector<u8> rgba(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT * 4);
-	glReadBuffer(GL_BACK);
-	glPixelStorei(GL_PACK_ALIGNMENT, 1);
-	glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-	std::vector<video::SColor> pixels(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
-	for (s32 row = 0; row < SCREEN_HEIGHT; ++row)
-		for (s32 column = 0; column < SCREEN_WIDTH; ++column)
-		{
-			const u8* p = &rgba[(static_cast<size_t>(SCREEN_HEIGHT - 1 - row) * SCREEN_WIDTH + column) * 4];
-			pixels[static_cast<size_t>(row) * SCREEN_WIDTH + column] = video::SColor(255, p[0], p[1], p[2]);
-		}
-	return pixels;
-}
-
-// For a look by a person: QB_SNAPSHOT_DIR=folder keeps the frame as a PNG there.
-void keepSnapshot(video::IVideoDriver* driver, const std::vector<video::SColor>& pixels, const std::string& name)
-{
-	const char* folder = std::getenv("QB_SNAPSHOT_DIR");
-	if (!folder || !*folder)
-		return;
-	std::vector<u32> argb(pixels.size());
-	for (size_t i = 0; i < pixels.size(); ++i)
-		argb[i] = pixels[i].color;
-	video::IImage* image = driver->createImageFromData(video::ECF_A8R8G8B8,
-		core::dimension2du(SCREEN_WIDTH, SCREEN_HEIGHT), argb.data(), false, false);
-	if (!image)
-		return;
-	driver->writeImageToFile(image, (std::string(folder) + "/" + name + ".png").c_str());
-	image->drop();
-}
-
 // A texel drawn over the background by the modulating or the adding material with a tint.
 video::SColor drawnOver(video::SColor background, video::SColor texel, video::SColor tint, bool additive)
 {
@@ -294,9 +260,9 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 	ASSERT_TRUE(scenes->setActiveScene(scene.get()));
 	ASSERT_TRUE(driver()->beginScene(true, true, BACKGROUND));
 	scenes->drawAll(driver());
-	const std::vector<video::SColor> frame = readFrame();
+	const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
 	driver()->endScene();
-	keepSnapshot(driver(), frame, "display_widgets");
+	keepSnapshot(driver(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, "display_widgets");
 
 	// Sprites: pane centres, the clear window and a point beside each quad.
 	const s32 points[][2] = {{16, 8}, {48, 8}, {2, 18}, {16, 24}, {48, 24}, {62, 30}, {1, 1}};

@@ -86,24 +86,6 @@ std::vector<video::SColor> readRegion(video::IVideoDriver* driver, s32 x, s32 y,
 	return pixels;
 }
 
-// For a look by a person: QB_SNAPSHOT_DIR=folder keeps the frame's text region as a PNG there.
-void keepSnapshot(video::IVideoDriver* driver, const std::vector<video::SColor>& pixels, s32 width, s32 height,
-	const std::string& name)
-{
-	const char* folder = std::getenv("QB_SNAPSHOT_DIR");
-	if (!folder || !*folder)
-		return;
-	std::vector<u32> argb(pixels.size());
-	for (size_t i = 0; i < pixels.size(); ++i)
-		argb[i] = pixels[i].color;
-	video::IImage* image = driver->createImageFromData(video::ECF_A8R8G8B8,
-		core::dimension2du(static_cast<u32>(width), static_cast<u32>(height)), argb.data(), false, false);
-	if (!image)
-		return;
-	driver->writeImageToFile(image, (std::string(folder) + "/" + name + ".png").c_str());
-	image->drop();
-}
-
 TEST_P(GlyphDrawingWindowTest, DrawnGlyphsAreTheRasterizedOnesWhereTheTablesPlaceThem)
 {
 	const std::string fontName = GetParam();

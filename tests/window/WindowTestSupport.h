@@ -21,6 +21,8 @@
 #include <cctype>
 #include <chrono>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace fw
 {
@@ -129,6 +131,41 @@ inline video::SColor readPixel(video::IVideoDriver* driver, u32 x, u32 y)
 	const u32 height = driver->getScreenSize().Height;
 	glReadPixels(static_cast<GLint>(x), static_cast<GLint>(height - 1 - y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 	return video::SColor(255, rgba[0], rgba[1], rgba[2]);
+}
+
+// The whole frame of that size, top row first, read from the back buffer.
+inline std::vector<video::SColor> readFrame(s32 width, s32 height)
+{
+	std::vector<u8> rgba(static_cast<size_t>(width) * height * 4);
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+	std::vector<video::SColor> pixels(static_cast<size_t>(width) * height);
+	for (s32 row = 0; row < height; ++row)
+		for (s32 column = 0; column < width; ++column)
+		{
+			const u8* p = &rgba[(static_cast<size_t>(height - 1 - row) * width + column) * 4];
+			pixels[static_cast<size_t>(row) * width + column] = video::SColor(255, p[0], p[1], p[2]);
+		}
+	return pixels;
+}
+
+// For a look by a person: QB_SNAPSHOT_DIR=folder keeps the frame as a PNG there.
+inline void keepSnapshot(video::IVideoDriver* driver, const std::vector<video::SColor>& pixels, s32 width, s32 height,
+	const std::string& name)
+{
+	const char* folder = std::getenv("QB_SNAPSHOT_DIR");
+	if (!folder || !*folder)
+		return;
+	std::vector<u32> argb(pixels.size());
+	for (size_t i = 0; i < pixels.size(); ++i)
+		argb[i] = pixels[i].color;
+	video::IImage* image = driver->createImageFromData(video::ECF_A8R8G8B8,
+		core::dimension2du(static_cast<u32>(width), static_cast<u32>(height)), argb.data(), false, false);
+	if (!image)
+		return;
+	driver->writeImageToFile(image, (std::string(folder) + "/" + name + ".png").c_str());
+	image->drop();
 }
 
 // Colours equal but for a rounding step in each channel.
