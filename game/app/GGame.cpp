@@ -95,8 +95,9 @@ SScreenFit computeScreenFit(s32 W, s32 H, f32 designWidth, f32 designHeight)
 		fit.secondBar = core::rect<s32>(W, 0, W, H);
 		return fit;
 	}
-	const s32 h = static_cast<s32>(W / d);
-	const s32 w = static_cast<s32>(H * d);
+	// The single-precision ratio is carried at double precision here: 1024 / d is 767.99998, not 768.
+	const s32 h = static_cast<s32>(static_cast<f64>(W) / d);
+	const s32 w = static_cast<s32>(static_cast<f64>(H) * d);
 	if (w <= W)
 	{
 		const s32 b = (W - w) / 2;
