@@ -409,14 +409,19 @@ bool GGame::onDraw(CEventSystemFlowDraw*)
 	video::IVideoDriver* driver = device ? device->getVideoDriver() : nullptr;
 	if (!driver || !driver->beginScene(true, true, video::SColor(0)))
 		return false;
+	drawFrame(driver);
+	driver->endScene();
+	return false;
+}
+
+void GGame::drawFrame(video::IVideoDriver* driver)
+{
 	if (m_sceneManager)
 		m_sceneManager->drawAll(driver);
 	if (video2d::CVideoDriver2D* layer = video2d::CVideoDriver2D::get(driver))
 		layer->getQuadBatch()->flush();
 	driver->draw2DRectangle(video::SColor(0xFF000000), m_firstBar);
 	driver->draw2DRectangle(video::SColor(0xFF000000), m_secondBar);
-	driver->endScene();
-	return false;
 }
 
 bool GGame::onWindowFocus(CEventSystemFlowActivate* event)

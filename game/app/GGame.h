@@ -4,6 +4,7 @@
 #include "core/CRefHolder.h"
 #include "platform/SDeviceCreationParameters.h"
 
+#include <IVideoDriver.h>
 #include <rect.h>
 #include <vector2d.h>
 
@@ -84,7 +85,10 @@ public:
 	static const fw::EventMap& getEventMap();
 	bool onDriversCreated(fw::CEventDeviceVideoDriverCreated* event);
 	bool onUpdate(fw::CEventSystemFlowUpdate* event);
+	// Begins the frame, draws it and ends it.
 	bool onDraw(fw::CEventSystemFlowDraw* event);
+	// What a frame shows: scene manager A, then the two black bars over it.
+	void drawFrame(fw::video::IVideoDriver* driver);
 	bool onWindowFocus(fw::CEventSystemFlowActivate* event);
 	bool onCloseRequest(fw::CEventSystemFlowCloseRequest* event);
 

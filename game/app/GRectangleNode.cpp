@@ -25,6 +25,8 @@ video2d::SMaterial makeRectangleMaterial()
 	material.ZWriteEnable = 0;
 	// A mirroring scale keeps the fill.
 	material.BackfaceCulling = 0;
+	// Smoothed lines would spread the one-pixel outline over two rows at half strength.
+	material.AntiAliasing = 0;
 	return material;
 }
 
