@@ -556,9 +556,16 @@ TEST_F(ProfileGame, TheActivePlayersAchievementsAreReadAtStart)
 
 TEST_F(HeadlessGame, TheFrameIsDrawnWithItsBarsAndPlayTimeIsCounted)
 {
-	EXPECT_EQ(core::rect<s32>(0, 0, 0, 768), game->getFirstBar());
-	EXPECT_EQ(core::rect<s32>(1024, 0, 1024, 768), game->getSecondBar());
-	EXPECT_EQ(core::vector3df(1.f, 1.f, 1.f), game->getSceneManager()->getScale());
+	// The null driver takes the desktop's size in full screen where there is a display, 1024 x 768
+	// where there is none: the fit follows whichever it has.
+	const core::dimension2d<u32> screen = device->getVideoDriver()->getScreenSize();
+	const SScreenFit fit =
+		computeScreenFit(static_cast<s32>(screen.Width), static_cast<s32>(screen.Height), 1024.f, 768.f);
+	ASSERT_TRUE(fit.fitted);
+	EXPECT_EQ(fit.firstBar, game->getFirstBar());
+	EXPECT_EQ(fit.secondBar, game->getSecondBar());
+	EXPECT_EQ(core::vector3df(fit.scale.X, fit.scale.Y, 1.f), game->getSceneManager()->getScale());
+	EXPECT_EQ(core::vector3df(fit.position.X, fit.position.Y, 0.f), game->getSceneManager()->getPosition());
 	advance(50);
 	EXPECT_EQ(10, game->getLastStep());
 	EXPECT_EQ(50, game->getTotalTime());
