@@ -7,7 +7,7 @@
 class GAchievementsProgress : public virtual fw::IReferenceCounted
 {
 public:
-	static const fw::u32 COUNT = 12;
+	static constexpr fw::u32 COUNT = 12;
 
 	GAchievementsProgress();
 

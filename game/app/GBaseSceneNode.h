@@ -58,13 +58,13 @@ public:
 	void setCloseOnEscapeOrEnter(bool close) { m_closeOnEscapeOrEnter = close; }
 
 	// Event ids of controls above the core (tabs, sliders, lists), known here by number.
-	static const fw::s32 EVENT_TAB_SWITCHED = 42;
-	static const fw::s32 EVENT_TAB_SELECTED = 43;
-	static const fw::s32 EVENT_NODE_VALUE_CHANGED = 60;
-	static const fw::s32 EVENT_LIST_ITEM_PRESSED = 62;
-	static const fw::s32 EVENT_LIST_ITEM_HOVERED = 64;
+	static constexpr fw::s32 EVENT_TAB_SWITCHED = 42;
+	static constexpr fw::s32 EVENT_TAB_SELECTED = 43;
+	static constexpr fw::s32 EVENT_NODE_VALUE_CHANGED = 60;
+	static constexpr fw::s32 EVENT_LIST_ITEM_PRESSED = 62;
+	static constexpr fw::s32 EVENT_LIST_ITEM_HOVERED = 64;
 	// The type id of buttons, whose presses and hovers sound.
-	static const fw::s32 BUTTON_TYPE_ID = 9;
+	static constexpr fw::s32 BUTTON_TYPE_ID = 9;
 
 protected:
 	// Plays a cue of the device's sound manager by name.

@@ -55,9 +55,9 @@ class GGame : public fw::CEventReceiver
 {
 public:
 	// Sound groups.
-	static const fw::s32 GROUP_EFFECTS = 0;
-	static const fw::s32 GROUP_MUSIC = 1;
-	static const fw::s32 GROUP_LEVEL_EFFECTS = 2;
+	static constexpr fw::s32 GROUP_EFFECTS = 0;
+	static constexpr fw::s32 GROUP_MUSIC = 1;
+	static constexpr fw::s32 GROUP_LEVEL_EFFECTS = 2;
 
 	static const fw::c8* const LOGOS_FILE;
 	static const fw::c8* const LOGOS_SCENE_FILE;

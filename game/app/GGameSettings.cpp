@@ -7,6 +7,7 @@
 #include "platform/DeviceSettings.h"
 
 #include <cmath>
+#include <cstdio>
 
 const fw::c8* const PROFILE_FULL_SCREEN = "FullScreen";
 const fw::c8* const PROFILE_WINDOWS_CURSOR = "WindowsCursor";
@@ -117,7 +118,10 @@ core::stringc joinIntList(const core::array<s32>& values)
 	{
 		if (i > 0)
 			text += ";";
-		text += core::stringc(values[i]);
+		// The engine's number constructor negates INT_MIN, which overflows.
+		c8 number[16];
+		std::snprintf(number, sizeof(number), "%d", values[i]);
+		text += number;
 	}
 	return text;
 }

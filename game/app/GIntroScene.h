@@ -19,7 +19,7 @@ public:
 		fw::f32 weight;
 		const fw::c8* name;
 	};
-	static const fw::u32 STEP_COUNT = 12;
+	static constexpr fw::u32 STEP_COUNT = 12;
 	// The steps in the order they run.
 	static const SStep* getSteps();
 	static const fw::c8* const MAIN_MENU_SCENE_FILE;
