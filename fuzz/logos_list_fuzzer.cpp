@@ -23,13 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	reader->drop();
 	fw::s64 total = 0;
 	for (fw::u32 i = 0; i < logos.getLogos().size(); ++i)
-		total += logos.getLogos()[i].time + static_cast<fw::s32>(logos.getLogos()[i].image.size());
+		total += static_cast<fw::s64>(logos.getLogos()[i].time) + logos.getLogos()[i].image.size();
+	fw::f64 along = 0.0;
 	for (fw::u32 i = 0; i < logos.getLinkedLogos().size(); ++i)
-		total += static_cast<fw::s64>(logos.getLinkedLogos()[i].position.X);
+		along += logos.getLinkedLogos()[i].position.X + logos.getLinkedLogos()[i].link.size();
 
 	// The same bytes as a player's number list (achievements, scores, times).
 	GAchievementsProgress progress;
 	progress.load(fw::core::stringc(reinterpret_cast<const char*>(data), static_cast<fw::u32>(size)));
 	total += fw::core::stringc(progress.toText()).size();
-	return total == -1 ? 1 : 0;
+	return total == -1 && along == 0.0 ? 1 : 0;
 }

@@ -116,7 +116,9 @@ void GLogosScene::showNextLogo()
 		if (CContentManager* content = game->getContentManager())
 			loaded = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_TEXTURE, logo.image, true));
 		CAtlasTexture* picture = dynamic_cast<CAtlasTexture*>(loaded.get());
-		m_timeLeft = logo.time;
+		// A negative time shows the logo for one beat, as 0 does; counting down from the bottom of
+		// the int range would overflow.
+		m_timeLeft = logo.time > 0 ? logo.time : 0;
 		m_skippable = logo.skippable;
 		if (m_secondSprite)
 		{

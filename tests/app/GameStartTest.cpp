@@ -28,6 +28,7 @@
 #include "widgets/SpriteNode.h"
 #include "widgets/TemplateCollectionNode.h"
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -148,6 +149,15 @@ TEST_F(LogosGame, ALogoOfNoTimeIsReplacedAtTheNextBeat)
 {
 	// The second logo, once shown, has no time at all.
 	game->getLogos()->getLogos()[0].time = 0;
+	ASSERT_TRUE(advanceUntil([this] { return pictureOf(logosScene->getSecondSprite()) == "logos/Quillbrook.png"; }));
+	advance(30);
+	EXPECT_TRUE(logosScene->isFinished());
+}
+
+TEST_F(LogosGame, ANegativeTimeCountsAsNone)
+{
+	// A hand-edited list may hold the bottom of the int range; counting down from it must not wrap.
+	game->getLogos()->getLogos()[0].time = INT_MIN;
 	ASSERT_TRUE(advanceUntil([this] { return pictureOf(logosScene->getSecondSprite()) == "logos/Quillbrook.png"; }));
 	advance(30);
 	EXPECT_TRUE(logosScene->isFinished());
