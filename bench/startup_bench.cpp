@@ -25,7 +25,8 @@ namespace
 // The game started once for every step's benchmark, headless, on throw-away data folders.
 GGame* startedGame()
 {
-	static GGame* game = [] {
+	static GGame* game = []
+	{
 		const std::string data = (std::filesystem::temp_directory_path() / "qb-startup-bench").string();
 		setenv("XDG_DATA_HOME", data.c_str(), 1);
 		setenv("XDG_STATE_HOME", data.c_str(), 1);

@@ -105,8 +105,9 @@ TEST_F(GameWindow, TheOverlayShowsThreeLines)
 	for (int i = 0; i < 5; ++i)
 		step(10);
 	ASSERT_NE(nullptr, overlay->getTextNode());
-	EXPECT_EQ(3, std::count(overlay->getTextNode()->getText().c_str(),
-					 overlay->getTextNode()->getText().c_str() + overlay->getTextNode()->getText().size(), L'\n') +
+	EXPECT_EQ(3,
+		std::count(overlay->getTextNode()->getText().c_str(),
+			overlay->getTextNode()->getText().c_str() + overlay->getTextNode()->getText().size(), L'\n') +
 			1);
 
 	video::IVideoDriver* driver = device->getVideoDriver();

@@ -302,10 +302,13 @@ TEST_F(GameProgram, StartsShowsItsScenesKeepsOneInstanceAndClosesWithZero)
 	EXPECT_EQ(0, WEXITSTATUS(secondStatus));
 	Window focused = 0;
 	int revert = 0;
-	ASSERT_TRUE(waitUntil([&] {
-		XGetInputFocus(display, &focused, &revert);
-		return focused == window;
-	})) << "the first window was not raised";
+	ASSERT_TRUE(waitUntil(
+		[&]
+		{
+			XGetInputFocus(display, &focused, &revert);
+			return focused == window;
+		}))
+		<< "the first window was not raised";
 
 	closeWindow(window);
 	const int status = waitForExit(first);
