@@ -382,6 +382,7 @@ TEST_F(IntroGame, TheTwelveStepsRunInOrderOneEachTimeOver50MsHaveGathered)
 	EXPECT_FLOAT_EQ(160.f, intro->getReachedProgress());
 
 	EXPECT_EQ(1u, intro->getLoadedAtlasCount()) << "the MainMenu atlas, the one whose art exists";
+	EXPECT_EQ(2u, intro->getLoadedParticleCollectionCount()) << "the menus' and the levels'";
 	EXPECT_NE(nullptr, game->getSceneManager()->getTemplateCollection());
 	EXPECT_NE(nullptr, game->getLevelSceneManager()->getTemplateCollection());
 	EXPECT_FALSE(game->getBuildings()->getBuildings().empty());
