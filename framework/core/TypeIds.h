@@ -24,8 +24,14 @@ enum E_NODE_TYPE_ID
 	NODE_TYPE_SPAWNER = 19,
 	NODE_TYPE_TEMPLATE_COLLECTION = 20,
 	NODE_TYPE_SCENE_MANAGER = 22,
-	// Game classes start here.
+	// Game classes start here (the debug overlay keeps its older number).
 	NODE_TYPE_GAME_FIRST = 1100,
+	NODE_TYPE_GAME_DEBUG_STATS_SCENE = 1000,
+	NODE_TYPE_GAME_BASE_SCENE = 1100,
+	NODE_TYPE_GAME_LOGOS_SCENE = 1101,
+	NODE_TYPE_GAME_INTRO_SCENE = 1102,
+	NODE_TYPE_GAME_GAMEPLAY_SCENE = 1120,
+	NODE_TYPE_GAME_RECTANGLE = 1135,
 };
 
 // The type ids of the particle emitter classes, a numbering of their own.

@@ -154,6 +154,7 @@ public:
 				static_cast<const video::S3DVertex*>(vertices) + vertexCount);
 		const u32 indexCount = pType == irr::scene::EPT_TRIANGLES ? primCount * 3
 			: pType == irr::scene::EPT_TRIANGLE_FAN				 ? primCount + 2
+			: pType == irr::scene::EPT_LINES					 ? primCount * 2
 																 : 0;
 		if (indexList && iType == video::EIT_16BIT)
 			draw.indexCopy.assign(static_cast<const u16*>(indexList), static_cast<const u16*>(indexList) + indexCount);

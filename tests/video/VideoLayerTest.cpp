@@ -393,6 +393,26 @@ TEST_F(VideoLayerTest, DrawingConvertsVerticesThroughOneReusedBufferAndAlwaysPas
 	EXPECT_EQ(first.vertices, second.vertices);
 }
 
+TEST_F(VideoLayerTest, LineListsDrawWithTheirOwnIndicesOrInPairs)
+{
+	CVideoDriver2D* layer = CVideoDriver2D::get(driver.get());
+	const S2DVertex corners[4] = {
+		S2DVertex(0.f, 0.f, 0.f, 0xFFFFFFFF, 0.f, 0.f),
+		S2DVertex(10.f, 0.f, 0.f, 0xFFFFFFFF, 0.f, 0.f),
+		S2DVertex(10.f, 10.f, 0.f, 0xFFFFFFFF, 0.f, 0.f),
+		S2DVertex(0.f, 10.f, 0.f, 0xFFFFFFFF, 0.f, 0.f),
+	};
+	const u16 outline[8] = {0, 1, 1, 2, 2, 3, 3, 0};
+	ASSERT_TRUE(layer->drawVertexPrimitiveList(corners, 4, outline, 4, irr::scene::EPT_LINES));
+	ASSERT_TRUE(layer->drawVertexPrimitiveList(corners, 4, nullptr, 2, irr::scene::EPT_LINES));
+
+	ASSERT_EQ(2u, driver->draws.size());
+	EXPECT_EQ(irr::scene::EPT_LINES, driver->draws[0].primitiveType);
+	EXPECT_EQ(4u, driver->draws[0].primitiveCount);
+	EXPECT_EQ(outline, driver->draws[0].indices);
+	EXPECT_EQ((std::vector<u16>{0, 1, 2, 3}), driver->draws[1].indexCopy);
+}
+
 TEST_F(VideoLayerTest, DrawsTheDriverCannotIndexAreRefused)
 {
 	SVideoLogCapture log;
@@ -405,8 +425,10 @@ TEST_F(VideoLayerTest, DrawsTheDriverCannotIndexAreRefused)
 	EXPECT_FALSE(layer->drawVertexPrimitiveList(many.data(), 4, nullptr, 2, irr::scene::EPT_TRIANGLES));
 	EXPECT_EQ(1u, log.countContaining("need more than the 4 vertices"));
 
-	EXPECT_FALSE(layer->drawVertexPrimitiveList(many.data(), 4, nullptr, 2, irr::scene::EPT_LINES));
-	EXPECT_EQ(1u, log.countContaining("primitive type 3 is not drawn"));
+	EXPECT_FALSE(layer->drawVertexPrimitiveList(many.data(), 4, nullptr, 2, irr::scene::EPT_POINTS));
+	EXPECT_EQ(1u, log.countContaining("primitive type 0 is not drawn"));
+	EXPECT_FALSE(layer->drawVertexPrimitiveList(many.data(), 3, nullptr, 2, irr::scene::EPT_LINES));
+	EXPECT_EQ(1u, log.countContaining("need more than the 3 vertices"));
 
 	driver->maximalPrimitiveCount = 1;
 	EXPECT_FALSE(layer->drawVertexPrimitiveList(many.data(), 6, nullptr, 2, irr::scene::EPT_TRIANGLES));

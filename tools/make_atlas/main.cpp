@@ -5,6 +5,9 @@
 // margins "b" and "a". The images are packed into OUTPUT_ROOT/atlases/COLLECTION_N.png (at most
 // 1024 x 1024, gaps against filter bleed) and listed in OUTPUT_ROOT/atlases/COLLECTION.xml.
 // The same drawings always give the same bytes.
+//   make_atlas --image SVG_FILE OUTPUT_PNG
+// renders one drawing on its own, untrimmed, as a plain image (pictures loaded before any atlas
+// collection: logos, the cursor).
 
 #include "../common/PngWriter.h"
 #include "../common/ShelfPacker.h"
@@ -133,11 +136,31 @@ bool writeText(const fs::path& path, const std::string& text)
 }
 } // namespace
 
+// The drawing at its full frame size, the trimmed border transparent again.
+int renderImage(const fs::path& source, const fs::path& target)
+{
+	SImage image;
+	if (!render(source, image))
+		return 1;
+	std::vector<uint8_t> frame(static_cast<size_t>(image.frameWidth) * image.frameHeight * 4, 0);
+	for (int y = 0; y < image.height; ++y)
+		std::copy_n(&image.rgba[static_cast<size_t>(y) * image.width * 4], image.width * 4,
+			&frame[(static_cast<size_t>(image.top + y) * image.frameWidth + image.left) * 4]);
+	std::error_code error;
+	fs::create_directories(target.parent_path(), error);
+	if (!tools::writePng(target.string(), image.frameWidth, image.frameHeight, frame))
+		return fail("cannot write " + target.string()), 1;
+	return 0;
+}
+
 int main(int argc, char** argv)
 {
+	if (argc == 4 && std::string(argv[1]) == "--image")
+		return renderImage(argv[2], argv[3]);
 	if (argc != 5)
 	{
-		std::fprintf(stderr, "usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n", argv[0]);
+		std::fprintf(stderr, "usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n       %s --image SVG_FILE OUTPUT_PNG\n",
+			argv[0], argv[0]);
 		return 2;
 	}
 	const fs::path source = argv[1];

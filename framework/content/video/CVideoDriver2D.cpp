@@ -27,6 +27,16 @@ const f32 DEPTH_RANGE = 10000.f;
 // 16-bit indices address this many vertices.
 const u32 MAX_INDEXED_VERTICES = 0x10000;
 
+// Vertices (or indices) that primitiveCount primitives of the type take.
+u64 verticesNeeded(u32 primitiveCount, u32 primitiveType)
+{
+	if (primitiveType == irr::scene::EPT_TRIANGLES)
+		return static_cast<u64>(primitiveCount) * 3;
+	if (primitiveType == irr::scene::EPT_LINES)
+		return static_cast<u64>(primitiveCount) * 2;
+	return static_cast<u64>(primitiveCount) + 2;
+}
+
 const c8* const RENDERER_NAMES[2] = {"2D modulate", "2D add"};
 const u32 RENDERER_TYPES[2] = {MATERIAL_2D_MODULATE, MATERIAL_2D_ADD};
 } // namespace
@@ -197,9 +207,11 @@ bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vert
 {
 	if (!vertices || !vertexCount || !primitiveCount)
 		return false;
-	if (primitiveType != irr::scene::EPT_TRIANGLES && primitiveType != irr::scene::EPT_TRIANGLE_FAN)
+	if (primitiveType != irr::scene::EPT_TRIANGLES && primitiveType != irr::scene::EPT_TRIANGLE_FAN &&
+		primitiveType != irr::scene::EPT_LINES)
 	{
-		logFormat(LOG_ERROR, "CVideoDriver2D: primitive type %u is not drawn; only triangle lists and fans are",
+		logFormat(LOG_ERROR,
+			"CVideoDriver2D: primitive type %u is not drawn; only triangle lists and fans and line lists are",
 			primitiveType);
 		return false;
 	}
@@ -217,8 +229,7 @@ bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vert
 
 	if (!indices)
 	{
-		const u64 needed = primitiveType == irr::scene::EPT_TRIANGLES ? static_cast<u64>(primitiveCount) * 3
-																 : static_cast<u64>(primitiveCount) + 2;
+		const u64 needed = verticesNeeded(primitiveCount, primitiveType);
 		if (needed > vertexCount)
 		{
 			logFormat(LOG_ERROR, "CVideoDriver2D: %u primitives need more than the %u vertices given", primitiveCount,

@@ -44,8 +44,8 @@ public:
 	// y down from the top-left corner, depth -10000 to 10000). The world transform is left alone.
 	void enter2DMode();
 	void setMaterial(const SMaterial& material);
-	// Draws triangle lists and fans, always with an index list: without indices, the vertices are
-	// taken in order. The vertices are converted into a buffer that is reused from draw to draw.
+	// Draws triangle lists and fans and line lists, always with an index list: without indices, the
+	// vertices are taken in order. The vertices are converted into a buffer that is reused from draw to draw.
 	// False, with a log line for a fault, when nothing was drawn.
 	bool drawVertexPrimitiveList(const S2DVertex* vertices, u32 vertexCount, const u16* indices,
 		u32 primitiveCount, u32 primitiveType);

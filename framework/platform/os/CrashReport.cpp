@@ -320,8 +320,10 @@ bool installCrashReport()
 	void* frame[1];
 	backtrace(frame, 1);
 
+	// Kept for the life of the process, in a static so that leak checkers see it is still held.
+	static char* alternateStack = new char[ALTERNATE_STACK_SIZE];
 	stack_t stack = {};
-	stack.ss_sp = new char[ALTERNATE_STACK_SIZE]; // kept for the life of the process
+	stack.ss_sp = alternateStack;
 	stack.ss_size = ALTERNATE_STACK_SIZE;
 	if (sigaltstack(&stack, nullptr) != 0)
 		return false;

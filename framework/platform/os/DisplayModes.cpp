@@ -218,7 +218,6 @@ bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current)
 	}
 	Rotation rotation = 0;
 	const SizeID now = XRRConfigCurrentConfiguration(config, &rotation);
-	XRRFreeScreenConfigInfo(config);
 	if (state().modeSwitched)
 		current = state().desktopMode;
 	else if (now < count)
@@ -226,6 +225,8 @@ bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current)
 		current.Size = core::dimension2d<s32>(sizes[now].width, sizes[now].height);
 		current.Depth = depth;
 	}
+	// The sizes belong to the configuration: read them all before it goes.
+	XRRFreeScreenConfigInfo(config);
 	return count > 0;
 }
 

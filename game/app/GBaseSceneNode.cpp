@@ -1,0 +1,228 @@
+#include "app/GBaseSceneNode.h"
+
+#include "core/CEventControl.h"
+#include "core/CEventInput.h"
+#include "core/CLogger.h"
+#include "core/CNameTable.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CEventSystemFlow.h"
+#include "platform/CSoundManager.h"
+#include "widgets/CEventScene.h"
+
+using namespace fw;
+
+namespace
+{
+const u32 KEY_ESCAPE = 27;
+const u32 KEY_ENTER = 13;
+
+// The node a control event is about: the event's own node, or the node of a set or clear pair.
+BaseNode* eventNode(CEvent* event)
+{
+	if (CEventNodeOfControl* of = dynamic_cast<CEventNodeOfControl*>(event))
+		return of->getNode();
+	if (CEventNodePair* pair = dynamic_cast<CEventNodePair*>(event))
+		return pair->getFirst() ? pair->getFirst() : pair->getSecond();
+	return nullptr;
+}
+
+template <bool (GBaseSceneNode::*Method)(CEvent*)>
+bool callPlain(CEventReceiver* receiver, CEvent* event)
+{
+	return (static_cast<GBaseSceneNode*>(receiver)->*Method)(event);
+}
+} // namespace
+
+s32 nameIdNavBackTo()
+{
+	static const s32 id = CNameTableSingleton::Instance().intern("NavBackTo");
+	return id;
+}
+
+s32 nameIdNavBackFrom()
+{
+	static const s32 id = CNameTableSingleton::Instance().intern("NavBackFrom");
+	return id;
+}
+
+GBaseSceneNode::GBaseSceneNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	SceneNode(reference, parent, sceneManager)
+{
+	setInterval(30);
+}
+
+GBaseSceneNode::~GBaseSceneNode()
+{
+	setManager(nullptr);
+}
+
+const PropertyTable& GBaseSceneNode::getClassPropertyTable()
+{
+	return SceneNode::getClassPropertyTable();
+}
+
+const EventMap& GBaseSceneNode::getEventMap()
+{
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+		{
+			eventMapEntry<&GBaseSceneNode::onApplicationClose>(),
+			eventMapEntry<&GBaseSceneNode::onWindowFocus>(),
+			eventMapEntry<&GBaseSceneNode::onMessageBoxResult>(),
+			eventMapEntry<&GBaseSceneNode::onSceneSwitchStarted>(),
+			eventMapEntry<&GBaseSceneNode::onSceneSwitchCompleted>(),
+			EventMapEntry(EVENT_TAB_SELECTED, &callPlain<&GBaseSceneNode::onTabSwitchStarted>),
+			EventMapEntry(EVENT_TAB_SWITCHED, &callPlain<&GBaseSceneNode::onTabSwitchCompleted>),
+			eventMapEntry<&GBaseSceneNode::onNodePressedPreview>(),
+			eventMapEntry<&GBaseSceneNode::onNodePressed>(),
+			eventMapEntry<&GBaseSceneNode::onNodeHovered>(),
+			eventMapEntry<&GBaseSceneNode::onNodeUnhovered>(),
+			eventMapEntry<&GBaseSceneNode::onNodeFocused>(),
+			eventMapEntry<&GBaseSceneNode::onNodeUnfocused>(),
+			EventMapEntry(EVENT_NODE_VALUE_CHANGED, &callPlain<&GBaseSceneNode::onValueChanged>),
+			EventMapEntry(EVENT_LIST_ITEM_PRESSED, &callPlain<&GBaseSceneNode::onListItemPressed>),
+			EventMapEntry(EVENT_LIST_ITEM_HOVERED, &callPlain<&GBaseSceneNode::onListItemHovered>),
+		}));
+	return map;
+}
+
+bool GBaseSceneNode::onEvent(CEvent* event)
+{
+	return dispatchEvent(getEventMap(), event);
+}
+
+bool GBaseSceneNode::onKeyUp(CEventInputKeyUp* event)
+{
+	if (ControlNode::onKeyUp(event))
+		return true;
+	if (!m_closeOnEscapeOrEnter || (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER))
+		return false;
+	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
+	return true;
+}
+
+bool GBaseSceneNode::onTimer(u32 step)
+{
+	if (isFocused())
+		m_elapsedTime += static_cast<s32>(step);
+	return true;
+}
+
+void GBaseSceneNode::playCue(const c8* name)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	if (CSoundManager* sounds = device ? device->getSoundManager() : nullptr)
+		sounds->play(CNameTableSingleton::Instance().intern(name), false, 0);
+}
+
+void GBaseSceneNode::logNodeEvent(const c8* text, CEvent* event)
+{
+	const BaseNode* node = eventNode(event);
+	logInfo(text, node ? node->getName().c_str() : "");
+}
+
+bool GBaseSceneNode::onApplicationClose(CEventSystemFlowDestroy*)
+{
+	logInfo("Application Close, scene cleanup", core::stringc(getClassName()).c_str());
+	return false;
+}
+
+bool GBaseSceneNode::onWindowFocus(CEventSystemFlowActivate*)
+{
+	return false;
+}
+
+bool GBaseSceneNode::onMessageBoxResult(CEventMessageBoxResult* event)
+{
+	logFormat(LOG_INFORMATION, "Message box result %d", event->getResult());
+	return false;
+}
+
+bool GBaseSceneNode::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (event->getFrom() == this)
+		setManager(nullptr);
+	return false;
+}
+
+bool GBaseSceneNode::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
+{
+	if (event->getTo() != this)
+		return false;
+	m_elapsedTime = 0;
+	ITimerManager* timers = getSceneTimerManager();
+	if (timers != getManager())
+		setManager(timers);
+	return false;
+}
+
+bool GBaseSceneNode::onTabSwitchStarted(CEvent*)
+{
+	return false;
+}
+
+bool GBaseSceneNode::onTabSwitchCompleted(CEvent*)
+{
+	return false;
+}
+
+bool GBaseSceneNode::onNodePressedPreview(CEventNodePressedPreview* event)
+{
+	logNodeEvent("Node was pressed (preview)", event);
+	if (event->getNode() && event->getNode()->isOfType(BUTTON_TYPE_ID))
+		playCue("ButtonClick");
+	return false;
+}
+
+bool GBaseSceneNode::onNodePressed(CEventNodePressed* event)
+{
+	logNodeEvent("Node was pressed", event);
+	return false;
+}
+
+bool GBaseSceneNode::onNodeHovered(CEventNodeHovered* event)
+{
+	logNodeEvent("Node was hovered", event);
+	BaseNode* node = eventNode(event);
+	if (node && node->isOfType(BUTTON_TYPE_ID))
+		playCue("ButtonOver");
+	return false;
+}
+
+bool GBaseSceneNode::onNodeUnhovered(CEventNodeUnhovered* event)
+{
+	logNodeEvent("Node was unhovered", event);
+	return false;
+}
+
+bool GBaseSceneNode::onNodeFocused(CEventNodeFocused* event)
+{
+	logNodeEvent("Node was focused", event);
+	return false;
+}
+
+bool GBaseSceneNode::onNodeUnfocused(CEventNodeUnfocused* event)
+{
+	logNodeEvent("Node was unfocused", event);
+	return false;
+}
+
+bool GBaseSceneNode::onValueChanged(CEvent* event)
+{
+	logNodeEvent("Value was changed", event);
+	return false;
+}
+
+bool GBaseSceneNode::onListItemPressed(CEvent* event)
+{
+	logNodeEvent("List item was pressed", event);
+	playCue("ButtonClick");
+	return false;
+}
+
+bool GBaseSceneNode::onListItemHovered(CEvent* event)
+{
+	logNodeEvent("List item was hovered", event);
+	playCue("ButtonOver");
+	return false;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/CTimer.h"
+#include "core/SceneNode.h"
+
+namespace fw
+{
+class CEventMessageBoxResult;
+class CEventSceneTransitionEnd;
+class CEventSceneTransitionStart;
+class CEventSystemFlowActivate;
+class CEventSystemFlowDestroy;
+} // namespace fw
+
+// The base of every game scene: sixteen framework events turned into handlers with default
+// behaviour (log lines, the button sounds), a 30 ms timer that counts how long the scene has been
+// shown with the focus, and an optional rule that Escape or Enter goes back to the previous scene.
+class GBaseSceneNode : public fw::SceneNode, public fw::CTimer
+{
+public:
+	FW_NODE_CLASS(GBaseSceneNode, fw::SceneNode, fw::NODE_TYPE_GAME_BASE_SCENE, L"GBaseSceneNode")
+
+	GBaseSceneNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
+	~GBaseSceneNode() override;
+
+	bool onEvent(fw::CEvent* event) override;
+	static const fw::EventMap& getEventMap();
+	// The control's handling first; then, when flagged, Escape or Enter goes back.
+	bool onKeyUp(fw::CEventInputKeyUp* event) override;
+
+	// Adds the step to the elapsed time while the scene has the focus; stays scheduled.
+	bool onTimer(fw::u32 step) override;
+
+	virtual bool onApplicationClose(fw::CEventSystemFlowDestroy* event);
+	virtual bool onWindowFocus(fw::CEventSystemFlowActivate* event);
+	virtual bool onMessageBoxResult(fw::CEventMessageBoxResult* event);
+	// The scene being left lets its timer go.
+	virtual bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event);
+	// The scene entered starts counting from 0 on its scene's timer manager.
+	virtual bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event);
+	virtual bool onTabSwitchStarted(fw::CEvent* event);
+	virtual bool onTabSwitchCompleted(fw::CEvent* event);
+	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);
+	virtual bool onNodePressed(fw::CEventNodePressed* event);
+	virtual bool onNodeHovered(fw::CEventNodeHovered* event);
+	virtual bool onNodeUnhovered(fw::CEventNodeUnhovered* event);
+	virtual bool onNodeFocused(fw::CEventNodeFocused* event);
+	virtual bool onNodeUnfocused(fw::CEventNodeUnfocused* event);
+	virtual bool onValueChanged(fw::CEvent* event);
+	virtual bool onListItemPressed(fw::CEvent* event);
+	virtual bool onListItemHovered(fw::CEvent* event);
+
+	// The cue the gameplay screen plays as its music; -1 for scenes without one.
+	virtual fw::s32 getLevelMusicCue() const { return -1; }
+
+	fw::s32 getElapsedTime() const { return m_elapsedTime; }
+	bool getCloseOnEscapeOrEnter() const { return m_closeOnEscapeOrEnter; }
+	void setCloseOnEscapeOrEnter(bool close) { m_closeOnEscapeOrEnter = close; }
+
+	// Event ids of controls above the core (tabs, sliders, lists), known here by number.
+	static constexpr fw::s32 EVENT_TAB_SWITCHED = 42;
+	static constexpr fw::s32 EVENT_TAB_SELECTED = 43;
+	static constexpr fw::s32 EVENT_NODE_VALUE_CHANGED = 60;
+	static constexpr fw::s32 EVENT_LIST_ITEM_PRESSED = 62;
+	static constexpr fw::s32 EVENT_LIST_ITEM_HOVERED = 64;
+	// The type id of buttons, whose presses and hovers sound.
+	static constexpr fw::s32 BUTTON_TYPE_ID = 9;
+
+protected:
+	// Plays a cue of the device's sound manager by name.
+	static void playCue(const fw::c8* name);
+	// Logs the text with the interned name of the node the control event is about.
+	static void logNodeEvent(const fw::c8* text, fw::CEvent* event);
+
+	fw::s32 m_elapsedTime = 0;
+	bool m_closeOnEscapeOrEnter = false;
+};
+
+fw::s32 nameIdNavBackTo();
+fw::s32 nameIdNavBackFrom();

@@ -1,0 +1,40 @@
+#include "app/GGameClasses.h"
+
+#include "app/GDebugStatsScene.h"
+#include "app/GIntroScene.h"
+#include "app/GLogosScene.h"
+#include "app/GRectangleNode.h"
+#include "core/CNodeFactory.h"
+
+using namespace fw;
+
+namespace
+{
+// One registration: the class's own, or a library's registration function that registers several.
+typedef void (*ClassRegistration)(CNodeFactory& factory);
+
+// The game's node classes in the order the start-up step registers them. Each library of the game
+// appends its classes (or its registration function) here in that order.
+const ClassRegistration GAME_CLASSES[] = {
+	&registerNodeClass<GRectangleNode>,
+};
+
+const ClassRegistration STARTUP_CLASSES[] = {
+	&registerNodeClass<GDebugStatsScene>,
+	&registerNodeClass<GLogosScene>,
+	&registerNodeClass<GIntroScene>,
+	&registerNodeClass<GRectangleNode>,
+};
+} // namespace
+
+void registerStartupClassesWith(CNodeFactory& factory)
+{
+	for (ClassRegistration registration : STARTUP_CLASSES)
+		registration(factory);
+}
+
+void registerGameClassesWith(CNodeFactory& factory)
+{
+	for (ClassRegistration registration : GAME_CLASSES)
+		registration(factory);
+}

@@ -1,0 +1,349 @@
+// The staged program itself under the X server: its window is found and read from outside, as a
+// player sees it. The test focuses the window as a window manager would (the game's clock stands
+// still while it is in the background), clicks with XTest and closes it with WM_DELETE_WINDOW.
+//
+// QB_E2E_PROGRAM in the environment names another build of the program (a sanitizer build).
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+namespace fs = std::filesystem;
+
+// Long enough for a start under a window on a machine busy with other work.
+const std::chrono::seconds DEADLINE(60);
+
+std::string programPath()
+{
+	const char* other = std::getenv("QB_E2E_PROGRAM");
+	return other && *other ? other : QB_GAME_PROGRAM;
+}
+
+struct SRgb
+{
+	int r, g, b;
+};
+
+// The colours the test tells the screens apart by (the drawings' own colours, within a margin).
+bool isLogoOrange(SRgb c)
+{
+	return c.r > 210 && c.g > 130 && c.g < 180 && c.b < 110;
+}
+bool isLogoBlue(SRgb c)
+{
+	return c.r < 90 && c.g > 95 && c.g < 150 && c.b > 190;
+}
+bool isIntroNavy(SRgb c)
+{
+	return c.r < 45 && c.g > 30 && c.g < 55 && c.b > 50 && c.b < 80;
+}
+bool isBarYellow(SRgb c)
+{
+	return c.r > 220 && c.g > 170 && c.g < 215 && c.b < 110;
+}
+bool isMenuTeal(SRgb c)
+{
+	return c.r > 30 && c.r < 60 && c.g > 90 && c.g < 125 && c.b > 80 && c.b < 110;
+}
+
+// A folder of the test's own holding the program and what it needs; removed with the object.
+class CGameFolder
+{
+public:
+	CGameFolder()
+	{
+		std::string pattern = (fs::temp_directory_path() / "qb e2e.XXXXXX").string();
+		root = mkdtemp(&pattern[0]) ? pattern : std::string();
+	}
+	~CGameFolder()
+	{
+		std::error_code error;
+		fs::remove_all(root, error);
+	}
+	CGameFolder(const CGameFolder&) = delete;
+	CGameFolder& operator=(const CGameFolder&) = delete;
+
+	std::string root;
+};
+
+class GameProgram : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		display = XOpenDisplay(nullptr);
+		ASSERT_NE(nullptr, display) << "no X display: run the e2e tests under xvfb-run";
+		ASSERT_FALSE(folder.root.empty());
+		stage = folder.root + "/stage";
+		fs::create_directories(stage + "/logos");
+		fs::create_directories(folder.root + "/runtime");
+		fs::permissions(folder.root + "/runtime", fs::perms::owner_all);
+		const fs::path program = programPath();
+		const fs::path staged = program.parent_path();
+		// A copy of the program: it finds its files beside its own path, which a link would not move.
+		fs::copy_file(program, stage + "/quillbrook");
+		fs::copy_file(staged / "assets.oca", stage + "/assets.oca");
+		fs::create_directory_symlink(staged / "assets", stage + "/assets");
+		// The second logo stays until it is clicked: a file on disk beside the program comes before
+		// the staged one.
+		std::ofstream(stage + "/logos/Logos.xml") << "<?xml version=\"1.0\"?>\n<Logos>\n"
+													 "\t<Logo Image=\"logos/Fennlark.png\" Time=\"1500\" />\n"
+													 "\t<Logo Image=\"logos/Quillbrook.png\" Time=\"600000\" "
+													 "Skippable=\"true\" />\n</Logos>\n";
+	}
+
+	void TearDown() override
+	{
+		for (pid_t pid : started)
+			if (waitpid(pid, nullptr, WNOHANG) == 0)
+			{
+				kill(pid, SIGKILL);
+				waitpid(pid, nullptr, 0);
+			}
+		if (display)
+			XCloseDisplay(display);
+	}
+
+	pid_t start()
+	{
+		std::vector<std::string> environment;
+		for (char** entry = environ; *entry; ++entry)
+		{
+			const std::string text = *entry;
+			if (text.compare(0, 14, "XDG_DATA_HOME=") != 0 && text.compare(0, 15, "XDG_STATE_HOME=") != 0 &&
+				text.compare(0, 16, "XDG_RUNTIME_DIR=") != 0)
+				environment.push_back(text);
+		}
+		environment.push_back("XDG_DATA_HOME=" + folder.root + "/data");
+		environment.push_back("XDG_STATE_HOME=" + folder.root + "/state");
+		environment.push_back("XDG_RUNTIME_DIR=" + folder.root + "/runtime");
+		std::vector<char*> envp;
+		for (std::string& entry : environment)
+			envp.push_back(&entry[0]);
+		envp.push_back(nullptr);
+		std::string path = stage + "/quillbrook";
+		char* argv[] = {&path[0], nullptr};
+		pid_t pid = -1;
+		// Started from another folder than its own.
+		posix_spawn_file_actions_t actions;
+		posix_spawn_file_actions_init(&actions);
+		if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data()) != 0)
+			pid = -1;
+		posix_spawn_file_actions_destroy(&actions);
+		if (pid > 0)
+			started.push_back(pid);
+		return pid;
+	}
+
+	// The exit status within the deadline; -1 while it still runs.
+	int waitForExit(pid_t pid)
+	{
+		const auto end = std::chrono::steady_clock::now() + DEADLINE;
+		int status = 0;
+		while (std::chrono::steady_clock::now() < end)
+		{
+			const pid_t done = waitpid(pid, &status, WNOHANG);
+			if (done == pid)
+				return status;
+			if (done < 0)
+				return -1;
+			poll(nullptr, 0, 20);
+		}
+		return -1;
+	}
+
+	// The game's top-level window: viewable, named "Quillbrook".
+	Window findWindow()
+	{
+		Window root = 0, parent = 0, *children = nullptr;
+		unsigned int count = 0;
+		Window found = 0;
+		if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+			return 0;
+		for (unsigned int i = 0; i < count && !found; ++i)
+		{
+			char* name = nullptr;
+			XWindowAttributes attributes;
+			if (XFetchName(display, children[i], &name) && name && std::string(name) == "Quillbrook" &&
+				XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+				found = children[i];
+			if (name)
+				XFree(name);
+		}
+		if (children)
+			XFree(children);
+		return found;
+	}
+
+	// Polls until the condition holds; false at the deadline.
+	bool waitUntil(const std::function<bool()>& condition)
+	{
+		const auto end = std::chrono::steady_clock::now() + DEADLINE;
+		while (std::chrono::steady_clock::now() < end)
+		{
+			if (condition())
+				return true;
+			poll(nullptr, 0, 20);
+		}
+		return false;
+	}
+
+	SRgb pixel(Window window, int x, int y)
+	{
+		XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+		if (!image)
+			return {-1, -1, -1};
+		const unsigned long value = XGetPixel(image, 0, 0);
+		XDestroyImage(image);
+		return {static_cast<int>((value >> 16) & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+			static_cast<int>(value & 0xFF)};
+	}
+
+	// A point of the 1024 x 768 design screen in the window, however the game fitted it.
+	SRgb designPixel(Window window, int x, int y)
+	{
+		XWindowAttributes attributes;
+		if (!XGetWindowAttributes(display, window, &attributes))
+			return {-1, -1, -1};
+		return pixel(window, x * attributes.width / 1024, y * attributes.height / 768);
+	}
+
+	void focus(Window window)
+	{
+		XRaiseWindow(display, window);
+		XSetInputFocus(display, window, RevertToParent, CurrentTime);
+		XSync(display, False);
+	}
+
+	void click(Window window, int x, int y)
+	{
+		XWindowAttributes attributes;
+		XGetWindowAttributes(display, window, &attributes);
+		int rootX = 0, rootY = 0;
+		Window child;
+		XTranslateCoordinates(display, window, DefaultRootWindow(display), x * attributes.width / 1024,
+			y * attributes.height / 768, &rootX, &rootY, &child);
+		XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
+		XTestFakeButtonEvent(display, 1, True, CurrentTime);
+		XTestFakeButtonEvent(display, 1, False, CurrentTime);
+		XSync(display, False);
+	}
+
+	void closeWindow(Window window)
+	{
+		XEvent event = {};
+		event.xclient.type = ClientMessage;
+		event.xclient.window = window;
+		event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+		event.xclient.format = 32;
+		event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+		event.xclient.data.l[1] = CurrentTime;
+		XSendEvent(display, window, False, NoEventMask, &event);
+		XSync(display, False);
+	}
+
+	// The run a player makes: logos, a click on the skippable one, the start-up bar, the menu.
+	void playThrough(Window& window)
+	{
+		ASSERT_TRUE(waitUntil([&] { return (window = findWindow()) != 0; })) << "no window";
+		focus(window);
+		// A point inside both logos' marks, and one of the background.
+		ASSERT_TRUE(waitUntil([&] { return isLogoOrange(designPixel(window, 512, 284)); })) << "first logo";
+		ASSERT_TRUE(waitUntil([&] { return isLogoBlue(designPixel(window, 512, 284)); })) << "second logo";
+		// Shown for ten minutes unless clicked.
+		click(window, 512, 384);
+		ASSERT_TRUE(waitUntil([&] { return isIntroNavy(designPixel(window, 40, 40)); })) << "the start-up scene";
+		ASSERT_TRUE(waitUntil([&] { return isBarYellow(designPixel(window, 216, 574)); })) << "the bar moving";
+		ASSERT_TRUE(waitUntil([&] { return isMenuTeal(designPixel(window, 40, 40)); })) << "the next scene";
+	}
+
+	Display* display = nullptr;
+	CGameFolder folder;
+	std::string stage;
+	std::vector<pid_t> started;
+};
+
+TEST_F(GameProgram, StartsShowsItsScenesKeepsOneInstanceAndClosesWithZero)
+{
+	const pid_t first = start();
+	ASSERT_GT(first, 0);
+	Window window = 0;
+	playThrough(window);
+	if (HasFatalFailure())
+		return;
+
+	// Something else has the keyboard; a second start raises the first and ends at once.
+	XSetInputFocus(display, PointerRoot, RevertToParent, CurrentTime);
+	XSync(display, False);
+	const pid_t second = start();
+	ASSERT_GT(second, 0);
+	const int secondStatus = waitForExit(second);
+	ASSERT_TRUE(WIFEXITED(secondStatus)) << "the second start did not end";
+	EXPECT_EQ(0, WEXITSTATUS(secondStatus));
+	Window focused = 0;
+	int revert = 0;
+	ASSERT_TRUE(waitUntil(
+		[&]
+		{
+			XGetInputFocus(display, &focused, &revert);
+			return focused == window;
+		}))
+		<< "the first window was not raised";
+
+	closeWindow(window);
+	const int status = waitForExit(first);
+	ASSERT_TRUE(WIFEXITED(status)) << "the game did not end when its window was closed";
+	EXPECT_EQ(0, WEXITSTATUS(status));
+	// The profile folder was made under the publisher's and the title's names.
+	EXPECT_TRUE(fs::is_directory(folder.root + "/data/Fennlark/Quillbrook"));
+}
+
+TEST_F(GameProgram, RunsFromTheArchiveAlone)
+{
+	fs::remove(stage + "/assets");
+	const pid_t game = start();
+	ASSERT_GT(game, 0);
+	Window window = 0;
+	playThrough(window);
+	if (HasFatalFailure())
+		return;
+	closeWindow(window);
+	const int status = waitForExit(game);
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(0, WEXITSTATUS(status));
+}
+
+TEST_F(GameProgram, WithoutADisplayItSaysSoAndEndsWithOne)
+{
+	const char* saved = std::getenv("DISPLAY");
+	const std::string display = saved ? saved : "";
+	unsetenv("DISPLAY");
+	const pid_t game = start();
+	if (!display.empty())
+		setenv("DISPLAY", display.c_str(), 1);
+	ASSERT_GT(game, 0);
+	const int status = waitForExit(game);
+	ASSERT_TRUE(WIFEXITED(status)) << "a game without a window must not run on unseen";
+	EXPECT_EQ(1, WEXITSTATUS(status));
+}
+} // namespace
