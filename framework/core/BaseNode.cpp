@@ -522,14 +522,16 @@ void BaseNode::updateAbsoluteColor()
 
 void BaseNode::collectRenderables(RenderList& list)
 {
-	if (!m_visible)
-		return;
-	if (m_transformationDirty)
-		updateAbsoluteTransformation();
-	if (m_colorDirty)
-		updateAbsoluteColor();
-	appendRenderables(list);
-	collectChildRenderables(list);
+	if (m_visible)
+	{
+		if (m_transformationDirty)
+			updateAbsoluteTransformation();
+		if (m_colorDirty)
+			updateAbsoluteColor();
+		appendRenderables(list);
+		collectChildRenderables(list);
+	}
+	onDrawingPass();
 }
 
 void BaseNode::appendRenderables(RenderList&)

@@ -35,11 +35,12 @@ class SceneNode;
 // Maps a state the node lacks to a replacement state id, or to -1 for none.
 typedef s32 (*StateFallback)(s32 stateId);
 
-// Declares the type id and the type test of a node class derived from Base.
+// Declares the type id and the type test of a node class derived from Base. Names are qualified,
+// so that classes outside the framework's namespace (the game's) declare themselves alike.
 #define FW_NODE_TYPE(Id, Base)                                                                     \
-	static constexpr s32 TypeId = Id;                                                              \
-	s32 getTypeId() const override { return TypeId; }                                              \
-	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
+	static constexpr ::fw::s32 TypeId = Id;                                                        \
+	::fw::s32 getTypeId() const override { return TypeId; }                                        \
+	bool isOfType(::fw::s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
 // Everything a node class states about itself in one place: its type id and type test, the name
 // scene files and the node factory know it by (registerNodeClass<Class> registers it), its clone
@@ -50,12 +51,13 @@ typedef s32 (*StateFallback)(s32 stateId);
 	static constexpr const wchar_t* TypeName = Name;                                               \
 	const wchar_t* getTypeName() const override { return TypeName; }                               \
 	const wchar_t* getClassName() const override { return TypeName; }                              \
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override \
+	::fw::BaseNode* clone(::fw::BaseNode* parent = nullptr, ::fw::ISceneManager* sceneManager = nullptr) \
+		const override                                                                             \
 	{                                                                                              \
 		return cloneAs<Class>(parent, sceneManager);                                               \
 	}                                                                                              \
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }     \
-	static const PropertyTable& getClassPropertyTable();
+	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
+	static const ::fw::PropertyTable& getClassPropertyTable();
 
 // The base of every node: a 2-D element of a tree with a transformation relative to its parent, a
 // rectangle (0, 0)-(Bounds.X, Bounds.Y), a tint colour, visibility and hit flags and ordered
@@ -90,6 +92,7 @@ public:
 
 	// Adds this subtree's drawing entries: nothing when hidden; otherwise refreshes a dirty
 	// transformation and colour, then lets the node add its own entries and its children theirs.
+	// Either way the node's onDrawingPass comes last.
 	void collectRenderables(RenderList& list);
 	// Draws the children of a ChildrenClipped node clipped to its rectangle, flushing the frame's
 	// batch before and after; nothing otherwise. Drawing nodes draw themselves here.
@@ -248,6 +251,10 @@ public:
 protected:
 	// A drawing node's own render entries, added before its children's; none by default.
 	virtual void appendRenderables(RenderList& list);
+	// Every drawing pass that reaches the node, through visible ancestors, ends here, also when the
+	// node itself is hidden: nodes that start themselves once they are shown in a scene do it here.
+	// Nothing by default.
+	virtual void onDrawingPass() {}
 	// The children's entries: a ChildrenClipped node with children adds one entry for its clipped
 	// group (render collects the children then); any other node lets each child add itself.
 	virtual void collectChildRenderables(RenderList& list);

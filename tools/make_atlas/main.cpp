@@ -1,5 +1,7 @@
 // Renders the SVG drawings of one folder into atlas pages and their atlas collection:
 //   make_atlas SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION
+// or one drawing into one image of its full size, for content loaded as a whole image:
+//   make_atlas --image SVG_FILE PNG_FILE
 // Every SVG_FOLDER/X.svg becomes the atlas texture named NAME_PREFIX + X.png (a path from the
 // asset root, as scene files name images), trimmed of its transparent border, which becomes the
 // margins "b" and "a". The images are packed into OUTPUT_ROOT/atlases/COLLECTION_N.png (at most
@@ -124,6 +126,24 @@ bool render(const fs::path& file, SImage& image)
 	return true;
 }
 
+// The drawing at its full size, margins included, as one PNG.
+int renderWhole(const fs::path& source, const fs::path& target)
+{
+	SImage image;
+	if (!render(source, image))
+		return 1;
+	std::vector<uint8_t> frame(static_cast<size_t>(image.frameWidth) * image.frameHeight * 4, 0);
+	for (int y = 0; y < image.height; ++y)
+		std::copy_n(&image.rgba[static_cast<size_t>(y) * image.width * 4], image.width * 4,
+			&frame[(static_cast<size_t>(image.top + y) * image.frameWidth + image.left) * 4]);
+	std::error_code error;
+	if (target.has_parent_path())
+		fs::create_directories(target.parent_path(), error);
+	if (!tools::writePng(target.string(), image.frameWidth, image.frameHeight, frame))
+		return fail("cannot write " + target.string()), 1;
+	return 0;
+}
+
 bool writeText(const fs::path& path, const std::string& text)
 {
 	std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -135,9 +155,12 @@ bool writeText(const fs::path& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
+	if (argc == 4 && std::string(argv[1]) == "--image")
+		return renderWhole(argv[2], argv[3]);
 	if (argc != 5)
 	{
-		std::fprintf(stderr, "usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n", argv[0]);
+		std::fprintf(stderr, "usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n       %s --image SVG_FILE PNG_FILE\n",
+			argv[0], argv[0]);
 		return 2;
 	}
 	const fs::path source = argv[1];
