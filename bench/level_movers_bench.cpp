@@ -157,6 +157,7 @@ void BM_MoversTick(benchmark::State& state)
 	for (auto _ : state)
 		manager.timers->update(GCarNode::INTERVAL);
 	state.counters["movers"] = count;
+	state.counters["timers"] = manager.timers->getTimerCount();
 	root->removeAllChildren();
 }
 BENCHMARK(BM_MoversTick)->Arg(1000)->Unit(benchmark::kMicrosecond);

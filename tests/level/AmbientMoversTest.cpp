@@ -295,6 +295,24 @@ TEST(AmbientMovers, ACarFollowsItsScatteredRouteAndLeavesUnlessToldToStay)
 	}
 }
 
+TEST(AmbientMovers, AMoverThatNothingElseHoldsIsDestroyedAfterTheTickThatRemovedIt)
+{
+	CHeadlessScene scene;
+	for (int i = 0; i < 3; ++i)
+	{
+		GCarNode* car = new GCarNode(fw::ContentReference(), scene.scene.get(), nullptr);
+		car->drop();
+		car->setVelocity(100.f + 50.f * static_cast<fw::f32>(i));
+		car->start(points({{0.f, 0.f}, {10.f, 0.f}}), -1, false, false);
+	}
+	scene.draw();
+	EXPECT_EQ(3u, scene.timers->getTimerCount());
+	// Each leaves the tree from its own tick; the manager lets it go once the tick is over.
+	scene.step(GCarNode::INTERVAL, 20);
+	EXPECT_TRUE(scene.scene->getChildren().empty());
+	EXPECT_EQ(0u, scene.timers->getTimerCount());
+}
+
 TEST(AmbientMovers, ATextTrailFliesAboveEverythingThenDiesAndGoes)
 {
 	CHeadlessScene scene;
