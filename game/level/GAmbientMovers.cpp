@@ -47,7 +47,7 @@ GTimedPathMover::GTimedPathMover(const fw::ContentReference& reference, fw::Base
 {
 }
 
-void GTimedPathMover::onDrawingPass()
+void GTimedPathMover::onCollected()
 {
 	if (isTimerRunning() || !joinSceneTimerManager(*this))
 		return;

@@ -13,7 +13,7 @@ public:
 		fw::u32 interval);
 
 protected:
-	void onDrawingPass() override;
+	void onCollected() override;
 	// What the mover does once its timer runs; nothing by default.
 	virtual void onTimerJoined() {}
 	// Leaves the tree from the mover's own tick, first stopping the states of body (when given).

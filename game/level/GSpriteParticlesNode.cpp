@@ -129,11 +129,12 @@ fw::video::SColor GSpriteParticlesNode::particleColor(fw::f32 alpha) const
 
 void GSpriteParticlesNode::appendRenderables(fw::RenderList& list)
 {
-	if (m_atlasTexture && m_atlasTexture->getTexture() && getLiveCount() > 0)
+	// Quads exist from the first timer step on; a start in this pass has built none yet.
+	if (m_atlasTexture && m_atlasTexture->getTexture() && getLiveCount() > 0 && m_meshBuffer->PrimitiveCount > 0)
 		list.push_back(fw::SRenderEntry{this, getAbsoluteTransformation()[14], 0});
 }
 
-void GSpriteParticlesNode::onDrawingPass()
+void GSpriteParticlesNode::onCollected()
 {
 	// Only a shown node starts; once started its timer runs on while it is hidden.
 	if (!isVisible() || !m_enabled || !m_atlasTexture || isTimerRunning() || !getSceneTimerManager())

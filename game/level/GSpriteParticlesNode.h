@@ -65,7 +65,7 @@ public:
 
 protected:
 	void appendRenderables(fw::RenderList& list) override;
-	void onDrawingPass() override;
+	void onCollected() override;
 
 	virtual void readDescription(fw::IXMLReader* reader) = 0;
 	virtual void clearLiveParticles() = 0;
