@@ -57,4 +57,27 @@ void rotateVector2dByDegrees(core::vector2df& vector, s32 degrees)
 	vector.X = x;
 	vector.Y = y;
 }
+
+f32 getVector2dAngleDegrees(const core::vector2df& vector)
+{
+	const f64 x = vector.X;
+	const f64 y = vector.Y;
+	if (y == 0.0)
+		return x < 0.0 ? 180.f : 0.f;
+	if (x == 0.0)
+		return y < 0.0 ? 90.f : 270.f;
+	// The angle from the y axis, through its cosine; rounding can push the cosine a hair past 1,
+	// where the square root below would give NaN.
+	f64 c = y / std::sqrt(x * x + y * y);
+	c = c < -1.0 ? -1.0 : (c > 1.0 ? 1.0 : c);
+	const f64 r = std::atan(std::sqrt(1.0 - c * c) / c) * 57.29577951308232;
+	f64 angle;
+	if (x > 0.0)
+		angle = y > 0.0 ? r + 270.0 : r + 90.0;
+	else
+		angle = y < 0.0 ? 90.0 - r : 270.0 - r;
+	// Headings a hair below a full turn round up to it; they are 0.
+	const f32 degrees = static_cast<f32>(angle);
+	return degrees >= 360.f ? degrees - 360.f : degrees;
+}
 } // namespace fw

@@ -16,4 +16,7 @@ f32 cosDegrees(s32 degrees);
 // 0 to 359 (-10 turns like 350); on the screen, with y growing downwards, a positive angle turns
 // clockwise.
 void rotateVector2dByDegrees(core::vector2df& vector, s32 degrees);
+// The heading of the vector in degrees on screen axes, in [0, 360): 0 along +x, 90 up the screen
+// (-y), 180 along -x, 270 down; continuous between. The zero vector heads 0.
+f32 getVector2dAngleDegrees(const core::vector2df& vector);
 } // namespace fw

@@ -5,6 +5,7 @@
 #include "app/GLogosScene.h"
 #include "app/GRectangleNode.h"
 #include "core/CNodeFactory.h"
+#include "level/GLevelNodeClasses.h"
 
 using namespace fw;
 
@@ -17,6 +18,7 @@ typedef void (*ClassRegistration)(CNodeFactory& factory);
 // appends its classes (or its registration function) here in that order.
 const ClassRegistration GAME_CLASSES[] = {
 	&registerNodeClass<GRectangleNode>,
+	&registerLevelNodeClasses,
 };
 
 const ClassRegistration STARTUP_CLASSES[] = {

@@ -45,3 +45,39 @@ TEST(SineTableTest, PositiveAnglesTurnClockwiseOnTheScreen)
 	EXPECT_NEAR(v.X, -1299.04f, 0.01f);
 	EXPECT_NEAR(v.Y, 750.f, 0.01f);
 }
+
+TEST(SineTableTest, HeadingsOnScreenAxes)
+{
+	struct SCase
+	{
+		f32 x;
+		f32 y;
+		f32 degrees;
+	};
+	const SCase cases[] = {
+		// The axes, the zero vector heading right.
+		{1.f, 0.f, 0.f},
+		{0.f, -1.f, 90.f},
+		{-1.f, 0.f, 180.f},
+		{0.f, 1.f, 270.f},
+		{0.f, 0.f, 0.f},
+		// One heading per quadrant: up is negative y.
+		{1.f, -1.f, 45.f},
+		{-1.f, -1.f, 135.f},
+		{-1.f, 1.f, 225.f},
+		{1.f, 1.f, 315.f},
+		{2.f, -1.f, 26.565051f},
+		{-1.f, 2.f, 243.434949f},
+		// Far from the axes' scale: still inside a turn, never NaN.
+		{1e30f, 1e-30f, 0.f},
+		{1e-30f, 1e30f, 270.f},
+		{-3e38f, -3e38f, 135.f},
+	};
+	for (const SCase& c : cases)
+	{
+		const f32 heading = getVector2dAngleDegrees(core::vector2df(c.x, c.y));
+		EXPECT_NEAR(c.degrees, heading, 1e-4f) << c.x << ", " << c.y;
+		EXPECT_GE(heading, 0.f);
+		EXPECT_LT(heading, 360.f);
+	}
+}

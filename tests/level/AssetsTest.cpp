@@ -5,6 +5,7 @@
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GLevelScores.h"
+#include "level/GParticleDescription.h"
 #include "level/GUpgradesConfiguration.h"
 
 #include <gtest/gtest.h>
@@ -261,5 +262,29 @@ TEST_F(AssetsConfiguration, LevelsLoadWholeAndNameOnlyWhatExists)
 		EXPECT_TRUE(levelNumbers.count(entry.first)) << "comics after the unknown level " << entry.first;
 	for (const auto& entry : scores.getScores())
 		EXPECT_TRUE(levelFolders.count(entry.first.c_str())) << "scores of the unknown level " << entry.first.c_str();
+}
+} // namespace
+
+namespace
+{
+// The weather descriptions the level loads by name, and the drawings its particles show.
+TEST(Assets, WeatherDescriptionsDescribeFallingParticles)
+{
+	for (const char* name : {"levels/common/Effects/Rain.xml", "levels/common/Effects/Snow.xml"})
+	{
+		SCOPED_TRACE(name);
+		GWeatherParticlesDescription description;
+		description.PPS = -1;
+		description.read(readerOverFile(name).get());
+		EXPECT_GT(description.PPS, 0);
+		EXPECT_GT(description.ParticleLifetimeRange.X, 0.f);
+		EXPECT_LE(description.ParticleLifetimeRange.X, description.ParticleLifetimeRange.Y);
+		EXPECT_GT(description.ParticleVelRange.X, 0.f);
+		// Drops start above the screen's top edge and head below its bottom edge.
+		EXPECT_LE(description.EmitRectangleYSize.X, 0.f);
+		EXPECT_GT(description.CenterPoint.Y, 768.f);
+		EXPECT_FALSE(description.ColorA.empty());
+		EXPECT_TRUE(fs::is_regular_file(kAssets / "images/particles" / (fs::path(name).stem().string() + ".svg")));
+	}
 }
 } // namespace

@@ -1,5 +1,7 @@
 // Renders the SVG drawings of one folder into atlas pages and their atlas collection:
 //   make_atlas SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION
+// or one drawing into one image of its full size, for content loaded as a whole image:
+//   make_atlas --image SVG_FILE PNG_FILE
 // Every SVG_FOLDER/X.svg becomes the atlas texture named NAME_PREFIX + X.png (a path from the
 // asset root, as scene files name images), trimmed of its transparent border, which becomes the
 // margins "b" and "a". The images are packed into OUTPUT_ROOT/atlases/COLLECTION_N.png (at most

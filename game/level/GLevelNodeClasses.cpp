@@ -1,0 +1,20 @@
+#include "level/GLevelNodeClasses.h"
+
+#include "core/CNodeFactory.h"
+#include "level/GAmbientMovers.h"
+#include "level/GEllipseSectorNode.h"
+#include "level/GHOHintParticlesNode.h"
+#include "level/GPathMovableNode.h"
+#include "level/GWeatherParticlesNode.h"
+
+void registerLevelNodeClasses(fw::CNodeFactory& factory)
+{
+	fw::registerNodeClass<GPathMovableNode>(factory);
+	fw::registerNodeClass<GBirdNode>(factory);
+	fw::registerNodeClass<GCarNode>(factory);
+	fw::registerNodeClass<GPedestrianNode>(factory);
+	fw::registerNodeClass<GTextTrailNode>(factory);
+	fw::registerNodeClass<GEllipseSectorNode>(factory);
+	fw::registerNodeClass<GHOHintParticlesNode>(factory);
+	fw::registerNodeClass<GWeatherParticlesNode>(factory);
+}

@@ -1,0 +1,236 @@
+// The level's drawing nodes in a real window: a quarter of the ellipse sector lies where its
+// angles put it, and rain and sparkles from the generated particle art show while they live and
+// leave nothing behind once they have died. Frames are read from the back buffer.
+
+#include "WindowTestSupport.h"
+
+#include "content/CAtlasTexture.h"
+#include "content/CContentManager.h"
+#include "content/CContentProcessorsManager.h"
+#include "core/CNodeFactory.h"
+#include "core/SceneNode.h"
+#include "level/GEllipseSectorNode.h"
+#include "level/GHOHintParticlesNode.h"
+#include "level/GWeatherParticlesNode.h"
+#include "platform/CFileSystem.h"
+#include "platform/CRandomGenerator.h"
+#include "platform/CTimerManager.h"
+#include "widgets/SceneManager.h"
+#include "widgets/WidgetServices.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace fw;
+using namespace fw::wintest;
+
+namespace
+{
+const video::SColor BACKGROUND(255, 20, 30, 60);
+const s32 SCREEN_WIDTH = 1024;
+const s32 SCREEN_HEIGHT = 768;
+
+std::vector<video::SColor> readFrame()
+{
+	std::vector<u8> rgba(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT * 4);
+	glReadBuffer(GL_BACK);
+	glPixelStorei(GL_PACK_ALIGNMENT, 1);
+	glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+	std::vector<video::SColor> pixels(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
+	for (s32 row = 0; row < SCREEN_HEIGHT; ++row)
+		for (s32 column = 0; column < SCREEN_WIDTH; ++column)
+		{
+			const u8* p = &rgba[(static_cast<size_t>(SCREEN_HEIGHT - 1 - row) * SCREEN_WIDTH + column) * 4];
+			pixels[static_cast<size_t>(row) * SCREEN_WIDTH + column] = video::SColor(255, p[0], p[1], p[2]);
+		}
+	return pixels;
+}
+
+// For a look by a person: QB_SNAPSHOT_DIR=folder keeps the frame as a PNG there.
+void keepSnapshot(video::IVideoDriver* driver, const std::vector<video::SColor>& pixels, const std::string& name)
+{
+	const char* folder = std::getenv("QB_SNAPSHOT_DIR");
+	if (!folder || !*folder)
+		return;
+	std::vector<u32> argb(pixels.size());
+	for (size_t i = 0; i < pixels.size(); ++i)
+		argb[i] = pixels[i].color;
+	video::IImage* image = driver->createImageFromData(video::ECF_A8R8G8B8,
+		core::dimension2du(SCREEN_WIDTH, SCREEN_HEIGHT), argb.data(), false, false);
+	if (!image)
+		return;
+	driver->writeImageToFile(image, (std::string(folder) + "/" + name + ".png").c_str());
+	image->drop();
+}
+
+size_t countOtherThanBackground(const std::vector<video::SColor>& frame, s32 top, s32 bottom)
+{
+	size_t count = 0;
+	for (s32 y = top; y < bottom; ++y)
+		for (s32 x = 0; x < SCREEN_WIDTH; ++x)
+			if (!near(BACKGROUND, frame[static_cast<size_t>(y) * SCREEN_WIDTH + x]))
+				++count;
+	return count;
+}
+
+class LevelEffectsWindowTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		Display* display = XOpenDisplay(nullptr);
+		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
+		XCloseDisplay(display);
+		registerWidgetServices();
+		device = adoptRef(new CWindowDevice(openGLParameters()));
+		ASSERT_NE(nullptr, driver());
+		ASSERT_EQ(video::EDT_OPENGL, driver()->getDriverType());
+		fileSystem = adoptRef(createFileSystem());
+		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
+		factory = adoptRef(new CNodeFactory);
+		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
+		manager = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
+		scenes = adoptRef(new SceneManager);
+		scenes->setSortingEnabled(true);
+		scene = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
+		scenes->setActiveScene(scene.get());
+		timers = dynamic_cast<CTimerManager*>(scenes->getSceneTimerManager(scene.get()));
+		ASSERT_NE(nullptr, timers);
+	}
+
+	void TearDown() override
+	{
+		if (scene)
+			scene->removeAllChildren();
+		if (scenes)
+		{
+			scenes->setActiveScene(nullptr);
+			scenes->processMessageQueue();
+		}
+		scene.release();
+		scenes.release();
+		manager.release();
+		processors.release();
+		device.release();
+	}
+
+	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
+
+	CRefHolder<CAtlasTexture> atlas(const char* name)
+	{
+		CContent* content = manager->getContent(CONTENT_TYPE_ATLAS_TEXTURE, name, false);
+		CAtlasTexture* typed = dynamic_cast<CAtlasTexture*>(content);
+		if (!typed && content)
+			content->drop();
+		return adoptRef(typed);
+	}
+
+	std::vector<video::SColor> drawFrame(const std::string& snapshot)
+	{
+		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
+		scenes->drawAll(driver());
+		const std::vector<video::SColor> frame = readFrame();
+		keepSnapshot(driver(), frame, snapshot);
+		driver()->endScene();
+		return frame;
+	}
+
+	CRefHolder<CWindowDevice> device;
+	CRefHolder<CFileSystem> fileSystem;
+	CRefHolder<CNodeFactory> factory;
+	CRefHolder<CContentProcessorsManager> processors;
+	CRefHolder<CContentManager> manager;
+	CRefHolder<SceneManager> scenes;
+	CRefHolder<SceneNode> scene;
+	CTimerManager* timers = nullptr;
+};
+
+TEST_F(LevelEffectsWindowTest, AQuarterSectorFillsTheUpperLeftOfItsEllipse)
+{
+	const CRefHolder<GEllipseSectorNode> sector =
+		adoptRef(new GEllipseSectorNode(ContentReference(), nullptr, nullptr));
+	sector->setPosition(core::vector3df(100.f, 100.f, 0.f));
+	sector->setBounds(core::vector3df(300.f, 200.f, 0.f));
+	sector->setAngle1(270);
+	sector->setFillColor(video::SColor(255, 230, 40, 20));
+	// Half transparent by vertex alpha over the same ellipse's other quarter.
+	const CRefHolder<GEllipseSectorNode> faint = adoptRef(new GEllipseSectorNode(ContentReference(), nullptr, nullptr));
+	faint->setPosition(core::vector3df(100.f, 100.f, 0.f));
+	faint->setBounds(core::vector3df(300.f, 200.f, 0.f));
+	faint->setAngle1(90);
+	faint->setAngle2(180);
+	faint->setFillColor(video::SColor(128, 255, 255, 255));
+	scene->addChild(sector.get());
+	scene->addChild(faint.get());
+
+	const std::vector<video::SColor> frame = drawFrame("ellipse_quarter");
+	const auto at = [&frame](s32 x, s32 y) { return frame[static_cast<size_t>(y) * SCREEN_WIDTH + x]; };
+	const video::SColor red(255, 230, 40, 20);
+	// Centre (250, 200), radii 150 and 100: 9 o'clock to 12 o'clock is the upper left.
+	for (const auto& p :
+		{std::make_pair(200, 150), std::make_pair(110, 195), std::make_pair(245, 105), std::make_pair(150, 140)})
+		EXPECT_TRUE(near(red, at(p.first, p.second))) << p.first << ", " << p.second;
+	// The other quarters, and the corner of the bounds outside the ellipse.
+	for (const auto& p : {std::make_pair(300, 150), std::make_pair(200, 250), std::make_pair(105, 105),
+			 std::make_pair(390, 195), std::make_pair(255, 105)})
+		EXPECT_TRUE(near(BACKGROUND, at(p.first, p.second))) << p.first << ", " << p.second;
+	// The lower right, half white over the background.
+	const video::SColor half(255, (255 * 128 + BACKGROUND.getRed() * 127) / 255,
+		(255 * 128 + BACKGROUND.getGreen() * 127) / 255, (255 * 128 + BACKGROUND.getBlue() * 127) / 255);
+	EXPECT_TRUE(near(half, at(300, 250)));
+	EXPECT_TRUE(near(BACKGROUND, at(395, 295)));
+}
+
+TEST_F(LevelEffectsWindowTest, RainAndSparklesShowWhileTheyLiveAndLeaveNothingBehind)
+{
+	CRandomGeneratorSingleton::Instance().seed(17);
+	const CRefHolder<CAtlasTexture> rainArt = atlas("particles/Rain.png");
+	const CRefHolder<CAtlasTexture> snowArt = atlas("particles/Snow.png");
+	ASSERT_TRUE(rainArt && snowArt);
+	EXPECT_EQ(core::vector2df(4.f, 24.f), rainArt->getImageSize());
+
+	const CRefHolder<GWeatherParticlesNode> rain =
+		adoptRef(new GWeatherParticlesNode(ContentReference(manager.get(), "rain"), nullptr, nullptr));
+	rain->setConfigurationFilename("levels/common/Effects/Rain.xml");
+	ASSERT_GT(rain->description.PPS, 0);
+	rain->setAtlasTexture(rainArt.get());
+	rain->setPosition(core::vector3df(0.f, 0.f, 5000.f));
+	const CRefHolder<GHOHintParticlesNode> sparkles =
+		adoptRef(new GHOHintParticlesNode(ContentReference(manager.get(), "hint"), nullptr, nullptr));
+	sparkles->setAtlasTexture(snowArt.get());
+	sparkles->setPosition(core::vector3df(512.f, 600.f, 0.f));
+	GHOHintParticlesDescription& d = sparkles->description;
+	d.PPS = 10;
+	d.ParticlesDensity = core::vector2df(12.f, 12.f);
+	d.EmitRadiusXRange = core::vector2df(80.f, 80.f);
+	d.EmitRadiusYRange = core::vector2df(40.f, 40.f);
+	d.ParticlesVelRange = core::vector2df(30.f, 30.f);
+	d.ParticlesLifetimeRange = core::vector2df(800.f, 800.f);
+	scene->addChild(rain.get());
+	scene->addChild(sparkles.get());
+
+	// Started by the first frame, drawn from the first step on.
+	drawFrame("effects_start");
+	for (int i = 0; i < 40; ++i)
+		timers->update(GSpriteParticlesNode::INTERVAL);
+	ASSERT_GT(rain->getLiveCount(), 100u);
+	ASSERT_GT(sparkles->getLiveCount(), 0u);
+	const std::vector<video::SColor> raining = drawFrame("effects_raining");
+	// Streaks over the top of the screen, sparkles around (512, 600).
+	EXPECT_GT(countOtherThanBackground(raining, 0, 450), 200u);
+	EXPECT_GT(countOtherThanBackground(raining, 500, 700), 50u);
+
+	// Switched off, they drain; then the screen is bare.
+	rain->setEnabled(false);
+	sparkles->setEnabled(false);
+	for (int i = 0; i < 80 && (rain->getLiveCount() || sparkles->getLiveCount()); ++i)
+		timers->update(GSpriteParticlesNode::INTERVAL);
+	EXPECT_EQ(0u, rain->getLiveCount());
+	EXPECT_EQ(0u, sparkles->getLiveCount());
+	const std::vector<video::SColor> dry = drawFrame("effects_drained");
+	EXPECT_EQ(0u, countOtherThanBackground(dry, 0, SCREEN_HEIGHT));
+}
+} // namespace
