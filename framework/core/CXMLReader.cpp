@@ -14,7 +14,8 @@ namespace
 // Built with the first reader and never destroyed, so readers alive during exit still find it.
 core::array<core::stringw>& entityList()
 {
-	static core::array<core::stringw>* list = [] {
+	static core::array<core::stringw>* list = []
+	{
 		auto* entries = new core::array<core::stringw>;
 		entries->push_back(L"&amp;");
 		entries->push_back(L"<lt;");
@@ -28,11 +29,24 @@ core::array<core::stringw>& entityList()
 	return *list;
 }
 
-bool isWhiteSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r'; }
-
-core::stringw makeString(const wchar_t* begin, const wchar_t* end)
+bool isWhiteSpace(wchar_t c)
 {
-	return end > begin ? core::stringw(begin, static_cast<u32>(end - begin)) : core::stringw();
+	return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// Copies [begin, end) into the string, reusing its storage: the text is cut with a zero for the
+// copy and mended right after.
+void assignRange(core::stringw& out, wchar_t* begin, wchar_t* end)
+{
+	if (end <= begin)
+	{
+		out = L"";
+		return;
+	}
+	const wchar_t saved = *end;
+	*end = 0;
+	out = static_cast<const wchar_t*>(begin);
+	*end = saved;
 }
 
 void appendRange(core::stringw& out, const wchar_t* begin, const wchar_t* end)
@@ -128,26 +142,31 @@ void CXMLReader::convertText(const u8* d, long size)
 	m_text.reset(new (std::nothrow) wchar_t[count + 1]);
 	if (!m_text)
 		return;
+	// One loop per encoding, so that each is a plain widening copy the compiler can vectorise.
+	wchar_t* out = m_text.get();
 	const u8* p = d + unit;
-	for (u32 i = 0; i < count; ++i, p += unit)
+	switch (wide)
 	{
+	case UTF32_BE:
 		// UTF-32 keeps only the low 16 bits of each character.
-		switch (wide)
-		{
-		case UTF32_BE:
-			m_text[i] = static_cast<wchar_t>((p[2] << 8) | p[3]);
-			break;
-		case UTF32_LE:
-		case UTF16_LE:
-			m_text[i] = static_cast<wchar_t>((p[1] << 8) | p[0]);
-			break;
-		case UTF16_BE:
-			m_text[i] = static_cast<wchar_t>((p[0] << 8) | p[1]);
-			break;
-		}
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[4 * i + 2] << 8) | p[4 * i + 3]);
+		break;
+	case UTF32_LE:
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[4 * i + 1] << 8) | p[4 * i]);
+		break;
+	case UTF16_LE:
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[2 * i + 1] << 8) | p[2 * i]);
+		break;
+	case UTF16_BE:
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[2 * i] << 8) | p[2 * i + 1]);
+		break;
 	}
-	m_text[count] = 0;
-	m_textBegin = m_text.get();
+	out[count] = 0;
+	m_textBegin = out;
 	m_textSize = count;
 }
 
@@ -214,8 +233,8 @@ bool CXMLReader::read()
 	if (!m_pos || !*m_pos || m_pos >= m_textBegin + m_textSize)
 		return false;
 
-	const wchar_t* start = m_pos;
-	const wchar_t* p = m_pos;
+	wchar_t* start = m_pos;
+	wchar_t* p = m_pos;
 	while (*p && *p != L'<')
 		++p;
 	if (!*p)
@@ -260,10 +279,10 @@ bool CXMLReader::read()
 	return true;
 }
 
-void CXMLReader::parseText(const wchar_t* start, const wchar_t* end)
+void CXMLReader::parseText(wchar_t* start, wchar_t* end)
 {
 	m_nodeType = XML_NODE_TEXT;
-	m_nodeName = replaceEntities(start, end);
+	assignWithEntities(m_nodeName, start, end);
 	m_pos = end;
 }
 
@@ -271,13 +290,13 @@ void CXMLReader::parseElementEnd()
 {
 	m_nodeType = XML_NODE_ELEMENT_END;
 	m_emptyElement = false;
-	m_attributes.clear();
+	m_attributeCount = 0;
 
-	const wchar_t* begin = m_pos + 1;
-	const wchar_t* p = begin;
+	wchar_t* begin = m_pos + 1;
+	wchar_t* p = begin;
 	while (*p && *p != L'>')
 		++p;
-	m_nodeName = makeString(begin, p);
+	assignRange(m_nodeName, begin, p);
 	m_pos = *p ? p + 1 : p;
 }
 
@@ -297,17 +316,17 @@ void CXMLReader::parseCData()
 	for (int i = 0; i < 8 && *m_pos; ++i)
 		++m_pos;
 
-	const wchar_t* begin = m_pos;
-	const wchar_t* p = begin;
+	wchar_t* begin = m_pos;
+	wchar_t* p = begin;
 	while (*p && !(p[0] == L']' && p[1] == L']' && p[2] == L'>'))
 		++p;
 	if (!*p)
 	{
-		m_nodeName = core::stringw();
+		m_nodeName = L"";
 		m_pos = p;
 		return;
 	}
-	m_nodeName = makeString(begin, p);
+	assignRange(m_nodeName, begin, p);
 	m_pos = p + 3;
 }
 
@@ -315,8 +334,8 @@ void CXMLReader::parseComment()
 {
 	m_nodeType = XML_NODE_COMMENT;
 	// Nested <...> pairs stay inside the comment; an unmatched ">" ends it.
-	const wchar_t* after = m_pos + 1;
-	const wchar_t* p = after;
+	wchar_t* after = m_pos + 1;
+	wchar_t* p = after;
 	int depth = 1;
 	while (*p)
 	{
@@ -333,8 +352,7 @@ void CXMLReader::parseComment()
 	if (!*p)
 	{
 		// Unterminated: the rest of the text after "<!--".
-		const wchar_t* begin = p - after > 2 ? after + 2 : p;
-		m_nodeName = makeString(begin, p);
+		assignRange(m_nodeName, p - after > 2 ? after + 2 : p, p);
 		m_pos = p;
 		return;
 	}
@@ -342,21 +360,31 @@ void CXMLReader::parseComment()
 	// Between "<!--" and the three characters that close it (normally "-->").
 	const ptrdiff_t from = 2;
 	const ptrdiff_t to = (p + 1 - after) - 3;
-	m_nodeName = to > from ? makeString(after + from, after + to) : core::stringw();
+	if (to > from)
+		assignRange(m_nodeName, after + from, after + to);
+	else
+		m_nodeName = L"";
 	m_pos = p + 1;
+}
+
+CXMLReader::SAttribute& CXMLReader::nextAttribute()
+{
+	if (m_attributeCount == m_attributes.size())
+		m_attributes.emplace_back();
+	return m_attributes[m_attributeCount++];
 }
 
 void CXMLReader::parseElement()
 {
 	m_nodeType = XML_NODE_ELEMENT;
 	m_emptyElement = false;
-	m_attributes.clear();
+	m_attributeCount = 0;
 
-	const wchar_t* startName = m_pos;
-	const wchar_t* p = m_pos;
+	wchar_t* startName = m_pos;
+	wchar_t* p = m_pos;
 	while (*p && *p != L'>' && !isWhiteSpace(*p))
 		++p;
-	const wchar_t* endName = p;
+	wchar_t* endName = p;
 
 	while (*p && *p != L'>')
 	{
@@ -372,10 +400,10 @@ void CXMLReader::parseElement()
 			break;
 		}
 
-		const wchar_t* nameBegin = p;
+		wchar_t* nameBegin = p;
 		while (*p && !isWhiteSpace(*p) && *p != L'=')
 			++p;
-		const wchar_t* nameEnd = p;
+		wchar_t* nameEnd = p;
 		if (*p)
 			++p;
 		while (*p && *p != L'"' && *p != L'\'')
@@ -383,16 +411,15 @@ void CXMLReader::parseElement()
 		if (!*p)
 			break;
 		const wchar_t quote = *p++;
-		const wchar_t* valueBegin = p;
+		wchar_t* valueBegin = p;
 		while (*p && *p != quote)
 			++p;
 		if (!*p)
 			break;
 
-		SAttribute attribute;
-		attribute.name = makeString(nameBegin, nameEnd);
-		attribute.value = replaceEntities(valueBegin, p);
-		m_attributes.push_back(attribute);
+		SAttribute& attribute = nextAttribute();
+		assignRange(attribute.name, nameBegin, nameEnd);
+		assignWithEntities(attribute.value, valueBegin, p);
 		++p;
 	}
 
@@ -401,23 +428,26 @@ void CXMLReader::parseElement()
 		m_emptyElement = true;
 		--endName;
 	}
-	m_nodeName = makeString(startName, endName);
+	assignRange(m_nodeName, startName, endName);
 
 	while (*p && *p != L'>')
 		++p;
 	m_pos = *p ? p + 1 : p;
 }
 
-core::stringw CXMLReader::replaceEntities(const wchar_t* begin, const wchar_t* end) const
+void CXMLReader::assignWithEntities(core::stringw& out, wchar_t* begin, wchar_t* end) const
 {
 	const wchar_t* amp = begin;
 	while (amp < end && *amp != L'&')
 		++amp;
 	if (amp == end)
-		return makeString(begin, end);
+	{
+		assignRange(out, begin, end);
+		return;
+	}
 
 	const core::array<core::stringw>& entities = entityList();
-	core::stringw out;
+	out = L"";
 	out.reserve(static_cast<u32>(end - begin) + 1);
 	const wchar_t* done = begin;
 	// An "&" among the last two characters cannot start an entity.
@@ -454,18 +484,32 @@ core::stringw CXMLReader::replaceEntities(const wchar_t* begin, const wchar_t* e
 			++amp;
 	}
 	appendRange(out, done, end);
-	return out;
 }
 
-bool CXMLReader::isEmptyElement() const { return m_emptyElement; }
+bool CXMLReader::isEmptyElement() const
+{
+	return m_emptyElement;
+}
 
-EXmlNodeType CXMLReader::getNodeType() const { return m_nodeType; }
+EXmlNodeType CXMLReader::getNodeType() const
+{
+	return m_nodeType;
+}
 
-const core::stringw& CXMLReader::getNodeName() const { return m_nodeName; }
+const core::stringw& CXMLReader::getNodeName() const
+{
+	return m_nodeName;
+}
 
-const core::stringw& CXMLReader::getNodeData() const { return m_nodeName; }
+const core::stringw& CXMLReader::getNodeData() const
+{
+	return m_nodeName;
+}
 
-s32 CXMLReader::getAttributeCount() const { return static_cast<s32>(m_attributes.size()); }
+s32 CXMLReader::getAttributeCount() const
+{
+	return static_cast<s32>(m_attributeCount);
+}
 
 const core::stringw& CXMLReader::getAttributeName(s32 index) const
 {
@@ -478,7 +522,7 @@ const CXMLReader::SAttribute* CXMLReader::findAttribute(const core::stringw& nam
 {
 	if (name.size() == 0)
 		return nullptr;
-	for (u32 i = 0; i < m_attributes.size(); ++i)
+	for (u32 i = 0; i < m_attributeCount; ++i)
 		if (m_attributes[i].name == name)
 			return &m_attributes[i];
 	return nullptr;
@@ -526,7 +570,13 @@ s32 CXMLReader::getAttributeValueAsInt(const core::stringw& name, s32 defaultVal
 	return truncateToInt(getAttributeValueAsFloat(name, static_cast<f32>(defaultValue)));
 }
 
-const core::array<core::stringw>& CXMLReader::getSpecialCharacters() const { return entityList(); }
+const core::array<core::stringw>& CXMLReader::getSpecialCharacters() const
+{
+	return entityList();
+}
 
-void CXMLReader::addSpecialCharacter(const core::stringw& entry) { entityList().push_back(entry); }
+void CXMLReader::addSpecialCharacter(const core::stringw& entry)
+{
+	entityList().push_back(entry);
+}
 } // namespace fw

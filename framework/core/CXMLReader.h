@@ -5,6 +5,7 @@
 #include <IReadFile.h>
 
 #include <memory>
+#include <vector>
 
 namespace fw
 {
@@ -48,22 +49,26 @@ private:
 
 	void convertText(const u8* data, long size);
 	void decodeUtf8(const u8* data, long size);
-	void parseText(const wchar_t* start, const wchar_t* end);
+	void parseText(wchar_t* start, wchar_t* end);
 	void parseElementEnd();
 	void parseDeclaration();
 	void parseCData();
 	void parseComment();
 	void parseElement();
+	SAttribute& nextAttribute();
 	const SAttribute* findAttribute(const core::stringw& name) const;
-	core::stringw replaceEntities(const wchar_t* begin, const wchar_t* end) const;
+	void assignWithEntities(core::stringw& out, wchar_t* begin, wchar_t* end) const;
 
 	std::unique_ptr<wchar_t[]> m_text; // zero-terminated
-	const wchar_t* m_textBegin = nullptr;
+	wchar_t* m_textBegin = nullptr;
 	u32 m_textSize = 0;
-	const wchar_t* m_pos = nullptr;
+	wchar_t* m_pos = nullptr;
 	EXmlNodeType m_nodeType = XML_NODE_NONE;
 	core::stringw m_nodeName;
 	bool m_emptyElement = false;
-	core::array<SAttribute> m_attributes;
+	// The attributes of the current element are the first m_attributeCount entries. Entries are
+	// kept from element to element, so that their strings reuse their storage.
+	std::vector<SAttribute> m_attributes;
+	u32 m_attributeCount = 0;
 };
 } // namespace fw
