@@ -927,9 +927,10 @@ void BaseNode::loadFromXml(IXMLReader* reader, SLoadContext& context)
 
 void BaseNode::loadChild(IXMLReader* reader, SLoadContext& context)
 {
-	const core::stringc fileName(reader->getAttributeValue(fileAttribute()));
-	if (!fileName.empty())
+	const core::stringw& file = reader->getAttributeValue(fileAttribute());
+	if (!file.empty())
 	{
+		const core::stringc fileName(file);
 		// Such an element carries nothing else.
 		skipXmlElement(reader);
 		loadFileChild(fileName, context);
