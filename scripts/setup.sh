@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg-dev
   libx11-dev libxcursor-dev libxrandr-dev libxtst-dev libxfixes-dev libxkbcommon-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libpugixml-dev
   xvfb xauth x11-apps libgl1-mesa-dri
   librsvg2-dev libcairo2-dev libfreetype-dev fonts-dejavu-core
   zip

@@ -110,7 +110,7 @@ public:
 	BaseNode* operator[](u32 index) const { return m_nodes[index]; }
 
 private:
-	static const u32 INLINE_SIZE = 8;
+	static const u32 INLINE_SIZE = 16;
 	BaseNode* m_inline[INLINE_SIZE];
 	BaseNode** m_nodes;
 	u32 m_size;
@@ -156,7 +156,10 @@ const PropertyTable& BaseNode::getClassPropertyTable()
 	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
 		{
 			makeNameProperty<&BaseNode::m_nameId>(NAME_PROPERTY),
-			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY).stored(true).writtenAt(7),
+			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY)
+				.stored(true)
+				.writtenAt(7)
+				.copiedIn<&BaseNode::m_visible>(),
 			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY)
 				.stored(ZERO_VECTOR)
 				.copiedIn<&BaseNode::m_position>(),
@@ -169,16 +172,20 @@ const PropertyTable& BaseNode::getClassPropertyTable()
 			// Animations store the value as it comes; files go through the clamping of setBounds.
 			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY)
 				.stored(DEFAULT_BOUNDS)
-				.readBy<&BaseNode::setBounds>(),
+				.readBy<&BaseNode::setBounds>()
+				.copiedIn<&BaseNode::m_bounds>(),
 			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY)
 				.stored(core::vector2df(0.f, 0.f))
 				.copiedIn<&BaseNode::m_pivotPoint>(),
 			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY)
 				.stored(video::SColor(0xFFFFFFFF))
 				.copiedIn<&BaseNode::m_tintColor>(),
-			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY).stored(true),
+			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY)
+				.stored(true)
+				.copiedIn<&BaseNode::m_canBeHit>(),
 			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY)
-				.stored(false),
+				.stored(false)
+				.copiedIn<&BaseNode::m_childrenClipped>(),
 		});
 	return table;
 }
@@ -300,6 +307,10 @@ void BaseNode::copyChildrenAndStatesTo(BaseNode* target) const
 	if (!target)
 		return;
 	const CChildSnapshot children(m_children);
+	// Room for the copies at once, rather than growing the list child by child.
+	const u32 wanted = target->m_children.size() + children.size();
+	if (target->m_children.allocated_size() < wanted)
+		target->m_children.reallocate(wanted);
 	for (u32 i = 0; i < children.size(); ++i)
 	{
 		BaseNode* child = children[i];
@@ -336,7 +347,9 @@ void BaseNode::addChild(BaseNode* child)
 {
 	if (!child || child == this)
 		return;
-	if (child->isAncestorOf(this))
+	// A node without children is nobody's ancestor (a new node or a leaf: most additions).
+	const bool mayBeAncestor = !child->m_children.empty() || !child->m_internalChildren.empty();
+	if (mayBeAncestor && child->isAncestorOf(this))
 	{
 		logWarning("A node cannot become a child of its own descendant; the child is not added");
 		return;
@@ -452,6 +465,8 @@ void BaseNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
 	// The current state restarts on the scene's timers.
 	if (scene && m_currentStateId != -1)
 		enterState(m_currentStateId, nullptr, -1);
+	if (m_children.empty())
+		return;
 	const CChildSnapshot children(m_children);
 	for (u32 i = 0; i < children.size(); ++i)
 		if (children[i]->m_parent == this)
@@ -928,9 +943,10 @@ void BaseNode::loadFromXml(IXMLReader* reader, SLoadContext& context)
 
 void BaseNode::loadChild(IXMLReader* reader, SLoadContext& context)
 {
-	const core::stringc fileName(reader->getAttributeValue(fileAttribute()));
-	if (!fileName.empty())
+	const core::stringw& file = reader->getAttributeValue(fileAttribute());
+	if (!file.empty())
 	{
+		const core::stringc fileName(file);
 		// Such an element carries nothing else.
 		skipXmlElement(reader);
 		loadFileChild(fileName, context);

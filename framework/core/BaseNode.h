@@ -293,16 +293,22 @@ private:
 	void loadFileChild(const core::stringc& fileName, const SLoadContext& context);
 	void readStates(IXMLReader* reader);
 
-	s32 m_nameId = -1;
 	core::matrix4 m_absoluteTransformation;
+	// The stored values side by side, so that a clone copies them as one block of bytes.
+	s32 m_nameId = -1;
 	core::vector3df m_position = core::vector3df(0.f, 0.f, 0.f);
 	core::vector3df m_rotation = core::vector3df(0.f, 0.f, 0.f);
 	core::vector3df m_scale = core::vector3df(1.f, 1.f, 1.f);
 	core::vector3df m_bounds = core::vector3df(100.f, 100.f, 0.f);
 	core::vector2df m_pivotPoint = core::vector2df(0.f, 0.f);
+	video::SColor m_tintColor = video::SColor(0xFFFFFFFF);
+	bool m_visible = true;
+	bool m_canBeHit = true;
+	bool m_childrenClipped = false;
+	bool m_internal = false;
+	bool m_transient = false;
 	// Not set until first computed.
 	video::SColor m_absoluteColor = video::SColor(0);
-	video::SColor m_tintColor = video::SColor(0xFFFFFFFF);
 	bool m_transformationDirty = true;
 	bool m_colorDirty = true;
 	BaseNode* m_parent = nullptr;
@@ -318,11 +324,6 @@ private:
 	s32 m_stateEntryDepth = 0;
 	ISceneManager* m_sceneManager;
 	SceneNode* m_scene = nullptr;
-	bool m_visible = true;
-	bool m_canBeHit = true;
-	bool m_internal = false;
-	bool m_transient = false;
-	bool m_childrenClipped = false;
 	CRefHolder<IReferenceCounted> m_userData;
 };
 } // namespace fw

@@ -4,34 +4,21 @@
 
 namespace fw
 {
-bool CNameTable::SLess::operator()(const core::stringc& a, const core::stringc& b) const
-{
-	const u32 na = a.size();
-	const u32 nb = b.size();
-	const u32 n = na < nb ? na : nb;
-	for (u32 i = 0; i < n; ++i)
-	{
-		const signed char ca = static_cast<signed char>(a[i]);
-		const signed char cb = static_cast<signed char>(b[i]);
-		if (ca != cb)
-			return ca < cb;
-	}
-	return na < nb;
-}
-
 CNameTable::CNameTable()
 {
-	m_names[core::stringc()] = -1;
-	m_ids[-1] = core::stringc();
+	m_names.emplace(core::stringc(), -1);
+	m_ids.push_back(nullptr);
 }
 
 s32 CNameTable::intern(const core::stringc& text)
 {
-	auto inserted = m_names.emplace(text, m_lastId + 1);
-	if (!inserted.second)
-		return inserted.first->second;
+	// Looked up first: emplacing would build (and allocate) a node even for a name already known.
+	const auto found = m_names.find(text);
+	if (found != m_names.end())
+		return found->second;
+	const auto inserted = m_names.emplace(text, m_lastId + 1);
 	++m_lastId;
-	m_ids.emplace(m_lastId, text);
+	m_ids.push_back(&inserted.first->first);
 	return m_lastId;
 }
 
@@ -39,10 +26,9 @@ s32 CNameTable::intern(const c8* text) { return intern(core::stringc(text ? text
 
 const core::stringc& CNameTable::lookup(s32 id) const
 {
-	auto found = m_ids.find(id);
-	if (found == m_ids.end())
+	if (id <= 0 || static_cast<size_t>(id) >= m_ids.size())
 		return getEmptyStringC();
-	return found->second;
+	return *m_ids[static_cast<size_t>(id)];
 }
 
 s32 getNavToNameId()

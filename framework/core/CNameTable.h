@@ -2,8 +2,10 @@
 
 #include "core/CSingleton.h"
 #include "core/CoreTypes.h"
+#include "core/StringHash.h"
 
-#include <map>
+#include <unordered_map>
+#include <vector>
 
 namespace fw
 {
@@ -22,13 +24,11 @@ public:
 	s32 getLastId() const { return m_lastId; }
 
 private:
-	struct SLess
-	{
-		// Byte by byte as signed characters; a prefix comes first.
-		bool operator()(const core::stringc& a, const core::stringc& b) const;
-	};
-	std::map<core::stringc, s32, SLess> m_names;
-	std::map<s32, core::stringc> m_ids;
+	// Hashed: names are looked up for every node and state a scene file names. The texts stay where
+	// the map put them, so that the list of ids can point at them.
+	std::unordered_map<core::stringc, s32, SStringHash, SStringEqual> m_names;
+	// The text of id i at index i; index 0 is never an id.
+	std::vector<const core::stringc*> m_ids;
 	s32 m_lastId = 0;
 };
 

@@ -4,7 +4,9 @@
 #include "core/CSingleton.h"
 #include "core/ContentReference.h"
 
-#include <map>
+#include "core/StringHash.h"
+
+#include <unordered_map>
 
 namespace fw
 {
@@ -67,9 +69,8 @@ private:
 	CNodeFactory(const CNodeFactory&) = delete;
 	CNodeFactory& operator=(const CNodeFactory&) = delete;
 
-	// Ordered by code unit, a prefix first.
-	std::map<core::stringw, NodeCreator> m_nodeCreators;
-	std::map<core::stringw, StateItemCreator> m_itemCreators;
+	std::unordered_map<core::stringw, NodeCreator, SStringHash, SStringEqual> m_nodeCreators;
+	std::unordered_map<core::stringw, StateItemCreator, SStringHash, SStringEqual> m_itemCreators;
 };
 
 template <class T>

@@ -33,31 +33,52 @@ CPropertyContainer::~CPropertyContainer()
 
 void CPropertyContainer::add(const core::stringc& name, const PropertyHolder& value)
 {
-	m_index[name] = static_cast<s32>(m_items.size());
-	m_items.push_back(new CPropertyContainerItem(name, value));
+	addItem(new CPropertyContainerItem(name, value));
+}
+
+void CPropertyContainer::addItem(CPropertyContainerItem* item)
+{
+	m_items.push_back(item);
+	if (!m_index.empty())
+		m_index[item->m_name] = static_cast<s32>(m_items.size() - 1);
+	else if (m_items.size() > MAX_UNINDEXED_ITEMS)
+	{
+		// In order, so that a name given twice maps to its last item.
+		m_index.reserve(m_items.size() * 2);
+		for (u32 i = 0; i < m_items.size(); ++i)
+			m_index[m_items[i]->m_name] = static_cast<s32>(i);
+	}
 }
 
 void CPropertyContainer::set(const core::stringc& name, const PropertyHolder& value)
 {
-	const auto found = m_index.find(name);
-	if (found == m_index.end())
+	const s32 index = indexOf(name);
+	if (index < 0)
 		add(name, value);
 	else
-		m_items[found->second]->m_value = value;
+		m_items[index]->m_value = value;
 }
 
 PropertyHolder CPropertyContainer::get(const core::stringc& name) const
 {
-	const auto found = m_index.find(name);
-	if (found == m_index.end())
+	const s32 index = indexOf(name);
+	if (index < 0)
 		return PropertyHolder();
-	return m_items[found->second]->m_value;
+	return m_items[index]->m_value;
 }
 
 s32 CPropertyContainer::indexOf(const core::stringc& name) const
 {
-	const auto found = m_index.find(name);
-	return found == m_index.end() ? -1 : found->second;
+	if (!m_index.empty())
+	{
+		const auto found = m_index.find(name);
+		return found == m_index.end() ? -1 : found->second;
+	}
+	// The last item of that name.
+	for (s32 i = static_cast<s32>(m_items.size()) - 1; i >= 0; --i)
+		if (sameText(m_items[static_cast<u32>(i)]->m_name, name))
+			return i;
+	return -1;
 }
 
 PropertyHolder CPropertyContainer::getValueAt(s32 index) const
@@ -134,7 +155,8 @@ bool CPropertyContainer::readFromXml(IXMLReader* reader, bool checkName, const c
 	if (!reader)
 		return false;
 	clear();
-	const core::stringw element = elementName.empty() ? core::stringw(kDefaultElement) : elementName;
+	static const core::stringw& defaultElement = *new core::stringw(kDefaultElement);
+	const core::stringw& element = elementName.empty() ? defaultElement : elementName;
 	if (checkName && (reader->getNodeType() != XML_NODE_ELEMENT || !(reader->getNodeName() == element)))
 		return false;
 	if (reader->isEmptyElement())
@@ -156,13 +178,18 @@ void CPropertyContainer::readProperty(IXMLReader* reader)
 	if (!reader)
 		return;
 	static const core::stringw& nameAttribute = *new core::stringw(L"Name");
-	const core::stringc name(reader->getAttributeValue(nameAttribute));
+	// The name is taken before the value is read: a value of elements moves the reader on.
+	const core::stringw& name = reader->getAttributeValue(nameAttribute);
+	CPropertyContainerItem* item = name.empty() ? nullptr : new CPropertyContainerItem(name, PropertyHolder());
 	PropertyHolder value = adoptRef(CPropertyDataFactory::getInstance().create(reader->getNodeName(), m_owner));
 	if (value)
 		value->readFromXml(reader);
 	// An unknown type keeps its name with no value, so a lookup finds nothing rather than an older item.
-	if (!name.empty())
-		add(name, value);
+	if (item)
+	{
+		item->m_value = value;
+		addItem(item);
+	}
 }
 
 void CPropertyContainer::addInt(const core::stringc& name, s32 value)
@@ -298,7 +325,11 @@ PropertyHolder makePropertyDataFromNameId(s32 nameId)
 
 s32 propertyToNameId(const PropertyHolder& value)
 {
-	return CNameTableSingleton::Instance().intern(getPropertyText(value));
+	CNameTable& names = CNameTableSingleton::Instance();
+	// Names are string values: their text is interned as it stands, without a copy.
+	if (value && value->getTypeId() == PDT_STRING)
+		return names.intern(static_cast<const CPropertyDataString*>(value.get())->getValue());
+	return names.intern(getPropertyText(value));
 }
 
 core::stringc getPropertyText(const PropertyHolder& value)

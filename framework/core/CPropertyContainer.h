@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/IPropertyData.h"
+#include "core/StringHash.h"
 
 #include <SColor.h>
 #include <vector2d.h>
 #include <vector3d.h>
 
-#include <map>
+#include <unordered_map>
 
 namespace fw
 {
@@ -20,6 +21,8 @@ class CPropertyContainerItem
 {
 public:
 	CPropertyContainerItem(const core::stringc& name, const PropertyHolder& value) : m_name(name), m_value(value) {}
+	// The name narrowed unit by unit, as core::stringc converts it.
+	CPropertyContainerItem(const core::stringw& name, const PropertyHolder& value) : m_name(name), m_value(value) {}
 
 	core::stringc m_name;
 	PropertyHolder m_value;
@@ -85,9 +88,16 @@ public:
 	core::stringc getString(const core::stringc& name) const;
 
 private:
+	// Containers of up to this many items are searched from the last item back; larger ones keep
+	// an index by name.
+	static const u32 MAX_UNINDEXED_ITEMS = 16;
+
+	void addItem(CPropertyContainerItem* item);
+
 	IContentManager* m_owner;
 	core::array<CPropertyContainerItem*> m_items;
-	std::map<core::stringc, s32> m_index;
+	// Name to the index of its last item; empty while the container is small.
+	std::unordered_map<core::stringc, s32, SStringHash, SStringEqual> m_index;
 };
 
 // New values, each the only reference in the returned holder.

@@ -3,7 +3,9 @@
 #include "core/CSingleton.h"
 #include "core/IPropertyData.h"
 
-#include <map>
+#include "core/StringHash.h"
+
+#include <unordered_map>
 
 namespace fw
 {
@@ -31,7 +33,7 @@ private:
 	CPropertyDataFactory(const CPropertyDataFactory&) = delete;
 	CPropertyDataFactory& operator=(const CPropertyDataFactory&) = delete;
 
-	std::map<core::stringw, PropertyDataCreator> m_creators;
+	std::unordered_map<core::stringw, PropertyDataCreator, SStringHash, SStringEqual> m_creators;
 };
 
 typedef CSingletonHolder<CPropertyDataFactory> CPropertyDataFactorySingleton;

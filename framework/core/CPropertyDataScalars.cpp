@@ -1,5 +1,6 @@
 #include "core/CPropertyDataScalars.h"
 
+#include "core/StringHash.h"
 #include "core/TextParsing.h"
 
 #include <cmath>
@@ -45,15 +46,34 @@ core::stringc formatFloats(const f32* values, u32 count)
 	return text;
 }
 
-// Length and every unit; the engine's operator== stops at an embedded zero.
-template <class T>
-bool sameText(const core::string<T>& a, const core::string<T>& b)
+s32 hexDigit(u32 c)
 {
-	if (a.size() != b.size())
+	if (c >= '0' && c <= '9')
+		return static_cast<s32>(c - '0');
+	if (c >= 'a' && c <= 'f')
+		return static_cast<s32>(c - 'a' + 10);
+	if (c >= 'A' && c <= 'F')
+		return static_cast<s32>(c - 'A' + 10);
+	return -1;
+}
+
+// What "%08x" reads from text that starts with a hex digit and no "0x": up to eight digits. Colours
+// are written that way; anything else (blanks, a sign, a prefix) is left to the scanf family, which
+// false asks for.
+template <class T>
+bool scanPlainHex(const T* text, unsigned int& value)
+{
+	if (hexDigit(static_cast<u32>(text[0])) < 0 || (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')))
 		return false;
-	for (u32 i = 0; i < a.size(); ++i)
-		if (a[i] != b[i])
-			return false;
+	unsigned int result = 0;
+	for (u32 i = 0; i < 8; ++i)
+	{
+		const s32 digit = hexDigit(static_cast<u32>(text[i]));
+		if (digit < 0)
+			break;
+		result = (result << 4) | static_cast<unsigned int>(digit);
+	}
+	value = result;
 	return true;
 }
 
@@ -204,7 +224,7 @@ core::stringc CPropertyDataColor::toString() const
 void CPropertyDataColor::fromString(const core::stringc& text)
 {
 	unsigned int value = 0;
-	if (sscanf(text.c_str(), "%08x", &value) != 1)
+	if (!scanPlainHex(text.c_str(), value) && sscanf(text.c_str(), "%08x", &value) != 1)
 		value = 0;
 	m_value.color = value;
 }
@@ -212,7 +232,7 @@ void CPropertyDataColor::fromString(const core::stringc& text)
 void CPropertyDataColor::fromStringW(const core::stringw& text)
 {
 	unsigned int value = 0;
-	if (swscanf(text.c_str(), L"%08x", &value) != 1)
+	if (!scanPlainHex(text.c_str(), value) && swscanf(text.c_str(), L"%08x", &value) != 1)
 		value = 0;
 	m_value.color = value;
 }

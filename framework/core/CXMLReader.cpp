@@ -3,9 +3,14 @@
 #include "core/CLogger.h"
 #include "core/TextParsing.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace fw
 {
@@ -14,7 +19,8 @@ namespace
 // Built with the first reader and never destroyed, so readers alive during exit still find it.
 core::array<core::stringw>& entityList()
 {
-	static core::array<core::stringw>* list = [] {
+	static core::array<core::stringw>* list = []
+	{
 		auto* entries = new core::array<core::stringw>;
 		entries->push_back(L"&amp;");
 		entries->push_back(L"<lt;");
@@ -28,11 +34,97 @@ core::array<core::stringw>& entityList()
 	return *list;
 }
 
-bool isWhiteSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r'; }
-
-core::stringw makeString(const wchar_t* begin, const wchar_t* end)
+bool isWhiteSpace(wchar_t c)
 {
-	return end > begin ? core::stringw(begin, static_cast<u32>(end - begin)) : core::stringw();
+	return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
+}
+
+// Copies [begin, end) into the string, reusing its storage: the text is cut with a zero for the
+// copy and mended right after.
+void assignRange(core::stringw& out, wchar_t* begin, wchar_t* end)
+{
+	if (end <= begin)
+	{
+		out = L"";
+		return;
+	}
+	const wchar_t saved = *end;
+	*end = 0;
+	out = static_cast<const wchar_t*>(begin);
+	*end = saved;
+}
+
+static_assert(sizeof(wchar_t) == 4, "the decoded text holds one 32-bit wchar_t per code unit");
+
+// Byte-wide and 16-bit little-endian text widen to wchar_t sixteen bytes at a time where the
+// processor has SSE2 (every x86-64 does): decoding is most of the time a reader spends on a file.
+void widenBytes(const u8* in, wchar_t* out, u32 count)
+{
+	u32 i = 0;
+#if defined(__SSE2__)
+	const __m128i zero = _mm_setzero_si128();
+	for (; i + 16 <= count; i += 16)
+	{
+		const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+		const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+		const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+		__m128i* to = reinterpret_cast<__m128i*>(out + i);
+		_mm_storeu_si128(to, _mm_unpacklo_epi16(low, zero));
+		_mm_storeu_si128(to + 1, _mm_unpackhi_epi16(low, zero));
+		_mm_storeu_si128(to + 2, _mm_unpacklo_epi16(high, zero));
+		_mm_storeu_si128(to + 3, _mm_unpackhi_epi16(high, zero));
+	}
+#endif
+	for (; i < count; ++i)
+		out[i] = in[i];
+}
+
+void widenUtf16Le(const u8* in, wchar_t* out, u32 count)
+{
+	u32 i = 0;
+#if defined(__SSE2__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+	const __m128i zero = _mm_setzero_si128();
+	for (; i + 8 <= count; i += 8)
+	{
+		const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
+		__m128i* to = reinterpret_cast<__m128i*>(out + i);
+		_mm_storeu_si128(to, _mm_unpacklo_epi16(units, zero));
+		_mm_storeu_si128(to + 1, _mm_unpackhi_epi16(units, zero));
+	}
+#endif
+	for (; i < count; ++i)
+		out[i] = static_cast<wchar_t>((in[2 * i + 1] << 8) | in[2 * i]);
+}
+
+// The closing quote of an attribute value, or the end of the text; notes an "&" on the way. Four
+// units at a time with SSE2: the text is padded, so that reading on from its last unit stays inside.
+wchar_t* findValueEnd(wchar_t* p, wchar_t quote, bool& ampersand)
+{
+#if defined(__SSE2__)
+	const __m128i quotes = _mm_set1_epi32(quote);
+	const __m128i ampersands = _mm_set1_epi32(L'&');
+	const __m128i zero = _mm_setzero_si128();
+	for (;; p += 4)
+	{
+		const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+		const int stops = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi32(units, quotes), _mm_cmpeq_epi32(units, zero)));
+		const int amps = _mm_movemask_epi8(_mm_cmpeq_epi32(units, ampersands));
+		if (stops)
+		{
+			const int first = __builtin_ctz(static_cast<unsigned>(stops));
+			if (amps & ((1 << first) - 1))
+				ampersand = true;
+			return p + first / 4;
+		}
+		if (amps)
+			ampersand = true;
+	}
+#else
+	for (; *p && *p != quote; ++p)
+		if (*p == L'&')
+			ampersand = true;
+	return p;
+#endif
 }
 
 void appendRange(core::stringw& out, const wchar_t* begin, const wchar_t* end)
@@ -110,11 +202,9 @@ void CXMLReader::convertText(const u8* d, long size)
 	{
 		// No mark: 8-bit text, one code unit per byte, no code page.
 		const u32 count = static_cast<u32>(size);
-		m_text.reset(new (std::nothrow) wchar_t[count + 1]);
-		if (!m_text)
+		if (!allocateText(count))
 			return;
-		for (u32 i = 0; i < count; ++i)
-			m_text[i] = d[i];
+		widenBytes(d, m_text.get(), count);
 		m_text[count] = 0;
 		m_textBegin = m_text.get();
 		m_textSize = count;
@@ -125,30 +215,41 @@ void CXMLReader::convertText(const u8* d, long size)
 	const u32 unit = utf32 ? 4 : 2;
 	// A trailing partial unit is ignored.
 	const u32 count = static_cast<u32>((size - unit) / unit);
-	m_text.reset(new (std::nothrow) wchar_t[count + 1]);
-	if (!m_text)
+	if (!allocateText(count))
 		return;
+	wchar_t* out = m_text.get();
 	const u8* p = d + unit;
-	for (u32 i = 0; i < count; ++i, p += unit)
+	switch (wide)
 	{
+	case UTF32_BE:
 		// UTF-32 keeps only the low 16 bits of each character.
-		switch (wide)
-		{
-		case UTF32_BE:
-			m_text[i] = static_cast<wchar_t>((p[2] << 8) | p[3]);
-			break;
-		case UTF32_LE:
-		case UTF16_LE:
-			m_text[i] = static_cast<wchar_t>((p[1] << 8) | p[0]);
-			break;
-		case UTF16_BE:
-			m_text[i] = static_cast<wchar_t>((p[0] << 8) | p[1]);
-			break;
-		}
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[4 * i + 2] << 8) | p[4 * i + 3]);
+		break;
+	case UTF32_LE:
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[4 * i + 1] << 8) | p[4 * i]);
+		break;
+	case UTF16_LE:
+		widenUtf16Le(p, out, count);
+		break;
+	case UTF16_BE:
+		for (u32 i = 0; i < count; ++i)
+			out[i] = static_cast<wchar_t>((p[2 * i] << 8) | p[2 * i + 1]);
+		break;
 	}
-	m_text[count] = 0;
-	m_textBegin = m_text.get();
+	out[count] = 0;
+	m_textBegin = out;
 	m_textSize = count;
+}
+
+bool CXMLReader::allocateText(u32 count)
+{
+	m_text.reset(new (std::nothrow) wchar_t[count + 1 + TEXT_PADDING]);
+	if (!m_text)
+		return false;
+	std::fill(m_text.get() + count, m_text.get() + count + 1 + TEXT_PADDING, 0);
+	return true;
 }
 
 void CXMLReader::decodeUtf8(const u8* d, long size)
@@ -162,8 +263,7 @@ void CXMLReader::decodeUtf8(const u8* d, long size)
 		if (d[i] < 0x80 || d[i] >= 0xC0)
 			++count;
 
-	m_text.reset(new (std::nothrow) wchar_t[count + 1]);
-	if (!m_text)
+	if (!allocateText(count))
 		return;
 
 	// Bytes after a lead byte are taken as its continuation without checking their marker bits;
@@ -204,7 +304,7 @@ void CXMLReader::decodeUtf8(const u8* d, long size)
 			++i;
 		}
 	}
-	m_text[out] = 0;
+	std::fill(m_text.get() + out, m_text.get() + count + 1, 0);
 	m_textBegin = m_text.get();
 	m_textSize = out;
 }
@@ -214,8 +314,8 @@ bool CXMLReader::read()
 	if (!m_pos || !*m_pos || m_pos >= m_textBegin + m_textSize)
 		return false;
 
-	const wchar_t* start = m_pos;
-	const wchar_t* p = m_pos;
+	wchar_t* start = m_pos;
+	wchar_t* p = m_pos;
 	while (*p && *p != L'<')
 		++p;
 	if (!*p)
@@ -260,10 +360,10 @@ bool CXMLReader::read()
 	return true;
 }
 
-void CXMLReader::parseText(const wchar_t* start, const wchar_t* end)
+void CXMLReader::parseText(wchar_t* start, wchar_t* end)
 {
 	m_nodeType = XML_NODE_TEXT;
-	m_nodeName = replaceEntities(start, end);
+	m_nodeName.set(start, end, true);
 	m_pos = end;
 }
 
@@ -271,13 +371,13 @@ void CXMLReader::parseElementEnd()
 {
 	m_nodeType = XML_NODE_ELEMENT_END;
 	m_emptyElement = false;
-	m_attributes.clear();
+	m_attributeCount = 0;
 
-	const wchar_t* begin = m_pos + 1;
-	const wchar_t* p = begin;
+	wchar_t* begin = m_pos + 1;
+	wchar_t* p = begin;
 	while (*p && *p != L'>')
 		++p;
-	m_nodeName = makeString(begin, p);
+	m_nodeName.set(begin, p, false);
 	m_pos = *p ? p + 1 : p;
 }
 
@@ -297,17 +397,17 @@ void CXMLReader::parseCData()
 	for (int i = 0; i < 8 && *m_pos; ++i)
 		++m_pos;
 
-	const wchar_t* begin = m_pos;
-	const wchar_t* p = begin;
+	wchar_t* begin = m_pos;
+	wchar_t* p = begin;
 	while (*p && !(p[0] == L']' && p[1] == L']' && p[2] == L'>'))
 		++p;
 	if (!*p)
 	{
-		m_nodeName = core::stringw();
+		m_nodeName.clear();
 		m_pos = p;
 		return;
 	}
-	m_nodeName = makeString(begin, p);
+	m_nodeName.set(begin, p, false);
 	m_pos = p + 3;
 }
 
@@ -315,8 +415,8 @@ void CXMLReader::parseComment()
 {
 	m_nodeType = XML_NODE_COMMENT;
 	// Nested <...> pairs stay inside the comment; an unmatched ">" ends it.
-	const wchar_t* after = m_pos + 1;
-	const wchar_t* p = after;
+	wchar_t* after = m_pos + 1;
+	wchar_t* p = after;
 	int depth = 1;
 	while (*p)
 	{
@@ -333,8 +433,7 @@ void CXMLReader::parseComment()
 	if (!*p)
 	{
 		// Unterminated: the rest of the text after "<!--".
-		const wchar_t* begin = p - after > 2 ? after + 2 : p;
-		m_nodeName = makeString(begin, p);
+		m_nodeName.set(p - after > 2 ? after + 2 : p, p, false);
 		m_pos = p;
 		return;
 	}
@@ -342,7 +441,10 @@ void CXMLReader::parseComment()
 	// Between "<!--" and the three characters that close it (normally "-->").
 	const ptrdiff_t from = 2;
 	const ptrdiff_t to = (p + 1 - after) - 3;
-	m_nodeName = to > from ? makeString(after + from, after + to) : core::stringw();
+	if (to > from)
+		m_nodeName.set(after + from, after + to, false);
+	else
+		m_nodeName.clear();
 	m_pos = p + 1;
 }
 
@@ -350,13 +452,13 @@ void CXMLReader::parseElement()
 {
 	m_nodeType = XML_NODE_ELEMENT;
 	m_emptyElement = false;
-	m_attributes.clear();
+	m_attributeCount = 0;
 
-	const wchar_t* startName = m_pos;
-	const wchar_t* p = m_pos;
+	wchar_t* startName = m_pos;
+	wchar_t* p = m_pos;
 	while (*p && *p != L'>' && !isWhiteSpace(*p))
 		++p;
-	const wchar_t* endName = p;
+	wchar_t* endName = p;
 
 	while (*p && *p != L'>')
 	{
@@ -372,10 +474,10 @@ void CXMLReader::parseElement()
 			break;
 		}
 
-		const wchar_t* nameBegin = p;
+		wchar_t* nameBegin = p;
 		while (*p && !isWhiteSpace(*p) && *p != L'=')
 			++p;
-		const wchar_t* nameEnd = p;
+		wchar_t* nameEnd = p;
 		if (*p)
 			++p;
 		while (*p && *p != L'"' && *p != L'\'')
@@ -383,16 +485,17 @@ void CXMLReader::parseElement()
 		if (!*p)
 			break;
 		const wchar_t quote = *p++;
-		const wchar_t* valueBegin = p;
-		while (*p && *p != quote)
-			++p;
+		wchar_t* valueBegin = p;
+		bool entities = false;
+		p = findValueEnd(p, quote, entities);
 		if (!*p)
 			break;
 
-		SAttribute attribute;
-		attribute.name = makeString(nameBegin, nameEnd);
-		attribute.value = replaceEntities(valueBegin, p);
-		m_attributes.push_back(attribute);
+		if (m_attributeCount == m_attributes.size())
+			m_attributes.emplace_back();
+		SAttribute& attribute = m_attributes[m_attributeCount++];
+		attribute.name.set(nameBegin, nameEnd, false);
+		attribute.value.set(valueBegin, p, entities);
 		++p;
 	}
 
@@ -401,23 +504,35 @@ void CXMLReader::parseElement()
 		m_emptyElement = true;
 		--endName;
 	}
-	m_nodeName = makeString(startName, endName);
+	m_nodeName.set(startName, endName, false);
 
 	while (*p && *p != L'>')
 		++p;
 	m_pos = *p ? p + 1 : p;
 }
 
-core::stringw CXMLReader::replaceEntities(const wchar_t* begin, const wchar_t* end) const
+const core::stringw& CXMLReader::SLazyText::get() const
 {
+	if (ready)
+		return text;
+	ready = true;
+	if (!entities)
+	{
+		assignRange(text, begin, end);
+		return text;
+	}
 	const wchar_t* amp = begin;
 	while (amp < end && *amp != L'&')
 		++amp;
 	if (amp == end)
-		return makeString(begin, end);
+	{
+		assignRange(text, begin, end);
+		return text;
+	}
 
-	const core::array<core::stringw>& entities = entityList();
-	core::stringw out;
+	core::stringw& out = text;
+	const core::array<core::stringw>& list = entityList();
+	out = L"";
 	out.reserve(static_cast<u32>(end - begin) + 1);
 	const wchar_t* done = begin;
 	// An "&" among the last two characters cannot start an entity.
@@ -425,14 +540,14 @@ core::stringw CXMLReader::replaceEntities(const wchar_t* begin, const wchar_t* e
 	{
 		const ptrdiff_t remaining = end - amp - 1;
 		const core::stringw* match = nullptr;
-		for (u32 i = 0; i < entities.size(); ++i)
+		for (u32 i = 0; i < list.size(); ++i)
 		{
-			const ptrdiff_t nameLength = static_cast<ptrdiff_t>(entities[i].size()) - 1;
+			const ptrdiff_t nameLength = static_cast<ptrdiff_t>(list[i].size()) - 1;
 			if (nameLength < 1 || nameLength > remaining)
 				continue;
-			if (std::wmemcmp(entities[i].c_str() + 1, amp + 1, static_cast<size_t>(nameLength)) == 0)
+			if (std::wmemcmp(list[i].c_str() + 1, amp + 1, static_cast<size_t>(nameLength)) == 0)
 			{
-				match = &entities[i];
+				match = &list[i];
 				break;
 			}
 		}
@@ -454,32 +569,60 @@ core::stringw CXMLReader::replaceEntities(const wchar_t* begin, const wchar_t* e
 			++amp;
 	}
 	appendRange(out, done, end);
-	return out;
+	return text;
 }
 
-bool CXMLReader::isEmptyElement() const { return m_emptyElement; }
+bool CXMLReader::SLazyText::equals(const core::stringw& other) const
+{
+	if (ready)
+		return text == other;
+	// The text holds no zero; the engine stops at the first zero of either and then compares lengths.
+	const wchar_t* x = other.c_str();
+	const ptrdiff_t length = end > begin ? end - begin : 0;
+	for (ptrdiff_t i = 0; i < length && x[i]; ++i)
+		if (begin[i] != x[i])
+			return false;
+	return static_cast<ptrdiff_t>(other.size()) == length;
+}
 
-EXmlNodeType CXMLReader::getNodeType() const { return m_nodeType; }
+bool CXMLReader::isEmptyElement() const
+{
+	return m_emptyElement;
+}
 
-const core::stringw& CXMLReader::getNodeName() const { return m_nodeName; }
+EXmlNodeType CXMLReader::getNodeType() const
+{
+	return m_nodeType;
+}
 
-const core::stringw& CXMLReader::getNodeData() const { return m_nodeName; }
+const core::stringw& CXMLReader::getNodeName() const
+{
+	return m_nodeName.get();
+}
 
-s32 CXMLReader::getAttributeCount() const { return static_cast<s32>(m_attributes.size()); }
+const core::stringw& CXMLReader::getNodeData() const
+{
+	return m_nodeName.get();
+}
+
+s32 CXMLReader::getAttributeCount() const
+{
+	return static_cast<s32>(m_attributeCount);
+}
 
 const core::stringw& CXMLReader::getAttributeName(s32 index) const
 {
 	if (index < 0 || index >= getAttributeCount())
 		return getEmptyStringW();
-	return m_attributes[static_cast<u32>(index)].name;
+	return m_attributes[static_cast<u32>(index)].name.get();
 }
 
 const CXMLReader::SAttribute* CXMLReader::findAttribute(const core::stringw& name) const
 {
 	if (name.size() == 0)
 		return nullptr;
-	for (u32 i = 0; i < m_attributes.size(); ++i)
-		if (m_attributes[i].name == name)
+	for (u32 i = 0; i < m_attributeCount; ++i)
+		if (m_attributes[i].name.equals(name))
 			return &m_attributes[i];
 	return nullptr;
 }
@@ -487,14 +630,14 @@ const CXMLReader::SAttribute* CXMLReader::findAttribute(const core::stringw& nam
 const core::stringw& CXMLReader::getAttributeValue(const core::stringw& name) const
 {
 	const SAttribute* attribute = findAttribute(name);
-	return attribute ? attribute->value : getEmptyStringW();
+	return attribute ? attribute->value.get() : getEmptyStringW();
 }
 
 const core::stringw& CXMLReader::getAttributeValue(s32 index) const
 {
 	if (index < 0 || index >= getAttributeCount())
 		return getEmptyStringW();
-	return m_attributes[static_cast<u32>(index)].value;
+	return m_attributes[static_cast<u32>(index)].value.get();
 }
 
 f32 CXMLReader::getAttributeValueAsFloat(s32 index, f32 defaultValue) const
@@ -502,7 +645,7 @@ f32 CXMLReader::getAttributeValueAsFloat(s32 index, f32 defaultValue) const
 	if (index < 0 || index >= getAttributeCount())
 		return defaultValue;
 	f32 value = 0.f;
-	fast_atof_move(m_attributes[static_cast<u32>(index)].value.c_str(), value);
+	fast_atof_move(m_attributes[static_cast<u32>(index)].value.get().c_str(), value);
 	return value;
 }
 
@@ -512,7 +655,7 @@ f32 CXMLReader::getAttributeValueAsFloat(const core::stringw& name, f32 defaultV
 	if (!attribute)
 		return defaultValue;
 	f32 value = 0.f;
-	fast_atof_move(attribute->value.c_str(), value);
+	fast_atof_move(attribute->value.get().c_str(), value);
 	return value;
 }
 
@@ -526,7 +669,13 @@ s32 CXMLReader::getAttributeValueAsInt(const core::stringw& name, s32 defaultVal
 	return truncateToInt(getAttributeValueAsFloat(name, static_cast<f32>(defaultValue)));
 }
 
-const core::array<core::stringw>& CXMLReader::getSpecialCharacters() const { return entityList(); }
+const core::array<core::stringw>& CXMLReader::getSpecialCharacters() const
+{
+	return entityList();
+}
 
-void CXMLReader::addSpecialCharacter(const core::stringw& entry) { entityList().push_back(entry); }
+void CXMLReader::addSpecialCharacter(const core::stringw& entry)
+{
+	entityList().push_back(entry);
+}
 } // namespace fw

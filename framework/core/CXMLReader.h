@@ -5,6 +5,7 @@
 #include <IReadFile.h>
 
 #include <memory>
+#include <vector>
 
 namespace fw
 {
@@ -37,33 +38,67 @@ public:
 	static constexpr long MAX_FILE_SIZE = 64L * 1024 * 1024;
 
 private:
+	// A piece of the decoded text, turned into a string only when it is asked for: loaders skip
+	// most names and the indentation between tags, and look attributes up by name in place.
+	struct SLazyText
+	{
+		wchar_t* begin = nullptr;
+		wchar_t* end = nullptr;
+		// Text and attribute values have their entities replaced; names are taken as they stand.
+		bool entities = false;
+		mutable bool ready = true;
+		mutable core::stringw text;
+
+		void set(wchar_t* from, wchar_t* to, bool replaceEntities)
+		{
+			begin = from;
+			end = to;
+			entities = replaceEntities;
+			ready = false;
+		}
+		void clear()
+		{
+			begin = end = nullptr;
+			ready = false;
+		}
+		const core::stringw& get() const;
+		// As the engine's operator== compares a string with the text.
+		bool equals(const core::stringw& other) const;
+	};
+
 	struct SAttribute
 	{
-		core::stringw name;
-		core::stringw value;
+		SLazyText name;
+		SLazyText value;
 	};
 
 	CXMLReader(const CXMLReader&) = delete;
 	CXMLReader& operator=(const CXMLReader&) = delete;
 
+	// Zero units after the terminator, so that scans may read a few units past the end of the text.
+	static constexpr u32 TEXT_PADDING = 4;
+	// Room for count units and the terminator (set to zero, with the padding); false without memory.
+	bool allocateText(u32 count);
 	void convertText(const u8* data, long size);
 	void decodeUtf8(const u8* data, long size);
-	void parseText(const wchar_t* start, const wchar_t* end);
+	void parseText(wchar_t* start, wchar_t* end);
 	void parseElementEnd();
 	void parseDeclaration();
 	void parseCData();
 	void parseComment();
 	void parseElement();
 	const SAttribute* findAttribute(const core::stringw& name) const;
-	core::stringw replaceEntities(const wchar_t* begin, const wchar_t* end) const;
 
 	std::unique_ptr<wchar_t[]> m_text; // zero-terminated
-	const wchar_t* m_textBegin = nullptr;
+	wchar_t* m_textBegin = nullptr;
 	u32 m_textSize = 0;
-	const wchar_t* m_pos = nullptr;
+	wchar_t* m_pos = nullptr;
 	EXmlNodeType m_nodeType = XML_NODE_NONE;
-	core::stringw m_nodeName;
+	SLazyText m_nodeName;
 	bool m_emptyElement = false;
-	core::array<SAttribute> m_attributes;
+	// The attributes of the current element are the first m_attributeCount entries. Entries are
+	// kept from element to element, so that their strings reuse their storage.
+	std::vector<SAttribute> m_attributes;
+	u32 m_attributeCount = 0;
 };
 } // namespace fw

@@ -2,6 +2,10 @@
 
 #include "core/CPropertyContainer.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace fw
 {
 const PropertyTable& IPropertyOwner::getClassPropertyTable()
@@ -9,6 +13,52 @@ const PropertyTable& IPropertyOwner::getClassPropertyTable()
 	// Never destroyed: tables may be used while the process exits.
 	static const PropertyTable& table = *new PropertyTable;
 	return table;
+}
+
+PropertyTable::~PropertyTable()
+{
+	delete m_copyPlan.load();
+}
+
+const core::array<PropertyTable::SCopyStep>& PropertyTable::makeCopyPlan(const IPropertyOwner* sample) const
+{
+	auto* plan = new core::array<SCopyStep>;
+	std::vector<SCopyStep> run;
+	// A run of plain members has no side effects, so its order does not matter: sorted by place,
+	// neighbours become one copy.
+	const auto flushRun = [&]() {
+		std::sort(run.begin(), run.end(), [](const SCopyStep& a, const SCopyStep& b) { return a.offset < b.offset; });
+		for (size_t i = 0; i < run.size(); ++i)
+		{
+			if (plan->size() > 0 && !(*plan)[plan->size() - 1].copier && i > 0 &&
+				(*plan)[plan->size() - 1].offset + static_cast<ptrdiff_t>((*plan)[plan->size() - 1].size) == run[i].offset)
+				(*plan)[plan->size() - 1].size += run[i].size;
+			else
+				plan->push_back(run[i]);
+		}
+		run.clear();
+	};
+	for (u32 i = 0; i < writeOrder.size(); ++i)
+	{
+		const PropertyDescriptor& property = (*this)[writeOrder[i]];
+		if (property.memberOffset && property.copier == copiers[i])
+			run.push_back(SCopyStep{nullptr, property.memberOffset(sample), property.memberSize, writeOrder[i]});
+		else
+		{
+			flushRun();
+			plan->push_back(SCopyStep{copiers[i], 0, 0, writeOrder[i]});
+		}
+	}
+	flushRun();
+
+	const core::array<SCopyStep>* expected = nullptr;
+	if (!m_copyPlan.compare_exchange_strong(expected, plan, std::memory_order_acq_rel))
+	{
+		// Another thread made the same plan first.
+		delete plan;
+		return *expected;
+	}
+	return *plan;
 }
 
 void copyPropertyTable(PropertyTable& table, const PropertyTable& base)
@@ -112,13 +162,17 @@ void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* sourc
 	if (&to == &from)
 	{
 		// The usual case, a clone: every stored property.
-		const PropertyCopier* copiers = to.copiers.const_pointer();
-		for (u32 i = 0, count = to.copiers.size(); i < count; ++i)
+		const core::array<PropertyTable::SCopyStep>& plan = to.getCopyPlan(target);
+		for (u32 i = 0, count = plan.size(); i < count; ++i)
 		{
-			if (copiers[i])
-				copiers[i](target, source);
+			const PropertyTable::SCopyStep& step = plan[i];
+			if (step.copier)
+				step.copier(target, source);
+			else if (step.size)
+				std::memcpy(reinterpret_cast<char*>(target) + step.offset,
+					reinterpret_cast<const char*>(source) + step.offset, step.size);
 			else
-				to[to.writeOrder[i]].setter(target, to[to.writeOrder[i]].getter(source));
+				to[step.descriptor].setter(target, to[step.descriptor].getter(source));
 		}
 		return;
 	}

@@ -2,6 +2,9 @@
 
 #include "core/IPropertyData.h"
 
+#include <atomic>
+#include <cstddef>
+
 namespace fw
 {
 class IPropertyOwner;
@@ -28,6 +31,8 @@ enum E_PROPERTY_STORAGE
 typedef bool (*PropertyDefaultTest)(const IPropertyOwner* object, const IPropertyData* defaultValue);
 // Gives the target the source's value; both are of the class that declared the property.
 typedef void (*PropertyCopier)(IPropertyOwner* target, const IPropertyOwner* source);
+// Where a member lies, in bytes from the object's IPropertyOwner part.
+typedef ptrdiff_t (*PropertyMemberOffset)(const IPropertyOwner* object);
 
 // One entry of a class's property table: the by-name access, and how scene files and copies treat
 // it. PropertyAccessors.h builds them from a class's setters, getters and members.
@@ -47,6 +52,10 @@ struct PropertyDescriptor
 	// What writing a scene file asks; the getter when null.
 	PropertyGetter writer = nullptr;
 	PropertyCopier copier = nullptr;
+	// Set where the copier only assigns a trivially copyable member: clones then copy its bytes,
+	// together with its neighbours.
+	PropertyMemberOffset memberOffset = nullptr;
+	u32 memberSize = 0;
 	// Place among the class's own stored properties when written or read; -1: in table order.
 	s32 writePosition = -1;
 	s32 readPosition = -1;
@@ -60,10 +69,36 @@ struct PropertyDescriptor
 class PropertyTable : public core::array<PropertyDescriptor>
 {
 public:
+	PropertyTable() = default;
+	~PropertyTable();
+	PropertyTable(const PropertyTable&) = delete;
+	PropertyTable& operator=(const PropertyTable&) = delete;
+
 	core::array<u32> writeOrder;
 	core::array<u32> readOrder;
 	// The copiers of the stored entries, in write order, side by side for clones.
 	core::array<PropertyCopier> copiers;
+
+	// How a clone copies the stored properties: in write order, with each run of plain members
+	// merged into copies of adjacent bytes. Member places are measured on the first object copied
+	// (they are the same in every object the table serves), so the plan is made then.
+	struct SCopyStep
+	{
+		PropertyCopier copier; // null: copy size bytes at offset
+		ptrdiff_t offset;
+		u32 size;
+		u32 descriptor;
+	};
+	const core::array<SCopyStep>& getCopyPlan(const IPropertyOwner* sample) const
+	{
+		const core::array<SCopyStep>* plan = m_copyPlan.load(std::memory_order_acquire);
+		return plan ? *plan : makeCopyPlan(sample);
+	}
+
+private:
+	const core::array<SCopyStep>& makeCopyPlan(const IPropertyOwner* sample) const;
+
+	mutable std::atomic<const core::array<SCopyStep>*> m_copyPlan{nullptr};
 };
 
 // An object whose properties can be set and read by name (animations, SetProps items).

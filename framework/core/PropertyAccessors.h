@@ -331,6 +331,43 @@ void copyMember(IPropertyOwner* target, const IPropertyOwner* source)
 }
 
 template <auto Member>
+ptrdiff_t memberOffset(const IPropertyOwner* object)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Class Class;
+	return reinterpret_cast<const char*>(&(static_cast<const Class*>(object)->*Member)) -
+		reinterpret_cast<const char*>(object);
+}
+
+// Whether assigning a value is copying its bytes: the engine's vectors declare an assignment that
+// copies their coordinates, which makes them not trivially copyable in the language's terms.
+template <class T>
+struct SCopiedAsBytes : std::is_trivially_copyable<T>
+{
+};
+template <>
+struct SCopiedAsBytes<core::vector2df> : std::true_type
+{
+};
+template <>
+struct SCopiedAsBytes<core::vector3df> : std::true_type
+{
+};
+
+// Copies of the member go through copyMember; where assigning it is copying its bytes, clones may
+// copy it together with its neighbours.
+template <auto Member>
+void setMemberCopier(PropertyDescriptor& descriptor)
+{
+	typedef typename SMemberTraits<decltype(Member)>::Value Value;
+	descriptor.copier = &copyMember<Member>;
+	if constexpr (SCopiedAsBytes<Value>::value)
+	{
+		descriptor.memberOffset = &memberOffset<Member>;
+		descriptor.memberSize = sizeof(Value);
+	}
+}
+
+template <auto Member>
 bool isNameUnset(const IPropertyOwner* object, const IPropertyData*)
 {
 	typedef typename SMemberTraits<decltype(Member)>::Class Class;
@@ -402,7 +439,7 @@ struct SPropertyDeclaration : PropertyDescriptor
 	template <auto Member>
 	SPropertyDeclaration& copiedIn()
 	{
-		copier = &detail::copyMember<Member>;
+		detail::setMemberCopier<Member>(*this);
 		return *this;
 	}
 };
@@ -456,7 +493,7 @@ SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
 		name, &detail::setNameProperty<Member, Select>, &detail::getNameProperty<Member>);
 	declaration.storage = PROPERTY_STORED_WHEN_CHANGED;
 	declaration.isDefault = &detail::isNameUnset<Member>;
-	declaration.copier = &detail::copyMember<Member>;
+	detail::setMemberCopier<Member>(declaration);
 	return declaration;
 }
 
