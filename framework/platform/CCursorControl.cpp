@@ -28,11 +28,9 @@ void CCursorControl::setPosition(s32 x, s32 y)
 
 void CCursorControl::updatePosition()
 {
-	core::rect<s32> rect;
-	core::position2d<s32> cursor;
-	if (m_window->getWindowRect(rect) && m_window->getCursorPosition(cursor))
-		m_position = cursor - rect.UpperLeftCorner;
-	else
+	// From the window's own pointer messages: the main loop calls this on every pass, and a
+	// question to the display server there would cost a round trip each time.
+	if (!m_window->getTrackedCursorPosition(m_position))
 		m_position = core::position2d<s32>(-1, -1);
 }
 
