@@ -4,6 +4,8 @@
 #include "core/CMutex.h"
 #include "core/CRefHolder.h"
 #include "platform/CFileSystem.h"
+#include "platform/CMemoryFile.h"
+#include "platform/CReadFile.h"
 #include "platform/FileBytes.h"
 #include "platform/Paths.h"
 
@@ -48,28 +50,39 @@ CKeyStream::CKeyStream(const core::stringc& key) : m_length(key.size())
 
 void CKeyStream::apply(u8* data, size_t count, u32 fileOffset) const
 {
-	if (m_length == 0 || fileOffset < CEncryptedArchive::HEADER_SIZE || count == 0)
+	apply(data, data, count, fileOffset);
+}
+
+void CKeyStream::apply(u8* target, const u8* source, size_t count, u32 fileOffset) const
+{
+	if (count == 0)
 		return;
+	if (m_length == 0 || fileOffset < CEncryptedArchive::HEADER_SIZE)
+	{
+		if (target != source)
+			std::memcpy(target, source, count);
+		return;
+	}
 	const u8* stream = m_bytes.data() + (fileOffset - CEncryptedArchive::HEADER_SIZE) % m_length;
 	size_t done = 0;
 	for (; done + m_blockSize <= count; done += m_blockSize)
-		xorBytes(data + done, stream, m_blockSize);
-	xorBytes(data + done, stream, count - done);
+		xorBytes(target + done, source + done, stream, m_blockSize);
+	xorBytes(target + done, source + done, stream, count - done);
 }
 
-void CKeyStream::xorBytes(u8* data, const u8* stream, size_t count)
+void CKeyStream::xorBytes(u8* target, const u8* source, const u8* stream, size_t count)
 {
 	// Sixteen bytes at a time through the compiler's vector type (one SSE2 register on x86-64);
-	// unaligned loads and stores through memcpy.
+	// unaligned loads and stores through memcpy. Target and source are the same or apart.
 	typedef u8 Lanes __attribute__((vector_size(16)));
 	size_t i = 0;
 	for (; i + 64 <= count; i += 64)
 	{
 		Lanes d0, d1, d2, d3, k0, k1, k2, k3;
-		std::memcpy(&d0, data + i, 16);
-		std::memcpy(&d1, data + i + 16, 16);
-		std::memcpy(&d2, data + i + 32, 16);
-		std::memcpy(&d3, data + i + 48, 16);
+		std::memcpy(&d0, source + i, 16);
+		std::memcpy(&d1, source + i + 16, 16);
+		std::memcpy(&d2, source + i + 32, 16);
+		std::memcpy(&d3, source + i + 48, 16);
 		std::memcpy(&k0, stream + i, 16);
 		std::memcpy(&k1, stream + i + 16, 16);
 		std::memcpy(&k2, stream + i + 32, 16);
@@ -78,22 +91,22 @@ void CKeyStream::xorBytes(u8* data, const u8* stream, size_t count)
 		d1 ^= k1;
 		d2 ^= k2;
 		d3 ^= k3;
-		std::memcpy(data + i, &d0, 16);
-		std::memcpy(data + i + 16, &d1, 16);
-		std::memcpy(data + i + 32, &d2, 16);
-		std::memcpy(data + i + 48, &d3, 16);
+		std::memcpy(target + i, &d0, 16);
+		std::memcpy(target + i + 16, &d1, 16);
+		std::memcpy(target + i + 32, &d2, 16);
+		std::memcpy(target + i + 48, &d3, 16);
 	}
 	for (; i + 16 <= count; i += 16)
 	{
 		Lanes d;
 		Lanes k;
-		std::memcpy(&d, data + i, 16);
+		std::memcpy(&d, source + i, 16);
 		std::memcpy(&k, stream + i, 16);
 		d ^= k;
-		std::memcpy(data + i, &d, 16);
+		std::memcpy(target + i, &d, 16);
 	}
 	for (; i < count; ++i)
-		data[i] ^= stream[i];
+		target[i] = (u8)(source[i] ^ stream[i]);
 }
 
 namespace
@@ -106,9 +119,10 @@ namespace
 class CEncryptedEntryFile : public io::IReadFile
 {
 public:
-	CEncryptedEntryFile(io::IReadFile* file, CMutex* lock, const CKeyStream* key, u32 offset, u32 size,
-		const io::path& name) :
-		m_file(file), m_lock(lock), m_key(key), m_offset(offset), m_size((long)size), m_name(name)
+	// With the archive file's bytes in memory (mapped), reads take them from there.
+	CEncryptedEntryFile(io::IReadFile* file, const u8* mapped, CMutex* lock, const CKeyStream* key, u32 offset,
+		u32 size, const io::path& name) :
+		m_file(file), m_mapped(mapped), m_lock(lock), m_key(key), m_offset(offset), m_size((long)size), m_name(name)
 	{
 	}
 
@@ -121,6 +135,12 @@ public:
 		if (!buffer || count <= 0)
 			return 0;
 		u8* out = (u8*)buffer;
+		if (m_mapped)
+		{
+			m_key->apply(out, m_mapped + m_offset + m_pos, (size_t)count, m_offset + (u32)m_pos);
+			m_pos += count;
+			return (s32)count;
+		}
 		long done = 0;
 		CMutexLock lock(m_lock.get());
 		if (!m_file->seek((long)m_offset + m_pos))
@@ -158,7 +178,9 @@ private:
 	// do not leave the bytes in the cache anyway.
 	static const u32 CHUNK = 8 * 1024 * 1024;
 
+	// Also keeps the mapping.
 	CRefHolder<io::IReadFile> m_file;
+	const u8* m_mapped;
 	CRefHolder<CMutex> m_lock;
 	CRefHolder<const CKeyStream> m_key;
 	u32 m_offset;
@@ -187,6 +209,14 @@ CEncryptedArchive::CEncryptedArchive(io::IReadFile* file, const core::stringc& k
 		return;
 	m_file->grab();
 	m_name = toForwardSlashes(m_file->getFileName());
+	if (CReadFile* disk = dynamic_cast<CReadFile*>(m_file))
+	{
+		m_mapped = disk->map();
+		if (m_mapped)
+			m_diskFile = disk;
+	}
+	else if (CMemoryFile* memory = dynamic_cast<CMemoryFile*>(m_file))
+		m_mapped = (const u8*)memory->getData();
 	m_valid = readDirectory();
 	m_keyPosition = 0;
 	if (!m_valid)
@@ -316,12 +346,14 @@ io::IReadFile* CEncryptedArchive::openFile(u32 index)
 	const SArchiveEntry& entry = m_entries[index];
 	// The directory was checked against the file when it was read; a file that has shrunk since
 	// cannot serve the entry. An empty entry is an empty file, not a missing one.
-	if ((long)entry.offset + (long)entry.size > m_file->getSize())
+	const long fileSize = m_diskFile ? m_diskFile->getCurrentSize() : m_file->getSize();
+	if ((long)entry.offset + (long)entry.size > fileSize)
 	{
 		logFormat(LOG_ERROR, "Could not read %s from the encrypted archive %s", entry.name.c_str(), m_name.c_str());
 		return nullptr;
 	}
-	return new CEncryptedEntryFile(m_file, m_lock.get(), m_keyStream.get(), entry.offset, entry.size, entry.name);
+	return new CEncryptedEntryFile(m_file, m_mapped, m_lock.get(), m_keyStream.get(), entry.offset, entry.size,
+		entry.name);
 }
 
 bool CArchiveLoaderOca::isALoadableFileFormat(io::IReadFile* file) const

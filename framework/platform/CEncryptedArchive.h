@@ -11,6 +11,7 @@ namespace fw
 {
 class CFileSystem;
 class CMutex;
+class CReadFile;
 
 // The archive's key laid out over and over, so that a run of bytes is deciphered block by block
 // with a wide XOR instead of byte by byte with a wrapping key index.
@@ -22,10 +23,12 @@ public:
 	// XORs the bytes with the key as if they lay at that file offset (at or after the header);
 	// nothing with an empty key.
 	void apply(u8* data, size_t count, u32 fileOffset) const;
+	// The same into another buffer: target = source XOR key, in one pass.
+	void apply(u8* target, const u8* source, size_t count, u32 fileOffset) const;
 
 private:
 	static const u32 MIN_BLOCK = 4096;
-	static void xorBytes(u8* data, const u8* stream, size_t count);
+	static void xorBytes(u8* target, const u8* source, const u8* stream, size_t count);
 
 	u32 m_length;
 	u32 m_blockSize = 0;
@@ -80,6 +83,10 @@ private:
 	CRefHolder<CKeyStream> m_keyStream;
 	// Guards the archive file's position for the entries, which may be read on any thread.
 	CRefHolder<CMutex> m_lock;
+	// A disk file is read through a mapping of it: an entry's bytes then go to the reader's
+	// buffer in one pass, deciphered on the way, without a system call. Null otherwise.
+	CReadFile* m_diskFile = nullptr;
+	const u8* m_mapped = nullptr;
 };
 
 class CArchiveLoaderOca : public IArchiveLoader

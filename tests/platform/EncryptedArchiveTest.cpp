@@ -4,11 +4,14 @@
 #include "platform/CEncryptedArchive.h"
 #include "platform/CEncryptedArchiveWriter.h"
 #include "platform/CMemoryFile.h"
+#include "platform/CReadFile.h"
 #include "platform/CVirtualFile.h"
 
 #include <cstring>
 #include <functional>
 #include <thread>
+
+#include <unistd.h>
 
 using namespace fw;
 
@@ -202,6 +205,29 @@ TEST(EncryptedArchive, EntriesReadInPiecesAndOnTwoThreads)
 		EXPECT_EQ(first, read[0]);
 		EXPECT_EQ(second, read[1]);
 	}
+}
+
+// An archive on disk is read through a mapping of the file; a file cut short after mounting
+// refuses the entries that no longer lie inside it, rather than reading past its end.
+TEST(EncryptedArchive, DiskArchiveServesItsEntriesAndRefusesThemOnceCutShort)
+{
+	const std::string big(100000, 'b');
+	const std::string bytes = packWithWriter(KEY3, {{"small", "tiny"}, {"big", big}});
+	test::CTempFolder folder;
+	const std::string path = folder.write("assets.oca", bytes);
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(path.c_str()));
+	ASSERT_NE(nullptr, file.get());
+	CRefHolder<CEncryptedArchive> archive = adoptRef(new CEncryptedArchive(file.get(), KEY3.c_str(), false, false));
+	ASSERT_TRUE(archive->isValid());
+	EXPECT_EQ("tiny", test::takeContent(archive->openFile("small")));
+	EXPECT_EQ(big, test::takeContent(archive->openFile("big")));
+
+	const s32 bigIndex = archive->findFile("big");
+	ASSERT_GE(bigIndex, 0);
+	ASSERT_EQ(0, truncate(path.c_str(), (off_t)archive->getFileInfo((u32)bigIndex)->offset + 10));
+	test::CLogCapture log;
+	EXPECT_EQ(nullptr, archive->openFile("big"));
+	EXPECT_TRUE(log.contains("Could not read big")) << log.all();
 }
 
 TEST(EncryptedArchive, ZeroByteEntryOpensAsAnEmptyFile)
