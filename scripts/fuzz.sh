@@ -8,9 +8,11 @@ bash scripts/setup.sh
 # ccache then reuses objects across clones of the repository in other folders.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-build=${QB_FUZZ_BUILD_DIR:-build-fuzz}
-cmake --preset fuzz -B "$build" >/dev/null
-ninja -C "$build" -j "$(nproc)"
+# The fuzz targets share the sanitizer build of the unit tests: one clang build serves both.
+build=${QB_ASAN_BUILD_DIR:-build-asan}
+cmake --preset sanitize -B "$build" >/dev/null
+targets=$(ninja -C "$build" -t targets all | sed -n 's/^\([a-z_]*_fuzzer\): .*/\1/p' | sort -u)
+ninja -C "$build" -j "$(nproc)" $targets
 
 seconds=${1:-}
 only=${2:-}

@@ -13,7 +13,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 build=${QB_TSAN_BUILD_DIR:-build-tsan}
 jobs=$(nproc)
 cmake --preset tsan -B "$build" >/dev/null
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan-suppressions.txt}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=\"$PWD/tests/tsan-suppressions.txt\"}
 if [ "${1:-}" = sound ]; then
   ninja -C "$build" -j "$jobs" sound_tests soundwave_tests
   ctest --test-dir "$build" -L sound --output-on-failure -j "$jobs" --timeout 600

@@ -3,6 +3,7 @@
 #include "content/CAtlasTextureProcessor.h"
 #include "content/CFontProcessor.h"
 #include "content/CImageProcessor.h"
+#include "content/CParticleProcessors.h"
 #include "content/CSceneNodeProcessor.h"
 #include "content/CSoundPackProcessor.h"
 #include "content/CSoundProcessor.h"
@@ -28,7 +29,8 @@ CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoD
 {
 	setEventMask(EVENT_CATEGORY_DEVICE);
 	// The order of registration: textures, atlas textures, atlas collections, images, scene nodes,
-	// fonts; the processors of the other content types take their places as those types arrive.
+	// fonts, particle collections, particle emitters; the processors of the other content types
+	// take their places as those types arrive.
 	const CRefHolder<IContentProcessor> processors[] = {
 		adoptRef<IContentProcessor>(new CTextureProcessor(videoDriver)),
 		adoptRef<IContentProcessor>(new CAtlasTextureProcessor(videoDriver)),
@@ -36,6 +38,8 @@ CContentProcessorsManager::CContentProcessorsManager(video::IVideoDriver* videoD
 		adoptRef<IContentProcessor>(new CImageProcessor),
 		adoptRef<IContentProcessor>(new CSceneNodeProcessor(fileSystem, videoDriver, nodeFactory)),
 		adoptRef<IContentProcessor>(new CFontProcessor(fileSystem, videoDriver)),
+		adoptRef<IContentProcessor>(new CParticleCollectionProcessor(fileSystem)),
+		adoptRef<IContentProcessor>(new CParticleEmitterProcessor(fileSystem)),
 		adoptRef<IContentProcessor>(new CSoundProcessor(audioDriver)),
 		adoptRef<IContentProcessor>(new CSoundPackProcessor(fileSystem, audioDriver)),
 	};

@@ -303,7 +303,7 @@ void BaseNode::copyChildrenAndStatesTo(BaseNode* target) const
 	for (u32 i = 0; i < children.size(); ++i)
 	{
 		BaseNode* child = children[i];
-		if (child->m_parent != this || child->m_internal)
+		if (child->m_parent != this || child->m_internal || child->m_transient)
 			continue;
 		// A copy made inside its own source would copy itself without end.
 		if (child == target || child->isAncestorOf(target))
@@ -522,6 +522,7 @@ void BaseNode::updateAbsoluteColor()
 
 void BaseNode::collectRenderables(RenderList& list)
 {
+	onCollected();
 	if (!m_visible)
 		return;
 	if (m_transformationDirty)
@@ -1008,7 +1009,7 @@ void BaseNode::readStates(IXMLReader* reader)
 
 void BaseNode::saveToXml(IXMLWriter* writer) const
 {
-	if (!writer || m_internal)
+	if (!writer || m_internal || m_transient)
 		return;
 	writer->writeElement(SCENE_NODE_ELEMENT, false, SCENE_NODE_TYPE_ATTRIBUTE, getTypeName());
 	writer->writeLineBreak();

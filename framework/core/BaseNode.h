@@ -88,8 +88,9 @@ public:
 	virtual s32 getTypeId() const { return TypeId; }
 	virtual bool isOfType(s32 id) const { return id == TypeId; }
 
-	// Adds this subtree's drawing entries: nothing when hidden; otherwise refreshes a dirty
-	// transformation and colour, then lets the node add its own entries and its children theirs.
+	// Adds this subtree's drawing entries: first tells the node it is being collected (onCollected),
+	// then nothing more when hidden; otherwise refreshes a dirty transformation and colour, then lets
+	// the node add its own entries and its children theirs.
 	void collectRenderables(RenderList& list);
 	// Draws the children of a ChildrenClipped node clipped to its rectangle, flushing the frame's
 	// batch before and after; nothing otherwise. Drawing nodes draw themselves here.
@@ -118,7 +119,7 @@ public:
 	virtual void loadFromXml(IXMLReader* reader, SLoadContext& context);
 	// The same for an element read on its own: the node's content manager, no file.
 	void loadFromXml(IXMLReader* reader, CNodeFactory* factory);
-	// Writes the node as a "SceneNode" element; nothing for an internal node.
+	// Writes the node as a "SceneNode" element; nothing for an internal or a transient node.
 	virtual void saveToXml(IXMLWriter* writer) const;
 	// Called after the node has been loaded or cloned.
 	virtual void onInit();
@@ -207,6 +208,11 @@ public:
 	// written or copied as a child.
 	bool isInternal() const { return m_internal; }
 	void setInternal(bool internal) { m_internal = internal; }
+	// A transient node (a spawned decoration, a list's generated element) is a listed child like any
+	// other, drawn and reached by events, but is never written to a scene file or copied with its
+	// parent: it belongs to the running scene, not to its description.
+	bool isTransient() const { return m_transient; }
+	void setTransient(bool transient) { m_transient = transient; }
 
 	const core::matrix4& getAbsoluteTransformation() const { return m_absoluteTransformation; }
 	// The transformation relative to the parent: T(Position) R(Rotation) S(Scale) T(-PivotPoint).
@@ -242,10 +248,14 @@ public:
 	ITimerManager* getSceneTimerManager() const;
 	// Children that have not yet ended the state that setState gave them; -1 without such a change.
 	s32 getPendingChildCount(s32 stateId) const;
-	// Clones of the source's listed children and copies of its states, onto the target.
+	// Clones of the source's listed children (transient ones left out) and copies of its states,
+	// onto the target.
 	void copyChildrenAndStatesTo(BaseNode* target) const;
 
 protected:
+	// Called whenever the parent collects this node for drawing, visible or not: nodes that run
+	// timers of their own restart them here. Nothing by default.
+	virtual void onCollected() {}
 	// A drawing node's own render entries, added before its children's; none by default.
 	virtual void appendRenderables(RenderList& list);
 	// The children's entries: a ChildrenClipped node with children adds one entry for its clipped
@@ -310,6 +320,7 @@ private:
 	bool m_visible = true;
 	bool m_canBeHit = true;
 	bool m_internal = false;
+	bool m_transient = false;
 	bool m_childrenClipped = false;
 	CRefHolder<IReferenceCounted> m_userData;
 };

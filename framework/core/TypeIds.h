@@ -12,11 +12,21 @@ enum E_NODE_TYPE_ID
 	NODE_TYPE_NINE_GRID_SPRITE = 4,
 	NODE_TYPE_CONTROL = 5,
 	NODE_TYPE_SCENE = 6,
+	NODE_TYPE_PARTICLE_SYSTEM = 17,
 	NODE_TYPE_SOUND = 18,
+	NODE_TYPE_SPAWNER = 19,
 	NODE_TYPE_TEMPLATE_COLLECTION = 20,
 	NODE_TYPE_SCENE_MANAGER = 22,
 	// Game classes start here.
 	NODE_TYPE_GAME_FIRST = 1100,
+};
+
+// The type ids of the particle emitter classes, a numbering of their own.
+enum E_EMITTER_TYPE_ID
+{
+	EMITTER_TYPE_BASE = 0,
+	EMITTER_TYPE_POINT = 1,
+	EMITTER_TYPE_RECTANGLE = 2,
 };
 
 // The type ids of the event classes of every library (the core's, the platform's, the widgets');

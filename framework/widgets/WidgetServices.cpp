@@ -4,6 +4,8 @@
 #include "platform/CDeviceStub.h"
 #include "widgets/SceneManager.h"
 #include "widgets/NineGridSpriteNode.h"
+#include "widgets/ParticleSystemNode.h"
+#include "widgets/SpawnerNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/SoundNode.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -28,6 +30,8 @@ void registerWidgetClasses(CNodeFactory& factory)
 	registerNodeClass<SpriteNode>(factory);
 	registerNodeClass<NineGridSpriteNode>(factory);
 	registerNodeClass<SoundNode>(factory);
+	registerNodeClass<ParticleSystemNode>(factory);
+	registerNodeClass<SpawnerNode>(factory);
 }
 } // namespace
 

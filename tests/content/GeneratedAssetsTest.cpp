@@ -84,7 +84,7 @@ TEST_F(StagedAssets, InterfaceAtlasGivesBackEveryDrawing)
 	// The pieces the interface draws.
 	for (const char* piece : {"ButtonNormal", "ButtonHover", "ButtonPressed", "ButtonDisabled", "Panel", "SliderTrack",
 			 "SliderKnob", "CheckBox", "CheckBoxHover", "CheckBoxDisabled", "CheckMark", "Caret", "Tab", "TabSelected",
-			 "ParticleDot", "Sparkle_0001", "Sparkle_0008"})
+			 "ParticleDot", "ParticleStar", "Sparkle_0001", "Sparkle_0008"})
 		EXPECT_EQ(1u, svgs.count(piece)) << piece;
 
 	SLogCapture log;

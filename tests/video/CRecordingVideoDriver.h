@@ -59,6 +59,8 @@ struct SRecordedDraw
 	std::vector<video::S3DVertex> vertexCopy;
 	// The indices the primitives read.
 	std::vector<u16> indexCopy;
+	// The world transformation set last before the draw.
+	core::matrix4 world;
 };
 
 class CRecordingVideoDriver : public video::IVideoDriver
@@ -145,7 +147,8 @@ public:
 			m_inner->drawVertexPrimitiveList(vertices, vertexCount, indexList, primCount, vType, pType, iType);
 			return;
 		}
-		SRecordedDraw draw{vertices, vertexCount, indexList, primCount, vType, pType, iType, currentMaterial, {}, {}};
+		SRecordedDraw draw{vertices, vertexCount, indexList, primCount, vType, pType, iType, currentMaterial, {}, {},
+			m_transforms[video::ETS_WORLD]};
 		if (vertices && vType == video::EVT_STANDARD)
 			draw.vertexCopy.assign(static_cast<const video::S3DVertex*>(vertices),
 				static_cast<const video::S3DVertex*>(vertices) + vertexCount);
