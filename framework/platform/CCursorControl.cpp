@@ -14,7 +14,9 @@ void CCursorControl::setVisible(bool visible)
 		return;
 	m_visible = visible;
 	m_window->showCursor(visible);
-	updatePosition();
+	// Where the pointer is now, not as the messages not yet handled would place it: the pointer
+	// is put back there.
+	queryPosition();
 	setPosition(m_position.X, m_position.Y);
 }
 
@@ -24,6 +26,16 @@ void CCursorControl::setPosition(s32 x, s32 y)
 	if (m_window->getWindowRect(rect))
 		m_window->setCursorPosition(rect.UpperLeftCorner + core::position2d<s32>(x, y));
 	m_position = core::position2d<s32>(x, y);
+}
+
+void CCursorControl::queryPosition()
+{
+	core::rect<s32> rect;
+	core::position2d<s32> cursor;
+	if (m_window->getWindowRect(rect) && m_window->getCursorPosition(cursor))
+		m_position = cursor - rect.UpperLeftCorner;
+	else
+		m_position = core::position2d<s32>(-1, -1);
 }
 
 void CCursorControl::updatePosition()
@@ -55,6 +67,6 @@ void CCursorControl::setCursorImage(video::IImage* image, s32 hotSpotX, s32 hotS
 		}
 	}
 	// The X server shows a new cursor at once: no move of the pointer is needed to show it.
-	updatePosition();
+	queryPosition();
 }
 } // namespace fw
