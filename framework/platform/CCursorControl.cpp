@@ -14,7 +14,9 @@ void CCursorControl::setVisible(bool visible)
 		return;
 	m_visible = visible;
 	m_window->showCursor(visible);
-	updatePosition();
+	// Where the pointer is now, not as the messages not yet handled would place it: the pointer
+	// is put back there.
+	queryPosition();
 	setPosition(m_position.X, m_position.Y);
 }
 
@@ -26,13 +28,21 @@ void CCursorControl::setPosition(s32 x, s32 y)
 	m_position = core::position2d<s32>(x, y);
 }
 
-void CCursorControl::updatePosition()
+void CCursorControl::queryPosition()
 {
 	core::rect<s32> rect;
 	core::position2d<s32> cursor;
 	if (m_window->getWindowRect(rect) && m_window->getCursorPosition(cursor))
 		m_position = cursor - rect.UpperLeftCorner;
 	else
+		m_position = core::position2d<s32>(-1, -1);
+}
+
+void CCursorControl::updatePosition()
+{
+	// From the window's own pointer messages: the main loop calls this on every pass, and a
+	// question to the display server there would cost a round trip each time.
+	if (!m_window->getTrackedCursorPosition(m_position))
 		m_position = core::position2d<s32>(-1, -1);
 }
 
@@ -57,6 +67,6 @@ void CCursorControl::setCursorImage(video::IImage* image, s32 hotSpotX, s32 hotS
 		}
 	}
 	// The X server shows a new cursor at once: no move of the pointer is needed to show it.
-	updatePosition();
+	queryPosition();
 }
 } // namespace fw

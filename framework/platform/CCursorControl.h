@@ -25,6 +25,9 @@ public:
 	bool isFullScreen() const { return m_fullScreen; }
 
 private:
+	// Asks the system where the pointer is now.
+	void queryPosition();
+
 	core::position2d<s32> m_position;
 	bool m_visible = true;
 	bool m_fullScreen = true;

@@ -25,6 +25,13 @@ u32 CDeviceClock::getRealTime() const
 	return static_cast<u32>(m_source->getMilliseconds());
 }
 
+u64 CDeviceClock::getRealTimeAt(u32 time) const
+{
+	// Unsigned differences, so that the virtual time may wrap.
+	const u32 ahead = time - m_time;
+	return ahead < 0x80000000u ? m_lastReal + ahead : m_lastReal;
+}
+
 void CDeviceClock::stop()
 {
 	if (m_stopped)

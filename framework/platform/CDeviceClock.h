@@ -20,6 +20,11 @@ public:
 	void setTime(u32 time);
 	// The real time, wrapped to 32 bits.
 	u32 getRealTime() const;
+	// The real time of the last tick, unwrapped, as the source gives it.
+	u64 getLastRealTime() const { return m_lastReal; }
+	// The real time at which the running clock reads the given virtual time: the last tick's real
+	// time for a time not ahead of the clock.
+	u64 getRealTimeAt(u32 time) const;
 
 	// Time up to the stop counts; time while stopped does not.
 	void stop();

@@ -92,6 +92,8 @@ protected:
 	bool m_resized = false;
 	// The window came from params.WindowHandle: the loop makes one pass per run.
 	bool m_externalWindow = false;
+	// The real time at which the next draw is due while the application is in the background.
+	u64 m_nextBackgroundDraw = 0;
 	// The display connection the engine opens for an OpenGL driver and leaves open.
 	void* m_engineDisplay = nullptr;
 };

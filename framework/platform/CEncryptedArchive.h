@@ -1,16 +1,44 @@
 #pragma once
 
+#include "core/CRefHolder.h"
 #include "core/CoreTypes.h"
 #include "platform/IArchiveLoader.h"
 #include "platform/IFileArchive.h"
 
+#include <vector>
+
 namespace fw
 {
 class CFileSystem;
+class CMutex;
+class CReadFile;
+
+// The archive's key laid out over and over, so that a run of bytes is deciphered block by block
+// with a wide XOR instead of byte by byte with a wrapping key index.
+class CKeyStream : public virtual IReferenceCounted
+{
+public:
+	explicit CKeyStream(const core::stringc& key);
+
+	// XORs the bytes with the key as if they lay at that file offset (at or after the header);
+	// nothing with an empty key.
+	void apply(u8* data, size_t count, u32 fileOffset) const;
+	// The same into another buffer: target = source XOR key, in one pass.
+	void apply(u8* target, const u8* source, size_t count, u32 fileOffset) const;
+
+private:
+	static const u32 MIN_BLOCK = 4096;
+	static void xorBytes(u8* target, const u8* source, const u8* stream, size_t count);
+
+	u32 m_length;
+	u32 m_blockSize = 0;
+	std::vector<u8> m_bytes;
+};
 
 // The game's asset archive: a plain 16-byte header ("OCA\0", directory offset, entry count,
 // reserved) and, after it, entry data and a directory enciphered with a repeating key. The
-// directory is read once; every open reads and deciphers the whole entry into memory.
+// directory is read once; an opened entry reads from the archive file straight into the reader's
+// buffer and deciphers it there.
 class CEncryptedArchive : public IFileArchive
 {
 public:
@@ -52,6 +80,13 @@ private:
 	core::stringc m_key;
 	core::stringc m_type;
 	core::stringc m_name;
+	CRefHolder<CKeyStream> m_keyStream;
+	// Guards the archive file's position for the entries, which may be read on any thread.
+	CRefHolder<CMutex> m_lock;
+	// A disk file is read through a mapping of it: an entry's bytes then go to the reader's
+	// buffer in one pass, deciphered on the way, without a system call. Null otherwise.
+	CReadFile* m_diskFile = nullptr;
+	const u8* m_mapped = nullptr;
 };
 
 class CArchiveLoaderOca : public IArchiveLoader

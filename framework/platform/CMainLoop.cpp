@@ -59,14 +59,15 @@ void CMainLoop::runPass()
 	CDeviceClock* clock = m_device->m_timer.get();
 	clock->tick();
 
-	// Every waiting message is handled before anything is updated: one a pass, without a pause.
+	// Every waiting message is handled before anything is updated: one a pass, without a wait.
 	if (handleMessage())
 		return;
 	if (m_device->m_running)
 		m_device->handleResize();
 
-	u32 pause = m_device->m_frameInterval > 1 ? IDLE_PAUSE : 0;
 	bool drawDue = false;
+	bool wait = false;
+	u64 wakeAt = 0;
 	const bool ownWindow = m_device->m_window && !m_device->m_externalWindow;
 	if (ownWindow && !m_device->m_notMinimised)
 	{
@@ -80,17 +81,27 @@ void CMainLoop::runPass()
 		if (m_device->m_appActive)
 		{
 			clock->start();
-			if (postDueUpdates(clock->getTime()))
+			drawDue = postDueUpdates(clock->getTime());
+			// Until the next frame is due; with an interval of 1 the loop never waits.
+			if (m_device->m_frameInterval > 1)
 			{
-				pause = 0;
-				drawDue = true;
+				wait = true;
+				wakeAt = clock->getRealTimeAt(m_device->m_lastTick + m_device->m_frameInterval);
 			}
 		}
 		else
 		{
 			clock->stop();
-			drawDue = true;
-			pause = BACKGROUND_PAUSE;
+			// One draw every 200 ms, however often messages end the wait in between.
+			const u64 now = clock->getSource()->getMilliseconds();
+			u64& next = m_device->m_nextBackgroundDraw;
+			if (now >= next || next - now > BACKGROUND_PAUSE)
+			{
+				drawDue = true;
+				next = now + BACKGROUND_PAUSE;
+			}
+			wait = true;
+			wakeAt = next;
 		}
 	}
 
@@ -98,8 +109,16 @@ void CMainLoop::runPass()
 	if (drawDue && m_device->m_running && m_device->m_videoDriver)
 		m_device->postEvent(adoptRef(new CEventSystemFlowDraw).get());
 
-	if (pause > 0 && !m_device->m_externalWindow)
-		clock->getSource()->sleep(pause);
+	if (wait && m_device->m_running && !m_device->m_externalWindow)
+		waitForMessages(wakeAt);
+}
+
+void CMainLoop::waitForMessages(u64 realTime)
+{
+	os::IWindow* window = m_device->m_window.get();
+	if (window && window->hasWaitingMessages())
+		return;
+	m_device->m_timer->getSource()->waitUntil(realTime, window ? window->getMessageDescriptor() : -1);
 }
 
 bool CMainLoop::postDueUpdates(u32 now)

@@ -1,5 +1,6 @@
 #include "platform/CReadFile.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 namespace fw
@@ -30,14 +31,32 @@ CReadFile* CReadFile::open(const io::path& fileName)
 	return file ? new CReadFile(file, size, fileName) : nullptr;
 }
 
-CReadFile::CReadFile(std::FILE* file, long size, const io::path& fileName)
-	: m_file(file), m_size(size), m_fileName(fileName)
+CReadFile::CReadFile(std::FILE* file, long size, const io::path& fileName) :
+	m_file(file), m_size(size), m_fileName(fileName)
 {
 }
 
 CReadFile::~CReadFile()
 {
+	if (m_mapping)
+		munmap(m_mapping, (size_t)m_size);
 	std::fclose(m_file);
+}
+
+const u8* CReadFile::map()
+{
+	if (!m_mapping && m_size > 0)
+	{
+		void* mapping = mmap(nullptr, (size_t)m_size, PROT_READ, MAP_PRIVATE, fileno(m_file), 0);
+		m_mapping = mapping == MAP_FAILED ? nullptr : mapping;
+	}
+	return (const u8*)m_mapping;
+}
+
+long CReadFile::getCurrentSize() const
+{
+	struct stat info;
+	return fstat(fileno(m_file), &info) == 0 ? (long)info.st_size : -1;
 }
 
 s32 CReadFile::read(void* buffer, u32 sizeToRead)

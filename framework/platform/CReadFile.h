@@ -23,6 +23,13 @@ public:
 	long getPos() const override;
 	const io::path& getFileName() const override { return m_fileName; }
 
+	// The whole file mapped into memory for reading, made on first use and kept until the file
+	// is dropped; null when it cannot be mapped or is empty. Reading past the file's end as it is
+	// now (after someone cut it short) would end the process: check getCurrentSize first.
+	const u8* map();
+	// The size on disk now; -1 when it cannot be told.
+	long getCurrentSize() const;
+
 protected:
 	CReadFile(std::FILE* file, long size, const io::path& fileName);
 
@@ -36,6 +43,7 @@ private:
 	std::FILE* m_file;
 	long m_size;
 	io::path m_fileName;
+	void* m_mapping = nullptr;
 };
 
 // A disk file opened by its full path that answers with the name it was asked for, relative to
@@ -46,9 +54,6 @@ public:
 	static CNamedReadFile* open(const io::path& fullPath, const io::path& logicalName);
 
 private:
-	CNamedReadFile(std::FILE* file, long size, const io::path& logicalName)
-		: CReadFile(file, size, logicalName)
-	{
-	}
+	CNamedReadFile(std::FILE* file, long size, const io::path& logicalName) : CReadFile(file, size, logicalName) {}
 };
 } // namespace fw

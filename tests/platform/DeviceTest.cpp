@@ -425,6 +425,8 @@ TEST_F(DeviceTest, FailedReinitializeLeavesNoDriverAndNoDraws)
 		trace.clear();
 		device->setFrameInterval(10);
 		device->setUpdateStep(10);
+		// The clock as it stands now: the previous case's pass ended by waiting for the next frame.
+		device->getTimer()->tick();
 		device->setLastTick(device->getTimer()->getTime());
 		device->setRunning(true);
 		clock->now += 10;

@@ -29,9 +29,25 @@ public:
 		sleeps.push_back(milliseconds);
 		now += milliseconds;
 	}
+	// The wait runs to its deadline, unless the test has a message come sooner.
+	bool waitUntil(u64 deadline, s32) override
+	{
+		if (deadline <= now)
+			return false;
+		const bool early = cutShort > 0 && now + cutShort < deadline;
+		const u64 end = early ? now + cutShort : deadline;
+		waits.push_back(static_cast<u32>(end - now));
+		now = end;
+		cutShort = 0;
+		return early;
+	}
 
 	u64 now = 5000000;
 	std::vector<u32> sleeps;
+	// How long each wait that was not over at once lasted.
+	std::vector<u32> waits;
+	// The next wait ends after this many milliseconds, as when a message arrives (0: none).
+	u32 cutShort = 0;
 };
 
 // Writes "u<ms>" for updates, "d" for draws and "e<id>" for other events into a shared trace;

@@ -4,10 +4,14 @@
 #include "platform/CEncryptedArchive.h"
 #include "platform/CEncryptedArchiveWriter.h"
 #include "platform/CMemoryFile.h"
+#include "platform/CReadFile.h"
 #include "platform/CVirtualFile.h"
 
 #include <cstring>
 #include <functional>
+#include <thread>
+
+#include <unistd.h>
 
 using namespace fw;
 
@@ -133,6 +137,97 @@ TEST(EncryptedArchive, WriterRoundTripAcrossBufferSizes)
 	CRefHolder<CEncryptedArchive> wrongKey = mount(bytes, "another key");
 	EXPECT_FALSE(wrongKey->isValid());
 	EXPECT_EQ(0u, wrongKey->getFileCount());
+}
+
+// Entries are read from the archive file on demand: any split of reads and seeks gives the same
+// bytes, for archives over memory and over a file that is only read through its position; two
+// entries read at once on two threads do not disturb each other's position in the archive file.
+TEST(EncryptedArchive, EntriesReadInPiecesAndOnTwoThreads)
+{
+	const std::string key = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVW";
+	std::string first(300000, '\0');
+	std::string second(200000, '\0');
+	for (size_t i = 0; i < first.size(); ++i)
+		first[i] = (char)(i * 13 + i / 97);
+	for (size_t i = 0; i < second.size(); ++i)
+		second[i] = (char)(i * 5 + i / 31);
+	const std::string bytes = packWithWriter(key, {{"one", first}, {"two", second}, {"odd", "x"}});
+	CRefHolder<CVirtualFile> positional = adoptRef(new CVirtualFile("packed.oca", 16));
+	positional->write(bytes.data(), (u32)bytes.size());
+	CRefHolder<CMemoryFile> memory = memoryFile(bytes);
+	io::IReadFile* sources[] = {memory.get(), positional.get()};
+	for (io::IReadFile* source : sources)
+	{
+		SCOPED_TRACE(source->getFileName().c_str());
+		source->seek(0);
+		CRefHolder<CEncryptedArchive> archive = adoptRef(new CEncryptedArchive(source, key.c_str(), false, false));
+		ASSERT_TRUE(archive->isValid());
+
+		// Reads of odd sizes from odd places, every key position on the way.
+		CRefHolder<io::IReadFile> entry = adoptRef(archive->openFile("one"));
+		ASSERT_NE(nullptr, entry.get());
+		EXPECT_EQ((long)first.size(), entry->getSize());
+		EXPECT_STREQ("one", entry->getFileName().c_str());
+		std::string pieces;
+		char buffer[7919];
+		for (u32 size = 1; entry->getPos() < entry->getSize(); size = size * 3 % 7919 + 1)
+		{
+			const s32 got = entry->read(buffer, size);
+			ASSERT_GT(got, 0);
+			pieces.append(buffer, (size_t)got);
+		}
+		EXPECT_EQ(first, pieces);
+		EXPECT_EQ(0, entry->read(buffer, 10));
+		EXPECT_TRUE(entry->seek(-1000, true));
+		EXPECT_EQ(1000, entry->read(buffer, sizeof(buffer)));
+		EXPECT_EQ(first.substr(first.size() - 1000), std::string(buffer, 1000));
+		EXPECT_TRUE(entry->seek(12345));
+		EXPECT_EQ(3, entry->read(buffer, 3));
+		EXPECT_EQ(first.substr(12345, 3), std::string(buffer, 3));
+		EXPECT_FALSE(entry->seek(-1));
+		EXPECT_FALSE(entry->seek(entry->getSize() + 1));
+		EXPECT_EQ(12348, entry->getPos());
+
+		// Two threads, each reading its entry in small pieces, while the other moves the archive
+		// file's position.
+		std::string read[2];
+		auto reader = [&](const char* name, std::string& out) {
+			CRefHolder<io::IReadFile> file = adoptRef(archive->openFile(name));
+			char piece[997];
+			s32 got;
+			while ((got = file->read(piece, sizeof(piece))) > 0)
+				out.append(piece, (size_t)got);
+		};
+		std::thread one(reader, "one", std::ref(read[0]));
+		std::thread two(reader, "two", std::ref(read[1]));
+		one.join();
+		two.join();
+		EXPECT_EQ(first, read[0]);
+		EXPECT_EQ(second, read[1]);
+	}
+}
+
+// An archive on disk is read through a mapping of the file; a file cut short after mounting
+// refuses the entries that no longer lie inside it, rather than reading past its end.
+TEST(EncryptedArchive, DiskArchiveServesItsEntriesAndRefusesThemOnceCutShort)
+{
+	const std::string big(100000, 'b');
+	const std::string bytes = packWithWriter(KEY3, {{"small", "tiny"}, {"big", big}});
+	test::CTempFolder folder;
+	const std::string path = folder.write("assets.oca", bytes);
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(path.c_str()));
+	ASSERT_NE(nullptr, file.get());
+	CRefHolder<CEncryptedArchive> archive = adoptRef(new CEncryptedArchive(file.get(), KEY3.c_str(), false, false));
+	ASSERT_TRUE(archive->isValid());
+	EXPECT_EQ("tiny", test::takeContent(archive->openFile("small")));
+	EXPECT_EQ(big, test::takeContent(archive->openFile("big")));
+
+	const s32 bigIndex = archive->findFile("big");
+	ASSERT_GE(bigIndex, 0);
+	ASSERT_EQ(0, truncate(path.c_str(), (off_t)archive->getFileInfo((u32)bigIndex)->offset + 10));
+	test::CLogCapture log;
+	EXPECT_EQ(nullptr, archive->openFile("big"));
+	EXPECT_TRUE(log.contains("Could not read big")) << log.all();
 }
 
 TEST(EncryptedArchive, ZeroByteEntryOpensAsAnEmptyFile)

@@ -56,6 +56,8 @@ public:
 		message.wParam = static_cast<os::WParam>(exitCode);
 		queue.push_back(message);
 	}
+	bool hasWaitingMessages() override { return !queue.empty(); }
+	s32 getMessageDescriptor() override { return -1; }
 	void removeQuitMessages() override
 	{
 		for (auto it = queue.begin(); it != queue.end();)
@@ -179,6 +181,13 @@ public:
 		position = cursor;
 		return true;
 	}
+	// The client position of the pointer as the desktop would say it, counted.
+	bool getTrackedCursorPosition(core::position2d<s32>& client) override
+	{
+		++trackedCursorReads;
+		client = cursor - corner;
+		return rectReadable;
+	}
 	void setCursorPosition(const core::position2d<s32>& position) override
 	{
 		cursor = position;
@@ -250,6 +259,7 @@ public:
 	core::dimension2d<s32> cursorImageSize;
 	core::position2d<s32> hotSpot;
 	int defaultCursors = 0;
+	int trackedCursorReads = 0;
 };
 
 // A headless device that draws nothing but has a stand-in window.

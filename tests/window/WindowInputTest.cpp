@@ -1,5 +1,7 @@
 #include "WindowTestSupport.h"
 
+#include "platform/ICursorControl.h"
+
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -207,4 +209,20 @@ TEST_F(WindowInputTest, FocusLossPausesTheLoopAndItsReturnResumesWithoutAJump)
 	EXPECT_GE(gameTime, 10u);
 	EXPECT_LE(gameTime, sinceReturn + owed) << testing::PrintToString(trace);
 	XDestroyWindow(input, other);
+}
+
+// The loop follows the cursor from the window's own pointer and crossing events, also when the
+// pointer leaves the window, and when it comes back.
+TEST_F(WindowInputTest, TheCursorFollowsThePointerInAndOutOfTheWindow)
+{
+	ASSERT_GE(origin().X, 30) << "the screen is too small for the window to stand off its edge";
+	ICursorControl* cursor = device->getCursorControl();
+	ASSERT_NE(nullptr, cursor);
+	const core::position2d<s32> places[] = {{120, 80}, {-30, 10}, {5, 6}};
+	for (const core::position2d<s32>& place : places)
+	{
+		moveTo(place.X, place.Y);
+		EXPECT_TRUE(pumpUntil([&] { return cursor->getPosition() == place; }))
+			<< place.X << "," << place.Y << " but " << cursor->getPosition().X << "," << cursor->getPosition().Y;
+	}
 }

@@ -29,8 +29,11 @@ void C2DMaterialRenderer::OnSetMaterial(const video::SMaterial& material, const 
 	if (!m_openGL)
 		return;
 
-	// The states are few and set on a material change only, so they are always set in full
-	// rather than trusting what another renderer left behind.
+	// The engine leaves a renderer's states alone until it unsets it for another material type or
+	// resets every state (after its own 2D drawing): from one 2D material to another of the same
+	// type, typically a texture change between two flushes of the quad batch, they still stand.
+	if (!resetAllRenderstates && lastMaterial.MaterialType == material.MaterialType)
+		return;
 	glEnable(GL_BLEND);
 	glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 	glActiveTexture(GL_TEXTURE0);

@@ -12,17 +12,18 @@ bool describesPrimitives(const video2d::CMeshBuffer& buffer)
 {
 	const u64 available = buffer.getIndexCount() ? buffer.getIndexCount() : buffer.getVertexCount();
 	const u64 needed = buffer.PrimitiveType == irr::scene::EPT_TRIANGLES ? static_cast<u64>(buffer.PrimitiveCount) * 3
-																		  : static_cast<u64>(buffer.PrimitiveCount) + 2;
+																		 : static_cast<u64>(buffer.PrimitiveCount) + 2;
 	return needed <= available;
 }
 } // namespace
 
-CQuadBatch::CQuadBatch(video::IVideoDriver* driver) :
-	m_driver(driver), m_primitiveType(irr::scene::EPT_TRIANGLES)
+CQuadBatch::CQuadBatch(video::IVideoDriver* driver) : m_driver(driver), m_primitiveType(irr::scene::EPT_TRIANGLES)
 {
 	// The driver gets its 2D material renderers before anything is drawn.
 	video2d::CVideoDriver2D::get(driver);
 	m_vertices.set_used(VERTEX_CAPACITY);
+	for (u32 i = 0; i < VERTEX_CAPACITY; ++i)
+		m_vertices[i].Normal.set(0.f, 0.f, -1.f);
 	m_indices.set_used(INDEX_CAPACITY);
 	m_quadIndices.set_used(INDEX_CAPACITY);
 	for (u32 quad = 0; quad < INDEX_CAPACITY / 6; ++quad)
@@ -96,9 +97,9 @@ void CQuadBatch::addQuad(const SQuad& quad)
 	if (!quad.Material)
 		return;
 	prepareForQuad(*quad.Material);
-	video2d::S2DVertex* target = &m_vertices[m_vertexCount];
+	video::S3DVertex* target = &m_vertices[m_vertexCount];
 	for (u32 i = 0; i < 4; ++i)
-		target[i] = quad.Vertices[i];
+		store(target[i], quad.Vertices[i]);
 	appendQuadCounts();
 }
 
@@ -111,9 +112,13 @@ void CQuadBatch::addTexturedQuad(const video2d::SMaterial* material, const core:
 	prepareForQuad(*material);
 	const core::vector2df* positions[4] = {&p0, &p1, &p2, &p3};
 	const core::vector2df* coords[4] = {&t0, &t1, &t2, &t3};
-	video2d::S2DVertex* target = &m_vertices[m_vertexCount];
+	video::S3DVertex* target = &m_vertices[m_vertexCount];
 	for (u32 i = 0; i < 4; ++i)
-		target[i] = video2d::S2DVertex(positions[i]->X, positions[i]->Y, depth, color, coords[i]->X, coords[i]->Y);
+	{
+		target[i].Pos.set(positions[i]->X, positions[i]->Y, depth);
+		target[i].Color = color;
+		target[i].TCoords = *coords[i];
+	}
 	appendQuadCounts();
 }
 
@@ -171,7 +176,7 @@ void CQuadBatch::addMeshBuffer(const video2d::CMeshBuffer* meshBuffer)
 	const u32 base = m_vertexCount;
 	const video2d::S2DVertex* vertices = buffer.getVertices();
 	for (u32 i = 0; i < vertexCount; ++i)
-		m_vertices[base + i] = vertices[i];
+		store(m_vertices[base + i], vertices[i]);
 	for (u32 i = 0; i < appendedIndices; ++i)
 		m_indices[m_indexCount + i] = static_cast<u16>(base + (indexCount ? indices[i] : i));
 	m_vertexCount += vertexCount;

@@ -6,6 +6,7 @@
 #include "core/SRenderContext.h"
 
 #include <IVideoDriver.h>
+#include <S3DVertex.h>
 #include <irrArray.h>
 #include <vector2d.h>
 
@@ -22,7 +23,8 @@ struct SQuad
 // The video driver's one batch of 2D quads. Consecutive quads whose materials are equal are
 // gathered into one vertex array and drawn by one indexed draw call; a material change, a full
 // batch, a switch between quads and mesh buffers, end and every explicit flush draw what is
-// pending. A frame is drawn as flush, begin, the nodes' quads, end. Main thread only.
+// pending. A frame is drawn as flush, begin, the nodes' quads, end. The vertices are kept in the
+// layout the driver's draw call takes, so that each is written once. Main thread only.
 class CQuadBatch : public virtual IReferenceCounted, public IRenderBatch
 {
 public:
@@ -63,6 +65,13 @@ private:
 	// Flushes on a material change or when leaving mesh-buffer mode, then on a full batch.
 	void prepareForQuad(const video2d::SMaterial& material);
 	void appendQuadCounts();
+	// Writes a vertex in the driver's layout; its normal stands from construction.
+	static void store(video::S3DVertex& target, const video2d::S2DVertex& vertex)
+	{
+		target.Pos = vertex.Pos;
+		target.Color = vertex.Color;
+		target.TCoords = vertex.TCoords;
+	}
 	void drawDirectly(const video2d::CMeshBuffer& meshBuffer);
 
 	video::IVideoDriver* m_driver;
@@ -70,7 +79,7 @@ private:
 	u32 m_primitiveType;
 	bool m_quadMode = true;
 	u32 m_primitiveCount = 0;
-	core::array<video2d::S2DVertex> m_vertices;
+	core::array<video::S3DVertex> m_vertices;
 	u32 m_vertexCount = 0;
 	core::array<u16> m_indices;
 	u32 m_indexCount = 0;

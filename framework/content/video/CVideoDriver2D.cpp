@@ -202,51 +202,56 @@ void CVideoDriver2D::setMaterial(const SMaterial& material)
 	m_driver->setMaterial(m_engineMaterial);
 }
 
-bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vertexCount, const u16* indices,
-	u32 primitiveCount, u32 primitiveType)
+const u16* CVideoDriver2D::prepareDraw(const void* vertices, u32 vertexCount, const u16* indices, u32 primitiveCount,
+	u32 primitiveType)
 {
 	if (!vertices || !vertexCount || !primitiveCount)
-		return false;
+		return nullptr;
 	if (primitiveType != irr::scene::EPT_TRIANGLES && primitiveType != irr::scene::EPT_TRIANGLE_FAN &&
 		primitiveType != irr::scene::EPT_LINES)
 	{
 		logFormat(LOG_ERROR,
 			"CVideoDriver2D: primitive type %u is not drawn; only triangle lists and fans and line lists are",
 			primitiveType);
-		return false;
+		return nullptr;
 	}
 	if (vertexCount > MAX_INDEXED_VERTICES)
 	{
 		logFormat(LOG_ERROR, "CVideoDriver2D: %u vertices cannot be drawn with 16-bit indices", vertexCount);
-		return false;
+		return nullptr;
 	}
 	if (primitiveCount > m_driver->getMaximalPrimitiveCount())
 	{
 		logFormat(LOG_ERROR, "CVideoDriver2D: %u primitives are more than the driver draws at once (%u)",
 			primitiveCount, m_driver->getMaximalPrimitiveCount());
-		return false;
+		return nullptr;
 	}
+	if (indices)
+		return indices;
 
-	if (!indices)
+	const u64 needed = verticesNeeded(primitiveCount, primitiveType);
+	if (needed > vertexCount)
 	{
-		const u64 needed = verticesNeeded(primitiveCount, primitiveType);
-		if (needed > vertexCount)
-		{
-			logFormat(LOG_ERROR, "CVideoDriver2D: %u primitives need more than the %u vertices given", primitiveCount,
-				vertexCount);
-			return false;
-		}
-		// The stock OpenGL driver reads an index list even for fans.
-		if (m_sequentialIndices.size() < vertexCount)
-		{
-			const u32 from = m_sequentialIndices.size();
-			m_sequentialIndices.set_used(vertexCount);
-			for (u32 i = from; i < vertexCount; ++i)
-				m_sequentialIndices[i] = static_cast<u16>(i);
-		}
-		indices = m_sequentialIndices.const_pointer();
+		logFormat(LOG_ERROR, "CVideoDriver2D: %u primitives need more than the %u vertices given", primitiveCount,
+			vertexCount);
+		return nullptr;
 	}
+	// The stock OpenGL driver reads an index list even for fans.
+	if (m_sequentialIndices.size() < vertexCount)
+	{
+		const u32 from = m_sequentialIndices.size();
+		m_sequentialIndices.set_used(vertexCount);
+		for (u32 i = from; i < vertexCount; ++i)
+			m_sequentialIndices[i] = static_cast<u16>(i);
+	}
+	return m_sequentialIndices.const_pointer();
+}
 
+bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vertexCount, const u16* indices,
+	u32 primitiveCount, u32 primitiveType)
+{
+	if (!prepareDraw(vertices, vertexCount, indices, primitiveCount, primitiveType))
+		return false;
 	m_convertedVertices.set_used(vertexCount);
 	video::S3DVertex* converted = m_convertedVertices.pointer();
 	for (u32 i = 0; i < vertexCount; ++i)
@@ -256,7 +261,16 @@ bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vert
 		converted[i].Color = vertices[i].Color;
 		converted[i].TCoords = vertices[i].TCoords;
 	}
-	m_driver->drawVertexPrimitiveList(converted, vertexCount, indices, primitiveCount, video::EVT_STANDARD,
+	return drawVertexPrimitiveList(converted, vertexCount, indices, primitiveCount, primitiveType);
+}
+
+bool CVideoDriver2D::drawVertexPrimitiveList(const video::S3DVertex* vertices, u32 vertexCount, const u16* indices,
+	u32 primitiveCount, u32 primitiveType)
+{
+	const u16* drawn = prepareDraw(vertices, vertexCount, indices, primitiveCount, primitiveType);
+	if (!drawn)
+		return false;
+	m_driver->drawVertexPrimitiveList(vertices, vertexCount, drawn, primitiveCount, video::EVT_STANDARD,
 		static_cast<irr::scene::E_PRIMITIVE_TYPE>(primitiveType), video::EIT_16BIT);
 	return true;
 }

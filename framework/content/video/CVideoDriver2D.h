@@ -47,7 +47,11 @@ public:
 	// Draws triangle lists and fans and line lists, always with an index list: without indices, the
 	// vertices are taken in order. The vertices are converted into a buffer that is reused from draw to draw.
 	// False, with a log line for a fault, when nothing was drawn.
-	bool drawVertexPrimitiveList(const S2DVertex* vertices, u32 vertexCount, const u16* indices,
+	bool drawVertexPrimitiveList(const S2DVertex* vertices, u32 vertexCount, const u16* indices, u32 primitiveCount,
+		u32 primitiveType);
+	// The same for vertices already in the engine's layout (as the quad batch writes them), drawn
+	// as they are.
+	bool drawVertexPrimitiveList(const video::S3DVertex* vertices, u32 vertexCount, const u16* indices,
 		u32 primitiveCount, u32 primitiveType);
 	u32 getMaximalPrimitiveCount() const { return m_driver->getMaximalPrimitiveCount(); }
 
@@ -64,6 +68,10 @@ private:
 
 	// False when the driver would not take them.
 	bool addMaterialRenderers();
+	// Checks a draw; the index list to draw with (sequential ones when none is given), or null
+	// after a log line when nothing can be drawn.
+	const u16* prepareDraw(const void* vertices, u32 vertexCount, const u16* indices, u32 primitiveCount,
+		u32 primitiveType);
 
 	video::IVideoDriver* m_driver;
 	const C2DMaterialRenderer* m_renderers[2] = {nullptr, nullptr};

@@ -23,7 +23,10 @@ namespace os
 {
 namespace
 {
-const long INPUT_EVENTS = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+// The crossings place the pointer where it enters and leaves, so that it is followed without
+// asking the server.
+const long INPUT_EVENTS = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+	EnterWindowMask | LeaveWindowMask;
 const long WINDOW_EVENTS = INPUT_EVENTS | FocusChangeMask | StructureNotifyMask | ExposureMask;
 const long NET_WM_STATE_REMOVE = 0;
 const long NET_WM_STATE_ADD = 1;
@@ -355,6 +358,18 @@ bool CX11Window::waitMessage(SWindowMessage& message)
 	return message.message != WM_QUIT;
 }
 
+bool CX11Window::hasWaitingMessages()
+{
+	XFlush(m_display);
+	return !m_queue.empty() || XEventsQueued(m_display, QueuedAlready) > 0;
+}
+
+void CX11Window::trackPointer(s32 x, s32 y)
+{
+	m_pointer = core::position2d<s32>(x, y);
+	m_pointerKnown = true;
+}
+
 void CX11Window::queue(u32 message, WParam wParam, LParam lParam)
 {
 	SWindowMessage entry;
@@ -462,7 +477,12 @@ void CX11Window::convertEvent(XEvent& event)
 		break;
 	case ButtonPress:
 	case ButtonRelease:
+		trackPointer(event.xbutton.x, event.xbutton.y);
 		convertButton(event.xbutton, event.type == ButtonPress);
+		break;
+	case EnterNotify:
+	case LeaveNotify:
+		trackPointer(event.xcrossing.x, event.xcrossing.y);
 		break;
 	case MotionNotify:
 	{
@@ -471,6 +491,7 @@ void CX11Window::convertEvent(XEvent& event)
 		while (XPending(m_display) && (XPeekEvent(m_display, &next), next.type == MotionNotify) &&
 			   next.xmotion.window == m_window)
 			XNextEvent(m_display, &event);
+		trackPointer(event.xmotion.x, event.xmotion.y);
 		queue(WM_MOUSEMOVE, 0, makeLParam(event.xmotion.x, event.xmotion.y));
 		break;
 	}
@@ -485,6 +506,8 @@ void CX11Window::convertEvent(XEvent& event)
 		break;
 	case ConfigureNotify:
 	{
+		// Moved under a pointer that stood still: the client position is asked for again.
+		m_pointerKnown = false;
 		const core::dimension2d<s32> size(event.xconfigure.width, event.xconfigure.height);
 		if (size == m_clientSize)
 			break;
@@ -1031,10 +1054,34 @@ bool CX11Window::getCursorPosition(core::position2d<s32>& position)
 	return true;
 }
 
+bool CX11Window::getTrackedCursorPosition(core::position2d<s32>& client)
+{
+	if (!m_pointerKnown)
+	{
+		if (!m_window || m_destroyed)
+			return false;
+		Window root;
+		Window child;
+		int rootX = 0;
+		int rootY = 0;
+		int x = 0;
+		int y = 0;
+		unsigned int mask = 0;
+		// False when the pointer is on another screen.
+		if (!XQueryPointer(m_display, m_window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+			return false;
+		trackPointer(x, y);
+	}
+	client = m_pointer;
+	return true;
+}
+
 void CX11Window::setCursorPosition(const core::position2d<s32>& position)
 {
 	XWarpPointer(m_display, None, DefaultRootWindow(m_display), 0, 0, 0, 0, position.X, position.Y);
 	XFlush(m_display);
+	// A warp outside the window sends it no event.
+	m_pointerKnown = false;
 }
 
 void CX11Window::defineCursor()

@@ -28,6 +28,8 @@ public:
 	void translateMessage(const SWindowMessage& message) override;
 	LResult dispatchMessage(const SWindowMessage& message) override;
 	void postQuitMessage(s32 exitCode) override;
+	bool hasWaitingMessages() override;
+	s32 getMessageDescriptor() override { return ConnectionNumber(m_display); }
 	void removeQuitMessages() override;
 	LResult defaultProcedure(u32 message, WParam wParam, LParam lParam) override;
 
@@ -76,6 +78,7 @@ public:
 	void setIcon(const core::array<SIconImage>& images) override;
 
 	bool getCursorPosition(core::position2d<s32>& position) override;
+	bool getTrackedCursorPosition(core::position2d<s32>& client) override;
 	void setCursorPosition(const core::position2d<s32>& position) override;
 	void showCursor(bool show) override;
 	bool setCursorImage(const u32* pixels, s32 width, s32 height, s32 hotSpotX, s32 hotSpotY) override;
@@ -94,6 +97,7 @@ private:
 	void convertButton(XButtonEvent& event, bool press);
 	void convertFocus(bool focused);
 	void queue(u32 message, WParam wParam, LParam lParam);
+	void trackPointer(s32 x, s32 y);
 	bool takeQueued(SWindowMessage& message);
 	LResult sendMessage(u32 message, WParam wParam, LParam lParam);
 
@@ -126,6 +130,10 @@ private:
 	bool m_focused = false;
 	bool m_focusWanted = false;
 	bool m_captured = false;
+
+	// The pointer in client pixels as the last pointer or crossing event gave it.
+	core::position2d<s32> m_pointer;
+	bool m_pointerKnown = false;
 
 	Cursor m_blankCursor = 0;
 	Cursor m_arrowCursor = 0;

@@ -73,6 +73,13 @@ public:
 	virtual void translateMessage(const SWindowMessage& message) = 0;
 	virtual LResult dispatchMessage(const SWindowMessage& message) = 0;
 	virtual void postQuitMessage(s32 exitCode) = 0;
+	// A message can be taken without waiting for the system: one is queued, or has been read
+	// from the system already. Sends what the window has buffered for the system first, so that
+	// its answers can come while the caller waits.
+	virtual bool hasWaitingMessages() = 0;
+	// What to wait on for new messages from the system: a descriptor that becomes readable when
+	// they arrive; -1 when there is none.
+	virtual s32 getMessageDescriptor() = 0;
 	// Takes waiting quit messages out of the queue.
 	virtual void removeQuitMessages() = 0;
 	// What the system does with a message the procedure leaves to it: a close request destroys
@@ -129,6 +136,10 @@ public:
 
 	// The pointer, in screen pixels.
 	virtual bool getCursorPosition(core::position2d<s32>& position) = 0;
+	// The pointer in client pixels as the window's own pointer and crossing messages last placed
+	// it; the system is asked only when they have not told it yet (after the window was made,
+	// moved, or the pointer warped). False when it cannot be told.
+	virtual bool getTrackedCursorPosition(core::position2d<s32>& client) = 0;
 	virtual void setCursorPosition(const core::position2d<s32>& position) = 0;
 	virtual void showCursor(bool show) = 0;
 	// 32-bit ARGB pixels, row after row; false when the cursor could not be made.
