@@ -34,39 +34,6 @@ namespace
 const s32 SCREEN_WIDTH = 1024;
 const s32 SCREEN_HEIGHT = 768;
 
-std::vector<video::SColor> readFrame()
-{
-	std::vector<u8> rgba(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT * 4);
-	glReadBuffer(GL_BACK);
-	glPixelStorei(GL_PACK_ALIGNMENT, 1);
-	glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-	std::vector<video::SColor> pixels(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
-	for (s32 row = 0; row < SCREEN_HEIGHT; ++row)
-		for (s32 column = 0; column < SCREEN_WIDTH; ++column)
-		{
-			const u8* p = &rgba[(static_cast<size_t>(SCREEN_HEIGHT - 1 - row) * SCREEN_WIDTH + column) * 4];
-			pixels[static_cast<size_t>(row) * SCREEN_WIDTH + column] = video::SColor(255, p[0], p[1], p[2]);
-		}
-	return pixels;
-}
-
-// For a look by a person: QB_SNAPSHOT_DIR=folder keeps the frame as a PNG there.
-void keepSnapshot(video::IVideoDriver* driver, const std::vector<video::SColor>& pixels, const std::string& name)
-{
-	const char* folder = std::getenv("QB_SNAPSHOT_DIR");
-	if (!folder || !*folder)
-		return;
-	std::vector<u32> argb(pixels.size());
-	for (size_t i = 0; i < pixels.size(); ++i)
-		argb[i] = pixels[i].color;
-	video::IImage* image = driver->createImageFromData(video::ECF_A8R8G8B8,
-		core::dimension2du(SCREEN_WIDTH, SCREEN_HEIGHT), argb.data(), false, false);
-	if (!image)
-		return;
-	driver->writeImageToFile(image, (std::string(folder) + "/" + name + ".png").c_str());
-	image->drop();
-}
-
 // Which emitter's colour a pixel shows, if any: the fountain is red, the rectangle green.
 enum EPixel
 {
@@ -211,9 +178,9 @@ TEST_F(ParticlesWindowTest, AFountainAndARectangleDrawTheirParticlesInOneCallEac
 	driver->primitiveListDraws = 0;
 	scenes->drawAll(driver.get());
 	EXPECT_EQ(2u, driver->primitiveListDraws) << "one draw call per particle system";
-	const std::vector<video::SColor> frame = readFrame();
+	const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
 	device->getVideoDriver()->endScene();
-	keepSnapshot(driver.get(), frame, "particles");
+	keepSnapshot(driver.get(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, "particles");
 
 	// Where a particle's star (16 pixels, unscaled, turned) may reach: the emitter's area and the
 	// motion over at most 900 ms, with half a diagonal of the star around it.
