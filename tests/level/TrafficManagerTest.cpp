@@ -206,6 +206,33 @@ TEST_F(Traffic, EqualPausesMakeACarEveryPauseInWholeSteps)
 	}
 }
 
+TEST_F(Traffic, PausesVaryFromTheSmallestUpToBelowTheLargest)
+{
+	level.setPaths(neutralPath("3000, 6000", "CarA", 100.f, 1000000.f));
+	makeManager();
+	std::vector<fw::u32> madeAt;
+	for (fw::u32 i = 1; madeAt.size() < 12 && i < 10000; ++i)
+	{
+		const fw::u32 before = level.carCount();
+		tick();
+		if (level.carCount() > before && i > 1)
+			madeAt.push_back(i);
+	}
+	ASSERT_EQ(12u, madeAt.size());
+	fw::u32 shortest = ~0u;
+	fw::u32 longest = 0;
+	for (size_t k = 1; k < madeAt.size(); ++k)
+	{
+		const fw::u32 ms = (madeAt[k] - madeAt[k - 1]) * 20;
+		shortest = std::min(shortest, ms);
+		longest = std::max(longest, ms);
+	}
+	// 3000 to 5999 ms, counted in whole 20 ms steps.
+	EXPECT_GE(shortest, 3000u);
+	EXPECT_LE(longest, 6000u);
+	EXPECT_LT(shortest + 500, longest) << "the pauses vary";
+}
+
 TEST_F(Traffic, TemplatesTakeTurnsAndMissingOnesMakeNoCar)
 {
 	struct SCase
