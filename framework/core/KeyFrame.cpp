@@ -52,8 +52,8 @@ const PropertyTable& KeyFrame::getClassPropertyTable()
 {
 	static const PropertyTable& table = makePropertyTable(Base::getClassPropertyTable(),
 		{
-			makeProperty<&KeyFrame::setPeriodProperty, &KeyFrame::getPeriodProperty>("Period")
-				.stored(static_cast<s32>(DEFAULT_PERIOD)),
+			makeProperty<&KeyFrame::setPeriodProperty, &KeyFrame::getPeriodProperty>("Period").stored(
+				static_cast<s32>(DEFAULT_PERIOD)),
 			makeProperty<&KeyFrame::setTimeShiftProperty, &KeyFrame::getTimeShift>("TimeShift").stored(0),
 		});
 	return table;
@@ -63,7 +63,7 @@ s32 KeyFrame::getPeriodProperty() const
 {
 	const u32 period = getPeriod();
 	return period > static_cast<u32>(std::numeric_limits<s32>::max()) ? std::numeric_limits<s32>::max()
-																		: static_cast<s32>(period);
+																	  : static_cast<s32>(period);
 }
 
 void KeyFrame::setPeriodProperty(s32 period)

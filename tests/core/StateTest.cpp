@@ -113,11 +113,13 @@ protected:
 	void readElements(IXMLReader* reader, IContentManager*, const core::stringw& elementName) override
 	{
 		m_notes.clear();
-		readChildElements(reader, elementName, [this](IXMLReader* child) {
-			if (child->getNodeName() == L"Note")
-				m_notes.push_back(core::stringc(child->getAttributeValue(core::stringw(L"Text"))).c_str());
-			skipXmlElement(child);
-		});
+		readChildElements(reader, elementName,
+			[this](IXMLReader* child)
+			{
+				if (child->getNodeName() == L"Note")
+					m_notes.push_back(core::stringc(child->getAttributeValue(core::stringw(L"Text"))).c_str());
+				skipXmlElement(child);
+			});
 	}
 	void writeElements(IXMLWriter* writer, const core::stringw&) const override
 	{
@@ -305,9 +307,10 @@ TEST_F(States, AnItemClassIsItsDeclarationItsTableAndItsBehaviour)
 {
 	// States make their items with the one factory.
 	registerStateItemClass<CBlinkItem>(CNodeFactorySingleton::Instance());
-	const auto n = node("n", "<State Name=\"S\"><Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2.9\" Speed=\"2.5\" "
-							 "Label=\"on off\" Offset=\"1;-2\" Shade=\"ff00ff00\"><Note Text=\"a\" /><Other><Note Text=\"x\" />"
-							 "</Other><Note Text=\"b\" /></Animator><Animator Type=\"BlinkItem\" /></State>");
+	const auto n = node("n",
+		"<State Name=\"S\"><Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2.9\" Speed=\"2.5\" "
+		"Label=\"on off\" Offset=\"1;-2\" Shade=\"ff00ff00\"><Note Text=\"a\" /><Other><Note Text=\"x\" />"
+		"</Other><Note Text=\"b\" /></Animator><Animator Type=\"BlinkItem\" /></State>");
 	const CAnimatorState* state = n->findState(nameId("S"));
 	ASSERT_EQ(2u, state->getAnimatorCount());
 	const Base* item = state->getAnimator(0);
@@ -320,13 +323,15 @@ TEST_F(States, AnItemClassIsItsDeclarationItsTableAndItsBehaviour)
 	EXPECT_STREQ("on off", blink->getLabel().c_str());
 	EXPECT_EQ(core::vector2df(1.f, -2.f), blink->getOffset());
 	EXPECT_EQ(0xFF00FF00u, blink->getShade().color);
-	EXPECT_EQ((std::vector<std::string>{"a", "b"}), blink->getNotes()) << "a child it does not know is passed over whole";
+	EXPECT_EQ((std::vector<std::string>{"a", "b"}), blink->getNotes())
+		<< "a child it does not know is passed over whole";
 
-	const std::string written = "<Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2\" Speed=\"2.500000\" Label=\"on off\" "
-								"Offset=\"1.000000;-2.000000\" Shade=\"ff00ff00\">\r\n"
-								"\t<Note Text=\"a\" />\r\n"
-								"\t<Note Text=\"b\" />\r\n"
-								"</Animator>\r\n";
+	const std::string written =
+		"<Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2\" Speed=\"2.500000\" Label=\"on off\" "
+		"Offset=\"1.000000;-2.000000\" Shade=\"ff00ff00\">\r\n"
+		"\t<Note Text=\"a\" />\r\n"
+		"\t<Note Text=\"b\" />\r\n"
+		"</Animator>\r\n";
 	EXPECT_EQ(written, itemText(item));
 	EXPECT_EQ("<Animator Type=\"BlinkItem\" Shade=\"ffffffff\">\r\n</Animator>\r\n", itemText(state->getAnimator(1)))
 		<< "at its defaults only what is always written is written";
@@ -337,10 +342,12 @@ TEST_F(States, AnItemClassIsItsDeclarationItsTableAndItsBehaviour)
 
 	// Read again, a missing attribute takes its default rather than keeping the last file's value;
 	// one always written has no default and keeps its value.
-	const CRefHolder<IXMLReader> reader = readerOverText("<Animator Type=\"BlinkItem\" Speed=\"4\"><Note Text=\"c\" /></Animator>");
+	const CRefHolder<IXMLReader> reader =
+		readerOverText("<Animator Type=\"BlinkItem\" Speed=\"4\"><Note Text=\"c\" /></Animator>");
 	ASSERT_TRUE(reader->read());
 	copy->loadFromXml(reader.get(), nullptr, L"Animator");
-	EXPECT_EQ("<Animator Type=\"BlinkItem\" Speed=\"4.000000\" Shade=\"ff00ff00\">\r\n\t<Note Text=\"c\" />\r\n</Animator>\r\n",
+	EXPECT_EQ(
+		"<Animator Type=\"BlinkItem\" Speed=\"4.000000\" Shade=\"ff00ff00\">\r\n\t<Note Text=\"c\" />\r\n</Animator>\r\n",
 		itemText(copy.get()));
 }
 
