@@ -468,6 +468,11 @@ TEST_F(Lists, TheButtonsAndTheSliderScroll)
 	slider->setValue(9);
 	bubble(slider, new CEventNodeValueChanged(slider));
 	EXPECT_EQ(6, list->getTopItem()) << "clamped";
+	// A range far beyond the lines, as a file may give the slider, still scrolls within them.
+	slider->setMaxValue(1e30f);
+	slider->setValue(1e30f);
+	bubble(slider, new CEventNodeValueChanged(slider));
+	EXPECT_EQ(6, list->getTopItem());
 }
 
 TEST_F(Lists, InputReachesEachElementOnceAlsoWhenTheListIsDisabled)
