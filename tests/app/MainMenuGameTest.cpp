@@ -532,10 +532,15 @@ TEST_F(MenuGame, AClickOnAButtonOfTheBoardOpensItsScene)
 	} clicks[] = {{820, 476, "CreditsScene"}, {820, 406, "AchievementsScene"}, {820, 546, "QuitConfirmationScene"}};
 	for (const auto& c : clicks)
 	{
-		device->postEvent(adoptRef(new CEventInputMouseMove(c.x, c.y)).get());
-		device->postEvent(adoptRef(new CEventInputMouseLeftDown(c.x, c.y)).get());
+		// In window pixels, where the game fitted its design screen (a display gives it a window).
+		const core::vector3df& at = game->getSceneManager()->getPosition();
+		const core::vector3df& scale = game->getSceneManager()->getScale();
+		const s32 x = static_cast<s32>(at.X + c.x * scale.X);
+		const s32 y = static_cast<s32>(at.Y + c.y * scale.Y);
+		device->postEvent(adoptRef(new CEventInputMouseMove(x, y)).get());
+		device->postEvent(adoptRef(new CEventInputMouseLeftDown(x, y)).get());
 		step(10);
-		device->postEvent(adoptRef(new CEventInputMouseLeftUp(c.x, c.y)).get());
+		device->postEvent(adoptRef(new CEventInputMouseLeftUp(x, y)).get());
 		settle();
 		EXPECT_EQ(c.scene, std::string(activeScene()->getName().c_str()));
 		releaseKey(ESCAPE);
