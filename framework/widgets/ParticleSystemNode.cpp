@@ -359,7 +359,10 @@ void ParticleSystemNode::render(const SRenderContext& context, const core::rect<
 	}
 	layer->setMaterial(m_material);
 	const video2d::CMeshBuffer& mesh = *m_meshBuffer;
-	layer->drawVertexPrimitiveList(mesh.getVertices(), mesh.getVertexCount(), mesh.getIndices(), mesh.PrimitiveCount,
+	// Only the live quads' vertices: the buffer keeps its peak, and what lies past them is neither
+	// converted nor handed to the driver.
+	const u32 usedVertices = core::min_(mesh.getVertexCount(), mesh.PrimitiveCount * 2);
+	layer->drawVertexPrimitiveList(mesh.getVertices(), usedVertices, mesh.getIndices(), mesh.PrimitiveCount,
 		mesh.PrimitiveType);
 	driver->setTransform(video::ETS_WORLD, video2d::getIdentityMatrix());
 }

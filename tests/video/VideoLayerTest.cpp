@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 namespace fw
 {
@@ -391,6 +392,17 @@ TEST_F(VideoLayerTest, DrawingConvertsVerticesThroughOneReusedBufferAndAlwaysPas
 	EXPECT_EQ(list, second.indices);
 	EXPECT_EQ(irr::scene::EPT_TRIANGLES, second.primitiveType);
 	EXPECT_EQ(first.vertices, second.vertices);
+
+	// Fewer vertices, then more than the buffer has room for: every vertex handed over still faces
+	// the viewer, whether it stayed in use, came back into use or is new.
+	ASSERT_TRUE(layer->drawVertexPrimitiveList(fan, 3, nullptr, 1, irr::scene::EPT_TRIANGLES));
+	std::vector<S2DVertex> strip(40, fan[3]);
+	ASSERT_TRUE(layer->drawVertexPrimitiveList(strip.data(), 40, nullptr, 13, irr::scene::EPT_TRIANGLES));
+	ASSERT_EQ(4u, driver->draws.size());
+	for (const test::SRecordedDraw& draw : driver->draws)
+		for (u32 i = 0; i < draw.vertexCopy.size(); ++i)
+			EXPECT_EQ(core::vector3df(0.f, 0.f, -1.f), draw.vertexCopy[i].Normal) << i << " of " << draw.vertexCount;
+	EXPECT_EQ(strip[39].Pos, driver->draws[3].vertexCopy[39].Pos);
 }
 
 TEST_F(VideoLayerTest, LineListsDrawWithTheirOwnIndicesOrInPairs)

@@ -271,6 +271,18 @@ TEST_F(ParticleSystemNodeTest, TheMeshBufferOnlyGrowsAndANewImageRewritesEveryUV
 	EXPECT_EQ(1600u, mesh->getVertexCount());
 	EXPECT_EQ(2400u, mesh->getIndexCount());
 	EXPECT_EQ(20u, mesh->PrimitiveCount);
+	// The draw hands over the live quads only, and their indices stay within them.
+	collect();
+	driver->clearRecords();
+	node->render(makeRenderContext(driver.get()), nullptr);
+	ASSERT_EQ(1u, driver->draws.size());
+	EXPECT_EQ(20u, driver->draws[0].primitiveCount);
+	EXPECT_EQ(40u, driver->draws[0].vertexCount);
+	ASSERT_EQ(60u, driver->draws[0].indexCopy.size());
+	for (u16 index : driver->draws[0].indexCopy)
+		EXPECT_LT(index, 40u);
+	ASSERT_EQ(40u, driver->draws[0].vertexCopy.size());
+	EXPECT_EQ(mesh->getVertices()[39].Pos, driver->draws[0].vertexCopy[39].Pos) << "the tenth quad's last corner";
 
 	const CRefHolder<CAtlasTexture> panel = atlasTexture("Panel.png");
 	ASSERT_TRUE(panel);

@@ -252,12 +252,16 @@ bool CVideoDriver2D::drawVertexPrimitiveList(const S2DVertex* vertices, u32 vert
 {
 	if (!prepareDraw(vertices, vertexCount, indices, primitiveCount, primitiveType))
 		return false;
+	// The normal is the same for every vertex and nothing else writes this buffer: it is set only
+	// for the entries that come into use (those below the used size keep theirs).
+	const u32 converted0 = m_convertedVertices.size();
 	m_convertedVertices.set_used(vertexCount);
 	video::S3DVertex* converted = m_convertedVertices.pointer();
+	for (u32 i = converted0; i < vertexCount; ++i)
+		converted[i].Normal.set(0.f, 0.f, -1.f);
 	for (u32 i = 0; i < vertexCount; ++i)
 	{
 		converted[i].Pos = vertices[i].Pos;
-		converted[i].Normal.set(0.f, 0.f, -1.f);
 		converted[i].Color = vertices[i].Color;
 		converted[i].TCoords = vertices[i].TCoords;
 	}
