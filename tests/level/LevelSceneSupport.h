@@ -61,8 +61,11 @@ const char* const BUILDINGS = R"(<BuildingsConfiguration>
 	</Building>
 </BuildingsConfiguration>)";
 
+// A goal no test reaches, so that the level keeps running (a level without objectives is complete).
+const char* const FAR_GOAL = "<Objectives><Objective Type=\"Money\" Value=\"100000000\"/></Objectives>";
+
 // The level's own properties; objectives and events are added by the tests that need them.
-inline std::string levelXml(const std::string& properties, const std::string& rest = "")
+inline std::string levelXml(const std::string& properties, const std::string& rest = FAR_GOAL)
 {
 	return "<Level><Properties><int Name=\"DayLength\" Value=\"60\"/><float Name=\"InitMoney\" Value=\"1000\"/>"
 		   "<float Name=\"InitRating\" Value=\"10\"/><float Name=\"InitMaterialsCount\" Value=\"20\"/>"
