@@ -8,6 +8,7 @@
 #include "core/BaseNode.h"
 #include "core/CNodeFactory.h"
 #include "core/CRefHolder.h"
+#include "level/GLevelNodeClasses.h"
 #include "platform/CFileSystem.h"
 #include "platform/CMemoryFile.h"
 #include "platform/CVirtualFile.h"
@@ -78,7 +79,13 @@ CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	static CNodeFactory* factory = new CNodeFactory;
+	// The level's classes too: level scenes and buildings read their own properties.
+	static CNodeFactory* factory = []
+	{
+		CNodeFactory* classes = new CNodeFactory;
+		registerLevelNodeClasses(*classes);
+		return classes;
+	}();
 	const CRefHolder<CFileSystem> fileSystem = adoptRef<CFileSystem>(new CFuzzFileSystem(data, size));
 	const CRefHolder<CContentProcessorsManager> processors =
 		adoptRef(new CContentProcessorsManager(nullptr, fileSystem.get(), factory));
