@@ -22,6 +22,7 @@
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"
+#include "platform/CEventSystemFlow.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
@@ -216,6 +217,14 @@ inline void registerLevelCues(fw::CSoundManager* sounds)
 	}
 }
 
+// Stops every instance and lets the manager drop them, so that no cue counts as playing.
+inline void silence(fw::CSoundManager* sounds)
+{
+	sounds->stopGroup(-1);
+	const fw::CRefHolder<fw::CEventSystemFlowUpdate> update = fw::adoptRef(new fw::CEventSystemFlowUpdate(10));
+	sounds->update(update.get());
+}
+
 inline fw::CRefHolder<fw::CNodeFactory> makeLevelFactory()
 {
 	fw::registerWidgetServices();
@@ -261,6 +270,7 @@ public:
 		device = fw::CEngineDeviceSingleton::Instance().getDevice();
 		sounds = device->getSoundManager();
 		registerLevelCues(sounds);
+		silence(sounds);
 		static const bool words = device->getDictionary()->load(QB_ASSETS_DIR "/strings/Dictionary.xml");
 		(void)words;
 		soundTrace().clear();
@@ -280,7 +290,7 @@ public:
 	{
 		manager->setActiveScene(nullptr);
 		manager->processMessageQueue();
-		sounds->stopGroup(-1);
+		silence(sounds);
 		recorder->removeChild(manager.get());
 	}
 	CLevelRig(const CLevelRig&) = delete;
