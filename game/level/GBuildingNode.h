@@ -214,8 +214,9 @@ private:
 	}
 	// The feature type list of feature i of the own type names the feature type.
 	bool featureIs(fw::u32 index, fw::s32 featureType) const;
-	// A copy of a template of the scene manager's collection under the parent; null without one.
-	fw::BaseNode* makeFromTemplate(fw::s32 templateName, fw::BaseNode* parent, bool internal) const;
+	// A transient copy of a template of the scene manager's collection under the parent; null
+	// without one.
+	fw::BaseNode* makeFromTemplate(fw::s32 templateName, fw::BaseNode* parent) const;
 	void setPriceText(fw::s32 price);
 	fw::f32 featureIncomePayment() const;
 	void sendFeatureMessage(class GGameMessage* message);

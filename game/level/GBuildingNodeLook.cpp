@@ -55,7 +55,7 @@ fw::video::SColor blend(fw::video::SColor a, fw::video::SColor b, fw::f32 t)
 }
 } // namespace
 
-fw::BaseNode* GBuildingNode::makeFromTemplate(fw::s32 templateName, fw::BaseNode* parent, bool internal) const
+fw::BaseNode* GBuildingNode::makeFromTemplate(fw::s32 templateName, fw::BaseNode* parent) const
 {
 	fw::ISceneManager* manager = getSceneManager();
 	const fw::TemplateCollectionNode* collection =
@@ -64,8 +64,9 @@ fw::BaseNode* GBuildingNode::makeFromTemplate(fw::s32 templateName, fw::BaseNode
 	if (!source || !parent)
 		return nullptr;
 	fw::BaseNode* copy = source->clone(nullptr, manager);
-	if (internal)
-		copy->setInternal(true);
+	// Listed, so that it is drawn, hit and given the building's states, but never written or
+	// copied with the building: the look makes it anew.
+	copy->setTransient(true);
 	parent->addChild(copy);
 	copy->drop();
 	return copy;
@@ -111,7 +112,7 @@ void GBuildingNode::instantiateTemplate()
 	if (!smile)
 		smile = textChild(root, smileName);
 	if (!smile && root)
-		smile = fw::nodeCast<fw::TextNode>(makeFromTemplate(smileName, root, true));
+		smile = fw::nodeCast<fw::TextNode>(makeFromTemplate(smileName, root));
 	if (smile)
 	{
 		m_smileHome = smile->getPosition();
@@ -126,7 +127,7 @@ void GBuildingNode::instantiateTemplate()
 
 	if (!m_phoneIcon)
 	{
-		m_phoneIcon.assign(makeFromTemplate(phoneName, this, true));
+		m_phoneIcon.assign(makeFromTemplate(phoneName, this));
 		if (m_phoneIcon)
 			m_phoneIcon->setVisible(false);
 	}
@@ -135,7 +136,7 @@ void GBuildingNode::instantiateTemplate()
 	{
 		fw::BaseNode* sign = findChildByNameId(forSaleName, 1);
 		if (!sign)
-			sign = makeFromTemplate(forSaleName, this, true);
+			sign = makeFromTemplate(forSaleName, this);
 		// Without a sign the building shows no offer; the offers themselves still run.
 		m_forSaleNode.assign(sign);
 		if (sign)
@@ -155,7 +156,7 @@ void GBuildingNode::instantiateTemplate()
 
 	if (!m_serveAreaNode)
 	{
-		m_serveAreaNode.assign(makeFromTemplate(serveAreaName, this, false));
+		m_serveAreaNode.assign(makeFromTemplate(serveAreaName, this));
 		if (m_serveAreaNode)
 			m_serveAreaNode->setVisible(false);
 	}
@@ -178,7 +179,7 @@ void GBuildingNode::instantiateTemplate()
 		workers = textChild(root, workersName);
 	if (!workers && root)
 	{
-		workers = fw::nodeCast<fw::TextNode>(makeFromTemplate(workersName, root, true));
+		workers = fw::nodeCast<fw::TextNode>(makeFromTemplate(workersName, root));
 		if (workers)
 			m_workersHome = workers->getPosition();
 	}
@@ -190,7 +191,7 @@ void GBuildingNode::instantiateTemplate()
 
 	if (!m_feature1Icon)
 	{
-		m_feature1Icon.assign(makeFromTemplate(feature1Name, this, true));
+		m_feature1Icon.assign(makeFromTemplate(feature1Name, this));
 		if (m_feature1Icon)
 		{
 			m_feature1Icon->setVisible(false);
@@ -199,7 +200,7 @@ void GBuildingNode::instantiateTemplate()
 	}
 	if (!m_feature2Icon)
 	{
-		m_feature2Icon.assign(makeFromTemplate(feature2Name, this, true));
+		m_feature2Icon.assign(makeFromTemplate(feature2Name, this));
 		if (m_feature2Icon)
 		{
 			m_feature2Icon->setVisible(false);
@@ -209,7 +210,7 @@ void GBuildingNode::instantiateTemplate()
 
 	if (!m_moneyBurst)
 	{
-		m_moneyBurst.assign(makeFromTemplate(burstName, this, true));
+		m_moneyBurst.assign(makeFromTemplate(burstName, this));
 		if (m_moneyBurst)
 			m_moneyBurst->setVisible(false);
 	}
@@ -399,7 +400,7 @@ void GBuildingNode::setAlertIcon(fw::s32 alert)
 		templateName = dirtyIcon;
 	if (templateName == -1)
 		return;
-	if (fw::BaseNode* icon = makeFromTemplate(templateName, this, false))
+	if (fw::BaseNode* icon = makeFromTemplate(templateName, this))
 	{
 		m_alertIcon.assign(icon);
 		icon->setVisible(true);

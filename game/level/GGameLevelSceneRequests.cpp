@@ -150,6 +150,7 @@ bool GGameLevelScene::onLetterRequest(GLetterRequestMessage* message)
 	const fw::CRefHolder<GMoneyLetter> letter = fw::adoptRef(new GMoneyLetter(amount, duration, building));
 
 	fw::BaseNode* node = source->clone(building, manager);
+	node->setTransient(true);
 	node->setVisible(true);
 	node->setUserData(letter.get());
 	node->setState(appear, nullptr);

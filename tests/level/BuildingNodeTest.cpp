@@ -3,6 +3,7 @@
 
 #include "LevelSceneSupport.h"
 
+#include "core/CEventInput.h"
 #include "core/CPropertyContainer.h"
 #include "level/GEllipseSectorNode.h"
 #include "widgets/SpriteNode.h"
@@ -633,4 +634,23 @@ TEST(BuildingNodeLook, LetterNodesLeaveTheBuildingAfterTheirDisappearance)
 	letter->setState(id("Disappear"), nullptr);
 	rig.step(20);
 	EXPECT_EQ(nullptr, hotel->findChildByNameId(id("MoneyLetter"), 1));
+}
+
+TEST(BuildingNodeLook, OverlaysAreHitWithTheBuildingButNeverCopied)
+{
+	CLevelRig rig(scene({building("N1", "Hotel1", 0, 0, false)}));
+	GBuildingNode* hotel = rig.building("N1");
+	hotel->setForSale(true);
+	fw::RenderList frame;
+	rig.level->collectRenderables(frame);
+	// (102, 104) lies on the sign's board, beside the body of the look.
+	const fw::CRefHolder<fw::CEventInputMouseLeftDown> down = fw::adoptRef(new fw::CEventInputMouseLeftDown(102, 104));
+	EXPECT_TRUE(hotel->onMouseDown(down.get()));
+	EXPECT_TRUE(hotel->isDown());
+	EXPECT_FALSE(hotel->isFocused()) << "the level selects; the building takes no focus itself";
+	const fw::CRefHolder<fw::CEventInputMouseLeftDown> away = fw::adoptRef(new fw::CEventInputMouseLeftDown(500, 500));
+	EXPECT_FALSE(hotel->onMouseDown(away.get()));
+
+	const fw::CRefHolder<fw::BaseNode> copy = fw::adoptRef(hotel->clone(nullptr, nullptr));
+	EXPECT_EQ(0u, copy->getChildren().size());
 }

@@ -5,6 +5,7 @@
 
 #include "core/CEventControl.h"
 #include "level/GWeatherParticlesNode.h"
+#include "level/IGTrafficManager.h"
 #include "support/LogCapture.h"
 #include "widgets/TextNode.h"
 
@@ -608,4 +609,68 @@ TEST(LevelMends, BuildingsNodeForgetsTheLevelWhenItGoes)
 		rig.level->removeChild(buildings.get());
 	}
 	EXPECT_EQ(0u, buildings->getPostListeners().size());
+}
+
+namespace
+{
+class CCountingTraffic : public IGTrafficManager
+{
+public:
+	void addCar(GPathMovableNode*, bool) override {}
+	void removeCar(GPathMovableNode*) override {}
+	void update(fw::u32 stepMs) override { elapsed += stepMs; }
+	fw::u32 elapsed = 0;
+};
+} // namespace
+
+TEST(LevelMends, TrafficMovesWhilePausedAndGoesWithItsPaths)
+{
+	CLevelRig rig(scene({}));
+	const fw::CRefHolder<CCountingTraffic> traffic = fw::adoptRef(new CCountingTraffic);
+	rig.level->setTrafficManager(traffic.get());
+	rig.level->setPaused(true);
+	rig.step(20, 3);
+	EXPECT_EQ(60u, traffic->elapsed);
+	EXPECT_EQ(0.f, rig.level->elapsed);
+	rig.level->setLevelPaths(nullptr);
+	EXPECT_EQ(nullptr, rig.level->getTrafficManager());
+	EXPECT_EQ(1, traffic->getReferenceCount()) << "the level let go of it";
+}
+
+TEST(LevelMends, UnknownTypesAndMissingTemplatesFailSoft)
+{
+	fw::test::CLogCapture log;
+	CLevelRig rig(scene({building("X1", "NoSuchType", 0, 0, true), building("N1", "Hotel1", 300, 0, false)}),
+		levelXml(""), false);
+	std::string templates = TEMPLATES;
+	templates.replace(templates.find("\"ForSaleNode\""), 13, "\"NoSign\"");
+	rig.templates = fw::CRefHolder<fw::TemplateCollectionNode>(
+		fw::nodeCast<fw::TemplateCollectionNode>(loadScene(rig.factory.get(), templates, "Templates.oscn").get()));
+	rig.manager->setTemplateCollection(rig.templates.get());
+	rig.setUpAndEnter();
+	EXPECT_TRUE(log.contains("X1 has no building type"));
+	EXPECT_EQ(0, rig.building("X1")->getType()->Level);
+	GBuildingNode* hotel = rig.building("N1");
+	EXPECT_EQ(nullptr, hotel->getForSaleNode());
+	EXPECT_EQ(nullptr, hotel->getPriceText());
+	hotel->setForSale(true);
+	EXPECT_TRUE(hotel->isForSale());
+	hotel->updateOffer(100);
+}
+
+TEST(LevelMends, LetterAmountsClampToTheIntRange)
+{
+	CLevelRig rig(scene({building("H1", "Hotel1", 0, 0, true)}), levelXml(""), false);
+	const fw::CRefHolder<GLevelModifierList> letters =
+		modifiers("<Modifier Type=\"CanReceiveMoneyLetters\" Value=\"1\"/>");
+	rig.effects->blocks.push_back(letters.get());
+	rig.setUpAndEnter();
+	GLetterRequestMessage* message = new GLetterRequestMessage();
+	message->moneyMin = message->moneyMax = 1e30f;
+	message->waitMin = message->waitMax = 1e30f;
+	offer(rig.level.get(), message);
+	ASSERT_EQ(1u, rig.level->getMoneyLetters().size());
+	const GMoneyLetter* letter = dynamic_cast<GMoneyLetter*>(rig.level->getMoneyLetters()[0]->getUserData());
+	EXPECT_EQ(INT32_MAX, letter->amount);
+	EXPECT_EQ(INT32_MAX, letter->duration);
 }
