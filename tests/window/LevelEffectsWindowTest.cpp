@@ -254,6 +254,11 @@ TEST_F(LevelEffectsWindowTest, TheFirstLevelShowsItsBuildings)
 	levels->setActiveScene(level.get());
 	levels->processMessageQueue();
 	ASSERT_EQ(4u, level->getBuildings().size());
+	// The third place offered to the player; the first hotel broken.
+	level->getBuildings()[2]->setForSale(true);
+	level->getBuildings()[0]->setAlertIcon(GBuildingNode::ALERT_BROKEN);
+	level->getBuildings()[1]->setWorkersText(3);
+	level->getBuildings()[3]->setLuckinessType(1);
 
 	EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
 	levels->updateAbsoluteTransformation();
@@ -268,6 +273,8 @@ TEST_F(LevelEffectsWindowTest, TheFirstLevelShowsItsBuildings)
 	const GBuildingNode* hotel = level->getBuildings()[0];
 	const core::vector3df& p = hotel->getPosition();
 	EXPECT_TRUE(near(video::SColor(255, 0xe8, 0xd5, 0xb7), at(static_cast<s32>(p.X) + 34, static_cast<s32>(p.Y) + 45)));
+	// Its repair badge to the upper right, over everything.
+	EXPECT_TRUE(near(video::SColor(255, 0xd6, 0x45, 0x45), at(static_cast<s32>(p.X) + 110, static_cast<s32>(p.Y) + 2)));
 
 	levels->setActiveScene(nullptr);
 	levels->processMessageQueue();
