@@ -674,3 +674,40 @@ TEST(LevelMends, LetterAmountsClampToTheIntRange)
 	EXPECT_EQ(INT32_MAX, letter->amount);
 	EXPECT_EQ(INT32_MAX, letter->duration);
 }
+
+TEST(LevelStep, FeatureResultsRecordTheirKindsAndGoOnToTheScreen)
+{
+	CLevelRig rig(scene({building("FA", "Factory", 0, 0, true)}));
+	GBuildingNode* factory = rig.building("FA");
+	struct SCase
+	{
+		fw::s32 index;
+		fw::s32 kind;
+	};
+	const SCase cases[] = {{0, 5}, {1, 6}, {2, 7}, {3, 5}};
+	rig.messages();
+	for (const SCase& c : cases)
+		offer(rig.level.get(), new GFeatureFinishedMessage(factory, c.index));
+	// Handled by the level, then on at once to the screen; the level's own news is queued.
+	EXPECT_EQ((Lines{"4107", "4107", "4107", "4107"}), rig.recorder->take());
+	const fw::core::array<GLevelHistoryRecord>& history = rig.level->getHistory();
+	ASSERT_EQ(4u, history.size());
+	for (fw::u32 i = 0; i < 4; ++i)
+	{
+		EXPECT_EQ(cases[i].kind, history[i].kind) << cases[i].index;
+		EXPECT_EQ(id("Factory"), history[i].buildingType);
+		EXPECT_EQ(id("FA"), history[i].place);
+	}
+
+	const fw::f32 money = rig.level->money;
+	offer(rig.level.get(), new GFeatureIncomeMessage(factory, 25.f));
+	EXPECT_EQ(money + 25.f, rig.level->money);
+	offer(rig.level.get(), new GFeatureIncomeMessage(nullptr, 25.f));
+	EXPECT_EQ(money + 25.f, rig.level->money) << "a message without its building does nothing";
+
+	factory->setWork(GBuildingNode::WORK_SERVE, nullptr);
+	rig.messages();
+	offer(rig.level.get(), new GFeatureReadyMessage(factory));
+	EXPECT_EQ(GBuildingNode::WORK_NONE, factory->getWorkCode());
+	EXPECT_EQ((Lines{"4105", "4100"}), rig.messages());
+}
