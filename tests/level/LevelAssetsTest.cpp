@@ -45,7 +45,7 @@ TEST(LevelAssets, EveryLevelRunsTenMinutesCleanly)
 		rig.setUpAndEnter();
 		rig.level->setLevelPaths(paths.get());
 		EXPECT_GE(rig.level->getBuildings().size(), 4u);
-		for (GBuildingNode* building : rig.levelservicesItems())
+		for (GBuildingNode* building : rig.buildingList())
 		{
 			EXPECT_EQ(building->getTemplateName(), building->getType()->Name) << building->getName().c_str();
 			EXPECT_NE(nullptr, building->getForSaleNode());

@@ -322,12 +322,12 @@ public:
 
 	GBuildingNode* building(const char* name) const
 	{
-		for (GBuildingNode* b : levelservicesItems())
+		for (GBuildingNode* b : buildingList())
 			if (b->getName() == name)
 				return b;
 		return nullptr;
 	}
-	std::vector<GBuildingNode*> levelservicesItems() const
+	std::vector<GBuildingNode*> buildingList() const
 	{
 		const fw::core::array<GBuildingNode*>& list = level->getBuildings();
 		return std::vector<GBuildingNode*>(list.const_pointer(), list.const_pointer() + list.size());

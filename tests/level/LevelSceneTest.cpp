@@ -711,3 +711,24 @@ TEST(LevelStep, FeatureResultsRecordTheirKindsAndGoOnToTheScreen)
 	EXPECT_EQ(GBuildingNode::WORK_NONE, factory->getWorkCode());
 	EXPECT_EQ((Lines{"4105", "4100"}), rig.messages());
 }
+
+TEST(LevelScene, BuildingsUnderANodeThatIsNoControlAreNotTheLevels)
+{
+	const std::string text =
+		"<SceneNode Type=\"GGameLevelScene\"><SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" "
+		"Value=\"Buildings\"/></Properties>" +
+		building("H1", "Hotel1", 0, 0, true) + "</SceneNode></SceneNode>";
+	fw::test::CLogCapture log;
+	CLevelRig rig(text);
+	EXPECT_EQ(nullptr, rig.level->getBuildingsNode());
+	EXPECT_EQ(0u, rig.level->getBuildings().size());
+	EXPECT_EQ(nullptr, rig.level->getCargosNode());
+	// A press on the map still deselects, and a hover is only written down.
+	rig.messages();
+	press(rig, rig.level.get());
+	EXPECT_EQ((Lines{"4098 - -"}), rig.messages());
+	const fw::CRefHolder<fw::CEvent> hovered =
+		fw::adoptRef<fw::CEvent>(new fw::CEventNodeHovered(nullptr, rig.level.get()));
+	EXPECT_FALSE(rig.level->onEvent(hovered.get()));
+	EXPECT_TRUE(log.contains("Node was hovered"));
+}
