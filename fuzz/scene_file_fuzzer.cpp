@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a scene file through the content manager and its scene-node processor,
-// the way the game reads "snod" content. The input is served as fuzz/Input.oscn; its "File"
-// children may name itself, fuzz/parts/Part.oscn (which names the input in turn) or files that do
-// not exist. Whatever loads is copied from the cached prototype, saved and read back: the copy and
-// the file read back must have the tree that was saved.
+// the way the game reads "snod" content, with the level's node classes. The input is served as
+// fuzz/Input.oscn; its "File" children may name itself, fuzz/parts/Part.oscn (which names the input
+// in turn) or files that do not exist. Whatever loads is copied from the cached prototype, saved and
+// read back: the copy and the file read back must have the tree that was saved.
 #include "content/CContentManager.h"
 #include "content/CContentProcessorsManager.h"
 #include "core/BaseNode.h"
@@ -79,12 +79,12 @@ CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	// The level's classes too: level scenes and buildings read their own properties.
+	// The framework's classes and the level's nodes.
 	static CNodeFactory* factory = []
 	{
-		CNodeFactory* classes = new CNodeFactory;
-		registerLevelNodeClasses(*classes);
-		return classes;
+		CNodeFactory* made = new CNodeFactory;
+		registerLevelNodeClasses(*made);
+		return made;
 	}();
 	const CRefHolder<CFileSystem> fileSystem = adoptRef<CFileSystem>(new CFuzzFileSystem(data, size));
 	const CRefHolder<CContentProcessorsManager> processors =

@@ -4,15 +4,18 @@
 #include "core/CEventControl.h"
 #include "core/CLogger.h"
 #include "core/IContentManager.h"
+#include "core/ISceneManager.h"
 #include "core/ITimerManager.h"
 #include "core/NodeCasts.h"
 #include "core/TextParsing.h"
 #include "level/GBuildingNode.h"
 #include "level/GBuildingWork.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GCloudsEffect.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelModifier.h"
 #include "level/GLevelPaths.h"
+#include "level/GTrafficManager.h"
 #include "level/GWeatherParticlesNode.h"
 #include "level/IGLevelUpgradeEffects.h"
 #include "level/IGTrafficManager.h"
@@ -20,6 +23,7 @@
 #include "platform/CSoundManager.h"
 #include "platform/CTimerManager.h"
 #include "widgets/CEventScene.h"
+#include "widgets/TemplateCollectionNode.h"
 
 using levelservices::nameId;
 
@@ -41,6 +45,10 @@ GGameLevelScene::~GGameLevelScene()
 	m_buildingsConfiguration.release();
 	m_upgradeEffects.release();
 	m_levelPaths.release();
+	// The works leave the cargos node's listeners before it goes.
+	for (GBuildingWork* work : levelservices::items(m_works))
+		work->drop();
+	m_works.clear();
 	m_cargosNode.release();
 	m_weatherNode.release();
 	for (GBuildingNode* building : levelservices::items(m_buildings))
@@ -49,9 +57,6 @@ GGameLevelScene::~GGameLevelScene()
 		building->drop();
 	}
 	m_buildings.clear();
-	for (GBuildingWork* work : levelservices::items(m_works))
-		work->drop();
-	m_works.clear();
 	m_traffic.release();
 	if (m_soundManager)
 		m_soundManager->stopGroup(2);
@@ -170,8 +175,9 @@ void GGameLevelScene::setLevelUpgradeEffects(IGLevelUpgradeEffects* effects)
 void GGameLevelScene::setLevelPaths(GLevelPaths* paths)
 {
 	m_levelPaths.assign(paths);
-	// The traffic of the old paths goes with them; the game gives the level its traffic anew.
+	// The traffic of the old paths goes with them.
 	m_traffic.release();
+	m_traffic = fw::adoptRef<IGTrafficManager>(new GTrafficManager(this, m_cargosNode.get()));
 }
 
 void GGameLevelScene::setTrafficManager(IGTrafficManager* traffic)
@@ -293,7 +299,14 @@ bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event
 	m_soundManager.assign(levelservices::soundManager(this));
 	recalculate();
 	if (m_levelConfiguration)
+	{
+		fw::ISceneManager* scenes = getSceneManager();
+		fw::TemplateCollectionNode* templates =
+			scenes ? fw::nodeCast<fw::TemplateCollectionNode>(scenes->getTemplateCollectionNode()) : nullptr;
+		const fw::CRefHolder<GCloudsEffect> clouds = fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), templates));
+		addWork(clouds.get());
 		startRandomEvents();
+	}
 	if (!m_weatherNode)
 		createWeatherNode();
 	return true;

@@ -80,7 +80,7 @@ public:
 	void setBuildingsConfiguration(GBuildingsConfiguration* configuration);
 	void setLevelConfiguration(GLevelConfiguration* configuration);
 	void setLevelUpgradeEffects(IGLevelUpgradeEffects* effects);
-	// Also makes the level's street traffic anew (none without paths).
+	// Also makes the level's street traffic anew, on the cargos node (no neutral cars without paths).
 	void setLevelPaths(GLevelPaths* paths);
 	void setPaused(bool paused) { m_paused = paused; }
 	bool isPaused() const { return m_paused; }
@@ -90,6 +90,7 @@ public:
 	IGLevelUpgradeEffects* getLevelUpgradeEffects() const { return m_upgradeEffects.get(); }
 	GLevelPaths* getLevelPaths() const override { return m_levelPaths.get(); }
 	IGTrafficManager* getTrafficManager() const { return m_traffic.get(); }
+	// In place of the one setLevelPaths makes.
 	void setTrafficManager(IGTrafficManager* traffic);
 
 	fw::ControlNode* getBuildingsNode() const { return m_buildingsNode.get(); }

@@ -91,6 +91,7 @@ TEST(LevelScene, EnteringAgainMakesNoSecondWeatherNode)
 {
 	CLevelRig rig(scene({building("H1", "Hotel1", 0, 0, true)}));
 	GWeatherParticlesNode* weather = rig.level->getWeatherNode();
+	EXPECT_EQ(1u, rig.level->getWorks().size()) << "the clouds";
 	const fw::CRefHolder<fw::SceneNode> other =
 		fw::adoptRef(new fw::SceneNode(fw::ContentReference(), nullptr, nullptr));
 	rig.manager->setActiveScene(other.get());
@@ -99,6 +100,7 @@ TEST(LevelScene, EnteringAgainMakesNoSecondWeatherNode)
 	rig.manager->setActiveScene(rig.level.get());
 	rig.manager->processMessageQueue();
 	EXPECT_EQ(weather, rig.level->getWeatherNode());
+	EXPECT_EQ(2u, rig.level->getWorks().size()) << "new clouds with every entrance";
 	int weatherNodes = 0;
 	for (fw::u32 i = 0; i < rig.level->getChildren().size(); ++i)
 		weatherNodes += rig.level->getChildren()[i]->isOfType(GWeatherParticlesNode::TypeId);
@@ -633,8 +635,9 @@ TEST(LevelMends, TrafficMovesWhilePausedAndGoesWithItsPaths)
 	EXPECT_EQ(60u, traffic->elapsed);
 	EXPECT_EQ(0.f, rig.level->elapsed);
 	rig.level->setLevelPaths(nullptr);
-	EXPECT_EQ(nullptr, rig.level->getTrafficManager());
-	EXPECT_EQ(1, traffic->getReferenceCount()) << "the level let go of it";
+	EXPECT_NE(traffic.get(), rig.level->getTrafficManager()) << "new paths, new traffic";
+	EXPECT_NE(nullptr, rig.level->getTrafficManager());
+	EXPECT_EQ(1, traffic->getReferenceCount()) << "the level let go of the old one";
 }
 
 TEST(LevelMends, UnknownTypesAndMissingTemplatesFailSoft)
