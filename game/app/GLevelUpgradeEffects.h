@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoreTypes.h"
+#include "level/IGLevelUpgradeEffects.h"
 
 class GLevelConfiguration;
 class GLevelModifierList;
@@ -9,7 +10,7 @@ class GUpgradesConfiguration;
 // What the player's upgrades allow in the level being started: the building types that may be
 // built, the features that may be switched on and the modifier blocks that change the level's
 // economy. Built once when a level starts; later purchases count from the next start.
-class GLevelUpgradeEffects : public virtual fw::IReferenceCounted
+class GLevelUpgradeEffects : public IGLevelUpgradeEffects
 {
 public:
 	struct SAllowedFeature
@@ -31,14 +32,14 @@ public:
 
 	bool isBuildingAllowed(fw::s32 building) const;
 	// The first feature (index 0) of every building needs no upgrade.
-	bool isBuildingFeatureAllowed(fw::s32 building, fw::s32 featureIndex) const;
+	bool isBuildingFeatureAllowed(fw::s32 building, fw::s32 featureIndex) const override;
 
 	// Append unless already present.
 	void addAllowedBuilding(fw::s32 building);
 	void addModifierBlock(const GLevelModifierList* block);
 
 	// Not owned: the upgrades configuration keeps them for the game's whole life.
-	const fw::core::array<const GLevelModifierList*>& getModifierBlocks() const { return m_modifierBlocks; }
+	const fw::core::array<const GLevelModifierList*>& getModifierBlocks() const override { return m_modifierBlocks; }
 	const fw::core::array<fw::s32>& getAllowedBuildings() const { return m_allowedBuildings; }
 	const fw::core::array<SAllowedFeature>& getAllowedFeatures() const { return m_allowedFeatures; }
 

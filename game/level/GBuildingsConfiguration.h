@@ -12,6 +12,8 @@ namespace fw
 {
 class IXMLReader;
 }
+class GBuildingNode;
+class GLevelConfiguration;
 
 // A switchable feature of a building type.
 struct GActiveFeature
@@ -87,6 +89,20 @@ public:
 
 	// The reader stands on the opening "Building" tag; reads up to its closing tag.
 	void read(fw::IXMLReader* reader);
+
+	// The values as a level applies them; the level configuration may be null.
+	// 0 while the building has a work, the broken bonus while it has an alert.
+	fw::f32 getServeAreaIncomeBonus(const GBuildingNode* building) const;
+	// Hotels (Type 0) scale their guests by the level's GuestsCountM, rounded halves up.
+	fw::s32 getGuestsCount(const GLevelConfiguration* level) const;
+	fw::f32 getBuildMaterialsCost(const GLevelConfiguration*) const { return BuildMaterialsCost; }
+	// Less the level's WorkersCostA, at least 1.
+	fw::s32 getBuildWorkersCost(const GLevelConfiguration* level) const;
+	fw::f32 getRepairMaterialsCost(const GLevelConfiguration*) const { return RepairMaterialsCost; }
+	fw::s32 getRepairWorkersCost(const GLevelConfiguration*) const { return RepairWorkersCost; }
+	fw::s32 getDestroyWorkersCost(const GLevelConfiguration* level) const;
+	// The feature lists the feature type (a name id).
+	bool featureHasType(fw::u32 featureIndex, fw::s32 featureType) const;
 };
 
 // Every building type of the game, by type name id.

@@ -2,7 +2,9 @@
 
 #include "core/CNodeFactory.h"
 #include "level/GAmbientMovers.h"
+#include "level/GBuildingNode.h"
 #include "level/GEllipseSectorNode.h"
+#include "level/GGameLevelScene.h"
 #include "level/GHOHintParticlesNode.h"
 #include "level/GPathMovableNode.h"
 #include "level/GWeatherParticlesNode.h"
@@ -10,6 +12,8 @@
 
 void registerLevelNodeClasses(fw::CNodeFactory& factory)
 {
+	fw::registerNodeClass<GGameLevelScene>(factory);
+	fw::registerNodeClass<GBuildingNode>(factory);
 	fw::registerNodeClass<GPathMovableNode>(factory);
 	fw::registerNodeClass<GBirdNode>(factory);
 	fw::registerNodeClass<GCarNode>(factory);

@@ -44,6 +44,8 @@ public:
 class GMoneyObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintMoney%"; }
 };
@@ -51,6 +53,9 @@ public:
 class GIncomeObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::core::stringw getDisplayName(bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintIncome%"; }
 };
@@ -58,6 +63,9 @@ public:
 class GWorkersObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::core::stringw getDisplayName(bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintWorkers%"; }
 };
@@ -65,6 +73,9 @@ public:
 class GGuestsCountObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::core::stringw getDisplayName(bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintGuests%"; }
 };
@@ -75,6 +86,9 @@ constexpr fw::f32 OBJECTIVE_NO_MIN_INCOME_BONUS = -10000.f;
 class GHaveTypedBuildingsCountObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::s32 count(const GGameLevelScene* level) const;
 	void read(fw::IXMLReader* reader) override;
 	fw::f32 MinIncomeBonus = OBJECTIVE_NO_MIN_INCOME_BONUS;
 	fw::s32 MinServedGuests = 0;
@@ -84,6 +98,9 @@ public:
 class GHaveEachTypeBuildingsCountObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::s32 count(const GGameLevelScene* level) const;
 	void read(fw::IXMLReader* reader) override;
 	bool MustOwn = false;
 };
@@ -91,6 +108,9 @@ public:
 class GTypedHistoryActionsCountObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::s32 count(const GGameLevelScene* level) const;
 	void read(fw::IXMLReader* reader) override;
 	fw::s32 Action = 0;
 };
@@ -98,13 +118,17 @@ public:
 class GHaveConcurrentFeaturesObjective : public GLevelObjectiveBase
 {
 public:
+	bool isComplete(GGameLevelScene* level) const override;
+	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
+	fw::s32 count(const GGameLevelScene* level) const;
 	void read(fw::IXMLReader* reader) override;
 	void reset() override { m_latched = false; }
 	// Paired with BuildingTypes entry by entry; both lists are cut to the shorter one.
 	fw::core::array<fw::s32> FeatureIndices;
 
 protected:
-	bool m_latched = false;
+	// Once complete, complete until the level is set up again.
+	mutable bool m_latched = false;
 };
 
 // A new objective of the kind named exactly by the text, or null for any other text.

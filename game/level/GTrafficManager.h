@@ -78,7 +78,7 @@ public:
 
 	// One step of the level: seeds the streets on the first call, counts down to new cars, makes
 	// neutral cars near priority vehicles hurry and plays the passing cue.
-	void update(fw::u32 stepMs);
+	void update(fw::u32 stepMs) override;
 
 	bool isFirstUpdatePending() const { return m_firstUpdatePending; }
 	fw::BaseNode* getParentNode() const { return m_parentNode; }

@@ -12,4 +12,6 @@ public:
 	virtual void addCar(GPathMovableNode* mover, bool priority) = 0;
 	// Forgets the mover; nothing when it is not registered.
 	virtual void removeCar(GPathMovableNode* mover) = 0;
+	// One step of the level, also while the level is paused.
+	virtual void update(fw::u32 stepMs) = 0;
 };

@@ -269,6 +269,7 @@ public:
 	{
 		log.push_back(std::string("remove ") + mover->getName().c_str());
 	}
+	void update(fw::u32) override {}
 
 	std::vector<std::string> log;
 };

@@ -8,14 +8,22 @@
 #include "content/CContentManager.h"
 #include "content/CContentProcessorsManager.h"
 #include "core/CNodeFactory.h"
+#include "core/IXMLReader.h"
 #include "core/SceneNode.h"
+#include "level/GBuildingNode.h"
+#include "level/GBuildingsConfiguration.h"
 #include "level/GEllipseSectorNode.h"
+#include "level/GGameLevelScene.h"
 #include "level/GHOHintParticlesNode.h"
+#include "level/GLevelConfiguration.h"
+#include "level/GLevelNodeClasses.h"
 #include "level/GWeatherParticlesNode.h"
+#include "level/IGLevelUpgradeEffects.h"
 #include "platform/CFileSystem.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
+#include "widgets/TemplateCollectionNode.h"
 #include "widgets/WidgetServices.h"
 
 #include <GL/gl.h>
@@ -201,3 +209,73 @@ TEST_F(LevelEffectsWindowTest, RainAndSparklesShowWhileTheyLiveAndLeaveNothingBe
 	EXPECT_EQ(0u, countOtherThanBackground(dry, 0, SCREEN_HEIGHT));
 }
 } // namespace
+
+namespace
+{
+class CNoUpgrades : public IGLevelUpgradeEffects
+{
+public:
+	const core::array<const GLevelModifierList*>& getModifierBlocks() const override { return m_blocks; }
+	bool isBuildingFeatureAllowed(s32, s32 featureIndex) const override { return featureIndex == 0; }
+
+private:
+	core::array<const GLevelModifierList*> m_blocks;
+};
+} // namespace
+
+// The first level's map from the staged assets, set up as the gameplay screen does and entered in
+// its own scene manager: the ground, the building places with their looks, the hotels' stars and
+// the fountain's bonus smile show.
+TEST_F(LevelEffectsWindowTest, TheFirstLevelShowsItsBuildings)
+{
+	registerLevelNodeClasses(*factory);
+	const CRefHolder<TemplateCollectionNode> templates = adoptRef(dynamic_cast<TemplateCollectionNode*>(
+		manager->getContent(CONTENT_TYPE_SCENE_NODE, "levels/common/TemplateCollection.oscn", false)));
+	ASSERT_TRUE(templates);
+	const CRefHolder<GGameLevelScene> level = adoptRef(dynamic_cast<GGameLevelScene*>(
+		manager->getContent(CONTENT_TYPE_SCENE_NODE, "levels/level1/Level.oscn", false)));
+	ASSERT_TRUE(level);
+	const CRefHolder<GBuildingsConfiguration> buildings = adoptRef(new GBuildingsConfiguration);
+	const CRefHolder<IXMLReader> buildingsFile =
+		adoptRef(fileSystem->createXMLReader("levels/common/BuildingsConfiguration.xml"));
+	ASSERT_TRUE(buildings->load(buildingsFile.get()));
+	const CRefHolder<GLevelConfiguration> configuration = adoptRef(new GLevelConfiguration);
+	const CRefHolder<IXMLReader> levelFile =
+		adoptRef(fileSystem->createXMLReader("levels/level1/LevelConfiguration.xml"));
+	ASSERT_TRUE(configuration->read(levelFile.get()));
+
+	const CRefHolder<SceneManager> levels = adoptRef(new SceneManager);
+	levels->setSortingEnabled(true);
+	levels->setTemplateCollection(templates.get());
+	level->setBuildingsConfiguration(buildings.get());
+	level->setLevelConfiguration(configuration.get());
+	level->setLevelUpgradeEffects(adoptRef(new CNoUpgrades).get());
+	level->setPaused(false);
+	levels->setActiveScene(level.get());
+	levels->processMessageQueue();
+	ASSERT_EQ(4u, level->getBuildings().size());
+	// The third place offered to the player; the first hotel broken.
+	level->getBuildings()[2]->setForSale(true);
+	level->getBuildings()[0]->setAlertIcon(GBuildingNode::ALERT_BROKEN);
+	level->getBuildings()[1]->setWorkersText(3);
+	level->getBuildings()[3]->setLuckinessType(1);
+
+	EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
+	levels->updateAbsoluteTransformation();
+	levels->updateAbsoluteColor();
+	levels->drawAll(driver());
+	const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
+	keepSnapshot(driver(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, "level1_map");
+	driver()->endScene();
+	const auto at = [&frame](s32 x, s32 y) { return frame[static_cast<size_t>(y) * SCREEN_WIDTH + x]; };
+	// The grass everywhere but under the buildings; the first hotel's walls at its place.
+	EXPECT_TRUE(near(video::SColor(255, 0x8f, 0xbf, 0x6a), at(900, 700)));
+	const GBuildingNode* hotel = level->getBuildings()[0];
+	const core::vector3df& p = hotel->getPosition();
+	EXPECT_TRUE(near(video::SColor(255, 0xe8, 0xd5, 0xb7), at(static_cast<s32>(p.X) + 34, static_cast<s32>(p.Y) + 45)));
+	// Its repair badge to the upper right, over everything.
+	EXPECT_TRUE(near(video::SColor(255, 0xd6, 0x45, 0x45), at(static_cast<s32>(p.X) + 110, static_cast<s32>(p.Y) + 2)));
+
+	levels->setActiveScene(nullptr);
+	levels->processMessageQueue();
+}
