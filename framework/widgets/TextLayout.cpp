@@ -17,6 +17,12 @@ bool isLineBreak(wchar_t c)
 	return c == CARRIAGE_RETURN || c == LINE_FEED;
 }
 
+// What centred and justified lines lose at their ends.
+bool isTrimmedBlank(wchar_t c)
+{
+	return c == L' ' || c == L'\t' || isLineBreak(c);
+}
+
 f32 roundToPixel(f32 value)
 {
 	return std::floor(value + 0.5f);
@@ -39,6 +45,7 @@ CTextLayout::CTextLayout()
 {
 	m_lines.push_back(core::stringw());
 	m_lineBreaks.push_back(0);
+	m_lineStarts.push_back(0);
 }
 
 CTextLayout::~CTextLayout() = default;
@@ -47,8 +54,10 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 {
 	m_lines.clear();
 	m_lineBreaks.clear();
+	m_lineStarts.clear();
 	m_lines.push_back(core::stringw());
 	m_lineBreaks.push_back(0);
+	m_lineStarts.push_back(0);
 
 	const FontBase* font = settings.getUsableFont();
 	const bool wrap = settings.wordWrap && font;
@@ -57,9 +66,11 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 	// The remembered break: the line's length before the space, and the space's index.
 	s32 breakLength = -1;
 	u32 breakIndex = 0;
-	const auto newLine = [&]() {
+	// The next line starts after the character that ended this one (a break, or the dropped space).
+	const auto newLine = [&](u32 start) {
 		m_lines.push_back(core::stringw());
 		m_lineBreaks.push_back(0);
+		m_lineStarts.push_back(start);
 		x = 0.f;
 		breakLength = -1;
 	};
@@ -73,7 +84,7 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 			if (c == CARRIAGE_RETURN && i + 1 < length && text[i + 1] == LINE_FEED)
 				++i;
 			m_lineBreaks.getLast() = 1;
-			newLine();
+			newLine(i + 1);
 			continue;
 		}
 		if (wrap)
@@ -84,7 +95,7 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 				core::stringw& line = m_lines.getLast();
 				line = line.subString(0, static_cast<u32>(breakLength));
 				i = breakIndex;
-				newLine();
+				newLine(i + 1);
 				continue;
 			}
 			if (c == L' ')
@@ -98,7 +109,14 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 
 	if (settings.hAlign == 2 || settings.hAlign == 4)
 		for (u32 k = 0; k < m_lines.size(); ++k)
-			m_lines[k].trim(L" \t\n\r");
+		{
+			core::stringw& line = m_lines[k];
+			u32 leading = 0;
+			while (leading < line.size() && isTrimmedBlank(line[leading]))
+				++leading;
+			m_lineStarts[k] += leading;
+			line.trim(L" \t\n\r");
+		}
 }
 
 f32 CTextLayout::getLineY(s32 line, const STextSettings& settings) const
@@ -289,11 +307,13 @@ s32 CTextLayout::getCharIndexAt(const core::vector2df& point, const STextSetting
 	const FontBase* font = settings.getUsableFont();
 	if (!font)
 		return -1;
-	const f32 height = font->getLineHeight() * settings.getScale();
+	const f32 scale = settings.getScale();
+	const f32 advance = (font->getLineHeight() + font->getGlobalKerning().Y + settings.kerning.Y) * scale;
 	const u32 count = m_lines.size();
-	const f32 offset = point.Y - (settings.bounds.Y - static_cast<f32>(count) * height) * 0.5f;
-	// Without a line height every point is on the first line.
-	const f32 at = height > 0.f ? offset / height : 0.f;
+	// Lines lie where the glyphs were laid out: from getLineY(0), one advance apart. Without an
+	// advance every point is on the first line.
+	const f32 offset = point.Y - getLineY(0, settings);
+	const f32 at = advance > 0.f ? offset / advance : 0.f;
 	if (count == 0 || !(at > -1.f))
 	{
 		line = 0;

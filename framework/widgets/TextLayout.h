@@ -64,10 +64,14 @@ public:
 	core::rect<f32> getCharRect(u32 line, u32 column, const STextSettings& settings) const;
 	// The quad index before which a caret at the local point stands, with its line and column (the
 	// column of the character left of it, -1 at a line's start); -1 without a usable font (line and
-	// column untouched) and above the first line (line 0, column -1).
+	// column untouched) and above the first line (line 0, column -1). Lines lie where getLineY puts
+	// them, whatever the vertical alignment.
 	s32 getCharIndexAt(const core::vector2df& point, const STextSettings& settings, s32& line, s32& column) const;
 
 	const core::array<core::stringw>& getLines() const { return m_lines; }
+	// Per line: the index in the shown text of its first character (after the blanks trimmed from a
+	// centred or justified line), so that positions count what wrapping and trimming left out.
+	const core::array<u32>& getLineStarts() const { return m_lineStarts; }
 	// Per line: 1 when it ended at CR or LF, 0 when wrapped or the last.
 	const core::array<u8>& getLineBreaks() const { return m_lineBreaks; }
 	// Layout order: line by line, character by character.
@@ -87,6 +91,7 @@ private:
 
 	core::array<core::stringw> m_lines;
 	core::array<u8> m_lineBreaks;
+	core::array<u32> m_lineStarts;
 	core::array<SQuad> m_glyphQuads;
 	core::array<SQuad*> m_sortedQuads;
 	std::vector<std::unique_ptr<video2d::SMaterial>> m_materials;

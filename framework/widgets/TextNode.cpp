@@ -116,7 +116,7 @@ STextSettings TextNode::getSettings() const
 
 void TextNode::breakLines()
 {
-	m_displayText = translate(m_text);
+	m_displayText = m_translated ? translate(m_text) : m_text;
 	m_layout.breakLines(m_displayText, getSettings());
 }
 
@@ -179,27 +179,74 @@ void TextNode::setTextVAlign(s32 align)
 	layoutGlyphs();
 }
 
-s32 TextNode::textPosition(s32 line, s32 column) const
+s32 TextNode::getTextPosition(s32 line, s32 column) const
 {
 	const core::array<core::stringw>& lines = m_layout.getLines();
-	s32 position = 0;
-	for (s32 k = 0; k < line && k < static_cast<s32>(lines.size()); ++k)
-	{
-		position += static_cast<s32>(lines[static_cast<u32>(k)].size());
-		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 13)
-			++position;
-		if (position < static_cast<s32>(m_text.size()) && m_text[static_cast<u32>(position)] == 10)
-			++position;
-	}
+	const core::array<u32>& starts = m_layout.getLineStarts();
+	if (lines.empty() || line < 0)
+		return column;
+	const u32 count = lines.size();
+	if (line < static_cast<s32>(count))
+		return static_cast<s32>(starts[static_cast<u32>(line)]) + column;
+	// Past the laid-out lines: from the end of the last, after a break that ends it.
+	s32 position = static_cast<s32>(starts[count - 1] + lines[count - 1].size());
+	const s32 length = static_cast<s32>(m_displayText.size());
+	if (position < length && m_displayText[static_cast<u32>(position)] == 13)
+		++position;
+	if (position < length && m_displayText[static_cast<u32>(position)] == 10)
+		++position;
 	return position + column;
+}
+
+void TextNode::getLineColumn(s32 position, s32& line, s32& column) const
+{
+	const core::array<core::stringw>& lines = m_layout.getLines();
+	const core::array<u32>& starts = m_layout.getLineStarts();
+	line = 0;
+	column = -1;
+	if (lines.empty())
+		return;
+	// The last line that starts at or before the position.
+	u32 k = 0;
+	while (k + 1 < lines.size() && static_cast<s32>(starts[k + 1]) <= position)
+		++k;
+	const s32 length = static_cast<s32>(lines[k].size());
+	s32 at = position - static_cast<s32>(starts[k]) - 1;
+	if (at < -1)
+		at = -1;
+	if (at > length - 1)
+		at = length - 1;
+	line = static_cast<s32>(k);
+	column = at;
+}
+
+void TextNode::setTranslated(bool translated)
+{
+	if (translated == m_translated)
+		return;
+	m_translated = translated;
+	breakLines();
+	layoutGlyphs();
 }
 
 void TextNode::eraseChar(s32 line, s32 column)
 {
-	const s32 position = textPosition(line, column);
+	eraseAt(getTextPosition(line, column));
+}
+
+void TextNode::insertChar(wchar_t character, s32 line, s32 column)
+{
+	insertAt(character, getTextPosition(line, column));
+}
+
+void TextNode::eraseAt(s32 position)
+{
 	const s32 length = static_cast<s32>(m_text.size());
 	if (position < 0 || position >= length)
 		return;
+	// A CR LF is one break: erasing either half takes both.
+	if (m_text[static_cast<u32>(position)] == 10 && position > 0 && m_text[static_cast<u32>(position - 1)] == 13)
+		--position;
 	const u32 at = static_cast<u32>(position);
 	const s32 count = m_text[at] == 13 && position + 1 < length && m_text[at + 1] == 10 ? 2 : 1;
 	m_text.erase(at);
@@ -209,9 +256,8 @@ void TextNode::eraseChar(s32 line, s32 column)
 	layoutGlyphs();
 }
 
-void TextNode::insertChar(wchar_t character, s32 line, s32 column)
+void TextNode::insertAt(wchar_t character, s32 position)
 {
-	const s32 position = textPosition(line, column);
 	const s32 length = static_cast<s32>(m_text.size());
 	if (position < 0 || position > length)
 		return;
@@ -302,6 +348,7 @@ void TextNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 	if (!text || text == this)
 		return;
 	m_material = text->m_material;
+	m_translated = text->m_translated;
 	breakLines();
 	layoutGlyphs();
 }

@@ -58,9 +58,23 @@ public:
 		return m_layout.getCharIndexAt(point, getSettings(), line, column);
 	}
 	// Edit the text at the position (line, column) denotes; a line past the laid-out ones counts
-	// from the end of the last.
+	// from the end of the last. Erasing the line feed of a CR LF takes the pair.
 	void eraseChar(s32 line, s32 column);
 	void insertChar(wchar_t character, s32 line, s32 column);
+	// The same at an index of the text: nothing outside it (insertion also at its end).
+	void eraseAt(s32 position);
+	void insertAt(wchar_t character, s32 position);
+	// The index in the shown text of a (line, column) of the laid-out lines, counting the breaks,
+	// the spaces dropped at wraps and the blanks trimmed from centred and justified lines.
+	s32 getTextPosition(s32 line, s32 column) const;
+	// The line and column of the character after which a caret at the text index stands (column -1
+	// at a line's start); an index between two lines' characters belongs to the end of the first.
+	void getLineColumn(s32 position, s32& line, s32& column) const;
+
+	// Off, the text is shown as it stands, not through the dictionary (an edit field shows what is
+	// typed, percent signs included). On by default.
+	void setTranslated(bool translated);
+	bool isTranslated() const { return m_translated; }
 
 	void breakLines();
 	void layoutGlyphs();
@@ -74,9 +88,6 @@ protected:
 
 private:
 	STextSettings getSettings() const;
-	// The index in the text of a (line, column) of the laid-out lines; -1 before the text.
-	s32 textPosition(s32 line, s32 column) const;
-
 	void setFontProperty(IFontContent* font);
 	IFontContent* getFontProperty() const { return m_font.get(); }
 
@@ -87,6 +98,7 @@ private:
 	s32 m_textHAlign = 1;
 	s32 m_textVAlign = 1;
 	bool m_wordWrap = false;
+	bool m_translated = true;
 	core::stringw m_displayText;
 	video2d::SMaterial m_material;
 	CTextLayout m_layout;

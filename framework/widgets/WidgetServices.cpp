@@ -4,8 +4,11 @@
 #include "platform/CDeviceStub.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/CheckBoxNode.h"
+#include "widgets/EditNode.h"
+#include "widgets/ListNode.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/SceneManager.h"
+#include "widgets/SliderNode.h"
 #include "widgets/TabSceneNode.h"
 #include "widgets/NineGridSpriteNode.h"
 #include "widgets/ParticleSystemNode.h"
@@ -40,6 +43,9 @@ void registerWidgetClasses(CNodeFactory& factory)
 	registerNodeClass<BackButtonNode>(factory);
 	registerNodeClass<CheckBoxNode>(factory);
 	registerNodeClass<ProgressBarNode>(factory);
+	registerNodeClass<SliderNode>(factory);
+	registerNodeClass<EditNode>(factory);
+	registerNodeClass<ListNode>(factory);
 	registerNodeClass<TabSceneNode>(factory);
 	// Message boxes are made by the scene manager alone; the base progress bar is not made at all.
 }

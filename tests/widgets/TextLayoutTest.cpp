@@ -345,34 +345,80 @@ TEST_F(TextLayouts, LinesWithoutHeightPutEveryPointOnTheFirstLine)
 
 TEST_F(TextLayouts, CaretPositionsAndCharacterRectangles)
 {
-	// Two lines of 20 in 100 x 100, centred vertically by getCharIndexAt: the first from y 30.
-	STextSettings s = settings(100.f, 100.f);
-	CTextLayout layout;
-	layout.breakLines(L"abc\nde", s);
-	layout.layoutGlyphs(s, material);
+	// Two lines of 20 in 100 x 100: from the top at 0 and 20; centred at 30 and 50; at the bottom
+	// at 60 and 80. A point finds the line where the glyphs were laid out.
 	struct SCase
 	{
+		s32 vAlign;
 		f32 x, y;
 		s32 index, line, column;
 	} cases[] = {
-		{0.f, 35.f, 0, 0, -1},	 // before the first glyph
-		{6.f, 35.f, 1, 0, 0},	 // past the first glyph's middle
-		{99.f, 35.f, 3, 0, 2},	 // past the line's end
-		{14.f, 55.f, 4, 1, 0},	 // second line
-		{0.f, 15.f, 0, 0, -1},	 // above the block, but within a line height: the first line
-		{0.f, -20.f, -1, 0, -1}, // a line height above: nothing
-		{0.f, 95.f, 5, 1, 1},	 // below: after the last character
+		{1, 0.f, 5.f, 0, 0, -1},	// before the first glyph
+		{1, 6.f, 5.f, 1, 0, 0},		// past the first glyph's middle
+		{1, 99.f, 19.f, 3, 0, 2},	// past the line's end
+		{1, 14.f, 25.f, 4, 1, 0},	// second line
+		{1, 0.f, 95.f, 5, 1, 1},	// below: after the last character
+		{2, 6.f, 35.f, 1, 0, 0},	// centred: the first line
+		{2, 14.f, 55.f, 4, 1, 0},	// centred: the second line
+		{2, 0.f, 15.f, 0, 0, -1},	// above the block, but within a line height: the first line
+		{2, 0.f, -20.f, -1, 0, -1}, // a line height above: nothing
+		{3, 14.f, 85.f, 4, 1, 0},	// at the bottom: the second line
+		{3, 14.f, 65.f, 1, 0, 0},	// the first
 	};
 	for (const auto& c : cases)
 	{
-		SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+		SCOPED_TRACE(std::to_string(c.vAlign) + ": " + std::to_string(c.x) + "," + std::to_string(c.y));
+		STextSettings s = settings(100.f, 100.f);
+		s.vAlign = c.vAlign;
+		CTextLayout layout;
+		layout.breakLines(L"abc\nde", s);
+		layout.layoutGlyphs(s, material);
 		s32 line = -9;
 		s32 column = -9;
 		EXPECT_EQ(c.index, layout.getCharIndexAt(core::vector2df(c.x, c.y), s, line, column));
 		EXPECT_EQ(c.line, line);
 		EXPECT_EQ(c.column, column);
 	}
-	EXPECT_EQ(core::rect<f32>(10.5f, 21.5f, 19.5f, 34.5f), layout.getCharRect(1, 1, s));
-	EXPECT_EQ(core::rect<f32>(0.f, 0.f, 0.f, 0.f), layout.getGlyphRect(5, s)) << "past the quads: where text starts";
+	STextSettings s = settings(100.f, 100.f);
+	s.vAlign = 2;
+	CTextLayout layout;
+	layout.breakLines(L"abc\nde", s);
+	layout.layoutGlyphs(s, material);
+	EXPECT_EQ(core::rect<f32>(10.5f, 51.5f, 19.5f, 64.5f), layout.getCharRect(1, 1, s));
+	EXPECT_EQ(core::rect<f32>(0.f, 30.f, 0.f, 30.f), layout.getGlyphRect(5, s)) << "past the quads: where text starts";
+}
+
+// Lines record where they start in the text: after the break that ended the line before, after
+// the space dropped at a wrap, after the blanks trimmed from a centred or justified line.
+TEST_F(TextLayouts, LinesRecordWhereTheyStartInTheText)
+{
+	struct SCase
+	{
+		const char* what;
+		const wchar_t* text;
+		bool wrap;
+		s32 hAlign;
+		std::vector<u32> starts;
+	} cases[] = {
+		{"one line", L"abc", false, 1, {0}},
+		{"LF and CR LF", L"ab\ncd\r\nef", false, 1, {0, 3, 7}},
+		{"two breaks", L"a\n\nb", false, 1, {0, 2, 3}},
+		{"a wrap drops its space", L"ab cd ef gh ij kl", true, 1, {0, 9}},
+		{"centred lines lose their blanks", L"  ab \n \tcd", false, 2, {2, 8}},
+		{"justified too", L" ab cd ef gh ij", true, 4, {1, 10}},
+		{"right-aligned lines keep them", L"  ab", false, 3, {0}},
+	};
+	for (const auto& c : cases)
+	{
+		STextSettings s = settings();
+		s.wordWrap = c.wrap;
+		s.hAlign = c.hAlign;
+		CTextLayout layout;
+		layout.breakLines(c.text, s);
+		std::vector<u32> starts;
+		for (u32 i = 0; i < layout.getLineStarts().size(); ++i)
+			starts.push_back(layout.getLineStarts()[i]);
+		EXPECT_EQ(c.starts, starts) << c.what;
+	}
 }
 } // namespace

@@ -1,0 +1,369 @@
+#include "widgets/SliderNode.h"
+
+#include "core/CEventInput.h"
+#include "core/CNameTable.h"
+#include "core/PropertyAccessors.h"
+#include "core/StateItem.h"
+#include "widgets/CEventValueChanged.h"
+
+namespace fw
+{
+namespace
+{
+const u32 KEY_END = 35;
+const u32 KEY_HOME = 36;
+const u32 KEY_LEFT = 37;
+const u32 KEY_UP = 38;
+const u32 KEY_RIGHT = 39;
+const u32 KEY_DOWN = 40;
+
+const s32 KNOB_MOVING = 0;
+const s32 KNOB_FILLING = 1;
+const s32 KNOB_PAGED = 2;
+// A paged knob never shrinks below a size the pointer can still catch.
+const f32 MIN_PAGED_KNOB = 25.f;
+
+struct SSliderNames
+{
+	s32 slidingArea, knob, nextButton, prevButton;
+	SSliderNames()
+	{
+		CNameTable& names = CNameTableSingleton::Instance();
+		slidingArea = names.intern("SlidingArea");
+		knob = names.intern("Knob");
+		nextButton = names.intern("NextButton");
+		prevButton = names.intern("PrevButton");
+	}
+};
+
+const SSliderNames& sliderNames()
+{
+	static const SSliderNames& table = *new SSliderNames;
+	return table;
+}
+
+f32& along(core::vector3df& v, bool horizontal)
+{
+	return horizontal ? v.X : v.Y;
+}
+} // namespace
+
+SliderNode::SliderNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	ControlNode(reference, parent, sceneManager)
+{
+}
+
+SliderNode::~SliderNode() = default;
+
+const PropertyTable& SliderNode::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),
+		{
+			makeProperty<&SliderNode::setMinValue, &SliderNode::getMinValue>("MinValue")
+				.stored(0.f)
+				.readBy<&SliderNode::storeMinValue>()
+				.copiedIn<&SliderNode::m_minValue>(),
+			makeProperty<&SliderNode::setMaxValue, &SliderNode::getMaxValue>("MaxValue")
+				.stored(100.f)
+				.readBy<&SliderNode::storeMaxValue>()
+				.copiedIn<&SliderNode::m_maxValue>(),
+			makeProperty<&SliderNode::setValue, &SliderNode::getValue>("Value")
+				.stored(50.f)
+				.readBy<&SliderNode::storeValue>()
+				.copiedIn<&SliderNode::m_value>(),
+			makeProperty<&SliderNode::setDeltaValue, &SliderNode::getDeltaValue>("DeltaValue")
+				.stored(5.f)
+				.copiedIn<&SliderNode::m_deltaValue>(),
+			makeProperty<&SliderNode::setKnobType, &SliderNode::getKnobType>("KnobType")
+				.stored(0)
+				.copiedIn<&SliderNode::m_knobType>(),
+		});
+	return table;
+}
+
+const EventMap& SliderNode::getEventMap()
+{
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+		{
+			eventMapEntry<&SliderNode::onNodePressedPreview>(),
+			eventMapEntry<&SliderNode::onNodePressed>(),
+		}));
+	return map;
+}
+
+bool SliderNode::onEvent(CEvent* event)
+{
+	return dispatchEvent(getEventMap(), event);
+}
+
+void SliderNode::setMinValue(f32 value)
+{
+	if (!(value < m_maxValue))
+		return;
+	m_minValue = value;
+	if (value > m_value)
+		m_value = value;
+	layoutKnob();
+}
+
+void SliderNode::setMaxValue(f32 value)
+{
+	if (!(value > m_minValue))
+		return;
+	m_maxValue = value;
+	if (value < m_value)
+		m_value = value;
+	layoutKnob();
+}
+
+void SliderNode::setValue(f32 value)
+{
+	if (value < m_minValue)
+		value = m_minValue;
+	if (value > m_maxValue)
+		value = m_maxValue;
+	m_value = value;
+	layoutKnob();
+}
+
+void SliderNode::setPageSize(f32 pageSize)
+{
+	m_pageSize = pageSize;
+	layoutKnob();
+}
+
+void SliderNode::instantiateTemplate()
+{
+	if (!getSceneManager())
+		return;
+	const CRefHolder<SliderNode> self = holdForCall(this);
+	ControlNode::instantiateTemplate();
+	m_slidingArea.release();
+	m_knob.release();
+	m_nextButton.release();
+	m_prevButton.release();
+	if (ControlNode* root = getTemplateRoot())
+	{
+		const SSliderNames& names = sliderNames();
+		m_slidingArea.assign(root->findChildByNameId(names.slidingArea, 1));
+		m_knob.assign(root->findChildByNameId(names.knob, 1));
+		m_nextButton.assign(root->findChildByNameId(names.nextButton, 1));
+		m_prevButton.assign(root->findChildByNameId(names.prevButton, 1));
+	}
+	layoutKnob();
+}
+
+bool SliderNode::isHorizontal() const
+{
+	const core::vector3df& area = m_slidingArea->getBounds();
+	return area.Y <= area.X;
+}
+
+f32 SliderNode::getPageFraction() const
+{
+	if (!(m_maxValue > m_minValue))
+		return 0.f;
+	const f32 share = m_pageSize / (m_maxValue - m_minValue);
+	return share > 1.f ? 1.f : share;
+}
+
+void SliderNode::layoutKnob()
+{
+	if (!m_slidingArea || !m_knob)
+		return;
+	const bool horizontal = isHorizontal();
+	const f32 fraction = m_maxValue > m_minValue ? (m_value - m_minValue) / (m_maxValue - m_minValue) : 0.f;
+	const f32 page = getPageFraction();
+	core::vector3df area = m_slidingArea->getBounds();
+	core::vector3df areaAt = m_slidingArea->getPosition();
+	const f32 length = along(area, horizontal);
+	const f32 start = along(areaAt, horizontal);
+	core::vector3df bounds = m_knob->getBounds();
+	core::vector3df position = m_knob->getPosition();
+	switch (m_knobType)
+	{
+	case KNOB_MOVING:
+		along(position, horizontal) =
+			page == 1.f ? start : start + (length - along(bounds, horizontal)) * fraction / (1.f - page);
+		break;
+	case KNOB_FILLING:
+		along(bounds, horizontal) = length * fraction;
+		along(position, horizontal) = start;
+		break;
+	case KNOB_PAGED:
+	{
+		const f32 size = page * length;
+		along(bounds, horizontal) = size < MIN_PAGED_KNOB ? MIN_PAGED_KNOB : size;
+		along(position, horizontal) = start + length * fraction;
+		break;
+	}
+	default:
+		return;
+	}
+	m_knob->setPosition(position);
+	m_knob->setBounds(bounds);
+}
+
+void SliderNode::setValueFromPoint(const core::vector2df& point)
+{
+	if (!m_slidingArea || !m_knob)
+		return;
+	m_slidingArea->updateAbsoluteTransformation();
+	core::matrix4 inverse;
+	if (!m_slidingArea->getAbsoluteTransformation().getInverse(inverse))
+		return;
+	core::vector3df local(point.X, point.Y, 0.f);
+	inverse.transformVect(local);
+	const core::vector3df& area = m_slidingArea->getBounds();
+	if (local.X < 0.f || local.X > area.X || local.Y < 0.f || local.Y > area.Y)
+		return;
+	const bool horizontal = isHorizontal();
+	const f32 page = getPageFraction();
+	const f32 q = horizontal ? local.X : local.Y;
+	const f32 length = horizontal ? area.X : area.Y;
+	const core::vector3df& knobBounds = m_knob->getBounds();
+	const f32 knob = horizontal ? knobBounds.X : knobBounds.Y;
+	const f32 range = m_maxValue - m_minValue;
+	f32 candidate = m_value;
+	if (m_knobType == KNOB_MOVING || m_knobType == KNOB_PAGED)
+	{
+		// The knob's centre follows the pointer; the far end reaches MaxValue.
+		const f32 e = q - knob / 2.f;
+		const f32 d = length - knob;
+		f32 g;
+		if (e <= 0.f)
+			g = 0.f;
+		else if (e >= d)
+			g = 1.f;
+		else if (d == 0.f)
+			g = 0.f;
+		else
+			g = e * (1.f - page) / d;
+		candidate = m_minValue + range * g;
+	}
+	else if (m_knobType == KNOB_FILLING)
+	{
+		if (length > 0.f)
+			candidate = m_minValue + q / length * range;
+		if (candidate < m_minValue)
+			candidate = m_minValue;
+		if (candidate + m_pageSize > m_maxValue)
+			candidate = m_maxValue - m_pageSize;
+	}
+	setValue(candidate);
+}
+
+void SliderNode::reportChange(f32 before)
+{
+	if (m_value == before)
+		return;
+	const CRefHolder<CEvent> changed = adoptRef<CEvent>(new CEventNodeValueChanged(this));
+	postEventToParent(ROUTE_SELF_UP, changed.get());
+}
+
+bool SliderNode::onMouseDown(CEventInputMouseLeftDown* event)
+{
+	const CRefHolder<SliderNode> self = holdForCall(this);
+	if (!ControlNode::onMouseDown(event))
+		return false;
+	const f32 before = m_value;
+	setValueFromPoint(core::vector2df(static_cast<f32>(event->X), static_cast<f32>(event->Y)));
+	reportChange(before);
+	return true;
+}
+
+bool SliderNode::onMouseMove(CEventInputMouseMove* event)
+{
+	const CRefHolder<SliderNode> self = holdForCall(this);
+	if (!ControlNode::onMouseMove(event))
+		return false;
+	if (isDown())
+	{
+		const f32 before = m_value;
+		setValueFromPoint(core::vector2df(static_cast<f32>(event->X), static_cast<f32>(event->Y)));
+		reportChange(before);
+	}
+	return true;
+}
+
+bool SliderNode::onKeyDown(CEventInputKeyDown* event)
+{
+	const CRefHolder<SliderNode> self = holdForCall(this);
+	const f32 before = m_value;
+	bool handled = false;
+	if (event->Key == KEY_END)
+	{
+		setValue(m_maxValue);
+		handled = true;
+	}
+	else if (event->Key == KEY_HOME)
+	{
+		setValue(m_minValue);
+		handled = true;
+	}
+	else if (m_slidingArea)
+	{
+		// Right and Up raise the value, Left and Down lower it, each along the slider's own axis.
+		const bool horizontal = isHorizontal();
+		const u32 raise = horizontal ? KEY_RIGHT : KEY_UP;
+		const u32 lower = horizontal ? KEY_LEFT : KEY_DOWN;
+		if (event->Key == lower && m_value > m_minValue)
+		{
+			setValue(m_value - m_deltaValue);
+			handled = true;
+		}
+		else if (event->Key == raise && m_value < m_maxValue)
+		{
+			setValue(m_value + m_deltaValue);
+			handled = true;
+		}
+	}
+	reportChange(before);
+	return handled ? true : ControlNode::onKeyDown(event);
+}
+
+bool SliderNode::onKeyUp(CEventInputKeyUp* event)
+{
+	return ControlNode::onKeyUp(event);
+}
+
+bool SliderNode::onNodePressedPreview(CEventNodePressedPreview*)
+{
+	return false;
+}
+
+bool SliderNode::onNodePressed(CEventNodePressed* event)
+{
+	const BaseNode* pressed = event->getNode();
+	const f32 before = m_value;
+	if (pressed && pressed == m_prevButton.get())
+		setValue(m_value - m_deltaValue);
+	else if (pressed && pressed == m_nextButton.get())
+		setValue(m_value + m_deltaValue);
+	reportChange(before);
+	return false;
+}
+
+bool SliderNode::routeDown(s32 mode, CEvent* event)
+{
+	if (ControlNode::routeDown(mode, event))
+		return true;
+	if (!event)
+		return false;
+	const CRefHolder<SliderNode> self = holdForCall(this);
+	// Held: a handler may rebind the parts.
+	const CRefHolder<BaseNode> prev(m_prevButton.get());
+	const CRefHolder<BaseNode> next(m_nextButton.get());
+	const CRefHolder<BaseNode> knob(m_knob.get());
+	if (prev && prev->acceptsEvent(event) && prev->routeEvent(mode, event))
+		return true;
+	if (next && next->acceptsEvent(event) && next->routeEvent(mode, event))
+		return true;
+	if (knob && knob->acceptsEvent(event) && knob->routeEvent(mode, event))
+	{
+		// A knob that takes a drag or a press still leaves it to the slider's own handlers.
+		return !(event->isOfType(CEventInputMouseMove::TypeId) || event->isOfType(CEventInputMouseLeftDown::TypeId));
+	}
+	return false;
+}
+} // namespace fw
