@@ -3,7 +3,10 @@
 #include "app/GDebugStatsScene.h"
 #include "app/GIntroScene.h"
 #include "app/GLogosScene.h"
+#include "app/GOptionsScene.h"
 #include "app/GRectangleNode.h"
+#include "app/GSelectPlayerInputNameScene.h"
+#include "app/GSelectPlayerScene.h"
 #include "core/CNodeFactory.h"
 #include "level/GLevelNodeClasses.h"
 
@@ -17,6 +20,10 @@ typedef void (*ClassRegistration)(CNodeFactory& factory);
 // The game's node classes in the order the start-up step registers them. Each library of the game
 // appends its classes (or its registration function) here in that order.
 const ClassRegistration GAME_CLASSES[] = {
+	// The player selection and the options.
+	&registerNodeClass<GSelectPlayerScene>,
+	&registerNodeClass<GSelectPlayerInputNameScene>,
+	&registerNodeClass<GOptionsScene>,
 	&registerNodeClass<GRectangleNode>,
 	&registerLevelNodeClasses,
 };
