@@ -88,7 +88,10 @@ SOptionsRig& rig()
 		profiles.setActiveProfile(9);
 		profiles.saveUserProfiles();
 
-		CRefHolder<SceneNode> below = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
+		// Named after a file of the asset folder, so that what it opens is found beside it.
+		CRefHolder<SceneNode> below =
+			adoptRef(new SceneNode(ContentReference(r.game->getContentManager(), "scenes/MainMenuScene.oscn"), nullptr,
+				nullptr));
 		r.game->getSceneManager()->setActiveScene(below.get());
 		r.options = nodeCast<GOptionsScene>(below->openSceneFile("scenes/OptionsScene.oscn", true));
 		for (s32 i = 0; i < 100; ++i)
