@@ -487,6 +487,32 @@ TEST(PropertyData, StringWArrayXml)
 	EXPECT_EQ(XML_NODE_ELEMENT_END, reader->getNodeType());
 }
 
+TEST(PropertyData, StringWArrayEmptyFormAndEquality)
+{
+	CPropertyDataStringWArray empty;
+	EXPECT_EQ(L"<stringwArray Name=\"Strings\">\r\n</stringwArray>",
+		writtenText([&](IXMLWriter* w) { empty.writeToXml(w, "Strings"); }));
+	auto reader = readerOverText("<stringwArray Name=\"Strings\">\r\n</stringwArray>");
+	ASSERT_TRUE(readToElement(reader.get()));
+	core::array<core::stringw> old;
+	old.push_back(L"old");
+	CPropertyDataStringWArray read(old);
+	read.readFromXml(reader.get());
+	EXPECT_EQ(0u, read.getValue().size());
+
+	core::array<core::stringw> ab, ba;
+	ab.push_back(L"a");
+	ab.push_back(L"b");
+	ba.push_back(L"b");
+	ba.push_back(L"a");
+	const CPropertyDataStringWArray first(ab), second(ba), same(ab);
+	EXPECT_FALSE(first.equals(&second)) << "order counts";
+	EXPECT_TRUE(first.equals(&first));
+	EXPECT_TRUE(first.equals(&same));
+	EXPECT_FALSE(first.equals(&empty));
+	EXPECT_EQ("", narrow(first.toString()));
+}
+
 TEST(PropertyData, EmptyStringWArrayElementStaysOnItself)
 {
 	auto reader = readerOverText("<stringwArray Name=\"x\"/><stringw Value=\"sibling\"/>");

@@ -12,7 +12,11 @@
 #include "widgets/ButtonNode.h"
 #include "widgets/CEventScene.h"
 #include "widgets/CEventValueChanged.h"
+#include "widgets/CEventList.h"
 #include "widgets/CheckBoxNode.h"
+#include "widgets/EditNode.h"
+#include "widgets/ListNode.h"
+#include "widgets/SliderNode.h"
 #include "widgets/MessageBoxNode.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/SceneManager.h"
@@ -56,7 +60,7 @@ TEST(TypeIds, NoTwoNodeClassesShareAnId)
 {
 	const IdList nodes = {FW_ID(BaseNode), FW_ID(ControlNode), FW_ID(SceneNode), FW_ID(TemplateCollectionNode),
 		FW_ID(SceneManager), FW_ID(SoundNode), FW_ID(MessageBoxNode), FW_ID(TabSceneNode), FW_ID(ButtonNode),
-		FW_ID(BackButtonNode), FW_ID(CheckBoxNode), FW_ID(BaseProgressBarNode), FW_ID(ProgressBarNode)};
+		FW_ID(BackButtonNode), FW_ID(CheckBoxNode), FW_ID(BaseProgressBarNode), FW_ID(ProgressBarNode), FW_ID(EditNode), FW_ID(ListNode), FW_ID(SliderNode)};
 	EXPECT_EQ("", sharedIds(nodes));
 	for (const auto& node : nodes)
 		EXPECT_LT(node.first, NODE_TYPE_GAME_FIRST) << node.second << " takes an id kept for the game";
@@ -82,7 +86,8 @@ TEST(TypeIds, NoTwoEventClassesShareAnId)
 		FW_ID(CEventNodeStateEnded), FW_ID(CEventNodeStateChangeBegun), FW_ID(CEventNodeStateChangeComplete),
 		FW_ID(CEventSceneTransition), FW_ID(CEventSceneTransitionStart), FW_ID(CEventSceneTransitionEnd),
 		FW_ID(CEventMessageBoxResult), FW_ID(CEventTab), FW_ID(CEventTabSelected), FW_ID(CEventTabSwitched),
-		FW_ID(CEventNodeValueChanged)};
+		FW_ID(CEventNodeValueChanged), FW_ID(CEventListSelectionChanged), FW_ID(CEventListItemPressed),
+		FW_ID(CEventListItemChecked), FW_ID(CEventListItemHovered)};
 	EXPECT_EQ("", sharedIds(events));
 	for (const auto& event : events)
 		EXPECT_LT(event.first, EVENT_TYPE_GAME_MESSAGE_FIRST) << event.second << " takes an id kept for game messages";
