@@ -1,13 +1,14 @@
 // Reads arbitrary bytes as a scene file through the content manager and its scene-node processor,
-// the way the game reads "snod" content. The input is served as fuzz/Input.oscn; its "File"
-// children may name itself, fuzz/parts/Part.oscn (which names the input in turn) or files that do
-// not exist. Whatever loads is copied from the cached prototype, saved and read back: the copy and
-// the file read back must have the tree that was saved.
+// the way the game reads "snod" content, with the level's node classes. The input is served as
+// fuzz/Input.oscn; its "File" children may name itself, fuzz/parts/Part.oscn (which names the input
+// in turn) or files that do not exist. Whatever loads is copied from the cached prototype, saved and
+// read back: the copy and the file read back must have the tree that was saved.
 #include "content/CContentManager.h"
 #include "content/CContentProcessorsManager.h"
 #include "core/BaseNode.h"
 #include "core/CNodeFactory.h"
 #include "core/CRefHolder.h"
+#include "level/GLevelNodeClasses.h"
 #include "platform/CFileSystem.h"
 #include "platform/CMemoryFile.h"
 #include "platform/CVirtualFile.h"
@@ -78,7 +79,13 @@ CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	static CNodeFactory* factory = new CNodeFactory;
+	// The framework's classes and the level's nodes.
+	static CNodeFactory* factory = []
+	{
+		CNodeFactory* made = new CNodeFactory;
+		registerLevelNodeClasses(*made);
+		return made;
+	}();
 	const CRefHolder<CFileSystem> fileSystem = adoptRef<CFileSystem>(new CFuzzFileSystem(data, size));
 	const CRefHolder<CContentProcessorsManager> processors =
 		adoptRef(new CContentProcessorsManager(nullptr, fileSystem.get(), factory));

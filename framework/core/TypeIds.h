@@ -48,6 +48,7 @@ enum E_NODE_TYPE_ID
 	NODE_TYPE_GAME_CAR = 1154,
 	NODE_TYPE_GAME_PEDESTRIAN = 1155,
 	NODE_TYPE_GAME_TEXT_TRAIL = 1156,
+	NODE_TYPE_GAME_ONCE_SPAWNER = 1158,
 };
 
 // The type ids of the particle emitter classes, a numbering of their own.

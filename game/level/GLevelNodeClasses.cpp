@@ -6,6 +6,7 @@
 #include "level/GHOHintParticlesNode.h"
 #include "level/GPathMovableNode.h"
 #include "level/GWeatherParticlesNode.h"
+#include "level/OnceSpawnerNode.h"
 
 void registerLevelNodeClasses(fw::CNodeFactory& factory)
 {
@@ -17,4 +18,5 @@ void registerLevelNodeClasses(fw::CNodeFactory& factory)
 	fw::registerNodeClass<GEllipseSectorNode>(factory);
 	fw::registerNodeClass<GHOHintParticlesNode>(factory);
 	fw::registerNodeClass<GWeatherParticlesNode>(factory);
+	fw::registerNodeClass<OnceSpawnerNode>(factory);
 }

@@ -381,10 +381,24 @@ TEST_F(IntroGame, TheTwelveStepsRunInOrderOneEachTimeOver50MsHaveGathered)
 		EXPECT_EQ(2 * (i + 1), stepBeats[i]) << steps[i].name;
 	EXPECT_FLOAT_EQ(160.f, intro->getReachedProgress());
 
-	EXPECT_EQ(1u, intro->getLoadedAtlasCount()) << "the MainMenu atlas, the one whose art exists";
+	EXPECT_EQ(2u, intro->getLoadedAtlasCount()) << "MainMenu and Env2, the atlases whose art exists";
 	EXPECT_EQ(2u, intro->getLoadedParticleCollectionCount()) << "the menus' and the levels'";
 	EXPECT_NE(nullptr, game->getSceneManager()->getTemplateCollection());
-	EXPECT_NE(nullptr, game->getLevelSceneManager()->getTemplateCollection());
+	const TemplateCollectionNode* levelTemplates = game->getLevelSceneManager()->getTemplateCollection();
+	ASSERT_NE(nullptr, levelTemplates);
+	// The street traffic's cars (those the levels' paths name) and the clouds, each with a sprite
+	// for its picture (the null driver makes none to show).
+	const std::pair<const char*, s32> movers[] = {{"NeutralCarRed", NODE_TYPE_GAME_CAR},
+		{"NeutralCarBlue", NODE_TYPE_GAME_CAR}, {"NeutralCarTaxi", NODE_TYPE_GAME_CAR},
+		{"NeutralCarVan", NODE_TYPE_GAME_CAR}, {"Cloud1", NODE_TYPE_GAME_PATH_MOVABLE},
+		{"Cloud2", NODE_TYPE_GAME_PATH_MOVABLE}, {"Cloud3", NODE_TYPE_GAME_PATH_MOVABLE}};
+	for (const auto& mover : movers)
+	{
+		const BaseNode* node = levelTemplates->getTemplate(id(mover.first));
+		ASSERT_NE(nullptr, node) << mover.first;
+		EXPECT_EQ(mover.second, node->getTypeId()) << mover.first;
+		EXPECT_NE(nullptr, nodeCast<SpriteNode>(node->findChildByNameId(id("Body"), 1))) << mover.first;
+	}
 	EXPECT_FALSE(game->getBuildings()->getBuildings().empty());
 	EXPECT_FALSE(game->getUpgrades()->getUpgrades().empty());
 	EXPECT_FALSE(game->getLevelScores()->getScores().empty());

@@ -365,6 +365,7 @@ TEST(AmbientMovers, TheRegistryKnowsTheClassesAndCopiesCarryThePedestriansRanges
 		{L"GEllipseSectorNode", fw::NODE_TYPE_GAME_ELLIPSE_SECTOR},
 		{L"GHOHintParticlesNode", fw::NODE_TYPE_GAME_HO_HINT_PARTICLES},
 		{L"GWeatherParticlesNode", fw::NODE_TYPE_GAME_WEATHER_PARTICLES},
+		{L"OnceSpawnerNode", fw::NODE_TYPE_GAME_ONCE_SPAWNER},
 	};
 	for (const auto& entry : classes)
 	{
@@ -372,7 +373,8 @@ TEST(AmbientMovers, TheRegistryKnowsTheClassesAndCopiesCarryThePedestriansRanges
 		ASSERT_TRUE(node) << fw::core::stringc(entry.first).c_str();
 		EXPECT_EQ(entry.second, node->getTypeId());
 		EXPECT_TRUE(node->isOfType(0));
-		const bool mover = entry.second >= fw::NODE_TYPE_GAME_BIRD || entry.second == fw::NODE_TYPE_GAME_PATH_MOVABLE;
+		const bool mover = (entry.second >= fw::NODE_TYPE_GAME_BIRD && entry.second <= fw::NODE_TYPE_GAME_TEXT_TRAIL) ||
+			entry.second == fw::NODE_TYPE_GAME_PATH_MOVABLE;
 		EXPECT_EQ(mover, node->isOfType(fw::NODE_TYPE_GAME_PATH_MOVABLE));
 		EXPECT_EQ(fw::core::stringw(entry.first), fw::core::stringw(node->getClassName()));
 	}

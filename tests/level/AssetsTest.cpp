@@ -115,6 +115,31 @@ TEST(Assets, EveryKindIsRecognisedAndEveryObjectiveAndEventKindIsUsed)
 	EXPECT_EQ(11u, types["Event"].size());
 }
 
+// The class of each template of a template collection file, by the template's name.
+std::map<std::string, std::string> templateClasses(const fs::path& relative)
+{
+	std::map<std::string, std::string> classes;
+	fw::CRefHolder<fw::IXMLReader> reader = readerOverFile(relative);
+	int depth = 0;
+	std::string type;
+	while (reader->read())
+	{
+		if (reader->getNodeType() == fw::XML_NODE_ELEMENT_END)
+			--depth;
+		if (reader->getNodeType() != fw::XML_NODE_ELEMENT)
+			continue;
+		const std::string element = fw::core::stringc(reader->getNodeName()).c_str();
+		if (depth == 1 && element == "SceneNode")
+			type = fw::core::stringc(reader->getAttributeValue(L"Type")).c_str();
+		// The template's own Name, in its Properties.
+		if (depth == 3 && element == "string" && reader->getAttributeValue(L"Name") == L"Name")
+			classes[fw::core::stringc(reader->getAttributeValue(L"Value")).c_str()] = type;
+		if (!reader->isEmptyElement())
+			++depth;
+	}
+	return classes;
+}
+
 class AssetsConfiguration : public testing::Test
 {
 protected:
@@ -188,6 +213,9 @@ TEST_F(AssetsConfiguration, BuildingTypesAndUpgradesNameOnlyWhatExists)
 TEST_F(AssetsConfiguration, LevelsLoadWholeAndNameOnlyWhatExists)
 {
 	ASSERT_GE(levelFolders.size(), 2u);
+	std::map<std::string, std::string> levelTemplates = templateClasses("levels/common/TemplateCollection.oscn");
+	for (const char* cloud : {"Cloud1", "Cloud2", "Cloud3"})
+		EXPECT_EQ("GPathMovableNode", levelTemplates[cloud]) << cloud;
 	bool snowy = false;
 	std::set<fw::s32> levelNumbers;
 	for (const std::string& folder : levelFolders)
@@ -210,6 +238,11 @@ TEST_F(AssetsConfiguration, LevelsLoadWholeAndNameOnlyWhatExists)
 		const fw::core::array<fw::s32> groups = paths->getGroupIds();
 		const std::set<fw::s32> places(groups.const_pointer(), groups.const_pointer() + groups.size());
 		EXPECT_TRUE(places.count(leveltest::id("NeutralCar")));
+		// The street traffic's cars are car templates of the levels' collection.
+		const fw::core::array<GLevelPath*> neutral = paths->getPaths(leveltest::id("NeutralCar"));
+		for (fw::u32 i = 0; i < neutral.size(); ++i)
+			for (fw::u32 k = 0; k < neutral[i]->cars.size(); ++k)
+				EXPECT_EQ("GCarNode", levelTemplates[nameOf(neutral[i]->cars[k])]) << nameOf(neutral[i]->cars[k]);
 		EXPECT_FALSE(paths->getPedestrianPaths().empty());
 		auto expectPlaces = [&](const fw::core::array<fw::s32>& names, const std::string& where) {
 			for (fw::u32 i = 0; i < names.size(); ++i)

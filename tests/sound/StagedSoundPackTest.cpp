@@ -49,7 +49,7 @@ TEST(StagedSounds, EveryCueFindsItsSounds)
 	const CRefHolder<CFileSystem> probe = adoptRef(createFileSystem());
 	const std::map<std::string, u32> expected = soundsPerCue(probe.get(), staged + "/sounds/SoundPack.xml");
 	const char* const names[] = {"ButtonClick", "ButtonOver", "MenuMusic", "MainMenuAmbient", "MainMenuCarOut",
-		"MainMenuCarTo", "SoundVolumeChange", "AchievementUnlocked"};
+		"MainMenuCarTo", "SoundVolumeChange", "AchievementUnlocked", "GameCar"};
 	for (const char* name : names)
 		EXPECT_TRUE(expected.count(name)) << name;
 
