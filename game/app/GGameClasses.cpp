@@ -1,8 +1,13 @@
 #include "app/GGameClasses.h"
 
+#include "app/GAchievementsScene.h"
+#include "app/GCreditsScene.h"
 #include "app/GDebugStatsScene.h"
 #include "app/GIntroScene.h"
 #include "app/GLogosScene.h"
+#include "app/GMainMenuScene.h"
+#include "app/GMainMenuTraffic.h"
+#include "app/GQuitConfirmationScene.h"
 #include "app/GOptionsScene.h"
 #include "app/GRectangleNode.h"
 #include "app/GSelectPlayerInputNameScene.h"
@@ -20,6 +25,15 @@ typedef void (*ClassRegistration)(CNodeFactory& factory);
 // The game's node classes in the order the start-up step registers them. Each library of the game
 // appends its classes (or its registration function) here in that order.
 const ClassRegistration GAME_CLASSES[] = {
+	// The main menu, its street and the scenes it opens.
+	&registerNodeClass<GMainMenuScene>,
+	&registerNodeClass<GMainMenuPedestrianNode>,
+	&registerNodeClass<GMainMenuCarNode>,
+	&registerNodeClass<GMainMenuBikeNode>,
+	&registerNodeClass<GMainMenuCloudNode>,
+	&registerNodeClass<GAchievementUnlockedScene>,
+	&registerNodeClass<GAchievementsScene>,
+	&registerNodeClass<GCreditsScene>,
 	// The player selection and the options.
 	&registerNodeClass<GSelectPlayerScene>,
 	&registerNodeClass<GSelectPlayerInputNameScene>,
@@ -32,6 +46,7 @@ const ClassRegistration STARTUP_CLASSES[] = {
 	&registerNodeClass<GDebugStatsScene>,
 	&registerNodeClass<GLogosScene>,
 	&registerNodeClass<GIntroScene>,
+	&registerNodeClass<GQuitConfirmationScene>,
 	&registerNodeClass<GRectangleNode>,
 };
 } // namespace

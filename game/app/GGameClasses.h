@@ -8,7 +8,8 @@ namespace fw
 class CNodeFactory;
 }
 
-// GDebugStatsScene, GLogosScene, GIntroScene and GRectangleNode: what the first scenes need.
+// GDebugStatsScene, GLogosScene, GIntroScene, GQuitConfirmationScene and GRectangleNode: what the
+// first scenes need.
 void registerStartupClassesWith(fw::CNodeFactory& factory);
 // Every game class in the registry's order. A name already registered keeps its first creator.
 void registerGameClassesWith(fw::CNodeFactory& factory);

@@ -62,6 +62,10 @@ public:
 	static fw::s32 nameIdStart();
 	static fw::s32 nameIdStop();
 
+protected:
+	// For facings of a class's own that choose their state differently.
+	void setDirectionStateId(fw::s32 id) { m_directionStateId = id; }
+
 private:
 	void placeAt(const fw::core::vector2df& point);
 	// The end of the route: on the point that is left, "Stop", the report to an existing parent.

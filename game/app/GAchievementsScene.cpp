@@ -1,0 +1,209 @@
+#include "app/GAchievementsScene.h"
+
+#include "app/GAchievementsProgress.h"
+#include "app/GCreditsScene.h"
+#include "app/GGame.h"
+#include "content/CAtlasTexture.h"
+#include "content/CContentManager.h"
+#include "core/CEventControl.h"
+#include "core/CEventInput.h"
+#include "core/CNameTable.h"
+#include "core/NodeCasts.h"
+#include "core/TextFormat.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CDictionary.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "widgets/CEventScene.h"
+#include "widgets/SpriteNode.h"
+#include "widgets/TextNode.h"
+
+using namespace fw;
+
+const c8* const GAchievementUnlockedScene::SCENE_FILE = "scenes/AchievementUnlockedScene.oscn";
+
+namespace
+{
+s32 nameId(const c8* name)
+{
+	return CNameTableSingleton::Instance().intern(name);
+}
+
+BaseNode* child(BaseNode* node, const c8* name)
+{
+	return node ? node->findChildByNameId(nameId(name), 1) : nullptr;
+}
+
+bool isMoneyAchievement(u32 n)
+{
+	return n >= 7 && n <= 9;
+}
+
+core::stringw moneyOrNumber(s32 value, bool money)
+{
+	const core::stringw number = formatThousands(value, L',');
+	if (!money)
+		return number;
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
+	return dictionary ? dictionary->format("MoneyDollar", number, L"", L"", L"") : number;
+}
+} // namespace
+
+core::stringw achievementProgressText(const GAchievementsProgress& progress, u32 n)
+{
+	const bool money = isMoneyAchievement(n);
+	return moneyOrNumber(progress.getProgress(n), money) + L"/" + moneyOrNumber(progress.getTarget(n), money);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+GAchievementsScene::GAchievementsScene(const ContentReference& reference, BaseNode* parent,
+	ISceneManager* sceneManager) :
+	GBaseSceneNode(reference, parent, sceneManager)
+{
+}
+
+const PropertyTable& GAchievementsScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+void GAchievementsScene::onInit()
+{
+	GBaseSceneNode::onInit();
+	BaseNode* root = child(this, "Scene");
+	if (!root)
+		return;
+	BaseNode* tabs = child(root, "TabScene");
+	const c8* const pages[TAB_COUNT] = {"Tab1", "Tab2", "Tab3"};
+	for (u32 tab = 0; tab < TAB_COUNT; ++tab)
+	{
+		BaseNode* list = child(child(tabs, pages[tab]), "AchievementsList");
+		m_lists[tab] = list && list->isOfType(LIST_TYPE_ID) ? list : nullptr;
+	}
+	m_earnedText = nodeCast<TextNode>(child(root, "EarnedText"));
+}
+
+void GAchievementsScene::fill(const GAchievementsProgress& progress)
+{
+	for (core::array<SAchievementRow>& rows : m_rows)
+		rows.clear();
+	u32 earned = 0;
+	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
+	{
+		SAchievementRow row;
+		row.texts[0] = progress.getNameKey(n);
+		row.icon = progress.getIconFileName(n);
+		if (progress.isEarned(n))
+		{
+			++earned;
+			row.texts[1] = progress.getDescAfterKey(n);
+			row.texts[2] = L"%Achievements_AlreadyEarned%";
+			m_rows[TAB_ALL].push_back(row);
+			row.texts[1] = core::stringw(L"\n") + progress.getDescAfterKey(n);
+			row.texts[2] = L"";
+			m_rows[TAB_EARNED].push_back(row);
+		}
+		else
+		{
+			row.texts[1] = progress.getDescBeforeKey(n);
+			row.texts[2] = achievementProgressText(progress, n);
+			m_rows[TAB_ALL].push_back(row);
+			m_rows[TAB_PENDING].push_back(row);
+		}
+	}
+	if (m_earnedText)
+		m_earnedText->setText(core::stringw(earned) + L"/" + core::stringw(GAchievementsProgress::COUNT));
+}
+
+bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (GBaseSceneNode::onSceneSwitchStarted(event))
+		return true;
+	if (event->getTo() != this)
+		return false;
+	GGame* game = getGame();
+	if (game && game->getAchievements())
+		fill(*game->getAchievements());
+	return true;
+}
+
+bool GAchievementsScene::onNodePressed(CEventNodePressed* event)
+{
+	if (GBaseSceneNode::onNodePressed(event))
+		return true;
+	if (!event->getNode() || event->getNode()->getNameId() != nameId("BackButton"))
+		return false;
+	goBackSliding(*this);
+	return true;
+}
+
+bool GAchievementsScene::onKeyUp(CEventInputKeyUp* event)
+{
+	if (GBaseSceneNode::onKeyUp(event))
+		return true;
+	if (!isEscapeOrEnter(event->Key))
+		return false;
+	goBackSliding(*this);
+	return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+GAchievementUnlockedScene::GAchievementUnlockedScene(const ContentReference& reference, BaseNode* parent,
+	ISceneManager* sceneManager) :
+	GBaseSceneNode(reference, parent, sceneManager)
+{
+	setCloseOnEscapeOrEnter(true);
+}
+
+const PropertyTable& GAchievementUnlockedScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+void GAchievementUnlockedScene::onInit()
+{
+	GBaseSceneNode::onInit();
+	BaseNode* root = child(this, "Scene");
+	m_image = nodeCast<SpriteNode>(child(root, "AchImage"));
+	m_name = nodeCast<TextNode>(child(root, "AchName"));
+	m_description = nodeCast<TextNode>(child(root, "AchDesc"));
+}
+
+void GAchievementUnlockedScene::show(u32 n)
+{
+	GGame* game = getGame();
+	GAchievementsProgress* progress = game ? game->getAchievements() : nullptr;
+	if (!progress || n >= GAchievementsProgress::COUNT)
+		return;
+	if (m_image)
+	{
+		CContentManager* content = game->getContentManager();
+		CRefHolder<CContent> icon;
+		if (content)
+			icon = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_TEXTURE, progress->getIconFileName(n), true));
+		m_image->setAtlasTexture(dynamic_cast<CAtlasTexture*>(icon.get()));
+	}
+	if (m_name)
+		m_name->setText(progress->getNameKey(n));
+	if (m_description)
+		m_description->setText(progress->getDescAfterKey(n));
+}
+
+bool GAchievementUnlockedScene::onNodePressed(CEventNodePressed* event)
+{
+	if (GBaseSceneNode::onNodePressed(event))
+		return true;
+	if (!event->getNode() || event->getNode()->getNameId() != nameId("OkButton"))
+		return false;
+	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
+	return true;
+}
+
+bool GAchievementUnlockedScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (GBaseSceneNode::onSceneSwitchStarted(event))
+		return true;
+	return event->getTo() == this;
+}

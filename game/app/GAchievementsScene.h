@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/GBaseSceneNode.h"
+
+class GAchievementsProgress;
+
+namespace fw
+{
+class SpriteNode;
+class TextNode;
+} // namespace fw
+
+// One row of an achievements list: three texts (name, description, progress) and the icon file.
+struct SAchievementRow
+{
+	fw::core::stringw texts[3];
+	fw::core::stringc icon;
+};
+
+// The progress of achievement n as shown: "p/t" with "," between thousands; money achievements
+// put each number through the dictionary's "MoneyDollar".
+fw::core::stringw achievementProgressText(const GAchievementsProgress& progress, fw::u32 n);
+
+// The full-screen list of the twelve achievements in three tabs (all, earned, still to earn) with
+// the count earned, refilled at every entrance from the active player's progress. Escape, Enter
+// or "BackButton" slide back to the menu.
+class GAchievementsScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
+
+	// The type id of the list control that shows the rows.
+	static constexpr fw::s32 LIST_TYPE_ID = 13;
+	enum ETab
+	{
+		TAB_ALL = 0,
+		TAB_EARNED = 1,
+		TAB_PENDING = 2,
+		TAB_COUNT = 3
+	};
+
+	GAchievementsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
+
+	void onInit() override;
+	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
+	bool onNodePressed(fw::CEventNodePressed* event) override;
+	bool onKeyUp(fw::CEventInputKeyUp* event) override;
+
+	// Builds the three tabs' rows and the earned count from the progress.
+	void fill(const GAchievementsProgress& progress);
+
+	const fw::core::array<SAchievementRow>& getRows(ETab tab) const { return m_rows[tab]; }
+	// The list node bound for the tab ("AchievementsList" of "Tab1" to "Tab3"); null when missing.
+	fw::BaseNode* getList(ETab tab) const { return m_lists[tab]; }
+	fw::TextNode* getEarnedText() const { return m_earnedText; }
+
+private:
+	fw::BaseNode* m_lists[TAB_COUNT] = {nullptr, nullptr, nullptr};
+	fw::TextNode* m_earnedText = nullptr;
+	fw::core::array<SAchievementRow> m_rows[TAB_COUNT];
+};
+
+// The pop-up announcing one newly earned achievement: its icon, name and earned description.
+// "OkButton", Escape or Enter close it.
+class GAchievementUnlockedScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
+		L"GAchievementUnlockedScene")
+
+	static const fw::c8* const SCENE_FILE;
+
+	GAchievementUnlockedScene(const fw::ContentReference& reference, fw::BaseNode* parent,
+		fw::ISceneManager* sceneManager);
+
+	void onInit() override;
+	// Fills the pop-up for achievement n (0 to 11; anything else shows nothing).
+	void show(fw::u32 n);
+	bool onNodePressed(fw::CEventNodePressed* event) override;
+	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
+
+	fw::SpriteNode* getImage() const { return m_image; }
+	fw::TextNode* getNameText() const { return m_name; }
+	fw::TextNode* getDescriptionText() const { return m_description; }
+
+private:
+	fw::SpriteNode* m_image = nullptr;
+	fw::TextNode* m_name = nullptr;
+	fw::TextNode* m_description = nullptr;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/GBaseSceneNode.h"
+
+// The credits: everything shown is the scene file's own; the class adds the ways out ("BackButton",
+// Escape or Enter), which slide back to the menu.
+class GCreditsScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(GCreditsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_CREDITS_SCENE, L"GCreditsScene")
+
+	GCreditsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
+
+	bool onKeyUp(fw::CEventInputKeyUp* event) override;
+	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
+	bool onNodePressed(fw::CEventNodePressed* event) override;
+};
+
+// Back one scene, the scene below sliding in: how the menu's overlays close.
+bool goBackSliding(fw::SceneNode& scene);
+// Escape (27) or Enter (13).
+bool isEscapeOrEnter(fw::u32 key);

@@ -1,0 +1,298 @@
+#include "app/GMainMenuScene.h"
+
+#include "app/GGame.h"
+#include "app/GGameSettings.h"
+#include "content/CContentManager.h"
+#include "core/CEventControl.h"
+#include "core/CNameTable.h"
+#include "core/IXMLReader.h"
+#include "core/NodeCasts.h"
+#include "level/GLevelPaths.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CDictionary.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CFileSystem.h"
+#include "platform/CProfile.h"
+#include "platform/CProfileManager.h"
+#include "platform/CSoundManager.h"
+#include "platform/ICursorControl.h"
+#include "widgets/CEventScene.h"
+#include "widgets/TextNode.h"
+
+using namespace fw;
+
+const c8* const GMainMenuScene::PATHS_FILE = "scenes/BgTrafficPaths.xml";
+
+namespace
+{
+s32 nameId(const c8* name)
+{
+	return CNameTableSingleton::Instance().intern(name);
+}
+
+CSoundManager* soundManager()
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	return device ? device->getSoundManager() : nullptr;
+}
+
+// The street's cues, which stop when the menu gives way to the map; the music plays on.
+const c8* const STREET_CUES[] = {"MainMenuAmbient", "MainMenuCarOut", "MainMenuCarTo"};
+
+// Who the next scene opened over the menu is: the files the buttons open, and how.
+struct SOpening
+{
+	const c8* button;
+	const c8* file;
+	const c8* outState;
+	const c8* inState;
+};
+
+const SOpening OPENINGS[] = {
+	{"QuitButton", "scenes/QuitConfirmationScene.oscn", "NoTransTo", "NavTo"},
+	{"ChangePlayerButton", "scenes/SelectPlayerScene.oscn", "NavFromSlide", "NavTo"},
+	{"CreditsButton", "scenes/CreditsScene.oscn", "NavFromSlide", "NavTo"},
+	{"OptionsButton", "scenes/OptionsScene.oscn", "NavFromSlide", "NavToSlide"},
+	{"AchievementsButton", "scenes/AchievementsScene.oscn", "NavFromSlide", "NavTo"},
+};
+} // namespace
+
+core::stringw literalText(const core::stringw& text)
+{
+	core::stringw literal;
+	literal.reserve(text.size());
+	for (u32 i = 0; i < text.size(); ++i)
+	{
+		literal.append(text[i]);
+		if (text[i] == L'%')
+			literal.append(L'%');
+	}
+	return literal;
+}
+
+GMainMenuScene::GMainMenuScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	GBaseSceneNode(reference, parent, sceneManager), m_paths(adoptRef(new GLevelPaths))
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CFileSystem* files = device ? device->getFileSystem() : nullptr;
+	if (!files || !files->existFile(PATHS_FILE, true))
+		return;
+	CRefHolder<IXMLReader> reader = adoptRef(files->createXMLReader(PATHS_FILE));
+	if (reader)
+		m_paths->load(reader.get());
+}
+
+GMainMenuScene::~GMainMenuScene()
+{
+	if (m_clipNode)
+		m_clipNode->removePreListener(this);
+}
+
+const PropertyTable& GMainMenuScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+void GMainMenuScene::onInit()
+{
+	GBaseSceneNode::onInit();
+	m_sceneRoot = findChildByNameId(nameId("Scene"), 1);
+	if (m_sceneRoot)
+		m_welcomeText = nodeCast<TextNode>(m_sceneRoot->findChildByNameId(nameId("WelcomeText"), 1));
+	BaseNode* bg = findChildByNameId(nameId("BgScene"), 1);
+	BaseNode* active = bg ? bg->findChildByNameId(nameId("ActiveBg"), 1) : nullptr;
+	if (!active)
+		return;
+	m_backButton = nodeCast<ControlNode>(active->findChildByNameId(nameId("BackButton"), 1));
+	m_clipNode = active->findChildByNameId(nameId("ClipNode"), 1);
+}
+
+void GMainMenuScene::updateWelcomeText()
+{
+	if (!m_welcomeText)
+		return;
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
+	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	const core::stringw name = player ? literalText(player->getName()) : core::stringw();
+	m_welcomeText->setText(dictionary ? dictionary->format("MainMenu_WelcomeTxt", name, L"", L"", L"") : name);
+}
+
+bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (GBaseSceneNode::onSceneSwitchStarted(event))
+		return true;
+	if (event->getTo() == this)
+	{
+		GGame* game = getGame();
+		if (CContentManager* content = game ? game->getContentManager() : nullptr)
+			content->releaseUnused();
+		CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+		if (ICursorControl* cursor = device ? device->getCursorControl() : nullptr)
+			cursor->setVisible(true);
+		if (CSoundManager* sounds = soundManager())
+		{
+			sounds->play(nameId("MenuMusic"), true, 0);
+			sounds->play(nameId("MainMenuAmbient"), true, 0);
+		}
+		updateWelcomeText();
+		if (event->getFrom() && event->getFrom()->isOfType(LEVEL_COMPLETED_SCENE_TYPE_ID))
+		{
+			startScrolling();
+		}
+		else
+		{
+			if (m_clipNode)
+				m_clipNode->setVisible(false);
+			if (m_backButton)
+			{
+				m_backButton->setEnabled(false);
+				m_backButton->setVisible(false);
+			}
+		}
+		return true;
+	}
+	if (event->getFrom() == this)
+	{
+		stopScrolling(true);
+		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+			stopStreetCues();
+		return true;
+	}
+	return false;
+}
+
+bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
+{
+	if (GBaseSceneNode::onSceneSwitchCompleted(event))
+		return true;
+	if (event->getTo() == this)
+	{
+		if (CProfileManagerSingleton::Instance().getActiveProfile())
+			return true;
+		// A first start: the name entry over the player list, both over the menu.
+		openSceneFile("scenes/SelectPlayerScene.oscn", true, nameId("NavFrom"), nameId("NavTo"));
+		openSceneFile("scenes/SelectPlayerInputNameScene.oscn", true, nameId("NavFrom"), nameId("NavTo"));
+		return true;
+	}
+	if (event->getFrom() == this)
+	{
+		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+			stopStreetCues();
+		return true;
+	}
+	return false;
+}
+
+void GMainMenuScene::stopStreetCues()
+{
+	CSoundManager* sounds = soundManager();
+	if (!sounds)
+		return;
+	for (const c8* cue : STREET_CUES)
+		sounds->stop(nameId(cue), 0);
+}
+
+void GMainMenuScene::startScrolling()
+{
+	if (m_sceneRoot)
+	{
+		m_sceneRoot->setVisible(false);
+		m_sceneRoot->setPosition(core::vector3df(1024.f, 0.f, 0.f));
+	}
+	if (m_clipNode)
+	{
+		// Entered twice without leaving, the menu still listens once.
+		m_clipNode->removePreListener(this);
+		m_clipNode->addPreListener(this);
+		m_clipNode->setVisible(true);
+		m_clipNode->setState(nameId("Scrolling"), nullptr);
+	}
+	if (m_backButton)
+	{
+		m_backButton->setEnabled(true);
+		m_backButton->setVisible(true);
+		m_backButton->enterState(nameId("Appear"), nullptr, -1);
+	}
+}
+
+void GMainMenuScene::stopScrolling(bool finish)
+{
+	if (m_sceneRoot)
+	{
+		m_sceneRoot->setVisible(true);
+		m_sceneRoot->enterState(nameId("NavBackToSlide"), nullptr, -1);
+		if (finish)
+			m_sceneRoot->stopAllStates(true);
+	}
+	if (m_clipNode)
+	{
+		m_clipNode->removePreListener(this);
+		m_clipNode->setVisible(false);
+		// A copy: stopping a state may change the children.
+		const core::array<BaseNode*> children = m_clipNode->getChildren();
+		for (u32 i = 0; i < children.size(); ++i)
+			children[i]->stopAllStates(false);
+	}
+	if (m_backButton)
+	{
+		m_backButton->setEnabled(false);
+		m_backButton->enterState(nameId("Disappear"), nullptr, -1);
+		if (finish)
+			m_backButton->stopAllStates(true);
+	}
+}
+
+bool GMainMenuScene::onEvent75(CEventNodeStateChangeComplete* event)
+{
+	if (m_clipNode && event->getNode() == m_clipNode && event->getStateId() == nameId("Scrolling"))
+	{
+		stopScrolling(false);
+		return true;
+	}
+	return GBaseSceneNode::onEvent75(event);
+}
+
+bool GMainMenuScene::onNodePressed(CEventNodePressed* event)
+{
+	if (GBaseSceneNode::onNodePressed(event))
+		return true;
+	const BaseNode* pressed = event->getNode();
+	if (!pressed)
+		return false;
+	const s32 name = pressed->getNameId();
+	for (const SOpening& opening : OPENINGS)
+	{
+		if (name != nameId(opening.button))
+			continue;
+		openSceneFile(opening.file, true, nameId(opening.outState), nameId(opening.inState));
+		return true;
+	}
+	if (name == nameId("NewGameButton"))
+	{
+		openNewGame();
+		return true;
+	}
+	if (name == nameId("Baloon") || name == nameId("Baloon2"))
+		return true;
+	if (name == nameId("BackButton"))
+	{
+		stopScrolling(false);
+		return true;
+	}
+	return false;
+}
+
+void GMainMenuScene::openNewGame()
+{
+	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	if (!player)
+		return;
+	if (player->getInt(PROFILE_MAX_UNLOCKED_LEVEL_INDEX) != -1)
+	{
+		openSceneFile("scenes/MapScene.oscn", false, nameId("NavFrom"), nameId("NavTo"));
+		return;
+	}
+	player->setInt(PROFILE_LEVEL_INDEX, 0);
+	openSceneFile("scenes/LoadingLevelScene.oscn", false, nameId("NavFrom"), nameId("NavTo"));
+}

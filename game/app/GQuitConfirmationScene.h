@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/GBaseSceneNode.h"
+
+// Asks whether to leave the game: "YesButton" closes the device, which ends the program;
+// "NoButton" or Escape returns to the scene below, which plays no transition. Enter does nothing.
+class GQuitConfirmationScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(GQuitConfirmationScene, GBaseSceneNode, fw::NODE_TYPE_GAME_QUIT_CONFIRMATION_SCENE,
+		L"GQuitConfirmationScene")
+
+	GQuitConfirmationScene(const fw::ContentReference& reference, fw::BaseNode* parent,
+		fw::ISceneManager* sceneManager);
+
+	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
+	bool onNodePressed(fw::CEventNodePressed* event) override;
+	bool onKeyUp(fw::CEventInputKeyUp* event) override;
+
+	// Back to the scene below, which stays still.
+	void close();
+};

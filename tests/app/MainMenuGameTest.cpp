@@ -1,0 +1,517 @@
+// The main menu and the scenes it opens, in the game started headless from the staged folder on a
+// hand-stepped clock: greeting, buttons, first start, quitting, credits, achievements, the pop-up,
+// the street's sounds and the scrolling sequence.
+
+#include "GameTestSupport.h"
+#include "platform/CEventDevice.h"
+#include "platform/SoundTestSupport.h"
+#include "support/LogCapture.h"
+#include "video/VideoTestSupport.h"
+
+#include "app/GAchievementsProgress.h"
+#include "app/GAchievementsScene.h"
+#include "app/GCreditsScene.h"
+#include "app/GLogosConfiguration.h"
+#include "app/GMainMenuScene.h"
+#include "app/GQuitConfirmationScene.h"
+#include "content/CAtlasTexture.h"
+#include "content/CContentManager.h"
+#include "core/CEventControl.h"
+#include "core/CEventInput.h"
+#include "core/CNodeFactory.h"
+#include "core/NodeCasts.h"
+#include "level/GLevelPaths.h"
+#include "platform/CProfile.h"
+#include "platform/CSoundCue.h"
+#include "platform/CSoundManager.h"
+#include "widgets/SpriteNode.h"
+#include "widgets/TextNode.h"
+
+#include <fstream>
+#include <memory>
+
+using namespace fw;
+using namespace apptest;
+
+namespace
+{
+// Stand-ins of the map and the level-completed panel, which the menu knows by their kinds.
+class CTestMapScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(CTestMapScene, GBaseSceneNode, GMainMenuScene::MAP_SCENE_TYPE_ID, L"TestMapScene")
+	using GBaseSceneNode::GBaseSceneNode;
+};
+class CTestLevelCompletedScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(CTestLevelCompletedScene, GBaseSceneNode, GMainMenuScene::LEVEL_COMPLETED_SCENE_TYPE_ID,
+		L"TestLevelCompletedScene")
+	using GBaseSceneNode::GBaseSceneNode;
+};
+} // namespace
+
+const PropertyTable& CTestMapScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+const PropertyTable& CTestLevelCompletedScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+namespace
+{
+std::string stateOf(const BaseNode* node)
+{
+	return node && node->getCurrentStateId() >= 0
+		? CNameTableSingleton::Instance().lookup(node->getCurrentStateId()).c_str()
+		: "none";
+}
+
+std::string text(const core::stringw& wide)
+{
+	return core::stringc(wide).c_str();
+}
+
+// The game from a folder of its own: the staged assets, and beside them the files a test writes,
+// which come first.
+class MenuGame : public HeadlessGame
+{
+protected:
+	void SetUp() override
+	{
+		log.reset(new test::CLogCapture);
+		HeadlessGame::SetUp();
+		sounds = device->getSoundManager();
+		// Cues that play without files, registered before the staged pack's.
+		for (const char* name : {"MenuMusic", "MainMenuAmbient", "MainMenuCarOut", "MainMenuCarTo"})
+			if (sounds->findCue(id(name)))
+				ownCues = false;
+			else
+			{
+				const CRefHolder<CSoundCue> cue = adoptRef(new CSoundCue(id(name)));
+				cue->addSound(adoptRef(new soundtest::CScriptedSound(name)).get());
+				cue->setGroupId(std::string(name) == "MenuMusic" ? 1 : 0);
+				sounds->registerCue(cue.get());
+			}
+		// The player the menu meets, made once the game has set the players' defaults.
+		if (playerName)
+		{
+			CProfileManager& profiles = CProfileManagerSingleton::Instance();
+			ASSERT_TRUE(profiles.addProfile(playerName));
+			profiles.setActiveProfile(profiles.getProfileCount() - 1);
+			game->applySoundSettings();
+		}
+		CNodeFactory& factory = CNodeFactorySingleton::Instance();
+		registerNodeClass<CTestMapScene>(factory);
+		registerNodeClass<CTestLevelCompletedScene>(factory);
+		game->getLogos()->getLogos().clear();
+		ASSERT_TRUE(advanceUntil([this] { return nodeCast<GMainMenuScene>(activeScene()) != nullptr; }, 20000));
+		menu = nodeCast<GMainMenuScene>(activeScene());
+		settle();
+	}
+
+	void TearDown() override
+	{
+		if (HasFailure())
+			std::printf("%s", log->all().c_str());
+		if (sounds)
+			for (s32 group = 0; group < 3; ++group)
+				sounds->stopGroup(group);
+		HeadlessGame::TearDown();
+	}
+
+	std::string workingFolder() override
+	{
+		std::filesystem::create_directories(folder.path + "/scenes");
+		std::filesystem::create_directory_symlink(std::string(QB_STAGE_DIR) + "/assets", folder.path + "/assets");
+		writeFiles();
+		return folder.path;
+	}
+
+	virtual void writeFiles()
+	{
+		write("scenes/TestMap.oscn", "<SceneNode Type=\"TestMapScene\"/>");
+		write("scenes/TestLevelCompleted.oscn", "<SceneNode Type=\"TestLevelCompletedScene\"/>");
+	}
+	void write(const std::string& name, const std::string& body)
+	{
+		std::ofstream(folder.path + "/" + name) << "<?xml version=\"1.0\"?>\n" << body << "\n";
+	}
+
+	// Transitions end.
+	void settle() { advance(1000); }
+
+	bool press(SceneNode* scene, const char* name)
+	{
+		BaseNode* node = scene->findChildByNameId(id(name), -1);
+		CRefHolder<BaseNode> stand;
+		if (!node)
+		{
+			// A node the scene file lacks: pressed all the same.
+			stand = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
+			stand->setName(name);
+			node = stand.get();
+		}
+		const bool handled = scene->onEvent(adoptRef(new CEventNodePressed(node)).get());
+		settle();
+		return handled;
+	}
+
+	void releaseKey(u32 key)
+	{
+		device->postEvent(adoptRef(new CEventInputKeyUp(0, key, false, false)).get());
+		settle();
+	}
+
+	// Cues are heard only where this test made them: a game started earlier in the process leaves
+	// the staged pack's cues, whose files went with it. Run alone (as CTest runs each test), they
+	// are always the test's.
+	bool playing(const char* name) const { return !ownCues || sounds->isPlaying(id(name)); }
+	bool silent(const char* name) const { return !ownCues || !sounds->isPlaying(id(name)); }
+	bool ownCues = true;
+
+	const wchar_t* playerName = L"Ann";
+	CTemporaryFolder folder;
+	std::unique_ptr<test::CLogCapture> log;
+	CSoundManager* sounds = nullptr;
+	GMainMenuScene* menu = nullptr;
+};
+
+const u32 ESCAPE = 27;
+const u32 ENTER = 13;
+} // namespace
+
+TEST_F(MenuGame, TheMenuGreetsThePlayerWithTheStreetAndItsMusic)
+{
+	ASSERT_NE(nullptr, menu);
+	ASSERT_NE(nullptr, menu->getWelcomeText());
+	EXPECT_EQ("Welcome back, Ann!", text(menu->getWelcomeText()->getDisplayText()));
+	EXPECT_TRUE(playing("MenuMusic"));
+	EXPECT_TRUE(playing("MainMenuAmbient"));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Bike")));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Path")));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Clouds")));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->randomPedestrianPath());
+	// The normal face.
+	ASSERT_NE(nullptr, menu->getClipNode());
+	ASSERT_NE(nullptr, menu->getBackButton());
+	EXPECT_TRUE(menu->getSceneRoot()->isVisible());
+	EXPECT_FALSE(menu->getClipNode()->isVisible());
+	EXPECT_FALSE(menu->getBackButton()->isVisible());
+	EXPECT_FALSE(menu->getBackButton()->isEnabled());
+}
+
+TEST_F(MenuGame, ANameShowsAsTypedAndTheGreetingFollowsThePlayer)
+{
+	const struct
+	{
+		const wchar_t* name;
+		const char* shown;
+	} names[] = {
+		{L"Bea", "Welcome back, Bea!"},
+		{L"100%", "Welcome back, 100%!"},
+		{L"%TitleName%", "Welcome back, %TitleName%!"},
+		{L"#p and %%", "Welcome back, #p and %%!"},
+	};
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	for (const auto& n : names)
+	{
+		ASSERT_TRUE(profiles.addProfile(n.name));
+		profiles.setActiveProfile(profiles.getProfileCount() - 1);
+		// The next entrance greets the new player: out to the credits and back.
+		ASSERT_TRUE(press(menu, "CreditsButton"));
+		releaseKey(ESCAPE);
+		ASSERT_EQ(menu, activeScene());
+		EXPECT_EQ(n.shown, text(menu->getWelcomeText()->getDisplayText()));
+	}
+}
+
+TEST_F(MenuGame, TheButtonsOpenTheirScenesOverTheMenu)
+{
+	const struct
+	{
+		const char* button;
+		const char* scene;
+	} buttons[] = {
+		{"QuitButton", "QuitConfirmationScene"},
+		{"CreditsButton", "CreditsScene"},
+		{"AchievementsButton", "AchievementsScene"},
+		{"ChangePlayerButton", "SelectPlayerScene"},
+		{"OptionsButton", "OptionsScene"},
+	};
+	for (const auto& b : buttons)
+	{
+		EXPECT_TRUE(press(menu, b.button)) << b.button;
+		ASSERT_NE(menu, activeScene()) << b.button;
+		EXPECT_EQ(b.scene, std::string(activeScene()->getName().c_str()));
+		EXPECT_EQ(menu, activeScene()->getPreviousScene());
+		EXPECT_TRUE(menu->isVisible()) << "kept visible under " << b.scene;
+		releaseKey(ESCAPE);
+		EXPECT_EQ(menu, activeScene()) << b.scene;
+	}
+	// Presses the menu consumes without opening anything, and those it leaves alone.
+	for (const char* name : {"Baloon", "Baloon2"})
+	{
+		EXPECT_TRUE(press(menu, name)) << name;
+		EXPECT_EQ(menu, activeScene()) << name;
+	}
+	EXPECT_FALSE(press(menu, "Title"));
+}
+
+TEST_F(MenuGame, CreditsAndAchievementsLeaveOnEscapeEnterAndBackSlidingTheMenuIn)
+{
+	for (const char* button : {"CreditsButton", "AchievementsButton"})
+		for (int way = 0; way < 3; ++way)
+		{
+			ASSERT_TRUE(press(menu, button));
+			SceneNode* overlay = activeScene();
+			ASSERT_NE(menu, overlay);
+			// Other presses keep it open.
+			EXPECT_FALSE(press(overlay, "Title"));
+			EXPECT_EQ(overlay, activeScene());
+			if (way == 0)
+				releaseKey(ESCAPE);
+			else if (way == 1)
+				releaseKey(ENTER);
+			else
+				EXPECT_TRUE(press(overlay, "BackButton"));
+			EXPECT_EQ(menu, activeScene()) << button << " " << way;
+			EXPECT_EQ("NavBackToSlide", stateOf(menu->getSceneRoot())) << button << " " << way;
+		}
+}
+
+TEST_F(MenuGame, TheQuitConfirmationClosesOnEscapeOrNoAndEndsTheProgramOnYes)
+{
+	ASSERT_TRUE(press(menu, "QuitButton"));
+	SceneNode* dialog = activeScene();
+	ASSERT_NE(nullptr, nodeCast<GQuitConfirmationScene>(dialog));
+	EXPECT_EQ(0.f, menu->getSceneRoot()->getPosition().X) << "the menu stays still";
+	EXPECT_TRUE(menu->getSceneRoot()->isVisible());
+	releaseKey(ENTER);
+	EXPECT_EQ(dialog, activeScene()) << "Enter does nothing";
+	releaseKey(ESCAPE);
+	EXPECT_EQ(menu, activeScene());
+	EXPECT_EQ(0.f, menu->getSceneRoot()->getPosition().X);
+
+	ASSERT_TRUE(press(menu, "QuitButton"));
+	EXPECT_TRUE(press(activeScene(), "NoButton"));
+	EXPECT_EQ(menu, activeScene());
+
+	ASSERT_TRUE(press(menu, "QuitButton"));
+	EXPECT_EQ(0u, log->countContaining("closeDevice() was called"));
+	EXPECT_TRUE(press(activeScene(), "YesButton"));
+	EXPECT_EQ(1u, log->countContaining("closeDevice() was called"));
+}
+
+TEST_F(MenuGame, NewGameLoadsTheFirstLevelOrOpensTheMap)
+{
+	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	ASSERT_NE(nullptr, player);
+	ASSERT_EQ(-1, player->getInt(PROFILE_MAX_UNLOCKED_LEVEL_INDEX));
+	player->setInt(PROFILE_LEVEL_INDEX, 7);
+	EXPECT_TRUE(press(menu, "NewGameButton"));
+	EXPECT_EQ(0, player->getInt(PROFILE_LEVEL_INDEX));
+	EXPECT_EQ("LoadingLevelScene", std::string(activeScene()->getName().c_str()));
+	EXPECT_FALSE(menu->isVisible()) << "hidden under the loading scene";
+	activeScene()->goBack(0);
+	settle();
+	ASSERT_EQ(menu, activeScene());
+
+	player->setInt(PROFILE_MAX_UNLOCKED_LEVEL_INDEX, 0);
+	EXPECT_TRUE(press(menu, "NewGameButton"));
+	EXPECT_EQ("MapScene", std::string(activeScene()->getName().c_str()));
+	activeScene()->goBack(0);
+	settle();
+
+	// Without a player it does nothing.
+	CProfileManagerSingleton::Instance().setActiveProfile(-1);
+	EXPECT_TRUE(press(menu, "NewGameButton"));
+	EXPECT_EQ(menu, activeScene());
+}
+
+TEST_F(MenuGame, LeavingForTheMapStopsTheStreetButNotTheMusic)
+{
+	ASSERT_TRUE(press(menu, "CreditsButton"));
+	EXPECT_TRUE(playing("MainMenuAmbient")) << "the credits stop nothing";
+	releaseKey(ESCAPE);
+	sounds->play(id("MainMenuCarOut"));
+	sounds->play(id("MainMenuCarTo"));
+	ASSERT_NE(nullptr, menu->openSceneFile("scenes/TestMap.oscn", false));
+	settle();
+	EXPECT_TRUE(playing("MenuMusic"));
+	step(10);
+	advance(3000);
+	for (const char* cue : {"MainMenuAmbient", "MainMenuCarOut", "MainMenuCarTo"})
+		EXPECT_TRUE(silent(cue)) << cue;
+	EXPECT_TRUE(playing("MenuMusic"));
+}
+
+TEST_F(MenuGame, AfterTheLastLevelTheMenuScrollsUntilBackIsPressed)
+{
+	ASSERT_NE(nullptr, menu->openSceneFile("scenes/TestLevelCompleted.oscn", false));
+	settle();
+	activeScene()->goBack(0);
+	settle();
+	ASSERT_EQ(menu, activeScene());
+	EXPECT_FALSE(menu->getSceneRoot()->isVisible());
+	EXPECT_EQ(1024.f, menu->getSceneRoot()->getPosition().X);
+	EXPECT_TRUE(menu->getClipNode()->isVisible());
+	EXPECT_TRUE(menu->getBackButton()->isVisible());
+	EXPECT_TRUE(menu->getBackButton()->isEnabled());
+
+	EXPECT_TRUE(press(menu, "BackButton"));
+	EXPECT_TRUE(menu->getSceneRoot()->isVisible());
+	EXPECT_EQ(0.f, menu->getSceneRoot()->getPosition().X) << "slid back";
+	EXPECT_FALSE(menu->getClipNode()->isVisible());
+	EXPECT_FALSE(menu->getBackButton()->isEnabled());
+
+	// Entered from anywhere else, the normal face, whatever the sequence was left at.
+	ASSERT_NE(nullptr, menu->openSceneFile("scenes/TestLevelCompleted.oscn", false));
+	settle();
+	activeScene()->goBack(0);
+	settle();
+	ASSERT_TRUE(menu->getClipNode()->isVisible());
+	ASSERT_TRUE(press(menu, "CreditsButton"));
+	releaseKey(ESCAPE);
+	EXPECT_TRUE(menu->getSceneRoot()->isVisible());
+	EXPECT_FALSE(menu->getClipNode()->isVisible());
+	EXPECT_FALSE(menu->getBackButton()->isVisible());
+}
+
+TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
+{
+	GAchievementsProgress* progress = game->getAchievements();
+	ASSERT_NE(nullptr, progress);
+	auto openAchievements = [&]() -> GAchievementsScene*
+	{
+		EXPECT_TRUE(press(menu, "AchievementsButton"));
+		return nodeCast<GAchievementsScene>(activeScene());
+	};
+
+	// None earned: every row still to earn, with its progress.
+	GAchievementsScene* scene = openAchievements();
+	ASSERT_NE(nullptr, scene);
+	ASSERT_NE(nullptr, scene->getEarnedText());
+	EXPECT_EQ("0/12", text(scene->getEarnedText()->getText()));
+	ASSERT_EQ(12u, scene->getRows(GAchievementsScene::TAB_ALL).size());
+	EXPECT_EQ(0u, scene->getRows(GAchievementsScene::TAB_EARNED).size());
+	ASSERT_EQ(12u, scene->getRows(GAchievementsScene::TAB_PENDING).size());
+	const SAchievementRow& first = scene->getRows(GAchievementsScene::TAB_ALL)[0];
+	EXPECT_EQ("%Achievements_1%", text(first.texts[0]));
+	EXPECT_EQ("%Achievements_1DescBefore%", text(first.texts[1]));
+	EXPECT_EQ("1/6", text(first.texts[2]));
+	EXPECT_EQ("scenes/images/Achievements/Icon1.png", std::string(first.icon.c_str()));
+	EXPECT_EQ("$0/$2,500,000", text(scene->getRows(GAchievementsScene::TAB_PENDING)[7].texts[2]));
+	releaseKey(ESCAPE);
+
+	// Some earned.
+	progress->addProgress(4, 12);
+	progress->addProgress(7, 1234567);
+	progress->addProgress(11, 30);
+	progress->addProgress(1, 3);
+	scene = openAchievements();
+	ASSERT_NE(nullptr, scene);
+	EXPECT_EQ("2/12", text(scene->getEarnedText()->getText()));
+	const core::array<SAchievementRow>& earned = scene->getRows(GAchievementsScene::TAB_EARNED);
+	ASSERT_EQ(2u, earned.size());
+	EXPECT_EQ("%Achievements_2%", text(earned[0].texts[0]));
+	EXPECT_EQ("\n%Achievements_2DescAfter%", text(earned[0].texts[1]));
+	EXPECT_EQ("", text(earned[0].texts[2]));
+	EXPECT_EQ("%Achievements_12%", text(earned[1].texts[0]));
+	const core::array<SAchievementRow>& all = scene->getRows(GAchievementsScene::TAB_ALL);
+	EXPECT_EQ("%Achievements_AlreadyEarned%", text(all[1].texts[2]));
+	EXPECT_EQ("%Achievements_2DescAfter%", text(all[1].texts[1]));
+	EXPECT_EQ("12/50", text(all[4].texts[2]));
+	EXPECT_EQ("$1,234,567/$2,500,000", text(all[7].texts[2]));
+	EXPECT_EQ("$0/$7,500,000", text(all[8].texts[2]));
+	EXPECT_EQ(10u, scene->getRows(GAchievementsScene::TAB_PENDING).size());
+	releaseKey(ENTER);
+	ASSERT_EQ(menu, activeScene());
+
+	// All earned.
+	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
+		if (!progress->isEarned(n))
+			progress->addProgress(n, progress->getTarget(n) - (n >= 7 && n <= 9 ? 0 : progress->getProgress(n)));
+	scene = openAchievements();
+	ASSERT_NE(nullptr, scene);
+	EXPECT_EQ("12/12", text(scene->getEarnedText()->getText()));
+	EXPECT_EQ(0u, scene->getRows(GAchievementsScene::TAB_PENDING).size());
+	EXPECT_EQ(12u, scene->getRows(GAchievementsScene::TAB_EARNED).size());
+	const core::array<SAchievementRow>& allEarned = scene->getRows(GAchievementsScene::TAB_ALL);
+	for (u32 n = 0; n < allEarned.size(); ++n)
+		EXPECT_EQ("%Achievements_AlreadyEarned%", text(allEarned[n].texts[2])) << n;
+}
+
+TEST_F(MenuGame, ThePopUpShowsTheAchievementAndClosesOnOkEscapeOrEnter)
+{
+	// The null driver makes textures of no size, which give no pictures: a driver whose textures
+	// have their pixels.
+	CRefHolder<test::CRecordingVideoDriver> texturing = test::makeRecordingDriver();
+	texturing->makeTextures = true;
+	device->postEvent(adoptRef(new CEventDeviceVideoDriverCreated(texturing.get())).get());
+	struct SRestore
+	{
+		CDeviceStub* device;
+		~SRestore() { device->postEvent(adoptRef(new CEventDeviceVideoDriverCreated(device->getVideoDriver())).get()); }
+	} restore{device};
+	for (int way = 0; way < 3; ++way)
+	{
+		CRefHolder<CContent> loaded = adoptRef(game->getContentManager()->getContent(CONTENT_TYPE_SCENE_NODE,
+			GAchievementUnlockedScene::SCENE_FILE, true));
+		GAchievementUnlockedScene* popUp = nodeCast<GAchievementUnlockedScene>(dynamic_cast<BaseNode*>(loaded.get()));
+		ASSERT_NE(nullptr, popUp);
+		ASSERT_NE(nullptr, popUp->getImage());
+		ASSERT_NE(nullptr, popUp->getNameText());
+		ASSERT_NE(nullptr, popUp->getDescriptionText());
+		popUp->show(11);
+		EXPECT_EQ("%Achievements_12%", text(popUp->getNameText()->getText()));
+		EXPECT_EQ("%Achievements_12DescAfter%", text(popUp->getDescriptionText()->getText()));
+		ASSERT_NE(nullptr, popUp->getImage()->getAtlasTexture());
+		EXPECT_EQ("scenes/images/Achievements/Icon12.png",
+			std::string(popUp->getImage()->getAtlasTexture()->getContentReference().getName().c_str()));
+		popUp->show(12);
+		EXPECT_EQ("%Achievements_12%", text(popUp->getNameText()->getText())) << "out of range: unchanged";
+
+		ASSERT_TRUE(menu->openScene(popUp, true, id("NavFrom"), id("NavTo")));
+		settle();
+		ASSERT_EQ(popUp, activeScene());
+		if (way == 0)
+			EXPECT_TRUE(press(popUp, "OkButton"));
+		else
+			releaseKey(way == 1 ? ESCAPE : ENTER);
+		EXPECT_EQ(menu, activeScene()) << way;
+	}
+}
+
+// A first start: no player yet.
+class FirstStart : public MenuGame
+{
+protected:
+	FirstStart() { playerName = nullptr; }
+	void writeFiles() override
+	{
+		MenuGame::writeFiles();
+		write("scenes/SelectPlayerScene.oscn",
+			"<SceneNode Type=\"SceneNode\"><Properties>"
+			"<string Name=\"Name\" Value=\"SelectPlayerScene\" /></Properties>"
+			"</SceneNode>");
+		write("scenes/SelectPlayerInputNameScene.oscn",
+			"<SceneNode Type=\"SceneNode\"><Properties>"
+			"<string Name=\"Name\" Value=\"SelectPlayerInputNameScene\" /></Properties></SceneNode>");
+	}
+};
+
+TEST_F(FirstStart, TheNameEntryOpensOverThePlayerListOverTheMenu)
+{
+	ASSERT_NE(nullptr, menu);
+	SceneNode* top = activeScene();
+	ASSERT_NE(nullptr, top);
+	EXPECT_EQ("SelectPlayerInputNameScene", std::string(top->getName().c_str()));
+	ASSERT_NE(nullptr, top->getPreviousScene());
+	EXPECT_EQ("SelectPlayerScene", std::string(top->getPreviousScene()->getName().c_str()));
+	EXPECT_EQ(menu, top->getPreviousScene()->getPreviousScene());
+	EXPECT_TRUE(menu->isVisible());
+	EXPECT_EQ("Welcome back, !", text(menu->getWelcomeText()->getDisplayText()));
+}
