@@ -13,7 +13,9 @@
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace fw
 {
@@ -23,6 +25,8 @@ const u32 KEY_LEFT = 37;
 const u32 KEY_UP = 38;
 const u32 KEY_RIGHT = 39;
 const u32 KEY_DOWN = 40;
+// The line a slider's value may name: far beyond any list, still an s32.
+const s32 MAX_LINE = 1 << 30;
 
 struct SListNames
 {
@@ -683,7 +687,11 @@ bool ListNode::onValueChanged(CEventNodeValueChanged* event)
 	if (!m_slider || event->getNode() != m_slider.get())
 		return false;
 	const CRefHolder<ListNode> self = holdForCall(this);
-	const s32 top = static_cast<s32>(m_slider->getValue()) * getLineMetrics().itemsPerLine;
+	// A slider's range may come from a file: its value is brought within the lines before it counts.
+	const f32 value = m_slider->getValue();
+	const s32 line = value >= 0.f ? (value < static_cast<f32>(MAX_LINE) ? static_cast<s32>(value) : MAX_LINE) : 0;
+	const s32 top = static_cast<s32>(
+		std::min<s64>(static_cast<s64>(line) * getLineMetrics().itemsPerLine, std::numeric_limits<s32>::max()));
 	setTopItem(top);
 	if (m_isSelectWhileListingOn)
 		setSelectedItem(top, false);

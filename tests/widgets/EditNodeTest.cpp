@@ -378,6 +378,8 @@ TEST_F(EditFields, EditsInWrappedAndCentredTextsLandWhereThePlayerSeesThem)
 		type(edit, c.typed);
 		EXPECT_EQ(std::string(c.expected), text(edit)) << c.what;
 		EXPECT_EQ(std::string(c.caret), caret(edit)) << c.what;
+		// The queued reports name the field: delivered while it lives.
+		reports();
 		scene->removeChild(edit);
 	}
 }
@@ -408,6 +410,7 @@ TEST_F(EditFields, AClickPutsTheCaretOnTheLineAndColumnUnderIt)
 		EXPECT_TRUE(scenes->routeEvent(ROUTE_SELF_DOWN, down.get())) << c.what;
 		EXPECT_EQ(std::string(c.caret), caret(edit)) << c.what;
 		EXPECT_TRUE(edit->isFocused()) << c.what;
+		reports();
 		scene->removeChild(edit);
 		refresh();
 	}

@@ -403,9 +403,21 @@ TEST_F(Lists, PressesKeysHoverAndCheckBoxesQueueTheirEvents)
 	EXPECT_TRUE(bubble(list->getElement(2), new CEventNodePressed(list->getElement(2))));
 	EXPECT_EQ((std::vector<std::string>{"62 2"}), events()) << "the same item: no 60";
 
+	// The focus goes to the element showing the selection; a selection scrolled out of view lets
+	// it go.
+	list->setFocused(true);
+	EXPECT_TRUE(static_cast<ControlNode*>(list->getElement(2))->isFocused());
+	list->setTopItem(5);
+	EXPECT_FALSE(static_cast<ControlNode*>(list->getElement(2))->isFocused());
+	list->setSelectedItem(2, true);
+	EXPECT_EQ(2, list->getTopItem());
+	EXPECT_TRUE(static_cast<ControlNode*>(list->getElement(0))->isFocused());
+	events();
+
 	// Keys: 61, never 60.
 	EXPECT_TRUE(key(list, DOWN));
 	EXPECT_EQ((std::vector<std::string>{"61 3"}), events());
+	EXPECT_TRUE(static_cast<ControlNode*>(list->getElement(1))->isFocused());
 	EXPECT_FALSE(key(list, RIGHT)) << "not a key of a vertical list";
 
 	// Hover: 64 for the item shown.
@@ -468,6 +480,11 @@ TEST_F(Lists, TheButtonsAndTheSliderScroll)
 	slider->setValue(9);
 	bubble(slider, new CEventNodeValueChanged(slider));
 	EXPECT_EQ(6, list->getTopItem()) << "clamped";
+	// A range far beyond the lines, as a file may give the slider, still scrolls within them.
+	slider->setMaxValue(1e30f);
+	slider->setValue(1e30f);
+	bubble(slider, new CEventNodeValueChanged(slider));
+	EXPECT_EQ(6, list->getTopItem());
 }
 
 TEST_F(Lists, InputReachesEachElementOnceAlsoWhenTheListIsDisabled)

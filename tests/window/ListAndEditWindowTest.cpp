@@ -315,8 +315,14 @@ TEST_F(ListAndEditWindowTest, TheListScrollsByItsArrowAndItsScrollBar)
 	button(false);
 	ASSERT_TRUE(pumpUntil([bar] { return !bar->isDown(); }));
 	pixels = frame("dragged");
-	EXPECT_GT(count(pixels, static_cast<s32>(track.X), end - 20, static_cast<s32>(track.X) + 18, end, isBrass), 60u)
+	EXPECT_EQ(7.f, bar->getValue());
+	const core::vector3df knobEnd = bar->getKnob()->getAbsoluteTransformation().getTranslation();
+	EXPECT_EQ(track.Y + bar->getSlidingArea()->getBounds().Y, knobEnd.Y + bar->getKnob()->getBounds().Y)
 		<< "the knob at the bar's end";
+	EXPECT_GT(count(pixels, static_cast<s32>(knobEnd.X) + 2, static_cast<s32>(knobEnd.Y) + 2,
+				  static_cast<s32>(knobEnd.X) + 18, static_cast<s32>(knobEnd.Y) + 18, isBrass),
+		40u)
+		<< "drawn there";
 	EXPECT_EQ(0u, ticksInRow(pixels, 0)) << "item 7";
 	const TextNode* label =
 		nodeCast<TextNode>(list->getElement(0)->findChildByNameId(CNameTableSingleton::Instance().intern("Text"), 1));
