@@ -161,6 +161,9 @@ protected:
 
 	void releaseKey(u32 key)
 	{
+		// As a keyboard sends it: down, then up.
+		device->postEvent(adoptRef(new CEventInputKeyDown(0, key, false, false)).get());
+		step(10);
 		device->postEvent(adoptRef(new CEventInputKeyUp(0, key, false, false)).get());
 		settle();
 	}
@@ -514,4 +517,32 @@ TEST_F(FirstStart, TheNameEntryOpensOverThePlayerListOverTheMenu)
 	EXPECT_EQ(menu, top->getPreviousScene()->getPreviousScene());
 	EXPECT_TRUE(menu->isVisible());
 	EXPECT_EQ("Welcome back, !", text(menu->getWelcomeText()->getDisplayText()));
+}
+
+TEST_F(MenuGame, AClickOnAButtonOfTheBoardOpensItsScene)
+{
+	// A drawn frame places the nodes where clicks are tested.
+	device->postEvent(adoptRef(new CEventSystemFlowDraw()).get());
+	const struct
+	{
+		s32 x, y;
+		const char* scene;
+	} clicks[] = {{820, 476, "CreditsScene"}, {820, 406, "AchievementsScene"}, {820, 546, "QuitConfirmationScene"}};
+	for (const auto& c : clicks)
+	{
+		// In window pixels, where the game fitted its design screen (a display gives it a window).
+		const core::vector3df& at = game->getSceneManager()->getPosition();
+		const core::vector3df& scale = game->getSceneManager()->getScale();
+		const s32 x = static_cast<s32>(at.X + c.x * scale.X);
+		const s32 y = static_cast<s32>(at.Y + c.y * scale.Y);
+		device->postEvent(adoptRef(new CEventInputMouseMove(x, y)).get());
+		device->postEvent(adoptRef(new CEventInputMouseLeftDown(x, y)).get());
+		step(10);
+		device->postEvent(adoptRef(new CEventInputMouseLeftUp(x, y)).get());
+		settle();
+		EXPECT_EQ(c.scene, std::string(activeScene()->getName().c_str()));
+		releaseKey(ESCAPE);
+		ASSERT_EQ(menu, activeScene()) << c.scene;
+		device->postEvent(adoptRef(new CEventSystemFlowDraw()).get());
+	}
 }

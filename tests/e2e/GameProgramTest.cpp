@@ -10,13 +10,16 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -61,6 +64,12 @@ bool isBarYellow(SRgb c)
 {
 	return c.r > 220 && c.g > 170 && c.g < 215 && c.b < 110;
 }
+// The cream paper of the menu's board and of the panels over it.
+bool isPanelCream(SRgb c)
+{
+	return c.r > 240 && c.g > 225 && c.b > 190 && c.b < 235;
+}
+
 // A folder of the test's own holding the program and what it needs; removed with the object.
 class CGameFolder
 {
@@ -214,13 +223,26 @@ protected:
 			static_cast<int>(value & 0xFF)};
 	}
 
-	// A point of the 1024 x 768 design screen in the window, however the game fitted it.
-	SRgb designPixel(Window window, int x, int y)
+	// Where a point of the 1024 x 768 design screen lies in the window: the game keeps the design's
+	// proportions and centres it between two black bars.
+	bool toWindow(Window window, double x, double y, int& windowX, int& windowY)
 	{
 		XWindowAttributes attributes;
 		if (!XGetWindowAttributes(display, window, &attributes))
+			return false;
+		const double scale = std::min(attributes.width / 1024.0, attributes.height / 768.0);
+		windowX = static_cast<int>((attributes.width - 1024.0 * scale) / 2 + x * scale);
+		windowY = static_cast<int>((attributes.height - 768.0 * scale) / 2 + y * scale);
+		return true;
+	}
+
+	// A point of the design screen in the window, however the game fitted it.
+	SRgb designPixel(Window window, int x, int y)
+	{
+		int windowX = 0, windowY = 0;
+		if (!toWindow(window, x, y, windowX, windowY))
 			return {-1, -1, -1};
-		return pixel(window, x * attributes.width / 1024, y * attributes.height / 768);
+		return pixel(window, windowX, windowY);
 	}
 
 	void focus(Window window)
@@ -232,12 +254,11 @@ protected:
 
 	void click(Window window, int x, int y)
 	{
-		XWindowAttributes attributes;
-		XGetWindowAttributes(display, window, &attributes);
+		int windowX = 0, windowY = 0;
+		toWindow(window, x, y, windowX, windowY);
 		int rootX = 0, rootY = 0;
 		Window child;
-		XTranslateCoordinates(display, window, DefaultRootWindow(display), x * attributes.width / 1024,
-			y * attributes.height / 768, &rootX, &rootY, &child);
+		XTranslateCoordinates(display, window, DefaultRootWindow(display), windowX, windowY, &rootX, &rootY, &child);
 		XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
 		XTestFakeButtonEvent(display, 1, True, CurrentTime);
 		XTestFakeButtonEvent(display, 1, False, CurrentTime);
@@ -255,6 +276,32 @@ protected:
 		event.xclient.data.l[1] = CurrentTime;
 		XSendEvent(display, window, False, NoEventMask, &event);
 		XSync(display, False);
+	}
+
+	void pressKey(KeySym key)
+	{
+		const KeyCode code = XKeysymToKeycode(display, key);
+		XTestFakeKeyEvent(display, code, True, CurrentTime);
+		XTestFakeKeyEvent(display, code, False, CurrentTime);
+		XSync(display, False);
+	}
+
+	// The pixels of a rectangle of the design screen, as the window shows them.
+	std::vector<unsigned long> designArea(Window window, int x, int y, int width, int height)
+	{
+		std::vector<unsigned long> pixels;
+		int left = 0, top = 0, right = 0, bottom = 0;
+		if (!toWindow(window, x, y, left, top) || !toWindow(window, x + width, y + height, right, bottom))
+			return pixels;
+		const int w = right - left, h = bottom - top;
+		XImage* image = XGetImage(display, window, left, top, w, h, AllPlanes, ZPixmap);
+		if (!image)
+			return pixels;
+		for (int row = 0; row < h; ++row)
+			for (int column = 0; column < w; ++column)
+				pixels.push_back(XGetPixel(image, column, row));
+		XDestroyImage(image);
+		return pixels;
 	}
 
 	// The run a player makes: logos, a click on the skippable one, the start-up bar, the menu.
@@ -346,10 +393,151 @@ TEST_F(GameProgram, WithoutADisplayItSaysSoAndEndsWithOne)
 
 namespace
 {
-bool isPanelCream(SRgb c)
+// The 16-bit samples of a WAV file written by OpenAL Soft's wave backend; empty when unreadable.
+std::vector<short> waveSamples(const std::string& path)
 {
-	return c.r > 240 && c.g > 225 && c.b > 190 && c.b < 235;
+	std::ifstream file(path, std::ios::binary);
+	const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+	std::vector<short> samples;
+	if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0)
+		return samples;
+	size_t at = 12;
+	while (at + 8 <= bytes.size())
+	{
+		const unsigned size = static_cast<unsigned char>(bytes[at + 4]) |
+			static_cast<unsigned char>(bytes[at + 5]) << 8 | static_cast<unsigned char>(bytes[at + 6]) << 16 |
+			static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 7])) << 24;
+		if (bytes.compare(at, 4, "data") == 0)
+		{
+			// A file cut short (or sized 0 while written) keeps what is there.
+			const size_t end = std::min(bytes.size(), size ? at + 8 + size : bytes.size());
+			for (size_t i = at + 8; i + 1 < end; i += 2)
+				samples.push_back(static_cast<short>(static_cast<unsigned char>(bytes[i]) | bytes[i + 1] << 8));
+			return samples;
+		}
+		at += 8 + size + (size & 1);
+	}
+	return samples;
 }
+
+class MenuProgram : public GameProgram
+{
+protected:
+	void SetUp() override
+	{
+		GameProgram::SetUp();
+		// A player who has been here before: the menu greets Ann, with no first-start dialogs.
+		fs::create_directories(folder.root + "/data/Fennlark/Quillbrook");
+		std::ofstream(folder.root + "/data/Fennlark/Quillbrook/profile.dat")
+			<< "<?xml version=\"1.0\"?>\n<Profiles>\n\t<CommonProfile>\n\t\t<Properties />\n\t</CommonProfile>\n"
+			   "\t<Profile Name=\"Ann\" Active=\"true\">\n\t\t<Properties />\n\t</Profile>\n</Profiles>\n";
+		// What the game mixes goes into a file.
+		wave = folder.root + "/out.wav";
+		const std::string conf = folder.root + "/alsoft.conf";
+		std::ofstream(conf) << "[general]\nfrequency = 22050\nchannels = stereo\nsample-type = int16\n"
+							   "hrtf = false\n[wave]\nfile = "
+							<< wave << "\n";
+		const char* drivers = std::getenv("ALSOFT_DRIVERS");
+		savedDrivers = drivers ? drivers : "";
+		hadDrivers = drivers != nullptr;
+		setenv("ALSOFT_CONF", conf.c_str(), 1);
+		setenv("ALSOFT_DRIVERS", "wave", 1);
+	}
+	void TearDown() override
+	{
+		unsetenv("ALSOFT_CONF");
+		if (hadDrivers)
+			setenv("ALSOFT_DRIVERS", savedDrivers.c_str(), 1);
+		else
+			unsetenv("ALSOFT_DRIVERS");
+		GameProgram::TearDown();
+	}
+
+	// Escape, again now and then while a scene's transition may still hold the keys back, until the
+	// condition holds; false at the deadline.
+	bool closeWithEscape(Window, const std::function<bool()>& closed)
+	{
+		int polls = 0;
+		return waitUntil(
+			[&]
+			{
+				if (polls++ % 25 == 0)
+					pressKey(XK_Escape);
+				return closed();
+			});
+	}
+
+	bool panelOver(Window window) { return isPanelCream(designPixel(window, 300, 400)); }
+
+	std::string wave;
+	std::string savedDrivers;
+	bool hadDrivers = false;
+};
+} // namespace
+
+TEST_F(MenuProgram, TheMenuLivesOpensItsScenesAndQuitsWithZeroAfterAsking)
+{
+	const pid_t game = start();
+	ASSERT_GT(game, 0);
+	Window window = 0;
+	playThrough(window);
+	if (HasFatalFailure())
+		return;
+
+	// The board has slid all the way in.
+	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); })) << "the board in place";
+
+	// The street moves between frames.
+	const std::vector<unsigned long> street = designArea(window, 0, 680, 1024, 88);
+	ASSERT_FALSE(street.empty());
+	EXPECT_TRUE(waitUntil([&] { return designArea(window, 0, 680, 1024, 88) != street; })) << "a still street";
+
+	// Credits and achievements slide over the menu and close with Escape.
+	const struct
+	{
+		int x, y;
+		const char* scene;
+	} overlays[] = {{820, 476, "credits"}, {820, 406, "achievements"}};
+	for (const auto& overlay : overlays)
+	{
+		ASSERT_FALSE(panelOver(window));
+		// Clicks count once the menu's own transition has ended: the board all the way in.
+		ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
+		click(window, overlay.x, overlay.y);
+		ASSERT_TRUE(waitUntil([&] { return panelOver(window); })) << overlay.scene << " did not open";
+		// Keys count once the overlay's entrance has ended; the board's far edge arrives last.
+		ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 130, 400)); }));
+		EXPECT_TRUE(
+			closeWithEscape(window, [&] { return !panelOver(window) && isPanelCream(designPixel(window, 820, 590)); }))
+			<< overlay.scene << " did not close";
+	}
+
+	// Quitting asks first; Escape keeps the game, "Yes" ends it with 0.
+	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
+	click(window, 820, 546);
+	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 400, 480)); })) << "no quit confirmation";
+	ASSERT_TRUE(closeWithEscape(window, [&] { return !isPanelCream(designPixel(window, 400, 480)); }))
+		<< "Escape did not close it";
+	EXPECT_EQ(0, waitpid(game, nullptr, WNOHANG)) << "still running";
+	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
+	click(window, 820, 546);
+	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 400, 480)); }));
+	click(window, 412, 440);
+	const int status = waitForExit(game);
+	ASSERT_TRUE(WIFEXITED(status)) << "the game did not end on Yes";
+	EXPECT_EQ(0, WEXITSTATUS(status));
+
+	// The menu music sounded: the mixed file is not silent.
+	const std::vector<short> samples = waveSamples(wave);
+	ASSERT_GT(samples.size(), 22050u) << "less than half a second mixed";
+	int loudest = 0;
+	for (short sample : samples)
+		loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+	EXPECT_GT(loudest, 1000) << "silence in " << wave;
+}
+
+namespace
+{
 bool isFieldWhite(SRgb c)
 {
 	return c.r > 248 && c.g > 248 && c.b > 248;

@@ -78,8 +78,8 @@ protected:
 		font = request<BitmapFont>(CONTENT_TYPE_FONT, "scenes/fonts/sans_14_crisp.ofnt");
 		ASSERT_TRUE(card && panel && font);
 		ASSERT_TRUE(font->getTextures().size() == 1 && font->getTextures()[0]);
-		glyphPage = request<CImage>(CONTENT_TYPE_IMAGE,
-			font->getTextures()[0]->getContentReference().getName().c_str());
+		glyphPage =
+			request<CImage>(CONTENT_TYPE_IMAGE, font->getTextures()[0]->getContentReference().getName().c_str());
 		ASSERT_TRUE(glyphPage);
 		scenes = adoptRef(new SceneManager);
 		scenes->setSortingEnabled(true);
@@ -130,16 +130,18 @@ protected:
 	{
 		const core::rect<f32>& uv = card->getUVRect();
 		const core::dimension2d<u32>& size = card->getTexture()->getSize();
-		return page->getPixel(static_cast<u32>(uv.UpperLeftCorner.X * size.Width) + static_cast<u32>(x),
-			static_cast<u32>(uv.UpperLeftCorner.Y * size.Height) + static_cast<u32>(y));
+		// Rounded: the texel coordinates come back from float fractions of the page's size.
+		return page->getPixel(static_cast<u32>(std::lround(uv.UpperLeftCorner.X * size.Width) + x),
+			static_cast<u32>(std::lround(uv.UpperLeftCorner.Y * size.Height) + y));
 	}
 
 	video::SColor panelTexel(s32 x, s32 y) const
 	{
 		const core::rect<f32>& uv = panel->getUVRect();
 		const core::dimension2d<u32>& size = panel->getTexture()->getSize();
-		return page->getPixel(static_cast<u32>(uv.UpperLeftCorner.X * size.Width) + static_cast<u32>(x),
-			static_cast<u32>(uv.UpperLeftCorner.Y * size.Height) + static_cast<u32>(y));
+		// Rounded: the texel coordinates come back from float fractions of the page's size.
+		return page->getPixel(static_cast<u32>(std::lround(uv.UpperLeftCorner.X * size.Width) + x),
+			static_cast<u32>(std::lround(uv.UpperLeftCorner.Y * size.Height) + y));
 	}
 
 	video::SColor at(const std::vector<video::SColor>& frame, s32 x, s32 y) const
@@ -189,16 +191,16 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 	const core::vector2df centre(36.f, 20.f);
 	const SSpriteCase sprites[] = {
 		{"natural", {40, 40}, none, 0, 0, {100, 100}, false, false, 0, white, 44, 44, 1, 1, 64, 32},
-		{"pivot at the frame's centre", {180, 56}, centre, 0, 0, {100, 100}, false, false, 0, white, 148, 40, 1, 1,
-			64, 32},
+		{"pivot at the frame's centre", {180, 56}, centre, 0, 0, {100, 100}, false, false, 0, white, 148, 40, 1, 1, 64,
+			32},
 		{"flipped across", {240, 40}, none, 0, 0, {100, 100}, true, false, 0, white, 244, 44, 1, 1, 64, 32},
-		{"flipped upside down, pivoted", {380, 56}, centre, 0, 0, {100, 100}, false, true, 0, white, 348, 40, 1, 1,
-			64, 32},
+		{"flipped upside down, pivoted", {380, 56}, centre, 0, 0, {100, 100}, false, true, 0, white, 348, 40, 1, 1, 64,
+			32},
 		{"flipped both ways", {440, 40}, none, 0, 0, {100, 100}, true, true, 0, white, 444, 44, 1, 1, 64, 32},
 		{"stretched to Bounds", {40, 120}, none, 1, 1, {128, 64}, false, false, 0, white, 44, 124, 2, 2, 64, 32},
 		{"cropped to Bounds", {200, 120}, none, 3, 3, {40, 20}, false, false, 0, white, 204, 124, 1, 1, 36, 16},
-		{"additive", {280, 120}, none, 0, 0, {100, 100}, false, false, 1, video::SColor(255, 40, 40, 40), 284, 124,
-			1, 1, 64, 32},
+		{"additive", {280, 120}, none, 0, 0, {100, 100}, false, false, 1, video::SColor(255, 40, 40, 40), 284, 124, 1,
+			1, 64, 32},
 		{"modulated by a grey tint", {380, 120}, none, 0, 0, {100, 100}, false, false, 0,
 			video::SColor(255, 128, 128, 128), 384, 124, 1, 1, 64, 32},
 		{"stretched across from the pivot, flipped, additive", {540, 136}, centre, 1, 0, {128, 0}, true, false, 1,
@@ -294,10 +296,11 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 	for (s32 y = 0; y < 24; ++y)
 		for (s32 x = 0; x < 24; ++x)
 		{
-			cornerMismatches += !near(drawnOver(BACKGROUND, panelTexel(x, y), white, false), at(frame, 620 + x, 40 + y));
-			cornerMismatches += !near(drawnOver(BACKGROUND, panelTexel(panelWidth - 24 + x, panelHeight - 24 + y), white,
-										  false),
-				at(frame, 620 + 276 + x, 40 + 176 + y));
+			cornerMismatches +=
+				!near(drawnOver(BACKGROUND, panelTexel(x, y), white, false), at(frame, 620 + x, 40 + y));
+			cornerMismatches +=
+				!near(drawnOver(BACKGROUND, panelTexel(panelWidth - 24 + x, panelHeight - 24 + y), white, false),
+					at(frame, 620 + 276 + x, 40 + 176 + y));
 		}
 	EXPECT_EQ(0u, cornerMismatches);
 	EXPECT_TRUE(near(panelTexel(panelWidth / 2, panelHeight / 2), at(frame, 620 + 150, 40 + 100)));
@@ -341,7 +344,8 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 					const s32 fy = top + y + 10;
 					if (fx < 0 || fy < 0 || fx >= width || fy >= height)
 						continue;
-					const video::SColor texel = glyphPage->getPixel(static_cast<u32>(texelX + x), static_cast<u32>(texelY + y));
+					const video::SColor texel =
+						glyphPage->getPixel(static_cast<u32>(texelX + x), static_cast<u32>(texelY + y));
 					const f32 alpha = texel.getAlpha() / 255.f;
 					f32* target = &expected[(static_cast<size_t>(fy) * width + fx) * 3];
 					const f32 source[3] = {static_cast<f32>(texel.getRed()), static_cast<f32>(texel.getGreen()),
@@ -381,7 +385,8 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 	// Alignment, from the ink on the screen: the first line of the left text starts at its left
 	// edge, the right text's ends at its right edge, the centred one's lies in the middle, and the
 	// justified text's lines but the last reach both edges.
-	const auto inkExtent = [&](const TextNode* text, s32 line, s32& first, s32& last) {
+	const auto inkExtent = [&](const TextNode* text, s32 line, s32& first, s32& last)
+	{
 		const core::matrix4& m = text->getAbsoluteTransformation();
 		const s32 ox = static_cast<s32>(m[12]);
 		const s32 top = static_cast<s32>(m[13] + text->getLineY(line));
@@ -414,7 +419,8 @@ TEST_F(DisplayWidgetsWindowTest, SpritesGridsAndTextsGiveTheExpectedPixels)
 	const s32 lastLine = static_cast<s32>(textNodes[3]->getLayout().getLines().size()) - 1;
 	inkExtent(textNodes[3], lastLine, first, last);
 	EXPECT_LT(last, 200) << "the last justified line keeps its natural spacing: "
-						 << core::stringc(textNodes[3]->getLayout().getLines()[static_cast<u32>(lastLine)]).c_str() << " "
-						 << first << ".." << last << " line " << lastLine << " y " << textNodes[3]->getLineY(lastLine);
+						 << core::stringc(textNodes[3]->getLayout().getLines()[static_cast<u32>(lastLine)]).c_str()
+						 << " " << first << ".." << last << " line " << lastLine << " y "
+						 << textNodes[3]->getLineY(lastLine);
 }
 } // namespace
