@@ -42,21 +42,34 @@ typedef s32 (*StateFallback)(s32 stateId);
 	::fw::s32 getTypeId() const override { return TypeId; }                                        \
 	bool isOfType(::fw::s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
-// Everything a node class states about itself in one place: its type id and type test, the name
-// scene files and the node factory know it by (registerNodeClass<Class> registers it), its clone
-// and its property table, which the class defines beside its setters and getters (a class without
-// properties of its own returns its base's).
-#define FW_NODE_CLASS(Class, Base, Id, Name)                                                       \
+// The identity of a node class: its type id and type test, the name scene files and the node
+// factory know it by, and its property table, which the class defines beside its setters and
+// getters (a class without properties of its own returns its base's).
+#define FW_NODE_IDENTITY(Id, Base, Name)                                                           \
 	FW_NODE_TYPE(Id, Base)                                                                         \
 	static constexpr const wchar_t* TypeName = Name;                                               \
 	const wchar_t* getTypeName() const override { return TypeName; }                               \
 	const wchar_t* getClassName() const override { return TypeName; }                              \
+	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
+	static const ::fw::PropertyTable& getClassPropertyTable();
+
+// Everything a node class states about itself in one place: its identity and its clone.
+// registerNodeClass<Class> registers it under its name.
+#define FW_NODE_CLASS(Class, Base, Id, Name)                                                       \
+	FW_NODE_IDENTITY(Id, Base, Name)                                                               \
 	::fw::BaseNode* clone(::fw::BaseNode* parent = nullptr, ::fw::ISceneManager* sceneManager = nullptr) const override \
 	{                                                                                              \
 		return cloneAs<Class>(parent, sceneManager);                                               \
-	}                                                                                              \
-	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
-	static const ::fw::PropertyTable& getClassPropertyTable();
+	}
+
+// The same for a class that is only ever a base of others: it is never made on its own, so its
+// clone is null and it is not registered.
+#define FW_ABSTRACT_NODE_CLASS(Class, Base, Id, Name)                                              \
+	FW_NODE_IDENTITY(Id, Base, Name)                                                               \
+	::fw::BaseNode* clone(::fw::BaseNode* = nullptr, ::fw::ISceneManager* = nullptr) const override \
+	{                                                                                              \
+		return nullptr;                                                                            \
+	}
 
 // The base of every node: a 2-D element of a tree with a transformation relative to its parent, a
 // rectangle (0, 0)-(Bounds.X, Bounds.Y), a tint colour, visibility and hit flags and ordered

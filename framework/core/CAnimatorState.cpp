@@ -27,12 +27,6 @@ const core::stringw& typeAttribute()
 	return name;
 }
 
-const core::stringw& nameAttribute()
-{
-	static const core::stringw& name = *new core::stringw(L"Name");
-	return name;
-}
-
 Base* itemAt(const core::array<Base*>& list, u32 index)
 {
 	return index < list.size() ? list[index] : nullptr;
@@ -283,7 +277,6 @@ void CAnimatorState::loadFromXml(IXMLReader* reader, ISceneManager*, BaseNode*, 
 			skipXmlElement(child);
 			return;
 		}
-		item->setNameId(CNameTableSingleton::Instance().intern(core::stringc(child->getAttributeValue(nameAttribute()))));
 		item->loadFromXml(child, contentManager, elementName);
 		appendItem(*list, item);
 		item->drop();

@@ -33,9 +33,9 @@ CNodeFactory::CNodeFactory()
 	registerNodeClass<BaseNode>(*this);
 	registerNodeClass<ControlNode>(*this);
 	registerNodeClass<SceneNode>(*this);
-	registerStateItem(L"KeyFrame", &makeStateItem<KeyFrame>);
-	registerStateItem(L"SetProps", &makeStateItem<SetProps>);
-	registerStateItem(L"SetStates", &makeStateItem<SetStates>);
+	registerStateItemClass<KeyFrame>(*this);
+	registerStateItemClass<SetProps>(*this);
+	registerStateItemClass<SetStates>(*this);
 
 	liveFactories().push_back(this);
 	// A registrar may install another one; walk by index.

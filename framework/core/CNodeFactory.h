@@ -42,6 +42,10 @@ Base* makeStateItem()
 	return new T;
 }
 
+// Registers a state item class under the name its class declaration gives (FW_STATE_ITEM_CLASS).
+template <class T>
+void registerStateItemClass(CNodeFactory& factory);
+
 // Turns the class names of scene files into new nodes, and the type names of state files into new
 // state items.
 class CNodeFactory : public CEventReceiver
@@ -77,6 +81,12 @@ template <class T>
 void registerNodeClass(CNodeFactory& factory)
 {
 	factory.registerClass(T::TypeName, &createNode<T>);
+}
+
+template <class T>
+void registerStateItemClass(CNodeFactory& factory)
+{
+	factory.registerStateItem(T::TypeName, &makeStateItem<T>);
 }
 
 // The one factory: created on first use, destroyed at exit by dropping its reference.

@@ -3,6 +3,7 @@
 #include "core/CNameTable.h"
 #include "core/CPropertyDataContent.h"
 #include "core/CPropertyDataFactory.h"
+#include "core/CPropertyDataProperties.h"
 #include "core/CPropertyDataScalars.h"
 #include "core/CPropertyDataStringWArray.h"
 #include "core/IXMLReader.h"
@@ -182,6 +183,8 @@ void CPropertyContainer::readProperty(IXMLReader* reader)
 	const core::stringw& name = reader->getAttributeValue(nameAttribute);
 	CPropertyContainerItem* item = name.empty() ? nullptr : new CPropertyContainerItem(name, PropertyHolder());
 	PropertyHolder value = adoptRef(CPropertyDataFactory::getInstance().create(reader->getNodeName(), m_owner));
+	if (value && value->getTypeId() == PDT_PROPERTIES)
+		static_cast<CPropertyDataProperties*>(value.get())->setNestingDepth(m_nestingDepth);
 	if (value)
 		value->readFromXml(reader);
 	// An unknown type keeps its name with no value, so a lookup finds nothing rather than an older item.

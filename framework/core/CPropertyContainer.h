@@ -63,6 +63,10 @@ public:
 	bool readFromXml(IXMLReader* reader, bool checkName, const core::stringw& elementName);
 	// Reads the one value element the reader stands on.
 	void readProperty(IXMLReader* reader);
+	// How many nested property values enclose the container while it is read: a bound against
+	// files nested deeply enough to exhaust the stack.
+	u32 getNestingDepth() const { return m_nestingDepth; }
+	void setNestingDepth(u32 depth) { m_nestingDepth = depth; }
 
 	void addInt(const core::stringc& name, s32 value);
 	void addBool(const core::stringc& name, bool value);
@@ -95,6 +99,7 @@ private:
 	void addItem(CPropertyContainerItem* item);
 
 	IContentManager* m_owner;
+	u32 m_nestingDepth = 0;
 	core::array<CPropertyContainerItem*> m_items;
 	// Name to the index of its last item; empty while the container is small.
 	std::unordered_map<core::stringc, s32, SStringHash, SStringEqual> m_index;

@@ -12,16 +12,7 @@ namespace
 const wchar_t* const kElement = L"properties";
 
 // Each nested element recurses once; a hostile file must not be able to exhaust the stack.
-const s32 kMaxNesting = 64;
-thread_local s32 t_nesting = 0;
-
-struct SNestingGuard
-{
-	SNestingGuard() { ++t_nesting; }
-	~SNestingGuard() { --t_nesting; }
-	SNestingGuard(const SNestingGuard&) = delete;
-	SNestingGuard& operator=(const SNestingGuard&) = delete;
-};
+const u32 kMaxNesting = 64;
 } // namespace
 
 const core::stringw& CPropertyDataProperties::getTypeName() const
@@ -71,15 +62,15 @@ void CPropertyDataProperties::readFromXml(IXMLReader* reader)
 		return;
 	if (!m_container)
 		m_container = adoptRef(new CPropertyContainer(nullptr));
-	if (t_nesting >= kMaxNesting)
+	if (m_nestingDepth >= kMaxNesting)
 	{
-		logFormat(LOG_ERROR, "Property values nested deeper than %d levels; the deeper values are skipped",
+		logFormat(LOG_ERROR, "Property values nested deeper than %u levels; the deeper values are skipped",
 			kMaxNesting);
 		m_container->clear();
 		skipXmlElement(reader);
 		return;
 	}
-	SNestingGuard guard;
+	m_container->setNestingDepth(m_nestingDepth + 1);
 	m_container->readFromXml(reader, true, kElement);
 }
 

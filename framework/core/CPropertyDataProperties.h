@@ -28,8 +28,11 @@ public:
 
 	CPropertyContainer* getValue() const { return m_container.get(); }
 	void setValue(CPropertyContainer* container) { m_container.assign(container); }
+	// The nested values around this one while it is read; the container reading it sets it.
+	void setNestingDepth(u32 depth) { m_nestingDepth = depth; }
 
 private:
 	CRefHolder<CPropertyContainer> m_container;
+	u32 m_nestingDepth = 0;
 };
 } // namespace fw

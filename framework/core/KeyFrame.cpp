@@ -5,6 +5,7 @@
 #include "core/ITimerManager.h"
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
+#include "core/PropertyAccessors.h"
 #include "core/SceneFile.h"
 #include "core/XMLElements.h"
 
@@ -18,11 +19,9 @@ namespace
 const wchar_t* const PROPERTIES_ELEMENT = L"Properties";
 const wchar_t* const KEY_ELEMENT = L"KeyFrame";
 
-// Attribute names, kept for the life of the process.
+// Attribute names of the keys, kept for the life of the process.
 struct SAttributeNames
 {
-	const core::stringw period = L"Period";
-	const core::stringw timeShift = L"TimeShift";
 	const core::stringw t = L"t";
 	const core::stringw g = L"g";
 	const core::stringw i = L"i";
@@ -49,9 +48,36 @@ KeyFrame::KeyFrame() = default;
 
 KeyFrame::~KeyFrame() = default;
 
-const wchar_t* KeyFrame::getClassName() const
+const PropertyTable& KeyFrame::getClassPropertyTable()
 {
-	return L"KeyFrame";
+	static const PropertyTable& table = makePropertyTable(Base::getClassPropertyTable(),
+		{
+			makeProperty<&KeyFrame::setPeriodProperty, &KeyFrame::getPeriodProperty>("Period").stored(
+				static_cast<s32>(DEFAULT_PERIOD)),
+			makeProperty<&KeyFrame::setTimeShiftProperty, &KeyFrame::getTimeShift>("TimeShift").stored(0),
+		});
+	return table;
+}
+
+s32 KeyFrame::getPeriodProperty() const
+{
+	const u32 period = getPeriod();
+	return period > static_cast<u32>(std::numeric_limits<s32>::max()) ? std::numeric_limits<s32>::max()
+																	  : static_cast<s32>(period);
+}
+
+void KeyFrame::setPeriodProperty(s32 period)
+{
+	if (period < 1)
+		logFormat(LOG_WARNING, "Key-frame item: Period %d is below 1 ms; %u ms is used", period, DEFAULT_PERIOD);
+	setPeriod(period < 1 ? DEFAULT_PERIOD : static_cast<u32>(period));
+}
+
+void KeyFrame::setTimeShiftProperty(s32 timeShift)
+{
+	if (timeShift < 0)
+		logFormat(LOG_WARNING, "Key-frame item: TimeShift %d is negative; 0 is used", timeShift);
+	setTimeShift(timeShift);
 }
 
 s32 KeyFrame::getPropertyIndex(u32 property) const
@@ -234,7 +260,7 @@ void KeyFrame::stop(bool finish, bool report)
 	Base::stop(finish, report);
 }
 
-void KeyFrame::loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName)
+void KeyFrame::readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName)
 {
 	m_keys.clear();
 	m_properties.release();
@@ -243,15 +269,6 @@ void KeyFrame::loadFromXml(IXMLReader* reader, IContentManager* contentManager, 
 	m_keyTime = 0;
 	if (!reader)
 		return;
-
-	const s32 period = reader->getAttributeValueAsInt(attributes().period, static_cast<s32>(DEFAULT_PERIOD));
-	if (period < 1)
-		logFormat(LOG_WARNING, "Key-frame item: Period %d is below 1 ms; %u ms is used", period, DEFAULT_PERIOD);
-	setPeriod(period < 1 ? DEFAULT_PERIOD : static_cast<u32>(period));
-	const s32 timeShift = reader->getAttributeValueAsInt(attributes().timeShift, 0);
-	if (timeShift < 0)
-		logFormat(LOG_WARNING, "Key-frame item: TimeShift %d is negative; 0 is used", timeShift);
-	setTimeShift(timeShift);
 
 	std::vector<core::stringw> valueAttributes;
 	bool keysDropped = false;
@@ -314,26 +331,8 @@ bool KeyFrame::readKey(IXMLReader* reader, const std::vector<core::stringw>& val
 	return true;
 }
 
-void KeyFrame::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
+void KeyFrame::writeElements(IXMLWriter* writer, const core::stringw&) const
 {
-	if (!writer)
-		return;
-	core::array<core::stringw> names;
-	core::array<core::stringw> values;
-	addCommonAttributes(names, values);
-	if (getPeriod() != DEFAULT_PERIOD)
-	{
-		names.push_back(attributes().period);
-		values.push_back(numberText(getPeriod()));
-	}
-	if (m_timeShift != 0)
-	{
-		names.push_back(attributes().timeShift);
-		values.push_back(numberText(m_timeShift));
-	}
-	writer->writeElement(elementName.c_str(), false, names, values);
-	writer->writeLineBreak();
-
 	// A key's values are numbered by the properties the file holds. A container leaves out values
 	// that are null and the reader drops unnamed ones, so such properties are left out of the keys
 	// too, or every later value would land on the property before its own. A property whose
@@ -355,6 +354,8 @@ void KeyFrame::saveToXml(IXMLWriter* writer, const core::stringw& elementName) c
 	if (properties->getItemCount() > 0)
 		properties->writeToXml(writer, false, PROPERTIES_ELEMENT, true);
 
+	core::array<core::stringw> names;
+	core::array<core::stringw> values;
 	for (const KeyFrameKey& key : m_keys)
 	{
 		if (key.values.empty())
@@ -382,20 +383,14 @@ void KeyFrame::saveToXml(IXMLWriter* writer, const core::stringw& elementName) c
 		writer->writeElement(KEY_ELEMENT, true, names, values);
 		writer->writeLineBreak();
 	}
-
-	writer->writeClosingTag(elementName.c_str());
-	writer->writeLineBreak();
 }
 
-Base* KeyFrame::clone(BaseNode*, ISceneManager*) const
+void KeyFrame::copyFrom(const Base* source)
 {
-	KeyFrame* copy = new KeyFrame;
-	copyBaseTo(copy);
-	copy->m_timeShift = m_timeShift;
-	if (m_properties)
-		copy->m_properties = adoptRef(m_properties->clone());
+	const KeyFrame* from = static_cast<const KeyFrame*>(source);
+	if (from->m_properties)
+		m_properties = adoptRef(from->m_properties->clone());
 	// Key values never change after loading: the copy shares them.
-	copy->m_keys = m_keys;
-	return copy;
+	m_keys = from->m_keys;
 }
 } // namespace fw

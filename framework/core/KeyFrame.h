@@ -29,17 +29,13 @@ struct KeyFrameKey
 class KeyFrame : public Base
 {
 public:
-	static constexpr s32 TypeId = 1;
+	FW_STATE_ITEM_CLASS(KeyFrame, Base, STATE_ITEM_TYPE_KEY_FRAME, L"KeyFrame")
 	// Keys times animated properties: what one item may hold, against files that would exhaust
 	// memory with a short text.
 	static constexpr u32 MAX_VALUES = 1u << 18;
 
 	KeyFrame();
 	~KeyFrame() override;
-
-	const wchar_t* getClassName() const override;
-	s32 getTypeId() const override { return TypeId; }
-	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
 	// Also finds the target's properties by name and rewinds.
 	void setTarget(BaseNode* target) override;
@@ -49,9 +45,6 @@ public:
 	u32 getDuration() const override;
 	// With finish, shows the last key first.
 	void stop(bool finish, bool report) override;
-	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
-	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const override;
-	Base* clone(BaseNode* node, ISceneManager* sceneManager) const override;
 
 	bool onTimer(u32 elapsed) override;
 
@@ -66,7 +59,19 @@ public:
 	// The index in the target's property table of the animated property, -1 when it has none.
 	s32 getPropertyIndex(u32 property) const;
 
+protected:
+	// The "Properties" element and the "KeyFrame" keys.
+	void readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
+	void writeElements(IXMLWriter* writer, const core::stringw& elementName) const override;
+	void copyFrom(const Base* source) override;
+
 private:
+	// "Period" as files hold it: a value below 1 ms is refused with a warning.
+	s32 getPeriodProperty() const;
+	void setPeriodProperty(s32 period);
+	// "TimeShift" as files hold it: a negative value counts as 0, with a warning.
+	void setTimeShiftProperty(s32 timeShift);
+
 	bool hasNextKey() const { return m_currentKey + 1 < m_keys.size(); }
 	// Moves through the keys that the key time has passed; true when it jumped back to an earlier key.
 	bool advanceKeys();

@@ -492,6 +492,7 @@ SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
 	SPropertyDeclaration<PropertyHolder> declaration(
 		name, &detail::setNameProperty<Member, Select>, &detail::getNameProperty<Member>);
 	declaration.storage = PROPERTY_STORED_WHEN_CHANGED;
+	declaration.defaultValue = createPropertyDataString(core::stringc());
 	declaration.isDefault = &detail::isNameUnset<Member>;
 	detail::setMemberCopier<Member>(declaration);
 	return declaration;

@@ -2,6 +2,7 @@
 
 #include "core/BaseNode.h"
 #include "core/IXMLWriter.h"
+#include "core/PropertyAccessors.h"
 
 namespace fw
 {
@@ -12,9 +13,9 @@ SetProps::SetProps() : m_values(adoptRef(new CPropertyContainer(nullptr)))
 
 SetProps::~SetProps() = default;
 
-const wchar_t* SetProps::getClassName() const
+const PropertyTable& SetProps::getClassPropertyTable()
 {
-	return L"SetProps";
+	return Base::getClassPropertyTable();
 }
 
 s32 SetProps::getPropertyIndex(u32 value) const
@@ -58,7 +59,7 @@ void SetProps::seek(u32, bool apply)
 	}
 }
 
-void SetProps::loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName)
+void SetProps::readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName)
 {
 	m_values = adoptRef(new CPropertyContainer(contentManager));
 	m_propertyIndexes.clear();
@@ -69,26 +70,14 @@ void SetProps::loadFromXml(IXMLReader* reader, IContentManager* contentManager, 
 		setTarget(getTarget());
 }
 
-void SetProps::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
+void SetProps::writeElements(IXMLWriter* writer, const core::stringw& elementName) const
 {
-	if (!writer)
-		return;
-	core::array<core::stringw> names;
-	core::array<core::stringw> values;
-	addCommonAttributes(names, values);
-	writer->writeElement(elementName.c_str(), false, names, values);
-	writer->writeLineBreak();
 	if (m_values->getItemCount() > 0)
 		m_values->writeToXml(writer, false, elementName, false);
-	writer->writeClosingTag(elementName.c_str());
-	writer->writeLineBreak();
 }
 
-Base* SetProps::clone(BaseNode*, ISceneManager*) const
+void SetProps::copyFrom(const Base* source)
 {
-	SetProps* copy = new SetProps;
-	copyBaseTo(copy);
-	copy->m_values = adoptRef(m_values->clone());
-	return copy;
+	m_values = adoptRef(static_cast<const SetProps*>(source)->m_values->clone());
 }
 } // namespace fw

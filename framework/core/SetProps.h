@@ -10,27 +10,26 @@ namespace fw
 class SetProps : public Base
 {
 public:
-	static constexpr s32 TypeId = 2;
+	FW_STATE_ITEM_CLASS(SetProps, Base, STATE_ITEM_TYPE_SET_PROPS, L"SetProps")
 
 	SetProps();
 	~SetProps() override;
-
-	const wchar_t* getClassName() const override;
-	s32 getTypeId() const override { return TypeId; }
-	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
 	// Also finds the target's properties by name.
 	void setTarget(BaseNode* target) override;
 	void seek(u32 time, bool apply) override;
 	u32 getCurrentTime() const override { return 0; }
 	u32 getDuration() const override { return 0; }
-	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
-	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const override;
-	Base* clone(BaseNode* node, ISceneManager* sceneManager) const override;
 
 	CPropertyContainer* getValues() const { return m_values.get(); }
 	// The index in the target's property table of the value's property, -1 when it has none.
 	s32 getPropertyIndex(u32 value) const;
+
+protected:
+	// The values, one property element each.
+	void readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
+	void writeElements(IXMLWriter* writer, const core::stringw& elementName) const override;
+	void copyFrom(const Base* source) override;
 
 private:
 	core::array<s32> m_propertyIndexes;

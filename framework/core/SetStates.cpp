@@ -34,9 +34,9 @@ SetStates::SetStates()
 
 SetStates::~SetStates() = default;
 
-const wchar_t* SetStates::getClassName() const
+const PropertyTable& SetStates::getClassPropertyTable()
 {
-	return L"SetStates";
+	return Base::getClassPropertyTable();
 }
 
 void SetStates::seek(u32, bool apply)
@@ -66,7 +66,7 @@ void SetStates::seek(u32, bool apply)
 	}
 }
 
-void SetStates::loadFromXml(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
+void SetStates::readElements(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
 {
 	m_entries.clear();
 	readChildElements(reader, elementName, [this](IXMLReader* child) {
@@ -82,15 +82,8 @@ void SetStates::loadFromXml(IXMLReader* reader, IContentManager*, const core::st
 	});
 }
 
-void SetStates::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
+void SetStates::writeElements(IXMLWriter* writer, const core::stringw&) const
 {
-	if (!writer)
-		return;
-	core::array<core::stringw> names;
-	core::array<core::stringw> values;
-	addCommonAttributes(names, values);
-	writer->writeElement(elementName.c_str(), false, names, values);
-	writer->writeLineBreak();
 	const CNameTable& table = CNameTableSingleton::Instance();
 	for (const SetStatesEntry& entry : m_entries)
 	{
@@ -106,15 +99,10 @@ void SetStates::saveToXml(IXMLWriter* writer, const core::stringw& elementName) 
 		writer->writeElement(STATE_ELEMENT, true, L"Name", state.c_str(), L"Children", childrenText.c_str());
 		writer->writeLineBreak();
 	}
-	writer->writeClosingTag(elementName.c_str());
-	writer->writeLineBreak();
 }
 
-Base* SetStates::clone(BaseNode*, ISceneManager*) const
+void SetStates::copyFrom(const Base* source)
 {
-	SetStates* copy = new SetStates;
-	copyBaseTo(copy);
-	copy->m_entries = m_entries;
-	return copy;
+	m_entries = static_cast<const SetStates*>(source)->m_entries;
 }
 } // namespace fw

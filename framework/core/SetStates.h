@@ -20,23 +20,22 @@ struct SetStatesEntry
 class SetStates : public Base
 {
 public:
-	static constexpr s32 TypeId = 3;
+	FW_STATE_ITEM_CLASS(SetStates, Base, STATE_ITEM_TYPE_SET_STATES, L"SetStates")
 
 	SetStates();
 	~SetStates() override;
 
-	const wchar_t* getClassName() const override;
-	s32 getTypeId() const override { return TypeId; }
-	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
-
 	void seek(u32 time, bool apply) override;
 	u32 getCurrentTime() const override { return 0; }
 	u32 getDuration() const override { return 0; }
-	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
-	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const override;
-	Base* clone(BaseNode* node, ISceneManager* sceneManager) const override;
 
 	const std::vector<SetStatesEntry>& getEntries() const { return m_entries; }
+
+protected:
+	// The switches, one "State" element each.
+	void readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) override;
+	void writeElements(IXMLWriter* writer, const core::stringw& elementName) const override;
+	void copyFrom(const Base* source) override;
 
 private:
 	std::vector<SetStatesEntry> m_entries;

@@ -2,8 +2,13 @@
 
 #include "core/CAnimatorState.h"
 #include "core/CEventNodeState.h"
-#include "core/CNameTable.h"
+#include "core/CPropertyContainer.h"
+#include "core/CPropertyDataScalars.h"
 #include "core/ITimerManager.h"
+#include "core/IXMLReader.h"
+#include "core/IXMLWriter.h"
+#include "core/PropertyAccessors.h"
+#include "core/XMLElements.h"
 
 namespace fw
 {
@@ -14,14 +19,11 @@ Base::Base()
 
 Base::~Base() = default;
 
-const wchar_t* Base::getClassName() const
+const PropertyTable& Base::getClassPropertyTable()
 {
-	return L"Base";
-}
-
-const wchar_t* Base::getTypeName() const
-{
-	return getClassName();
+	static const PropertyTable& table =
+		makePropertyTable(IPropertyOwner::getClassPropertyTable(), {makeNameProperty<&Base::m_nameId>("Name")});
+	return table;
 }
 
 void Base::setTarget(BaseNode* target)
@@ -58,20 +60,88 @@ bool Base::notifyOwner(u32 time, bool looped)
 	return owner->onEvent(event.get());
 }
 
-void Base::addCommonAttributes(core::array<core::stringw>& names, core::array<core::stringw>& values) const
+namespace
 {
-	names.push_back(L"Type");
-	values.push_back(getTypeName());
-	if (m_nameId != -1)
+s32 findAttribute(const IXMLReader* reader, const core::stringw& name)
+{
+	for (s32 i = 0, count = reader->getAttributeCount(); i < count; ++i)
+		if (reader->getAttributeName(i) == name)
+			return i;
+	return -1;
+}
+} // namespace
+
+void Base::loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName)
+{
+	if (reader)
 	{
-		names.push_back(L"Name");
-		values.push_back(core::stringw(CNameTableSingleton::Instance().lookup(m_nameId)));
+		// An element is the whole description of its item: a missing attribute sets the default (one
+		// always written has none and keeps its value). The value takes the default's type, or the
+		// current value's; whole numbers are read as the XML reader reads them.
+		const PropertyTable& table = getPropertyTable();
+		for (u32 i = 0; i < table.readOrder.size(); ++i)
+		{
+			const PropertyDescriptor& property = table[table.readOrder[i]];
+			const s32 index = findAttribute(reader, core::stringw(property.getFileKey()));
+			const PropertyHolder sample = property.defaultValue ? property.defaultValue : property.getter(this);
+			PropertyHolder value;
+			if (index < 0)
+				value = cloneHolderValue(property.defaultValue);
+			else if (sample && sample->getTypeId() == PDT_INT)
+				value = SPropertyValue<s32>::make(reader->getAttributeValueAsInt(index, 0));
+			else if (sample)
+			{
+				value = cloneHolderValue(sample);
+				value->fromStringW(reader->getAttributeValue(index));
+			}
+			if (value)
+				(property.reader ? property.reader : property.setter)(this, value);
+		}
 	}
+	readElements(reader, contentManager, elementName);
 }
 
-void Base::copyBaseTo(Base* copy) const
+void Base::saveToXml(IXMLWriter* writer, const core::stringw& elementName) const
 {
-	copy->m_nameId = m_nameId;
-	copy->setInterval(getInterval());
+	if (!writer)
+		return;
+	core::array<core::stringw> names;
+	core::array<core::stringw> values;
+	names.push_back(L"Type");
+	values.push_back(getTypeName());
+	const CRefHolder<CPropertyContainer> stored = adoptRef(new CPropertyContainer(nullptr));
+	writePropertyTable(this, stored.get());
+	for (u32 n = 0; n < stored->getItemCount(); ++n)
+	{
+		const PropertyHolder value = stored->getValueAt(static_cast<s32>(n));
+		names.push_back(core::stringw(stored->getNameAt(static_cast<s32>(n))));
+		values.push_back(value ? value->toStringW() : core::stringw());
+	}
+	writer->writeElement(elementName.c_str(), false, names, values);
+	writer->writeLineBreak();
+	writeElements(writer, elementName);
+	writer->writeClosingTag(elementName.c_str());
+	writer->writeLineBreak();
+}
+
+void Base::readElements(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
+{
+	readChildElements(reader, elementName, [](IXMLReader* child) { skipXmlElement(child); });
+}
+
+void Base::writeElements(IXMLWriter*, const core::stringw&) const
+{
+}
+
+void Base::copyFrom(const Base*)
+{
+}
+
+void Base::copyItem(const Base* source)
+{
+	copyPropertyTableValues(this, source);
+	// Items whose files leave the period out still keep the one set on them.
+	setInterval(source->getInterval());
+	copyFrom(source);
 }
 } // namespace fw

@@ -5,6 +5,7 @@
 #include "core/CTimer.h"
 #include "core/IPropertyOwner.h"
 #include "core/IPropertyStorable.h"
+#include "core/TypeIds.h"
 
 namespace fw
 {
@@ -24,6 +25,21 @@ CRefHolder<T> holdForCall(T* object)
 	return CRefHolder<T>(object && object->getReferenceCount() > 0 ? object : nullptr);
 }
 
+// Everything a state item class states about itself in one place: its type id and type test, the
+// name state files and the node factory know it by (registerStateItemClass<Class> registers it),
+// its clone and its property table, which the class defines beside its setters and getters. The
+// table's stored properties are the attributes of the item's element.
+#define FW_STATE_ITEM_CLASS(Class, Parent, Id, Name)                                               \
+	static constexpr ::fw::s32 TypeId = Id;                                                        \
+	static constexpr const wchar_t* TypeName = Name;                                               \
+	::fw::s32 getTypeId() const override { return TypeId; }                                        \
+	bool isOfType(::fw::s32 id) const override { return id == TypeId || Parent::isOfType(id); }    \
+	const wchar_t* getTypeName() const override { return TypeName; }                               \
+	const wchar_t* getClassName() const override { return TypeName; }                              \
+	::fw::Base* clone(::fw::BaseNode*, ::fw::ISceneManager*) const override { return cloneItemAs<Class>(); } \
+	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
+	static const ::fw::PropertyTable& getClassPropertyTable();
+
 // The base of the items of a node state: a name, the state that owns it (its reports go there), the
 // node it acts on and a timer. Items are made by the node factory from their class name, read and
 // write their own element of a "State" element, and are positioned (seek), started and stopped by
@@ -34,15 +50,20 @@ CRefHolder<T> holdForCall(T* object)
 class Base : public CEventReceiver, public IPropertyStorable, public IPropertyOwner, public CTimer
 {
 public:
-	static constexpr s32 TypeId = 0;
+	static constexpr s32 TypeId = STATE_ITEM_TYPE_BASE;
+	static constexpr const wchar_t* TypeName = L"Base";
 	static constexpr u32 DEFAULT_PERIOD = 20;
 
 	Base();
 	~Base() override;
 
+	// "Name": the item's name, written when set.
+	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
+	static const PropertyTable& getClassPropertyTable();
+
 	// The class name; both accessors answer the same text.
-	virtual const wchar_t* getClassName() const;
-	virtual const wchar_t* getTypeName() const;
+	virtual const wchar_t* getClassName() const { return TypeName; }
+	virtual const wchar_t* getTypeName() const { return TypeName; }
 	virtual s32 getTypeId() const { return TypeId; }
 	virtual bool isOfType(s32 id) const { return id == TypeId; }
 
@@ -57,10 +78,13 @@ public:
 	virtual bool start(ITimerManager* timerManager);
 	// Unregisters the timer; with report, ends the run and reports (time 0, not looped).
 	virtual void stop(bool finish, bool report);
-	// The reader stands on the item element, whose "Type" and "Name" the state has read.
-	virtual void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName) = 0;
-	// Writes the whole item element under that name.
-	virtual void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const = 0;
+	// The reader stands on the item element, whose "Type" the state has read. Each stored property
+	// of the table is set from its attribute (a missing one sets its default), then the item reads
+	// its own child elements up to the closing tag.
+	void loadFromXml(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName);
+	// Writes the whole item element under that name: "Type", the stored properties that differ from
+	// their defaults (and those always written) as attributes, then the item's own child elements.
+	void saveToXml(IXMLWriter* writer, const core::stringw& elementName) const;
 	// A new item (count 1) with the same configuration, without owner, target or timer.
 	virtual Base* clone(BaseNode* node, ISceneManager* sceneManager) const = 0;
 
@@ -83,12 +107,26 @@ public:
 	bool isRunning() const { return m_running; }
 
 protected:
-	// The attributes every item element begins with: "Type" and, when the item has a name, "Name".
-	void addCommonAttributes(core::array<core::stringw>& names, core::array<core::stringw>& values) const;
-	// Copies the name and the period into a clone.
-	void copyBaseTo(Base* copy) const;
+	// The item's own child elements, after its attributes have been read; the reader may be null,
+	// which clears them. Here every child is passed over whole.
+	virtual void readElements(IXMLReader* reader, IContentManager* contentManager, const core::stringw& elementName);
+	// Writes the item's own child elements; none here.
+	virtual void writeElements(IXMLWriter* writer, const core::stringw& elementName) const;
+	// Takes from an item of the same class what its table does not carry.
+	virtual void copyFrom(const Base* source);
+
+	// A clone of class T: the table's stored properties and the period, then what copyFrom adds.
+	template <class T>
+	Base* cloneItemAs() const
+	{
+		Base* copy = new T;
+		copy->copyItem(this);
+		return copy;
+	}
 
 private:
+	void copyItem(const Base* source);
+
 	s32 m_nameId = -1;
 	CAnimatorState* m_owner = nullptr;
 	BaseNode* m_target = nullptr;

@@ -59,6 +59,15 @@ enum E_NODE_TYPE_ID
 	NODE_TYPE_GAME_ONCE_SPAWNER = 1158,
 };
 
+// The type ids of the state item classes, a numbering of their own.
+enum E_STATE_ITEM_TYPE_ID
+{
+	STATE_ITEM_TYPE_BASE = 0,
+	STATE_ITEM_TYPE_KEY_FRAME = 1,
+	STATE_ITEM_TYPE_SET_PROPS = 2,
+	STATE_ITEM_TYPE_SET_STATES = 3,
+};
+
 // The type ids of the particle emitter classes, a numbering of their own.
 enum E_EMITTER_TYPE_ID
 {

@@ -39,11 +39,6 @@ BaseProgressBarNode::BaseProgressBarNode(const ContentReference& reference, Base
 {
 }
 
-BaseNode* BaseProgressBarNode::clone(BaseNode*, ISceneManager*) const
-{
-	return nullptr;
-}
-
 const PropertyTable& BaseProgressBarNode::getClassPropertyTable()
 {
 	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),

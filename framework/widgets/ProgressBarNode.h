@@ -9,13 +9,7 @@ namespace fw
 class BaseProgressBarNode : public ControlNode
 {
 public:
-	FW_NODE_TYPE(NODE_TYPE_BASE_PROGRESS_BAR, ControlNode)
-	static constexpr const wchar_t* TypeName = L"BaseProgressBarNode";
-	const wchar_t* getTypeName() const override { return TypeName; }
-	const wchar_t* getClassName() const override { return TypeName; }
-	BaseNode* clone(BaseNode* parent = nullptr, ISceneManager* sceneManager = nullptr) const override;
-	const PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); }
-	static const PropertyTable& getClassPropertyTable();
+	FW_ABSTRACT_NODE_CLASS(BaseProgressBarNode, ControlNode, NODE_TYPE_BASE_PROGRESS_BAR, L"BaseProgressBarNode")
 
 	BaseProgressBarNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 

@@ -1,5 +1,7 @@
 #include "StateTestSupport.h"
 
+#include "core/XMLElements.h"
+
 #include <algorithm>
 #include <initializer_list>
 #include <string>
@@ -75,6 +77,80 @@ std::string child(const std::string& name, const std::string& states = "", const
 {
 	return "<SceneNode Type=\"StateTestNode\"><Properties><string Name=\"Name\" Value=\"" + name + "\" /></Properties>" +
 		(states.empty() ? "" : "<States>" + states + "</States>") + children + "</SceneNode>";
+}
+
+// A state item written as a later one would be: its declaration, its table beside its setters and
+// getters, its own child elements and its behaviour. The attributes of its element and its clone
+// come from the table.
+class CBlinkItem : public Base
+{
+public:
+	FW_STATE_ITEM_CLASS(CBlinkItem, Base, 1001, L"BlinkItem")
+
+	// Hides or shows the target once per blink.
+	void seek(u32, bool apply) override
+	{
+		if (apply && getTarget())
+			getTarget()->setVisible(m_times % 2 == 0);
+	}
+	u32 getCurrentTime() const override { return 0; }
+	u32 getDuration() const override { return 0; }
+
+	s32 getTimes() const { return m_times; }
+	// Never below 1.
+	void setTimes(s32 times) { m_times = times < 1 ? 1 : times; }
+	f32 getSpeed() const { return m_speed; }
+	void setSpeed(f32 speed) { m_speed = speed; }
+	const core::stringc& getLabel() const { return m_label; }
+	void setLabel(const core::stringc& label) { m_label = label; }
+	const core::vector2df& getOffset() const { return m_offset; }
+	void setOffset(const core::vector2df& offset) { m_offset = offset; }
+	video::SColor getShade() const { return m_shade; }
+	void setShade(video::SColor shade) { m_shade = shade; }
+	const std::vector<std::string>& getNotes() const { return m_notes; }
+
+protected:
+	void readElements(IXMLReader* reader, IContentManager*, const core::stringw& elementName) override
+	{
+		m_notes.clear();
+		readChildElements(reader, elementName,
+			[this](IXMLReader* child)
+			{
+				if (child->getNodeName() == L"Note")
+					m_notes.push_back(core::stringc(child->getAttributeValue(core::stringw(L"Text"))).c_str());
+				skipXmlElement(child);
+			});
+	}
+	void writeElements(IXMLWriter* writer, const core::stringw&) const override
+	{
+		for (const std::string& note : m_notes)
+		{
+			writer->writeElement(L"Note", true, L"Text", core::stringw(note.c_str()).c_str());
+			writer->writeLineBreak();
+		}
+	}
+	void copyFrom(const Base* source) override { m_notes = static_cast<const CBlinkItem*>(source)->m_notes; }
+
+private:
+	s32 m_times = 1;
+	f32 m_speed = 1.f;
+	core::stringc m_label = "blink";
+	core::vector2df m_offset = core::vector2df(0.f, 0.f);
+	video::SColor m_shade = video::SColor(0xFFFFFFFF);
+	std::vector<std::string> m_notes;
+};
+
+const PropertyTable& CBlinkItem::getClassPropertyTable()
+{
+	static const PropertyTable& table = makePropertyTable(Base::getClassPropertyTable(),
+		{
+			makeProperty<&CBlinkItem::setTimes, &CBlinkItem::getTimes>("Times").stored(1),
+			makeProperty<&CBlinkItem::setSpeed, &CBlinkItem::getSpeed>("Speed").stored(1.f),
+			makeProperty<&CBlinkItem::setLabel, &CBlinkItem::getLabel>("Label").stored("blink"),
+			makeProperty<&CBlinkItem::setOffset, &CBlinkItem::getOffset>("Offset").stored(core::vector2df(0.f, 0.f)),
+			makeProperty<&CBlinkItem::setShade, &CBlinkItem::getShade>("Shade").storedAlways(),
+		});
+	return table;
 }
 
 s32 pressToNormal(s32 stateId)
@@ -225,6 +301,54 @@ TEST_F(States, TheFactoryMakesStateItemsByTypeName)
 	factory.registerStateItem(L"KeyFrame", &makeStateItem<SetProps>);
 	const CRefHolder<Base> first = adoptRef(factory.createStateItem(L"KeyFrame"));
 	EXPECT_EQ(KeyFrame::TypeId, first->getTypeId()) << "the first registration stays";
+}
+
+TEST_F(States, AnItemClassIsItsDeclarationItsTableAndItsBehaviour)
+{
+	// States make their items with the one factory.
+	registerStateItemClass<CBlinkItem>(CNodeFactorySingleton::Instance());
+	const auto n = node("n",
+		"<State Name=\"S\"><Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2.9\" Speed=\"2.5\" "
+		"Label=\"on off\" Offset=\"1;-2\" Shade=\"ff00ff00\"><Note Text=\"a\" /><Other><Note Text=\"x\" />"
+		"</Other><Note Text=\"b\" /></Animator><Animator Type=\"BlinkItem\" /></State>");
+	const CAnimatorState* state = n->findState(nameId("S"));
+	ASSERT_EQ(2u, state->getAnimatorCount());
+	const Base* item = state->getAnimator(0);
+	ASSERT_TRUE(item->isOfType(1001));
+	const CBlinkItem* blink = static_cast<const CBlinkItem*>(item);
+	EXPECT_STREQ(L"BlinkItem", blink->getTypeName());
+	EXPECT_EQ(nameId("B"), blink->getNameId());
+	EXPECT_EQ(2, blink->getTimes()) << "whole numbers are read as the XML reader reads them";
+	EXPECT_EQ(2.5f, blink->getSpeed());
+	EXPECT_STREQ("on off", blink->getLabel().c_str());
+	EXPECT_EQ(core::vector2df(1.f, -2.f), blink->getOffset());
+	EXPECT_EQ(0xFF00FF00u, blink->getShade().color);
+	EXPECT_EQ((std::vector<std::string>{"a", "b"}), blink->getNotes())
+		<< "a child it does not know is passed over whole";
+
+	const std::string written =
+		"<Animator Type=\"BlinkItem\" Name=\"B\" Times=\"2\" Speed=\"2.500000\" Label=\"on off\" "
+		"Offset=\"1.000000;-2.000000\" Shade=\"ff00ff00\">\r\n"
+		"\t<Note Text=\"a\" />\r\n"
+		"\t<Note Text=\"b\" />\r\n"
+		"</Animator>\r\n";
+	EXPECT_EQ(written, itemText(item));
+	EXPECT_EQ("<Animator Type=\"BlinkItem\" Shade=\"ffffffff\">\r\n</Animator>\r\n", itemText(state->getAnimator(1)))
+		<< "at its defaults only what is always written is written";
+
+	const CRefHolder<Base> copy = adoptRef(item->clone(nullptr, nullptr));
+	EXPECT_EQ(written, itemText(copy.get()));
+	EXPECT_EQ(item->getPeriod(), copy->getPeriod());
+
+	// Read again, a missing attribute takes its default rather than keeping the last file's value;
+	// one always written has no default and keeps its value.
+	const CRefHolder<IXMLReader> reader =
+		readerOverText("<Animator Type=\"BlinkItem\" Speed=\"4\"><Note Text=\"c\" /></Animator>");
+	ASSERT_TRUE(reader->read());
+	copy->loadFromXml(reader.get(), nullptr, L"Animator");
+	EXPECT_EQ(
+		"<Animator Type=\"BlinkItem\" Speed=\"4.000000\" Shade=\"ff00ff00\">\r\n\t<Note Text=\"c\" />\r\n</Animator>\r\n",
+		itemText(copy.get()));
 }
 
 TEST_F(States, ReadingPassesOverWhatItDoesNotKnowWhole)

@@ -1,11 +1,14 @@
-// Type ids name classes in handlers, type tests and files: no two node classes and no two event
-// classes of the framework may share one.
+// Type ids name classes in handlers, type tests and files: no two node classes, no two state item
+// classes and no two event classes of the framework may share one.
 
 #include "core/CEventControl.h"
 #include "core/CEventInput.h"
 #include "core/CEventNode.h"
 #include "core/CEventNodeState.h"
+#include "core/KeyFrame.h"
 #include "core/SceneNode.h"
+#include "core/SetProps.h"
+#include "core/SetStates.h"
 #include "platform/CEventDevice.h"
 #include "platform/CEventSound.h"
 #include "platform/CEventSystemFlow.h"
@@ -64,6 +67,11 @@ TEST(TypeIds, NoTwoNodeClassesShareAnId)
 	EXPECT_EQ("", sharedIds(nodes));
 	for (const auto& node : nodes)
 		EXPECT_LT(node.first, NODE_TYPE_GAME_FIRST) << node.second << " takes an id kept for the game";
+}
+
+TEST(TypeIds, NoTwoStateItemClassesShareAnId)
+{
+	EXPECT_EQ("", sharedIds({FW_ID(Base), FW_ID(KeyFrame), FW_ID(SetProps), FW_ID(SetStates)}));
 }
 
 TEST(TypeIds, NoTwoEventClassesShareAnId)
