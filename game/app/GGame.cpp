@@ -191,16 +191,45 @@ void GGame::setUpSoundGroups(CDeviceStub* device)
 
 void GGame::loadCursor(CDeviceStub* device)
 {
-	ICursorControl* cursor = device->getCursorControl();
 	if (!CProfileManagerSingleton::Instance().getCommonProfile()->getBool(PROFILE_WINDOWS_CURSOR))
-	{
-		CRefHolder<CContent> loaded = adoptRef(m_contentManager->getContent(CONTENT_TYPE_IMAGE, CURSOR_FILE, true));
-		CImage* image = dynamic_cast<CImage*>(loaded.get());
-		if (image && cursor)
-			cursor->setCursorImage(image->getEngineImage(), 2, 2);
-	}
-	if (cursor)
+		applyCursorMode(false);
+	if (ICursorControl* cursor = device->getCursorControl())
 		cursor->setVisible(false);
+}
+
+void GGame::applyCursorMode(bool windowsCursor)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	ICursorControl* cursor = device ? device->getCursorControl() : nullptr;
+	if (!cursor)
+		return;
+	if (windowsCursor)
+	{
+		cursor->setCursorImage(nullptr, 0, 0);
+		return;
+	}
+	if (!m_contentManager)
+		return;
+	CRefHolder<CContent> loaded = adoptRef(m_contentManager->getContent(CONTENT_TYPE_IMAGE, CURSOR_FILE, true));
+	if (CImage* image = dynamic_cast<CImage*>(loaded.get()))
+		cursor->setCursorImage(image->getEngineImage(), 2, 2);
+}
+
+bool GGame::changeDeviceParameters(const SDeviceCreationParameters& parameters)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	if (!device)
+		return false;
+	const SDeviceCreationParameters working = device->getCreationParameters();
+	if (device->reinitialize(parameters))
+	{
+		m_deviceParameters = parameters;
+		return true;
+	}
+	// A device left without a driver would show nothing from here on: back to what worked.
+	logWarning("The display could not be changed; the previous one is restored.");
+	device->reinitialize(working);
+	return false;
 }
 
 void GGame::readLogos(CDeviceStub* device)

@@ -79,6 +79,12 @@ public:
 	void applySoundSettings();
 	// The placement of scene manager A and the bars for the driver's screen size.
 	void fitScreen();
+	// The system's arrow (true) or the game's cursor image (false); nothing without a cursor
+	// control, and a missing image leaves the cursor as it is.
+	void applyCursorMode(bool windowsCursor);
+	// Re-creates the device with the parameters, which become the game's. When that fails the device
+	// goes back to what it ran with before and the game's parameters stay as they were: false.
+	bool changeDeviceParameters(const fw::SDeviceCreationParameters& parameters);
 	void trackLevelEvent(const fw::c8* text) { (void)text; }
 
 	bool onEvent(fw::CEvent* event) override;
@@ -107,6 +113,8 @@ public:
 	GAchievementsProgress* getAchievements() const { return m_achievements.get(); }
 	GGameStatistics* getStatistics() const { return m_statistics.get(); }
 	const fw::SDeviceCreationParameters& getDeviceParameters() const { return m_deviceParameters; }
+	// What the next change of the display starts from; the device is not touched.
+	void setDeviceParameters(const fw::SDeviceCreationParameters& parameters) { m_deviceParameters = parameters; }
 	const fw::core::rect<fw::s32>& getFirstBar() const { return m_firstBar; }
 	const fw::core::rect<fw::s32>& getSecondBar() const { return m_secondBar; }
 	fw::s32 getLastStep() const { return m_lastStep; }

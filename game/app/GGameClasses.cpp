@@ -8,7 +8,10 @@
 #include "app/GMainMenuScene.h"
 #include "app/GMainMenuTraffic.h"
 #include "app/GQuitConfirmationScene.h"
+#include "app/GOptionsScene.h"
 #include "app/GRectangleNode.h"
+#include "app/GSelectPlayerInputNameScene.h"
+#include "app/GSelectPlayerScene.h"
 #include "core/CNodeFactory.h"
 #include "level/GLevelNodeClasses.h"
 
@@ -31,6 +34,10 @@ const ClassRegistration GAME_CLASSES[] = {
 	&registerNodeClass<GAchievementUnlockedScene>,
 	&registerNodeClass<GAchievementsScene>,
 	&registerNodeClass<GCreditsScene>,
+	// The player selection and the options.
+	&registerNodeClass<GSelectPlayerScene>,
+	&registerNodeClass<GSelectPlayerInputNameScene>,
+	&registerNodeClass<GOptionsScene>,
 	&registerNodeClass<GRectangleNode>,
 	&registerLevelNodeClasses,
 };

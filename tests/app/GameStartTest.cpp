@@ -481,19 +481,6 @@ TEST_F(MissingTitle, AMissingTitleShowsItsKey)
 class ProfileGame : public HeadlessGame
 {
 protected:
-	std::string profileFile() const { return data.path + "/data/Fennlark/Quillbrook/profile.dat"; }
-	// The file is UTF-16LE with a byte-order mark; its keys are ASCII.
-	std::string readProfile() const
-	{
-		std::ifstream in(profileFile(), std::ios::binary);
-		std::stringstream bytes;
-		bytes << in.rdbuf();
-		const std::string raw = bytes.str();
-		std::string text;
-		for (size_t i = raw.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 0; i + 1 < raw.size(); i += 2)
-			text += raw[i];
-		return text;
-	}
 	void writeProfile(const std::string& text) const
 	{
 		std::string raw = "\xFF\xFE";

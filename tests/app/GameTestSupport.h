@@ -20,6 +20,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -109,6 +111,20 @@ protected:
 	}
 
 	SceneNode* activeScene() const { return game->getSceneManager()->getActiveScene(); }
+
+	std::string profileFile() const { return data.path + "/data/Fennlark/Quillbrook/profile.dat"; }
+	// The file is UTF-16LE with a byte-order mark; its keys are ASCII. Empty when there is none.
+	std::string readProfile() const
+	{
+		std::ifstream in(profileFile(), std::ios::binary);
+		std::stringstream bytes;
+		bytes << in.rdbuf();
+		const std::string raw = bytes.str();
+		std::string text;
+		for (size_t i = raw.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 0; i + 1 < raw.size(); i += 2)
+			text += raw[i];
+		return text;
+	}
 
 	CTemporaryFolder data;
 	CDeviceStub* device = nullptr;

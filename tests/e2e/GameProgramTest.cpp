@@ -316,7 +316,8 @@ protected:
 		click(window, 512, 384);
 		ASSERT_TRUE(waitUntil([&] { return isIntroNavy(designPixel(window, 40, 40)); })) << "the start-up scene";
 		ASSERT_TRUE(waitUntil([&] { return isBarYellow(designPixel(window, 216, 574)); })) << "the bar moving";
-		ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 820, 590)); })) << "the main menu";
+		// The menu, under the player list and the name entry at a first start.
+		ASSERT_TRUE(waitUntil([&] { return !isIntroNavy(designPixel(window, 40, 40)); })) << "the next scene";
 	}
 
 	Display* display = nullptr;
@@ -534,3 +535,171 @@ TEST_F(MenuProgram, TheMenuLivesOpensItsScenesAndQuitsWithZeroAfterAsking)
 		loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
 	EXPECT_GT(loudest, 1000) << "silence in " << wave;
 }
+
+namespace
+{
+bool isFieldWhite(SRgb c)
+{
+	return c.r > 248 && c.g > 248 && c.b > 248;
+}
+bool isSwitchRed(SRgb c)
+{
+	return c.r > 170 && c.g < 140 && c.b < 130;
+}
+bool isSwitchGreen(SRgb c)
+{
+	return c.g > 130 && c.r < 150 && c.b < 130 && c.g > c.r + 30;
+}
+
+// Design points of the player list, the name entry and the options, as their scene files lay them.
+const int NAME_FIELD_X = 512, NAME_FIELD_Y = 364;
+const int NAME_OK_X = 412, NAME_OK_Y = 450;
+const int LIST_PANEL_X = 250, LIST_PANEL_Y = 70;
+const int LIST_PLAY_X = 512, LIST_PLAY_Y = 626;
+const int MENU_OPTIONS_X = 820, MENU_OPTIONS_Y = 336;
+const int MENU_PANEL_X = 700, MENU_PANEL_Y = 200;
+const int OPTIONS_PANEL_X = 260, OPTIONS_PANEL_Y = 130;
+const int SOUND_SWITCH_X = 630, SOUND_SWITCH_Y = 353;
+const int MUSIC_SLIDER_X = 560, MUSIC_SLIDER_Y = 284;
+const int OPTIONS_BACK_X = 512, OPTIONS_BACK_Y = 606;
+
+class PlayersProgram : public GameProgram
+{
+protected:
+	// Once the menu stands still (its panel free of any shade), one click on its Options button.
+	void openOptions(Window window)
+	{
+		ASSERT_TRUE(waitUntil(
+			[&]
+			{
+				const SRgb a = designPixel(window, MENU_PANEL_X, MENU_PANEL_Y);
+				poll(nullptr, 0, 100);
+				const SRgb b = designPixel(window, MENU_PANEL_X, MENU_PANEL_Y);
+				return isPanelCream(a) && isPanelCream(b);
+			}))
+			<< "the menu";
+		click(window, MENU_OPTIONS_X, MENU_OPTIONS_Y);
+	}
+	bool isNameOkEnabled(Window window)
+	{
+		const SRgb c = designPixel(window, NAME_OK_X - 50, NAME_OK_Y);
+		return c.g > 140 && c.b > 130 && c.r < 120;
+	}
+	void typeText(const char* text)
+	{
+		for (const char* c = text; *c; ++c)
+		{
+			const char name[2] = {*c, 0};
+			const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(name));
+			XTestFakeKeyEvent(display, code, True, CurrentTime);
+			XTestFakeKeyEvent(display, code, False, CurrentTime);
+		}
+		XSync(display, False);
+	}
+	// The text of the profile file: UTF-16LE with a byte-order mark, keys in ASCII.
+	std::string profileText()
+	{
+		std::ifstream in(folder.root + "/data/Fennlark/Quillbrook/profile.dat", std::ios::binary);
+		const std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+		std::string text;
+		for (size_t i = raw.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 0; i + 1 < raw.size(); i += 2)
+			text += raw[i];
+		return text;
+	}
+	void closeAndExpectZero(pid_t pid, Window window)
+	{
+		closeWindow(window);
+		const int status = waitForExit(pid);
+		ASSERT_TRUE(WIFEXITED(status)) << "the game did not end";
+		EXPECT_EQ(0, WEXITSTATUS(status));
+	}
+};
+
+TEST_F(PlayersProgram, AFirstStartNamesThePlayerAndTheOptionsLastAcrossARestart)
+{
+	pid_t game = start();
+	ASSERT_GT(game, 0);
+	Window window = 0;
+	playThrough(window);
+	if (HasFatalFailure())
+		return;
+
+	// No player yet: the name entry opens over the list; a typed name is created and picked.
+	ASSERT_TRUE(waitUntil([&] { return isFieldWhite(designPixel(window, NAME_FIELD_X, NAME_FIELD_Y)); }))
+		<< "the name entry";
+	// The field is empty: a name typed now is the player's (the field ignores keys right after it
+	// was cleared, so the typing is repeated until it shows).
+	ASSERT_FALSE(isNameOkEnabled(window)) << "nothing typed yet";
+	EXPECT_TRUE(waitUntil(
+		[&]
+		{
+			typeText("q");
+			return isNameOkEnabled(window);
+		}))
+		<< "typing reaches the field";
+	typeText("uill");
+	// The list again, without the name entry's shade over it; its new player picked, not chosen.
+	EXPECT_TRUE(waitUntil(
+		[&]
+		{
+			if (isPanelCream(designPixel(window, LIST_PANEL_X, LIST_PANEL_Y)))
+				return true;
+			if (isFieldWhite(designPixel(window, NAME_FIELD_X, NAME_FIELD_Y)))
+				click(window, NAME_OK_X, NAME_OK_Y);
+			return false;
+		}))
+		<< "back to the list";
+	std::string saved = profileText();
+	EXPECT_NE(std::string::npos, saved.find("quill\"")) << saved;
+	EXPECT_EQ(std::string::npos, saved.find("Active=")) << "nobody plays yet";
+	// Play makes the player active and saves; the list then slides away.
+	ASSERT_TRUE(waitUntil(
+		[&]
+		{
+			if (profileText().find("Active=") != std::string::npos)
+				return true;
+			click(window, LIST_PLAY_X, LIST_PLAY_Y);
+			return false;
+		}))
+		<< "the player chosen";
+
+	// Sound off and the music slider moved in the options, each saved at once.
+	// Clicks while a scene slides are not taken: the menu's button is clicked until the options show.
+	openOptions(window);
+	ASSERT_TRUE(waitUntil([&] { return isSwitchGreen(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
+		<< "the options, sound on";
+	click(window, SOUND_SWITCH_X, SOUND_SWITCH_Y);
+	ASSERT_TRUE(waitUntil([&] { return isSwitchRed(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
+		<< "the sound switch turned off";
+	click(window, MUSIC_SLIDER_X, MUSIC_SLIDER_Y);
+	ASSERT_TRUE(
+		waitUntil([&] { return profileText().find("Name=\"MusicVolume\" Value=\"50.000000\"") == std::string::npos; }))
+		<< "the music volume saved";
+	click(window, OPTIONS_BACK_X, OPTIONS_BACK_Y);
+	ASSERT_TRUE(waitUntil([&] { return !isPanelCream(designPixel(window, OPTIONS_PANEL_X, OPTIONS_PANEL_Y)); }));
+	closeAndExpectZero(game, window);
+	if (HasFatalFailure())
+		return;
+
+	// The profile file holds the common defaults and every player default, with the changes.
+	saved = profileText();
+	for (const char* key : {"FullScreen", "WindowsCursor", "VSync", "AntiAlias", "VideoDriver", "SoundOn", "MusicOn",
+			 "SoundVolume", "MusicVolume", "MaxUnlockedLevelIndex", "LevelIndex", "LevelProgressFilename", "Scores",
+			 "Times", "BoughtUpgrades", "ShowTutorialOn", "ShowTipsOn", "ShowTutorialMap1", "ShowTutorialMap2",
+			 "ShowTutorialShop1", "ShowTutorialShop2", "ShowTutorialLevel", "AchievementsProgress", "ShowFinalCredits"})
+		EXPECT_NE(std::string::npos, saved.find(std::string("Name=\"") + key + "\"")) << key;
+	EXPECT_NE(std::string::npos, saved.find("<bool Name=\"SoundOn\" Value=\"false\"")) << saved;
+	EXPECT_NE(std::string::npos, saved.find("quill\"")) << saved;
+
+	// A restart: the same player without asking, and the options as they were left.
+	game = start();
+	ASSERT_GT(game, 0);
+	playThrough(window);
+	if (HasFatalFailure())
+		return;
+	openOptions(window);
+	EXPECT_TRUE(waitUntil([&] { return isSwitchRed(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
+		<< "the options, sound still off: no name entry was in the way";
+	closeAndExpectZero(game, window);
+}
+} // namespace

@@ -1,0 +1,256 @@
+#include "app/GOptionsScene.h"
+
+#include "app/GGame.h"
+#include "app/GGameSettings.h"
+#include "core/CEventControl.h"
+#include "core/CEventInput.h"
+#include "core/CNameTable.h"
+#include "core/NodeCasts.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CProfile.h"
+#include "platform/CProfileManager.h"
+#include "platform/CSoundManager.h"
+#include "widgets/ButtonNode.h"
+#include "widgets/CEventScene.h"
+#include "widgets/SliderNode.h"
+
+using namespace fw;
+
+const c8* const GOptionsScene::ON_TEMPLATE = "Options_OnOffButtonGreen";
+const c8* const GOptionsScene::OFF_TEMPLATE = "Options_OnOffButtonRed";
+
+namespace
+{
+const u32 KEY_ESCAPE = 27;
+const u32 KEY_ENTER = 13;
+
+s32 nameId(const c8* name)
+{
+	return CNameTableSingleton::Instance().intern(name);
+}
+
+s32 onTemplateId()
+{
+	static const s32 id = nameId(GOptionsScene::ON_TEMPLATE);
+	return id;
+}
+
+s32 offTemplateId()
+{
+	static const s32 id = nameId(GOptionsScene::OFF_TEMPLATE);
+	return id;
+}
+
+template <class T>
+T* bindChild(BaseNode* root, const c8* name)
+{
+	return root ? nodeCast<T>(root->findChildByNameId(nameId(name), 1)) : nullptr;
+}
+
+void playCueIfIdle(const c8* name)
+{
+	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CSoundManager* sounds = device ? device->getSoundManager() : nullptr;
+	if (sounds && !sounds->isPlaying(nameId(name)))
+		sounds->play(nameId(name), false, 0);
+}
+
+void applySoundSettings()
+{
+	if (GGame* game = getGame())
+		game->applySoundSettings();
+}
+} // namespace
+
+GOptionsScene::GOptionsScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	GBaseSceneNode(reference, parent, sceneManager)
+{
+}
+
+const PropertyTable& GOptionsScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+void GOptionsScene::onInit()
+{
+	GBaseSceneNode::onInit();
+	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
+	m_soundSlider = bindChild<SliderNode>(root, "SoundSlider");
+	m_musicSlider = bindChild<SliderNode>(root, "MusicSlider");
+	m_fullscreenButton = bindChild<ButtonNode>(root, "FullscreenButton");
+	m_cursorButton = bindChild<ButtonNode>(root, "CursorButton");
+	m_soundButton = bindChild<ButtonNode>(root, "MuteSoundButton");
+	m_musicButton = bindChild<ButtonNode>(root, "MuteMusicButton");
+}
+
+void GOptionsScene::setOnOffLook(ButtonNode* button, bool on)
+{
+	if (!button)
+		return;
+	button->setTemplateName(on ? onTemplateId() : offTemplateId());
+	button->setText(on ? L"%Options_On%" : L"%Options_Off%");
+}
+
+bool GOptionsScene::isOn(const ButtonNode* button)
+{
+	return button && button->getTemplateName() == onTemplateId();
+}
+
+void GOptionsScene::applyCursorMode(bool windowsCursor)
+{
+	if (GGame* game = getGame())
+		game->applyCursorMode(windowsCursor);
+}
+
+bool GOptionsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (GBaseSceneNode::onSceneSwitchStarted(event))
+		return true;
+	if (event->getTo() != this)
+		return false;
+	loadSettings();
+	return true;
+}
+
+void GOptionsScene::loadSettings()
+{
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	if (const CProfile* common = profiles.getCommonProfile())
+	{
+		setOnOffLook(m_fullscreenButton, common->getBool(PROFILE_FULL_SCREEN));
+		setOnOffLook(m_cursorButton, common->getBool(PROFILE_WINDOWS_CURSOR));
+	}
+	const CProfile* player = profiles.getActiveProfile();
+	if (!player)
+		return;
+	if (m_soundSlider)
+		m_soundSlider->setValue(getFloatValue(player, PROFILE_SOUND_VOLUME));
+	if (m_musicSlider)
+		m_musicSlider->setValue(getFloatValue(player, PROFILE_MUSIC_VOLUME));
+	setOnOffLook(m_soundButton, player->getBool(PROFILE_SOUND_ON));
+	setOnOffLook(m_musicButton, player->getBool(PROFILE_MUSIC_ON));
+}
+
+bool GOptionsScene::onNodePressed(CEventNodePressed* event)
+{
+	if (GBaseSceneNode::onNodePressed(event))
+		return true;
+	BaseNode* pressed = event->getNode();
+	if (!pressed)
+		return false;
+	if (pressed->getNameId() == nameId("BackButton"))
+	{
+		leave();
+		return true;
+	}
+	if (pressed == m_soundButton)
+	{
+		// The click is heard only once the effects are audible again.
+		if (togglePlayerSwitch(m_soundButton, PROFILE_SOUND_ON) && isOn(m_soundButton))
+			playCue("ButtonClick");
+	}
+	else if (pressed == m_musicButton)
+		togglePlayerSwitch(m_musicButton, PROFILE_MUSIC_ON);
+	else if (pressed == m_fullscreenButton)
+		toggleFullScreen();
+	else if (pressed == m_cursorButton)
+		toggleCursor();
+	return false;
+}
+
+bool GOptionsScene::togglePlayerSwitch(ButtonNode* button, const c8* key)
+{
+	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	// Without a player there is nowhere to keep the switch: the button keeps showing the truth.
+	if (!player)
+		return false;
+	const bool on = !isOn(button);
+	setOnOffLook(button, on);
+	player->setBool(key, on);
+	player->save();
+	applySoundSettings();
+	return true;
+}
+
+void GOptionsScene::toggleFullScreen()
+{
+	GGame* game = getGame();
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	CProfile* common = profiles.getCommonProfile();
+	if (!game || !common)
+		return;
+	const bool on = !isOn(m_fullscreenButton);
+	SDeviceCreationParameters parameters = game->getDeviceParameters();
+	parameters.FullScreen = on;
+	// A display that cannot be had is neither shown as chosen nor kept for the next start.
+	if (!game->changeDeviceParameters(parameters))
+		return;
+	setOnOffLook(m_fullscreenButton, on);
+	common->setBool(PROFILE_FULL_SCREEN, on);
+	profiles.saveProfile(common);
+	if (!on)
+		applyCursorMode(common->getBool(PROFILE_WINDOWS_CURSOR));
+}
+
+void GOptionsScene::toggleCursor()
+{
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	CProfile* common = profiles.getCommonProfile();
+	const bool on = !isOn(m_cursorButton);
+	setOnOffLook(m_cursorButton, on);
+	applyCursorMode(on);
+	if (!common)
+		return;
+	common->setBool(PROFILE_WINDOWS_CURSOR, on);
+	profiles.saveProfile(common);
+}
+
+bool GOptionsScene::onValueChanged(CEvent* event)
+{
+	if (GBaseSceneNode::onValueChanged(event))
+		return true;
+	CEventNodeOfControl* changed = dynamic_cast<CEventNodeOfControl*>(event);
+	BaseNode* node = changed ? changed->getNode() : nullptr;
+	if (!node)
+		return false;
+	if (node == m_soundSlider)
+	{
+		storeVolume(m_soundSlider, PROFILE_SOUND_VOLUME);
+		if (CProfileManagerSingleton::Instance().getActiveProfile())
+			playCueIfIdle("SoundVolumeChange");
+	}
+	else if (node == m_musicSlider)
+		storeVolume(m_musicSlider, PROFILE_MUSIC_VOLUME);
+	return false;
+}
+
+void GOptionsScene::storeVolume(SliderNode* slider, const c8* key)
+{
+	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	if (!player)
+		return;
+	player->setFloat(key, slider->getValue());
+	player->save();
+	applySoundSettings();
+}
+
+bool GOptionsScene::onKeyUp(CEventInputKeyUp* event)
+{
+	if (GBaseSceneNode::onKeyUp(event))
+		return true;
+	if (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER)
+		return false;
+	leave();
+	return true;
+}
+
+void GOptionsScene::leave()
+{
+	SceneNode* previous = getPreviousScene();
+	if (previous && previous->isOfType(NODE_TYPE_GAME_MAIN_MENU_SCENE))
+		goBack(0, nameId("NavBackFromSlide"), nameId("NavBackToSlide"));
+	else
+		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
+}

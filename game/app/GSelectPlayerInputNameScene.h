@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/GBaseSceneNode.h"
+
+namespace fw
+{
+class EditNode;
+} // namespace fw
+
+// The name entry for a new player: OK (or Enter) stays disabled while the name is empty or exactly
+// that of an existing player, and creates the player, who is then picked in the list below but not
+// yet made active. Cancel or Escape goes back without a player.
+class GSelectPlayerInputNameScene : public GBaseSceneNode
+{
+public:
+	FW_NODE_CLASS(GSelectPlayerInputNameScene, GBaseSceneNode, fw::NODE_TYPE_GAME_SELECT_PLAYER_INPUT_NAME_SCENE,
+		L"GSelectPlayerInputNameScene")
+
+	GSelectPlayerInputNameScene(const fw::ContentReference& reference, fw::BaseNode* parent,
+		fw::ISceneManager* sceneManager);
+
+	void onInit() override;
+
+	// Not empty and no player has exactly this name (case counts).
+	static bool isNameValid(const fw::core::stringw& name);
+	void createPlayer();
+
+	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
+	bool onValueChanged(fw::CEvent* event) override;
+	bool onNodePressed(fw::CEventNodePressed* event) override;
+	bool onKeyUp(fw::CEventInputKeyUp* event) override;
+
+	fw::EditNode* getNameEdit() const { return m_nameEdit; }
+	fw::ControlNode* getOkButton() const { return m_okButton; }
+
+private:
+	fw::core::stringw getName() const;
+
+	// Plain pointers into the scene's own tree, bound once.
+	fw::EditNode* m_nameEdit = nullptr;
+	fw::ControlNode* m_okButton = nullptr;
+};

@@ -1,0 +1,208 @@
+#include "app/GSelectPlayerScene.h"
+
+#include "app/GAchievementsProgress.h"
+#include "app/GGame.h"
+#include "app/GGameSettings.h"
+#include "core/CEventControl.h"
+#include "core/CEventInput.h"
+#include "core/CNameTable.h"
+#include "core/NodeCasts.h"
+#include "platform/CProfile.h"
+#include "platform/CProfileManager.h"
+#include "widgets/CEventScene.h"
+#include "widgets/ListNode.h"
+
+using namespace fw;
+
+const c8* const GSelectPlayerScene::INPUT_NAME_SCENE_FILE = "scenes/SelectPlayerInputNameScene.oscn";
+
+namespace
+{
+const u32 KEY_ESCAPE = 27;
+const u32 KEY_ENTER = 13;
+// The confirmation's buttons in order: "%Yes%" is 0.
+const s32 RESULT_YES = 0;
+
+s32 nameId(const c8* name)
+{
+	return CNameTableSingleton::Instance().intern(name);
+}
+
+template <class T>
+T* bindChild(BaseNode* root, const c8* name)
+{
+	return root ? nodeCast<T>(root->findChildByNameId(nameId(name), 1)) : nullptr;
+}
+
+void enable(ControlNode* control, bool enabled)
+{
+	if (control)
+		control->setEnabled(enabled);
+}
+} // namespace
+
+GSelectPlayerScene::GSelectPlayerScene(const ContentReference& reference, BaseNode* parent,
+	ISceneManager* sceneManager) :
+	GBaseSceneNode(reference, parent, sceneManager)
+{
+}
+
+const PropertyTable& GSelectPlayerScene::getClassPropertyTable()
+{
+	return GBaseSceneNode::getClassPropertyTable();
+}
+
+void GSelectPlayerScene::onInit()
+{
+	GBaseSceneNode::onInit();
+	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
+	m_playersList = bindChild<ListNode>(root, "PlayersList");
+	m_okButton = bindChild<ControlNode>(root, "OkButton");
+	m_newPlayerButton = bindChild<ControlNode>(root, "NewPlayerButton");
+	m_deleteButton = bindChild<ControlNode>(root, "DeletePlayerButton");
+}
+
+core::stringw GSelectPlayerScene::literalText(const core::stringw& name)
+{
+	core::stringw text;
+	text.reserve(name.size());
+	for (u32 i = 0; i < name.size(); ++i)
+	{
+		if (name[i] == L'%')
+			text.append(L'%');
+		text.append(name[i]);
+	}
+	return text;
+}
+
+void GSelectPlayerScene::fillList(bool selectActive)
+{
+	if (!m_playersList)
+		return;
+	const CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	const u32 count = profiles.getProfileCount();
+	m_playersList->setItemCount(count);
+	for (u32 i = 0; i < count; ++i)
+	{
+		CProfile* player = profiles.getProfile(i);
+		m_playersList->setItemText(i, 0, literalText(player->getName()));
+		if (selectActive && player == profiles.getActiveProfile())
+			m_playersList->setSelectedItem(static_cast<s32>(i), true);
+	}
+	m_playersList->updateElements();
+}
+
+void GSelectPlayerScene::selectItem(u32 index)
+{
+	m_playersList->setSelectedItem(static_cast<s32>(index), true);
+	m_playersList->updateElements();
+}
+
+void GSelectPlayerScene::updateButtons()
+{
+	const u32 count = CProfileManagerSingleton::Instance().getProfileCount();
+	enable(m_okButton, count > 0);
+	enable(m_newPlayerButton, count < MAX_PLAYERS);
+	enable(m_deleteButton, count > 0);
+}
+
+bool GSelectPlayerScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
+{
+	if (GBaseSceneNode::onSceneSwitchStarted(event))
+		return true;
+	const u32 count = CProfileManagerSingleton::Instance().getProfileCount();
+	if (event->getFrom() == this)
+	{
+		m_rememberedCount = count;
+		return true;
+	}
+	if (event->getTo() != this)
+		return false;
+	if (event->isForward())
+	{
+		fillList(true);
+		m_rememberedCount = count;
+	}
+	else
+	{
+		fillList(false);
+		// Back from the name entry with one more player: the new one is picked, not yet chosen.
+		if (m_playersList && m_rememberedCount != count && count > 0)
+			selectItem(count - 1);
+		if (m_playersList)
+			m_playersList->setFocused(true);
+	}
+	updateButtons();
+	return true;
+}
+
+bool GSelectPlayerScene::onNodePressed(CEventNodePressed* event)
+{
+	if (GBaseSceneNode::onNodePressed(event))
+		return true;
+	const BaseNode* pressed = event->getNode();
+	const s32 name = pressed ? pressed->getNameId() : -1;
+	if (name < 0)
+		return false;
+	if (name == nameId("OkButton"))
+		choosePlayer();
+	else if (name == nameId("NewPlayerButton"))
+		openSceneFile(INPUT_NAME_SCENE_FILE, true, nameId("NavFrom"), nameId("NavTo"));
+	else if (name == nameId("DeletePlayerButton"))
+	{
+		core::array<core::stringw> buttons;
+		buttons.push_back(L"%Yes%");
+		buttons.push_back(L"%No%");
+		openTemplateScene(nameId("MessageBox2Buttons"), buttons, L"", L"%SelectPlayer_WantDelete%");
+	}
+	else
+		return false;
+	return true;
+}
+
+bool GSelectPlayerScene::onMessageBoxResult(CEventMessageBoxResult* event)
+{
+	if (GBaseSceneNode::onMessageBoxResult(event))
+		return true;
+	if (event->getResult() != RESULT_YES || !m_playersList)
+		return true;
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	const s32 selected = m_playersList->getSelectedIndex();
+	if (selected >= 0)
+		profiles.removeProfile(static_cast<u32>(selected));
+	profiles.saveUserProfiles();
+	fillList(false);
+	const u32 count = profiles.getProfileCount();
+	if (count > 0)
+		selectItem(core::min_(static_cast<u32>(selected < 0 ? 0 : selected), count - 1));
+	updateButtons();
+	return true;
+}
+
+void GSelectPlayerScene::choosePlayer()
+{
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	const s32 selected = m_playersList ? m_playersList->getSelectedIndex() : 0;
+	// A negative index selects nobody, as one beyond the count does.
+	profiles.setActiveProfile(selected < 0 ? profiles.getProfileCount() : static_cast<u32>(selected));
+	CProfile* player = profiles.getActiveProfile();
+	if (!player)
+		return;
+	profiles.saveUserProfiles();
+	if (GGame* game = getGame())
+	{
+		game->applySoundSettings();
+		game->getAchievements()->load(player->getString(PROFILE_ACHIEVEMENTS_PROGRESS));
+	}
+	goBack(0, -1, nameId("NavBackToSlide"));
+}
+
+bool GSelectPlayerScene::onKeyUp(CEventInputKeyUp* event)
+{
+	if (GBaseSceneNode::onKeyUp(event))
+		return true;
+	if (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER)
+		return false;
+	choosePlayer();
+	return true;
+}

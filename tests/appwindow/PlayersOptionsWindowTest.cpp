@@ -1,0 +1,164 @@
+// The player list, the name entry and the options drawn in a real window over the menu, after the
+// start-up has loaded the atlases and templates: their panels, switches and selected line, read
+// back from the back buffer (QB_SNAPSHOT_DIR keeps the frames).
+
+#include "window/WindowTestSupport.h"
+
+#include "app/GGame.h"
+#include "app/GIntroScene.h"
+#include "app/GLogosConfiguration.h"
+#include "app/GOptionsScene.h"
+#include "app/GSelectPlayerScene.h"
+#include "core/CNameTable.h"
+#include "core/NodeCasts.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CEventSystemFlow.h"
+#include "platform/CProfile.h"
+#include "platform/CProfileManager.h"
+#include "widgets/ButtonNode.h"
+#include "widgets/ListNode.h"
+#include "widgets/SceneManager.h"
+#include "widgets/WidgetServices.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace fw;
+using namespace fw::wintest;
+
+namespace
+{
+s32 id(const char* name)
+{
+	return CNameTableSingleton::Instance().intern(name);
+}
+
+bool isPanelCream(const video::SColor& c)
+{
+	return c.getRed() > 240 && c.getGreen() > 225 && c.getBlue() > 190 && c.getBlue() < 235;
+}
+bool isSwitchGreen(const video::SColor& c)
+{
+	return c.getGreen() > 130 && c.getRed() < 150 && c.getBlue() < 130 && c.getGreen() > c.getRed() + 30;
+}
+bool isSwitchRed(const video::SColor& c)
+{
+	return c.getRed() > 170 && c.getGreen() < 140 && c.getBlue() < 130;
+}
+bool isHighlightTeal(const video::SColor& c)
+{
+	return c.getRed() < 120 && c.getGreen() > 170 && c.getBlue() > 150;
+}
+
+class OverlaysWindow : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		std::string pattern = (std::filesystem::temp_directory_path() / "qb window.XXXXXX").string();
+		ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
+		data = pattern;
+		setenv("XDG_DATA_HOME", (data + "/data").c_str(), 1);
+		setenv("XDG_STATE_HOME", (data + "/state").c_str(), 1);
+		ASSERT_EQ(0, chdir(QB_STAGE_DIR));
+		registerWidgetServices();
+		CProfileManager& profiles = CProfileManagerSingleton::Instance();
+		while (profiles.getProfileCount() > 0)
+			profiles.removeProfile(0);
+		game = adoptRef(new GGame);
+		ASSERT_TRUE(game->init()) << "no X display: run the window tests under xvfb-run";
+		device = CEngineDeviceSingleton::Instance().getDevice();
+		// A window of the design's own size: design points are pixels.
+		SDeviceCreationParameters params = game->getDeviceParameters();
+		params.FullScreen = false;
+		params.WindowSize = core::dimension2d<s32>(1024, 768);
+		ASSERT_TRUE(game->changeDeviceParameters(params));
+		// Through the logos and the start-up to the menu, which loaded the atlases and templates.
+		game->getLogos()->getLogos().clear();
+		ASSERT_TRUE(stepUntil([this] { return nodeCast<GIntroScene>(active()) != nullptr; }));
+		ASSERT_TRUE(stepUntil([this] { return nodeCast<GIntroScene>(active()) == nullptr; }));
+		menu = active();
+		ASSERT_TRUE(profiles.addProfile(L"Ann"));
+		ASSERT_TRUE(profiles.addProfile(L"Bo"));
+		profiles.setActiveProfile(1);
+	}
+	void TearDown() override
+	{
+		if (game)
+			game->shutdown();
+		game.release();
+		std::error_code error;
+		std::filesystem::remove_all(data, error);
+	}
+
+	SceneNode* active() const { return game->getSceneManager()->getActiveScene(); }
+	template <class F>
+	bool stepUntil(F condition)
+	{
+		for (u32 done = 0; done < 20000; done += 10)
+		{
+			if (condition())
+				return true;
+			device->postEvent(adoptRef(new CEventSystemFlowUpdate(10)).get());
+		}
+		return false;
+	}
+	SceneNode* open(const char* file, const char* in)
+	{
+		SceneNode* scene = menu->openSceneFile(file, true, id("NavFromSlide"), id(in));
+		stepUntil([this] { return game->getSceneManager()->getSwitchCount() == 0; });
+		return scene;
+	}
+	// The frame drawn as the game draws it, kept for a look.
+	std::vector<video::SColor> frame(const char* name)
+	{
+		video::IVideoDriver* driver = device->getVideoDriver();
+		EXPECT_TRUE(driver->beginScene(true, true, video::SColor(255, 0, 0, 0)));
+		game->drawFrame(driver);
+		std::vector<video::SColor> pixels = readFrame(1024, 768);
+		keepSnapshot(driver, pixels, 1024, 768, name);
+		driver->endScene();
+		return pixels;
+	}
+	static video::SColor at(const std::vector<video::SColor>& pixels, s32 x, s32 y) { return pixels[y * 1024 + x]; }
+
+	std::string data;
+	CRefHolder<GGame> game;
+	CDeviceStub* device = nullptr;
+	SceneNode* menu = nullptr;
+};
+
+TEST_F(OverlaysWindow, TheOptionsShowTheirPanelAndSwitches)
+{
+	CProfileManagerSingleton::Instance().getActiveProfile()->setBool("MusicOn", false);
+	GOptionsScene* options = nodeCast<GOptionsScene>(open("scenes/OptionsScene.oscn", "NavToSlide"));
+	ASSERT_NE(nullptr, options);
+	const std::vector<video::SColor> pixels = frame("options");
+	EXPECT_TRUE(isPanelCream(at(pixels, 300, 140))) << at(pixels, 300, 140).color;
+	// The switches' plates left of their knobs: sound on, music off.
+	const core::vector3df sound = options->getSoundButton()->getAbsoluteTransformation().getTranslation();
+	const core::vector3df music = options->getMusicButton()->getAbsoluteTransformation().getTranslation();
+	EXPECT_TRUE(isSwitchGreen(at(pixels, s32(sound.X) + 30, s32(sound.Y) + 30)))
+		<< at(pixels, s32(sound.X) + 30, s32(sound.Y) + 30).color;
+	EXPECT_TRUE(isSwitchRed(at(pixels, s32(music.X) + 90, s32(music.Y) + 30)))
+		<< at(pixels, s32(music.X) + 90, s32(music.Y) + 30).color;
+}
+
+TEST_F(OverlaysWindow, TheListHighlightsThePickedPlayer)
+{
+	GSelectPlayerScene* list = nodeCast<GSelectPlayerScene>(open("scenes/SelectPlayerScene.oscn", "NavTo"));
+	ASSERT_NE(nullptr, list);
+	ASSERT_EQ(1, list->getPlayersList()->getSelectedIndex());
+	const std::vector<video::SColor> pixels = frame("players");
+	const core::vector3df origin = list->getPlayersList()->getAbsoluteTransformation().getTranslation();
+	// The second line is the chosen one; the first is plain paper.
+	EXPECT_TRUE(isHighlightTeal(at(pixels, s32(origin.X) + 8, s32(origin.Y) + 44 + 22)))
+		<< at(pixels, s32(origin.X) + 8, s32(origin.Y) + 66).color;
+	EXPECT_FALSE(isHighlightTeal(at(pixels, s32(origin.X) + 8, s32(origin.Y) + 22)));
+
+	ASSERT_NE(nullptr, list->openSceneFile("scenes/SelectPlayerInputNameScene.oscn", true, id("NavFrom"), id("NavTo")));
+	stepUntil([this] { return game->getSceneManager()->getSwitchCount() == 0; });
+	frame("name_entry");
+}
+} // namespace
