@@ -14,6 +14,7 @@
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
+#include "widgets/ListNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 
@@ -78,8 +79,7 @@ void GAchievementsScene::onInit()
 	const c8* const pages[TAB_COUNT] = {"Tab1", "Tab2", "Tab3"};
 	for (u32 tab = 0; tab < TAB_COUNT; ++tab)
 	{
-		BaseNode* list = child(child(tabs, pages[tab]), "AchievementsList");
-		m_lists[tab] = list && list->isOfType(LIST_TYPE_ID) ? list : nullptr;
+		m_lists[tab] = nodeCast<ListNode>(child(child(tabs, pages[tab]), "AchievementsList"));
 	}
 	m_earnedText = nodeCast<TextNode>(child(root, "EarnedText"));
 }
@@ -88,12 +88,19 @@ void GAchievementsScene::fill(const GAchievementsProgress& progress)
 {
 	for (core::array<SAchievementRow>& rows : m_rows)
 		rows.clear();
+	GGame* game = getGame();
+	CContentManager* content = game ? game->getContentManager() : nullptr;
 	u32 earned = 0;
 	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
 	{
 		SAchievementRow row;
 		row.texts[0] = progress.getNameKey(n);
 		row.icon = progress.getIconFileName(n);
+		if (content)
+		{
+			const CRefHolder<CContent> icon = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_TEXTURE, row.icon, true));
+			row.image.assign(dynamic_cast<CAtlasTexture*>(icon.get()));
+		}
 		if (progress.isEarned(n))
 		{
 			++earned;
@@ -112,8 +119,27 @@ void GAchievementsScene::fill(const GAchievementsProgress& progress)
 			m_rows[TAB_PENDING].push_back(row);
 		}
 	}
+	fillList(TAB_ALL);
+	fillList(TAB_EARNED);
 	if (m_earnedText)
 		m_earnedText->setText(core::stringw(earned) + L"/" + core::stringw(GAchievementsProgress::COUNT));
+	fillList(TAB_PENDING);
+}
+
+void GAchievementsScene::fillList(ETab tab)
+{
+	ListNode* list = m_lists[tab];
+	if (!list)
+		return;
+	const core::array<SAchievementRow>& rows = m_rows[tab];
+	list->setItemCount(rows.size());
+	for (u32 i = 0; i < rows.size(); ++i)
+	{
+		for (u32 slot = 0; slot < 3; ++slot)
+			list->setItemText(i, slot, rows[i].texts[slot]);
+		list->setItemImage(i, 0, rows[i].image.get());
+	}
+	list->updateElements();
 }
 
 bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)

@@ -1,20 +1,24 @@
 #pragma once
 
 #include "app/GBaseSceneNode.h"
+#include "content/CAtlasTexture.h"
 
 class GAchievementsProgress;
 
 namespace fw
 {
+class ListNode;
 class SpriteNode;
 class TextNode;
 } // namespace fw
 
-// One row of an achievements list: three texts (name, description, progress) and the icon file.
+// One row of an achievements list: three texts (name, description, progress), the icon file and
+// the icon loaded from it (null when the file is missing).
 struct SAchievementRow
 {
 	fw::core::stringw texts[3];
 	fw::core::stringc icon;
+	fw::CRefHolder<fw::CAtlasTexture> image;
 };
 
 // The progress of achievement n as shown: "p/t" with "," between thousands; money achievements
@@ -29,8 +33,6 @@ class GAchievementsScene : public GBaseSceneNode
 public:
 	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
 
-	// The type id of the list control that shows the rows.
-	static constexpr fw::s32 LIST_TYPE_ID = 13;
 	enum ETab
 	{
 		TAB_ALL = 0,
@@ -46,16 +48,19 @@ public:
 	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
-	// Builds the three tabs' rows and the earned count from the progress.
+	// Builds the three tabs' rows and the earned count from the progress and hands each tab's rows
+	// to its list: texts 0 to 2, the icon as image 0.
 	void fill(const GAchievementsProgress& progress);
 
 	const fw::core::array<SAchievementRow>& getRows(ETab tab) const { return m_rows[tab]; }
 	// The list node bound for the tab ("AchievementsList" of "Tab1" to "Tab3"); null when missing.
-	fw::BaseNode* getList(ETab tab) const { return m_lists[tab]; }
+	fw::ListNode* getList(ETab tab) const { return m_lists[tab]; }
 	fw::TextNode* getEarnedText() const { return m_earnedText; }
 
 private:
-	fw::BaseNode* m_lists[TAB_COUNT] = {nullptr, nullptr, nullptr};
+	void fillList(ETab tab);
+
+	fw::ListNode* m_lists[TAB_COUNT] = {nullptr, nullptr, nullptr};
 	fw::TextNode* m_earnedText = nullptr;
 	fw::core::array<SAchievementRow> m_rows[TAB_COUNT];
 };

@@ -24,6 +24,7 @@
 #include "platform/CProfile.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
+#include "widgets/ListNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 
@@ -383,15 +384,53 @@ TEST_F(MenuGame, AfterTheLastLevelTheMenuScrollsUntilBackIsPressed)
 	EXPECT_FALSE(menu->getBackButton()->isVisible());
 }
 
+namespace
+{
+// What a tab's list holds: text `slot` of each of its items.
+std::vector<std::string> listTexts(const GAchievementsScene& scene, GAchievementsScene::ETab tab, u32 slot)
+{
+	std::vector<std::string> texts;
+	const ListNode* list = scene.getList(tab);
+	for (u32 i = 0; list && i < list->getItemCount(); ++i)
+	{
+		const ListItem* item = list->getItem(i);
+		texts.push_back(slot < item->texts.size() ? text(item->texts[slot]) : "<no slot>");
+	}
+	return texts;
+}
+
+std::string iconOf(const GAchievementsScene& scene, GAchievementsScene::ETab tab, u32 item)
+{
+	const ListItem* listItem = scene.getList(tab)->getItem(item);
+	if (!listItem || listItem->images.empty() || !listItem->images[0])
+		return "none";
+	return listItem->images[0]->getContentReference().getName().c_str();
+}
+} // namespace
+
 TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 {
+	// The null driver makes textures of no size, which give no icons: a driver whose textures have
+	// their pixels.
+	CRefHolder<test::CRecordingVideoDriver> texturing = test::makeRecordingDriver();
+	texturing->makeTextures = true;
+	device->postEvent(adoptRef(new CEventDeviceVideoDriverCreated(texturing.get())).get());
+	struct SRestore
+	{
+		CDeviceStub* device;
+		~SRestore() { device->postEvent(adoptRef(new CEventDeviceVideoDriverCreated(device->getVideoDriver())).get()); }
+	} restore{device};
 	GAchievementsProgress* progress = game->getAchievements();
 	ASSERT_NE(nullptr, progress);
 	auto openAchievements = [&]() -> GAchievementsScene*
 	{
 		EXPECT_TRUE(press(menu, "AchievementsButton"));
-		return nodeCast<GAchievementsScene>(activeScene());
+		GAchievementsScene* scene = nodeCast<GAchievementsScene>(activeScene());
+		for (int tab = 0; scene && tab < GAchievementsScene::TAB_COUNT; ++tab)
+			EXPECT_NE(nullptr, scene->getList(GAchievementsScene::ETab(tab))) << tab;
+		return scene;
 	};
+	using Texts = std::vector<std::string>;
 
 	// None earned: every row still to earn, with its progress.
 	GAchievementsScene* scene = openAchievements();
@@ -407,6 +446,46 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	EXPECT_EQ("1/6", text(first.texts[2]));
 	EXPECT_EQ("scenes/images/Achievements/Icon1.png", std::string(first.icon.c_str()));
 	EXPECT_EQ("$0/$2,500,000", text(scene->getRows(GAchievementsScene::TAB_PENDING)[7].texts[2]));
+	// The lists hold the same: every achievement still to earn, in order, with its progress.
+	const Texts allNames = listTexts(*scene, GAchievementsScene::TAB_ALL, 0);
+	ASSERT_EQ(12u, allNames.size());
+	EXPECT_TRUE(listTexts(*scene, GAchievementsScene::TAB_EARNED, 0).empty());
+	EXPECT_EQ(allNames, listTexts(*scene, GAchievementsScene::TAB_PENDING, 0));
+	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
+	{
+		EXPECT_EQ(text(progress->getNameKey(n)), allNames[n]) << n;
+		EXPECT_EQ(text(progress->getDescBeforeKey(n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 1)[n]) << n;
+		EXPECT_EQ(text(achievementProgressText(*progress, n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[n])
+			<< n;
+		EXPECT_EQ(progress->getIconFileName(n).c_str(), iconOf(*scene, GAchievementsScene::TAB_PENDING, n)) << n;
+	}
+	EXPECT_EQ("1/6", listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[0]);
+	EXPECT_EQ("$0/$2,500,000", listTexts(*scene, GAchievementsScene::TAB_PENDING, 2)[7]);
+	EXPECT_EQ("scenes/images/Achievements/Icon1.png", iconOf(*scene, GAchievementsScene::TAB_ALL, 0));
+	EXPECT_EQ("scenes/images/Achievements/Icon12.png", iconOf(*scene, GAchievementsScene::TAB_ALL, 11));
+	// The rows are on screen: the first element of the all list shows the first achievement.
+	{
+		const ListNode* list = scene->getList(GAchievementsScene::TAB_ALL);
+		ASSERT_GT(list->getElementCount(), 1u);
+		EXPECT_LT(list->getElementCount(), 12u) << "the list scrolls";
+		EXPECT_NE(nullptr, list->getSlider());
+		const BaseNode* element = list->getElement(0);
+		ASSERT_NE(nullptr, element);
+		EXPECT_TRUE(element->isVisible());
+		std::vector<std::string> shown;
+		const SpriteNode* icon = nullptr;
+		const core::array<BaseNode*>& parts = element->getChildren();
+		for (u32 i = 0; i < parts.size(); ++i)
+		{
+			if (const TextNode* t = nodeCast<TextNode>(parts[i]))
+				shown.push_back(text(t->getText()));
+			if (!icon && parts[i]->getNameId() == id("Image"))
+				icon = nodeCast<SpriteNode>(parts[i]);
+		}
+		EXPECT_EQ((Texts{"%Achievements_1%", "%Achievements_1DescBefore%", "1/6"}), shown);
+		ASSERT_NE(nullptr, icon);
+		EXPECT_NE(nullptr, icon->getAtlasTexture());
+	}
 	releaseKey(ESCAPE);
 
 	// Some earned.
@@ -430,6 +509,26 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	EXPECT_EQ("$1,234,567/$2,500,000", text(all[7].texts[2]));
 	EXPECT_EQ("$0/$7,500,000", text(all[8].texts[2]));
 	EXPECT_EQ(10u, scene->getRows(GAchievementsScene::TAB_PENDING).size());
+	EXPECT_EQ((Texts{"%Achievements_2%", "%Achievements_12%"}), listTexts(*scene, GAchievementsScene::TAB_EARNED, 0));
+	EXPECT_EQ((Texts{"\n%Achievements_2DescAfter%", "\n%Achievements_12DescAfter%"}),
+		listTexts(*scene, GAchievementsScene::TAB_EARNED, 1));
+	EXPECT_EQ((Texts{"", ""}), listTexts(*scene, GAchievementsScene::TAB_EARNED, 2));
+	EXPECT_EQ("scenes/images/Achievements/Icon12.png", iconOf(*scene, GAchievementsScene::TAB_EARNED, 1));
+	{
+		const Texts allProgress = listTexts(*scene, GAchievementsScene::TAB_ALL, 2);
+		ASSERT_EQ(12u, allProgress.size()) << "the all list was refilled, not grown";
+		EXPECT_EQ("%Achievements_AlreadyEarned%", allProgress[1]);
+		EXPECT_EQ("%Achievements_AlreadyEarned%", allProgress[11]);
+		EXPECT_EQ("12/50", allProgress[4]);
+		EXPECT_EQ("$1,234,567/$2,500,000", allProgress[7]);
+		EXPECT_EQ("%Achievements_2DescAfter%", listTexts(*scene, GAchievementsScene::TAB_ALL, 1)[1]);
+		const Texts pending = listTexts(*scene, GAchievementsScene::TAB_PENDING, 0);
+		ASSERT_EQ(10u, pending.size());
+		EXPECT_EQ("%Achievements_1%", pending[0]);
+		EXPECT_EQ("%Achievements_3%", pending[1]);
+		EXPECT_EQ("%Achievements_11%", pending[9]);
+		EXPECT_EQ("12/50", listTexts(*scene, GAchievementsScene::TAB_PENDING, 2)[3]);
+	}
 	releaseKey(ENTER);
 	ASSERT_EQ(menu, activeScene());
 
@@ -445,6 +544,11 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	const core::array<SAchievementRow>& allEarned = scene->getRows(GAchievementsScene::TAB_ALL);
 	for (u32 n = 0; n < allEarned.size(); ++n)
 		EXPECT_EQ("%Achievements_AlreadyEarned%", text(allEarned[n].texts[2])) << n;
+	EXPECT_EQ(Texts(12, "%Achievements_AlreadyEarned%"), listTexts(*scene, GAchievementsScene::TAB_ALL, 2));
+	EXPECT_EQ(12u, listTexts(*scene, GAchievementsScene::TAB_EARNED, 0).size());
+	EXPECT_TRUE(listTexts(*scene, GAchievementsScene::TAB_PENDING, 0).empty());
+	for (u32 i = 0; i < scene->getList(GAchievementsScene::TAB_PENDING)->getElementCount(); ++i)
+		EXPECT_FALSE(scene->getList(GAchievementsScene::TAB_PENDING)->getElement(i)->isVisible()) << i;
 }
 
 TEST_F(MenuGame, ThePopUpShowsTheAchievementAndClosesOnOkEscapeOrEnter)

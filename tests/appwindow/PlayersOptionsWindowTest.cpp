@@ -4,6 +4,8 @@
 
 #include "window/WindowTestSupport.h"
 
+#include "app/GAchievementsProgress.h"
+#include "app/GAchievementsScene.h"
 #include "app/GGame.h"
 #include "app/GIntroScene.h"
 #include "app/GLogosConfiguration.h"
@@ -18,6 +20,7 @@
 #include "widgets/ButtonNode.h"
 #include "widgets/ListNode.h"
 #include "widgets/SceneManager.h"
+#include "widgets/TabSceneNode.h"
 #include "widgets/WidgetServices.h"
 
 #include <cstdlib>
@@ -160,5 +163,41 @@ TEST_F(OverlaysWindow, TheListHighlightsThePickedPlayer)
 	ASSERT_NE(nullptr, list->openSceneFile("scenes/SelectPlayerInputNameScene.oscn", true, id("NavFrom"), id("NavTo")));
 	stepUntil([this] { return game->getSceneManager()->getSwitchCount() == 0; });
 	frame("name_entry");
+}
+
+TEST_F(OverlaysWindow, TheAchievementsShowTheirRows)
+{
+	game->getAchievements()->addProgress(1, 3);
+	GAchievementsScene* scene = nodeCast<GAchievementsScene>(open("scenes/AchievementsScene.oscn", "NavTo"));
+	ASSERT_NE(nullptr, scene);
+	ListNode* all = scene->getList(GAchievementsScene::TAB_ALL);
+	ASSERT_NE(nullptr, all);
+	ASSERT_EQ(12u, all->getItemCount());
+	const std::vector<video::SColor> pixels = frame("achievements");
+	const core::vector3df origin = all->getAbsoluteTransformation().getTranslation();
+	// Each row in view shows its icon's teal ring (the pending ones) or its bronze one, and dark
+	// name text on the row's paper.
+	for (s32 row = 0; row < 5; ++row)
+	{
+		const s32 top = s32(origin.Y) + 80 * row;
+		const video::SColor ring = at(pixels, s32(origin.X) + 10 + 4, top + 8 + 32);
+		EXPECT_FALSE(isPanelCream(ring)) << row << " " << ring.color;
+		bool ink = false;
+		for (s32 x = s32(origin.X) + 90; x < s32(origin.X) + 200 && !ink; ++x)
+			for (s32 y = top + 10; y < top + 34 && !ink; ++y)
+				ink = at(pixels, x, y).getRed() < 120 && at(pixels, x, y).getBlue() < 80;
+		EXPECT_TRUE(ink) << row;
+	}
+	// Below the last row in view: the board, not a sixth row.
+	EXPECT_TRUE(isPanelCream(at(pixels, s32(origin.X) + 40, s32(origin.Y) + 405))) << "no sixth row";
+
+	// The earned tab: one row, the rest of the page empty.
+	BaseNode* tabs = scene->findChildByNameId(id("Scene"), 1)->findChildByNameId(id("TabScene"), 1);
+	ASSERT_NE(nullptr, nodeCast<TabSceneNode>(tabs));
+	static_cast<TabSceneNode*>(tabs)->setActiveTab(1, true);
+	stepUntil([this] { return game->getSceneManager()->getSwitchCount() == 0; });
+	const std::vector<video::SColor> earned = frame("achievements_earned");
+	EXPECT_FALSE(isPanelCream(at(earned, s32(origin.X) + 14, s32(origin.Y) + 40)));
+	EXPECT_TRUE(isPanelCream(at(earned, s32(origin.X) + 14, s32(origin.Y) + 120)));
 }
 } // namespace
