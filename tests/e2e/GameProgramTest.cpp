@@ -212,6 +212,29 @@ protected:
 		return false;
 	}
 
+	// Does the action, then waits a while for the condition before doing it again; false at the
+	// deadline. On a busy machine a frame can take long: an input repeated at once would be taken
+	// twice, one given while a scene still slides would be lost.
+	bool retryUntil(const std::function<void()>& action, const std::function<bool()>& condition,
+		std::chrono::milliseconds patience = std::chrono::milliseconds(1500))
+	{
+		const auto end = std::chrono::steady_clock::now() + DEADLINE;
+		while (std::chrono::steady_clock::now() < end)
+		{
+			if (condition())
+				return true;
+			action();
+			const auto next = std::min(end, std::chrono::steady_clock::now() + patience);
+			while (std::chrono::steady_clock::now() < next)
+			{
+				if (condition())
+					return true;
+				poll(nullptr, 0, 20);
+			}
+		}
+		return false;
+	}
+
 	SRgb pixel(Window window, int x, int y)
 	{
 		XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
@@ -503,8 +526,9 @@ TEST_F(MenuProgram, TheMenuLivesOpensItsScenesAndQuitsWithZeroAfterAsking)
 		ASSERT_FALSE(panelOver(window));
 		// Clicks count once the menu's own transition has ended: the board all the way in.
 		ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
-		click(window, overlay.x, overlay.y);
-		ASSERT_TRUE(waitUntil([&] { return panelOver(window); })) << overlay.scene << " did not open";
+		ASSERT_TRUE(retryUntil([&] { click(window, overlay.x, overlay.y); }, [&] { return panelOver(window); },
+			std::chrono::milliseconds(3000)))
+			<< overlay.scene << " did not open";
 		// Keys count once the overlay's entrance has ended; the board's far edge arrives last.
 		ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 130, 400)); }));
 		EXPECT_TRUE(
@@ -514,16 +538,20 @@ TEST_F(MenuProgram, TheMenuLivesOpensItsScenesAndQuitsWithZeroAfterAsking)
 
 	// Quitting asks first; Escape keeps the game, "Yes" ends it with 0.
 	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
-	click(window, 820, 546);
-	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 400, 480)); })) << "no quit confirmation";
+	ASSERT_TRUE(retryUntil([&] { click(window, 820, 546); },
+		[&] { return isPanelCream(designPixel(window, 400, 480)); }, std::chrono::milliseconds(3000)))
+		<< "no quit confirmation";
 	ASSERT_TRUE(closeWithEscape(window, [&] { return !isPanelCream(designPixel(window, 400, 480)); }))
 		<< "Escape did not close it";
 	EXPECT_EQ(0, waitpid(game, nullptr, WNOHANG)) << "still running";
 	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 676, 590)); }));
-	click(window, 820, 546);
-	ASSERT_TRUE(waitUntil([&] { return isPanelCream(designPixel(window, 400, 480)); }));
-	click(window, 412, 440);
-	const int status = waitForExit(game);
+	ASSERT_TRUE(retryUntil([&] { click(window, 820, 546); },
+		[&] { return isPanelCream(designPixel(window, 400, 480)); }, std::chrono::milliseconds(3000)));
+	// "Yes" again only while the game still runs after a long while (a click lost to the entrance).
+	int status = 0;
+	const bool ended = retryUntil([&] { click(window, 412, 440); },
+		[&] { return waitpid(game, &status, WNOHANG) == game; }, std::chrono::milliseconds(5000));
+	ASSERT_TRUE(ended) << "the game did not end on Yes";
 	ASSERT_TRUE(WIFEXITED(status)) << "the game did not end on Yes";
 	EXPECT_EQ(0, WEXITSTATUS(status));
 
@@ -566,7 +594,13 @@ const int OPTIONS_BACK_X = 512, OPTIONS_BACK_Y = 606;
 class PlayersProgram : public GameProgram
 {
 protected:
-	// Once the menu stands still (its panel free of any shade), one click on its Options button.
+	bool areOptionsShown(Window window)
+	{
+		const SRgb c = designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y);
+		return isSwitchGreen(c) || isSwitchRed(c);
+	}
+	// Once the menu stands still (its panel free of any shade), a click on its Options button,
+	// repeated while the options do not show: a click taken while a scene slides is lost.
 	void openOptions(Window window)
 	{
 		ASSERT_TRUE(waitUntil(
@@ -578,7 +612,9 @@ protected:
 				return isPanelCream(a) && isPanelCream(b);
 			}))
 			<< "the menu";
-		click(window, MENU_OPTIONS_X, MENU_OPTIONS_Y);
+		ASSERT_TRUE(retryUntil([&] { click(window, MENU_OPTIONS_X, MENU_OPTIONS_Y); },
+			[&] { return areOptionsShown(window); }, std::chrono::milliseconds(3000)))
+			<< "the options";
 	}
 	bool isNameOkEnabled(Window window)
 	{
@@ -629,38 +665,40 @@ TEST_F(PlayersProgram, AFirstStartNamesThePlayerAndTheOptionsLastAcrossARestart)
 		<< "the name entry";
 	// The field is empty: a name typed now is the player's (the field ignores keys right after it
 	// was cleared, so the typing is repeated until it shows).
-	ASSERT_FALSE(isNameOkEnabled(window)) << "nothing typed yet";
-	EXPECT_TRUE(waitUntil(
+	// The entry must stand still first: while it slides in, its Cancel button passes where OK is
+	// read and would look like an enabled OK. Each look is read twice, a frame or more apart.
+	const auto steady = [&](const std::function<bool()>& look)
+	{
+		if (!look())
+			return false;
+		poll(nullptr, 0, 200);
+		return look();
+	};
+	ASSERT_TRUE(waitUntil(
 		[&]
 		{
-			typeText("q");
-			return isNameOkEnabled(window);
+			return steady([&]
+				{ return isFieldWhite(designPixel(window, NAME_FIELD_X, NAME_FIELD_Y)) && !isNameOkEnabled(window); });
 		}))
+		<< "the name entry in place";
+	EXPECT_TRUE(retryUntil([&] { typeText("q"); }, [&] { return steady([&] { return isNameOkEnabled(window); }); }))
 		<< "typing reaches the field";
 	typeText("uill");
 	// The list again, without the name entry's shade over it; its new player picked, not chosen.
-	EXPECT_TRUE(waitUntil(
+	EXPECT_TRUE(retryUntil(
 		[&]
 		{
-			if (isPanelCream(designPixel(window, LIST_PANEL_X, LIST_PANEL_Y)))
-				return true;
 			if (isFieldWhite(designPixel(window, NAME_FIELD_X, NAME_FIELD_Y)))
 				click(window, NAME_OK_X, NAME_OK_Y);
-			return false;
-		}))
+		},
+		[&] { return isPanelCream(designPixel(window, LIST_PANEL_X, LIST_PANEL_Y)); }, std::chrono::milliseconds(3000)))
 		<< "back to the list";
 	std::string saved = profileText();
 	EXPECT_NE(std::string::npos, saved.find("quill\"")) << saved;
 	EXPECT_EQ(std::string::npos, saved.find("Active=")) << "nobody plays yet";
 	// Play makes the player active and saves; the list then slides away.
-	ASSERT_TRUE(waitUntil(
-		[&]
-		{
-			if (profileText().find("Active=") != std::string::npos)
-				return true;
-			click(window, LIST_PLAY_X, LIST_PLAY_Y);
-			return false;
-		}))
+	ASSERT_TRUE(retryUntil([&] { click(window, LIST_PLAY_X, LIST_PLAY_Y); },
+		[&] { return profileText().find("Active=") != std::string::npos; }, std::chrono::milliseconds(3000)))
 		<< "the player chosen";
 
 	// Sound off and the music slider moved in the options, each saved at once.
@@ -668,15 +706,25 @@ TEST_F(PlayersProgram, AFirstStartNamesThePlayerAndTheOptionsLastAcrossARestart)
 	openOptions(window);
 	ASSERT_TRUE(waitUntil([&] { return isSwitchGreen(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
 		<< "the options, sound on";
-	click(window, SOUND_SWITCH_X, SOUND_SWITCH_Y);
-	ASSERT_TRUE(waitUntil([&] { return isSwitchRed(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
+	// The switch is clicked again only when neither its look nor the saved profile changed for a
+	// long while (a click taken as the options still slid in).
+	ASSERT_TRUE(retryUntil([&] { click(window, SOUND_SWITCH_X, SOUND_SWITCH_Y); },
+		[&]
+		{
+			return isSwitchRed(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)) ||
+				profileText().find("<bool Name=\"SoundOn\" Value=\"false\"") != std::string::npos;
+		},
+		std::chrono::milliseconds(5000)))
 		<< "the sound switch turned off";
-	click(window, MUSIC_SLIDER_X, MUSIC_SLIDER_Y);
-	ASSERT_TRUE(
-		waitUntil([&] { return profileText().find("Name=\"MusicVolume\" Value=\"50.000000\"") == std::string::npos; }))
+	ASSERT_TRUE(waitUntil([&] { return isSwitchRed(designPixel(window, SOUND_SWITCH_X, SOUND_SWITCH_Y)); }))
+		<< "the sound switch shows off";
+	ASSERT_TRUE(retryUntil([&] { click(window, MUSIC_SLIDER_X, MUSIC_SLIDER_Y); },
+		[&] { return profileText().find("Name=\"MusicVolume\" Value=\"50.000000\"") == std::string::npos; },
+		std::chrono::milliseconds(3000)))
 		<< "the music volume saved";
-	click(window, OPTIONS_BACK_X, OPTIONS_BACK_Y);
-	ASSERT_TRUE(waitUntil([&] { return !isPanelCream(designPixel(window, OPTIONS_PANEL_X, OPTIONS_PANEL_Y)); }));
+	ASSERT_TRUE(retryUntil([&] { click(window, OPTIONS_BACK_X, OPTIONS_BACK_Y); },
+		[&] { return !isPanelCream(designPixel(window, OPTIONS_PANEL_X, OPTIONS_PANEL_Y)); },
+		std::chrono::milliseconds(3000)));
 	closeAndExpectZero(game, window);
 	if (HasFatalFailure())
 		return;
