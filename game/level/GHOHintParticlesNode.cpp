@@ -72,25 +72,13 @@ void GHOHintParticlesNode::emit(fw::u32 elapsed)
 void GHOHintParticlesNode::updateParticles(fw::f32 dt)
 {
 	const GHOHintParticlesDescription& d = description;
-	for (size_t i = 0; i < m_particles.size();)
-	{
-		SParticle& p = m_particles[i];
-		p.age += dt * p.rate;
-		if (p.age >= 1.f)
+	ageAndMove(m_particles, dt,
+		[&d](SParticle& p)
 		{
-			// Order is not kept: the last record takes the place.
-			p = m_particles.back();
-			m_particles.pop_back();
-			continue;
-		}
-		p.x += p.vx * dt;
-		p.y += p.vy * dt;
-		p.angle += p.angularVelocity * dt;
-		stepTrack(d.AngularVelocity, p.angularVelocityCursor, p.age, p.angularVelocity);
-		stepTrack(d.Scale, p.scaleCursor, p.age, p.scale);
-		stepTrack(d.ColorA, p.alphaCursor, p.age, p.alpha);
-		++i;
-	}
+			stepTrack(d.AngularVelocity, p.angularVelocityCursor, p.age, p.angularVelocity);
+			stepTrack(d.Scale, p.scaleCursor, p.age, p.scale);
+			stepTrack(d.ColorA, p.alphaCursor, p.age, p.alpha);
+		});
 }
 
 void GHOHintParticlesNode::fillVertices(fw::video2d::S2DVertex* vertices, fw::f32 frameWidth, fw::f32 frameHeight)

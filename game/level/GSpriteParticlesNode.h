@@ -7,6 +7,8 @@
 #include "core/CRefHolder.h"
 #include "level/GNodeTimer.h"
 
+#include <vector>
+
 namespace fw
 {
 class IXMLReader;
@@ -79,6 +81,30 @@ protected:
 	fw::u32 takeEmissionPeriods(fw::u32 elapsed, fw::s32 perSecond);
 	// The colour of a quad of opacity alpha (0 to 1, clamped), tinted by the node's colour.
 	fw::video::SColor particleColor(fw::f32 alpha) const;
+
+	// Ages every particle by dt at its rate and removes those at the end of their life (the last
+	// record takes the place: order is not kept); the others move and turn by dt, then go through
+	// step (a particle record's own tracks).
+	template <class Particle, class Step>
+	static void ageAndMove(std::vector<Particle>& particles, fw::f32 dt, Step step)
+	{
+		for (size_t i = 0; i < particles.size();)
+		{
+			Particle& p = particles[i];
+			p.age += dt * p.rate;
+			if (p.age >= 1.f)
+			{
+				p = particles.back();
+				particles.pop_back();
+				continue;
+			}
+			p.x += p.vx * dt;
+			p.y += p.vy * dt;
+			p.angle += p.angularVelocity * dt;
+			step(p);
+			++i;
+		}
+	}
 
 private:
 	void setAtlasTextureProperty(fw::IAtlasTextureContent* atlasTexture);

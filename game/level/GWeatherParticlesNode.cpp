@@ -75,27 +75,16 @@ void GWeatherParticlesNode::emit(fw::u32 elapsed)
 void GWeatherParticlesNode::updateParticles(fw::f32 dt)
 {
 	const GWeatherParticlesDescription& d = description;
-	for (size_t i = 0; i < m_particles.size();)
-	{
-		SParticle& p = m_particles[i];
-		p.age += dt * p.rate;
-		if (p.age >= 1.f)
+	ageAndMove(m_particles, dt,
+		[&d, dt](SParticle& p)
 		{
-			p = m_particles.back();
-			m_particles.pop_back();
-			continue;
-		}
-		p.x += p.vx * dt;
-		p.y += p.vy * dt;
-		p.angle += p.angularVelocity * dt;
-		// In float, as the step came: a 30 ms step is 30 ms, not 29.99999.
-		const fw::s64 swayTime = static_cast<fw::s64>(p.swayTime) + fw::truncateToInt(dt * 1000.f);
-		p.swayTime = swayTime > p.swayPeriod ? 0 : static_cast<fw::s32>(swayTime);
-		stepTrack(d.ScaleX, p.scaleXCursor, p.age, p.scaleX);
-		stepTrack(d.ScaleY, p.scaleYCursor, p.age, p.scaleY);
-		stepTrack(d.ColorA, p.alphaCursor, p.age, p.alpha);
-		++i;
-	}
+			// In float, as the step came: a 30 ms step is 30 ms, not 29.99999.
+			const fw::s64 swayTime = static_cast<fw::s64>(p.swayTime) + fw::truncateToInt(dt * 1000.f);
+			p.swayTime = swayTime > p.swayPeriod ? 0 : static_cast<fw::s32>(swayTime);
+			stepTrack(d.ScaleX, p.scaleXCursor, p.age, p.scaleX);
+			stepTrack(d.ScaleY, p.scaleYCursor, p.age, p.scaleY);
+			stepTrack(d.ColorA, p.alphaCursor, p.age, p.alpha);
+		});
 }
 
 fw::core::vector2df GWeatherParticlesNode::swayedCentre(const SParticle& p)
