@@ -1,4 +1,5 @@
 #include "widgets/ProgressBarNode.h"
+#include "widgets/ValueRange.h"
 
 #include "core/CNameTable.h"
 #include "core/PropertyAccessors.h"
@@ -61,31 +62,19 @@ const PropertyTable& BaseProgressBarNode::getClassPropertyTable()
 
 void BaseProgressBarNode::setMinValue(f32 value)
 {
-	if (!(value < m_maxValue))
-		return;
-	m_minValue = value;
-	if (value > m_value)
-		m_value = value;
-	layoutKnob();
+	if (setRangeMinimum(m_minValue, m_maxValue, m_value, value))
+		layoutKnob();
 }
 
 void BaseProgressBarNode::setMaxValue(f32 value)
 {
-	if (!(value > m_minValue))
-		return;
-	m_maxValue = value;
-	if (value < m_value)
-		m_value = value;
-	layoutKnob();
+	if (setRangeMaximum(m_minValue, m_maxValue, m_value, value))
+		layoutKnob();
 }
 
 void BaseProgressBarNode::setValue(f32 value)
 {
-	if (value < m_minValue)
-		value = m_minValue;
-	if (value > m_maxValue)
-		value = m_maxValue;
-	m_value = value;
+	m_value = clampToRange(value, m_minValue, m_maxValue);
 	layoutKnob();
 }
 

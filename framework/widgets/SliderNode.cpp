@@ -1,4 +1,5 @@
 #include "widgets/SliderNode.h"
+#include "widgets/ValueRange.h"
 
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
@@ -98,31 +99,19 @@ bool SliderNode::onEvent(CEvent* event)
 
 void SliderNode::setMinValue(f32 value)
 {
-	if (!(value < m_maxValue))
-		return;
-	m_minValue = value;
-	if (value > m_value)
-		m_value = value;
-	layoutKnob();
+	if (setRangeMinimum(m_minValue, m_maxValue, m_value, value))
+		layoutKnob();
 }
 
 void SliderNode::setMaxValue(f32 value)
 {
-	if (!(value > m_minValue))
-		return;
-	m_maxValue = value;
-	if (value < m_value)
-		m_value = value;
-	layoutKnob();
+	if (setRangeMaximum(m_minValue, m_maxValue, m_value, value))
+		layoutKnob();
 }
 
 void SliderNode::setValue(f32 value)
 {
-	if (value < m_minValue)
-		value = m_minValue;
-	if (value > m_maxValue)
-		value = m_maxValue;
-	m_value = value;
+	m_value = clampToRange(value, m_minValue, m_maxValue);
 	layoutKnob();
 }
 
