@@ -6,16 +6,12 @@
 #include "level/GFacing.h"
 #include "level/GLevelPaths.h"
 #include "level/IGLevelPathsOwner.h"
+#include "level/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "widgets/TextNode.h"
 
 namespace
 {
-fw::CRandomGenerator& randomGenerator()
-{
-	return fw::CRandomGeneratorSingleton::Instance();
-}
-
 fw::s32 nameIdBody()
 {
 	static const fw::s32 id = fw::CNameTableSingleton::Instance().intern("Body");
@@ -28,13 +24,13 @@ fw::core::vector2df birdEdgePoint(fw::u32 side)
 	switch (side)
 	{
 	case 0:
-		return fw::core::vector2df(randomGenerator().nextFloatInRange(0.f, 1024.f), 0.f);
+		return fw::core::vector2df(levelservices::random().nextFloatInRange(0.f, 1024.f), 0.f);
 	case 1:
-		return fw::core::vector2df(1024.f, randomGenerator().nextFloatInRange(0.f, 660.f));
+		return fw::core::vector2df(1024.f, levelservices::random().nextFloatInRange(0.f, 660.f));
 	case 2:
-		return fw::core::vector2df(randomGenerator().nextFloatInRange(0.f, 1024.f), 680.f);
+		return fw::core::vector2df(levelservices::random().nextFloatInRange(0.f, 1024.f), 680.f);
 	default:
-		return fw::core::vector2df(-20.f, randomGenerator().nextFloatInRange(0.f, 660.f));
+		return fw::core::vector2df(-20.f, levelservices::random().nextFloatInRange(0.f, 660.f));
 	}
 }
 } // namespace
@@ -87,14 +83,14 @@ void GBirdNode::onInit()
 
 void GBirdNode::onTimerJoined()
 {
-	const fw::u32 from = randomGenerator().nextUInt() & 3;
-	fw::u32 to = randomGenerator().nextUInt() & 3;
+	const fw::u32 from = levelservices::random().nextUInt() & 3;
+	fw::u32 to = levelservices::random().nextUInt() & 3;
 	if (to == from)
 		to = (to + 1) % 4;
 	fw::core::array<fw::core::vector2df> route;
 	route.push_back(birdEdgePoint(from));
 	route.push_back(birdEdgePoint(to));
-	setVelocity(25.f + 10.f * randomGenerator().nextFloat());
+	setVelocity(25.f + 10.f * levelservices::random().nextFloat());
 	start(route, -1, false, false);
 }
 
@@ -116,7 +112,8 @@ bool GBirdNode::onTimer(fw::u32 elapsed)
 		fw::CNameTable& names = fw::CNameTableSingleton::Instance();
 		m_body->enterState(names.intern(names.lookup(direction) + "_Flap"), nullptr, -1);
 	}
-	m_flapCountdown += static_cast<fw::u32>(fw::truncateToInt(randomGenerator().nextFloatInRange(4000.f, 6000.f)));
+	m_flapCountdown +=
+		static_cast<fw::u32>(fw::truncateToInt(levelservices::random().nextFloatInRange(4000.f, 6000.f)));
 	return true;
 }
 
@@ -172,7 +169,7 @@ void GPedestrianNode::copyFrom(const fw::BaseNode* source, fw::ISceneManager* sc
 
 fw::s32 GPedestrianNode::drawTime(const fw::core::vector2df& range)
 {
-	return fw::truncateToInt(randomGenerator().nextFloatInRange(range.X, range.Y));
+	return fw::truncateToInt(levelservices::random().nextFloatInRange(range.X, range.Y));
 }
 
 void GPedestrianNode::onTimerJoined()
@@ -190,9 +187,9 @@ void GPedestrianNode::onTimerJoined()
 	if (!path || path->points.size() < 2)
 		return;
 
-	setVelocity(randomGenerator().nextFloatInRange(10.f, 20.f));
+	setVelocity(levelservices::random().nextFloatInRange(10.f, 20.f));
 	const fw::s32 count = static_cast<fw::s32>(path->points.size());
-	const bool backwards = path->twoWay && (randomGenerator().nextUInt() & 1) == 0;
+	const bool backwards = path->twoWay && (levelservices::random().nextUInt() & 1) == 0;
 	fw::core::array<fw::core::vector2df> route;
 	route.reallocate(path->points.size());
 	for (fw::s32 i = 0; i < count; ++i)
@@ -235,7 +232,7 @@ bool GPedestrianNode::onTimer(fw::u32 elapsed)
 					static fw::s32 (*const facings[8])() = {&nameIdRight, &nameIdRightUp, &nameIdUp, &nameIdLeftUp,
 						&nameIdLeft, &nameIdLeftDown, &nameIdDown, &nameIdRightDown};
 					const fw::CRefHolder<fw::BaseNode> body(m_body);
-					body->enterState(facings[randomGenerator().nextUInt() & 7](), nullptr, -1);
+					body->enterState(facings[levelservices::random().nextUInt() & 7](), nullptr, -1);
 					// The pose holds, facing that way, until the walk goes on.
 					body->stopAllStates(false);
 				}

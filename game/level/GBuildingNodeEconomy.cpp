@@ -40,19 +40,6 @@ bool nonZero(fw::f32 value)
 	return std::fabs(value) > 0.000001f;
 }
 
-bool contains(const fw::core::array<fw::s32>& list, fw::s32 id)
-{
-	for (fw::u32 i = 0; i < list.size(); ++i)
-		if (list[i] == id)
-			return true;
-	return false;
-}
-
-fw::s32 truncated(fw::f32 value)
-{
-	return fw::truncateToInt(value);
-}
-
 // A duration drawn from a range of milliseconds, truncated to whole ms.
 fw::s32 drawDuration(const fw::core::vector2df& range)
 {
@@ -101,7 +88,7 @@ bool GBuildingConfiguration::featureHasType(fw::u32 featureIndex, fw::s32 featur
 {
 	if (featureIndex >= ActiveFeatures.size())
 		return false;
-	return contains(ActiveFeatures[featureIndex].FeatureTypes, featureType);
+	return levelservices::contains(ActiveFeatures[featureIndex].FeatureTypes, featureType);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -121,8 +108,8 @@ fw::core::rect<fw::s32> GBuildingNode::getServeRect(const GBuildingConfiguration
 	const fw::core::vector3df& position = getPosition();
 	const fw::f32 cx = position.X + 70.f;
 	const fw::f32 cy = position.Y + 28.f;
-	return fw::core::rect<fw::s32>(truncated(cx - size.X / 2.f), truncated(cy - size.Y / 2.f),
-		truncated(cx + size.X / 2.f), truncated(cy + size.Y / 2.f));
+	return fw::core::rect<fw::s32>(fw::truncateToInt(cx - size.X / 2.f), fw::truncateToInt(cy - size.Y / 2.f),
+		fw::truncateToInt(cx + size.X / 2.f), fw::truncateToInt(cy + size.Y / 2.f));
 }
 
 fw::core::rect<fw::s32> GBuildingNode::getSelfRect() const
@@ -136,8 +123,8 @@ fw::core::rect<fw::s32> GBuildingNode::getSelfRect() const
 		topLeft = own->getPosition() + position;
 		size = own->getBounds();
 	}
-	return fw::core::rect<fw::s32>(truncated(topLeft.X), truncated(topLeft.Y), truncated(topLeft.X + size.X),
-		truncated(topLeft.Y + size.Y));
+	return fw::core::rect<fw::s32>(fw::truncateToInt(topLeft.X), fw::truncateToInt(topLeft.Y),
+		fw::truncateToInt(topLeft.X + size.X), fw::truncateToInt(topLeft.Y + size.Y));
 }
 
 fw::core::array<GBuildingNode*> GBuildingNode::getBuildingsInServeArea(const GBuildingConfiguration* type) const
@@ -224,13 +211,14 @@ void GBuildingNode::computeServeAreaBonus()
 	if (const GLevelConfiguration* level = m_levelConfiguration.get())
 	{
 		const GLevelModifierValues& values = level->getModifierValues();
-		if (nonZero(values.PyramidIncomeBonus) && contains(level->getPyramidIncomeBonusPlaces(), getNameId()))
+		if (nonZero(values.PyramidIncomeBonus) &&
+			levelservices::contains(level->getPyramidIncomeBonusPlaces(), getNameId()))
 			m_incomeBonusPercent += values.PyramidIncomeBonus;
 		const fw::f32 station1 = values.StationIncomeBonus1 + level->getStationIncomeBonus1();
-		if (nonZero(station1) && contains(level->getStationIncomeBonus1BuildingTypes(), m_type->Name))
+		if (nonZero(station1) && levelservices::contains(level->getStationIncomeBonus1BuildingTypes(), m_type->Name))
 			m_incomeBonusPercent += station1;
 		const fw::f32 station2 = values.StationIncomeBonus2 + level->getStationIncomeBonus2();
-		if (nonZero(station2) && contains(level->getStationIncomeBonus2BuildingTypes(), m_type->Name))
+		if (nonZero(station2) && levelservices::contains(level->getStationIncomeBonus2BuildingTypes(), m_type->Name))
 			m_incomeBonusPercent += station2;
 		if (m_type->Type != 7)
 			m_incomeBonusPercent += values.AquaParkIncomeBonus;

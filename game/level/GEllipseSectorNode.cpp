@@ -8,9 +8,6 @@
 
 namespace
 {
-// The engine's material that blends by vertex alpha.
-const fw::u32 MATERIAL_TRANSPARENT_VERTEX_ALPHA = 15;
-
 fw::u32 multiplyRounded(fw::u32 a, fw::u32 b)
 {
 	return (a * b + 127) / 255;
@@ -21,7 +18,7 @@ GEllipseSectorNode::GEllipseSectorNode(const fw::ContentReference& reference, fw
 	fw::ISceneManager* sceneManager) :
 	fw::BaseNode(reference, parent, sceneManager)
 {
-	m_material.MaterialType = MATERIAL_TRANSPARENT_VERTEX_ALPHA;
+	m_material.MaterialType = fw::video::EMT_TRANSPARENT_VERTEX_ALPHA;
 	m_material.UsedLayers = 1;
 	m_material.Lighting = 0;
 	m_material.ZBuffer = 0;

@@ -292,9 +292,7 @@ bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event
 	}
 	if (event->getTo() != this)
 		return false;
-	fw::ITimerManager* manager = getSceneTimerManager();
-	if (manager != getManager())
-		setManager(manager);
+	setManager(getSceneTimerManager());
 	// Kept for the end, when the level has left its scene manager.
 	m_soundManager.assign(levelservices::soundManager(this));
 	recalculate();

@@ -22,14 +22,6 @@ using levelservices::nameId;
 
 namespace
 {
-bool contains(const fw::core::array<fw::s32>& list, fw::s32 id)
-{
-	for (fw::u32 i = 0; i < list.size(); ++i)
-		if (list[i] == id)
-			return true;
-	return false;
-}
-
 // The minimum when both ends are equal, else a uniform draw between them.
 fw::f32 drawInRange(fw::f32 minimum, fw::f32 maximum)
 {
@@ -47,8 +39,8 @@ GBuildingNode* pickOne(const fw::core::array<GBuildingNode*>& candidates)
 bool GGameLevelScene::matchesFilter(const GBuildingNode* building, const fw::core::array<fw::s32>& types,
 	const fw::core::array<fw::s32>& places)
 {
-	return (types.empty() || contains(types, building->getType()->Name)) &&
-		(places.empty() || contains(places, building->getNameId()));
+	return levelservices::passesFilter(types, building->getType()->Name) &&
+		levelservices::passesFilter(places, building->getNameId());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -234,7 +226,8 @@ bool GGameLevelScene::onWeatherEffectRequest(GWeatherEffectRequestMessage* messa
 bool GGameLevelScene::onBuildingTypesQuery(GBuildingTypesQueryMessage* message)
 {
 	for (const GBuildingNode* building : levelservices::items(m_buildings))
-		if (building->isOwnedByThePlayer() && contains(message->buildingTypes, building->getType()->Name))
+		if (building->isOwnedByThePlayer() &&
+			levelservices::contains(message->buildingTypes, building->getType()->Name))
 		{
 			message->found = true;
 			break;

@@ -11,20 +11,6 @@
 
 namespace
 {
-bool contains(const fw::core::array<fw::s32>& list, fw::s32 id)
-{
-	for (fw::u32 i = 0; i < list.size(); ++i)
-		if (list[i] == id)
-			return true;
-	return false;
-}
-
-// An empty list matches everything.
-bool matches(const fw::core::array<fw::s32>& list, fw::s32 id)
-{
-	return list.empty() || contains(list, id);
-}
-
 fw::core::stringw ratio(fw::s32 have, fw::s32 want)
 {
 	fw::core::stringw text(have);
@@ -137,7 +123,8 @@ fw::s32 GHaveTypedBuildingsCountObjective::count(const GGameLevelScene* level) c
 			if (!type)
 				continue;
 		}
-		if (matches(BuildingTypes, type->Name) && matches(PlaceNames, building->getNameId()))
+		if (levelservices::passesFilter(BuildingTypes, type->Name) &&
+			levelservices::passesFilter(PlaceNames, building->getNameId()))
 			++total;
 	}
 	return total;
@@ -196,8 +183,8 @@ fw::s32 GTypedHistoryActionsCountObjective::count(const GGameLevelScene* level) 
 	fw::s32 total = 0;
 	const fw::core::array<GLevelHistoryRecord>& history = level->getHistory();
 	for (fw::u32 i = 0; i < history.size(); ++i)
-		if (history[i].kind == Action && matches(BuildingTypes, history[i].buildingType) &&
-			matches(PlaceNames, history[i].place))
+		if (history[i].kind == Action && levelservices::passesFilter(BuildingTypes, history[i].buildingType) &&
+			levelservices::passesFilter(PlaceNames, history[i].place))
 			++total;
 	return total;
 }

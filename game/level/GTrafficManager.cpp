@@ -7,6 +7,7 @@
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
 #include "level/IGLevelPathsOwner.h"
+#include "level/LevelServices.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CRandomGenerator.h"
@@ -18,11 +19,6 @@
 
 namespace
 {
-fw::CRandomGenerator& randomGenerator()
-{
-	return fw::CRandomGeneratorSingleton::Instance();
-}
-
 // A car draws its speed from 70 to 79 units a second.
 constexpr fw::u32 CAR_BASE_VELOCITY = 70;
 constexpr fw::u32 CAR_VELOCITY_SPREAD = 10;
@@ -56,7 +52,7 @@ GTrafficManager::GTrafficManager(const IGLevelPathsOwner* level, fw::BaseNode* p
 		const fw::s32 minTime = std::max(0, std::min(path->minTime, path->maxTime));
 		const fw::s32 maxTime = std::max(0, std::max(path->minTime, path->maxTime));
 		const fw::s32 countdown =
-			maxTime == 0 ? 0 : static_cast<fw::s32>(randomGenerator().nextUInt() % static_cast<fw::u32>(maxTime));
+			maxTime == 0 ? 0 : static_cast<fw::s32>(levelservices::random().nextUInt() % static_cast<fw::u32>(maxTime));
 		// A car needs a template name, a pause and a route of at least two points.
 		if (path->cars.empty() || (minTime == 0 && maxTime == 0) || path->points.size() < 2)
 			continue;
@@ -79,7 +75,7 @@ void GTrafficManager::addCar(GPathMovableNode* mover, bool priority)
 	record.vehicle = mover;
 	record.priority = priority;
 	record.normalVelocity = mover->getVelocity();
-	record.cueDone = priority || (randomGenerator().nextUInt() & 1) != 0;
+	record.cueDone = priority || (levelservices::random().nextUInt() & 1) != 0;
 	record.lastPosition = mover->getPosition();
 	m_vehicles.push_back(record);
 }
@@ -118,7 +114,7 @@ void GTrafficManager::update(fw::u32 stepMs)
 		entry.countdown = entry.minTime;
 		if (entry.maxTime != entry.minTime)
 			entry.countdown += static_cast<fw::s32>(
-				randomGenerator().nextUInt() % static_cast<fw::u32>(entry.maxTime - entry.minTime));
+				levelservices::random().nextUInt() % static_cast<fw::u32>(entry.maxTime - entry.minTime));
 		createCar(entry);
 	}
 
@@ -151,14 +147,14 @@ void GTrafficManager::seedStreets(fw::u32 stepMs)
 	m_firstUpdatePending = false;
 	for (SCarPath& entry : m_carPaths)
 	{
-		if ((randomGenerator().next() & 1) != 0)
+		if ((levelservices::random().next() & 1) != 0)
 			continue;
 		GPathMovableNode* car = createCar(entry);
 		if (!car)
 			continue;
 		// The first cars appear already spread along the streets.
 		const fw::CRefHolder<GPathMovableNode> held(car);
-		const fw::u32 steps = static_cast<fw::u32>(randomGenerator().nextIntInRange(0, SEED_STEPS));
+		const fw::u32 steps = static_cast<fw::u32>(levelservices::random().nextIntInRange(0, SEED_STEPS));
 		car->update(stepMs * steps);
 	}
 }
@@ -171,7 +167,7 @@ GPathMovableNode* GTrafficManager::createCar(SCarPath& entry)
 	if (count > 1)
 	{
 		// Any but the last one, which stands in for the template used last: never the same twice.
-		index = randomGenerator().nextIntInRange(0, count - 1);
+		index = levelservices::random().nextIntInRange(0, count - 1);
 		if (index == entry.lastCar)
 			index = count - 1;
 	}
@@ -193,7 +189,8 @@ GPathMovableNode* GTrafficManager::createCar(SCarPath& entry)
 	m_route.set_used(0);
 	for (fw::u32 i = 0; i < points.size(); ++i)
 		m_route.push_back(fw::core::vector2df(points[i].x, points[i].y));
-	car->setVelocity(static_cast<fw::f32>(CAR_BASE_VELOCITY + randomGenerator().nextUInt() % CAR_VELOCITY_SPREAD));
+	car->setVelocity(
+		static_cast<fw::f32>(CAR_BASE_VELOCITY + levelservices::random().nextUInt() % CAR_VELOCITY_SPREAD));
 	car->start(m_route, -1, false, false);
 	return car;
 }

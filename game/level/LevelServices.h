@@ -34,6 +34,17 @@ inline fw::CSoundCue* playCue(const fw::BaseNode* node, const char* cue, bool on
 	return playCue(node, nameId(cue), onlyIfNotPlaying);
 }
 
+// Whether the list holds the id.
+inline bool contains(const fw::core::array<fw::s32>& list, fw::s32 id)
+{
+	return list.linear_search(id) != -1;
+}
+// A filter list: an empty one lets every id through.
+inline bool passesFilter(const fw::core::array<fw::s32>& list, fw::s32 id)
+{
+	return list.empty() || contains(list, id);
+}
+
 // Halves up, clamped to the int range.
 fw::s32 roundToInt(fw::f64 value);
 // The dictionary's "MoneyDollar" around the amount with "," every three digits; the bare amount
