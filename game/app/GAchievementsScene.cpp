@@ -1,7 +1,6 @@
 #include "app/GAchievementsScene.h"
 
 #include "app/GAchievementsProgress.h"
-#include "app/GCreditsScene.h"
 #include "app/GGame.h"
 #include "content/CAtlasTexture.h"
 #include "content/CContentManager.h"

@@ -14,8 +14,6 @@ using namespace fw;
 
 namespace
 {
-const u32 KEY_ESCAPE = 27;
-const u32 KEY_ENTER = 13;
 
 // The node a control event is about: the event's own node, or the node of a set or clear pair.
 BaseNode* eventNode(CEvent* event)
@@ -95,7 +93,7 @@ bool GBaseSceneNode::onKeyUp(CEventInputKeyUp* event)
 {
 	if (ControlNode::onKeyUp(event))
 		return true;
-	if (!m_closeOnEscapeOrEnter || (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER))
+	if (!m_closeOnEscapeOrEnter || !isEscapeOrEnter(event->Key))
 		return false;
 	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
 	return true;
@@ -225,4 +223,15 @@ bool GBaseSceneNode::onListItemHovered(CEvent* event)
 	logNodeEvent("List item was hovered", event);
 	playCue("ButtonOver");
 	return false;
+}
+
+bool goBackSliding(SceneNode& scene)
+{
+	static const s32 slide = CNameTableSingleton::Instance().intern("NavBackToSlide");
+	return scene.goBack(0, -1, slide);
+}
+
+bool isEscapeOrEnter(u32 key)
+{
+	return key == 27 || key == 13;
 }

@@ -78,3 +78,8 @@ protected:
 
 fw::s32 nameIdNavBackTo();
 fw::s32 nameIdNavBackFrom();
+
+// Back one scene, the scene below sliding in: how the menu's overlays close.
+bool goBackSliding(fw::SceneNode& scene);
+// Escape (27) or Enter (13).
+bool isEscapeOrEnter(fw::u32 key);

@@ -7,17 +7,6 @@
 
 using namespace fw;
 
-bool goBackSliding(SceneNode& scene)
-{
-	static const s32 slide = CNameTableSingleton::Instance().intern("NavBackToSlide");
-	return scene.goBack(0, -1, slide);
-}
-
-bool isEscapeOrEnter(u32 key)
-{
-	return key == 27 || key == 13;
-}
-
 GCreditsScene::GCreditsScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager)
 {

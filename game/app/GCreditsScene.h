@@ -15,8 +15,3 @@ public:
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onNodePressed(fw::CEventNodePressed* event) override;
 };
-
-// Back one scene, the scene below sliding in: how the menu's overlays close.
-bool goBackSliding(fw::SceneNode& scene);
-// Escape (27) or Enter (13).
-bool isEscapeOrEnter(fw::u32 key);

@@ -22,8 +22,6 @@ const c8* const GOptionsScene::OFF_TEMPLATE = "Options_OnOffButtonRed";
 
 namespace
 {
-const u32 KEY_ESCAPE = 27;
-const u32 KEY_ENTER = 13;
 
 s32 nameId(const c8* name)
 {
@@ -240,7 +238,7 @@ bool GOptionsScene::onKeyUp(CEventInputKeyUp* event)
 {
 	if (GBaseSceneNode::onKeyUp(event))
 		return true;
-	if (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER)
+	if (!isEscapeOrEnter(event->Key))
 		return false;
 	leave();
 	return true;

@@ -18,8 +18,6 @@ const c8* const GSelectPlayerScene::INPUT_NAME_SCENE_FILE = "scenes/SelectPlayer
 
 namespace
 {
-const u32 KEY_ESCAPE = 27;
-const u32 KEY_ENTER = 13;
 // The confirmation's buttons in order: "%Yes%" is 0.
 const s32 RESULT_YES = 0;
 
@@ -194,14 +192,14 @@ void GSelectPlayerScene::choosePlayer()
 		game->applySoundSettings();
 		game->getAchievements()->load(player->getString(PROFILE_ACHIEVEMENTS_PROGRESS));
 	}
-	goBack(0, -1, nameId("NavBackToSlide"));
+	goBackSliding(*this);
 }
 
 bool GSelectPlayerScene::onKeyUp(CEventInputKeyUp* event)
 {
 	if (GBaseSceneNode::onKeyUp(event))
 		return true;
-	if (event->Key != KEY_ESCAPE && event->Key != KEY_ENTER)
+	if (!isEscapeOrEnter(event->Key))
 		return false;
 	choosePlayer();
 	return true;
