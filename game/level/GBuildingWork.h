@@ -1,15 +1,37 @@
 #pragma once
 
 #include "core/CEventReceiver.h"
+#include "core/CRefHolder.h"
+
+#include <vector2d.h>
+
+namespace fw
+{
+class BaseNode;
+class BaseProgressBarNode;
+class TemplateCollectionNode;
+} // namespace fw
+
+class GBuildingNode;
+class GGameLevelScene;
+class GGameMessage;
+class GLevelPath;
+class GPathMovableNode;
+class IGTrafficManager;
 
 // Anything the level advances once per step until it says it is over: the works on buildings and
 // the level's own effects. The level holds each in its works list and drops it when update answers
 // false. Works take game messages and node events; those that listen to nodes answer through an
 // event map of their own.
+//
+// The helpers below are what every work on a building does alike: copy its nodes from the level's
+// template collection, listen to the cargos node and the building, drive a bus along the delivery
+// path, show a progress bar over the building and report to the level.
 class GBuildingWork : public fw::CEventReceiver
 {
 public:
 	GBuildingWork();
+	~GBuildingWork() override;
 
 	// How far the work is, nominally 0 to 1.
 	virtual fw::f32 getProgress() = 0;
@@ -17,4 +39,55 @@ public:
 	virtual bool update(fw::u32 stepMs) = 0;
 	// The player's abort; nothing by default.
 	virtual void cancel() {}
+
+	// Speed of the vehicles of the construction, destroy, repair, cleaning and restoring works.
+	static constexpr fw::f32 VEHICLE_VELOCITY = 140.f;
+
+	// A copy of the collection's template under parent (made visible by the callers that want it),
+	// or null when the template is missing or does not answer isOfType(requiredType) (-1: any).
+	static fw::BaseNode* cloneWorkNode(fw::TemplateCollectionNode* templates, fw::s32 templateNameId,
+		fw::BaseNode* parent, fw::s32 requiredType = -1);
+	// Detaches a work node from its parent, which lets it go, and forgets it.
+	template <class Node> static void removeWorkNode(fw::CRefHolder<Node>& node)
+	{
+		detachNode(node.get());
+		node.release();
+	}
+
+	// The x and y of every point of the path, in path order; empty without a path.
+	static void pathPoints(const GLevelPath* path, fw::core::array<fw::core::vector2df>& points);
+	// A path a vehicle can drive: at least two points.
+	static bool isUsablePath(const GLevelPath* path);
+
+	// Hands the message to the level and, when no handler there consumes it, to the level's parent;
+	// then drops the caller's reference.
+	static void postToLevel(GGameLevelScene* level, GGameMessage* message);
+
+	// The level's build-time factor (1 without a configuration).
+	static fw::f32 buildTimeFactor(const GGameLevelScene* level);
+
+	static fw::s32 nameIdMovingTo();
+	static fw::s32 nameIdMovingFrom();
+
+protected:
+	// Joins the post-listeners of the cargos node and the building; the destructor leaves them.
+	void listenTo(fw::BaseNode* cargosNode, fw::BaseNode* building);
+	void stopListening();
+
+	// A copy of "ProgressBarOverBuilding" added to the building, its look instantiated, visible,
+	// ranging 0 to 1 at 0; null when the template is missing or not a progress bar.
+	static fw::CRefHolder<fw::BaseProgressBarNode> makeProgressBarOverBuilding(
+		fw::TemplateCollectionNode* templates, GBuildingNode* building);
+
+	// A copy of "Bus" under the cargos node, visible, at velocity, started on the path's points
+	// towards "MovingTo"; registered with the traffic manager with priority when one is given; the
+	// "Bus" cue sounds when playCue. Null without a usable path or without the mover template.
+	static fw::CRefHolder<GPathMovableNode> makeBus(fw::TemplateCollectionNode* templates, fw::BaseNode* cargosNode,
+		const GLevelPath* path, fw::f32 velocity, IGTrafficManager* traffic, bool playCue);
+
+private:
+	static void detachNode(fw::BaseNode* node);
+
+	fw::BaseNode* m_listenedCargos = nullptr;
+	fw::BaseNode* m_listenedBuilding = nullptr;
 };
