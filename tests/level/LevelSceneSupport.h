@@ -102,6 +102,14 @@ inline std::string levelXml(const std::string& properties, const std::string& re
 	"<SceneNode Type=\"" type "\"><Properties><string Name=\"Name\" Value=\"" name "\"/>"                              \
 	"<vector3d Name=\"Position\" Value=\"5;6;0\"/></Properties>" body "</SceneNode>"
 
+// The nodes the works copy: a bus that drives the delivery path and the progress bar shown over a
+// building. Further work templates join this list.
+#define LEVELTEST_WORK_TEMPLATES                                                                                       \
+	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/></Properties>"            \
+	"<States><State Name=\"MovingTo\"/><State Name=\"MovingFrom\"/></States></SceneNode>"                             \
+	"<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBarOverBuilding\"/>"      \
+	"</Properties></SceneNode>"
+
 const char* const TEMPLATES = "<SceneNode Type=\"TemplateCollectionNode\">" LEVELTEST_LOOK("BuildingPlace") LEVELTEST_LOOK(
 	"Hotel1") LEVELTEST_LOOK("Hotel3") LEVELTEST_LOOK("Fountain") LEVELTEST_LOOK("Cafe") LEVELTEST_LOOK("Factory") LEVELTEST_NAMED("TextNode",
 	"SmileIcon", "<SceneNode Type=\"SpriteNode\"/>") LEVELTEST_NAMED("BaseNode", "PhoneIcon",
@@ -129,7 +137,7 @@ const char* const TEMPLATES = "<SceneNode Type=\"TemplateCollectionNode\">" LEVE
 																					  "MoneyLetter",
 																					  "<States><State Name=\"Appear\"/></States>"
 																					  "<SceneNode Type=\"TextNode\"><Properties><string Name=\"Name\" Value=\"Text\"/></Properties></SceneNode>" LEVELTEST_DIAL(
-																						  "Progress")) "</SceneNode>";
+																						  "Progress")) LEVELTEST_WORK_TEMPLATES "</SceneNode>";
 
 // A building node of the scene file.
 inline std::string building(const char* name, const char* type, int x, int y, bool owned)
