@@ -155,6 +155,34 @@ TEST_F(KeyFrames, StoppingWithFinishShowsTheLastKey)
 	EXPECT_FALSE(item->isRunning());
 }
 
+// An owner fits the animation to the game: key 1 comes after 40 ms and shows 7, interpolated.
+TEST_F(KeyFrames, OwnersRetimeAndMoveKeys)
+{
+	load(countKeys("", "<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" i=\"0\" Value0=\"10\" />"));
+	item->setKeyTime(1, 40);
+	const CRefHolder<CPropertyDataInt> seven = adoptRef(new CPropertyDataInt(7));
+	EXPECT_TRUE(item->setKeyValue(1, 0, seven.get()));
+	seven->setValue(99);
+	EXPECT_EQ(40u, item->getDuration());
+
+	// Refused: a missing key or property, a value of another type; a missing key keeps its time.
+	const CRefHolder<CPropertyDataFloat> other = adoptRef(new CPropertyDataFloat(3.f));
+	EXPECT_FALSE(item->setKeyValue(2, 0, seven.get()));
+	EXPECT_FALSE(item->setKeyValue(1, 1, seven.get()));
+	EXPECT_FALSE(item->setKeyValue(1, 0, other.get()));
+	EXPECT_FALSE(item->setKeyValue(1, 0, nullptr));
+	item->setKeyTime(2, 500);
+	EXPECT_EQ(40u, item->getDuration());
+
+	enter();
+	tick();
+	EXPECT_EQ("3", value("Count")) << "half way from 0 to 7, truncated";
+	EXPECT_TRUE(reports().empty());
+	tick();
+	EXPECT_EQ("7", value("Count")) << "a copy of the value given";
+	EXPECT_EQ((std::vector<std::string>{"0"}), reports());
+}
+
 TEST_F(KeyFrames, APropertyTheNodeLacksIsSkipped)
 {
 	load("<Animator Type=\"KeyFrame\"><Properties><int Name=\"Missing\" Value=\"0\" /><int Name=\"Count\" Value=\"0\" />"

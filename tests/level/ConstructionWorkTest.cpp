@@ -213,14 +213,14 @@ public:
 	}
 
 	// Steps until the level has let the work go, noting its phases.
-	STrace runToEnd(GConstructionWork* running_, fw::u32 limit = 3000)
+	STrace runToEnd(GConstructionWork* candidate, fw::u32 limit = 3000)
 	{
 		STrace trace;
-		trace.note(running_);
-		for (fw::u32 i = 0; i < limit && running(running_); ++i)
+		trace.note(candidate);
+		for (fw::u32 i = 0; i < limit && running(candidate); ++i)
 		{
 			rig.step(STEP);
-			trace.note(running_);
+			trace.note(candidate);
 		}
 		return trace;
 	}
@@ -253,9 +253,10 @@ public:
 	CConstructionLevel(const CConstructionLevel&) = delete;
 	CConstructionLevel& operator=(const CConstructionLevel&) = delete;
 
+	// Read by the level until it goes.
+	fw::CRefHolder<GLevelModifierList> modifiers;
 	CLevelRig rig;
 	fw::CRefHolder<CWorkMessages> messages;
-	fw::CRefHolder<GLevelModifierList> modifiers;
 	fw::CRefHolder<GConstructionWork> work;
 };
 
@@ -625,5 +626,325 @@ TEST(ConstructionWork, CancelBeforeTheHelicopterArrivesGivesEverythingBack)
 	level.work.release();
 	EXPECT_EQ(0u, level.cargos()->getChildren().size());
 	EXPECT_EQ((Lines{}), level.messages->take());
+}
+
+TEST(ConstructionWork, CancelOnABuildingWithoutPreviousTypeChangesNothing)
+{
+	CConstructionLevel level;
+	level.enter();
+	const fw::CRefHolder<GBuildingNode> loose =
+		fw::adoptRef(new GBuildingNode(fw::ContentReference(), nullptr, nullptr));
+	ASSERT_EQ(nullptr, loose->getPreviousType());
+	const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
+		loose.get(), level.type("Hotel1"), level.cargos(), level.rig.templates.get(), nullptr, MATERIALS, WORKERS));
+	loose->setWork(GBuildingNode::WORK_CONSTRUCTION, building.get());
+	const fw::s32 sitePhase = building->getConstructionPhase();
+	ASSERT_NE(nullptr, building->getConstructionSite());
+
+	loose->abortWork();
+	EXPECT_EQ((Lines{}), level.messages->take());
+	EXPECT_EQ(GConstructionWork::HELICOPTER_FLYING_IN, building->getHelicopterPhase());
+	EXPECT_EQ(sitePhase, building->getConstructionPhase());
+	EXPECT_EQ(GConstructionWork::STAR_WAITING, building->getStarPhase());
+	EXPECT_EQ(loose.get(), building->getConstructionSite()->getParent());
+	EXPECT_EQ(building.get(), loose->getWork());
+	EXPECT_TRUE(building->update(STEP)) << "the work goes on";
+	loose->setWork(GBuildingNode::WORK_NONE, nullptr);
+}
+
+TEST(ConstructionWork, ResourcesComeBackOnce)
+{
+	CConstructionLevel level;
+	level.enter();
+	GBuildingNode* hotel = level.rig.building("Hotel");
+	GConstructionWork* upgrade = level.start("Hotel", "Hotel3");
+	upgrade->cancel();
+	upgrade->cancel();
+	EXPECT_EQ((Lines{"4109 Hotel 5 2"}), level.messages->take());
+	EXPECT_EQ(id("Hotel1"), hotel->getType()->Name) << "not turned back into the upgrade";
+	EXPECT_EQ(id("Hotel1"), hotel->getTemplateName());
+}
+
+TEST(ConstructionWork, CancelAfterTheFinishChangesNothing)
+{
+	CConstructionLevel level;
+	level.enter();
+	GBuildingNode* hotel = level.rig.building("Hotel");
+	GConstructionWork* upgrade = level.start("Hotel", "Hotel3");
+	level.stepUntil([&] { return upgrade->getStarPhase() == GConstructionWork::STAR_FLYING; });
+	EXPECT_EQ((Lines{"4101 Hotel Hotel3", "4109 Hotel 0 2"}), level.messages->take());
+	upgrade->cancel();
+	EXPECT_EQ((Lines{}), level.messages->take());
+	EXPECT_EQ(id("Hotel3"), hotel->getType()->Name);
+	EXPECT_EQ(id("Hotel3"), hotel->getTemplateName());
+	EXPECT_EQ(GConstructionWork::STAR_FLYING, upgrade->getStarPhase()) << "the star still flies";
+}
+
+TEST(ConstructionWork, CancelLeavesAnotherWorkInTheBuildingsSlot)
+{
+	CConstructionLevel level;
+	level.enter();
+	GBuildingNode* hotel = level.rig.building("Hotel");
+	GConstructionWork* upgrade = level.start("Hotel", "Hotel3");
+	const fw::CRefHolder<COtherWork> other = fw::adoptRef(new COtherWork);
+	hotel->setWork(GBuildingNode::WORK_REPAIR, other.get());
+	upgrade->cancel();
+	EXPECT_EQ((Lines{"4109 Hotel 5 2"}), level.messages->take());
+	EXPECT_EQ(other.get(), hotel->getWork());
+	EXPECT_EQ(GBuildingNode::WORK_REPAIR, hotel->getWorkCode());
+	hotel->setWork(GBuildingNode::WORK_NONE, nullptr);
+}
+
+// --- Phases and events.
+
+// Outside a scene every state ends as soon as it is entered, so every completion arrives within
+// the step that set its state: each strand still moves by one action a step.
+TEST(ConstructionWork, EachStrandActsOnceAStepEvenWhenItsStatesEndAtOnce)
+{
+	CConstructionLevel level;
+	level.enter();
+	const fw::CRefHolder<fw::BaseNode> cargos = fw::adoptRef(new fw::BaseNode(fw::ContentReference(), nullptr, nullptr));
+	const fw::CRefHolder<GBuildingNode> loose =
+		fw::adoptRef(new GBuildingNode(fw::ContentReference(), nullptr, nullptr));
+	const fw::CRefHolder<GBuildingConfiguration> quick =
+		fw::adoptRef(new GBuildingConfiguration(*level.type("Hotel1")));
+	quick->BuildTime = 0.f;
+	loose->setName("Loose");
+	loose->setType(level.type("BuildingPlace"), false);
+	loose->setType(quick.get(), false);
+	const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(
+		level.rig.level.get(), loose.get(), quick.get(), cargos.get(), level.rig.templates.get(), nullptr, 0.f, 1));
+
+	struct SPhases
+	{
+		fw::s32 helicopter, site;
+		bool running;
+		bool operator==(const SPhases& o) const
+		{
+			return helicopter == o.helicopter && site == o.site && running == o.running;
+		}
+	};
+	std::vector<SPhases> seen{{building->getHelicopterPhase(), building->getConstructionPhase(), true}};
+	for (int i = 0; i < 7; ++i)
+	{
+		const bool running = building->update(STEP);
+		seen.push_back({building->getHelicopterPhase(), building->getConstructionPhase(), running});
+	}
+	const std::vector<SPhases> expected = {
+		{3, 2, true},	 // flight and opening ended at once
+		{5, 4, true},	 // "_BeforeUnloading", "PreBuild2"
+		{7, 5, true},	 // "_Unloading", "Build"
+		{9, 6, true},	 // "_AfterUnloading"; delivered: "Working"
+		{11, 7, true},	 // "MovingFrom"; a build time of 0 is counted at once
+		{12, 9, true},	 // the helicopter leaves; "PostBuild1"
+		{12, 11, true},	 // "PostBuild2"
+		{12, 13, false}, // the finish
+	};
+	ASSERT_EQ(expected.size(), seen.size());
+	for (size_t i = 0; i < expected.size(); ++i)
+	{
+		EXPECT_EQ(expected[i].helicopter, seen[i].helicopter) << "after step " << i;
+		EXPECT_EQ(expected[i].site, seen[i].site) << "after step " << i;
+		EXPECT_EQ(expected[i].running, seen[i].running) << "after step " << i;
+	}
+	EXPECT_EQ(GConstructionWork::BUS_TO_REMOVE, building->getBusPhase());
+	EXPECT_EQ((Lines{"4101 Loose Hotel1", "4109 Loose 0 1"}), level.messages->take());
+}
+
+TEST(ConstructionWork, TwoCompletionsInOneStepCountAsTheLast)
+{
+	CConstructionLevel level;
+	level.enter();
+	GConstructionWork* building = level.start("Place", "Hotel1");
+	level.stepUntil([&] { return building->getHelicopterPhase() == GConstructionWork::HELICOPTER_OVER_BUILDING; });
+	ASSERT_EQ(GConstructionWork::HELICOPTER_OVER_BUILDING, building->getHelicopterPhase());
+	GPathMovableNode* helicopter = building->getHelicopter();
+	const std::string heading = building->getHeading().c_str();
+	// As the helicopter hands its completions up to the cargos node.
+	for (const char* state : {"_BeforeUnloading", "_Unloading"})
+	{
+		const fw::CRefHolder<fw::CEvent> complete =
+			fw::adoptRef<fw::CEvent>(new fw::CEventNodeStateChangeComplete(helicopter, id((heading + state).c_str())));
+		EXPECT_FALSE(level.cargos()->onEvent(complete.get()));
+	}
+	EXPECT_EQ(GConstructionWork::HELICOPTER_UNLOADED, building->getHelicopterPhase());
+	level.rig.step(STEP);
+	// Acted on once: the unloaded helicopter plays its last unloading state and drops the cargo.
+	EXPECT_EQ(GConstructionWork::HELICOPTER_AFTER_UNLOADING, building->getHelicopterPhase());
+	EXPECT_FALSE(helicopter->findChildByNameId(id("Cargo"), 1)->isVisible());
+	EXPECT_FALSE(helicopter->findChildByNameId(id("CargoShadow"), 1)->isVisible());
+	ASSERT_NE(nullptr, building->getCargo());
+	EXPECT_TRUE(building->getCargo()->isVisible());
+	EXPECT_EQ(id(heading.c_str()), building->getCargo()->getCurrentStateId());
+	level.stepUntil([&] { return !level.running(building); });
+	EXPECT_EQ((Lines{"4101 Place Hotel1", "4109 Place 0 2"}), level.messages->take());
+}
+
+TEST(ConstructionWork, EventsMoveThePhaseOfTheNodeThatRaisedThem)
+{
+	enum ENode
+	{
+		HELICOPTER,
+		BUS,
+		SITE,
+		BUILDING,
+		CARGO
+	};
+	struct SCase
+	{
+		ENode node;
+		bool ended; // 71, else 75
+		const char* state;
+		// The phases of the helicopter, the bus and the site afterwards.
+		fw::s32 helicopter, bus, site;
+	};
+	const SCase cases[] = {
+		{HELICOPTER, true, "MovingTo", 3, 1, 1},
+		{HELICOPTER, true, "MovingFrom", 11, 1, 1},
+		{HELICOPTER, true, "Stop", 1, 1, 1},
+		{HELICOPTER, false, "LeftUp_BeforeUnloading", 5, 1, 1},
+		{HELICOPTER, false, "RightDown_Unloading", 7, 1, 1},
+		{HELICOPTER, false, "RightUp_AfterUnloading", 9, 1, 1},
+		{HELICOPTER, false, "LeftUp", 1, 1, 1},
+		{HELICOPTER, false, "MovingTo", 1, 1, 1},
+		{BUS, true, "MovingTo", 1, 3, 1},
+		{BUS, true, "MovingFrom", 1, 11, 1},
+		{BUS, false, "Bus_BeforeUnloading", 1, 5, 1},
+		{BUS, false, "Bus_Unloading", 1, 7, 1},
+		{BUS, false, "Bus_AfterUnloading", 1, 9, 1},
+		{SITE, false, "PreBuild1", 1, 1, 2},
+		{SITE, false, "PreBuild2", 1, 1, 4},
+		{SITE, false, "PostBuild1", 1, 1, 9},
+		{SITE, false, "PostBuild2", 1, 1, 11},
+		{SITE, false, "Build", 1, 1, 1},
+		{SITE, false, "PreBuild1x", 1, 1, 1},
+		{SITE, true, "PreBuild1", 1, 1, 1},
+		{BUILDING, false, "Build", 1, 1, 7},
+		{BUILDING, false, "PreBuild1", 1, 1, 1},
+		{CARGO, false, "PreBuild1", 1, 1, 1},
+		{CARGO, true, "MovingTo", 1, 1, 1},
+	};
+	CConstructionLevel level;
+	level.enter();
+	const fw::CRefHolder<GLevelPath> path = pathOf({{100.f, 700.f}, {300.f, 700.f}, {500.f, 700.f}});
+	GBuildingNode* place = level.rig.building("Place");
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(testing::Message() << c.node << (c.ended ? " ended " : " completed ") << c.state);
+		const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
+			place, level.type("Hotel1"), level.cargos(), level.rig.templates.get(), path.get(), MATERIALS, WORKERS));
+		ASSERT_EQ(1, building->getHelicopterPhase());
+		ASSERT_EQ(1, building->getBusPhase());
+		ASSERT_EQ(1, building->getConstructionPhase());
+		fw::BaseNode* const nodes[] = {building->getHelicopter(), building->getBus(), building->getConstructionSite(),
+			place, building->getCargo()};
+		fw::BaseNode* node = nodes[c.node];
+		fw::CRefHolder<fw::CEvent> event;
+		if (c.ended)
+			event = fw::adoptRef<fw::CEvent>(new fw::CEventNodeStateEnded(node, id(c.state)));
+		else
+			event = fw::adoptRef<fw::CEvent>(new fw::CEventNodeStateChangeComplete(node, id(c.state)));
+		EXPECT_FALSE(building->onEvent(event.get())) << "never consumed";
+		EXPECT_EQ(c.helicopter, building->getHelicopterPhase());
+		EXPECT_EQ(c.bus, building->getBusPhase());
+		EXPECT_EQ(c.site, building->getConstructionPhase());
+	}
+}
+
+// A vehicle sent away stays on its way out: a report that comes late does not call it back.
+TEST(ConstructionWork, VehiclesToBeRemovedIgnoreLateReports)
+{
+	CConstructionLevel level;
+	level.enter();
+	const fw::CRefHolder<GLevelPath> path = pathOf({{100.f, 700.f}, {300.f, 700.f}});
+	GConstructionWork* building = level.start("Place", "Hotel1", path.get());
+	// The fixture's bus ends "MovingFrom" as it enters it, on its last segment.
+	level.rig.step(STEP);
+	ASSERT_EQ(GConstructionWork::BUS_TO_REMOVE, building->getBusPhase());
+	const fw::CRefHolder<fw::CEvent> arrived =
+		fw::adoptRef<fw::CEvent>(new fw::CEventNodeStateEnded(building->getBus(), id("MovingTo")));
+	level.cargos()->onEvent(arrived.get());
+	EXPECT_EQ(GConstructionWork::BUS_TO_REMOVE, building->getBusPhase());
+	level.rig.step(STEP);
+	EXPECT_EQ(GConstructionWork::BUS_REMOVED, building->getBusPhase());
+	EXPECT_EQ(nullptr, building->getBus());
+}
+
+// --- Missing templates and odd types.
+
+TEST(ConstructionWork, MissingVehiclesOrSiteNeverLeaveTheWorkWaiting)
+{
+	struct SCase
+	{
+		const char* missing;
+		fw::s32 helicopter, bus, site;
+		Lines cues;
+		bool workersShown;
+	};
+	const SCase cases[] = {
+		// The materials count as delivered by a helicopter that has come and gone.
+		{"Helicopter", 12, 1, 1, {"Bus"}, false},
+		// The workers count as delivered, as without a path.
+		{"Bus", 1, 11, 1, {"Helicopter"}, true},
+		// The work finishes at its next step.
+		{"Construction", 1, 1, 11, {"Helicopter", "Bus"}, false},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.missing);
+		CConstructionLevel level;
+		level.enter();
+		GBuildingNode* place = level.rig.building("Place");
+		const fw::CRefHolder<fw::TemplateCollectionNode> templates = level.templatesWithout(c.missing);
+		const fw::CRefHolder<GLevelPath> path = pathOf({{100.f, 700.f}, {300.f, 700.f}});
+		GConstructionWork* building = level.start("Place", "Hotel1", path.get(), templates.get());
+		EXPECT_EQ(c.helicopter, building->getHelicopterPhase());
+		EXPECT_EQ(c.bus, building->getBusPhase());
+		EXPECT_EQ(c.site, building->getConstructionPhase());
+		EXPECT_EQ(c.cues, CLevelRig::plays());
+		EXPECT_EQ(c.workersShown, place->getWorkersText()->isVisible());
+		if (std::string(c.missing) == "Construction")
+		{
+			level.rig.step(STEP);
+			EXPECT_EQ(GConstructionWork::SITE_FINISHED, building->getConstructionPhase());
+			EXPECT_EQ((Lines{"4101 Place Hotel1", "4109 Place 0 2"}), level.messages->take());
+			EXPECT_EQ(id("Hotel1"), place->getTemplateName()) << "the new look";
+		}
+		level.runToEnd(building);
+		EXPECT_FALSE(level.running(building));
+		EXPECT_EQ(GConstructionWork::SITE_FINISHED, building->getConstructionPhase());
+		EXPECT_EQ(GConstructionWork::STAR_DONE, building->getStarPhase());
+		if (std::string(c.missing) != "Construction")
+		{
+			EXPECT_EQ((Lines{"4101 Place Hotel1", "4109 Place 0 2"}), level.messages->take());
+		}
+		EXPECT_EQ((Lines{}), level.messages->take());
+	}
+}
+
+TEST(ConstructionWork, ProgressOfAWorkWithoutDurationIsWholeAndTheTargetTypeIsHeld)
+{
+	CConstructionLevel level;
+	level.enter();
+	GBuildingNode* place = level.rig.building("Place");
+	const fw::f32 buildTimes[] = {-1500.f, -4000.f};
+	for (fw::f32 buildTime : buildTimes)
+	{
+		SCOPED_TRACE(buildTime);
+		fw::CRefHolder<GBuildingConfiguration> target =
+			fw::adoptRef(new GBuildingConfiguration(*level.type("Hotel1")));
+		target->BuildTime = buildTime;
+		const fw::s32 references = target->getReferenceCount();
+		const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
+			place, target.get(), level.cargos(), level.rig.templates.get(), nullptr, MATERIALS, WORKERS));
+		EXPECT_EQ(references + 1, target->getReferenceCount());
+		EXPECT_EQ(buildTime + 1500.f, building->getTotal());
+		EXPECT_EQ(1.f, building->getProgress());
+		// The record outlives the caller's hold.
+		GBuildingConfiguration* held = target.get();
+		target.release();
+		EXPECT_EQ(held, building->getTargetType());
+		EXPECT_EQ(buildTime, building->getTargetType()->BuildTime);
+	}
 }
 } // namespace
