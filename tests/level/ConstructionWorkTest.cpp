@@ -420,10 +420,6 @@ TEST(ConstructionWork, NewBuildingWithoutPathWaitsForTheHelicopterOnly)
 	EXPECT_FALSE(place->getWorkersText()->isVisible());
 	EXPECT_EQ(nullptr, building->getConstructionSite());
 	EXPECT_EQ(nullptr, building->getHelicopter());
-	// The unused star effect waits, hidden, for the work to go.
-	EXPECT_EQ(1u, level.cargos()->getChildren().size());
-	level.work.release();
-	EXPECT_EQ(0u, level.cargos()->getChildren().size());
 	// The new look, whole and untinted.
 	const fw::BaseNode* newBody = place->getTemplateRoot()->findChildByNameId(id("Body"), 1);
 	EXPECT_TRUE(newBody->isVisible());
@@ -433,6 +429,10 @@ TEST(ConstructionWork, NewBuildingWithoutPathWaitsForTheHelicopterOnly)
 	EXPECT_EQ(fw::CSoundCue::FADE_OUT, helicopterCue->getFadeMode());
 	EXPECT_EQ(1000, helicopterCue->getFadeDuration());
 	EXPECT_EQ((Lines{}), CLevelRig::plays());
+	// The unused star effect waits, hidden, for the work to go.
+	EXPECT_EQ(1u, level.cargos()->getChildren().size());
+	level.work.release();
+	EXPECT_EQ(0u, level.cargos()->getChildren().size());
 }
 
 TEST(ConstructionWork, BusBringsTheWorkersAlongTheDeliveryPath)
@@ -467,7 +467,6 @@ TEST(ConstructionWork, BusBringsTheWorkersAlongTheDeliveryPath)
 	level.work.release();
 	EXPECT_EQ(0u, level.cargos()->getChildren().size());
 }
-
 
 TEST(ConstructionWork, BuildTimeModifierScalesTheCounting)
 {
@@ -542,8 +541,8 @@ TEST(ConstructionWork, UpgradedHotelSeesItsNewStarFlyIn)
 	EXPECT_TRUE(starShown(0));
 	EXPECT_FALSE(starShown(1));
 	EXPECT_TRUE(starShown(2));
-	fw::BaseNode* star = upgrade->getStarEffect();
-	ASSERT_NE(nullptr, star);
+	const fw::CRefHolder<fw::BaseNode> star(upgrade->getStarEffect());
+	ASSERT_NE(nullptr, star.get());
 	EXPECT_TRUE(star->isVisible());
 	vector3df expected = hotel->getNewStarPosition();
 	expected.Z = 3000.f;
