@@ -95,9 +95,9 @@ void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3
 }
 } // namespace
 
-GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* building, GBuildingConfiguration* targetType,
-	fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials,
-	fw::s32 workers) :
+GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* building,
+	GBuildingConfiguration* targetType, fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates,
+	GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	m_level(level),
 	m_cargosNode(cargosNode),
 	m_building(building),
@@ -290,8 +290,7 @@ void GConstructionWork::setUpHelicopterFlight()
 {
 	const fw::CRefHolder<GPathMovableNode> helicopter(m_helicopter);
 	const fw::core::vector3df hover = m_building->getPosition() + HOVER_OFFSET;
-	const fw::s32 heading =
-		chooseHeading(fw::core::vector2df(hover.X, hover.Y), levelservices::random());
+	const fw::s32 heading = chooseHeading(fw::core::vector2df(hover.X, hover.Y), levelservices::random());
 	fw::core::vector2df way(FLIGHT_LENGTH, 0.f);
 	fw::rotateVector2dByDegrees(way, HEADINGS[heading].degrees);
 	const fw::core::vector3df flight(way.X, way.Y, 0.f);

@@ -32,8 +32,8 @@ typedef std::vector<fw::s32> Phases;
 const fw::f32 MATERIALS = 5.f;
 const fw::s32 WORKERS = 2;
 const fw::u32 STEP = 20;
-const char* const WORK_TEMPLATES[] = {
-	"Helicopter", "Bus", "Cargo", "Construction", "ConstructionSelector", "LevelStarEffect"};
+const char* const WORK_TEMPLATES[] = {"Helicopter", "Bus", "Cargo", "Construction", "ConstructionSelector",
+	"LevelStarEffect"};
 
 // An empty place and an owned hotel of Level 1, low on the screen.
 std::string places()
@@ -82,7 +82,8 @@ struct STrace
 
 	void note(const GConstructionWork* work)
 	{
-		const auto add = [](Phases& list, fw::s32 phase) {
+		const auto add = [](Phases& list, fw::s32 phase)
+		{
 			if (list.empty() || list.back() != phase)
 				list.push_back(phase);
 		};
@@ -160,8 +161,9 @@ public:
 	{
 		if (buildTimeM)
 		{
-			const fw::CRefHolder<fw::IXMLReader> reader = readerOver(
-				std::string("<LevelModifiers><Modifier Type=\"BuildTimeM\" Value=\"") + buildTimeM + "\"/></LevelModifiers>");
+			const fw::CRefHolder<fw::IXMLReader> reader =
+				readerOver(std::string("<LevelModifiers><Modifier Type=\"BuildTimeM\" Value=\"") + buildTimeM +
+					"\"/></LevelModifiers>");
 			moveTo(reader.get(), L"LevelModifiers");
 			modifiers = fw::adoptRef(new GLevelModifierList);
 			modifiers->read(reader.get());
@@ -331,8 +333,8 @@ TEST(ConstructionWork, HelicopterFliesThroughTheHoverPointAtThreeHundredUnitsASe
 		SCOPED_TRACE(c.heading);
 		place->setPosition(vector3df(c.x, c.y, 0.f));
 		place->setType(level.type("Hotel1"), false);
-		const fw::CRefHolder<GConstructionWork> flight = fw::adoptRef(new GConstructionWork(
-			level.rig.level.get(), place, level.type("Hotel1"), level.cargos(), level.rig.templates.get(), nullptr, MATERIALS, WORKERS));
+		const fw::CRefHolder<GConstructionWork> flight = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
+			place, level.type("Hotel1"), level.cargos(), level.rig.templates.get(), nullptr, MATERIALS, WORKERS));
 		EXPECT_EQ(c.heading, std::string(flight->getHeading().c_str()));
 		const GPathMovableNode* helicopter = flight->getHelicopter();
 		ASSERT_NE(nullptr, helicopter);
@@ -702,7 +704,8 @@ TEST(ConstructionWork, EachStrandActsOnceAStepEvenWhenItsStatesEndAtOnce)
 {
 	CConstructionLevel level;
 	level.enter();
-	const fw::CRefHolder<fw::BaseNode> cargos = fw::adoptRef(new fw::BaseNode(fw::ContentReference(), nullptr, nullptr));
+	const fw::CRefHolder<fw::BaseNode> cargos =
+		fw::adoptRef(new fw::BaseNode(fw::ContentReference(), nullptr, nullptr));
 	const fw::CRefHolder<GBuildingNode> loose =
 		fw::adoptRef(new GBuildingNode(fw::ContentReference(), nullptr, nullptr));
 	const fw::CRefHolder<GBuildingConfiguration> quick =
@@ -711,8 +714,8 @@ TEST(ConstructionWork, EachStrandActsOnceAStepEvenWhenItsStatesEndAtOnce)
 	loose->setName("Loose");
 	loose->setType(level.type("BuildingPlace"), false);
 	loose->setType(quick.get(), false);
-	const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(
-		level.rig.level.get(), loose.get(), quick.get(), cargos.get(), level.rig.templates.get(), nullptr, 0.f, 1));
+	const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
+		loose.get(), quick.get(), cargos.get(), level.rig.templates.get(), nullptr, 0.f, 1));
 
 	struct SPhases
 	{
@@ -730,13 +733,13 @@ TEST(ConstructionWork, EachStrandActsOnceAStepEvenWhenItsStatesEndAtOnce)
 		seen.push_back({building->getHelicopterPhase(), building->getConstructionPhase(), running});
 	}
 	const std::vector<SPhases> expected = {
-		{3, 2, true},	 // flight and opening ended at once
-		{5, 4, true},	 // "_BeforeUnloading", "PreBuild2"
-		{7, 5, true},	 // "_Unloading", "Build"
-		{9, 6, true},	 // "_AfterUnloading"; delivered: "Working"
-		{11, 7, true},	 // "MovingFrom"; a build time of 0 is counted at once
-		{12, 9, true},	 // the helicopter leaves; "PostBuild1"
-		{12, 11, true},	 // "PostBuild2"
+		{3, 2, true},    // flight and opening ended at once
+		{5, 4, true},    // "_BeforeUnloading", "PreBuild2"
+		{7, 5, true},    // "_Unloading", "Build"
+		{9, 6, true},    // "_AfterUnloading"; delivered: "Working"
+		{11, 7, true},   // "MovingFrom"; a build time of 0 is counted at once
+		{12, 9, true},   // the helicopter leaves; "PostBuild1"
+		{12, 11, true},  // "PostBuild2"
 		{12, 13, false}, // the finish
 	};
 	ASSERT_EQ(expected.size(), seen.size());
@@ -930,8 +933,7 @@ TEST(ConstructionWork, ProgressOfAWorkWithoutDurationIsWholeAndTheTargetTypeIsHe
 	for (fw::f32 buildTime : buildTimes)
 	{
 		SCOPED_TRACE(buildTime);
-		fw::CRefHolder<GBuildingConfiguration> target =
-			fw::adoptRef(new GBuildingConfiguration(*level.type("Hotel1")));
+		fw::CRefHolder<GBuildingConfiguration> target = fw::adoptRef(new GBuildingConfiguration(*level.type("Hotel1")));
 		target->BuildTime = buildTime;
 		const fw::s32 references = target->getReferenceCount();
 		const fw::CRefHolder<GConstructionWork> building = fw::adoptRef(new GConstructionWork(level.rig.level.get(),
