@@ -237,12 +237,6 @@ bool KeyFrame::onTimer(u32 elapsed)
 	return getManager() == manager;
 }
 
-void KeyFrame::setKeyTime(u32 key, u32 t)
-{
-	if (key < m_keys.size())
-		m_keys[key].t = t;
-}
-
 bool KeyFrame::setKeyValue(u32 key, u32 property, const IPropertyData* value)
 {
 	if (!value || key >= m_keys.size() || !m_properties || property >= m_properties->getItemCount())
@@ -276,6 +270,14 @@ u32 KeyFrame::getDuration() const
 	for (const KeyFrameKey& key : m_keys)
 		time += key.t;
 	return clampedTime(time);
+}
+
+bool KeyFrame::setKeyTime(u32 key, u32 t)
+{
+	if (key >= m_keys.size())
+		return false;
+	m_keys[key].t = t;
+	return true;
 }
 
 void KeyFrame::stop(bool finish, bool report)

@@ -27,7 +27,7 @@
 
 namespace
 {
-using levelservices::nameId;
+using fw::nameId;
 
 // The hover point above a building, relative to its position.
 const fw::core::vector3df HOVER_OFFSET(104.f, -57.f, 2000.f);
@@ -47,11 +47,6 @@ struct SHeading
 };
 // On the screen y grows downwards: -30 degrees points right and up.
 const SHeading HEADINGS[4] = {{"RightUp", -30}, {"RightDown", 30}, {"LeftUp", 210}, {"LeftDown", 150}};
-
-fw::s32 id(const char* name)
-{
-	return nameId(name);
-}
 
 const fw::core::stringc& stateText(fw::s32 stateId)
 {
@@ -79,7 +74,7 @@ fw::u32 flightTime(fw::f32 distance)
 void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3df& from,
 	const fw::core::vector3df& leg)
 {
-	static const fw::s32 moverName = id("Mover");
+	static const fw::s32 moverName = nameId("Mover");
 	const fw::CAnimatorState* state = helicopter->findState(stateId);
 	fw::Base* item = state ? state->findItemByName(moverName) : nullptr;
 	if (!item || !item->isOfType(fw::STATE_ITEM_TYPE_KEY_FRAME))
@@ -106,8 +101,8 @@ GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* buil
 	m_materials(materials),
 	m_workers(workers)
 {
-	static const fw::s32 starEffectName = id("LevelStarEffect");
-	static const fw::s32 done = id("Done");
+	static const fw::s32 starEffectName = nameId("LevelStarEffect");
+	static const fw::s32 done = nameId("Done");
 
 	// A record to read even when the caller had none.
 	if (!m_targetType)
@@ -168,7 +163,7 @@ bool GConstructionWork::onEvent(fw::CEvent* event)
 
 void GConstructionWork::makeHelicopter(fw::TemplateCollectionNode* templates)
 {
-	static const fw::s32 helicopterName = id("Helicopter");
+	static const fw::s32 helicopterName = nameId("Helicopter");
 	m_helicopter.assign(fw::nodeCast<GPathMovableNode>(
 		cloneWorkNode(templates, helicopterName, m_cargosNode, fw::NODE_TYPE_GAME_PATH_MOVABLE)));
 	if (!m_helicopter)
@@ -204,9 +199,9 @@ void GConstructionWork::makeBusOrDeliverWorkers(fw::TemplateCollectionNode* temp
 
 void GConstructionWork::swapSelector(fw::TemplateCollectionNode* templates)
 {
-	static const fw::s32 templateName = id("ConstructionSelector");
-	static const fw::s32 selectorName = id("Selector");
-	static const fw::s32 focus = id("Focus");
+	static const fw::s32 templateName = nameId("ConstructionSelector");
+	static const fw::s32 selectorName = nameId("Selector");
+	static const fw::s32 focus = nameId("Focus");
 	fw::ControlNode* root = m_building->getTemplateRoot();
 	const fw::BaseNode* source = templates ? templates->getTemplate(templateName) : nullptr;
 	if (!root || !source || !source->isOfType(fw::NODE_TYPE_SPRITE))
@@ -223,10 +218,10 @@ void GConstructionWork::swapSelector(fw::TemplateCollectionNode* templates)
 
 void GConstructionWork::makeConstructionSite(fw::TemplateCollectionNode* templates)
 {
-	static const fw::s32 constructionName = id("Construction");
-	static const fw::s32 cargoName = id("Cargo");
-	static const fw::s32 progressBarName = id("ProgressBar");
-	static const fw::s32 preBuild1 = id("PreBuild1");
+	static const fw::s32 constructionName = nameId("Construction");
+	static const fw::s32 cargoName = nameId("Cargo");
+	static const fw::s32 progressBarName = nameId("ProgressBar");
+	static const fw::s32 preBuild1 = nameId("PreBuild1");
 	m_site.assign(cloneWorkNode(templates, constructionName, m_building));
 	if (!m_site)
 	{
@@ -298,16 +293,16 @@ void GConstructionWork::setUpHelicopterFlight()
 	const fw::core::vector3df end = hover + flight;
 
 	m_heading = HEADINGS[heading].name;
-	helicopter->setState(id(m_heading.c_str()), nullptr);
+	helicopter->setState(nameId(m_heading.c_str()), nullptr);
 	fitMover(helicopter.get(), nameIdMovingTo(), start, hover - start);
 	fitMover(helicopter.get(), nameIdMovingFrom(), hover, end - hover);
 }
 
 void GConstructionWork::showBuildingParts(bool visible)
 {
-	static const fw::s32 selectorName = id("Selector");
-	static const fw::s32 workersName = id("WorkersText");
-	static const fw::s32 starsName = id("StarIcons");
+	static const fw::s32 selectorName = nameId("Selector");
+	static const fw::s32 workersName = nameId("WorkersText");
+	static const fw::s32 starsName = nameId("StarIcons");
 	fw::ControlNode* root = m_building->getTemplateRoot();
 	if (!root)
 		return;
@@ -346,10 +341,10 @@ bool GConstructionWork::update(fw::u32 stepMs)
 
 void GConstructionWork::updateHelicopter()
 {
-	static const fw::s32 cargoName = id("Cargo");
-	static const fw::s32 shadowName = id("CargoShadow");
+	static const fw::s32 cargoName = nameId("Cargo");
+	static const fw::s32 shadowName = nameId("CargoShadow");
 	const fw::CRefHolder<GPathMovableNode> helicopter(m_helicopter);
-	const auto headingState = [this](const char* suffix) { return id((m_heading + suffix).c_str()); };
+	const auto headingState = [this](const char* suffix) { return nameId((m_heading + suffix).c_str()); };
 	switch (m_helicopterPhase)
 	{
 	case HELICOPTER_OVER_BUILDING:
@@ -370,7 +365,7 @@ void GConstructionWork::updateHelicopter()
 		if (m_cargo)
 		{
 			m_cargo->setVisible(true);
-			m_cargo->enterState(id(m_heading.c_str()), nullptr, -1);
+			m_cargo->enterState(nameId(m_heading.c_str()), nullptr, -1);
 		}
 		break;
 	case HELICOPTER_READY_TO_LEAVE:
@@ -388,7 +383,7 @@ void GConstructionWork::updateHelicopter()
 
 void GConstructionWork::updateBus(fw::u32 stepMs)
 {
-	static const fw::s32 busCue = id("Bus");
+	static const fw::s32 busCue = nameId("Bus");
 	const fw::CRefHolder<GPathMovableNode> bus(m_bus);
 	bus->update(stepMs);
 	switch (m_busPhase)
@@ -424,11 +419,11 @@ bool GConstructionWork::deliveriesMade() const
 
 void GConstructionWork::updateSite(fw::u32 stepMs)
 {
-	static const fw::s32 preBuild2 = id("PreBuild2");
-	static const fw::s32 build = id("Build");
-	static const fw::s32 working = id("Working");
-	static const fw::s32 postBuild1 = id("PostBuild1");
-	static const fw::s32 postBuild2 = id("PostBuild2");
+	static const fw::s32 preBuild2 = nameId("PreBuild2");
+	static const fw::s32 build = nameId("Build");
+	static const fw::s32 working = nameId("Working");
+	static const fw::s32 postBuild1 = nameId("PostBuild1");
+	static const fw::s32 postBuild2 = nameId("PostBuild2");
 	const fw::CRefHolder<fw::BaseNode> site(m_site);
 	const fw::f32 counted = buildTimeFactor(m_level) * static_cast<fw::f32>(stepMs);
 	switch (m_constructionPhase)
@@ -491,7 +486,7 @@ void GConstructionWork::updateSite(fw::u32 stepMs)
 
 void GConstructionWork::showNewLook()
 {
-	static const fw::s32 focus = id("Focus");
+	static const fw::s32 focus = nameId("Focus");
 	m_building->setTemplateName(m_targetType->Name);
 	if (m_building->isFocused())
 		m_building->enterState(focus, nullptr, -1);
@@ -504,8 +499,8 @@ bool GConstructionWork::isGuestUpgrade() const
 
 void GConstructionWork::finish()
 {
-	static const fw::s32 afterBuild = id("AfterBuild");
-	static const fw::s32 activate = id("Activate");
+	static const fw::s32 afterBuild = nameId("AfterBuild");
+	static const fw::s32 activate = nameId("Activate");
 	m_building->stopWorkSound();
 	removeSite();
 	m_building->setState(afterBuild, nullptr);
@@ -587,12 +582,12 @@ bool GConstructionWork::onStateEnded(fw::CEventNodeStateEnded* event)
 
 bool GConstructionWork::onStateChangeComplete(fw::CEventNodeStateChangeComplete* event)
 {
-	static const fw::s32 preBuild1 = id("PreBuild1");
-	static const fw::s32 preBuild2 = id("PreBuild2");
-	static const fw::s32 postBuild1 = id("PostBuild1");
-	static const fw::s32 postBuild2 = id("PostBuild2");
-	static const fw::s32 build = id("Build");
-	static const fw::s32 activate = id("Activate");
+	static const fw::s32 preBuild1 = nameId("PreBuild1");
+	static const fw::s32 preBuild2 = nameId("PreBuild2");
+	static const fw::s32 postBuild1 = nameId("PostBuild1");
+	static const fw::s32 postBuild2 = nameId("PostBuild2");
+	static const fw::s32 build = nameId("Build");
+	static const fw::s32 activate = nameId("Activate");
 	const fw::BaseNode* node = event->getNode();
 	if (!node)
 		return false;

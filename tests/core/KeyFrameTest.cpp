@@ -125,6 +125,24 @@ TEST_F(KeyFrames, TimesAndTheTimeShift)
 	EXPECT_EQ((std::vector<std::string>{"10"}), reports());
 }
 
+TEST_F(KeyFrames, ARetimedKeyMovesTheKeysAfterIt)
+{
+	load(countKeys("", KEYS_0_100_100));
+	EXPECT_FALSE(item->setKeyTime(3, 5)) << "past the keys";
+	enter();
+	tick(2);
+	// 40 ms into key 1's segment, which now ends at 60 ms.
+	ASSERT_TRUE(item->setKeyTime(1, 60));
+	EXPECT_EQ(160u, item->getDuration());
+	EXPECT_EQ("0", value("Count"));
+	tick();
+	EXPECT_EQ("10", value("Count"));
+	tick(4);
+	EXPECT_EQ("10", value("Count"));
+	tick();
+	EXPECT_EQ("20", value("Count"));
+}
+
 TEST_F(KeyFrames, AOneKeyAnimationEndsAtItsFirstTick)
 {
 	load(countKeys(" Period=\"30\"", "<KeyFrame t=\"0\" Value0=\"7\" />"));
@@ -156,23 +174,21 @@ TEST_F(KeyFrames, StoppingWithFinishShowsTheLastKey)
 }
 
 // An owner fits the animation to the game: key 1 comes after 40 ms and shows 7, interpolated.
-TEST_F(KeyFrames, OwnersRetimeAndMoveKeys)
+TEST_F(KeyFrames, OwnersMoveKeys)
 {
 	load(countKeys("", "<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" i=\"0\" Value0=\"10\" />"));
-	item->setKeyTime(1, 40);
+	ASSERT_TRUE(item->setKeyTime(1, 40));
 	const CRefHolder<CPropertyDataInt> seven = adoptRef(new CPropertyDataInt(7));
 	EXPECT_TRUE(item->setKeyValue(1, 0, seven.get()));
 	seven->setValue(99);
 	EXPECT_EQ(40u, item->getDuration());
 
-	// Refused: a missing key or property, a value of another type; a missing key keeps its time.
+	// Refused: a missing key or property, a value of another type.
 	const CRefHolder<CPropertyDataFloat> other = adoptRef(new CPropertyDataFloat(3.f));
 	EXPECT_FALSE(item->setKeyValue(2, 0, seven.get()));
 	EXPECT_FALSE(item->setKeyValue(1, 1, seven.get()));
 	EXPECT_FALSE(item->setKeyValue(1, 0, other.get()));
 	EXPECT_FALSE(item->setKeyValue(1, 0, nullptr));
-	item->setKeyTime(2, 500);
-	EXPECT_EQ(40u, item->getDuration());
 
 	enter();
 	tick();
