@@ -251,7 +251,6 @@ private:
 	fw::TextNode* m_priceText = nullptr;
 	fw::CRefHolder<fw::BaseNode> m_phoneIcon;
 	fw::CRefHolder<fw::BaseNode> m_alertIcon;
-	fw::BaseNode* m_selector = nullptr;
 	fw::CRefHolder<fw::BaseNode> m_serveAreaNode;
 	fw::CRefHolder<fw::TextNode> m_workersText;
 	fw::CRefHolder<fw::BaseNode> m_feature1Icon;

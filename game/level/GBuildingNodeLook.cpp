@@ -146,10 +146,11 @@ void GBuildingNode::instantiateTemplate()
 		}
 	}
 
-	m_selector = root ? root->findChildByNameId(selectorName, 1) : nullptr;
-	if (m_selector && isFocused())
+	// Looked up anew each time: a construction swaps the look's selector for its own.
+	fw::BaseNode* selector = root ? root->findChildByNameId(selectorName, 1) : nullptr;
+	if (selector && isFocused())
 	{
-		m_selector->enterState(focusState, nullptr, -1);
+		selector->enterState(focusState, nullptr, -1);
 		if (root)
 			root->setTintColor(fw::video::SColor(0xFFFFFFFF));
 	}

@@ -69,10 +69,11 @@ fw::u32 flightTime(fw::f32 distance)
 	return static_cast<fw::u32>(ms);
 }
 
-// The flight of one state: its "Mover" key frame goes from `from` by `leg` at the helicopter's
-// speed. Only a two-key "Mover" is fitted; any other is left as the template has it.
+// The flight of one state: its "Mover" key frame goes from `from` to `to` at the helicopter's
+// speed. Key values are the places themselves, as the key frame sets them on the helicopter's
+// Position. Only a two-key "Mover" is fitted; any other is left as the template has it.
 void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3df& from,
-	const fw::core::vector3df& leg)
+	const fw::core::vector3df& to)
 {
 	static const fw::s32 moverName = nameId("Mover");
 	const fw::CAnimatorState* state = helicopter->findState(stateId);
@@ -83,10 +84,10 @@ void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3
 	if (mover->getKeys().size() != 2)
 		return;
 	const fw::CRefHolder<fw::CPropertyDataVector3d> start = fw::adoptRef(new fw::CPropertyDataVector3d(from));
-	const fw::CRefHolder<fw::CPropertyDataVector3d> end = fw::adoptRef(new fw::CPropertyDataVector3d(leg));
+	const fw::CRefHolder<fw::CPropertyDataVector3d> end = fw::adoptRef(new fw::CPropertyDataVector3d(to));
 	mover->setKeyValue(0, 0, start.get());
 	mover->setKeyValue(1, 0, end.get());
-	mover->setKeyTime(1, flightTime(leg.getLength()));
+	mover->setKeyTime(1, flightTime((to - from).getLength()));
 }
 } // namespace
 
@@ -294,8 +295,8 @@ void GConstructionWork::setUpHelicopterFlight()
 
 	m_heading = HEADINGS[heading].name;
 	helicopter->setState(nameId(m_heading.c_str()), nullptr);
-	fitMover(helicopter.get(), nameIdMovingTo(), start, hover - start);
-	fitMover(helicopter.get(), nameIdMovingFrom(), hover, end - hover);
+	fitMover(helicopter.get(), nameIdMovingTo(), start, hover);
+	fitMover(helicopter.get(), nameIdMovingFrom(), hover, end);
 }
 
 void GConstructionWork::showBuildingParts(bool visible)

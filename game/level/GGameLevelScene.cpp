@@ -402,7 +402,10 @@ bool GGameLevelScene::onFeatureReady(GFeatureReadyMessage* message)
 {
 	if (!message->building)
 		return false;
-	message->building->setWork(GBuildingNode::WORK_NONE, nullptr);
+	// The end of a serve work frees its building; a feature that has recharged (the building's own
+	// timers send the same message) leaves any other work of the building running.
+	if (message->building->getWorkCode() == GBuildingNode::WORK_SERVE)
+		message->building->setWork(GBuildingNode::WORK_NONE, nullptr);
 	updateServiceLists();
 	postStateChanged();
 	return false;

@@ -314,6 +314,8 @@ bool GGameLevelScene::sellBuilding(GBuildingNode* building)
 	building->clearOffersAndAlert();
 	building->setOwned(false);
 	money += static_cast<fw::f32>(price);
+	// The sold building no longer serves: requests only it answered are dropped.
+	updateServiceLists();
 	dropUnprovidedRequests();
 	recalculate();
 	postStateChanged();

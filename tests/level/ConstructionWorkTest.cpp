@@ -349,10 +349,12 @@ TEST(ConstructionWork, HelicopterFliesThroughTheHoverPointAtThreeHundredUnitsASe
 		const fw::KeyFrame* out = mover(helicopter, "MovingFrom");
 		ASSERT_NE(nullptr, in);
 		ASSERT_NE(nullptr, out);
+		// The keys are the places the helicopter passes: it comes in from one side, hovers over
+		// the building and leaves on the other side.
 		expectNear(hover - c.leg, keyValue(in, 0));
-		expectNear(c.leg, keyValue(in, 1));
+		expectNear(hover, keyValue(in, 1));
 		expectNear(hover, keyValue(out, 0));
-		expectNear(c.leg, keyValue(out, 1));
+		expectNear(hover + c.leg, keyValue(out, 1));
 		EXPECT_EQ(3333u, in->getKeys()[1].t);
 		EXPECT_EQ(3333u, out->getKeys()[1].t);
 		// Entered: the flight starts from its first key.
@@ -361,6 +363,24 @@ TEST(ConstructionWork, HelicopterFliesThroughTheHoverPointAtThreeHundredUnitsASe
 }
 
 // --- Whole constructions.
+
+// The key frames drive the helicopter's Position: it stops over the building, leaves on the other
+// side.
+TEST(ConstructionWork, HelicopterHoversOverTheBuildingAndLeavesOnTheOtherSide)
+{
+	CConstructionLevel level;
+	level.enter();
+	GBuildingNode* place = level.rig.building("Place");
+	GConstructionWork* building = level.start("Place", "Hotel1");
+	const fw::CRefHolder<GPathMovableNode> helicopter(building->getHelicopter());
+	ASSERT_NE(nullptr, helicopter.get());
+	const vector3df hover = place->getPosition() + vector3df(104.f, -57.f, 2000.f);
+	const vector3df arrival = helicopter->getPosition();
+	level.stepUntil([&] { return building->getHelicopterPhase() >= GConstructionWork::HELICOPTER_OVER_BUILDING; });
+	expectNear(hover, helicopter->getPosition());
+	level.stepUntil([&] { return building->getHelicopterPhase() >= GConstructionWork::HELICOPTER_TO_REMOVE; });
+	expectNear(hover + (hover - arrival), helicopter->getPosition());
+}
 
 TEST(ConstructionWork, NewBuildingWithoutPathWaitsForTheHelicopterOnly)
 {

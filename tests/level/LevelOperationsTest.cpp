@@ -515,6 +515,24 @@ TEST(LevelServe, RefusedRequestsChangeNothing)
 
 // --- Features.
 
+// A feature that has recharged says so with the message a serve work ends with; only the serve
+// work's building is freed by it.
+TEST(LevelFeatures, ARechargedFeatureLeavesTheBuildingsFeatureWorkRunning)
+{
+	CLevelRig rig(operationsScene());
+	GBuildingNode* factory = rig.building("FA");
+	factory->setAlertIcon(0);
+	ASSERT_TRUE(rig.level->activateFeature(factory, 0));
+	ASSERT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode());
+	offerGameMessage(rig.level.get(), new GFeatureReadyMessage(factory));
+	EXPECT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode());
+	EXPECT_NE(nullptr, factory->getWork());
+
+	factory->setWork(GBuildingNode::WORK_SERVE, nullptr);
+	offerGameMessage(rig.level.get(), new GFeatureReadyMessage(factory));
+	EXPECT_EQ(GBuildingNode::WORK_NONE, factory->getWorkCode());
+}
+
 TEST(LevelFeatures, AFactoryRunsItsFeatureAsAWorkOtherBuildingsRunItThemselves)
 {
 	{
@@ -610,6 +628,8 @@ TEST(LevelResults, EachResultIsRecordedAndFreesItsBuildingAndGoesOnToTheScreen)
 		fw::s32 kind; // -1: no record
 		bool resetsQuietTime;
 		Lines messages;
+		// The building's work: serving for the end of a serve work, repairing otherwise.
+		fw::s32 work = GBuildingNode::WORK_REPAIR;
 	};
 	const SCase cases[] = {
 		{"construction",
@@ -622,7 +642,7 @@ TEST(LevelResults, EachResultIsRecordedAndFreesItsBuildingAndGoesOnToTheScreen)
 		{"serve", [](GBuildingNode* b) -> GGameMessage* { return new GServeDoneMessage(b); }, -1, false,
 			{"4104", "4100", "4100"}},
 		{"feature ready", [](GBuildingNode* b) -> GGameMessage* { return new GFeatureReadyMessage(b); }, -1, false,
-			{"4105", "4100"}},
+			{"4105", "4100"}, GBuildingNode::WORK_SERVE},
 	};
 	for (const SCase& c : cases)
 	{
@@ -630,7 +650,7 @@ TEST(LevelResults, EachResultIsRecordedAndFreesItsBuildingAndGoesOnToTheScreen)
 		CLevelRig rig(operationsScene());
 		GBuildingNode* hotel = rig.building("H1");
 		changeType(hotel, [](GBuildingConfiguration& type) { type.BuiltSoundCueName = id("Building"); });
-		hotel->setWork(GBuildingNode::WORK_REPAIR, nullptr);
+		hotel->setWork(c.work, nullptr);
 		hotel->msSinceWork = 5000;
 		rig.messages();
 		CLevelRig::plays();

@@ -567,6 +567,25 @@ TEST(LevelTrade, BuyingAndSellingBuildings)
 	EXPECT_EQ(1u, rig.level->countBuildingsOfType(id("Hotel1")));
 }
 
+TEST(LevelTrade, SellingTheOnlyProviderDropsTheRequestsItAnswered)
+{
+	for (const bool secondCafe : {false, true})
+	{
+		SCOPED_TRACE(secondCafe ? "another cafe still serves" : "the only cafe");
+		CLevelRig rig(scene({building("H1", "Hotel1", 300, 0, true), building("C1", "Cafe", 0, 0, true),
+						  building("C2", "Cafe", 600, 0, secondCafe)}),
+			levelXml("<vector2d Name=\"BuildingsBuyRequestTime\" Value=\"100, 100\"/>"
+					 "<vector2d Name=\"BuildingsBuyRequestPriceMultiplier\" Value=\"1, 1\"/>"));
+		GBuildingNode* cafe = rig.building("C1");
+		cafe->setForSale(true);
+		rig.step(50, 3);
+		ASSERT_TRUE(cafe->isBuyRequestActive());
+		rig.building("H1")->setAlertIcon(4);
+		ASSERT_TRUE(rig.level->sellBuilding(cafe));
+		EXPECT_EQ(secondCafe ? 4 : GBuildingNode::ALERT_NONE, rig.building("H1")->getAlert());
+	}
+}
+
 // --- Mends.
 
 TEST(LevelMends, MissingPartsAreSkippedNotRead)
