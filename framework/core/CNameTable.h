@@ -35,6 +35,12 @@ private:
 // Node, state, navigation and template names.
 typedef CSingletonHolder<CNameTable> CNameTableSingleton;
 
+// The id of a node, state, navigation or template name.
+inline s32 nameId(const c8* text)
+{
+	return CNameTableSingleton::Instance().intern(text);
+}
+
 // Names of content objects only.
 struct SContentNameTable : CNameTable
 {

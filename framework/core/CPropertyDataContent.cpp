@@ -53,18 +53,7 @@ CPropertyDataAtlasTexture::CPropertyDataAtlasTexture(IAtlasTextureContent* atlas
 {
 }
 
-const core::stringw& CPropertyDataAtlasTexture::getTypeName() const
-{
-	// Never destroyed: values may still be written while the process exits.
-	static const core::stringw& name = *new core::stringw(L"atlasTexture");
-	return name;
-}
-
-const core::stringw& CPropertyDataAtlasTexture::getClassName() const
-{
-	static const core::stringw& name = *new core::stringw(L"CPropertyDataAtlasTexture");
-	return name;
-}
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataAtlasTexture, L"atlasTexture", L"CPropertyDataAtlasTexture", PDT_ATLAS_TEXTURE)
 
 IPropertyData* CPropertyDataAtlasTexture::clone() const
 {
@@ -165,17 +154,7 @@ CPropertyDataFont::CPropertyDataFont(IFontContent* font) :
 {
 }
 
-const core::stringw& CPropertyDataFont::getTypeName() const
-{
-	static const core::stringw& name = *new core::stringw(L"font");
-	return name;
-}
-
-const core::stringw& CPropertyDataFont::getClassName() const
-{
-	static const core::stringw& name = *new core::stringw(L"CPropertyDataFont");
-	return name;
-}
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataFont, L"font", L"CPropertyDataFont", PDT_FONT)
 
 IPropertyData* CPropertyDataFont::clone() const
 {

@@ -23,10 +23,7 @@ public:
 	// Takes a reference; the manager becomes the one that owns the atlas texture.
 	explicit CPropertyDataAtlasTexture(IAtlasTextureContent* atlasTexture);
 
-	const core::stringw& getTypeName() const override;
-	const core::stringw& getClassName() const override;
-	s32 getTypeId() const override { return PDT_ATLAS_TEXTURE; }
-	bool isOfType(s32 id) const override { return id == PDT_ATLAS_TEXTURE || id == PDT_NONE; }
+	FW_PROPERTY_DATA_IDENTITY()
 	IPropertyData* clone() const override;
 	// The name relative to the file being written; empty without an atlas texture.
 	core::stringc toString() const override;
@@ -56,10 +53,7 @@ public:
 	explicit CPropertyDataFont(IContentManager* contentManager = nullptr) : m_contentManager(contentManager) {}
 	explicit CPropertyDataFont(IFontContent* font);
 
-	const core::stringw& getTypeName() const override;
-	const core::stringw& getClassName() const override;
-	s32 getTypeId() const override { return PDT_FONT; }
-	bool isOfType(s32 id) const override { return id == PDT_FONT || id == PDT_NONE; }
+	FW_PROPERTY_DATA_IDENTITY()
 	IPropertyData* clone() const override;
 	core::stringc toString() const override;
 	// With a manager, the font of that name (or none, also for the empty text).

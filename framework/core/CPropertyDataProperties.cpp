@@ -15,18 +15,7 @@ const wchar_t* const kElement = L"properties";
 const u32 kMaxNesting = 64;
 } // namespace
 
-const core::stringw& CPropertyDataProperties::getTypeName() const
-{
-	// Never destroyed: values may still be written while the process exits.
-	static const core::stringw& name = *new core::stringw(kElement);
-	return name;
-}
-
-const core::stringw& CPropertyDataProperties::getClassName() const
-{
-	static const core::stringw& name = *new core::stringw(L"CPropertyDataProperties");
-	return name;
-}
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataProperties, kElement, L"CPropertyDataProperties", PDT_PROPERTIES)
 
 IPropertyData* CPropertyDataProperties::clone() const
 {

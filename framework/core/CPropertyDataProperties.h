@@ -13,10 +13,7 @@ public:
 	// Takes a reference to the container.
 	explicit CPropertyDataProperties(CPropertyContainer* container) : m_container(container) {}
 
-	const core::stringw& getTypeName() const override;
-	const core::stringw& getClassName() const override;
-	s32 getTypeId() const override { return PDT_PROPERTIES; }
-	bool isOfType(s32 id) const override { return id == PDT_PROPERTIES || id == PDT_NONE; }
+	FW_PROPERTY_DATA_IDENTITY()
 	IPropertyData* clone() const override;
 	core::stringc toString() const override;
 	void fromString(const core::stringc& text) override;

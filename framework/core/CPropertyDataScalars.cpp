@@ -12,11 +12,6 @@ namespace fw
 namespace
 {
 // Never destroyed: values may still be written while the process exits.
-const core::stringw& constantName(const wchar_t* text)
-{
-	return *new core::stringw(text);
-}
-
 // The caller promises a value of the same type; a foreign one is refused rather than misread.
 template <class T>
 const T* asType(const IPropertyData* data, s32 id)
@@ -94,33 +89,22 @@ u32 mixChannel(u32 from, u32 to, f32 inverse, f32 t)
 }
 } // namespace
 
-#define FW_PROPERTY_DATA_IDENTITY(Class, typeName, className, id)                                  \
-	const core::stringw& Class::getTypeName() const                                              \
-	{                                                                                            \
-		static const core::stringw& name = constantName(typeName);                               \
-		return name;                                                                             \
-	}                                                                                            \
-	const core::stringw& Class::getClassName() const                                             \
-	{                                                                                            \
-		static const core::stringw& name = constantName(className);                              \
-		return name;                                                                             \
-	}                                                                                            \
-	s32 Class::getTypeId() const { return id; }                                                  \
-	bool Class::isOfType(s32 other) const { return other == id || other == PDT_NONE; }           \
+#define FW_SCALAR_IDENTITY(Class, typeName, className, id)                                         \
+	FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(Class, typeName, className, id)                        \
 	IPropertyData* Class::clone() const { return new Class(m_value); }
 
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataInt, L"int", L"CPropertyDataInt", PDT_INT)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataBool, L"bool", L"CPropertyDataBool", PDT_BOOL)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataFloat, L"float", L"CPropertyDataFloat", PDT_FLOAT)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataColor, L"color", L"CPropertyDataColor", PDT_COLOR)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataColorf, L"colorf", L"CPropertyDataColorf", PDT_COLORF)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataVector2d, L"vector2d", L"CPropertyDataVector2d", PDT_VECTOR2D)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataVector3d, L"vector3d", L"CPropertyDataVector3d", PDT_VECTOR3D)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataRect, L"rect", L"CPropertyDataRect", PDT_RECT)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataString, L"string", L"CPropertyDataString", PDT_STRING)
-FW_PROPERTY_DATA_IDENTITY(CPropertyDataStringW, L"stringw", L"CPropertyDataStringW", PDT_STRINGW)
+FW_SCALAR_IDENTITY(CPropertyDataInt, L"int", L"CPropertyDataInt", PDT_INT)
+FW_SCALAR_IDENTITY(CPropertyDataBool, L"bool", L"CPropertyDataBool", PDT_BOOL)
+FW_SCALAR_IDENTITY(CPropertyDataFloat, L"float", L"CPropertyDataFloat", PDT_FLOAT)
+FW_SCALAR_IDENTITY(CPropertyDataColor, L"color", L"CPropertyDataColor", PDT_COLOR)
+FW_SCALAR_IDENTITY(CPropertyDataColorf, L"colorf", L"CPropertyDataColorf", PDT_COLORF)
+FW_SCALAR_IDENTITY(CPropertyDataVector2d, L"vector2d", L"CPropertyDataVector2d", PDT_VECTOR2D)
+FW_SCALAR_IDENTITY(CPropertyDataVector3d, L"vector3d", L"CPropertyDataVector3d", PDT_VECTOR3D)
+FW_SCALAR_IDENTITY(CPropertyDataRect, L"rect", L"CPropertyDataRect", PDT_RECT)
+FW_SCALAR_IDENTITY(CPropertyDataString, L"string", L"CPropertyDataString", PDT_STRING)
+FW_SCALAR_IDENTITY(CPropertyDataStringW, L"stringw", L"CPropertyDataStringW", PDT_STRINGW)
 
-#undef FW_PROPERTY_DATA_IDENTITY
+#undef FW_SCALAR_IDENTITY
 
 // int
 

@@ -13,10 +13,7 @@ namespace fw
 {
 // The operations every scalar class supplies itself.
 #define FW_PROPERTY_DATA_COMMON()                                                                  \
-	const core::stringw& getTypeName() const override;                                           \
-	const core::stringw& getClassName() const override;                                          \
-	s32 getTypeId() const override;                                                              \
-	bool isOfType(s32 id) const override;                                                        \
+	FW_PROPERTY_DATA_IDENTITY()                                                                  \
 	IPropertyData* clone() const override;                                                       \
 	core::stringc toString() const override;                                                     \
 	void fromString(const core::stringc& text) override;                                         \

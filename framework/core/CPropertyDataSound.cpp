@@ -15,18 +15,7 @@ CPropertyDataSound::~CPropertyDataSound()
 		m_sound->drop();
 }
 
-const core::stringw& CPropertyDataSound::getTypeName() const
-{
-	// Never destroyed: values may still be written while the process exits.
-	static const core::stringw& name = *new core::stringw(L"sound");
-	return name;
-}
-
-const core::stringw& CPropertyDataSound::getClassName() const
-{
-	static const core::stringw& name = *new core::stringw(L"CPropertyDataSound");
-	return name;
-}
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataSound, L"sound", L"CPropertyDataSound", PDT_SOUND)
 
 IPropertyData* CPropertyDataSound::clone() const
 {

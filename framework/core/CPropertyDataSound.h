@@ -16,10 +16,7 @@ public:
 	explicit CPropertyDataSound(CContent* sound);
 	~CPropertyDataSound() override;
 
-	const core::stringw& getTypeName() const override;
-	const core::stringw& getClassName() const override;
-	s32 getTypeId() const override { return PDT_SOUND; }
-	bool isOfType(s32 id) const override { return id == PDT_SOUND || id == PDT_NONE; }
+	FW_PROPERTY_DATA_IDENTITY()
 	IPropertyData* clone() const override;
 	// The sound's name relative to the file on top of the content manager's path stack.
 	core::stringc toString() const override;

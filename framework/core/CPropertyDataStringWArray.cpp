@@ -16,18 +16,7 @@ bool isElement(IXMLReader* reader, EXmlNodeType type, const wchar_t* name)
 }
 } // namespace
 
-const core::stringw& CPropertyDataStringWArray::getTypeName() const
-{
-	// Never destroyed: values may still be written while the process exits.
-	static const core::stringw& name = *new core::stringw(kArrayElement);
-	return name;
-}
-
-const core::stringw& CPropertyDataStringWArray::getClassName() const
-{
-	static const core::stringw& name = *new core::stringw(L"CPropertyDataStringWArray");
-	return name;
-}
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataStringWArray, kArrayElement, L"CPropertyDataStringWArray", PDT_STRINGW_ARRAY)
 
 IPropertyData* CPropertyDataStringWArray::clone() const
 {

@@ -11,10 +11,7 @@ public:
 	CPropertyDataStringWArray() = default;
 	explicit CPropertyDataStringWArray(const core::array<core::stringw>& value) : m_value(value) {}
 
-	const core::stringw& getTypeName() const override;
-	const core::stringw& getClassName() const override;
-	s32 getTypeId() const override { return PDT_STRINGW_ARRAY; }
-	bool isOfType(s32 id) const override { return id == PDT_STRINGW_ARRAY || id == PDT_NONE; }
+	FW_PROPERTY_DATA_IDENTITY()
 	IPropertyData* clone() const override;
 	// No text form: the strings live in child elements.
 	core::stringc toString() const override;

@@ -23,11 +23,6 @@ const c8* const GAchievementUnlockedScene::SCENE_FILE = "scenes/AchievementUnloc
 
 namespace
 {
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
 BaseNode* child(BaseNode* node, const c8* name)
 {
 	return node ? node->findChildByNameId(nameId(name), 1) : nullptr;

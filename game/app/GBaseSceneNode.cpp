@@ -110,7 +110,7 @@ void GBaseSceneNode::playCue(const c8* name)
 {
 	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
 	if (CSoundManager* sounds = device ? device->getSoundManager() : nullptr)
-		sounds->play(CNameTableSingleton::Instance().intern(name), false, 0);
+		sounds->play(nameId(name), false, 0);
 }
 
 void GBaseSceneNode::logNodeEvent(const c8* text, CEvent* event)

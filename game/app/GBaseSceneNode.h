@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CNameTable.h"
 #include "core/CTimer.h"
+#include "core/NodeCasts.h"
 #include "core/SceneNode.h"
 
 namespace fw
@@ -66,9 +68,10 @@ public:
 	// The type id of buttons, whose presses and hovers sound.
 	static constexpr fw::s32 BUTTON_TYPE_ID = 9;
 
-protected:
 	// Plays a cue of the device's sound manager by name.
 	static void playCue(const fw::c8* name);
+
+protected:
 	// Logs the text with the interned name of the node the control event is about.
 	static void logNodeEvent(const fw::c8* text, fw::CEvent* event);
 
@@ -83,3 +86,10 @@ fw::s32 nameIdNavBackFrom();
 bool goBackSliding(fw::SceneNode& scene);
 // Escape (27) or Enter (13).
 bool isEscapeOrEnter(fw::u32 key);
+
+// The direct child of root with the name, when it is a T; null otherwise or without a root.
+template <class T>
+T* bindChild(fw::BaseNode* root, const fw::c8* name)
+{
+	return root ? fw::nodeCast<T>(root->findChildByNameId(fw::nameId(name), 1)) : nullptr;
+}

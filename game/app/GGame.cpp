@@ -63,10 +63,6 @@ void setUpGroup(CSoundManager* sounds, s32 group, u32 maxPlaying, s32 fadeIn)
 	record.fadeOutMs = 1000;
 }
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
 } // namespace
 
 GGame* getGame()

@@ -46,11 +46,6 @@ const GIntroScene::SStep STEPS[GIntroScene::STEP_COUNT] = {
 	{&GIntroScene::loadComicsConfiguration, 5.f, "loadComicsConfiguration"},
 };
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
 CContentManager* contentManager()
 {
 	GGame* game = getGame();

@@ -23,11 +23,6 @@ const c8* const GLogosScene::DICTIONARY_FILE = "strings/Dictionary.xml";
 
 namespace
 {
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
 SpriteNode* findSprite(BaseNode* scene, const c8* name)
 {
 	BaseNode* root = scene ? scene->findChildByNameId(nameId("Scene"), 1) : nullptr;

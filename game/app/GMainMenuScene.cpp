@@ -25,11 +25,6 @@ const c8* const GMainMenuScene::PATHS_FILE = "scenes/BgTrafficPaths.xml";
 
 namespace
 {
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
 CSoundManager* soundManager()
 {
 	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();

@@ -1,5 +1,7 @@
 #include "app/GMainMenuTraffic.h"
 
+#include "app/GBaseSceneNode.h"
+
 #include "app/GMainMenuScene.h"
 #include "core/CNameTable.h"
 #include "core/CPropertyContainer.h"
@@ -27,21 +29,9 @@ CRandomGenerator& randomGenerator()
 	return CRandomGeneratorSingleton::Instance();
 }
 
-s32 intern(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
-void playCue(const c8* name)
-{
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	if (CSoundManager* sounds = device ? device->getSoundManager() : nullptr)
-		sounds->play(intern(name), false, 0);
-}
-
 s32 nameIdPath(const c8* name)
 {
-	return intern(name);
+	return nameId(name);
 }
 
 // The road's depth: 0 at the horizon (y 668), 1 a hundred units nearer.
@@ -75,8 +65,8 @@ s32 carStateId(bool down, s32 number)
 		{
 			for (s32 i = 0; i < 6; ++i)
 			{
-				ids[i] = intern((core::stringc("Up") + core::stringc(i + 1)).c_str());
-				ids[6 + i] = intern((core::stringc("Down") + core::stringc(i + 1)).c_str());
+				ids[i] = nameId((core::stringc("Up") + core::stringc(i + 1)).c_str());
+				ids[6 + i] = nameId((core::stringc("Down") + core::stringc(i + 1)).c_str());
 			}
 		}
 	} states;
@@ -97,7 +87,7 @@ s32 directionFromAngle(const core::vector2df& vector)
 		SFacings()
 		{
 			for (u32 i = 0; i < BIKE_FACING_COUNT; ++i)
-				ids[i] = intern(BIKE_FACINGS[i]);
+				ids[i] = nameId(BIKE_FACINGS[i]);
 		}
 	} facings;
 	f32 angle = std::atan2(-vector.Y, vector.X);
@@ -288,7 +278,7 @@ void GMainMenuCarNode::updateLook()
 	if (up ? y < 800.f : t > 0.6f)
 	{
 		m_soundPlayed = true;
-		playCue(up ? "MainMenuCarOut" : "MainMenuCarTo");
+		GBaseSceneNode::playCue(up ? "MainMenuCarOut" : "MainMenuCarTo");
 	}
 }
 

@@ -23,11 +23,6 @@ const c8* const GOptionsScene::OFF_TEMPLATE = "Options_OnOffButtonRed";
 namespace
 {
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
 s32 onTemplateId()
 {
 	static const s32 id = nameId(GOptionsScene::ON_TEMPLATE);
@@ -38,12 +33,6 @@ s32 offTemplateId()
 {
 	static const s32 id = nameId(GOptionsScene::OFF_TEMPLATE);
 	return id;
-}
-
-template <class T>
-T* bindChild(BaseNode* root, const c8* name)
-{
-	return root ? nodeCast<T>(root->findChildByNameId(nameId(name), 1)) : nullptr;
 }
 
 void playCueIfIdle(const c8* name)

@@ -13,10 +13,6 @@ namespace
 {
 const u32 KEY_ESCAPE = 27;
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
 } // namespace
 
 GQuitConfirmationScene::GQuitConfirmationScene(const ContentReference& reference, BaseNode* parent,

@@ -16,16 +16,6 @@ namespace
 const u32 KEY_ESCAPE = 27;
 const u32 KEY_ENTER = 13;
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
-template <class T>
-T* bindChild(BaseNode* root, const c8* name)
-{
-	return root ? nodeCast<T>(root->findChildByNameId(nameId(name), 1)) : nullptr;
-}
 } // namespace
 
 GSelectPlayerInputNameScene::GSelectPlayerInputNameScene(const ContentReference& reference, BaseNode* parent,

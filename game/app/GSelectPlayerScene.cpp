@@ -21,17 +21,6 @@ namespace
 // The confirmation's buttons in order: "%Yes%" is 0.
 const s32 RESULT_YES = 0;
 
-s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
-
-template <class T>
-T* bindChild(BaseNode* root, const c8* name)
-{
-	return root ? nodeCast<T>(root->findChildByNameId(nameId(name), 1)) : nullptr;
-}
-
 void enable(ControlNode* control, bool enabled)
 {
 	if (control)

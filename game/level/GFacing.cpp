@@ -6,11 +6,6 @@
 
 namespace
 {
-fw::s32 intern(const char* name)
-{
-	return fw::CNameTableSingleton::Instance().intern(name);
-}
-
 struct SFacingSector
 {
 	fw::f32 upperBound;
@@ -20,49 +15,49 @@ struct SFacingSector
 
 fw::s32 nameIdRight()
 {
-	static const fw::s32 id = intern("Right");
+	static const fw::s32 id = fw::nameId("Right");
 	return id;
 }
 
 fw::s32 nameIdRightUp()
 {
-	static const fw::s32 id = intern("RightUp");
+	static const fw::s32 id = fw::nameId("RightUp");
 	return id;
 }
 
 fw::s32 nameIdUp()
 {
-	static const fw::s32 id = intern("Up");
+	static const fw::s32 id = fw::nameId("Up");
 	return id;
 }
 
 fw::s32 nameIdLeftUp()
 {
-	static const fw::s32 id = intern("LeftUp");
+	static const fw::s32 id = fw::nameId("LeftUp");
 	return id;
 }
 
 fw::s32 nameIdLeft()
 {
-	static const fw::s32 id = intern("Left");
+	static const fw::s32 id = fw::nameId("Left");
 	return id;
 }
 
 fw::s32 nameIdLeftDown()
 {
-	static const fw::s32 id = intern("LeftDown");
+	static const fw::s32 id = fw::nameId("LeftDown");
 	return id;
 }
 
 fw::s32 nameIdDown()
 {
-	static const fw::s32 id = intern("Down");
+	static const fw::s32 id = fw::nameId("Down");
 	return id;
 }
 
 fw::s32 nameIdRightDown()
 {
-	static const fw::s32 id = intern("RightDown");
+	static const fw::s32 id = fw::nameId("RightDown");
 	return id;
 }
 

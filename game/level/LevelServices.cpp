@@ -15,11 +15,6 @@
 
 namespace levelservices
 {
-fw::s32 nameId(const char* name)
-{
-	return fw::CNameTableSingleton::Instance().intern(name);
-}
-
 fw::s32 featureStateId(fw::u32 index, bool stop)
 {
 	static const char* const names[2][2] = {{"Feature1", "Feature1Stop"}, {"Feature2", "Feature2Stop"}};

@@ -4,6 +4,7 @@
 // the dictionary of the device that runs their scene manager, the random generator, and the
 // roundings and money texts the economy shares.
 
+#include "core/CNameTable.h"
 #include "core/CoreTypes.h"
 
 namespace fw
@@ -17,7 +18,7 @@ class CSoundManager;
 
 namespace levelservices
 {
-fw::s32 nameId(const char* name);
+using fw::nameId;
 // "Feature" + number (+ "Stop").
 fw::s32 featureStateId(fw::u32 index, bool stop);
 

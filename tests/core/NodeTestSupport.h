@@ -371,9 +371,6 @@ inline void registerTestClasses(CNodeFactory& factory)
 	registerNodeClass<CSpriteNode>(factory);
 }
 
-inline s32 nameId(const c8* name)
-{
-	return CNameTableSingleton::Instance().intern(name);
-}
+using fw::nameId;
 } // namespace nodetest
 } // namespace fw

@@ -24,10 +24,7 @@ inline std::string nameOf(fw::s32 id)
 	return id == -1 ? "-1" : fw::CNameTableSingleton::Instance().lookup(id).c_str();
 }
 
-inline fw::s32 nameId(const char* name)
-{
-	return fw::CNameTableSingleton::Instance().intern(name);
-}
+using fw::nameId;
 
 inline fw::core::array<fw::core::vector2df> points(std::initializer_list<fw::core::vector2df> list)
 {

@@ -3,7 +3,7 @@
 // button closes it, a tab button shows another page, and a check box shows and hides its mark;
 // every step is checked on the frame read back from the back buffer.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include <X11/extensions/XTest.h>
 
@@ -65,7 +65,7 @@ private:
 	SceneNode* m_menu;
 };
 
-class ControlsWindowTest : public WindowTest
+class ControlsWindowTest : public WindowTest, protected CStagedContent
 {
 protected:
 	void SetUp() override
@@ -74,13 +74,8 @@ protected:
 		WindowTest::SetUp();
 		if (HasFatalFailure())
 			return;
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		ASSERT_TRUE(fileSystem->addFileArchive((std::string(QB_FIXTURES_DIR) + "/widgets").c_str(), false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		content = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
-		atlas = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml", false));
+		ASSERT_TRUE(openStagedContent(driver(), {(std::string(QB_FIXTURES_DIR) + "/widgets").c_str()}));
+		atlas = adoptRef(manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml", false));
 		ASSERT_TRUE(atlas);
 		templates.assign(nodeCast<TemplateCollectionNode>(scene("scenes/TemplateCollection.oscn").get()));
 		ASSERT_TRUE(templates);
@@ -121,8 +116,7 @@ protected:
 		menu.release();
 		templates.release();
 		atlas.release();
-		content.release();
-		processors.release();
+		closeStagedContent();
 		WindowTest::TearDown();
 	}
 
@@ -130,11 +124,7 @@ protected:
 
 	CRefHolder<BaseNode> scene(const char* name)
 	{
-		CContent* loaded = content->getContent(CONTENT_TYPE_SCENE_NODE, name, false);
-		BaseNode* node = dynamic_cast<BaseNode*>(loaded);
-		if (!node && loaded)
-			loaded->drop();
-		return adoptRef(node);
+		return request<BaseNode>(CONTENT_TYPE_SCENE_NODE, name);
 	}
 	template <class T>
 	T* find(const char* name) const
@@ -190,10 +180,6 @@ protected:
 	// The cream of the message box's panel.
 	static bool isCream(video::SColor c) { return c.getRed() > 230 && c.getGreen() > 220 && c.getBlue() > 190; }
 
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> content;
 	CRefHolder<CContent> atlas;
 	CRefHolder<TemplateCollectionNode> templates;
 	CRefHolder<TabSceneNode> menu;

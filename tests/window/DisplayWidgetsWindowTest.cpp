@@ -3,7 +3,7 @@
 // atlas image where the sprites' and the grid's geometry put them, in both blend materials, and
 // the glyphs where the text layout puts them, cut at a clipping parent's rectangle.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include "content/AtlasTextureCollection.h"
 #include "content/BitmapFont.h"
@@ -52,23 +52,17 @@ video::SColor drawnOver(video::SColor background, video::SColor texel, video::SC
 	return video::SColor(255, out[0], out[1], out[2]);
 }
 
-class DisplayWidgetsWindowTest : public ::testing::Test
+class DisplayWidgetsWindowTest : public ::testing::Test, protected CStagedContent
 {
 protected:
 	void SetUp() override
 	{
-		Display* display = XOpenDisplay(nullptr);
-		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
-		XCloseDisplay(display);
+		ASSERT_TRUE(haveDisplay());
 		registerWidgetServices();
 		device = adoptRef(new CWindowDevice(openGLParameters()));
 		ASSERT_NE(nullptr, driver());
 		ASSERT_EQ(video::EDT_OPENGL, driver()->getDriverType());
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		manager = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
+		ASSERT_TRUE(openStagedContent(driver()));
 		collection = request<AtlasTextureCollection>(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml");
 		ASSERT_TRUE(collection);
 		page = request<CImage>(CONTENT_TYPE_IMAGE, "atlases/MainMenu_0.png");
@@ -99,22 +93,11 @@ protected:
 		panel.release();
 		font.release();
 		collection.release();
-		manager.release();
-		processors.release();
+		closeStagedContent();
 		device.release();
 	}
 
 	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
-
-	template <class T>
-	CRefHolder<T> request(u32 type, const char* name)
-	{
-		CContent* content = manager->getContent(type, name, false);
-		T* typed = dynamic_cast<T*>(content);
-		if (!typed && content)
-			content->drop();
-		return adoptRef(typed);
-	}
 
 	template <class T>
 	T* add(BaseNode* parent, f32 x, f32 y)
@@ -150,10 +133,6 @@ protected:
 	}
 
 	CRefHolder<CWindowDevice> device;
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> manager;
 	CRefHolder<AtlasTextureCollection> collection;
 	CRefHolder<CImage> page;
 	CRefHolder<CImage> glyphPage;

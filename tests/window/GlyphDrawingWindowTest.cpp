@@ -2,7 +2,7 @@
 // glyph quad at the whole-pixel position the font's tables give, read back from the back buffer
 // and compared with the rasterized glyphs of the font's page.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include "content/BitmapFont.h"
 #include "content/CContentManager.h"
@@ -25,47 +25,26 @@ namespace
 {
 const video::SColor BACKGROUND(255, 30, 60, 90);
 
-class GlyphDrawingWindowTest : public ::testing::TestWithParam<const char*>
+class GlyphDrawingWindowTest : public ::testing::TestWithParam<const char*>, protected CStagedContent
 {
 protected:
 	void SetUp() override
 	{
-		Display* display = XOpenDisplay(nullptr);
-		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
-		XCloseDisplay(display);
+		ASSERT_TRUE(haveDisplay());
 		device = adoptRef(new CWindowDevice(openGLParameters()));
 		ASSERT_NE(nullptr, device->getVideoDriver());
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		manager = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
+		ASSERT_TRUE(openStagedContent(driver()));
 	}
 
 	void TearDown() override
 	{
-		manager.release();
-		processors.release();
+		closeStagedContent();
 		device.release();
 	}
 
 	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
 
-	template <class T>
-	CRefHolder<T> request(u32 type, const char* name)
-	{
-		CContent* content = manager->getContent(type, name, false);
-		T* typed = dynamic_cast<T*>(content);
-		if (!typed && content)
-			content->drop();
-		return adoptRef(typed);
-	}
-
 	CRefHolder<CWindowDevice> device;
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> manager;
 };
 
 // The frame's pixels in a rectangle, top row first, read from the back buffer.

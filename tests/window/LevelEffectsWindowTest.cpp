@@ -2,7 +2,7 @@
 // angles put it, and rain and sparkles from the generated particle art show while they live and
 // leave nothing behind once they have died. Frames are read from the back buffer.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include "content/CAtlasTexture.h"
 #include "content/CContentManager.h"
@@ -51,23 +51,17 @@ size_t countOtherThanBackground(const std::vector<video::SColor>& frame, s32 top
 	return count;
 }
 
-class LevelEffectsWindowTest : public ::testing::Test
+class LevelEffectsWindowTest : public ::testing::Test, protected CStagedContent
 {
 protected:
 	void SetUp() override
 	{
-		Display* display = XOpenDisplay(nullptr);
-		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
-		XCloseDisplay(display);
+		ASSERT_TRUE(haveDisplay());
 		registerWidgetServices();
 		device = adoptRef(new CWindowDevice(openGLParameters()));
 		ASSERT_NE(nullptr, driver());
 		ASSERT_EQ(video::EDT_OPENGL, driver()->getDriverType());
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		manager = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
+		ASSERT_TRUE(openStagedContent(driver()));
 		scenes = adoptRef(new SceneManager);
 		scenes->setSortingEnabled(true);
 		scene = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
@@ -87,8 +81,7 @@ protected:
 		}
 		scene.release();
 		scenes.release();
-		manager.release();
-		processors.release();
+		closeStagedContent();
 		device.release();
 	}
 
@@ -96,11 +89,7 @@ protected:
 
 	CRefHolder<CAtlasTexture> atlas(const char* name)
 	{
-		CContent* content = manager->getContent(CONTENT_TYPE_ATLAS_TEXTURE, name, false);
-		CAtlasTexture* typed = dynamic_cast<CAtlasTexture*>(content);
-		if (!typed && content)
-			content->drop();
-		return adoptRef(typed);
+		return request<CAtlasTexture>(CONTENT_TYPE_ATLAS_TEXTURE, name);
 	}
 
 	std::vector<video::SColor> drawFrame(const std::string& snapshot)
@@ -114,10 +103,6 @@ protected:
 	}
 
 	CRefHolder<CWindowDevice> device;
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> manager;
 	CRefHolder<SceneManager> scenes;
 	CRefHolder<SceneNode> scene;
 	CTimerManager* timers = nullptr;

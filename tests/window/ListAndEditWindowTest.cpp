@@ -3,7 +3,7 @@
 // Return and the arrows typed into the field; the list scrolled by its arrow button and by dragging
 // its scroll bar's knob; each step checked on the nodes and on the frame read back.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -38,7 +38,7 @@ const video::SColor BACKGROUND(255, 30, 40, 50);
 const s32 WIDTH = 1024;
 const s32 HEIGHT = 768;
 
-class ListAndEditWindowTest : public WindowTest
+class ListAndEditWindowTest : public WindowTest, protected CStagedContent
 {
 protected:
 	void SetUp() override
@@ -47,14 +47,10 @@ protected:
 		WindowTest::SetUp();
 		if (HasFatalFailure())
 			return;
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		content = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
-		atlas = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml", false));
+		ASSERT_TRUE(openStagedContent(driver()));
+		atlas = adoptRef(manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml", false));
 		ASSERT_TRUE(atlas);
-		CContent* loaded = content->getContent(CONTENT_TYPE_SCENE_NODE, "scenes/TemplateCollection.oscn", false);
+		CContent* loaded = manager->getContent(CONTENT_TYPE_SCENE_NODE, "scenes/TemplateCollection.oscn", false);
 		templates = adoptRef(dynamic_cast<TemplateCollectionNode*>(loaded));
 		ASSERT_TRUE(templates);
 
@@ -105,8 +101,7 @@ protected:
 		scene.release();
 		templates.release();
 		atlas.release();
-		content.release();
-		processors.release();
+		closeStagedContent();
 		WindowTest::TearDown();
 	}
 
@@ -202,10 +197,6 @@ protected:
 	}
 	std::string text() const { return core::stringc(edit->getText()).c_str(); }
 
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> content;
 	CRefHolder<CContent> atlas;
 	CRefHolder<TemplateCollectionNode> templates;
 	CRefHolder<SceneNode> scene;

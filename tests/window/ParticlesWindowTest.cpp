@@ -3,7 +3,7 @@
 // the pixels read back from the back buffer show each one's colour inside the area its emitter
 // and the particles' motion allow, and nowhere else.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 
 #include "video/CRecordingVideoDriver.h"
 
@@ -55,14 +55,12 @@ EPixel classify(video::SColor c)
 	return OTHER_PIXEL;
 }
 
-class ParticlesWindowTest : public ::testing::Test
+class ParticlesWindowTest : public ::testing::Test, protected CStagedContent
 {
 protected:
 	void SetUp() override
 	{
-		Display* display = XOpenDisplay(nullptr);
-		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
-		XCloseDisplay(display);
+		ASSERT_TRUE(haveDisplay());
 		registerWidgetServices();
 		device = adoptRef(new CWindowDevice(openGLParameters()));
 		ASSERT_NE(nullptr, device->getVideoDriver());
@@ -70,11 +68,7 @@ protected:
 		// Counts the draw calls on their way to OpenGL.
 		driver = adoptRef(new test::CRecordingVideoDriver(device->getVideoDriver()));
 		driver->keepDraws = false;
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
-		processors = adoptRef(new CContentProcessorsManager(driver.get(), fileSystem.get(), factory.get()));
-		manager = adoptRef(new CContentManager(driver.get(), fileSystem.get(), processors.get()));
+		ASSERT_TRUE(openStagedContent(driver.get()));
 		CContent* content = manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/MainMenu.xml", false);
 		collection = adoptRef(dynamic_cast<AtlasTextureCollection*>(content));
 		ASSERT_TRUE(collection);
@@ -97,8 +91,7 @@ protected:
 		scenes.release();
 		star.release();
 		collection.release();
-		manager.release();
-		processors.release();
+		closeStagedContent();
 		driver.release();
 		device.release();
 	}
@@ -121,10 +114,6 @@ protected:
 
 	CRefHolder<CWindowDevice> device;
 	CRefHolder<test::CRecordingVideoDriver> driver;
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> manager;
 	CRefHolder<AtlasTextureCollection> collection;
 	CRefHolder<CAtlasTexture> star;
 	CRefHolder<SceneManager> scenes;

@@ -2,7 +2,7 @@
 // drive both ways along two roads facing their way, and clouds drift over them. Frames are read
 // from the back buffer.
 
-#include "WindowTestSupport.h"
+#include "StagedContentSupport.h"
 #include "level/LevelTestSupport.h"
 #include "level/MoverTestSupport.h"
 
@@ -34,23 +34,17 @@ const video::SColor BACKGROUND(255, 20, 30, 60);
 const s32 SCREEN_WIDTH = 1024;
 const s32 SCREEN_HEIGHT = 768;
 
-class StreetTrafficWindowTest : public ::testing::Test
+class StreetTrafficWindowTest : public ::testing::Test, protected CStagedContent
 {
 protected:
 	void SetUp() override
 	{
-		Display* display = XOpenDisplay(nullptr);
-		ASSERT_NE(nullptr, display) << "no X display: run the window tests under xvfb-run";
-		XCloseDisplay(display);
+		ASSERT_TRUE(haveDisplay());
 		registerWidgetServices();
 		device = adoptRef(new CWindowDevice(openGLParameters()));
 		ASSERT_NE(nullptr, driver());
-		fileSystem = adoptRef(createFileSystem());
-		ASSERT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		factory = adoptRef(new CNodeFactory);
+		ASSERT_TRUE(openStagedContent(driver()));
 		registerLevelNodeClasses(*factory);
-		processors = adoptRef(new CContentProcessorsManager(driver(), fileSystem.get(), factory.get()));
-		manager = adoptRef(new CContentManager(driver(), fileSystem.get(), processors.get()));
 		art = adoptRef(manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/Env2.xml", false));
 		ASSERT_TRUE(art);
 		CContent* loaded = manager->getContent(CONTENT_TYPE_SCENE_NODE, "levels/common/TemplateCollection.oscn", false);
@@ -87,8 +81,7 @@ protected:
 		scenes.release();
 		templates.release();
 		art.release();
-		manager.release();
-		processors.release();
+		closeStagedContent();
 		device.release();
 	}
 
@@ -115,10 +108,6 @@ protected:
 	}
 
 	CRefHolder<CWindowDevice> device;
-	CRefHolder<CFileSystem> fileSystem;
-	CRefHolder<CNodeFactory> factory;
-	CRefHolder<CContentProcessorsManager> processors;
-	CRefHolder<CContentManager> manager;
 	CRefHolder<CContent> art;
 	CRefHolder<TemplateCollectionNode> templates;
 	CRefHolder<SceneManager> scenes;
