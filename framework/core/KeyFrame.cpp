@@ -253,6 +253,14 @@ u32 KeyFrame::getDuration() const
 	return clampedTime(time);
 }
 
+bool KeyFrame::setKeyTime(u32 key, u32 t)
+{
+	if (key >= m_keys.size())
+		return false;
+	m_keys[key].t = t;
+	return true;
+}
+
 void KeyFrame::stop(bool finish, bool report)
 {
 	if (finish && !m_keys.empty())

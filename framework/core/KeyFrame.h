@@ -52,6 +52,9 @@ public:
 	s32 getTimeShift() const { return m_timeShift; }
 	void setTimeShift(s32 timeShift) { m_timeShift = timeShift > 0 ? timeShift : 0; }
 	const std::vector<KeyFrameKey>& getKeys() const { return m_keys; }
+	// Retimes the segment that ends at the key (a running item takes it from its next tick); false
+	// past the keys.
+	bool setKeyTime(u32 key, u32 t);
 	u32 getCurrentKey() const { return m_currentKey; }
 	u32 getKeyTime() const { return m_keyTime; }
 	// The animated properties with their current values; null when the item has none.

@@ -262,9 +262,15 @@ const fw::EventMap& GGameLevelScene::getEventMap()
 			fw::eventMapEntry<&GGameLevelScene::onNodeUnhovered>(),
 			fw::eventMapEntry<&GGameLevelScene::onNodeFocused>(),
 			fw::eventMapEntry<&GGameLevelScene::onNodeUnfocused>(),
+			fw::eventMapEntry<&GGameLevelScene::onConstructionDone>(),
+			fw::eventMapEntry<&GGameLevelScene::onRepairDone>(),
+			fw::eventMapEntry<&GGameLevelScene::onCleaningDone>(),
+			fw::eventMapEntry<&GGameLevelScene::onServeDone>(),
 			fw::eventMapEntry<&GGameLevelScene::onFeatureReady>(),
 			fw::eventMapEntry<&GGameLevelScene::onFeatureIncome>(),
 			fw::eventMapEntry<&GGameLevelScene::onFeatureFinished>(),
+			fw::eventMapEntry<&GGameLevelScene::onDestroyDone>(),
+			fw::eventMapEntry<&GGameLevelScene::onResourcesReturned>(),
 			fw::eventMapEntry<&GGameLevelScene::onSellBuildingRequest>(),
 			fw::eventMapEntry<&GGameLevelScene::onBrokenBuildingRequest>(),
 			fw::eventMapEntry<&GGameLevelScene::onDirtyBuildingRequest>(),
@@ -298,10 +304,8 @@ bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event
 	recalculate();
 	if (m_levelConfiguration)
 	{
-		fw::ISceneManager* scenes = getSceneManager();
-		fw::TemplateCollectionNode* templates =
-			scenes ? fw::nodeCast<fw::TemplateCollectionNode>(scenes->getTemplateCollectionNode()) : nullptr;
-		const fw::CRefHolder<GCloudsEffect> clouds = fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), templates));
+		const fw::CRefHolder<GCloudsEffect> clouds =
+			fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), getWorkTemplates()));
 		addWork(clouds.get());
 		startRandomEvents();
 	}

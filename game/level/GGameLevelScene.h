@@ -14,6 +14,7 @@ class CEventNodePressed;
 class CEventNodePressedPreview;
 class CEventSceneTransitionStart;
 class CSoundManager;
+class TemplateCollectionNode;
 } // namespace fw
 
 class GBuildingConfiguration;
@@ -21,6 +22,7 @@ class GBuildingNode;
 class GBuildingsConfiguration;
 class GBuildingWork;
 class GLevelConfiguration;
+class GLevelPath;
 class GLevelPaths;
 class GPurchaseOffer;
 class GWeatherParticlesNode;
@@ -121,6 +123,16 @@ public:
 	const fw::core::array<GBuildingWork*>& getWorks() const { return m_works; }
 	const fw::core::array<fw::s32>& getProvidedServices() const { return m_providedServices; }
 
+	// --- Player operations. Each takes its costs at once and hands the building a work; false, with
+	// nothing changed, when a precondition fails. A building that already has a work is refused
+	// (a feature only under a construction, destroy or repair).
+
+	// The requester's alert names the service.
+	bool startCustomServe(GBuildingNode* requester);
+	// The first owned, built, idle building that provides the service; null without one.
+	GBuildingNode* findServer(fw::s32 service) const;
+	bool activateFeature(GBuildingNode* building, fw::s32 featureIndex);
+
 	// --- History.
 
 	void addHistory(fw::s32 kind, const GBuildingNode* building, const GBuildingConfiguration* type);
@@ -156,6 +168,10 @@ public:
 	virtual bool onNodeFocused(fw::CEventNodeFocused* event);
 	virtual bool onNodeUnfocused(fw::CEventNodeUnfocused* event);
 
+	bool onConstructionDone(GConstructionDoneMessage* message);
+	bool onRepairDone(GRepairDoneMessage* message);
+	bool onCleaningDone(GCleaningDoneMessage* message);
+	bool onServeDone(GServeDoneMessage* message);
 	bool onFeatureReady(GFeatureReadyMessage* message);
 	bool onFeatureIncome(GFeatureIncomeMessage* message);
 	bool onFeatureFinished(GFeatureFinishedMessage* message);
@@ -167,6 +183,8 @@ public:
 	bool onPauseRequest(GPauseRequestMessage* message);
 	bool onBuildingTypesQuery(GBuildingTypesQueryMessage* message);
 	bool onWeatherEffectRequest(GWeatherEffectRequestMessage* message);
+	bool onDestroyDone(GDestroyDoneMessage* message);
+	bool onResourcesReturned(GResourcesReturnedMessage* message);
 
 	// The economy, read and written directly by the gameplay screen.
 	fw::f32 elapsed = 0.f;
@@ -206,6 +224,10 @@ private:
 	// The buildings that break or get dirty: working, of the type kind, quiet for 10 s, matching.
 	void pickForAlert(const GRandomEventMessage* message, fw::s32 typeKind, fw::s32 alert, const char* cue);
 	void createWeatherNode();
+	// The scene manager's template collection, from which works copy their nodes; null without one.
+	fw::TemplateCollectionNode* getWorkTemplates() const;
+	// A delivery path of the building's path group; null without level paths.
+	GLevelPath* findWorkPath(const GBuildingNode* building) const;
 
 	fw::CRefHolder<IGTrafficManager> m_traffic;
 	fw::CRefHolder<fw::ControlNode> m_buildingsNode;

@@ -125,6 +125,24 @@ TEST_F(KeyFrames, TimesAndTheTimeShift)
 	EXPECT_EQ((std::vector<std::string>{"10"}), reports());
 }
 
+TEST_F(KeyFrames, ARetimedKeyMovesTheKeysAfterIt)
+{
+	load(countKeys("", KEYS_0_100_100));
+	EXPECT_FALSE(item->setKeyTime(3, 5)) << "past the keys";
+	enter();
+	tick(2);
+	// 40 ms into key 1's segment, which now ends at 60 ms.
+	ASSERT_TRUE(item->setKeyTime(1, 60));
+	EXPECT_EQ(160u, item->getDuration());
+	EXPECT_EQ("0", value("Count"));
+	tick();
+	EXPECT_EQ("10", value("Count"));
+	tick(4);
+	EXPECT_EQ("10", value("Count"));
+	tick();
+	EXPECT_EQ("20", value("Count"));
+}
+
 TEST_F(KeyFrames, AOneKeyAnimationEndsAtItsFirstTick)
 {
 	load(countKeys(" Period=\"30\"", "<KeyFrame t=\"0\" Value0=\"7\" />"));

@@ -1,0 +1,52 @@
+#include "level/GFeatureWork.h"
+
+#include "level/GBuildingNode.h"
+#include "level/GBuildingsConfiguration.h"
+#include "level/GGameMessages.h"
+#include "widgets/ProgressBarNode.h"
+
+GFeatureWork::GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	fw::TemplateCollectionNode* templates, fw::s32 featureIndex) :
+	m_level(level),
+	m_cargosNode(cargosNode),
+	m_building(building),
+	m_type(building ? building->getType() : nullptr),
+	m_featureIndex(featureIndex)
+{
+	listenTo(cargosNode, building);
+	m_progressBar = makeProgressBarOverBuilding(templates, building);
+	if (!m_building)
+		return;
+	m_building->activateFeature(m_featureIndex);
+	m_featureStarted = m_building->getFeatureState(m_featureIndex) == GFeatureState::ACTIVE;
+}
+
+GFeatureWork::~GFeatureWork()
+{
+	stopListening();
+	removeWorkNode(m_progressBar);
+}
+
+fw::f32 GFeatureWork::getProgress()
+{
+	return m_building ? 1.f - m_building->getFeatureProgress(m_featureIndex) : 1.f;
+}
+
+bool GFeatureWork::update(fw::u32)
+{
+	if (m_building && m_building->getFeatureState(m_featureIndex) == GFeatureState::ACTIVE)
+	{
+		m_featureStarted = true;
+		if (m_progressBar)
+			m_progressBar->setValue(getProgress());
+		return true;
+	}
+	removeWorkNode(m_progressBar);
+	if (!m_building)
+		return false;
+	if (m_building->getWork() == this)
+		m_building->setWork(GBuildingNode::WORK_NONE, nullptr);
+	if (!m_featureStarted)
+		postToLevel(m_level, new GFeatureFinishedMessage(m_building, m_featureIndex));
+	return false;
+}

@@ -1,0 +1,368 @@
+// The player's operations on buildings (what each checks, takes and starts) and the level's
+// handling of the works' results.
+
+#include "LevelSceneSupport.h"
+
+#include "level/GBuildingWork.h"
+#include "level/GFeatureWork.h"
+#include "level/GServeWork.h"
+
+#include <gtest/gtest.h>
+
+using namespace leveltest;
+
+namespace
+{
+typedef std::vector<std::string> Lines;
+
+const Lines TWO_STATE_CHANGES = {"4100", "4100"};
+
+std::string scene(std::initializer_list<std::string> buildings)
+{
+	std::string all;
+	for (const std::string& b : buildings)
+		all += b;
+	return levelScene(all);
+}
+
+// An empty place, a hotel, two cafes (service 4), a factory with features and a place not owned.
+std::string operationsScene()
+{
+	return scene({building("P1", "BuildingPlace", 0, 400, true), building("H1", "Hotel1", 300, 0, true),
+		building("C1", "Cafe", 0, 0, true), building("C2", "Cafe", 600, 0, true),
+		building("FA", "Factory", 600, 300, true), building("N1", "BuildingPlace", 0, 600, false)});
+}
+
+// A copy of the building's type, changed by the caller and then given to the building.
+template <class Change>
+void changeType(GBuildingNode* building, Change change)
+{
+	const fw::CRefHolder<GBuildingConfiguration> type = fw::adoptRef(new GBuildingConfiguration(*building->getType()));
+	change(*type);
+	building->setType(type.get(), false);
+}
+
+// Hands the message to the level's event map as a work does; the handler's answer.
+bool deliver(CLevelRig& rig, GGameMessage* message)
+{
+	const fw::CRefHolder<GGameMessage> held = fw::adoptRef(message);
+	return rig.level->onEvent(message);
+}
+
+// The level with its economy written down, to see that a refused operation changes nothing.
+struct SSnapshot
+{
+	explicit SSnapshot(CLevelRig& rig) :
+		money(rig.level->money),
+		materials(rig.level->materials),
+		freeWorkers(rig.level->freeWorkers),
+		works(rig.level->getWorks().size()),
+		history(rig.level->getHistory().size())
+	{
+		for (GBuildingNode* b : rig.buildingList())
+		{
+			workCodes.push_back(b->getWorkCode());
+			alerts.push_back(b->getAlert());
+			types.push_back(b->getType()->Name);
+		}
+	}
+	bool operator==(const SSnapshot& o) const
+	{
+		return money == o.money && materials == o.materials && freeWorkers == o.freeWorkers && works == o.works &&
+			history == o.history && workCodes == o.workCodes && alerts == o.alerts && types == o.types;
+	}
+	fw::f32 money;
+	fw::f32 materials;
+	fw::s32 freeWorkers;
+	fw::u32 works;
+	fw::u32 history;
+	std::vector<fw::s32> workCodes;
+	std::vector<fw::s32> alerts;
+	std::vector<fw::s32> types;
+};
+} // namespace
+
+// --- Serving.
+
+TEST(LevelServe, ARequestPutsAServeWorkOnTheFirstIdleProviderAndFreesTheRequester)
+{
+	// C1 and C2 serve 4, C3 serves 5; with a bus trip for service 5 only.
+	for (const fw::s32 alert : {4, 5})
+	{
+		SCOPED_TRACE(alert);
+		CLevelRig rig(scene({building("H1", "Hotel1", 300, 0, true), building("C1", "Cafe", 0, 0, true),
+			building("C2", "Cafe", 600, 0, true), building("C3", "Cafe", 900, 0, true)}));
+		changeType(rig.building("C3"), [](GBuildingConfiguration& type) { type.ProvidedService = 5; });
+		GBuildingNode* hotel = rig.building("H1");
+		GBuildingNode* server = rig.building(alert == 4 ? "C1" : "C3");
+		hotel->setAlertIcon(alert);
+		rig.messages();
+		EXPECT_EQ(server, rig.level->findServer(alert));
+		ASSERT_TRUE(rig.level->startCustomServe(hotel));
+		EXPECT_EQ(GBuildingNode::WORK_SERVE, server->getWorkCode());
+		EXPECT_NE(nullptr, dynamic_cast<GServeWork*>(server->getWork()));
+		EXPECT_EQ(GBuildingNode::ALERT_NONE, hotel->getAlert());
+		if (alert == 5)
+		{
+			EXPECT_EQ(GBuildingNode::WORK_REPAIR, hotel->getWorkCode());
+			EXPECT_NE(nullptr, dynamic_cast<GServeProgressWork*>(hotel->getWork()));
+		}
+		else
+			EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
+		EXPECT_EQ(alert == 5 ? 2u : 1u, rig.level->getWorks().size() - 1) << "beside the clouds";
+		EXPECT_EQ(Lines{"4100"}, rig.messages());
+		// The next request of the same service goes to the next idle provider.
+		EXPECT_EQ(alert == 4 ? rig.building("C2") : nullptr, rig.level->findServer(alert));
+
+		// Both works end and the level frees both buildings.
+		rig.step(100, 60);
+		EXPECT_EQ(GBuildingNode::WORK_NONE, server->getWorkCode());
+		EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
+		EXPECT_EQ(1u, rig.level->getWorks().size());
+		EXPECT_EQ(server, rig.level->findServer(alert));
+	}
+}
+
+TEST(LevelServe, RefusedRequestsChangeNothing)
+{
+	struct SCase
+	{
+		const char* name;
+		void (*prepare)(CLevelRig& rig);
+		bool started = false;
+	};
+	const SCase cases[] = {
+		{"a request of a provided service", [](CLevelRig&) {}, true},
+		{"no request", [](CLevelRig& rig) { rig.building("H1")->setAlertIcon(0); }},
+		{"a repair is no request", [](CLevelRig& rig) { rig.building("H1")->setAlertIcon(3); }},
+		{"no provider of that service", [](CLevelRig& rig) { rig.building("H1")->setAlertIcon(6); }},
+		{"requester not owned", [](CLevelRig& rig) { rig.building("H1")->setOwned(false); }},
+		{"the only providers are busy",
+			[](CLevelRig& rig)
+			{
+				rig.building("C1")->setWork(GBuildingNode::WORK_SERVE, nullptr);
+				rig.building("C2")->setWork(GBuildingNode::WORK_REPAIR, nullptr);
+			}},
+		{"providers not owned",
+			[](CLevelRig& rig)
+			{
+				rig.building("C1")->setOwned(false);
+				rig.building("C2")->setOwned(false);
+			}},
+		{"the requester already has a work",
+			[](CLevelRig& rig) { rig.building("H1")->setWork(GBuildingNode::WORK_CONSTRUCTION, nullptr); }},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		rig.building("H1")->setAlertIcon(4);
+		c.prepare(rig);
+		rig.messages();
+		const SSnapshot before(rig);
+		EXPECT_EQ(c.started, rig.level->startCustomServe(rig.building("H1")));
+		if (c.started)
+			continue;
+		EXPECT_TRUE(before == SSnapshot(rig));
+		EXPECT_TRUE(rig.messages().empty());
+	}
+}
+
+// --- Features.
+
+TEST(LevelFeatures, AFactoryRunsItsFeatureAsAWorkOtherBuildingsRunItThemselves)
+{
+	{
+		CLevelRig rig(operationsScene());
+		GBuildingNode* factory = rig.building("FA");
+		factory->setAlertIcon(0);
+		rig.level->money = 30.f;
+		rig.messages();
+		ASSERT_TRUE(rig.level->activateFeature(factory, 0));
+		EXPECT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode());
+		GFeatureWork* work = dynamic_cast<GFeatureWork*>(factory->getWork());
+		ASSERT_NE(nullptr, work);
+		EXPECT_EQ(0, work->getFeatureIndex());
+		EXPECT_NE(-1, rig.level->getWorks().linear_search(work));
+		EXPECT_EQ(GFeatureState::ACTIVE, factory->getFeatureState(0));
+		EXPECT_EQ(-20.f, rig.level->money) << "the cost is taken even beyond the money";
+		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages()) << "from the recalculation and from the operation";
+	}
+	{
+		// A hotel given the factory's features (its Type stays 0).
+		CLevelRig rig(operationsScene());
+		GBuildingNode* hotel = rig.building("H1");
+		const GBuildingConfiguration* factoryType = rig.building("FA")->getType();
+		changeType(hotel, [&](GBuildingConfiguration& type) { type.ActiveFeatures = factoryType->ActiveFeatures; });
+		rig.messages();
+		CLevelRig::plays();
+		ASSERT_TRUE(rig.level->activateFeature(hotel, 0));
+		EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
+		EXPECT_EQ(GFeatureState::ACTIVE, hotel->getFeatureState(0));
+		EXPECT_EQ(950.f, rig.level->money);
+		EXPECT_EQ(Lines{"HotelIdle"}, CLevelRig::plays()) << "the building's work cue";
+		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
+	}
+}
+
+TEST(LevelFeatures, ActivationIsRefusedOnlyUnderBuildingDestroyingAndRepairing)
+{
+	struct SCase
+	{
+		const char* name;
+		fw::s32 index;
+		void (*prepare)(CLevelRig& rig, GBuildingNode* factory);
+		bool started;
+	};
+	const SCase cases[] = {
+		{"ready", 0, [](CLevelRig&, GBuildingNode*) {}, true},
+		{"beside a serve work", 0, [](CLevelRig&, GBuildingNode* f) { f->setWork(GBuildingNode::WORK_SERVE, nullptr); },
+			true},
+		{"beside another feature's work", 1, [](CLevelRig& rig, GBuildingNode* f) { rig.level->activateFeature(f, 0); },
+			true},
+		{"under construction", 0,
+			[](CLevelRig&, GBuildingNode* f) { f->setWork(GBuildingNode::WORK_CONSTRUCTION, nullptr); }, false},
+		{"under destroy", 0, [](CLevelRig&, GBuildingNode* f) { f->setWork(GBuildingNode::WORK_DESTROY, nullptr); },
+			false},
+		{"under repair", 0, [](CLevelRig&, GBuildingNode* f) { f->setWork(GBuildingNode::WORK_REPAIR, nullptr); },
+			false},
+		{"not unlocked", 1, [](CLevelRig& rig, GBuildingNode*) { rig.effects->allowOthers = false; }, false},
+		{"already active", 0, [](CLevelRig&, GBuildingNode* f) { f->activateFeature(0); }, false},
+		{"no such feature", 2, [](CLevelRig&, GBuildingNode*) {}, false},
+		{"not owned", 0, [](CLevelRig&, GBuildingNode* f) { f->setOwned(false); }, false},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		GBuildingNode* factory = rig.building("FA");
+		factory->setAlertIcon(0);
+		c.prepare(rig, factory);
+		rig.messages();
+		const SSnapshot before(rig);
+		EXPECT_EQ(c.started, rig.level->activateFeature(factory, c.index));
+		if (c.started)
+		{
+			EXPECT_EQ(GFeatureState::ACTIVE, factory->getFeatureState(c.index));
+			EXPECT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode());
+		}
+		else
+		{
+			EXPECT_TRUE(before == SSnapshot(rig));
+			EXPECT_TRUE(rig.messages().empty());
+		}
+	}
+}
+
+// --- Results of the works.
+
+TEST(LevelResults, EachResultIsRecordedAndFreesItsBuildingAndGoesOnToTheScreen)
+{
+	struct SCase
+	{
+		const char* name;
+		GGameMessage* (*make)(GBuildingNode* building);
+		fw::s32 kind; // -1: no record
+		bool resetsQuietTime;
+		Lines messages;
+	};
+	const SCase cases[] = {
+		{"construction",
+			[](GBuildingNode* b) -> GGameMessage* { return new GConstructionDoneMessage(b, b->getType()); }, 0, true,
+			{"4101", "4100"}},
+		{"repair", [](GBuildingNode* b) -> GGameMessage* { return new GRepairDoneMessage(b); }, 4, true,
+			{"4102", "4100", "4100"}},
+		{"cleaning", [](GBuildingNode* b) -> GGameMessage* { return new GCleaningDoneMessage(b); }, 8, true,
+			{"4103", "4100", "4100"}},
+		{"serve", [](GBuildingNode* b) -> GGameMessage* { return new GServeDoneMessage(b); }, -1, false,
+			{"4104", "4100", "4100"}},
+		{"feature ready", [](GBuildingNode* b) -> GGameMessage* { return new GFeatureReadyMessage(b); }, -1, false,
+			{"4105", "4100"}},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		GBuildingNode* hotel = rig.building("H1");
+		changeType(hotel, [](GBuildingConfiguration& type) { type.BuiltSoundCueName = id("Building"); });
+		hotel->setWork(GBuildingNode::WORK_REPAIR, nullptr);
+		hotel->msSinceWork = 5000;
+		rig.messages();
+		CLevelRig::plays();
+		const fw::u32 history = rig.level->getHistory().size();
+		// The screen hears the message too: the level's handler leaves it unconsumed.
+		offerGameMessage(rig.level.get(), c.make(hotel));
+		EXPECT_EQ(c.messages, rig.messages());
+		EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
+		EXPECT_EQ(c.resetsQuietTime ? 0 : 5000, hotel->msSinceWork);
+		if (c.kind < 0)
+			EXPECT_EQ(history, rig.level->getHistory().size());
+		else
+		{
+			ASSERT_EQ(history + 1, rig.level->getHistory().size());
+			EXPECT_EQ(c.kind, rig.level->getHistory().getLast().kind);
+			EXPECT_EQ(id("Hotel1"), rig.level->getHistory().getLast().buildingType);
+			EXPECT_EQ(id("H1"), rig.level->getHistory().getLast().place);
+		}
+		EXPECT_EQ(c.kind == 0 ? Lines{"Building"} : Lines{}, CLevelRig::plays()) << "the type's built cue";
+	}
+}
+
+TEST(LevelResults, AFinishedFeatureIsRecordedByItsIndex)
+{
+	const std::pair<fw::s32, fw::s32> cases[] = {{0, 5}, {1, 6}, {2, 7}, {3, 5}, {-1, 5}};
+	CLevelRig rig(operationsScene());
+	GBuildingNode* factory = rig.building("FA");
+	factory->setWork(GBuildingNode::WORK_FEATURE, nullptr);
+	for (const auto& c : cases)
+	{
+		EXPECT_FALSE(deliver(rig, new GFeatureFinishedMessage(factory, c.first)));
+		EXPECT_EQ(c.second, rig.level->getHistory().getLast().kind) << "index " << c.first;
+	}
+	EXPECT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode()) << "the work code stays";
+}
+
+TEST(LevelResults, DestroyDoneRecordsTheDestroyedTypeAndRefreshesTheFocusedPanel)
+{
+	CLevelRig rig(operationsScene());
+	GBuildingNode* hotel = rig.building("H1");
+	hotel->setWork(GBuildingNode::WORK_DESTROY, nullptr);
+	hotel->setType(rig.buildings->getBuilding(id("BuildingPlace")), false);
+	hotel->setFocused(true);
+	rig.messages();
+	EXPECT_FALSE(deliver(rig, new GDestroyDoneMessage(hotel)));
+	ASSERT_EQ(1u, rig.level->getHistory().size());
+	EXPECT_EQ(1, rig.level->getHistory()[0].kind);
+	EXPECT_EQ(id("Hotel1"), rig.level->getHistory()[0].buildingType);
+	EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
+	EXPECT_EQ((Lines{"4100", "4100", "4098 H1 H1"}), rig.messages());
+
+	// Without the focus no refresh.
+	GBuildingNode* place = rig.building("P1");
+	place->setWork(GBuildingNode::WORK_DESTROY, nullptr);
+	EXPECT_FALSE(deliver(rig, new GDestroyDoneMessage(place)));
+	EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
+}
+
+TEST(LevelResults, ReturnedResourcesGoToMaterialsAndFreeWorkers)
+{
+	CLevelRig rig(operationsScene());
+	EXPECT_FALSE(deliver(rig, new GResourcesReturnedMessage(rig.building("H1"), 7.5f, 2)));
+	EXPECT_EQ(27.5f, rig.level->materials);
+	EXPECT_EQ(5, rig.level->freeWorkers);
+	EXPECT_EQ(3, rig.level->allWorkers);
+}
+
+TEST(LevelResults, MessagesWithoutABuildingChangeNothing)
+{
+	CLevelRig rig(operationsScene());
+	rig.messages();
+	const SSnapshot before(rig);
+	GGameMessage* const messages[] = {new GConstructionDoneMessage(nullptr, nullptr), new GRepairDoneMessage(nullptr),
+		new GCleaningDoneMessage(nullptr), new GServeDoneMessage(nullptr), new GDestroyDoneMessage(nullptr),
+		new GResourcesReturnedMessage(nullptr, 5.f, 5)};
+	for (GGameMessage* message : messages)
+		EXPECT_FALSE(deliver(rig, message));
+	EXPECT_TRUE(before == SSnapshot(rig));
+	EXPECT_TRUE(rig.messages().empty());
+}
