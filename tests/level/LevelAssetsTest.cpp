@@ -1,6 +1,6 @@
 // The levels of assets/ load into a running level with the common template collection and run ten
 // simulated minutes, random events and all, without a warning or error line; the works' templates
-// of that collection, their cues and pictures.
+// of that collection, their cues and pictures; the levels' once spawners.
 
 #include "LevelSceneSupport.h"
 
@@ -10,6 +10,7 @@
 #include "core/TypeIds.h"
 #include "level/GBuildingWork.h"
 #include "level/GLevelPaths.h"
+#include "level/OnceSpawnerNode.h"
 #include "support/LogCapture.h"
 #include "widgets/ProgressBarNode.h"
 
@@ -94,6 +95,11 @@ std::vector<std::string> withHeadings(const char* suffix)
 }
 
 // A node's states by name, its own or those of its children (which setState puts into it).
+std::string nameOf(fw::s32 nameId)
+{
+	return fw::CNameTableSingleton::Instance().lookup(nameId).c_str();
+}
+
 bool hasState(const fw::BaseNode* node, const std::string& state)
 {
 	return node && node->findState(id(state.c_str())) != nullptr;
@@ -206,7 +212,7 @@ TEST(LevelAssets, WorkTemplatesHaveTheClassesAndStatesTheWorksUse)
 	const fw::CRefHolder<GBuildingsConfiguration> types = makeBuildings(readAsset("levels/common/BuildingsConfiguration.xml").c_str());
 	for (const auto& entry : types->getBuildings())
 	{
-		const std::string name = fw::CNameTableSingleton::Instance().lookup(entry.second->Name).c_str();
+		const std::string name = nameOf(entry.second->Name);
 		SCOPED_TRACE(name);
 		const fw::BaseNode* look = templates->getTemplate(entry.second->Name);
 		ASSERT_NE(nullptr, look);
@@ -316,4 +322,38 @@ TEST(LevelAssets, WorkCuesAndPicturesExist)
 		EXPECT_TRUE(fs::is_regular_file(drawing)) << path;
 	}
 	EXPECT_GT(count, 20u);
+}
+
+TEST(LevelAssets, OnceSpawnersShowVehiclesOfTheCollection)
+{
+	const fw::CRefHolder<fw::CNodeFactory> factory = makeLevelFactory();
+	const fw::CRefHolder<fw::TemplateCollectionNode> templates = loadLevelTemplates(factory.get());
+	ASSERT_NE(nullptr, templates.get());
+	for (const char* name : {"level1", "level2", "level3"})
+	{
+		SCOPED_TRACE(name);
+		const fw::CRefHolder<fw::BaseNode> scene =
+			loadScene(factory.get(), readAsset(fs::path("levels") / name / "Level.oscn"), "Level.oscn");
+		ASSERT_NE(nullptr, scene.get());
+		fw::u32 spawners = 0;
+		const fw::core::array<fw::BaseNode*>& children = scene->getChildren();
+		for (fw::u32 i = 0; i < children.size(); ++i)
+		{
+			const OnceSpawnerNode* spawner = fw::nodeCast<const OnceSpawnerNode>(children[i]);
+			if (!spawner)
+				continue;
+			++spawners;
+			EXPECT_GT(spawner->getShowLevelPercent(), 1);
+			EXPECT_LT(spawner->getShowLevelPercent(), 99) << "shown in some plays, not in all";
+			ASSERT_FALSE(spawner->getTemplateIds().empty());
+			for (fw::u32 t = 0; t < spawner->getTemplateIds().size(); ++t)
+			{
+				const fw::BaseNode* shown = templates->getTemplate(spawner->getTemplateIds()[t]);
+				ASSERT_NE(nullptr, shown) << nameOf(spawner->getTemplateIds()[t]);
+				for (fw::u32 s = 0; s < spawner->getStateIds().size(); ++s)
+					EXPECT_TRUE(someChildHasState(shown, nameOf(spawner->getStateIds()[s])));
+			}
+		}
+		EXPECT_GE(spawners, 1u);
+	}
 }
