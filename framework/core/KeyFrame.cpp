@@ -237,6 +237,25 @@ bool KeyFrame::onTimer(u32 elapsed)
 	return getManager() == manager;
 }
 
+bool KeyFrame::setKeyValue(u32 key, u32 property, const IPropertyData* value)
+{
+	if (!value || key >= m_keys.size() || !m_properties || property >= m_properties->getItemCount())
+		return false;
+	const PropertyHolder current = m_properties->getValueAt(static_cast<s32>(property));
+	if (!current || current->getTypeId() != value->getTypeId())
+		return false;
+	std::vector<PropertyHolder>& values = m_keys[key].values;
+	if (property >= values.size())
+		return false;
+	values[property] = adoptRef(value->clone());
+	// Interpolations from and to the key are prepared anew, as after reading.
+	if (key > 0 && property < m_keys[key - 1].values.size() && m_keys[key - 1].values[property])
+		m_keys[key - 1].values[property]->prepareInterpolation(values[property].get());
+	if (key + 1 < m_keys.size() && property < m_keys[key + 1].values.size() && m_keys[key + 1].values[property])
+		values[property]->prepareInterpolation(m_keys[key + 1].values[property].get());
+	return true;
+}
+
 u32 KeyFrame::getCurrentTime() const
 {
 	u64 time = m_keyTime;

@@ -52,9 +52,14 @@ public:
 	s32 getTimeShift() const { return m_timeShift; }
 	void setTimeShift(s32 timeShift) { m_timeShift = timeShift > 0 ? timeShift : 0; }
 	const std::vector<KeyFrameKey>& getKeys() const { return m_keys; }
+	// Owners that fit an animation to the running game (a flight to a place known only then, a
+	// duration scaled by the level) retime and move keys.
 	// Retimes the segment that ends at the key (a running item takes it from its next tick); false
 	// past the keys.
 	bool setKeyTime(u32 key, u32 t);
+	// Replaces the key's value of the animated property by a copy of value; false, changing
+	// nothing, for a key or property the item lacks or a value of another type than the property's.
+	bool setKeyValue(u32 key, u32 property, const IPropertyData* value);
 	u32 getCurrentKey() const { return m_currentKey; }
 	u32 getKeyTime() const { return m_keyTime; }
 	// The animated properties with their current values; null when the item has none.

@@ -127,6 +127,12 @@ public:
 	// nothing changed, when a precondition fails. A building that already has a work is refused
 	// (a feature only under a construction, destroy or repair).
 
+	bool startConstruction(GBuildingNode* place, const GBuildingConfiguration* type);
+	bool startUpgrade(GBuildingNode* building);
+	bool startDestroy(GBuildingNode* building);
+	bool startRepair(GBuildingNode* building);
+	bool startCleaning(GBuildingNode* building);
+	bool startRestoring(GBuildingNode* building);
 	// The requester's alert names the service.
 	bool startCustomServe(GBuildingNode* requester);
 	// The first owned, built, idle building that provides the service; null without one.
@@ -228,6 +234,12 @@ private:
 	fw::TemplateCollectionNode* getWorkTemplates() const;
 	// A delivery path of the building's path group; null without level paths.
 	GLevelPath* findWorkPath(const GBuildingNode* building) const;
+	// Building or upgrading to the type once its preconditions hold: the type, the work, the costs.
+	void beginConstruction(GBuildingNode* building, const GBuildingConfiguration* type);
+	// Owned, built, idle and showing the alert: what repair, cleaning and restoring need.
+	bool canStartRepairWork(const GBuildingNode* building, fw::s32 alert) const;
+	// Hands the building the repair, cleaning or restoring work and takes its costs.
+	void beginRepairWork(GBuildingNode* building, GBuildingWork* work, fw::f32 materialsCost, fw::s32 workersCost);
 
 	fw::CRefHolder<IGTrafficManager> m_traffic;
 	fw::CRefHolder<fw::ControlNode> m_buildingsNode;

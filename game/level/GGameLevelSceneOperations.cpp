@@ -7,9 +7,13 @@
 #include "core/NodeCasts.h"
 #include "level/GBuildingNode.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GConstructionWork.h"
+#include "level/GDestroyWork.h"
 #include "level/GFeatureWork.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
+#include "level/GProgressBarWork.h"
+#include "level/GRestoringWork.h"
 #include "level/GServeWork.h"
 #include "level/LevelServices.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -23,6 +27,147 @@ fw::TemplateCollectionNode* GGameLevelScene::getWorkTemplates() const
 GLevelPath* GGameLevelScene::findWorkPath(const GBuildingNode* building) const
 {
 	return m_levelPaths && building ? m_levelPaths->findPath(building->getNameId()) : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Building, upgrading and destroying.
+
+bool GGameLevelScene::startConstruction(GBuildingNode* place, const GBuildingConfiguration* type)
+{
+	if (!m_cargosNode || !place || place->getType()->Level != 0 || !type || !canAffordBuilding(type) ||
+		!place->isOwnedByThePlayer() || place->getWorkCode() != GBuildingNode::WORK_NONE)
+		return false;
+	beginConstruction(place, type);
+	return true;
+}
+
+bool GGameLevelScene::startUpgrade(GBuildingNode* building)
+{
+	if (!building || building->getType()->Level == 0 || !building->isWorking() ||
+		building->getWorkCode() != GBuildingNode::WORK_NONE || !m_buildingsConfiguration)
+		return false;
+	const GBuildingConfiguration* next = m_buildingsConfiguration->getBuilding(building->getType()->NextLevelName);
+	if (!next || !canAffordBuilding(next))
+		return false;
+	beginConstruction(building, next);
+	return true;
+}
+
+void GGameLevelScene::beginConstruction(GBuildingNode* building, const GBuildingConfiguration* type)
+{
+	// The record may be one the building lets go of when it takes the new type.
+	const fw::CRefHolder<const GBuildingConfiguration> newType(type);
+	building->saveFeatureState();
+	building->setType(newType.get(), false);
+	// The place keeps its look until the construction work gives it the new one.
+	const GBuildingConfiguration* previous = building->getPreviousType();
+	if (previous && building->getTemplateName() != previous->Name)
+		building->setTemplateName(previous->Name);
+	const GLevelConfiguration* level = m_levelConfiguration.get();
+	const fw::f32 materialsCost = newType->getBuildMaterialsCost(level);
+	const fw::s32 workersCost = newType->getBuildWorkersCost(level);
+	const fw::CRefHolder<GConstructionWork> work =
+		fw::adoptRef(new GConstructionWork(this, building, building->getType(), m_cargosNode.get(), getWorkTemplates(),
+			findWorkPath(building), materialsCost, workersCost));
+	addWork(work.get());
+	building->setWork(GBuildingNode::WORK_CONSTRUCTION, work.get());
+	money -= newType->Cost;
+	freeWorkers -= workersCost;
+	materials -= materialsCost;
+	recalculate();
+	postStateChanged();
+}
+
+bool GGameLevelScene::startDestroy(GBuildingNode* building)
+{
+	static const fw::s32 placeName = levelservices::nameId("BuildingPlace");
+	if (!building || building->getType()->Level == 0 || !building->isOwnedByThePlayer() ||
+		building->getWorkCode() != GBuildingNode::WORK_NONE)
+		return false;
+	const fw::CRefHolder<GBuildingConfiguration> destroyed(building->getType());
+	building->saveFeatureState();
+	building->clearOffersAndAlert();
+	const fw::CRefHolder<GDestroyWork> work =
+		fw::adoptRef(new GDestroyWork(this, building, m_cargosNode.get(), getWorkTemplates(), findWorkPath(building)));
+	addWork(work.get());
+	building->setWork(GBuildingNode::WORK_DESTROY, work.get());
+	// Destroying pays nothing back and costs only the crew.
+	freeWorkers -= destroyed->getDestroyWorkersCost(m_levelConfiguration.get());
+	for (GBuildingNode* other : levelservices::items(m_buildings))
+		if (other->getServerOf(destroyed->Name) == building)
+			other->setServerOf(destroyed->Name, nullptr);
+	building->setType(m_buildingsConfiguration ? m_buildingsConfiguration->getBuilding(placeName) : nullptr, false);
+	// Buildings the destroyed one served find another server of its kind.
+	for (GBuildingNode* other : levelservices::items(m_buildings))
+		other->claimServedBuildings();
+	// The list of provided services still names what the destroyed building provided.
+	updateServiceLists();
+	dropUnprovidedRequests();
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Repairing, cleaning and restoring.
+
+bool GGameLevelScene::canStartRepairWork(const GBuildingNode* building, fw::s32 alert) const
+{
+	return building && building->getType()->Level != 0 && building->isOwnedByThePlayer() &&
+		building->getAlert() == alert && building->getWorkCode() == GBuildingNode::WORK_NONE;
+}
+
+void GGameLevelScene::beginRepairWork(GBuildingNode* building, GBuildingWork* work, fw::f32 materialsCost,
+	fw::s32 workersCost)
+{
+	addWork(work);
+	building->setWork(GBuildingNode::WORK_REPAIR, work);
+	building->setAlertIcon(GBuildingNode::ALERT_NONE);
+	freeWorkers -= workersCost;
+	materials -= materialsCost;
+}
+
+bool GGameLevelScene::startRepair(GBuildingNode* building)
+{
+	if (!canStartRepairWork(building, GBuildingNode::ALERT_BROKEN))
+		return false;
+	const GBuildingConfiguration* type = building->getType();
+	const fw::f32 materialsCost = type->getRepairMaterialsCost(m_levelConfiguration.get());
+	const fw::s32 workersCost = type->getRepairWorkersCost(m_levelConfiguration.get());
+	const fw::CRefHolder<GRepairWork> work = fw::adoptRef(new GRepairWork(this, building, m_cargosNode.get(),
+		getWorkTemplates(), findWorkPath(building), materialsCost, workersCost));
+	beginRepairWork(building, work.get(), materialsCost, workersCost);
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::startCleaning(GBuildingNode* building)
+{
+	if (!canStartRepairWork(building, GBuildingNode::ALERT_DIRTY))
+		return false;
+	const GBuildingConfiguration* type = building->getType();
+	const fw::f32 materialsCost = type->getRepairMaterialsCost(m_levelConfiguration.get());
+	const fw::s32 workersCost = type->getRepairWorkersCost(m_levelConfiguration.get());
+	const fw::CRefHolder<GCleaningWork> work = fw::adoptRef(new GCleaningWork(this, building, m_cargosNode.get(),
+		getWorkTemplates(), findWorkPath(building), materialsCost, workersCost));
+	beginRepairWork(building, work.get(), materialsCost, workersCost);
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::startRestoring(GBuildingNode* building)
+{
+	if (!canStartRepairWork(building, GBuildingNode::ALERT_UNFINISHED))
+		return false;
+	const GBuildingConfiguration* type = building->getType();
+	const fw::f32 materialsCost = type->getBuildMaterialsCost(m_levelConfiguration.get());
+	const fw::s32 workersCost = type->getBuildWorkersCost(m_levelConfiguration.get());
+	const fw::CRefHolder<GRestoringWork> work = fw::adoptRef(new GRestoringWork(this, building, m_cargosNode.get(),
+		getWorkTemplates(), findWorkPath(building), materialsCost, workersCost));
+	beginRepairWork(building, work.get(), materialsCost, workersCost);
+	postStateChanged();
+	return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,10 +4,17 @@
 #include "LevelSceneSupport.h"
 
 #include "level/GBuildingWork.h"
+#include "level/GConstructionWork.h"
+#include "level/GDestroyWork.h"
 #include "level/GFeatureWork.h"
+#include "level/GProgressBarWork.h"
+#include "level/GRestoringWork.h"
 #include "level/GServeWork.h"
+#include "level/LevelServices.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace leveltest;
 
@@ -80,7 +87,345 @@ struct SSnapshot
 	std::vector<fw::s32> alerts;
 	std::vector<fw::s32> types;
 };
+// Steps the level until the building is free again; false when it never is.
+bool runUntilFree(CLevelRig& rig, GBuildingNode* building, int maxSteps = 2000)
+{
+	for (int i = 0; i < maxSteps && building->getWorkCode() != GBuildingNode::WORK_NONE; ++i)
+		rig.step(50);
+	return building->getWorkCode() == GBuildingNode::WORK_NONE;
+}
 } // namespace
+
+// --- Building and upgrading.
+
+TEST(LevelConstruction, BuildingOnAnEmptyPlaceTakesTheCostsAtOnceAndStartsTheWork)
+{
+	CLevelRig rig(operationsScene());
+	fw::CRefHolder<GBuildingConfiguration> hotel =
+		fw::adoptRef(new GBuildingConfiguration(*rig.buildings->getBuilding(id("Hotel1"))));
+	hotel->BuildWorkersCost = 2;
+	GBuildingNode* place = rig.building("P1");
+	ASSERT_EQ(1000.f, rig.level->money);
+	ASSERT_EQ(20.f, rig.level->materials);
+	ASSERT_EQ(3, rig.level->freeWorkers);
+	rig.messages();
+
+	ASSERT_TRUE(rig.level->startConstruction(place, hotel.get()));
+	EXPECT_EQ(600.f, rig.level->money);
+	EXPECT_EQ(10.f, rig.level->materials);
+	EXPECT_EQ(1, rig.level->freeWorkers);
+	EXPECT_EQ(3, rig.level->allWorkers);
+	EXPECT_EQ(GBuildingNode::WORK_CONSTRUCTION, place->getWorkCode());
+	EXPECT_NE(nullptr, dynamic_cast<GConstructionWork*>(place->getWork()));
+	EXPECT_NE(-1, rig.level->getWorks().linear_search(place->getWork()));
+	EXPECT_EQ(id("Hotel1"), place->getType()->Name);
+	EXPECT_EQ(id("BuildingPlace"), place->getPreviousType()->Name);
+	EXPECT_EQ(id("BuildingPlace"), place->getTemplateName()) << "the place's look until the work changes it";
+	EXPECT_EQ(TWO_STATE_CHANGES, rig.messages()) << "from the recalculation and from the operation";
+
+	// The construction ends: recorded once, the building free, the crew back, no materials back.
+	ASSERT_TRUE(runUntilFree(rig, place));
+	for (int i = 0; i < 200; ++i)
+		rig.step(50);
+	size_t built = 0;
+	for (const GLevelHistoryRecord& record : levelservices::items(rig.level->getHistory()))
+		if (record.kind == 0)
+		{
+			++built;
+			EXPECT_EQ(id("Hotel1"), record.buildingType);
+			EXPECT_EQ(id("P1"), record.place);
+		}
+	EXPECT_EQ(1u, built);
+	EXPECT_EQ(3, rig.level->freeWorkers);
+	EXPECT_EQ(10.f, rig.level->materials);
+}
+
+TEST(LevelConstruction, RefusedConstructionsChangeNothing)
+{
+	struct SCase
+	{
+		const char* name;
+		const char* place;
+		const char* type;
+		void (*prepare)(CLevelRig& rig);
+		bool withCargos = true;
+		bool started = false;
+	};
+	const SCase cases[] = {
+		{"an empty owned place", "P1", "Hotel1", [](CLevelRig&) {}, true, true},
+		{"no cargos node", "P1", "Hotel1", [](CLevelRig&) {}, false},
+		{"not an empty place", "H1", "Hotel3", [](CLevelRig&) {}},
+		{"no type", "P1", nullptr, [](CLevelRig&) {}},
+		{"not affordable", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->money = 399.f; }},
+		{"not enough materials", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->materials = 9.f; }},
+		{"not owned", "N1", "Hotel1", [](CLevelRig&) {}},
+		{"the place has a work", "P1", "Hotel1",
+			[](CLevelRig& rig) { rig.building("P1")->setWork(GBuildingNode::WORK_SERVE, nullptr); }},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(levelScene(building("P1", "BuildingPlace", 0, 400, true) +
+				building("H1", "Hotel1", 300, 0, true) + building("N1", "BuildingPlace", 0, 600, false),
+			c.withCargos));
+		c.prepare(rig);
+		rig.messages();
+		const SSnapshot before(rig);
+		EXPECT_EQ(c.started,
+			rig.level->startConstruction(rig.building(c.place),
+				c.type ? rig.buildings->getBuilding(id(c.type)) : nullptr));
+		if (c.started)
+			continue;
+		EXPECT_TRUE(before == SSnapshot(rig));
+		EXPECT_TRUE(rig.messages().empty());
+	}
+}
+
+TEST(LevelConstruction, UpgradingBuildsTheNextLevelOfAWorkingBuilding)
+{
+	struct SCase
+	{
+		const char* name;
+		const char* building;
+		void (*prepare)(CLevelRig& rig);
+		bool started;
+	};
+	const SCase cases[] = {
+		{"a working hotel", "H1", [](CLevelRig&) {}, true},
+		{"a type without a next level", "C1", [](CLevelRig&) {}, false},
+		{"a next level that is no type", "H1",
+			[](CLevelRig& rig) {
+				changeType(rig.building("H1"), [](GBuildingConfiguration& type) { type.NextLevelName = id("Hotel9"); });
+			},
+			false},
+		{"broken", "H1", [](CLevelRig& rig) { rig.building("H1")->setAlertIcon(1); }, false},
+		{"not affordable", "H1", [](CLevelRig& rig) { rig.level->materials = 5.f; }, false},
+		{"an empty place", "P1", [](CLevelRig&) {}, false},
+		// A factory counts as working under a serve or feature work; it still waits for it.
+		{"a factory with nothing to do", "FA",
+			[](CLevelRig& rig)
+			{
+				changeType(rig.building("FA"), [](GBuildingConfiguration& type) { type.NextLevelName = id("Hotel3"); });
+				rig.building("FA")->setAlertIcon(0);
+			},
+			true},
+		{"a factory serving", "FA",
+			[](CLevelRig& rig)
+			{
+				changeType(rig.building("FA"), [](GBuildingConfiguration& type) { type.NextLevelName = id("Hotel3"); });
+				rig.building("FA")->setAlertIcon(0);
+				rig.building("FA")->setWork(GBuildingNode::WORK_SERVE, nullptr);
+			},
+			false},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		c.prepare(rig);
+		GBuildingNode* target = rig.building(c.building);
+		const fw::s32 was = target->getType()->Name;
+		rig.messages();
+		const SSnapshot before(rig);
+		EXPECT_EQ(c.started, rig.level->startUpgrade(target));
+		if (!c.started)
+		{
+			EXPECT_TRUE(before == SSnapshot(rig));
+			EXPECT_TRUE(rig.messages().empty());
+			continue;
+		}
+		EXPECT_EQ(id("Hotel3"), target->getType()->Name);
+		EXPECT_EQ(was, target->getPreviousType()->Name);
+		EXPECT_EQ(GBuildingNode::WORK_CONSTRUCTION, target->getWorkCode());
+		EXPECT_EQ(before.materials - 10.f, rig.level->materials);
+		EXPECT_EQ(before.freeWorkers - 1, rig.level->freeWorkers);
+		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
+	}
+}
+
+// --- Destroying.
+
+TEST(LevelDestroy, TheBuildingBecomesAPlaceAtOnceAndItsEndRecordsTheDestroyedType)
+{
+	CLevelRig rig(operationsScene());
+	GBuildingNode* cafe = rig.building("C1");
+	GBuildingNode* hotel = rig.building("H1");
+	ASSERT_NE(nullptr, hotel->getServerOf(id("Cafe")));
+	// The hotel is served by the first cafe.
+	hotel->setServerOf(id("Cafe"), cafe);
+	rig.messages();
+
+	ASSERT_TRUE(rig.level->startDestroy(cafe));
+	EXPECT_EQ(id("BuildingPlace"), cafe->getType()->Name);
+	EXPECT_EQ(id("Cafe"), cafe->getPreviousType()->Name);
+	EXPECT_EQ(GBuildingNode::WORK_DESTROY, cafe->getWorkCode());
+	EXPECT_NE(nullptr, dynamic_cast<GDestroyWork*>(cafe->getWork()));
+	EXPECT_EQ(2, rig.level->freeWorkers) << "the crew";
+	EXPECT_EQ(1000.f, rig.level->money);
+	EXPECT_EQ(20.f, rig.level->materials);
+	EXPECT_EQ(rig.building("C2"), hotel->getServerOf(id("Cafe"))) << "the other cafe takes the hotel over";
+	EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
+
+	cafe->setFocused(true);
+	ASSERT_TRUE(runUntilFree(rig, cafe));
+	ASSERT_EQ(1u, rig.level->getHistory().size());
+	EXPECT_EQ(1, rig.level->getHistory()[0].kind);
+	EXPECT_EQ(id("Cafe"), rig.level->getHistory()[0].buildingType);
+	EXPECT_EQ(id("C1"), rig.level->getHistory()[0].place);
+	EXPECT_EQ(3, rig.level->freeWorkers) << "the crew is back";
+	const Lines lines = rig.messages();
+	EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "4098 C1 C1")) << "the panel of the place refreshes";
+}
+
+TEST(LevelDestroy, ARequestNobodyProvidesAnyMoreIsDropped)
+{
+	for (const bool secondCafe : {false, true})
+	{
+		SCOPED_TRACE(secondCafe ? "another cafe still serves" : "the only cafe");
+		CLevelRig rig(scene({building("H1", "Hotel1", 300, 0, true), building("C1", "Cafe", 0, 0, true),
+			building("C2", "Cafe", 600, 0, secondCafe)}));
+		rig.building("H1")->setAlertIcon(4);
+		ASSERT_TRUE(rig.level->startDestroy(rig.building("C1")));
+		EXPECT_EQ(secondCafe ? 4 : GBuildingNode::ALERT_NONE, rig.building("H1")->getAlert());
+	}
+}
+
+TEST(LevelDestroy, RefusedDestroysChangeNothing)
+{
+	struct SCase
+	{
+		const char* name;
+		const char* building;
+		void (*prepare)(CLevelRig& rig);
+	};
+	const SCase cases[] = {
+		{"an empty place", "P1", [](CLevelRig&) {}},
+		{"not owned", "H1", [](CLevelRig& rig) { rig.building("H1")->setOwned(false); }},
+		{"under a work", "H1",
+			[](CLevelRig& rig) { rig.building("H1")->setWork(GBuildingNode::WORK_REPAIR, nullptr); }},
+		{"serving", "C1", [](CLevelRig& rig) { rig.building("C1")->setWork(GBuildingNode::WORK_SERVE, nullptr); }},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		c.prepare(rig);
+		rig.messages();
+		const SSnapshot before(rig);
+		EXPECT_FALSE(rig.level->startDestroy(rig.building(c.building)));
+		EXPECT_TRUE(before == SSnapshot(rig));
+		EXPECT_TRUE(rig.messages().empty());
+	}
+}
+
+// --- Repairing, cleaning and restoring.
+
+TEST(LevelRepairs, EachTakesItsCostsClearsTheAlertAndOnlyCleaningRecalculates)
+{
+	enum EOperation
+	{
+		REPAIR,
+		CLEANING,
+		RESTORING
+	};
+	struct SCase
+	{
+		const char* name;
+		EOperation operation;
+		fw::s32 alert;
+		fw::f32 materials;
+		fw::s32 freeWorkers;
+		Lines messages;
+		fw::s32 kind;
+	};
+	// The hotel's repairs cost 4 materials and 2 workers, its building 7 and 1.
+	const SCase cases[] = {
+		{"repair", REPAIR, 1, 16.f, 1, {"4100"}, 4},
+		{"cleaning", CLEANING, 2, 16.f, 1, TWO_STATE_CHANGES, 8},
+		{"restoring", RESTORING, 3, 13.f, 2, {"4100"}, 4},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		GBuildingNode* hotel = rig.building("H1");
+		changeType(hotel,
+			[](GBuildingConfiguration& type)
+			{
+				type.RepairMaterialsCost = 4.f;
+				type.RepairWorkersCost = 2;
+				type.BuildMaterialsCost = 7.f;
+				type.BuildWorkersCost = 1;
+			});
+		hotel->setAlertIcon(c.alert);
+		rig.messages();
+		bool (GGameLevelScene::*const start[])(GBuildingNode*) = {&GGameLevelScene::startRepair,
+			&GGameLevelScene::startCleaning, &GGameLevelScene::startRestoring};
+		// Each asks for its own alert.
+		for (int other = REPAIR; other <= RESTORING; ++other)
+		{
+			if (other != c.operation)
+			{
+				EXPECT_FALSE((rig.level.get()->*start[other])(hotel));
+			}
+		}
+		ASSERT_TRUE((rig.level.get()->*start[c.operation])(hotel));
+		EXPECT_EQ(GBuildingNode::WORK_REPAIR, hotel->getWorkCode());
+		GBuildingWork* work = hotel->getWork();
+		EXPECT_TRUE(c.operation == REPAIR ? dynamic_cast<GRepairWork*>(work) != nullptr
+				: c.operation == CLEANING ? dynamic_cast<GCleaningWork*>(work) != nullptr
+										  : dynamic_cast<GRestoringWork*>(work) != nullptr);
+		EXPECT_EQ(GBuildingNode::ALERT_NONE, hotel->getAlert());
+		EXPECT_EQ(c.materials, rig.level->materials);
+		EXPECT_EQ(c.freeWorkers, rig.level->freeWorkers);
+		EXPECT_EQ(1000.f, rig.level->money);
+		EXPECT_EQ(c.messages, rig.messages());
+
+		// The end: recorded once, the crew back, the spent materials not.
+		ASSERT_TRUE(runUntilFree(rig, hotel));
+		for (int i = 0; i < 200; ++i)
+			rig.step(50);
+		ASSERT_EQ(1u, rig.level->getHistory().size());
+		EXPECT_EQ(c.kind, rig.level->getHistory()[0].kind);
+		EXPECT_EQ(3, rig.level->freeWorkers);
+		EXPECT_EQ(c.materials, rig.level->materials);
+	}
+}
+
+TEST(LevelRepairs, RefusedRepairsChangeNothing)
+{
+	struct SCase
+	{
+		const char* name;
+		const char* building;
+		fw::s32 alert;
+		void (*prepare)(CLevelRig& rig);
+	};
+	const SCase cases[] = {
+		{"no alert", "H1", 0, [](CLevelRig&) {}},
+		{"a service request", "H1", 4, [](CLevelRig&) {}},
+		{"not owned", "H1", 1, [](CLevelRig& rig) { rig.building("H1")->setOwned(false); }},
+		{"an empty place", "P1", 1, [](CLevelRig&) {}},
+		{"already under a work", "H1", 1,
+			[](CLevelRig& rig) { rig.building("H1")->setWork(GBuildingNode::WORK_CONSTRUCTION, nullptr); }},
+	};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CLevelRig rig(operationsScene());
+		for (GBuildingNode* b : {rig.building("H1"), rig.building("P1")})
+			b->setAlertIcon(c.alert);
+		c.prepare(rig);
+		rig.messages();
+		const SSnapshot before(rig);
+		GBuildingNode* target = rig.building(c.building);
+		EXPECT_FALSE(rig.level->startRepair(target));
+		EXPECT_FALSE(rig.level->startCleaning(target));
+		EXPECT_FALSE(rig.level->startRestoring(target));
+		EXPECT_TRUE(before == SSnapshot(rig));
+		EXPECT_TRUE(rig.messages().empty());
+	}
+}
 
 // --- Serving.
 
