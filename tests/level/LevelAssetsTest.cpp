@@ -8,6 +8,7 @@
 #include "core/CEventNode.h"
 #include "core/KeyFrame.h"
 #include "core/TypeIds.h"
+#include "core/SRenderEntry.h"
 #include "level/GBuildingWork.h"
 #include "level/GLevelPaths.h"
 #include "level/OnceSpawnerNode.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -356,4 +358,71 @@ TEST(LevelAssets, OnceSpawnersShowVehiclesOfTheCollection)
 		}
 		EXPECT_GE(spawners, 1u);
 	}
+}
+
+// The works on the first level with the game's own templates, types and paths: each runs to its end
+// on the animations of the collection, in a bounded time, with nothing to warn about.
+TEST(LevelAssets, WorksRunToTheirEndOnTheGamesTemplates)
+{
+	const fs::path folder = fs::path("levels") / "level1";
+	fw::test::CLogCapture log;
+	CLevelRig rig(readAsset(folder / "Level.oscn"), readAsset(folder / "LevelConfiguration.xml"), false);
+	rig.buildings = makeBuildings(readAsset("levels/common/BuildingsConfiguration.xml").c_str());
+	rig.templates = loadLevelTemplates(rig.factory.get());
+	ASSERT_NE(nullptr, rig.templates.get());
+	rig.manager->setTemplateCollection(rig.templates.get());
+	const fw::CRefHolder<GLevelPaths> paths = fw::adoptRef(new GLevelPaths);
+	paths->load(readerOver(readAsset(folder / "LevelPaths.xml")).get());
+	rig.setUpAndEnter();
+	rig.level->setLevelPaths(paths.get());
+	GGameLevelScene& level = *rig.level;
+	level.money = 1e6f;
+	level.materials = 1000.f;
+	level.freeWorkers = level.allWorkers = 100;
+	const fw::u32 ownEffects = level.getWorks().size();
+
+	// The operation, its building and the alert it needs.
+	struct SCase
+	{
+		const char* what;
+		const char* place;
+		fw::s32 alert;
+		std::function<bool(GBuildingNode*)> start;
+	};
+	const GBuildingConfiguration* hotel = rig.buildings->getBuilding(id("Hotel1"));
+	const std::vector<SCase> cases = {
+		{"construction", "Place2", 0, [&](GBuildingNode* b) { return level.startConstruction(b, hotel); }},
+		{"upgrade with its star", "Place1", 0, [&](GBuildingNode* b) { return level.startUpgrade(b); }},
+		{"repair", "Place4", 1, [&](GBuildingNode* b) { return level.startRepair(b); }},
+		{"cleaning", "Place4", 2, [&](GBuildingNode* b) { return level.startCleaning(b); }},
+		{"restoring", "Place1", 3, [&](GBuildingNode* b) { return level.startRestoring(b); }},
+		{"destroy", "Place2", 0, [&](GBuildingNode* b) { return level.startDestroy(b); }}};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		GBuildingNode* building = rig.building(c.place);
+		ASSERT_NE(nullptr, building);
+		if (c.alert)
+			building->setAlertIcon(c.alert);
+		ASSERT_TRUE(c.start(building));
+		fw::u32 ms = 0;
+		while (ms < 60000 && (building->getWorkCode() != GBuildingNode::WORK_NONE || level.getWorks().size() > ownEffects))
+		{
+			rig.step(GGameLevelScene::INTERVAL);
+			fw::RenderList list;
+			level.collectRenderables(list);
+			ms += GGameLevelScene::INTERVAL;
+		}
+		EXPECT_LT(ms, 60000u) << "the work never ended";
+		EXPECT_EQ(0, building->getAlert());
+	}
+	EXPECT_EQ(id("Hotel2"), rig.building("Place1")->getType()->Name);
+	EXPECT_EQ(id("BuildingPlace"), rig.building("Place2")->getType()->Name);
+	// The works took their nodes with them; cars and clouds may remain.
+	const fw::core::array<fw::BaseNode*>& left = level.getCargosNode()->getChildren();
+	for (fw::u32 i = 0; i < left.size(); ++i)
+		for (const char* work : {"Bus", "Helicopter", "LevelStarEffect"})
+			EXPECT_NE(std::string(work), left[i]->getName().c_str());
+	for (const fw::test::SLogLine& line : log.lines)
+		EXPECT_LT(line.level, fw::LOG_WARNING) << line.text;
 }
