@@ -53,7 +53,8 @@ CPropertyDataAtlasTexture::CPropertyDataAtlasTexture(IAtlasTextureContent* atlas
 {
 }
 
-FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataAtlasTexture, L"atlasTexture", L"CPropertyDataAtlasTexture", PDT_ATLAS_TEXTURE)
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataAtlasTexture, L"atlasTexture", L"CPropertyDataAtlasTexture",
+	PDT_ATLAS_TEXTURE)
 
 IPropertyData* CPropertyDataAtlasTexture::clone() const
 {

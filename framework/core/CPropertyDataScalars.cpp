@@ -89,9 +89,12 @@ u32 mixChannel(u32 from, u32 to, f32 inverse, f32 t)
 }
 } // namespace
 
-#define FW_SCALAR_IDENTITY(Class, typeName, className, id)                                         \
-	FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(Class, typeName, className, id)                        \
-	IPropertyData* Class::clone() const { return new Class(m_value); }
+#define FW_SCALAR_IDENTITY(Class, typeName, className, id)                                                             \
+	FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(Class, typeName, className, id)                                              \
+	IPropertyData* Class::clone() const                                                                                \
+	{                                                                                                                  \
+		return new Class(m_value);                                                                                     \
+	}
 
 FW_SCALAR_IDENTITY(CPropertyDataInt, L"int", L"CPropertyDataInt", PDT_INT)
 FW_SCALAR_IDENTITY(CPropertyDataBool, L"bool", L"CPropertyDataBool", PDT_BOOL)

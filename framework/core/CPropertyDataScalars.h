@@ -12,12 +12,12 @@
 namespace fw
 {
 // The operations every scalar class supplies itself.
-#define FW_PROPERTY_DATA_COMMON()                                                                  \
-	FW_PROPERTY_DATA_IDENTITY()                                                                  \
-	IPropertyData* clone() const override;                                                       \
-	core::stringc toString() const override;                                                     \
-	void fromString(const core::stringc& text) override;                                         \
-	bool equals(const IPropertyData* other) const override;                                      \
+#define FW_PROPERTY_DATA_COMMON()                                                                                      \
+	FW_PROPERTY_DATA_IDENTITY()                                                                                        \
+	IPropertyData* clone() const override;                                                                             \
+	core::stringc toString() const override;                                                                           \
+	void fromString(const core::stringc& text) override;                                                               \
+	bool equals(const IPropertyData* other) const override;                                                            \
 	bool interpolate(const IPropertyData* target, IPropertyData* out, f32 t) const override;
 
 class CPropertyDataInt : public IPropertyData

@@ -16,7 +16,8 @@ bool isElement(IXMLReader* reader, EXmlNodeType type, const wchar_t* name)
 }
 } // namespace
 
-FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataStringWArray, kArrayElement, L"CPropertyDataStringWArray", PDT_STRINGW_ARRAY)
+FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(CPropertyDataStringWArray, kArrayElement, L"CPropertyDataStringWArray",
+	PDT_STRINGW_ARRAY)
 
 IPropertyData* CPropertyDataStringWArray::clone() const
 {

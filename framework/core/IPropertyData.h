@@ -58,25 +58,31 @@ public:
 typedef CRefHolder<IPropertyData> PropertyHolder;
 
 // The names and the type id a property data class declares of itself ...
-#define FW_PROPERTY_DATA_IDENTITY()                                                                \
-	const core::stringw& getTypeName() const override;                                           \
-	const core::stringw& getClassName() const override;                                          \
-	s32 getTypeId() const override;                                                              \
+#define FW_PROPERTY_DATA_IDENTITY()                                                                                    \
+	const core::stringw& getTypeName() const override;                                                                 \
+	const core::stringw& getClassName() const override;                                                                \
+	s32 getTypeId() const override;                                                                                    \
 	bool isOfType(s32 id) const override;
 
 // ... and defines in its source file, inside the namespace. The names are never destroyed: values
 // may still be written while the process exits.
-#define FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(Class, typeName, className, id)                      \
-	const core::stringw& Class::getTypeName() const                                              \
-	{                                                                                            \
-		static const core::stringw& name = *new core::stringw(typeName);                         \
-		return name;                                                                             \
-	}                                                                                            \
-	const core::stringw& Class::getClassName() const                                             \
-	{                                                                                            \
-		static const core::stringw& name = *new core::stringw(className);                        \
-		return name;                                                                             \
-	}                                                                                            \
-	s32 Class::getTypeId() const { return id; }                                                  \
-	bool Class::isOfType(s32 other) const { return other == id || other == PDT_NONE; }
+#define FW_PROPERTY_DATA_IDENTITY_DEFINITIONS(Class, typeName, className, id)                                          \
+	const core::stringw& Class::getTypeName() const                                                                    \
+	{                                                                                                                  \
+		static const core::stringw& name = *new core::stringw(typeName);                                               \
+		return name;                                                                                                   \
+	}                                                                                                                  \
+	const core::stringw& Class::getClassName() const                                                                   \
+	{                                                                                                                  \
+		static const core::stringw& name = *new core::stringw(className);                                              \
+		return name;                                                                                                   \
+	}                                                                                                                  \
+	s32 Class::getTypeId() const                                                                                       \
+	{                                                                                                                  \
+		return id;                                                                                                     \
+	}                                                                                                                  \
+	bool Class::isOfType(s32 other) const                                                                              \
+	{                                                                                                                  \
+		return other == id || other == PDT_NONE;                                                                       \
+	}
 } // namespace fw

@@ -64,8 +64,7 @@ void GRestoringWork::retimeRestoring()
 	if (m_buildTimeFactor <= 0.f)
 		return;
 	// Rounded to the nearest ms and kept within what a key's time can hold.
-	const fw::f64 ms =
-		std::floor(static_cast<fw::f64>(m_remaining) / static_cast<fw::f64>(m_buildTimeFactor) + 0.5);
+	const fw::f64 ms = std::floor(static_cast<fw::f64>(m_remaining) / static_cast<fw::f64>(m_buildTimeFactor) + 0.5);
 	const fw::f64 most = static_cast<fw::f64>(std::numeric_limits<fw::u32>::max());
 	setRestoringPeriod(!(ms > 0.0) ? 0u : ms >= most ? std::numeric_limits<fw::u32>::max() : static_cast<fw::u32>(ms));
 }

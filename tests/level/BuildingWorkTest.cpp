@@ -62,7 +62,10 @@ public:
 class CConsumer : public fw::CEventReceiver
 {
 public:
-	bool onEvent(fw::CEvent* event) override { return consume && event->getCategory() == fw::EVENT_CATEGORY_GAME_MESSAGE; }
+	bool onEvent(fw::CEvent* event) override
+	{
+		return consume && event->getCategory() == fw::EVENT_CATEGORY_GAME_MESSAGE;
+	}
 	bool consume = true;
 };
 
@@ -71,9 +74,11 @@ bool listens(const fw::BaseNode* node, const fw::CEventReceiver* listener)
 	return node->getPostListeners().linear_search(const_cast<fw::CEventReceiver*>(listener)) != -1;
 }
 
-const char* const MOVER_BUS = "<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/>"
-							  "</Properties><States><State Name=\"MovingTo\"/><State Name=\"MovingFrom\"/></States></SceneNode>";
-const char* const PLAIN_BUS = "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/></Properties></SceneNode>";
+const char* const MOVER_BUS =
+	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/>"
+	"</Properties><States><State Name=\"MovingTo\"/><State Name=\"MovingFrom\"/></States></SceneNode>";
+const char* const PLAIN_BUS =
+	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/></Properties></SceneNode>";
 const char* const PLAIN_BAR =
 	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"ProgressBarOverBuilding\"/></Properties></SceneNode>";
 const char* const LOOK_BAR = "<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" "

@@ -75,7 +75,8 @@ public:
 		if (!acceptsEvent(event))
 			return false;
 		std::string line = std::to_string(event->getTypeId());
-		if (event->getTypeId() >= GAME_MESSAGE_CONSTRUCTION_DONE && event->getTypeId() <= GAME_MESSAGE_RESOURCES_RETURNED)
+		if (event->getTypeId() >= GAME_MESSAGE_CONSTRUCTION_DONE &&
+			event->getTypeId() <= GAME_MESSAGE_RESOURCES_RETURNED)
 		{
 			const GBuildingMessage* message = static_cast<const GBuildingMessage*>(event);
 			line += std::string(" ") + (message->building ? message->building->getName().c_str() : "-");

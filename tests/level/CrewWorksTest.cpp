@@ -38,7 +38,10 @@ const char* kindName(EKind kind)
 }
 
 // 28 units: the bus arrives in two steps of 100 ms at 140 units/s.
-const std::initializer_list<std::pair<fw::f32, fw::f32>> SHORT_ROAD = {{0.f, 300.f}, {14.f, 300.f}, {28.f, 300.f}};
+fw::CRefHolder<GLevelPath> shortRoad()
+{
+	return makePath({{0.f, 300.f}, {14.f, 300.f}, {28.f, 300.f}});
+}
 
 // A bus whose leaving takes far longer than any test runs.
 const char* const SLOW_BUS =
@@ -50,6 +53,7 @@ const char* const BAR_ONLY =
 	"<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBarOverBuilding\"/>"
 	"</Properties></SceneNode>";
 
+// clang-format off
 #define CREWTEST_TINT_KEYS(t1) "<Animator Type=\"KeyFrame\"><Properties><color Name=\"TintColor\" Value=\"ffffffff\"/></Properties>" \
 	"<KeyFrame t=\"0\" Value0=\"ffffffff\"/><KeyFrame t=\"" t1 "\" Value0=\"00ffffff\"/></Animator>"
 
@@ -62,6 +66,7 @@ const char* const RESTORING_LOOK =
 	"<State Name=\"CancelRestoring\">" CREWTEST_TINT_KEYS("1000000") "</State></States>"
 	"<SceneNode Type=\"BaseNode\"><States><State Name=\"Restoring\">" CREWTEST_TINT_KEYS("7") "</State></States></SceneNode>"
 	"</SceneNode>";
+// clang-format on
 
 fw::KeyFrame* keyFrame(fw::BaseNode* node, const char* state, fw::u32 index)
 {
@@ -88,8 +93,9 @@ protected:
 		rig.plays();
 	}
 
-	fw::CRefHolder<GCrewWork> make(EKind kind, GLevelPath* path = nullptr, fw::TemplateCollectionNode* templates = nullptr,
-		GBuildingNode* building = nullptr, fw::f32 materials = 10.f, fw::s32 workers = 1)
+	fw::CRefHolder<GCrewWork> make(EKind kind, GLevelPath* path = nullptr,
+		fw::TemplateCollectionNode* templates = nullptr, GBuildingNode* building = nullptr, fw::f32 materials = 10.f,
+		fw::s32 workers = 1)
 	{
 		GGameLevelScene* level = rig.level.get();
 		fw::BaseNode* cargos = level->getCargosNode();
@@ -98,13 +104,16 @@ protected:
 		switch (kind)
 		{
 		case REPAIR:
-			return fw::adoptRef<GCrewWork>(new GRepairWork(level, building, cargos, templates, path, materials, workers));
+			return fw::adoptRef<GCrewWork>(
+				new GRepairWork(level, building, cargos, templates, path, materials, workers));
 		case CLEANING:
-			return fw::adoptRef<GCrewWork>(new GCleaningWork(level, building, cargos, templates, path, materials, workers));
+			return fw::adoptRef<GCrewWork>(
+				new GCleaningWork(level, building, cargos, templates, path, materials, workers));
 		case DESTROY:
 			return fw::adoptRef<GCrewWork>(new GDestroyWork(level, building, cargos, templates, path));
 		case RESTORING:
-			return fw::adoptRef<GCrewWork>(new GRestoringWork(level, building, cargos, templates, path, materials, workers));
+			return fw::adoptRef<GCrewWork>(
+				new GRestoringWork(level, building, cargos, templates, path, materials, workers));
 		}
 		return fw::CRefHolder<GCrewWork>();
 	}
@@ -166,7 +175,7 @@ protected:
 
 TEST_F(CrewWorks, PhasesRunOnOneOutlineWithAndWithoutABus)
 {
-	const fw::CRefHolder<GLevelPath> road = makePath(SHORT_ROAD);
+	const fw::CRefHolder<GLevelPath> road = shortRoad();
 	const fw::CRefHolder<fw::TemplateCollectionNode> noBus = makeTemplates(rig.factory.get(), BAR_ONLY);
 	a->getType()->RepairTime = 500.f;
 	a->getType()->DestroyTime = 500.f;
@@ -363,8 +372,9 @@ TEST_F(CrewWorks, ADestroyWithoutAPathSoundsAtOnceAndLooksLikeAPlaceWhenTheJobSt
 
 TEST_F(CrewWorks, ABusStillLeavingWhenTheClockEndsGoesWithTheWork)
 {
-	const fw::CRefHolder<fw::TemplateCollectionNode> slow = makeTemplates(rig.factory.get(), std::string(SLOW_BUS) + BAR_ONLY);
-	const fw::CRefHolder<GLevelPath> road = makePath(SHORT_ROAD);
+	const fw::CRefHolder<fw::TemplateCollectionNode> slow =
+		makeTemplates(rig.factory.get(), std::string(SLOW_BUS) + BAR_ONLY);
+	const fw::CRefHolder<GLevelPath> road = shortRoad();
 	a->getType()->DestroyTime = 600.f;
 	fw::BaseNode* cargos = rig.level->getCargosNode();
 	fw::CRefHolder<GCrewWork> work = make(DESTROY, road.get(), slow.get());
@@ -522,7 +532,7 @@ TEST_F(CrewWorks, CancelLeavesTheBuildingsSlotToAnotherWork)
 
 TEST_F(CrewWorks, ABusArrivingAfterACancelStartsNothing)
 {
-	const fw::CRefHolder<GLevelPath> road = makePath(SHORT_ROAD);
+	const fw::CRefHolder<GLevelPath> road = shortRoad();
 	const fw::CRefHolder<GCrewWork> work = make(REPAIR, road.get());
 	EXPECT_TRUE(work->update(100));
 	EXPECT_EQ(GCrewWork::PHASE_BUS_COMING, work->getPhase());
@@ -586,7 +596,7 @@ TEST_F(CrewWorks, DestroyCancelAfterTheEndOrWithoutAPreviousTypeDoesNothing)
 
 TEST_F(CrewWorks, TheWorkSoundFollowsTheSelection)
 {
-	const fw::CRefHolder<GLevelPath> road = makePath(SHORT_ROAD);
+	const fw::CRefHolder<GLevelPath> road = shortRoad();
 	struct SCase
 	{
 		EKind kind;

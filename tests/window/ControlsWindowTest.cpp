@@ -122,10 +122,7 @@ protected:
 
 	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
 
-	CRefHolder<BaseNode> scene(const char* name)
-	{
-		return request<BaseNode>(CONTENT_TYPE_SCENE_NODE, name);
-	}
+	CRefHolder<BaseNode> scene(const char* name) { return request<BaseNode>(CONTENT_TYPE_SCENE_NODE, name); }
 	template <class T>
 	T* find(const char* name) const
 	{
