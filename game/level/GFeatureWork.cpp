@@ -7,11 +7,7 @@
 
 GFeatureWork::GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, fw::s32 featureIndex) :
-	m_level(level),
-	m_cargosNode(cargosNode),
-	m_building(building),
-	m_type(building ? building->getType() : nullptr),
-	m_featureIndex(featureIndex)
+	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_featureIndex(featureIndex)
 {
 	listenTo(cargosNode, building);
 	m_progressBar = makeProgressBarOverBuilding(templates, building);

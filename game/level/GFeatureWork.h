@@ -36,7 +36,6 @@ private:
 	GFeatureWork& operator=(const GFeatureWork&) = delete;
 
 	GGameLevelScene* m_level;
-	fw::BaseNode* m_cargosNode;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;

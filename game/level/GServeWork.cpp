@@ -52,7 +52,6 @@ bool GServeWork::update(fw::u32 stepMs)
 GServeProgressWork::GServeProgressWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path) :
 	m_level(level),
-	m_cargosNode(cargosNode),
 	m_building(building),
 	m_type(building ? building->getType() : nullptr),
 	m_path(path),

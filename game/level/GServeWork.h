@@ -88,7 +88,6 @@ private:
 	bool onStateEnded(fw::CEventNodeStateEnded* event);
 
 	GGameLevelScene* m_level;
-	fw::BaseNode* m_cargosNode;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
