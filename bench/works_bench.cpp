@@ -100,15 +100,16 @@ public:
 		registerLevelNodeClasses(*factory);
 		buildings->load(readerOver(readAsset("levels/common/BuildingsConfiguration.xml")).get());
 		config->read(readerOver(LEVEL).get());
-		templates = fw::CRefHolder<fw::TemplateCollectionNode>(fw::nodeCast<fw::TemplateCollectionNode>(load(
-			readAsset("levels/common/TemplateCollection.oscn"), "TemplateCollection.oscn").get()));
+		templates = fw::CRefHolder<fw::TemplateCollectionNode>(fw::nodeCast<fw::TemplateCollectionNode>(
+			load(readAsset("levels/common/TemplateCollection.oscn"), "TemplateCollection.oscn").get()));
 		manager->setTemplateCollection(templates.get());
 
 		static const char* const kinds[] = {"Hotel1", "Hotel1", "Fountain", "Hotel2", "FerrisWheel", "Hotel1",
 			"BuildingPlace", "ConcertHall", "CateringDepot", "Hotel3"};
-		std::string scene = "<SceneNode Type=\"GGameLevelScene\"><Properties><string Name=\"Name\" Value=\"Level\"/>"
-							"<vector3d Name=\"Bounds\" Value=\"3200;2000;0\"/></Properties>"
-							"<SceneNode Type=\"ControlNode\"><Properties><string Name=\"Name\" Value=\"Buildings\"/></Properties>";
+		std::string scene =
+			"<SceneNode Type=\"GGameLevelScene\"><Properties><string Name=\"Name\" Value=\"Level\"/>"
+			"<vector3d Name=\"Bounds\" Value=\"3200;2000;0\"/></Properties>"
+			"<SceneNode Type=\"ControlNode\"><Properties><string Name=\"Name\" Value=\"Buildings\"/></Properties>";
 		std::string roads = "<LevelPaths><CarPaths>";
 		for (fw::u32 i = 0; i < count; ++i)
 		{
@@ -116,8 +117,8 @@ public:
 			const int y = static_cast<int>(i / 20) * 100;
 			const std::string name = "Place" + std::to_string(i);
 			scene += "<SceneNode Type=\"GBuildingNode\"><Properties><string Name=\"Name\" Value=\"" + name +
-				"\"/><string Name=\"TemplateName\" Value=\"" + kinds[i % 10] + "\"/><vector3d Name=\"Position\" Value=\"" +
-				std::to_string(x) + ";" + std::to_string(y) +
+				"\"/><string Name=\"TemplateName\" Value=\"" + kinds[i % 10] +
+				"\"/><vector3d Name=\"Position\" Value=\"" + std::to_string(x) + ";" + std::to_string(y) +
 				";0\"/><vector3d Name=\"Bounds\" Value=\"140;56;0\"/><bool Name=\"IsOwnedByThePlayer\" Value=\"true\"/>"
 				"</Properties></SceneNode>";
 			roads += "<Path ID=\"" + name + "\"><p p=\"" + std::to_string(x - 200) + ", " + std::to_string(y + 90) +
@@ -130,7 +131,8 @@ public:
 		{
 			const std::string y = std::to_string(90 + street * 200);
 			const bool east = street % 2 == 0;
-			roads += std::string("<Path ID=\"NeutralCar\" Time=\"8000, 9000\" Cars=\"NeutralCarRed; NeutralCarTaxi\"><p p=\"") +
+			roads += std::string(
+						 "<Path ID=\"NeutralCar\" Time=\"8000, 9000\" Cars=\"NeutralCarRed; NeutralCarTaxi\"><p p=\"") +
 				(east ? "-80, " : "3280, ") + y + "\"/><p p=\"" + (east ? "3280, " : "-80, ") + y + "\"/></Path>";
 		}
 		roads += "</CarPaths></LevelPaths>";
@@ -155,7 +157,8 @@ public:
 
 	fw::CRefHolder<fw::BaseNode> load(const std::string& text, const char* name)
 	{
-		return fw::adoptRef(fw::loadSceneFile(readerOver(text).get(), factory.get(), fw::ContentReference(nullptr, name), name));
+		return fw::adoptRef(
+			fw::loadSceneFile(readerOver(text).get(), factory.get(), fw::ContentReference(nullptr, name), name));
 	}
 
 	// The buildings that have a work, counted as the level's works list holds them (the level's own
@@ -243,7 +246,8 @@ void BM_WorksLevelTenMinutes(benchmark::State& state)
 					generated.level->collectRenderables(list);
 				}
 				works += generated.level->getWorks().size();
-				vehicles += generated.level->getCargosNode() ? generated.level->getCargosNode()->getChildren().size() : 0;
+				vehicles +=
+					generated.level->getCargosNode() ? generated.level->getCargosNode()->getChildren().size() : 0;
 			}
 			allocations += static_cast<double>(g_allocations.load(std::memory_order_relaxed) - before);
 			steps += STEPS;

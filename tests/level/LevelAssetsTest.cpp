@@ -7,8 +7,8 @@
 #include "core/CAnimatorState.h"
 #include "core/CEventNode.h"
 #include "core/KeyFrame.h"
-#include "core/TypeIds.h"
 #include "core/SRenderEntry.h"
+#include "core/TypeIds.h"
 #include "level/GBuildingWork.h"
 #include "level/GLevelPaths.h"
 #include "level/OnceSpawnerNode.h"
@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <regex>
@@ -211,7 +211,8 @@ TEST(LevelAssets, WorkTemplatesHaveTheClassesAndStatesTheWorksUse)
 
 	// Every building look has the works' states; restoring is a key frame of two keys or more, whose
 	// second key the restoring work retimes.
-	const fw::CRefHolder<GBuildingsConfiguration> types = makeBuildings(readAsset("levels/common/BuildingsConfiguration.xml").c_str());
+	const fw::CRefHolder<GBuildingsConfiguration> types =
+		makeBuildings(readAsset("levels/common/BuildingsConfiguration.xml").c_str());
 	for (const auto& entry : types->getBuildings())
 	{
 		const std::string name = nameOf(entry.second->Name);
@@ -228,7 +229,8 @@ TEST(LevelAssets, WorkTemplatesHaveTheClassesAndStatesTheWorksUse)
 			EXPECT_TRUE(hasState(look, state)) << state;
 		const fw::CAnimatorState* restoring = look->findState(id("Restoring"));
 		ASSERT_NE(nullptr, restoring);
-		const fw::KeyFrame* keys = restoring->getAnimatorCount() ? dynamic_cast<const fw::KeyFrame*>(restoring->getAnimator(0)) : nullptr;
+		const fw::KeyFrame* keys =
+			restoring->getAnimatorCount() ? dynamic_cast<const fw::KeyFrame*>(restoring->getAnimator(0)) : nullptr;
 		ASSERT_NE(nullptr, keys);
 		EXPECT_GE(keys->getKeys().size(), 2u);
 	}
@@ -390,8 +392,8 @@ TEST(LevelAssets, WorksRunToTheirEndOnTheGamesTemplates)
 		std::function<bool(GBuildingNode*)> start;
 	};
 	const GBuildingConfiguration* hotel = rig.buildings->getBuilding(id("Hotel1"));
-	const std::vector<SCase> cases = {
-		{"construction", "Place2", 0, [&](GBuildingNode* b) { return level.startConstruction(b, hotel); }},
+	const std::vector<SCase> cases = {{"construction", "Place2", 0,
+										  [&](GBuildingNode* b) { return level.startConstruction(b, hotel); }},
 		{"upgrade with its star", "Place1", 0, [&](GBuildingNode* b) { return level.startUpgrade(b); }},
 		{"repair", "Place4", 1, [&](GBuildingNode* b) { return level.startRepair(b); }},
 		{"cleaning", "Place4", 2, [&](GBuildingNode* b) { return level.startCleaning(b); }},
@@ -406,7 +408,8 @@ TEST(LevelAssets, WorksRunToTheirEndOnTheGamesTemplates)
 			building->setAlertIcon(c.alert);
 		ASSERT_TRUE(c.start(building));
 		fw::u32 ms = 0;
-		while (ms < 60000 && (building->getWorkCode() != GBuildingNode::WORK_NONE || level.getWorks().size() > ownEffects))
+		while (
+			ms < 60000 && (building->getWorkCode() != GBuildingNode::WORK_NONE || level.getWorks().size() > ownEffects))
 		{
 			rig.step(GGameLevelScene::INTERVAL);
 			fw::RenderList list;

@@ -102,10 +102,10 @@ std::string describe(GBuildingWork* work)
 			<< construction->getHelicopterPhase() << " bus " << construction->getBusPhase() << " site "
 			<< construction->getConstructionPhase() << " star " << construction->getStarPhase();
 	else if (auto* crew = dynamic_cast<GCrewWork*>(work))
-		out << (dynamic_cast<GDestroyWork*>(work)		  ? "destroy "
-				   : dynamic_cast<GRestoringWork*>(work) ? "restoring "
-				   : dynamic_cast<GRepairWork*>(work)	  ? "repair "
-														  : "cleaning ")
+		out << (dynamic_cast<GDestroyWork*>(work)            ? "destroy "
+					   : dynamic_cast<GRestoringWork*>(work) ? "restoring "
+					   : dynamic_cast<GRepairWork*>(work)    ? "repair "
+															 : "cleaning ")
 			<< crew->getBuilding()->getName().c_str() << " phase " << crew->getPhase();
 	else if (auto* serving = dynamic_cast<GServeProgressWork*>(work))
 		out << "serve progress phase " << serving->getPhase();
@@ -142,9 +142,9 @@ public:
 			}
 		rig.buildings = makeBuildings(WORK_TYPES);
 		rig.setUpAndEnter();
-		const std::string roads = "<LevelPaths><CarPaths>" + deliveryPath("P1", 300, 100) + deliveryPath("H2", 500, 100) +
-			deliveryPath("H3", 700, 100) + deliveryPath("F1", 100, 300) + deliveryPath("FA", 500, 300) +
-			deliveryPath("H4", 700, 300) + "</CarPaths></LevelPaths>";
+		const std::string roads = "<LevelPaths><CarPaths>" + deliveryPath("P1", 300, 100) +
+			deliveryPath("H2", 500, 100) + deliveryPath("H3", 700, 100) + deliveryPath("F1", 100, 300) +
+			deliveryPath("FA", 500, 300) + deliveryPath("H4", 700, 300) + "</CarPaths></LevelPaths>";
 		paths->load(readerOver(roads).get());
 		rig.level->setLevelPaths(paths.get());
 		collect();
@@ -450,7 +450,8 @@ TEST(WorksScenario, EveryWorkRunsItsCourseAndMatchesTheTrace)
 	// --- The whole run: each finished work recorded once, nothing for the cancelled ones.
 	s.note("end");
 	EXPECT_EQ(allWorkers, level.allWorkers);
-	const std::vector<std::pair<fw::s32, std::string>> recorded = [&] {
+	const std::vector<std::pair<fw::s32, std::string>> recorded = [&]
+	{
 		std::vector<std::pair<fw::s32, std::string>> out;
 		const fw::core::array<GLevelHistoryRecord>& history = level.getHistory();
 		for (fw::u32 i = 0; i < history.size(); ++i)

@@ -172,8 +172,8 @@ TEST_F(WorksWindowTest, WorkNodesShowTheirPictures)
 	run(1500);
 	BaseNode* building = place("BuildingPlace", 100.f, 150.f);
 	ASSERT_NE(nullptr, building);
-	BaseProgressBarNode* bar = nodeCast<BaseProgressBarNode>(GBuildingWork::cloneWorkNode(
-		templates.get(), movertest::nameId("ProgressBarOverBuilding"), building, NODE_TYPE_BASE_PROGRESS_BAR));
+	BaseProgressBarNode* bar = nodeCast<BaseProgressBarNode>(GBuildingWork::cloneWorkNode(templates.get(),
+		movertest::nameId("ProgressBarOverBuilding"), building, NODE_TYPE_BASE_PROGRESS_BAR));
 	ASSERT_NE(nullptr, bar);
 	bar->setTemplateName(bar->getTemplateName());
 	bar->setVisible(true);
@@ -187,7 +187,8 @@ TEST_F(WorksWindowTest, WorkNodesShowTheirPictures)
 	// The helicopter's red cabin round its middle.
 	EXPECT_GT(countPixels(frame, 470, 180, 540, 215, reddish), 500u);
 	// The scaffold's planks and tubes over the plot, the crane's yellow mast at the plot's right.
-	EXPECT_GT(countPixels(frame, 660, 420, 770, 500, [](video::SColor c) { return !near(BACKGROUND, c); }), 110u * 80u / 2);
+	EXPECT_GT(countPixels(frame, 660, 420, 770, 500, [](video::SColor c) { return !near(BACKGROUND, c); }),
+		110u * 80u / 2);
 	EXPECT_GT(countPixels(frame, 780, 380, 800, 500, yellowish), 40u);
 	// The star in its place, not where it started above.
 	EXPECT_GT(countPixels(frame, 294, 594, 306, 606, yellowish), 20u);
