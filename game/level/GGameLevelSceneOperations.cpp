@@ -221,6 +221,10 @@ bool GGameLevelScene::activateFeature(GBuildingNode* building, fw::s32 featureIn
 		work == GBuildingNode::WORK_REPAIR)
 		return false;
 	const GBuildingConfiguration* type = building->getType();
+	// A feature's clock runs only while its building works: a factory still to be finished, broken
+	// or dirty would hold its feature work, and so refuse every repair, for the rest of the level.
+	if (type->Type >= 3 && !building->isWorking())
+		return false;
 	if (type->Type >= 3)
 	{
 		const fw::CRefHolder<GFeatureWork> feature =
