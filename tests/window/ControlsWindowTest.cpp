@@ -148,12 +148,7 @@ protected:
 	// One frame drawn by the scene manager, read back before it is shown.
 	std::vector<video::SColor> frame(const std::string& name)
 	{
-		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
-		scenes->drawAll(driver());
-		std::vector<video::SColor> pixels = readFrame(WIDTH, HEIGHT);
-		driver()->endScene();
-		keepSnapshot(driver(), pixels, WIDTH, HEIGHT, "controls_" + name);
-		return pixels;
+		return drawScenes(driver(), scenes.get(), BACKGROUND, WIDTH, HEIGHT, "controls_" + name);
 	}
 	static video::SColor at(const std::vector<video::SColor>& pixels, s32 x, s32 y)
 	{

@@ -94,12 +94,7 @@ protected:
 
 	std::vector<video::SColor> drawFrame(const std::string& snapshot)
 	{
-		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
-		scenes->drawAll(driver());
-		const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
-		keepSnapshot(driver(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, snapshot);
-		driver()->endScene();
-		return frame;
+		return drawScenes(driver(), scenes.get(), BACKGROUND, SCREEN_WIDTH, SCREEN_HEIGHT, snapshot);
 	}
 
 	CRefHolder<CWindowDevice> device;

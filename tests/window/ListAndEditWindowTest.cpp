@@ -165,12 +165,7 @@ protected:
 
 	std::vector<video::SColor> frame(const std::string& name)
 	{
-		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
-		scenes->drawAll(driver());
-		std::vector<video::SColor> pixels = readFrame(WIDTH, HEIGHT);
-		driver()->endScene();
-		keepSnapshot(driver(), pixels, WIDTH, HEIGHT, "list_edit_" + name);
-		return pixels;
+		return drawScenes(driver(), scenes.get(), BACKGROUND, WIDTH, HEIGHT, "list_edit_" + name);
 	}
 	template <class Test>
 	static u32 count(const std::vector<video::SColor>& pixels, s32 x0, s32 y0, s32 x1, s32 y1, Test test)

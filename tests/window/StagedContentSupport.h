@@ -9,6 +9,7 @@
 #include "content/CContentProcessorsManager.h"
 #include "core/CNodeFactory.h"
 #include "platform/CFileSystem.h"
+#include "widgets/SceneManager.h"
 
 #include <initializer_list>
 #include <string>
@@ -73,5 +74,17 @@ protected:
 	CRefHolder<CContentProcessorsManager> processors;
 	CRefHolder<CContentManager> manager;
 };
+// One frame of the scene manager over the background, read back before it is shown; kept as a
+// picture for a look by a person under QB_SNAPSHOT_DIR.
+inline std::vector<video::SColor> drawScenes(video::IVideoDriver* driver, SceneManager* scenes,
+	video::SColor background, s32 width, s32 height, const std::string& snapshot)
+{
+	EXPECT_TRUE(driver->beginScene(true, true, background));
+	scenes->drawAll(driver);
+	std::vector<video::SColor> frame = readFrame(width, height);
+	keepSnapshot(driver, frame, width, height, snapshot);
+	driver->endScene();
+	return frame;
+}
 } // namespace wintest
 } // namespace fw

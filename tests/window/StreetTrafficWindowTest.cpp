@@ -2,7 +2,7 @@
 // drive both ways along two roads facing their way, and clouds drift over them. Frames are read
 // from the back buffer.
 
-#include "StagedContentSupport.h"
+#include "LevelMapWindowSupport.h"
 #include "level/LevelTestSupport.h"
 #include "level/MoverTestSupport.h"
 
@@ -30,62 +30,19 @@ using namespace fw::wintest;
 
 namespace
 {
-const video::SColor BACKGROUND(255, 20, 30, 60);
-const s32 SCREEN_WIDTH = 1024;
-const s32 SCREEN_HEIGHT = 768;
+const video::SColor BACKGROUND = CLevelMapWindowTest::background();
+const s32 SCREEN_WIDTH = CLevelMapWindowTest::SCREEN_WIDTH;
+const s32 SCREEN_HEIGHT = CLevelMapWindowTest::SCREEN_HEIGHT;
 
-class StreetTrafficWindowTest : public ::testing::Test, protected CStagedContent
+class StreetTrafficWindowTest : public CLevelMapWindowTest
 {
 protected:
-	void SetUp() override
-	{
-		ASSERT_TRUE(haveDisplay());
-		registerWidgetServices();
-		device = adoptRef(new CWindowDevice(openGLParameters()));
-		ASSERT_NE(nullptr, driver());
-		ASSERT_TRUE(openStagedContent(driver()));
-		registerLevelNodeClasses(*factory);
-		art = adoptRef(manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/Env2.xml", false));
-		ASSERT_TRUE(art);
-		CContent* loaded = manager->getContent(CONTENT_TYPE_SCENE_NODE, "levels/common/TemplateCollection.oscn", false);
-		templates.assign(dynamic_cast<TemplateCollectionNode*>(loaded));
-		if (loaded)
-			loaded->drop();
-		ASSERT_TRUE(templates);
-
-		scenes = adoptRef(new SceneManager);
-		scenes->setSortingEnabled(true);
-		scenes->setTemplateCollection(templates.get());
-		level = adoptRef(new movertest::CTestLevelScene);
-		cargos = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
-		cargos->setName("CargosNode");
-		level->addChild(cargos.get());
-		scenes->setActiveScene(level.get());
-		timers = dynamic_cast<CTimerManager*>(scenes->getSceneTimerManager(level.get()));
-		ASSERT_NE(nullptr, timers);
-	}
-
 	void TearDown() override
 	{
 		clouds.release();
-		if (cargos)
-			cargos->removeAllChildren();
-		if (scenes)
-		{
-			scenes->setActiveScene(nullptr);
-			scenes->processMessageQueue();
-			scenes->setTemplateCollection(nullptr);
-		}
 		traffic.release();
-		level.release();
-		scenes.release();
-		templates.release();
-		art.release();
-		closeStagedContent();
-		device.release();
+		CLevelMapWindowTest::TearDown();
 	}
-
-	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
 
 	// One level step as the level runs it, and the collecting pass that starts new cars' clocks.
 	void step()
@@ -97,25 +54,8 @@ protected:
 		level->collectRenderables(list);
 	}
 
-	std::vector<video::SColor> drawFrame(const std::string& snapshot)
-	{
-		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
-		scenes->drawAll(driver());
-		const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
-		keepSnapshot(driver(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, snapshot);
-		driver()->endScene();
-		return frame;
-	}
-
-	CRefHolder<CWindowDevice> device;
-	CRefHolder<CContent> art;
-	CRefHolder<TemplateCollectionNode> templates;
-	CRefHolder<SceneManager> scenes;
-	CRefHolder<movertest::CTestLevelScene> level;
-	CRefHolder<BaseNode> cargos;
 	CRefHolder<GTrafficManager> traffic;
 	CRefHolder<GCloudsEffect> clouds;
-	CTimerManager* timers = nullptr;
 };
 
 TEST_F(StreetTrafficWindowTest, CarsDriveBothWaysFacingTheirWayUnderDriftingClouds)

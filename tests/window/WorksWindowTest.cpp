@@ -3,8 +3,7 @@
 // played, a new star after its flight and the progress bar over a building at half. Frames are
 // read from the back buffer.
 
-#include "StagedContentSupport.h"
-#include "level/MoverTestSupport.h"
+#include "LevelMapWindowSupport.h"
 
 #include "content/AtlasTextureCollection.h"
 #include "core/NodeCasts.h"
@@ -25,61 +24,12 @@ using namespace fw::wintest;
 
 namespace
 {
-const video::SColor BACKGROUND(255, 20, 30, 60);
-const s32 SCREEN_WIDTH = 1024;
-const s32 SCREEN_HEIGHT = 768;
+const video::SColor BACKGROUND = CLevelMapWindowTest::background();
+const s32 SCREEN_WIDTH = CLevelMapWindowTest::SCREEN_WIDTH;
 
-class WorksWindowTest : public ::testing::Test, protected CStagedContent
+class WorksWindowTest : public CLevelMapWindowTest
 {
 protected:
-	void SetUp() override
-	{
-		ASSERT_TRUE(haveDisplay());
-		registerWidgetServices();
-		device = adoptRef(new CWindowDevice(openGLParameters()));
-		ASSERT_NE(nullptr, driver());
-		ASSERT_TRUE(openStagedContent(driver()));
-		registerLevelNodeClasses(*factory);
-		art = adoptRef(manager->getContent(CONTENT_TYPE_ATLAS_COLLECTION, "atlases/Env2.xml", false));
-		ASSERT_TRUE(art);
-		CContent* loaded = manager->getContent(CONTENT_TYPE_SCENE_NODE, "levels/common/TemplateCollection.oscn", false);
-		templates.assign(dynamic_cast<TemplateCollectionNode*>(loaded));
-		if (loaded)
-			loaded->drop();
-		ASSERT_TRUE(templates);
-
-		scenes = adoptRef(new SceneManager);
-		scenes->setSortingEnabled(true);
-		scenes->setTemplateCollection(templates.get());
-		level = adoptRef(new movertest::CTestLevelScene);
-		cargos = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
-		cargos->setName("CargosNode");
-		level->addChild(cargos.get());
-		scenes->setActiveScene(level.get());
-		timers = dynamic_cast<CTimerManager*>(scenes->getSceneTimerManager(level.get()));
-		ASSERT_NE(nullptr, timers);
-	}
-
-	void TearDown() override
-	{
-		if (cargos)
-			cargos->removeAllChildren();
-		if (scenes)
-		{
-			scenes->setActiveScene(nullptr);
-			scenes->processMessageQueue();
-			scenes->setTemplateCollection(nullptr);
-		}
-		level.release();
-		scenes.release();
-		templates.release();
-		art.release();
-		closeStagedContent();
-		device.release();
-	}
-
-	video::IVideoDriver* driver() const { return device->getVideoDriver(); }
-
 	// A copy of the template under the cargos node, shown at the place.
 	BaseNode* place(const char* name, f32 x, f32 y, f32 z = 0.f)
 	{
@@ -97,24 +47,6 @@ protected:
 		for (u32 t = 0; t < ms; t += 20)
 			timers->update(20);
 	}
-
-	std::vector<video::SColor> drawFrame(const std::string& snapshot)
-	{
-		EXPECT_TRUE(driver()->beginScene(true, true, BACKGROUND));
-		scenes->drawAll(driver());
-		const std::vector<video::SColor> frame = readFrame(SCREEN_WIDTH, SCREEN_HEIGHT);
-		keepSnapshot(driver(), frame, SCREEN_WIDTH, SCREEN_HEIGHT, snapshot);
-		driver()->endScene();
-		return frame;
-	}
-
-	CRefHolder<CWindowDevice> device;
-	CRefHolder<CContent> art;
-	CRefHolder<TemplateCollectionNode> templates;
-	CRefHolder<SceneManager> scenes;
-	CRefHolder<movertest::CTestLevelScene> level;
-	CRefHolder<BaseNode> cargos;
-	CTimerManager* timers = nullptr;
 };
 
 // Pixels of the box whose colour passes the test.
