@@ -148,6 +148,20 @@ bool SliderNode::isHorizontal() const
 	return area.Y <= area.X;
 }
 
+f32 SliderNode::getInputMaximum() const
+{
+	if (!(m_pageSize > 0.f))
+		return m_maxValue;
+	const f32 lastView = m_maxValue - m_pageSize;
+	return lastView > m_minValue ? lastView : m_minValue;
+}
+
+void SliderNode::setValueByInput(f32 value)
+{
+	const f32 maximum = getInputMaximum();
+	setValue(value > maximum ? maximum : value);
+}
+
 f32 SliderNode::getPageFraction() const
 {
 	if (!(m_maxValue > m_minValue))
@@ -161,7 +175,9 @@ void SliderNode::layoutKnob()
 	if (!m_slidingArea || !m_knob)
 		return;
 	const bool horizontal = isHorizontal();
-	const f32 fraction = m_maxValue > m_minValue ? (m_value - m_minValue) / (m_maxValue - m_minValue) : 0.f;
+	// A file's value may lie anywhere: the knob still stays on its track.
+	const f32 fraction =
+		m_maxValue > m_minValue ? core::clamp((m_value - m_minValue) / (m_maxValue - m_minValue), 0.f, 1.f) : 0.f;
 	const f32 page = getPageFraction();
 	core::vector3df area = m_slidingArea->getBounds();
 	core::vector3df areaAt = m_slidingArea->getPosition();
@@ -172,9 +188,12 @@ void SliderNode::layoutKnob()
 	switch (m_knobType)
 	{
 	case KNOB_MOVING:
-		along(position, horizontal) =
-			page == 1.f ? start : start + (length - along(bounds, horizontal)) * fraction / (1.f - page);
+	{
+		// The knob ends at the track's end from one page before MaxValue on.
+		const f32 travel = page == 1.f ? 0.f : fraction / (1.f - page);
+		along(position, horizontal) = start + (length - along(bounds, horizontal)) * (travel < 1.f ? travel : 1.f);
 		break;
+	}
 	case KNOB_FILLING:
 		along(bounds, horizontal) = length * fraction;
 		along(position, horizontal) = start;
@@ -183,7 +202,10 @@ void SliderNode::layoutKnob()
 	{
 		const f32 size = page * length;
 		along(bounds, horizontal) = size < MIN_PAGED_KNOB ? MIN_PAGED_KNOB : size;
-		along(position, horizontal) = start + length * fraction;
+		// A knob raised to its least size would otherwise overhang the track's end.
+		const f32 last = start + length - along(bounds, horizontal);
+		const f32 at = start + length * fraction;
+		along(position, horizontal) = at > last && last >= start ? last : at;
 		break;
 	}
 	default:
@@ -216,14 +238,15 @@ void SliderNode::setValueFromPoint(const core::vector2df& point)
 	f32 candidate = m_value;
 	if (m_knobType == KNOB_MOVING || m_knobType == KNOB_PAGED)
 	{
-		// The knob's centre follows the pointer; the far end reaches MaxValue.
+		// The knob's centre follows the pointer; at the far end the knob ends at the track's end,
+		// which with a page size is one page before MaxValue (the last view of a list).
 		const f32 e = q - knob / 2.f;
 		const f32 d = length - knob;
 		f32 g;
 		if (e <= 0.f)
 			g = 0.f;
 		else if (e >= d)
-			g = 1.f;
+			g = 1.f - page;
 		else if (d == 0.f)
 			g = 0.f;
 		else
@@ -239,7 +262,7 @@ void SliderNode::setValueFromPoint(const core::vector2df& point)
 		if (candidate + m_pageSize > m_maxValue)
 			candidate = m_maxValue - m_pageSize;
 	}
-	setValue(candidate);
+	setValueByInput(candidate);
 }
 
 void SliderNode::reportChange(f32 before)
@@ -282,7 +305,7 @@ bool SliderNode::onKeyDown(CEventInputKeyDown* event)
 	bool handled = false;
 	if (event->Key == KEY_END)
 	{
-		setValue(m_maxValue);
+		setValue(getInputMaximum());
 		handled = true;
 	}
 	else if (event->Key == KEY_HOME)
@@ -298,12 +321,12 @@ bool SliderNode::onKeyDown(CEventInputKeyDown* event)
 		const u32 lower = horizontal ? KEY_LEFT : KEY_DOWN;
 		if (event->Key == lower && m_value > m_minValue)
 		{
-			setValue(m_value - m_deltaValue);
+			setValueByInput(m_value - m_deltaValue);
 			handled = true;
 		}
-		else if (event->Key == raise && m_value < m_maxValue)
+		else if (event->Key == raise && m_value < getInputMaximum())
 		{
-			setValue(m_value + m_deltaValue);
+			setValueByInput(m_value + m_deltaValue);
 			handled = true;
 		}
 	}
@@ -326,9 +349,9 @@ bool SliderNode::onNodePressed(CEventNodePressed* event)
 	const BaseNode* pressed = event->getNode();
 	const f32 before = m_value;
 	if (pressed && pressed == m_prevButton.get())
-		setValue(m_value - m_deltaValue);
+		setValueByInput(m_value - m_deltaValue);
 	else if (pressed && pressed == m_nextButton.get())
-		setValue(m_value + m_deltaValue);
+		setValueByInput(m_value + m_deltaValue);
 	reportChange(before);
 	return false;
 }

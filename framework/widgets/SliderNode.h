@@ -13,7 +13,8 @@ class CEventInputMouseMove;
 // the "SlidingArea" child of its template, by its "PrevButton" and "NextButton" and by keys. The
 // "Knob" child shows the value: moved along the area (KnobType 0), stretched from its start (1),
 // or moved and sized by the page size (2), the span one view of a scrolled list covers. Changes
-// made by input are queued for the parent as value-changed events; setters queue none.
+// made by input are queued for the parent as value-changed events; setters queue none. With a page
+// size, input stops one page before MaxValue, where the knob reaches the track's end.
 class SliderNode : public ControlNode
 {
 public:
@@ -72,6 +73,11 @@ private:
 	void storeMinValue(f32 value) { m_minValue = value; }
 	void storeMaxValue(f32 value) { m_maxValue = value; }
 	void storeValue(f32 value) { m_value = value; }
+	// The highest value input gives: MaxValue, or with a page size the start of the last view, so
+	// that a scrolled list is never asked to start beyond its last full view.
+	f32 getInputMaximum() const;
+	// Lowered to the input maximum, then through setValue.
+	void setValueByInput(f32 value);
 	// The share of the range one view covers, at most 1; 0 for an empty range.
 	f32 getPageFraction() const;
 	bool isHorizontal() const;

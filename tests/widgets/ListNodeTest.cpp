@@ -487,6 +487,36 @@ TEST_F(Lists, TheButtonsAndTheSliderScroll)
 	EXPECT_EQ(6, list->getTopItem());
 }
 
+// The scroll bar's knob dragged to the track's end, each move handled before the list has seen the
+// changes the slider queued: the slider never holds a line the list cannot start at.
+TEST_F(Lists, DraggingTheSliderToItsEndShowsTheLastView)
+{
+	ListNode* list = add("List", 100, 80, 0, 10, false);
+	SliderNode* slider = list->getSlider();
+	ASSERT_TRUE(slider && slider->getKnob() && slider->getSlidingArea());
+	// The track stands at (120, 0), 80 long; its knob is 10 long.
+	const auto send = [this](CEvent* event)
+	{
+		const CRefHolder<CEvent> held = adoptRef(event);
+		return scenes->routeEvent(ROUTE_SELF_DOWN, held.get());
+	};
+	send(new CEventInputMouseMove(130, 5));
+	ASSERT_TRUE(send(new CEventInputMouseLeftDown(130, 5)));
+	ASSERT_TRUE(slider->isDown());
+	for (s32 y = 5; y <= 80; y += 5)
+	{
+		send(new CEventInputMouseMove(130, y));
+		EXPECT_LE(slider->getValue(), 6.f) << "at " << y;
+		EXPECT_LE(slider->getKnob()->getPosition().Y + 10, 80.f) << "at " << y;
+	}
+	EXPECT_EQ(6.f, slider->getValue());
+	EXPECT_EQ(70.f, slider->getKnob()->getPosition().Y) << "the knob ends at the track's end";
+	events();
+	EXPECT_EQ(6, list->getTopItem());
+	EXPECT_EQ("6 7 8 9 ", shown(list));
+	EXPECT_EQ(6.f, slider->getValue());
+}
+
 TEST_F(Lists, InputReachesEachElementOnceAlsoWhenTheListIsDisabled)
 {
 	ListNode* list = add("List", 100, 80, 0, 10);

@@ -126,9 +126,12 @@ TEST_F(Sliders, TheKnobIsPlacedOrSizedForTheValue)
 		{"moving, halfway: the knob's travel is the track less the knob", false, 0, 0, 100, 50, 100, 20},
 		{"moving, at the end", false, 0, 0, 100, 100, 190, 20},
 		{"moving with a page: at MaxValue less the page the knob ends at the track's end", false, 0, 4, 10, 6, 190, 20},
+		{"moving with a page, a value beyond the last view: still no further than the track's end", false, 0, 4, 10, 10,
+			190, 20},
 		{"moving with a page of the whole range: at the start", false, 0, 10, 10, 6, 10, 20},
 		{"filling: a quarter of the track from its start", false, 1, 0, 100, 25, 10, 50},
-		{"paged: the page's share of the track, raised to 25", false, 2, 10, 100, 90, 190, 25},
+		{"paged: the page's share of the track, raised to 25", false, 2, 10, 100, 50, 110, 25},
+		{"paged: a knob raised to 25 still ends at the track's end", false, 2, 10, 100, 90, 185, 25},
 		{"paged: half the range", false, 2, 50, 100, 0, 10, 100},
 		{"another KnobType leaves the knob alone", false, 3, 0, 100, 70, 0, 20},
 		{"standing: the same along y", true, 0, 0, 100, 50, 100, 20},
@@ -167,8 +170,10 @@ TEST_F(Sliders, APointAlongTheTrackGivesTheValue)
 		{"moving: beyond the track, nothing", 0, 0, 100, 201, 33},
 		{"moving: before the track, nothing", 0, 0, 100, -1, 33},
 		{"moving with a page: scaled by the rest of the range", 0, 4, 10, 100, 3},
-		{"moving with a page: the far end still reaches MaxValue", 0, 4, 10, 200, 10},
+		{"moving with a page: the far end gives the last view, MaxValue less the page", 0, 4, 10, 200, 6},
+		{"moving with a page: within half a knob of the end, the same", 0, 4, 10, 190, 6},
 		{"paged: the knob's centre follows the pointer", 2, 10, 100, 100, 45},
+		{"paged: the far end gives MaxValue less the page", 2, 10, 100, 200, 90},
 		{"filling: the middle", 1, 0, 100, 100, 50},
 		{"filling: a quarter", 1, 0, 100, 50, 25},
 		{"filling with a page: no further than MaxValue less the page", 1, 10, 100, 190, 90},
@@ -270,6 +275,70 @@ TEST_F(Sliders, TheButtonsStepTheValueAndLetThePressGoOn)
 	const std::vector<std::string> got = reports();
 	EXPECT_NE(got.end(), std::find(got.begin(), got.end(), "Scene got pressed from NextButton"));
 	EXPECT_NE(got.end(), std::find(got.begin(), got.end(), "Scene got value changed from Slider"));
+}
+
+// A list's scroll bar: 10 lines, 4 of them in view. Input stops at 6, where the last view starts and
+// the knob ends at the track's end; a drag there never shows the knob beyond it.
+TEST_F(Sliders, WithAPageSizeInputStopsAtTheLastView)
+{
+	struct SCase
+	{
+		const char* what;
+		f32 value;
+		std::function<void(SliderNode*)> input;
+		f32 expected;
+	};
+	const auto key = [](u32 code)
+	{
+		return [code](SliderNode* slider)
+		{
+			const CRefHolder<CEventInputKeyDown> event = adoptRef(new CEventInputKeyDown(0, code, false, false));
+			slider->onKeyDown(event.get());
+		};
+	};
+	const auto next = [](SliderNode* slider)
+	{
+		const CRefHolder<CEvent> pressed = adoptRef<CEvent>(new CEventNodePressed(slider->getNextButton()));
+		slider->onEvent(pressed.get());
+	};
+	const SCase cases[] = {
+		{"End", 2, key(35), 6},
+		{"Right past the last view", 3, key(39), 6},
+		{"Right at the last view: nothing", 6, key(39), 6},
+		{"Left from beyond the last view, as code may set it", 10, key(37), 5},
+		{"the next button", 3, next, 6},
+		{"the next button at the last view: nothing", 6, next, 6},
+	};
+	log.clear();
+	const CReporting onScene(scene.get(), log, "Scene");
+	for (const SCase& c : cases)
+	{
+		SliderNode* slider = add("Slider", 0, 4);
+		slider->setMaxValue(10);
+		slider->setValue(c.value);
+		reports();
+		c.input(slider);
+		EXPECT_EQ(c.expected, slider->getValue()) << c.what;
+		EXPECT_EQ(c.expected != c.value ? changed : std::vector<std::string>(), reports()) << c.what;
+		EXPECT_LE(slider->getKnob()->getPosition().X + 20, 210.f) << c.what << ": the knob on its track";
+		slider->getParent()->removeChild(slider);
+	}
+
+	// Dragged from the start past the track's end, event by event, before anything is delivered.
+	SliderNode* slider = add("Slider", 0, 4);
+	slider->setMaxValue(10);
+	slider->setValue(0);
+	refresh();
+	send(new CEventInputMouseMove(20, 15));
+	ASSERT_TRUE(send(new CEventInputMouseLeftDown(20, 15)));
+	for (s32 x = 20; x <= 215; x += 5)
+	{
+		send(new CEventInputMouseMove(x, 15));
+		EXPECT_LE(slider->getValue(), 6.f) << "at " << x;
+		EXPECT_LE(slider->getKnob()->getPosition().X + 20, 210.f) << "at " << x;
+	}
+	EXPECT_EQ(6.f, slider->getValue());
+	EXPECT_EQ(190.f, slider->getKnob()->getPosition().X) << "the knob ends at the track's end";
 }
 
 TEST_F(Sliders, SettersPropertiesAndCopiesReportNothingAndKeepTheRangeConsistent)
