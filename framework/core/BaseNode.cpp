@@ -116,6 +116,48 @@ private:
 	u32 m_size;
 };
 
+// A collection walk over a node's children, registered on its thread for as long as it runs. It
+// holds no reference to each child, which would touch every node twice more per frame: instead a
+// child taken off the node while the walk runs keeps the reference its parent gave up until the walk
+// ends (the outermost walk, when collection comes back to the same node), so every child in the
+// walk's list, the running one included, stays alive until then, as with a held snapshot.
+class CChildWalk
+{
+public:
+	explicit CChildWalk(const BaseNode* parent) : m_parent(parent), m_outer(t_innermost) { t_innermost = this; }
+	~CChildWalk()
+	{
+		t_innermost = m_outer;
+		// After leaving the list: a destruction here may take children off other walked nodes.
+		for (BaseNode* child : m_released)
+			child->drop();
+	}
+	CChildWalk(const CChildWalk&) = delete;
+	CChildWalk& operator=(const CChildWalk&) = delete;
+
+	// Gives up the reference a parent held on a child it has just unlinked: kept by the outermost
+	// walk over that parent's children, if one runs; dropped now otherwise.
+	static void release(const BaseNode* parent, BaseNode* child)
+	{
+		CChildWalk* keeper = nullptr;
+		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
+			if (walk->m_parent == parent)
+				keeper = walk;
+		if (keeper)
+			keeper->m_released.push_back(child);
+		else
+			child->drop();
+	}
+
+private:
+	static thread_local CChildWalk* t_innermost;
+	const BaseNode* m_parent;
+	CChildWalk* m_outer;
+	std::vector<BaseNode*> m_released;
+};
+
+thread_local CChildWalk* CChildWalk::t_innermost = nullptr;
+
 s32 indexOfChild(const core::array<BaseNode*>& children, const BaseNode* child)
 {
 	for (u32 i = 0; i < children.size(); ++i)
@@ -142,7 +184,7 @@ BaseNode::~BaseNode()
 	for (BaseNode* child : internalChildren)
 	{
 		unlinkChild(child);
-		child->drop();
+		CChildWalk::release(this, child);
 	}
 	clearStates();
 	m_userData.release();
@@ -413,7 +455,7 @@ bool BaseNode::removeChild(BaseNode* child)
 	if (internal != m_internalChildren.end())
 		m_internalChildren.erase(internal);
 	unlinkChild(child);
-	child->drop();
+	CChildWalk::release(this, child);
 	return true;
 }
 
@@ -425,7 +467,7 @@ void BaseNode::removeAllChildren()
 	for (u32 i = 0; i < children.size(); ++i)
 	{
 		unlinkChild(children[i]);
-		children[i]->drop();
+		CChildWalk::release(this, children[i]);
 	}
 }
 
@@ -479,7 +521,22 @@ void BaseNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
 core::matrix4 BaseNode::getRelativeTransformation() const
 {
 	core::matrix4 matrix;
-	matrix.setRotationRadians(m_rotation * DEGREES_TO_RADIANS);
+	if (m_rotation.X == 0.f && m_rotation.Y == 0.f && m_rotation.Z == 0.f)
+	{
+		// Unrotated, as most nodes are: the values the rotation below gives for zero angles, the
+		// signs of the zeros included, without its sines and cosines.
+		const f32 x = m_rotation.X * DEGREES_TO_RADIANS;
+		const f32 y = m_rotation.Y * DEGREES_TO_RADIANS;
+		const f32 z = m_rotation.Z * DEGREES_TO_RADIANS;
+		matrix[1] = z;
+		matrix[2] = -y;
+		matrix[4] = x * y - z;
+		matrix[6] = x;
+		matrix[8] = y + x * z;
+		matrix[9] = y * z - x;
+	}
+	else
+		matrix.setRotationRadians(m_rotation * DEGREES_TO_RADIANS);
 	matrix.setTranslation(m_position);
 	if (differs(m_scale, UNIT_SCALE))
 	{
@@ -566,8 +623,22 @@ void BaseNode::collectChildRenderables(RenderList& list)
 
 void BaseNode::collectEachChild(RenderList& list)
 {
-	const CChildSnapshot children(m_children);
-	for (u32 i = 0; i < children.size(); ++i)
+	const u32 count = m_children.size();
+	if (count == 0)
+		return;
+	// The children as they are now, unheld: the walk keeps alive those taken off meanwhile.
+	const CChildWalk walk(this);
+	BaseNode* inlineChildren[32];
+	std::vector<BaseNode*> manyChildren;
+	BaseNode** children = inlineChildren;
+	if (count > 32)
+	{
+		manyChildren.assign(m_children.const_pointer(), m_children.const_pointer() + count);
+		children = manyChildren.data();
+	}
+	else
+		std::copy(m_children.const_pointer(), m_children.const_pointer() + count, inlineChildren);
+	for (u32 i = 0; i < count; ++i)
 		if (children[i]->m_parent == this)
 			children[i]->collectRenderables(list);
 }
