@@ -117,14 +117,19 @@ private:
 };
 
 // A collection walk over a node's children, registered on its thread for as long as it runs. It
-// holds no reference to each child, which would touch every node twice more per frame: instead a
-// child taken off the node while the walk runs keeps the reference its parent gave up until the walk
-// ends (the outermost walk, when collection comes back to the same node), so every child in the
-// walk's list, the running one included, stays alive until then, as with a held snapshot.
+// neither copies nor holds the children, which would touch every node twice more per frame: it reads
+// the node's own list until that list is about to change, when it keeps a copy of the list as it was;
+// and a child taken off the node while the walk runs keeps the reference its parent gave up until the
+// walk ends (the outermost walk, when collection comes back to the same node). So the walk goes over
+// the children present when it began, each alive until it ends, as with a held snapshot.
 class CChildWalk
 {
 public:
-	explicit CChildWalk(const BaseNode* parent) : m_parent(parent), m_outer(t_innermost) { t_innermost = this; }
+	explicit CChildWalk(const BaseNode* parent, const core::array<BaseNode*>& children) :
+		m_parent(parent), m_children(children), m_outer(t_innermost)
+	{
+		t_innermost = this;
+	}
 	~CChildWalk()
 	{
 		t_innermost = m_outer;
@@ -134,6 +139,21 @@ public:
 	}
 	CChildWalk(const CChildWalk&) = delete;
 	CChildWalk& operator=(const CChildWalk&) = delete;
+
+	// The child at that place in the list as the walk found it.
+	BaseNode* child(u32 index) const { return m_changed ? m_copy[index] : m_children[index]; }
+
+	// Called before the parent's list of children changes: walks over it keep its present order.
+	static void listChanging(const BaseNode* parent)
+	{
+		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
+			if (walk->m_parent == parent && !walk->m_changed)
+			{
+				walk->m_copy.assign(walk->m_children.const_pointer(),
+					walk->m_children.const_pointer() + walk->m_children.size());
+				walk->m_changed = true;
+			}
+	}
 
 	// Gives up the reference a parent held on a child it has just unlinked: kept by the outermost
 	// walk over that parent's children, if one runs; dropped now otherwise.
@@ -152,7 +172,10 @@ public:
 private:
 	static thread_local CChildWalk* t_innermost;
 	const BaseNode* m_parent;
+	const core::array<BaseNode*>& m_children;
 	CChildWalk* m_outer;
+	bool m_changed = false;
+	std::vector<BaseNode*> m_copy;
 	std::vector<BaseNode*> m_released;
 };
 
@@ -422,6 +445,7 @@ void BaseNode::linkChild(BaseNode* child, bool atEnd, BaseNode* after)
 		m_internalChildren.push_back(child);
 	else
 	{
+		CChildWalk::listChanging(this);
 		// Positions are taken after the removal: the child may have been listed here already.
 		const s32 afterIndex = atEnd || !after ? -1 : indexOfChild(m_children, after);
 		if (atEnd || (after && afterIndex < 0))
@@ -450,7 +474,10 @@ bool BaseNode::removeChild(BaseNode* child)
 		return false;
 	const s32 index = indexOfChild(m_children, child);
 	if (index >= 0)
+	{
+		CChildWalk::listChanging(this);
 		m_children.erase(static_cast<u32>(index));
+	}
 	const auto internal = std::find(m_internalChildren.begin(), m_internalChildren.end(), child);
 	if (internal != m_internalChildren.end())
 		m_internalChildren.erase(internal);
@@ -463,6 +490,7 @@ void BaseNode::removeAllChildren()
 {
 	// Taken out first: a child's destruction must not find itself in this list.
 	core::array<BaseNode*> children;
+	CChildWalk::listChanging(this);
 	children.swap(m_children);
 	for (u32 i = 0; i < children.size(); ++i)
 	{
@@ -626,21 +654,13 @@ void BaseNode::collectEachChild(RenderList& list)
 	const u32 count = m_children.size();
 	if (count == 0)
 		return;
-	// The children as they are now, unheld: the walk keeps alive those taken off meanwhile.
-	const CChildWalk walk(this);
-	BaseNode* inlineChildren[32];
-	std::vector<BaseNode*> manyChildren;
-	BaseNode** children = inlineChildren;
-	if (count > 32)
-	{
-		manyChildren.assign(m_children.const_pointer(), m_children.const_pointer() + count);
-		children = manyChildren.data();
-	}
-	else
-		std::copy(m_children.const_pointer(), m_children.const_pointer() + count, inlineChildren);
+	const CChildWalk walk(this, m_children);
 	for (u32 i = 0; i < count; ++i)
-		if (children[i]->m_parent == this)
-			children[i]->collectRenderables(list);
+	{
+		BaseNode* child = walk.child(i);
+		if (child->m_parent == this)
+			child->collectRenderables(list);
+	}
 }
 
 void BaseNode::render(const SRenderContext& context, const core::rect<f32>*)

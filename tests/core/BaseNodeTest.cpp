@@ -618,9 +618,10 @@ CActingNode* addActingNode(BaseNode* parent)
 
 TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 {
-	// first takes itself and second off the parent (and, in the nested case, first collects the
-	// parent again before): second is skipped, third still collected, and the nodes taken off are
-	// destroyed only once the walk over the parent's children is over.
+	// first takes itself and second off the parent and adds a new child (and, in the nested case,
+	// first collects the parent again before): second and the new child are skipped, third is still
+	// collected, and the nodes taken off are destroyed only once the walk over the parent's children
+	// is over.
 	for (const bool nested : {false, true})
 	{
 		CActingNode::destroyed() = 0;
@@ -629,9 +630,12 @@ TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 		CActingNode* second = addActingNode(root.get());
 		CActingNode* third = addActingNode(root.get());
 		int destroyedWhenThirdCollected = -1;
+		int secondCollected = 0;
+		second->action = [&] { ++secondCollected; };
 		third->action = [&] { destroyedWhenThirdCollected = CActingNode::destroyed(); };
 		BaseNode* parent = root.get();
 		bool inner = false;
+		CActingNode* added = nullptr;
 		first->action = [&, first, second, parent] {
 			if (nested && !inner)
 			{
@@ -641,12 +645,18 @@ TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 			}
 			parent->removeChild(second);
 			parent->removeChild(first);
+			if (!added)
+				added = addActingNode(parent);
 		};
 		RenderList list;
 		root->collectRenderables(list);
 		EXPECT_EQ(0, destroyedWhenThirdCollected) << "nested " << nested;
 		EXPECT_EQ(2, CActingNode::destroyed()) << "nested " << nested;
-		EXPECT_EQ(1u, root->getChildren().size()) << "nested " << nested;
+		EXPECT_EQ(0, secondCollected) << "nested " << nested;
+		EXPECT_EQ(nested ? 2 : 1, third->collected) << "nested " << nested;
+		ASSERT_NE(nullptr, added);
+		EXPECT_EQ(0, added->collected) << "nested " << nested;
+		EXPECT_EQ(2u, root->getChildren().size()) << "nested " << nested;
 	}
 }
 
