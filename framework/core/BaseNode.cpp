@@ -116,6 +116,71 @@ private:
 	u32 m_size;
 };
 
+// A collection walk over a node's children, registered on its thread for as long as it runs. It
+// neither copies nor holds the children, which would touch every node twice more per frame: it reads
+// the node's own list until that list is about to change, when it keeps a copy of the list as it was;
+// and a child taken off the node while the walk runs keeps the reference its parent gave up until the
+// walk ends (the outermost walk, when collection comes back to the same node). So the walk goes over
+// the children present when it began, each alive until it ends, as with a held snapshot.
+class CChildWalk
+{
+public:
+	explicit CChildWalk(const BaseNode* parent, const core::array<BaseNode*>& children) :
+		m_parent(parent), m_children(children), m_outer(t_innermost)
+	{
+		t_innermost = this;
+	}
+	~CChildWalk()
+	{
+		t_innermost = m_outer;
+		// After leaving the list: a destruction here may take children off other walked nodes.
+		for (BaseNode* child : m_released)
+			child->drop();
+	}
+	CChildWalk(const CChildWalk&) = delete;
+	CChildWalk& operator=(const CChildWalk&) = delete;
+
+	// The child at that place in the list as the walk found it.
+	BaseNode* child(u32 index) const { return m_changed ? m_copy[index] : m_children[index]; }
+
+	// Called before the parent's list of children changes: walks over it keep its present order.
+	static void listChanging(const BaseNode* parent)
+	{
+		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
+			if (walk->m_parent == parent && !walk->m_changed)
+			{
+				walk->m_copy.assign(walk->m_children.const_pointer(),
+					walk->m_children.const_pointer() + walk->m_children.size());
+				walk->m_changed = true;
+			}
+	}
+
+	// Gives up the reference a parent held on a child it has just unlinked: kept by the outermost
+	// walk over that parent's children, if one runs; dropped now otherwise.
+	static void release(const BaseNode* parent, BaseNode* child)
+	{
+		CChildWalk* keeper = nullptr;
+		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
+			if (walk->m_parent == parent)
+				keeper = walk;
+		if (keeper)
+			keeper->m_released.push_back(child);
+		else
+			child->drop();
+	}
+
+private:
+	static thread_local CChildWalk* t_innermost;
+	const BaseNode* m_parent;
+	const core::array<BaseNode*>& m_children;
+	CChildWalk* m_outer;
+	bool m_changed = false;
+	std::vector<BaseNode*> m_copy;
+	std::vector<BaseNode*> m_released;
+};
+
+thread_local CChildWalk* CChildWalk::t_innermost = nullptr;
+
 s32 indexOfChild(const core::array<BaseNode*>& children, const BaseNode* child)
 {
 	for (u32 i = 0; i < children.size(); ++i)
@@ -142,7 +207,7 @@ BaseNode::~BaseNode()
 	for (BaseNode* child : internalChildren)
 	{
 		unlinkChild(child);
-		child->drop();
+		CChildWalk::release(this, child);
 	}
 	clearStates();
 	m_userData.release();
@@ -380,6 +445,7 @@ void BaseNode::linkChild(BaseNode* child, bool atEnd, BaseNode* after)
 		m_internalChildren.push_back(child);
 	else
 	{
+		CChildWalk::listChanging(this);
 		// Positions are taken after the removal: the child may have been listed here already.
 		const s32 afterIndex = atEnd || !after ? -1 : indexOfChild(m_children, after);
 		if (atEnd || (after && afterIndex < 0))
@@ -408,12 +474,15 @@ bool BaseNode::removeChild(BaseNode* child)
 		return false;
 	const s32 index = indexOfChild(m_children, child);
 	if (index >= 0)
+	{
+		CChildWalk::listChanging(this);
 		m_children.erase(static_cast<u32>(index));
+	}
 	const auto internal = std::find(m_internalChildren.begin(), m_internalChildren.end(), child);
 	if (internal != m_internalChildren.end())
 		m_internalChildren.erase(internal);
 	unlinkChild(child);
-	child->drop();
+	CChildWalk::release(this, child);
 	return true;
 }
 
@@ -421,11 +490,12 @@ void BaseNode::removeAllChildren()
 {
 	// Taken out first: a child's destruction must not find itself in this list.
 	core::array<BaseNode*> children;
+	CChildWalk::listChanging(this);
 	children.swap(m_children);
 	for (u32 i = 0; i < children.size(); ++i)
 	{
 		unlinkChild(children[i]);
-		children[i]->drop();
+		CChildWalk::release(this, children[i]);
 	}
 }
 
@@ -479,7 +549,22 @@ void BaseNode::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
 core::matrix4 BaseNode::getRelativeTransformation() const
 {
 	core::matrix4 matrix;
-	matrix.setRotationRadians(m_rotation * DEGREES_TO_RADIANS);
+	if (m_rotation.X == 0.f && m_rotation.Y == 0.f && m_rotation.Z == 0.f)
+	{
+		// Unrotated, as most nodes are: the values the rotation below gives for zero angles, the
+		// signs of the zeros included, without its sines and cosines.
+		const f32 x = m_rotation.X * DEGREES_TO_RADIANS;
+		const f32 y = m_rotation.Y * DEGREES_TO_RADIANS;
+		const f32 z = m_rotation.Z * DEGREES_TO_RADIANS;
+		matrix[1] = z;
+		matrix[2] = -y;
+		matrix[4] = x * y - z;
+		matrix[6] = x;
+		matrix[8] = y + x * z;
+		matrix[9] = y * z - x;
+	}
+	else
+		matrix.setRotationRadians(m_rotation * DEGREES_TO_RADIANS);
 	matrix.setTranslation(m_position);
 	if (differs(m_scale, UNIT_SCALE))
 	{
@@ -566,10 +651,16 @@ void BaseNode::collectChildRenderables(RenderList& list)
 
 void BaseNode::collectEachChild(RenderList& list)
 {
-	const CChildSnapshot children(m_children);
-	for (u32 i = 0; i < children.size(); ++i)
-		if (children[i]->m_parent == this)
-			children[i]->collectRenderables(list);
+	const u32 count = m_children.size();
+	if (count == 0)
+		return;
+	const CChildWalk walk(this, m_children);
+	for (u32 i = 0; i < count; ++i)
+	{
+		BaseNode* child = walk.child(i);
+		if (child->m_parent == this)
+			child->collectRenderables(list);
+	}
 }
 
 void BaseNode::render(const SRenderContext& context, const core::rect<f32>*)

@@ -3,6 +3,8 @@
 #include "core/NodeCasts.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -579,6 +581,104 @@ TEST(BaseNodeRender, ClippedGroupsAddOneEntryAndDrawTheirChildrenInside)
 	group->render(SRenderContext(), nullptr);
 	root->render(context, nullptr);
 	EXPECT_EQ(0, batch.flushes);
+}
+
+namespace
+{
+// A node that runs an action when it is collected and counts the nodes of its class destroyed.
+class CActingNode : public BaseNode
+{
+public:
+	using BaseNode::BaseNode;
+	~CActingNode() override { ++destroyed(); }
+	static int& destroyed()
+	{
+		static int count = 0;
+		return count;
+	}
+	std::function<void()> action;
+	int collected = 0;
+
+protected:
+	void onCollected() override
+	{
+		++collected;
+		if (action)
+			action();
+	}
+};
+
+CActingNode* addActingNode(BaseNode* parent)
+{
+	CActingNode* node = new CActingNode(ContentReference(), parent, nullptr);
+	node->drop();
+	return node;
+}
+} // namespace
+
+TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
+{
+	// first takes itself and second off the parent and adds a new child (and, in the nested case,
+	// first collects the parent again before): second and the new child are skipped, third is still
+	// collected, and the nodes taken off are destroyed only once the walk over the parent's children
+	// is over.
+	for (const bool nested : {false, true})
+	{
+		CActingNode::destroyed() = 0;
+		NodeRef root = makeNode("root");
+		CActingNode* first = addActingNode(root.get());
+		CActingNode* second = addActingNode(root.get());
+		CActingNode* third = addActingNode(root.get());
+		int destroyedWhenThirdCollected = -1;
+		int secondCollected = 0;
+		second->action = [&] { ++secondCollected; };
+		third->action = [&] { destroyedWhenThirdCollected = CActingNode::destroyed(); };
+		BaseNode* parent = root.get();
+		bool inner = false;
+		CActingNode* added = nullptr;
+		first->action = [&, first, second, parent] {
+			if (nested && !inner)
+			{
+				inner = true;
+				RenderList again;
+				parent->collectRenderables(again);
+			}
+			parent->removeChild(second);
+			parent->removeChild(first);
+			if (!added)
+				added = addActingNode(parent);
+		};
+		RenderList list;
+		root->collectRenderables(list);
+		EXPECT_EQ(0, destroyedWhenThirdCollected) << "nested " << nested;
+		EXPECT_EQ(2, CActingNode::destroyed()) << "nested " << nested;
+		EXPECT_EQ(0, secondCollected) << "nested " << nested;
+		EXPECT_EQ(nested ? 2 : 1, third->collected) << "nested " << nested;
+		ASSERT_NE(nullptr, added);
+		EXPECT_EQ(0, added->collected) << "nested " << nested;
+		EXPECT_EQ(2u, root->getChildren().size()) << "nested " << nested;
+	}
+}
+
+TEST(BaseNodeTransform, UnrotatedNodesGetTheRotationsZerosSignsIncluded)
+{
+	const f32 angles[][3] = {{0.f, 0.f, 0.f}, {-0.f, 0.f, 0.f}, {0.f, -0.f, 0.f}, {0.f, 0.f, -0.f},
+		{-0.f, -0.f, 0.f}, {-0.f, 0.f, -0.f}, {0.f, -0.f, -0.f}, {-0.f, -0.f, -0.f}, {0.f, 0.f, 30.f}};
+	for (const auto& angle : angles)
+	{
+		NodeRef node = makeNode();
+		const core::vector3df rotation(angle[0], angle[1], angle[2]);
+		node->setRotation(rotation);
+		node->setPosition(core::vector3df(3, 4, 5));
+		core::matrix4 expected;
+		expected.setRotationRadians(rotation * 0.017453292f);
+		expected.setTranslation(core::vector3df(3, 4, 5));
+		const core::matrix4 relative = node->getRelativeTransformation();
+		for (u32 i = 0; i < 16; ++i)
+			EXPECT_EQ(std::signbit(expected[i]), std::signbit(relative[i])) << i;
+		EXPECT_EQ(0, std::memcmp(expected.pointer(), relative.pointer(), sizeof(f32) * 16))
+			<< rotation.X << " " << rotation.Y << " " << rotation.Z;
+	}
 }
 
 TEST(BaseNodeRender, HiddenNodesAddNothing)
