@@ -102,8 +102,8 @@ void GBuildingWork::stopListening()
 	m_listenedBuilding = nullptr;
 }
 
-fw::CRefHolder<fw::BaseProgressBarNode> GBuildingWork::makeProgressBarOverBuilding(
-	fw::TemplateCollectionNode* templates, GBuildingNode* building)
+fw::CRefHolder<fw::BaseProgressBarNode>
+GBuildingWork::makeProgressBarOverBuilding(fw::TemplateCollectionNode* templates, GBuildingNode* building)
 {
 	static const fw::s32 templateName = levelservices::nameId("ProgressBarOverBuilding");
 	fw::CRefHolder<fw::BaseProgressBarNode> bar(fw::nodeCast<fw::BaseProgressBarNode>(
@@ -119,15 +119,15 @@ fw::CRefHolder<fw::BaseProgressBarNode> GBuildingWork::makeProgressBarOverBuildi
 	return bar;
 }
 
-fw::CRefHolder<GPathMovableNode> GBuildingWork::makeBus(fw::TemplateCollectionNode* templates,
-	fw::BaseNode* cargosNode, const GLevelPath* path, fw::f32 velocity, IGTrafficManager* traffic, bool playCue)
+fw::CRefHolder<GPathMovableNode> GBuildingWork::makeBus(fw::TemplateCollectionNode* templates, fw::BaseNode* cargosNode,
+	const GLevelPath* path, fw::f32 velocity, IGTrafficManager* traffic, bool playCue)
 {
 	static const fw::s32 busName = levelservices::nameId("Bus");
 	fw::CRefHolder<GPathMovableNode> bus;
 	if (!isUsablePath(path))
 		return bus;
-	bus.assign(fw::nodeCast<GPathMovableNode>(
-		cloneWorkNode(templates, busName, cargosNode, fw::NODE_TYPE_GAME_PATH_MOVABLE)));
+	bus.assign(
+		fw::nodeCast<GPathMovableNode>(cloneWorkNode(templates, busName, cargosNode, fw::NODE_TYPE_GAME_PATH_MOVABLE)));
 	if (!bus)
 		return bus;
 	bus->setVisible(true);

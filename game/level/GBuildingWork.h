@@ -48,7 +48,8 @@ public:
 	static fw::BaseNode* cloneWorkNode(fw::TemplateCollectionNode* templates, fw::s32 templateNameId,
 		fw::BaseNode* parent, fw::s32 requiredType = -1);
 	// Detaches a work node from its parent, which lets it go, and forgets it.
-	template <class Node> static void removeWorkNode(fw::CRefHolder<Node>& node)
+	template <class Node>
+	static void removeWorkNode(fw::CRefHolder<Node>& node)
 	{
 		detachNode(node.get());
 		node.release();
@@ -76,8 +77,8 @@ protected:
 
 	// A copy of "ProgressBarOverBuilding" added to the building, its look instantiated, visible,
 	// ranging 0 to 1 at 0; null when the template is missing or not a progress bar.
-	static fw::CRefHolder<fw::BaseProgressBarNode> makeProgressBarOverBuilding(
-		fw::TemplateCollectionNode* templates, GBuildingNode* building);
+	static fw::CRefHolder<fw::BaseProgressBarNode> makeProgressBarOverBuilding(fw::TemplateCollectionNode* templates,
+		GBuildingNode* building);
 
 	// A copy of "Bus" under the cargos node, visible, at velocity, started on the path's points
 	// towards "MovingTo"; registered with the traffic manager with priority when one is given; the

@@ -72,8 +72,7 @@ fw::u32 flightTime(fw::f32 distance)
 // The flight of one state: its "Mover" key frame goes from `from` to `to` at the helicopter's
 // speed. Key values are the places themselves, as the key frame sets them on the helicopter's
 // Position. Only a two-key "Mover" is fitted; any other is left as the template has it.
-void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3df& from,
-	const fw::core::vector3df& to)
+void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3df& from, const fw::core::vector3df& to)
 {
 	static const fw::s32 moverName = nameId("Mover");
 	const fw::CAnimatorState* state = helicopter->findState(stateId);

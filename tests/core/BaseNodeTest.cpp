@@ -636,7 +636,8 @@ TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 		BaseNode* parent = root.get();
 		bool inner = false;
 		CActingNode* added = nullptr;
-		first->action = [&, first, second, parent] {
+		first->action = [&, first, second, parent]
+		{
 			if (nested && !inner)
 			{
 				inner = true;
@@ -662,8 +663,8 @@ TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 
 TEST(BaseNodeTransform, UnrotatedNodesGetTheRotationsZerosSignsIncluded)
 {
-	const f32 angles[][3] = {{0.f, 0.f, 0.f}, {-0.f, 0.f, 0.f}, {0.f, -0.f, 0.f}, {0.f, 0.f, -0.f},
-		{-0.f, -0.f, 0.f}, {-0.f, 0.f, -0.f}, {0.f, -0.f, -0.f}, {-0.f, -0.f, -0.f}, {0.f, 0.f, 30.f}};
+	const f32 angles[][3] = {{0.f, 0.f, 0.f}, {-0.f, 0.f, 0.f}, {0.f, -0.f, 0.f}, {0.f, 0.f, -0.f}, {-0.f, -0.f, 0.f},
+		{-0.f, 0.f, -0.f}, {0.f, -0.f, -0.f}, {-0.f, -0.f, -0.f}, {0.f, 0.f, 30.f}};
 	for (const auto& angle : angles)
 	{
 		NodeRef node = makeNode();

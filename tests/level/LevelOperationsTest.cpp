@@ -593,8 +593,8 @@ TEST(LevelFeatures, ActivationIsRefusedUnderBuildingDestroyingAndRepairingAndOnA
 		{"already active", 0, [](CLevelRig&, GBuildingNode* f) { f->activateFeature(0); }, false},
 		{"no such feature", 2, [](CLevelRig&, GBuildingNode*) {}, false},
 		{"not owned", 0, [](CLevelRig&, GBuildingNode* f) { f->setOwned(false); }, false},
-		{"still to be finished", 0, [](CLevelRig&, GBuildingNode* f) { f->setAlertIcon(GBuildingNode::ALERT_UNFINISHED); },
-			false},
+		{"still to be finished", 0,
+			[](CLevelRig&, GBuildingNode* f) { f->setAlertIcon(GBuildingNode::ALERT_UNFINISHED); }, false},
 		{"broken", 0, [](CLevelRig&, GBuildingNode* f) { f->setAlertIcon(1); }, false},
 	};
 	for (const SCase& c : cases)
