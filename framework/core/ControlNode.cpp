@@ -8,6 +8,7 @@
 #include "core/StateItem.h"
 // Header-only event classes: the device builds them, controls read their fields.
 #include "core/CEventInput.h"
+#include "core/KeyCodes.h"
 
 #include <map>
 #include <vector>
@@ -29,11 +30,6 @@ const c8* const WANT_FOCUS_PROPERTY = "WantFocus";
 const c8* const FOCUS_ON_HOVER_PROPERTY = "IsFocusOnHover";
 const c8* const ENABLED_PROPERTY = "Enabled";
 const c8* const HOVER_TRACK_PROPERTY = "HoverTrack";
-
-const u32 KEY_LEFT = 37;
-const u32 KEY_UP = 38;
-const u32 KEY_RIGHT = 39;
-const u32 KEY_DOWN = 40;
 
 struct SLooks
 {

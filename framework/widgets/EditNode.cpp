@@ -2,6 +2,7 @@
 
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "core/StateItem.h"
@@ -16,15 +17,6 @@ namespace fw
 {
 namespace
 {
-const u32 KEY_BACK = 8;
-const u32 KEY_RETURN = 13;
-const u32 KEY_END = 35;
-const u32 KEY_HOME = 36;
-const u32 KEY_LEFT = 37;
-const u32 KEY_UP = 38;
-const u32 KEY_RIGHT = 39;
-const u32 KEY_DOWN = 40;
-const u32 KEY_DELETE = 46;
 
 struct SEditNames
 {

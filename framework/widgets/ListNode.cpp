@@ -3,6 +3,7 @@
 #include "core/CEventInput.h"
 #include "core/CLogger.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "core/StateItem.h"
@@ -21,10 +22,6 @@ namespace fw
 {
 namespace
 {
-const u32 KEY_LEFT = 37;
-const u32 KEY_UP = 38;
-const u32 KEY_RIGHT = 39;
-const u32 KEY_DOWN = 40;
 // The line a slider's value may name: far beyond any list, still an s32.
 const s32 MAX_LINE = 1 << 30;
 

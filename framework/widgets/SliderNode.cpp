@@ -3,6 +3,7 @@
 
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "core/PropertyAccessors.h"
 #include "core/StateItem.h"
 #include "widgets/CEventValueChanged.h"
@@ -11,12 +12,6 @@ namespace fw
 {
 namespace
 {
-const u32 KEY_END = 35;
-const u32 KEY_HOME = 36;
-const u32 KEY_LEFT = 37;
-const u32 KEY_UP = 38;
-const u32 KEY_RIGHT = 39;
-const u32 KEY_DOWN = 40;
 
 const s32 KNOB_MOVING = 0;
 const s32 KNOB_FILLING = 1;

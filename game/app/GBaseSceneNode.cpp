@@ -4,6 +4,7 @@
 #include "core/CEventInput.h"
 #include "core/CLogger.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CEventSystemFlow.h"
@@ -233,5 +234,5 @@ bool goBackSliding(SceneNode& scene)
 
 bool isEscapeOrEnter(u32 key)
 {
-	return key == 27 || key == 13;
+	return key == KEY_ESCAPE || key == KEY_RETURN;
 }

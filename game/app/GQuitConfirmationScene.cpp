@@ -3,17 +3,12 @@
 #include "core/CEventControl.h"
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
 
 using namespace fw;
-
-namespace
-{
-const u32 KEY_ESCAPE = 27;
-
-} // namespace
 
 GQuitConfirmationScene::GQuitConfirmationScene(const ContentReference& reference, BaseNode* parent,
 	ISceneManager* sceneManager) :

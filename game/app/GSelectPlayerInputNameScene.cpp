@@ -3,6 +3,7 @@
 #include "core/CEventControl.h"
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
+#include "core/KeyCodes.h"
 #include "core/NodeCasts.h"
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
@@ -10,13 +11,6 @@
 #include "widgets/EditNode.h"
 
 using namespace fw;
-
-namespace
-{
-const u32 KEY_ESCAPE = 27;
-const u32 KEY_ENTER = 13;
-
-} // namespace
 
 GSelectPlayerInputNameScene::GSelectPlayerInputNameScene(const ContentReference& reference, BaseNode* parent,
 	ISceneManager* sceneManager) :
@@ -98,7 +92,7 @@ bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
 		return true;
 	if (event->Key == KEY_ESCAPE)
 		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
-	else if (event->Key == KEY_ENTER)
+	else if (event->Key == KEY_RETURN)
 	{
 		if (m_okButton && m_okButton->isEnabled())
 			createPlayer();
