@@ -82,16 +82,7 @@ protected:
 		menu.assign(nodeCast<TabSceneNode>(scene("ControlsMenu.oscn").get()));
 		ASSERT_TRUE(menu);
 
-		// As the game sets them up: the manager takes input from the device, its queue runs on a
-		// timer manager the device updates, and each scene gets a timer manager of the device's.
-		scenes = adoptRef(new SceneManager);
-		scenes->setDevice(device.get());
-		scenes->setSortingEnabled(true);
-		timers = adoptRef(device->createTimerManager());
-		device->addEventReceiver(timers.get(), 2);
-		device->addEventReceiver(scenes.get(), 2);
-		scenes->setTimerManager(timers.get());
-		scenes->setTemplateCollection(templates.get());
+		openDeviceScenes(device.get(), templates.get(), scenes, timers);
 		reactions = adoptRef(new CMenuReactions(menu.get()));
 		menu->addPreListener(reactions.get());
 		ASSERT_TRUE(scenes->setActiveScene(menu.get()));
@@ -102,17 +93,8 @@ protected:
 	{
 		if (menu && reactions)
 			menu->removePreListener(reactions.get());
-		if (scenes)
-		{
-			scenes->setActiveScene(nullptr);
-			scenes->processMessageQueue();
-			scenes->setTimerManager(nullptr);
-			device->removeEventReceiver(scenes.get());
-			device->removeEventReceiver(timers.get());
-		}
+		closeDeviceScenes(device.get(), scenes, timers);
 		reactions.release();
-		scenes.release();
-		timers.release();
 		menu.release();
 		templates.release();
 		atlas.release();

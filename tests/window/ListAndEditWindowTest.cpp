@@ -72,14 +72,7 @@ protected:
 		edit->setPosition(core::vector3df(500, 60, 0));
 		edit->setTemplateName("EditField");
 
-		scenes = adoptRef(new SceneManager);
-		scenes->setDevice(device.get());
-		scenes->setSortingEnabled(true);
-		timers = adoptRef(device->createTimerManager());
-		device->addEventReceiver(timers.get(), 2);
-		device->addEventReceiver(scenes.get(), 2);
-		scenes->setTimerManager(timers.get());
-		scenes->setTemplateCollection(templates.get());
+		openDeviceScenes(device.get(), templates.get(), scenes, timers);
 		ASSERT_TRUE(scenes->setActiveScene(scene.get()));
 		ASSERT_TRUE(pumpUntil([this] { return !scenes->isSwitching(scene.get()); }));
 		// Hit tests use the transformations a drawing brings up to date.
@@ -88,16 +81,7 @@ protected:
 
 	void TearDown() override
 	{
-		if (scenes)
-		{
-			scenes->setActiveScene(nullptr);
-			scenes->processMessageQueue();
-			scenes->setTimerManager(nullptr);
-			device->removeEventReceiver(scenes.get());
-			device->removeEventReceiver(timers.get());
-		}
-		scenes.release();
-		timers.release();
+		closeDeviceScenes(device.get(), scenes, timers);
 		scene.release();
 		templates.release();
 		atlas.release();

@@ -9,6 +9,7 @@
 #include "content/CContentProcessorsManager.h"
 #include "core/CNodeFactory.h"
 #include "platform/CFileSystem.h"
+#include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 
 #include <initializer_list>
@@ -74,6 +75,37 @@ protected:
 	CRefHolder<CContentProcessorsManager> processors;
 	CRefHolder<CContentManager> manager;
 };
+// A scene manager wired to the device as the game wires it: it takes the device's input, its queue
+// runs on a timer manager the device updates, and each scene gets a timer manager of the device's.
+inline void openDeviceScenes(CWindowDevice* device, TemplateCollectionNode* templates, CRefHolder<SceneManager>& scenes,
+	CRefHolder<CTimerManager>& timers)
+{
+	scenes = adoptRef(new SceneManager);
+	scenes->setDevice(device);
+	scenes->setSortingEnabled(true);
+	timers = adoptRef(device->createTimerManager());
+	device->addEventReceiver(timers.get(), 2);
+	device->addEventReceiver(scenes.get(), 2);
+	scenes->setTimerManager(timers.get());
+	scenes->setTemplateCollection(templates);
+}
+
+// Leaves the active scene, unwires both from the device and lets them go.
+inline void closeDeviceScenes(CWindowDevice* device, CRefHolder<SceneManager>& scenes,
+	CRefHolder<CTimerManager>& timers)
+{
+	if (scenes)
+	{
+		scenes->setActiveScene(nullptr);
+		scenes->processMessageQueue();
+		scenes->setTimerManager(nullptr);
+		device->removeEventReceiver(scenes.get());
+		device->removeEventReceiver(timers.get());
+	}
+	scenes.release();
+	timers.release();
+}
+
 // One frame of the scene manager over the background, read back before it is shown; kept as a
 // picture for a look by a person under QB_SNAPSHOT_DIR.
 inline std::vector<video::SColor> drawScenes(video::IVideoDriver* driver, SceneManager* scenes,
