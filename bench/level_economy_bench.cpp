@@ -17,6 +17,8 @@
 #include "platform/CVirtualFile.h"
 #include "widgets/SceneManager.h"
 
+#include "LevelBenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -41,23 +43,8 @@ const char* const LEVEL = R"(<Level><Properties><int Name="DayLength" Value="1"/
 	<Objectives><Objective Type="Money" Value="1e30"/><Objective Type="HaveTypedBuildingsCount" BuildingTypes="Hotel" Value="100000"/></Objectives>
 </Level>)";
 
-fw::CRefHolder<fw::IXMLReader> readerOver(const char* text)
-{
-	fw::CRefHolder<fw::CVirtualFile> file = fw::adoptRef(new fw::CVirtualFile("bench.xml", 0));
-	file->write(text, static_cast<fw::u32>(std::char_traits<char>::length(text)));
-	file->seek(0);
-	return fw::adoptRef<fw::IXMLReader>(new fw::CXMLReader(file.get()));
-}
-
-class CAllUpgrades : public IGLevelUpgradeEffects
-{
-public:
-	const fw::core::array<const GLevelModifierList*>& getModifierBlocks() const override { return m_blocks; }
-	bool isBuildingFeatureAllowed(fw::s32, fw::s32) const override { return true; }
-
-private:
-	fw::core::array<const GLevelModifierList*> m_blocks;
-};
+using levelbench::CAllUpgrades;
+using levelbench::readerOver;
 
 // A level of n buildings on a grid of 160 x 80 cells, entered into a scene manager.
 class CGeneratedLevel

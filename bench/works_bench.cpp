@@ -28,6 +28,7 @@
 #include "widgets/WidgetServices.h"
 
 #include "CountingAllocator.h"
+#include "LevelBenchSupport.h"
 
 #include <benchmark/benchmark.h>
 
@@ -59,23 +60,8 @@ std::string readAsset(const char* relative)
 	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-fw::CRefHolder<fw::IXMLReader> readerOver(const std::string& text)
-{
-	fw::CRefHolder<fw::CVirtualFile> file = fw::adoptRef(new fw::CVirtualFile("bench.xml", 0));
-	file->write(text.data(), static_cast<fw::u32>(text.size()));
-	file->seek(0);
-	return fw::adoptRef<fw::IXMLReader>(new fw::CXMLReader(file.get()));
-}
-
-class CAllUpgrades : public IGLevelUpgradeEffects
-{
-public:
-	const fw::core::array<const GLevelModifierList*>& getModifierBlocks() const override { return m_blocks; }
-	bool isBuildingFeatureAllowed(fw::s32, fw::s32) const override { return true; }
-
-private:
-	fw::core::array<const GLevelModifierList*> m_blocks;
-};
+using levelbench::CAllUpgrades;
+using levelbench::readerOver;
 
 fw::s32 id(const char* name)
 {
