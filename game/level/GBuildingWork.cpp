@@ -102,6 +102,12 @@ void GBuildingWork::stopListening()
 	m_listenedBuilding = nullptr;
 }
 
+void GBuildingWork::leaveWorkSlot(GBuildingNode* building)
+{
+	if (building && building->getWork() == this)
+		building->setWork(GBuildingNode::WORK_NONE, nullptr);
+}
+
 fw::CRefHolder<fw::BaseProgressBarNode>
 GBuildingWork::makeProgressBarOverBuilding(fw::TemplateCollectionNode* templates, GBuildingNode* building)
 {

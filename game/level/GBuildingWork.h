@@ -75,6 +75,9 @@ protected:
 	void listenTo(fw::BaseNode* cargosNode, fw::BaseNode* building);
 	void stopListening();
 
+	// Empties the building's work slot, unless another work has taken it meanwhile.
+	void leaveWorkSlot(GBuildingNode* building);
+
 	// A copy of "ProgressBarOverBuilding" added to the building, its look instantiated, visible,
 	// ranging 0 to 1 at 0; null when the template is missing or not a progress bar.
 	static fw::CRefHolder<fw::BaseProgressBarNode> makeProgressBarOverBuilding(fw::TemplateCollectionNode* templates,

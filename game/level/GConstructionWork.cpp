@@ -656,8 +656,7 @@ void GConstructionWork::cancel()
 	m_building->setType(restored.get(), true);
 	m_building->setTemplateName(restored->Name);
 	m_building->setWorkersText(0);
-	if (m_building->getWork() == this)
-		m_building->setWork(GBuildingNode::WORK_NONE, nullptr);
+	leaveWorkSlot(m_building);
 	post(new GResourcesReturnedMessage(m_building, m_materials, m_workers));
 	m_starPhase = STAR_DONE;
 }

@@ -149,12 +149,6 @@ void GCrewWork::postResourcesReturned(fw::f32 materials)
 	post(new GResourcesReturnedMessage(m_building, materials, m_workers));
 }
 
-void GCrewWork::leaveBuilding()
-{
-	if (m_building && m_building->getWork() == this)
-		m_building->setWork(GBuildingNode::WORK_NONE, nullptr);
-}
-
 fw::s32 GCrewWork::settingStateId(const char* prefix) const
 {
 	const GLevelConfiguration* configuration = m_level ? m_level->getLevelConfiguration() : nullptr;

@@ -72,8 +72,6 @@ protected:
 	void showProgress();
 	void post(GGameMessage* message) { postToLevel(m_level, message); }
 	void postResourcesReturned(fw::f32 materials);
-	// Empties the building's work slot, unless another work has taken it meanwhile.
-	void leaveBuilding();
 	// The state name followed by the level's setting index.
 	fw::s32 settingStateId(const char* prefix) const;
 	bool isBuildingSelected() const;

@@ -80,7 +80,7 @@ void GDestroyWork::cancel()
 	building->setType(previous.get(), true);
 	building->setTemplateName(previous->Name);
 	building->setWorkersText(0);
-	leaveBuilding();
+	leaveWorkSlot(getBuilding());
 	building->stopWorkSound();
 	postResourcesReturned(0.f);
 }

@@ -40,8 +40,7 @@ bool GFeatureWork::update(fw::u32)
 	removeWorkNode(m_progressBar);
 	if (!m_building)
 		return false;
-	if (m_building->getWork() == this)
-		m_building->setWork(GBuildingNode::WORK_NONE, nullptr);
+	leaveWorkSlot(m_building);
 	if (!m_featureStarted)
 		postToLevel(m_level, new GFeatureFinishedMessage(m_building, m_featureIndex));
 	return false;

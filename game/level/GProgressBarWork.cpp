@@ -59,7 +59,7 @@ void GProgressBarWork::cancel()
 	if (m_phase == PHASE_OVER)
 		return;
 	m_phase = PHASE_OVER;
-	leaveBuilding();
+	leaveWorkSlot(getBuilding());
 	getBuilding()->setWorkersText(0);
 	onCancel();
 	postResourcesReturned(getMaterials());

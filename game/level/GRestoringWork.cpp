@@ -108,7 +108,7 @@ void GRestoringWork::cancel()
 		return;
 	GBuildingNode* building = getBuilding();
 	m_phase = PHASE_OVER;
-	leaveBuilding();
+	leaveWorkSlot(getBuilding());
 	building->setAlertIcon(GBuildingNode::ALERT_UNFINISHED);
 	building->setState(cancelRestoring, nullptr);
 	building->setWorkersText(0);
