@@ -1,7 +1,7 @@
 // The game object in a real window: the black bars of a wide screen and the debug overlay's three
 // lines, read back from the back buffer.
 
-#include "window/WindowTestSupport.h"
+#include "GameWindowSupport.h"
 
 #include "app/GDebugStatsScene.h"
 #include "app/GGame.h"
@@ -28,38 +28,18 @@ namespace
 const video::SColor BLACK(255, 0, 0, 0);
 const video::SColor WHITE(255, 255, 255, 255);
 
-// The game started from the staged folder on fresh data folders, in a window of the X server.
-class GameWindow : public ::testing::Test
+class GameWindow : public CGameWindowTest
 {
 protected:
 	void SetUp() override
 	{
-		std::string pattern = (std::filesystem::temp_directory_path() / "qb window.XXXXXX").string();
-		ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
-		data = pattern;
-		setenv("XDG_DATA_HOME", (data + "/data").c_str(), 1);
-		setenv("XDG_STATE_HOME", (data + "/state").c_str(), 1);
-		ASSERT_EQ(0, chdir(QB_STAGE_DIR));
-		registerWidgetServices();
-		game = adoptRef(new GGame);
-		ASSERT_TRUE(game->init()) << "no X display: run the window tests under xvfb-run";
-		device = CEngineDeviceSingleton::Instance().getDevice();
+		CGameWindowTest::SetUp();
+		if (HasFatalFailure())
+			return;
 		ASSERT_EQ(video::EDT_OPENGL, device->getVideoDriver()->getDriverType());
-	}
-	void TearDown() override
-	{
-		if (game)
-			game->shutdown();
-		game.release();
-		std::error_code error;
-		std::filesystem::remove_all(data, error);
 	}
 
 	void step(u32 ms) { device->postEvent(adoptRef(new CEventSystemFlowUpdate(ms)).get()); }
-
-	std::string data;
-	CRefHolder<GGame> game;
-	CDeviceStub* device = nullptr;
 };
 
 TEST_F(GameWindow, AWideScreenGetsBarsLeftAndRight)

@@ -2,7 +2,7 @@
 // start-up has loaded the atlases and templates: their panels, switches and selected line, read
 // back from the back buffer (QB_SNAPSHOT_DIR keeps the frames).
 
-#include "window/WindowTestSupport.h"
+#include "GameWindowSupport.h"
 
 #include "app/GAchievementsProgress.h"
 #include "app/GAchievementsScene.h"
@@ -54,24 +54,15 @@ bool isHighlightTeal(const video::SColor& c)
 	return c.getRed() < 120 && c.getGreen() > 170 && c.getBlue() > 150;
 }
 
-class OverlaysWindow : public ::testing::Test
+class OverlaysWindow : public CGameWindowTest
 {
 protected:
 	void SetUp() override
 	{
-		std::string pattern = (std::filesystem::temp_directory_path() / "qb window.XXXXXX").string();
-		ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
-		data = pattern;
-		setenv("XDG_DATA_HOME", (data + "/data").c_str(), 1);
-		setenv("XDG_STATE_HOME", (data + "/state").c_str(), 1);
-		ASSERT_EQ(0, chdir(QB_STAGE_DIR));
-		registerWidgetServices();
+		CGameWindowTest::SetUp();
+		if (HasFatalFailure())
+			return;
 		CProfileManager& profiles = CProfileManagerSingleton::Instance();
-		while (profiles.getProfileCount() > 0)
-			profiles.removeProfile(0);
-		game = adoptRef(new GGame);
-		ASSERT_TRUE(game->init()) << "no X display: run the window tests under xvfb-run";
-		device = CEngineDeviceSingleton::Instance().getDevice();
 		// A window of the design's own size: design points are pixels.
 		SDeviceCreationParameters params = game->getDeviceParameters();
 		params.FullScreen = false;
@@ -86,15 +77,6 @@ protected:
 		ASSERT_TRUE(profiles.addProfile(L"Bo"));
 		profiles.setActiveProfile(1);
 	}
-	void TearDown() override
-	{
-		if (game)
-			game->shutdown();
-		game.release();
-		std::error_code error;
-		std::filesystem::remove_all(data, error);
-	}
-
 	SceneNode* active() const { return game->getSceneManager()->getActiveScene(); }
 	template <class F>
 	bool stepUntil(F condition)
@@ -126,9 +108,6 @@ protected:
 	}
 	static video::SColor at(const std::vector<video::SColor>& pixels, s32 x, s32 y) { return pixels[y * 1024 + x]; }
 
-	std::string data;
-	CRefHolder<GGame> game;
-	CDeviceStub* device = nullptr;
 	SceneNode* menu = nullptr;
 };
 
