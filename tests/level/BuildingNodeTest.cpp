@@ -15,15 +15,6 @@ using namespace leveltest;
 
 namespace
 {
-
-std::string scene(std::initializer_list<std::string> buildings)
-{
-	std::string all;
-	for (const std::string& b : buildings)
-		all += b;
-	return levelScene(all);
-}
-
 std::string stateName(const fw::BaseNode* node)
 {
 	const fw::s32 state = node ? node->getCurrentStateId() : -1;

@@ -24,14 +24,6 @@ typedef std::vector<std::string> Lines;
 
 const Lines TWO_STATE_CHANGES = {"4100", "4100"};
 
-std::string scene(std::initializer_list<std::string> buildings)
-{
-	std::string all;
-	for (const std::string& b : buildings)
-		all += b;
-	return levelScene(all);
-}
-
 // An empty place, a hotel, two cafes (service 4), a factory with features and a place not owned.
 std::string operationsScene()
 {

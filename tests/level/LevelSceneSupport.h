@@ -32,6 +32,7 @@
 #include "widgets/TemplateCollectionNode.h"
 #include "widgets/WidgetServices.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -203,6 +204,15 @@ inline std::string levelScene(const std::string& buildings, bool withCargos = tr
 				: "") +
 		"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Pedestrians\"/></Properties></SceneNode>"
 		"</SceneNode>";
+}
+
+// The level scene file of the buildings' nodes, one after the other.
+inline std::string scene(std::initializer_list<std::string> buildings)
+{
+	std::string all;
+	for (const std::string& b : buildings)
+		all += b;
+	return levelScene(all);
 }
 
 // The player's upgrades: every feature allowed unless listed as forbidden; modifier blocks as given.

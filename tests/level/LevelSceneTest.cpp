@@ -17,14 +17,6 @@ using namespace leveltest;
 
 namespace
 {
-std::string scene(std::initializer_list<std::string> buildings)
-{
-	std::string all;
-	for (const std::string& b : buildings)
-		all += b;
-	return levelScene(all);
-}
-
 typedef std::vector<std::string> Lines;
 
 // A modifier list read from its elements, kept alive by the test.

@@ -19,14 +19,6 @@ namespace
 {
 typedef std::vector<std::string> Lines;
 
-std::string scene(std::initializer_list<std::string> buildings)
-{
-	std::string all;
-	for (const std::string& b : buildings)
-		all += b;
-	return levelScene(all);
-}
-
 // A cafe that serves, a hotel that asks and a factory with features.
 std::string serveScene()
 {
