@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build ccache pkg-config
+  build-essential cmake ninja-build ccache pkg-config clang-format
   clang libclang-rt-14-dev
   libirrlicht-dev libopenal-dev libvorbis-dev libloki-dev
   zlib1g-dev libpng-dev libjpeg-dev
