@@ -256,7 +256,7 @@ bool CStreamedSound::update()
 	alGetSourcei(m_source, AL_BUFFERS_QUEUED, &held);
 	ALint processed = 0;
 	alGetSourcei(m_source, AL_BUFFERS_PROCESSED, &processed);
-	refill(processed);
+	const s32 reached = refill(processed);
 	// A stream paused before its priming has a source that never started: it waits for resume.
 	if (m_paused)
 		return false;
@@ -265,9 +265,9 @@ bool CStreamedSound::update()
 		alGetSourcei(m_source, AL_SOURCE_STATE, &state);
 		if (state == AL_PLAYING || state == AL_PAUSED)
 			return false;
-		// It ran out during this pass: the buffers it still held when counted have played too. They
-		// lead the queue, ahead of the ones refilled above, which it stopped too early to reach.
-		refill(held - processed);
+		// It ran dry during this pass, after the buffers it still held when counted and the refilled
+		// ones queued while it played: they lead the queue and have all played.
+		refill(held - processed + reached);
 	}
 	ALint queued = 0;
 	alGetSourcei(m_source, AL_BUFFERS_QUEUED, &queued);
@@ -282,8 +282,9 @@ bool CStreamedSound::update()
 	return false;
 }
 
-void CStreamedSound::refill(s32 count)
+s32 CStreamedSound::refill(s32 count)
 {
+	s32 reached = 0;
 	for (s32 i = 0; i < count; ++i)
 	{
 		ALuint buffer = 0;
@@ -291,8 +292,15 @@ void CStreamedSound::refill(s32 count)
 		if (buffer == 0)
 			break;
 		// A stream that has run out leaves the buffer off the queue.
-		if (fill())
-			queue(buffer);
+		if (!fill())
+			continue;
+		queue(buffer);
+		// Still playing once the buffer is queued: the source gets to it before it can stop.
+		ALint state = 0;
+		alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+		if (state == AL_PLAYING || state == AL_PAUSED)
+			++reached;
 	}
+	return reached;
 }
 } // namespace fw
