@@ -70,32 +70,70 @@ COggDecoder::COggDecoder(io::IReadFile* file) : m_file(file)
 	std::memset(&m_stream, 0, sizeof(m_stream));
 	if (!file)
 		return;
+	const core::stringc name(file->getFileName());
 	if (ov_open_callbacks(file, &m_stream, nullptr, 0, CALLBACKS) != 0)
-		return;
-	m_open = true;
-	if (const vorbis_info* info = ov_info(&m_stream, -1))
 	{
-		m_channels = info->channels;
-		m_sampleRate = info->rate > 0 && info->rate <= INT_MAX ? static_cast<s32>(info->rate) : 0;
-		m_format = m_sampleRate ? formatForChannels(info->channels) : SAMPLE_FORMAT_NONE;
+		logWarning("Ogg Vorbis stream that does not open", name.c_str());
+		return;
 	}
-	if (m_format != SAMPLE_FORMAT_NONE)
+	m_open = true;
+	if (takeFormat(name))
 	{
 		// A failing total is negative; a length beyond 32 bits is no sound this program plays.
 		const ogg_int64_t total = ov_pcm_total(&m_stream, -1);
 		if (total > 0 && total <= INT_MAX)
 		{
 			m_frameCount = static_cast<s32>(total);
-			m_fileName = core::stringc(file->getFileName());
+			m_fileName = name;
 		}
 		else
-			logWarning("Ogg Vorbis stream of unusable length", core::stringc(file->getFileName()).c_str());
+			logWarning("Ogg Vorbis stream of unusable length", name.c_str());
 	}
 	if (m_frameCount == 0)
 	{
 		m_open = false;
 		ov_clear(&m_stream);
 	}
+}
+
+bool COggDecoder::takeFormat(const core::stringc& name)
+{
+	const vorbis_info* info = ov_info(&m_stream, 0);
+	if (!info)
+	{
+		logWarning("Ogg Vorbis stream without stream information", name.c_str());
+		return false;
+	}
+	m_channels = info->channels;
+	m_sampleRate = info->rate > 0 && info->rate <= INT_MAX ? static_cast<s32>(info->rate) : 0;
+	if (!m_sampleRate)
+	{
+		logFormat(LOG_WARNING, "Ogg Vorbis stream with a sample rate of %ld: %s", info->rate, name.c_str());
+		return false;
+	}
+	const s32 format = formatForChannels(info->channels);
+	if (format == SAMPLE_FORMAT_NONE)
+	{
+		logFormat(LOG_WARNING, "Unsupported Ogg Vorbis channel count %d (1, 2, 4 or 6 play): %s", info->channels,
+			name.c_str());
+		return false;
+	}
+	// The buffers of one source share one format, and the rate is set per buffer from the decoder:
+	// links in another layout would be read as frames of the first one's.
+	const long links = ov_streams(&m_stream);
+	for (long link = 1; link < links; ++link)
+	{
+		const vorbis_info* other = ov_info(&m_stream, static_cast<int>(link));
+		if (!other || other->channels != info->channels || other->rate != info->rate)
+		{
+			logFormat(LOG_WARNING,
+				"Chained Ogg Vorbis stream whose link %ld has %d channels at %ld Hz after %d at %ld Hz: %s", link + 1,
+				other ? other->channels : 0, other ? other->rate : 0L, info->channels, info->rate, name.c_str());
+			return false;
+		}
+	}
+	m_format = format;
+	return true;
 }
 
 COggDecoder::~COggDecoder()
@@ -153,12 +191,12 @@ bool COggDecoder::probe(io::IReadFile* file)
 {
 	if (!file)
 		return false;
+	// The headers only: whether the file is usable is the decoder's to find out, and to say.
 	OggVorbis_File stream;
 	std::memset(&stream, 0, sizeof(stream));
-	if (ov_open_callbacks(file, &stream, nullptr, 0, CALLBACKS) != 0)
+	if (ov_test_callbacks(file, &stream, nullptr, 0, CALLBACKS) != 0)
 		return false;
-	const bool hasInfo = ov_info(&stream, -1) != nullptr;
 	ov_clear(&stream);
-	return hasInfo;
+	return true;
 }
 } // namespace fw

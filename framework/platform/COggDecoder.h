@@ -8,7 +8,8 @@
 
 namespace fw
 {
-// Ogg Vorbis through vorbisfile, reading the framework's file; 16-bit signed little-endian out.
+// Ogg Vorbis through vorbisfile, reading the framework's file; 16-bit signed little-endian out. A
+// stream it cannot play is refused with one log line.
 class COggDecoder : public CAudioDecoder
 {
 public:
@@ -18,12 +19,15 @@ public:
 	bool rewind() override;
 	u32 read(void* block, u32 frames) override;
 
-	// Whether vorbisfile takes the file as a Vorbis stream; the file's position moves.
+	// Whether the file starts with Vorbis headers; the file's position moves.
 	static bool probe(io::IReadFile* file);
 
 private:
 	COggDecoder(const COggDecoder&) = delete;
 	COggDecoder& operator=(const COggDecoder&) = delete;
+
+	// The channels, rate and format of the open stream; false (logged) when it cannot be played.
+	bool takeFormat(const core::stringc& name);
 
 	CRefHolder<io::IReadFile> m_file;
 	OggVorbis_File m_stream;

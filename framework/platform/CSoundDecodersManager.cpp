@@ -3,6 +3,8 @@
 #include "platform/COggDecoder.h"
 #include "platform/CWavDecoder.h"
 
+#include "core/CLogger.h"
+
 namespace fw
 {
 namespace
@@ -25,8 +27,7 @@ bool CWavDecoderEntry::matchesName(const core::stringc& fileName) const
 
 bool CWavDecoderEntry::probe(io::IReadFile* file) const
 {
-	WavInfo info;
-	return parseWav(file, info);
+	return isRiffWave(file);
 }
 
 CAudioDecoder* CWavDecoderEntry::createDecoder(io::IReadFile* file) const
@@ -61,25 +62,30 @@ CSoundDecodersManager::~CSoundDecodersManager()
 		m_entries[i]->drop();
 }
 
+const ISoundDecoderEntry* CSoundDecodersManager::findEntry(io::IReadFile* file) const
+{
+	const core::stringc name(file->getFileName());
+	for (u32 i = 0; i < m_entries.size(); ++i)
+		if (m_entries[i]->matchesName(name) && file->seek(0) && m_entries[i]->probe(file))
+			return m_entries[i];
+	for (u32 i = 0; i < m_entries.size(); ++i)
+		if (file->seek(0) && m_entries[i]->probe(file))
+			return m_entries[i];
+	return nullptr;
+}
+
 CAudioDecoder* CSoundDecodersManager::createDecoder(io::IReadFile* file) const
 {
 	if (!file)
 		return nullptr;
-	const core::stringc name(file->getFileName());
-	for (u32 i = 0; i < m_entries.size(); ++i)
+	const ISoundDecoderEntry* entry = findEntry(file);
+	if (!entry)
 	{
-		if (!m_entries[i]->matchesName(name) || !file->seek(0))
-			continue;
-		if (CAudioDecoder* decoder = m_entries[i]->createDecoder(file))
-			return decoder;
+		logWarning("Neither a WAV nor an Ogg Vorbis sound file", core::stringc(file->getFileName()).c_str());
+		return nullptr;
 	}
-	for (u32 i = 0; i < m_entries.size(); ++i)
-	{
-		if (!file->seek(0) || !m_entries[i]->probe(file) || !file->seek(0))
-			continue;
-		if (CAudioDecoder* decoder = m_entries[i]->createDecoder(file))
-			return decoder;
-	}
-	return nullptr;
+	// The formats' signatures exclude each other: the entry that knows the file is the only one to
+	// ask, and its refusal is logged once, by its decoder.
+	return file->seek(0) ? entry->createDecoder(file) : nullptr;
 }
 } // namespace fw

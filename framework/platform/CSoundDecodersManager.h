@@ -12,9 +12,9 @@ class ISoundDecoderEntry : public virtual IReferenceCounted
 {
 public:
 	virtual bool matchesName(const core::stringc& fileName) const = 0;
-	// Whether the contents look like this format; the file's position moves.
+	// Whether the contents are in this format, playable or not; the file's position moves. Quiet.
 	virtual bool probe(io::IReadFile* file) const = 0;
-	// A decoder with frames on the file (positioned at its start), or null.
+	// A decoder with frames on the file (positioned at its start), or null with one log line.
 	virtual CAudioDecoder* createDecoder(io::IReadFile* file) const = 0;
 };
 
@@ -34,8 +34,8 @@ public:
 	CAudioDecoder* createDecoder(io::IReadFile* file) const override;
 };
 
-// Chooses the decoder of a sound file: first by the file's name, then by its contents; WAV is
-// tried before Ogg Vorbis.
+// Chooses the decoder of a sound file: the format its name gives when its contents agree, else the
+// format of its contents; WAV is tried before Ogg Vorbis. A file is refused with one log line.
 class CSoundDecodersManager : public virtual IReferenceCounted
 {
 public:
@@ -48,6 +48,8 @@ public:
 private:
 	CSoundDecodersManager(const CSoundDecodersManager&) = delete;
 	CSoundDecodersManager& operator=(const CSoundDecodersManager&) = delete;
+
+	const ISoundDecoderEntry* findEntry(io::IReadFile* file) const;
 
 	core::array<ISoundDecoderEntry*> m_entries;
 };

@@ -247,27 +247,28 @@ bool CStreamedSound::update()
 		return false;
 	}
 
+	// The state before the counts: a source found stopped has played everything it held, so the
+	// count that follows takes all of it, and whatever is queued after that is new. Counted first,
+	// a source could run out between the two reads and start again on buffers already played.
+	ALint state = 0;
+	alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+	ALint held = 0;
+	alGetSourcei(m_source, AL_BUFFERS_QUEUED, &held);
 	ALint processed = 0;
 	alGetSourcei(m_source, AL_BUFFERS_PROCESSED, &processed);
-	bool ranOut = false;
-	for (ALint i = 0; i < processed; ++i)
-	{
-		ALuint buffer = 0;
-		alSourceUnqueueBuffers(m_source, 1, &buffer);
-		if (buffer == 0)
-			break;
-		if (fill())
-			queue(buffer);
-		else
-			ranOut = true;
-	}
+	const s32 reached = refill(processed);
 	// A stream paused before its priming has a source that never started: it waits for resume.
 	if (m_paused)
 		return false;
-	ALint state = 0;
-	alGetSourcei(m_source, AL_SOURCE_STATE, &state);
 	if (state == AL_PLAYING || state == AL_PAUSED)
-		return false;
+	{
+		alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+		if (state == AL_PLAYING || state == AL_PAUSED)
+			return false;
+		// It ran dry during this pass, after the buffers it still held when counted and the refilled
+		// ones queued while it played: they lead the queue and have all played.
+		refill(held - processed + reached);
+	}
 	ALint queued = 0;
 	alGetSourcei(m_source, AL_BUFFERS_QUEUED, &queued);
 	if (queued > 0)
@@ -276,8 +277,30 @@ bool CStreamedSound::update()
 		alSourcePlay(m_source);
 		return true;
 	}
-	if (ranOut)
-		stopLocked();
+	// Nothing left to play: the stream has ended.
+	stopLocked();
 	return false;
+}
+
+s32 CStreamedSound::refill(s32 count)
+{
+	s32 reached = 0;
+	for (s32 i = 0; i < count; ++i)
+	{
+		ALuint buffer = 0;
+		alSourceUnqueueBuffers(m_source, 1, &buffer);
+		if (buffer == 0)
+			break;
+		// A stream that has run out leaves the buffer off the queue.
+		if (!fill())
+			continue;
+		queue(buffer);
+		// Still playing once the buffer is queued: the source gets to it before it can stop.
+		ALint state = 0;
+		alGetSourcei(m_source, AL_SOURCE_STATE, &state);
+		if (state == AL_PLAYING || state == AL_PAUSED)
+			++reached;
+	}
+	return reached;
 }
 } // namespace fw

@@ -60,6 +60,9 @@ private:
 	// Decodes into the staging block, rewinding a looping stream at the end; whether any frames came.
 	bool fill();
 	void queue(u32 buffer);
+	// Takes that many played buffers off the front of the queue and queues each again refilled;
+	// how many of them were queued while the source still played.
+	s32 refill(s32 count);
 
 	COpenALAudioDriver* m_driver;
 	bool m_registered = false;

@@ -36,14 +36,19 @@ void takeFormatBlock(const u8* block, WavInfo& info, bool extensible)
 }
 } // namespace
 
-bool parseWav(io::IReadFile* file, WavInfo& info)
+bool isRiffWave(io::IReadFile* file)
+{
+	u8 header[12];
+	return file && file->read(header, sizeof(header)) == static_cast<s32>(sizeof(header)) &&
+		sameIdNoCase(header, "RIFF") && sameIdNoCase(header + 8, "WAVE");
+}
+
+bool parseWav(io::IReadFile* file, WavInfo& info, const c8** problem)
 {
 	info = WavInfo();
-	if (!file)
-		return false;
-	u8 header[12];
-	if (file->read(header, sizeof(header)) != static_cast<s32>(sizeof(header)) || !sameIdNoCase(header, "RIFF") ||
-		!sameIdNoCase(header + 8, "WAVE"))
+	if (problem)
+		*problem = nullptr;
+	if (!isRiffWave(file))
 		return false;
 
 	const s64 fileSize = file->getSize();
@@ -59,28 +64,15 @@ bool parseWav(io::IReadFile* file, WavInfo& info)
 			// A data chunk that claims more than the file holds plays what is there.
 			info.dataSize = static_cast<u32>(std::min<s64>(size, std::max<s64>(remaining, 0)));
 		}
-		else if (sameIdNoCase(chunk, "fmt ") && size <= 40 && static_cast<s64>(size) <= remaining)
+		else if (sameIdNoCase(chunk, "fmt ") && size >= 16 && size <= 40 && static_cast<s64>(size) <= remaining)
 		{
-			if (size < 16)
-				logWarning("WAV format chunk shorter than 16 bytes ignored", core::stringc(file->getFileName()).c_str());
-			else
-			{
-				// Fields the chunk does not cover stay zero.
-				u8 block[40] = {};
-				if (file->read(block, size) != static_cast<s32>(size))
-					break;
-				const u16 tag = readLE16(block);
-				if (tag == 1)
-				{
-					info.kind = 1;
-					takeFormatBlock(block, info, false);
-				}
-				else if (tag == 0xFFFE)
-				{
-					info.kind = 2;
-					takeFormatBlock(block, info, true);
-				}
-			}
+			// Fields the chunk does not cover stay zero.
+			u8 block[40] = {};
+			if (file->read(block, size) != static_cast<s32>(size))
+				break;
+			const u16 tag = readLE16(block);
+			info.kind = tag == 1 ? 1 : tag == 0xFFFE ? 2 : 3;
+			takeFormatBlock(block, info, info.kind == 2);
 		}
 		// A chunk that runs past the end of the file is the last one there is.
 		if (static_cast<s64>(size) >= remaining)
@@ -90,14 +82,30 @@ bool parseWav(io::IReadFile* file, WavInfo& info)
 			break;
 	}
 
-	if (info.dataSize != 0 && info.dataOffset != 0 && (info.kind == 1 || info.kind == 2))
+	if (info.dataSize != 0 && info.dataOffset != 0 && info.kind != 0)
 		return true;
+	if (problem)
+		*problem =
+			info.kind == 0 ? "WAV file without a format chunk of 16 to 40 bytes" : "WAV file without sample data";
 	info = WavInfo();
 	return false;
 }
 
+u32 getWavCoding(const WavInfo& info)
+{
+	if (info.kind != 2)
+		return info.formatTag;
+	// The sub-formats of the registered codings are their tag followed by one fixed GUID tail.
+	static const u8 tail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+	if (std::memcmp(info.subFormat + 4, tail, sizeof(tail)) != 0)
+		return 0;
+	return readLE32(info.subFormat);
+}
+
 s32 getWavFormat(const WavInfo& info)
 {
+	if ((info.kind != 1 && info.kind != 2) || getWavCoding(info) != 1)
+		return SAMPLE_FORMAT_NONE;
 	const u32 bits = info.bitsPerSample;
 	if (bits != 8 && bits != 16)
 		return SAMPLE_FORMAT_NONE;
@@ -142,18 +150,44 @@ s32 getWavFormat(const WavInfo& info)
 
 CWavDecoder::CWavDecoder(io::IReadFile* file) : m_file(file)
 {
-	if (!parseWav(file, m_info))
+	const c8* problem = nullptr;
+	if (!parseWav(file, m_info, &problem))
+	{
+		if (problem)
+			logWarning(problem, core::stringc(file->getFileName()).c_str());
 		return;
+	}
+	const core::stringc name(file->getFileName());
 	m_channels = m_info.channels;
 	m_sampleRate = static_cast<s32>(std::min<u32>(m_info.samplesPerSec, 0x7FFFFFFF));
+	const u32 coding = getWavCoding(m_info);
+	if (coding != 1)
+	{
+		// Float, ADPCM, A-law, mu-law, GSM and the like: only PCM is played.
+		logFormat(LOG_WARNING, "WAV samples not in PCM (coding 0x%04X): %s", coding, name.c_str());
+		return;
+	}
 	m_format = getWavFormat(m_info);
 	if (m_format == SAMPLE_FORMAT_NONE)
 	{
-		logWarning("Unsupported WAV sample layout", core::stringc(file->getFileName()).c_str());
+		logFormat(LOG_WARNING, "Unsupported WAV sample layout (%u bits, %u channels, mask 0x%X): %s",
+			static_cast<u32>(m_info.bitsPerSample), static_cast<u32>(m_info.channels), m_info.channelMask,
+			name.c_str());
+		return;
+	}
+	if (m_sampleRate <= 0)
+	{
+		m_format = SAMPLE_FORMAT_NONE;
+		logWarning("WAV file with a sample rate of 0", name.c_str());
 		return;
 	}
 	m_frameCount = static_cast<s32>(std::min<u32>(m_info.dataSize / getBytesPerFrame(), 0x7FFFFFFF));
-	m_fileName = core::stringc(file->getFileName());
+	if (m_frameCount == 0)
+	{
+		logWarning("WAV data shorter than one frame", name.c_str());
+		return;
+	}
+	m_fileName = name;
 }
 
 bool CWavDecoder::rewind()

@@ -1,8 +1,10 @@
+#include "OggEncodeSupport.h"
 #include "SoundTestSupport.h"
 
 #include "platform/COggDecoder.h"
 #include "platform/CSoundDecodersManager.h"
 #include "platform/CWavDecoder.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ namespace fw
 namespace
 {
 using soundtest::chunk;
+using soundtest::encodeOgg;
 using soundtest::le16;
 using soundtest::le32;
 using soundtest::memoryFile;
@@ -185,7 +188,112 @@ TEST(SoundDecoderWav, RefusesWhatItCannotPlay)
 		const CRefHolder<io::IReadFile> file = memoryFile(c.bytes, "bad.wav");
 		const CRefHolder<CWavDecoder> decoder = adoptRef(new CWavDecoder(file.get()));
 		EXPECT_EQ(0, decoder->getFrameCount()) << c.what;
+		test::CLogCapture log;
 		EXPECT_FALSE(decode(c.bytes, "bad.wav")) << c.what;
+		EXPECT_EQ(1u, log.lines.size()) << c.what << ": one line for the refusal\n" << log.all();
+	}
+}
+
+// A format block of another coding than PCM.
+std::string codedFormat(u32 tag, u32 channels, u32 bits)
+{
+	return le16(tag) + pcmFormat(channels, 8000, bits).substr(2);
+}
+
+// An extensible format block whose sub-format is the GUID of a registered coding.
+std::string extensibleFormat(u32 coding, u32 channels, u32 bits, u32 mask)
+{
+	return le16(0xFFFE) + pcmFormat(channels, 8000, bits).substr(2) + le16(22) + le16(bits) + le32(mask) +
+		le32(coding) + std::string("\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 12);
+}
+
+// Files in codings and layouts that cannot play are refused with one line that says why, found by
+// their name or by their contents alike.
+TEST(SoundDecoderRefusals, UnplayableCodingsAreLoggedOnce)
+{
+	struct SCase
+	{
+		const char* what;
+		std::string bytes;
+		const char* extension;
+		const char* logged;
+	};
+	const auto wav = [](const std::string& format)
+	{ return riff(chunk("fmt ", format) + chunk("data", monoData(64))); };
+	const SCase cases[] = {
+		{"float WAV", wav(codedFormat(3, 1, 32)), ".wav", "not in PCM (coding 0x0003)"},
+		{"ADPCM WAV", wav(codedFormat(2, 1, 4)), ".wav", "not in PCM (coding 0x0002)"},
+		{"IMA ADPCM WAV", wav(codedFormat(0x11, 2, 4)), ".wav", "not in PCM (coding 0x0011)"},
+		{"A-law WAV", wav(codedFormat(6, 1, 8)), ".wav", "not in PCM (coding 0x0006)"},
+		{"mu-law WAV", wav(codedFormat(7, 1, 8)), ".wav", "not in PCM (coding 0x0007)"},
+		{"GSM WAV", wav(codedFormat(0x31, 1, 0)), ".wav", "not in PCM (coding 0x0031)"},
+		{"extensible float WAV", wav(extensibleFormat(3, 1, 32, 0x4)), ".wav", "not in PCM (coding 0x0003)"},
+		{"extensible mu-law WAV", wav(extensibleFormat(7, 1, 8, 0x4)), ".wav", "not in PCM (coding 0x0007)"},
+		{"24-bit WAV", fixture("pcm24_mono.wav"), ".wav", "Unsupported WAV sample layout (24 bits"},
+		{"3-channel Ogg", encodeOgg(3, 8000, 2000, 1), ".ogg", "Unsupported Ogg Vorbis channel count 3"},
+		{"5-channel Ogg", encodeOgg(5, 8000, 2000, 1), ".ogg", "Unsupported Ogg Vorbis channel count 5"},
+		{"8-channel Ogg", encodeOgg(8, 8000, 2000, 1), ".ogg", "Unsupported Ogg Vorbis channel count 8"},
+		{"no sound file", "This is a text file, in no sound format.", ".wav", "Neither a WAV nor an Ogg Vorbis"},
+	};
+	for (const SCase& c : cases)
+	{
+		ASSERT_FALSE(c.bytes.empty()) << c.what;
+		for (const std::string& name : {std::string("bad") + c.extension, std::string("unnamed")})
+		{
+			test::CLogCapture log;
+			EXPECT_FALSE(decode(c.bytes, name)) << c.what << " as " << name;
+			EXPECT_EQ(1u, log.lines.size()) << c.what << " as " << name << "\n" << log.all();
+			EXPECT_EQ(1u, log.countContaining(c.logged)) << c.what << " as " << name << "\n" << log.all();
+			EXPECT_EQ(1u, log.countContaining(name)) << c.what << ": the line names the file\n" << log.all();
+		}
+	}
+}
+
+// Chained Ogg files (complete streams one after the other) play on when every link has the first
+// one's channels and rate; a link in another layout would be read as frames of the first one's,
+// or at its rate, so such a file is refused.
+TEST(SoundDecoderOgg, ChainedLinksMustShareTheirFormat)
+{
+	struct SLink
+	{
+		int channels;
+		long rate;
+		long frames;
+	};
+	struct SCase
+	{
+		const char* what;
+		SLink first, second;
+		bool plays;
+	};
+	const SCase cases[] = {
+		{"two mono links at 22,050 Hz", {1, 22050, 3000}, {1, 22050, 5000}, true},
+		{"two stereo links at 44,100 Hz", {2, 44100, 4000}, {2, 44100, 2500}, true},
+		{"mono 22,050 Hz, then stereo 44,100 Hz", {1, 22050, 3000}, {2, 44100, 5000}, false},
+		{"22,050 Hz, then 44,100 Hz", {1, 22050, 3000}, {1, 44100, 5000}, false},
+		{"stereo, then mono", {2, 22050, 3000}, {1, 22050, 5000}, false},
+	};
+	for (const SCase& c : cases)
+	{
+		const std::string bytes = encodeOgg(c.first.channels, c.first.rate, c.first.frames, 1) +
+			encodeOgg(c.second.channels, c.second.rate, c.second.frames, 2);
+		test::CLogCapture log;
+		const CRefHolder<CAudioDecoder> decoder = decode(bytes, "chained.ogg");
+		if (!c.plays)
+		{
+			EXPECT_FALSE(decoder) << c.what;
+			EXPECT_EQ(1u, log.lines.size()) << c.what << "\n" << log.all();
+			EXPECT_EQ(1u, log.countContaining("Chained Ogg Vorbis stream whose link 2")) << c.what << "\n" << log.all();
+			continue;
+		}
+		ASSERT_TRUE(decoder) << c.what << "\n" << log.all();
+		EXPECT_TRUE(log.lines.empty()) << c.what << "\n" << log.all();
+		EXPECT_EQ(c.first.channels, decoder->getChannels()) << c.what;
+		EXPECT_EQ(c.first.rate, decoder->getSampleRate()) << c.what;
+		EXPECT_EQ(c.first.frames + c.second.frames, decoder->getFrameCount()) << c.what;
+		EXPECT_EQ(static_cast<size_t>(decoder->getFrameCount()) * decoder->getBytesPerFrame(),
+			readAll(decoder.get()).size())
+			<< c.what;
 	}
 }
 

@@ -6,8 +6,10 @@
 #include "platform/CEventSystemFlow.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
+#include "platform/CStreamedSound.h"
 #include "platform/CWavDecoder.h"
 
+#include <AL/al.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -245,6 +247,135 @@ TEST(SoundWaveOutput, StreamedLoopHasNoGap)
 		for (size_t j = i; j < i + window; ++j)
 			peak = std::max(peak, std::fabs(left[j]));
 		ASSERT_GT(peak, 0.02f) << "silence at " << (i - start) * 1000 / RATE << " ms";
+	}
+}
+
+// Steady levels, one a block (16-bit mono at the device's rate). Once after each rewind, before
+// it reads on from the given frame, it waits until the source has played out everything queued:
+// the source then runs dry in the middle of the refill pass that asked for those frames.
+class CRunsDryInPassDecoder : public CAudioDecoder
+{
+public:
+	static const u32 BLOCK_FRAMES = RATE / 20;
+	static const u32 BLOCKS = 5;
+
+	explicit CRunsDryInPassDecoder(u32 holdAt) : m_holdAt(holdAt)
+	{
+		m_channels = 1;
+		m_sampleRate = RATE;
+		m_format = SAMPLE_FORMAT_MONO16;
+		m_frameCount = BLOCKS * BLOCK_FRAMES;
+		m_fileName = "levels";
+	}
+	bool rewind() override
+	{
+		m_position = 0;
+		m_hold = true;
+		return true;
+	}
+	u32 read(void* block, u32 frames) override
+	{
+		if (m_position == m_holdAt && m_hold)
+		{
+			m_hold = false;
+			EXPECT_TRUE(soundtest::eventually(
+				[&]
+				{
+					ALint state = 0;
+					alGetSourcei(source, AL_SOURCE_STATE, &state);
+					return state != AL_PLAYING;
+				}));
+		}
+		u32 n = 0;
+		s16* samples = static_cast<s16*>(block);
+		for (; n < frames && m_position < static_cast<u32>(m_frameCount); ++n, ++m_position)
+			samples[n] = static_cast<s16>(3000 * (2 + m_position / BLOCK_FRAMES));
+		return n;
+	}
+	u32 getPosition() const { return m_position; }
+
+	u32 source = 0;
+
+private:
+	u32 m_holdAt;
+	u32 m_position = 0;
+	bool m_hold = true;
+};
+
+// A stream whose source runs dry while a refill pass runs (at its end, or starved in the middle)
+// sounds every frame once: none again, none skipped. The test runs the refill passes itself.
+TEST(SoundWaveOutput, SourceRunningDryMidPassRepeatsAndSkipsNothing)
+{
+	ASSERT_TRUE(configured);
+	const u32 block = CRunsDryInPassDecoder::BLOCK_FRAMES;
+	struct SCase
+	{
+		const char* what;
+		u32 holdAt;
+		// The pass after priming waits until two buffers have played, so that it refills two.
+		bool refillsTwo;
+	};
+	const SCase cases[] = {
+		{"the last buffer ends in the pass that finds the end", CRunsDryInPassDecoder::BLOCKS * block, false},
+		{"starved before the first refill of a pass is queued", 3 * block, false},
+		{"starved after the first refill of a pass is queued, having played it", 4 * block, true},
+	};
+	for (const SCase& c : cases)
+	{
+		const CRefHolder<CFileSystem> files = adoptRef(createFileSystem());
+		CRefHolder<COpenALAudioDriver> driver = adoptRef(createOpenALAudioDriver(files.get()));
+		ASSERT_TRUE(driver);
+		const CRefHolder<CRunsDryInPassDecoder> decoder = adoptRef(new CRunsDryInPassDecoder(c.holdAt));
+		CRefHolder<CStreamedSound> stream =
+			adoptRef(new CStreamedSound(ContentReference(), nullptr, decoder.get(), block));
+		const int plays = 6;
+		for (int play = 0; play < plays; ++play)
+		{
+			ASSERT_TRUE(stream->play());
+			decoder->source = stream->getSource();
+			bool waited = !c.refillsTwo;
+			ASSERT_TRUE(soundtest::eventually(
+				[&]
+				{
+					if (!waited && decoder->getPosition() == 3 * block)
+					{
+						waited = true;
+						EXPECT_TRUE(soundtest::eventually(
+							[&]
+							{
+								ALint processed = 0;
+								alGetSourcei(stream->getSource(), AL_BUFFERS_PROCESSED, &processed);
+								return processed >= 2;
+							}));
+					}
+					stream->update();
+					return stream->getState() == 0;
+				}))
+				<< c.what << ", play " << play;
+		}
+		stream.release();
+		driver.release();
+
+		const std::vector<f32> left = readOutput();
+		// The lengths of the stretches of sound, for the failure message.
+		std::string runs;
+		size_t run = 0, sounding = 0;
+		for (size_t i = 0; i <= left.size(); ++i)
+		{
+			if (i < left.size() && std::fabs(left[i]) >= 0.02f)
+			{
+				++run;
+				++sounding;
+			}
+			else if (run)
+			{
+				runs += " " + std::to_string(run);
+				run = 0;
+			}
+		}
+		EXPECT_NEAR(static_cast<f64>(plays * CRunsDryInPassDecoder::BLOCKS * block), static_cast<f64>(sounding),
+			block / 4.0)
+			<< c.what << ": frames sounding in stretches of" << runs;
 	}
 }
 } // namespace
