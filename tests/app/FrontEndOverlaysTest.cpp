@@ -221,12 +221,13 @@ protected:
 	{
 		ASSERT_NE(nullptr, node);
 		device->postEvent(adoptRef(new CEventSystemFlowDraw()).get());
+		// The node's place is in window pixels already (the game fits its design screen to the
+		// window, when there is one); its size is in design points.
 		const core::vector3df at = node->getAbsoluteTransformation().getTranslation();
 		const core::vector3df& bounds = node->getBounds();
-		const core::vector3df& origin = manager()->getPosition();
 		const core::vector3df& scale = manager()->getScale();
-		const s32 x = static_cast<s32>(origin.X + (at.X + bounds.X / 2) * scale.X);
-		const s32 y = static_cast<s32>(origin.Y + (at.Y + bounds.Y / 2) * scale.Y);
+		const s32 x = static_cast<s32>(at.X + bounds.X / 2 * scale.X);
+		const s32 y = static_cast<s32>(at.Y + bounds.Y / 2 * scale.Y);
 		device->postEvent(adoptRef(new CEventInputMouseMove(x, y)).get());
 		device->postEvent(adoptRef(new CEventInputMouseLeftDown(x, y)).get());
 		step(10);
