@@ -15,6 +15,7 @@ namespace fw
 namespace
 {
 const u32 MAX_KEY = 0xFFFF;
+const u32 REPLACEMENT_CHARACTER = 0xFFFD;
 
 // A kerning distance from a file: an integer, bounded like every pixel number.
 s32 readBoundedInt(const core::stringw& text)
@@ -100,6 +101,11 @@ const SGlyph* FontBase::findGlyph(u32 character) const
 	if (index < 0 || static_cast<u32>(index) >= m_glyphs.size())
 		return nullptr;
 	return &m_glyphs[static_cast<u32>(index)];
+}
+
+bool FontBase::hasGlyph(u32 character) const
+{
+	return character <= MAX_KEY && m_glyphIndex.count(static_cast<u16>(character)) > 0;
 }
 
 s32 FontBase::getKerning(u32 first, u32 second) const
@@ -212,8 +218,11 @@ void BitmapFont::loadXml(IXMLReader* reader)
 		}
 	}
 
+	const auto replacement = m_glyphIndex.find(static_cast<u16>(REPLACEMENT_CHARACTER));
 	const auto space = m_glyphIndex.find(static_cast<u16>(' '));
-	m_defaultGlyph = space == m_glyphIndex.end() ? 0 : space->second;
+	m_defaultGlyph = replacement != m_glyphIndex.end() ? replacement->second
+		: space != m_glyphIndex.end()                  ? space->second
+													   : 0;
 	m_lineHeight = 0.f;
 	for (u32 i = 0; i < m_glyphs.size(); ++i)
 	{

@@ -53,6 +53,8 @@ public:
 	s32 getGlyphIndex(u32 character) const;
 	// The character's glyph or null when the font has none to offer.
 	const SGlyph* findGlyph(u32 character) const;
+	// The character has a glyph of its own, not the default one.
+	bool hasGlyph(u32 character) const;
 	s32 getKerning(u32 first, u32 second) const;
 
 	const core::vector2df& getGlobalKerning() const { return m_globalKerning; }
@@ -61,6 +63,8 @@ public:
 	// Entries are null for pages that failed to load.
 	const core::array<CAtlasTexture*>& getTextures() const { return m_textures; }
 	const core::array<SGlyph>& getGlyphs() const { return m_glyphs; }
+	// The replacement character's glyph when the font has one, so that a missing letter shows;
+	// else the space's.
 	s32 getDefaultGlyph() const { return m_defaultGlyph; }
 
 protected:

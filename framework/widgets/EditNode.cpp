@@ -1,5 +1,6 @@
 #include "widgets/EditNode.h"
 
+#include "content/BitmapFont.h"
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
 #include "core/KeyCodes.h"
@@ -64,6 +65,9 @@ const PropertyTable& EditNode::getClassPropertyTable()
 				.stored(-1)
 				.copiedIn<&EditNode::m_maxTextLength>(),
 			makeProperty<&EditNode::setInputMask, &EditNode::getInputMask>("InputMask").stored(core::stringc()),
+			makeProperty<&EditNode::setSingleLine, &EditNode::isSingleLine>("SingleLine")
+				.stored(false)
+				.copiedIn<&EditNode::m_singleLine>(),
 		});
 	return table;
 }
@@ -139,6 +143,18 @@ void EditNode::setInputMask(const core::stringc& mask)
 }
 
 bool EditNode::isCharAllowed(wchar_t c) const
+{
+	const bool lineBreak = c == 13 || c == 10;
+	if (lineBreak && m_singleLine)
+		return false;
+	if (!isAllowedByMask(c))
+		return false;
+	// Line breaks are the layout's, not glyphs; every other character must show as itself.
+	const FontBase* font = m_textChild ? m_textChild->getFont() : nullptr;
+	return lineBreak || !font || font->hasGlyph(static_cast<u32>(c));
+}
+
+bool EditNode::isAllowedByMask(wchar_t c) const
 {
 	if (m_maskClasses == -1)
 		return true;

@@ -10,7 +10,9 @@ class TextNode;
 // (not through the dictionary) and may hold a "Cursor" child, the caret, shown while the field has
 // the focus. Keys typed while it is focused insert, delete and move the caret; each change of the
 // text is queued for the parent as a value-changed event. An input mask limits what may be typed
-// to digits ("0"), letters ("A"), blanks ("S"), line breaks ("R") and tabs ("T").
+// to digits ("0"), letters ("A"), blanks ("S"), line breaks ("R") and tabs ("T"); a single-line
+// field takes no line break whatever its mask, and no field takes a character its font cannot
+// draw, so that what the player sees is what the field holds.
 class EditNode : public ControlNode
 {
 public:
@@ -50,6 +52,9 @@ public:
 	// As it was set.
 	const core::stringc& getInputMask() const { return m_inputMask; }
 	s32 getMaskClasses() const { return m_maskClasses; }
+	void setSingleLine(bool singleLine) { m_singleLine = singleLine; }
+	bool isSingleLine() const { return m_singleLine; }
+	// By the mask, the single line and the text child's font (when there is one).
 	bool isCharAllowed(wchar_t c) const;
 
 	TextNode* getTextChild() const { return m_textChild.get(); }
@@ -64,6 +69,7 @@ private:
 	// The device's real time; false without a device.
 	bool readRealTime(u32& now) const;
 	bool isKeyLocked() const;
+	bool isAllowedByMask(wchar_t c) const;
 	// The text may not grow.
 	bool isFull() const;
 	// After a move by line and column: the text index follows.
@@ -87,5 +93,6 @@ private:
 	s32 m_maxTextLength = -1;
 	core::stringc m_inputMask;
 	s32 m_maskClasses = -1;
+	bool m_singleLine = false;
 };
 } // namespace fw

@@ -617,6 +617,23 @@ bool ListNode::onKeyDown(CEventInputKeyDown* event)
 	return ControlNode::onKeyDown(event);
 }
 
+bool ListNode::onSetFocus(CEventNodeSetFocus* event)
+{
+	const CRefHolder<ListNode> self = holdForCall(this);
+	const bool taken = ControlNode::onSetFocus(event);
+	const s32 focused = elementIndexOf(event->getTarget());
+	if (focused < 0)
+		return taken;
+	std::vector<CRefHolder<ControlNode>> others;
+	for (u32 i = 0; i < getElementCount(); ++i)
+		if (ControlNode* element = nodeCast<ControlNode>(getElement(i)))
+			if (static_cast<s32>(i) != focused && element->isFocused())
+				others.emplace_back(element);
+	for (const CRefHolder<ControlNode>& element : others)
+		element->setFocused(false);
+	return taken;
+}
+
 bool ListNode::onNodePressed(CEventNodePressed* event)
 {
 	const CRefHolder<ListNode> self = holdForCall(this);

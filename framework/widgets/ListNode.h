@@ -51,6 +51,9 @@ public:
 	// Scrolls the selected item into view and focuses the element that shows it.
 	void focusDefaultChild() override;
 	bool onKeyDown(CEventInputKeyDown* event) override;
+	// An element taking the focus takes it from the other elements: they are not the list's direct
+	// children, which the control's own clearing reaches.
+	bool onSetFocus(CEventNodeSetFocus* event) override;
 	virtual bool onNodePressedPreview(CEventNodePressedPreview* event);
 	virtual bool onNodePressed(CEventNodePressed* event);
 	virtual bool onNodeHovered(CEventNodeHovered* event);

@@ -2,6 +2,8 @@
 
 #include "app/GGame.h"
 #include "app/GGameSettings.h"
+#include "app/GSelectPlayerInputNameScene.h"
+#include "app/GSelectPlayerScene.h"
 #include "content/CContentManager.h"
 #include "core/CEventControl.h"
 #include "core/CNameTable.h"
@@ -109,7 +111,13 @@ void GMainMenuScene::updateWelcomeText()
 	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
 	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
 	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
-	const core::stringw name = player ? literalText(player->getName()) : core::stringw();
+	// Nobody to greet yet (a first start, under the name entry).
+	if (!player)
+	{
+		m_welcomeText->setText(core::stringw());
+		return;
+	}
+	const core::stringw name = literalText(GSelectPlayerInputNameScene::trimName(player->getName()));
 	m_welcomeText->setText(dictionary ? dictionary->format("MainMenu_WelcomeTxt", name, L"", L"", L"") : name);
 }
 
@@ -163,11 +171,14 @@ bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 		return true;
 	if (event->getTo() == this)
 	{
-		if (CProfileManagerSingleton::Instance().getActiveProfile())
+		const CProfileManager& profiles = CProfileManagerSingleton::Instance();
+		if (profiles.getActiveProfile())
 			return true;
-		// A first start: the name entry over the player list, both over the menu.
+		// Nobody plays: the player list over the menu and the name entry over it, unless the list
+		// is full, when the player can only choose.
 		openSceneFile("scenes/SelectPlayerScene.oscn", true, nameId("NavFrom"), nameId("NavTo"));
-		openSceneFile("scenes/SelectPlayerInputNameScene.oscn", true, nameId("NavFrom"), nameId("NavTo"));
+		if (profiles.getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
+			openSceneFile(GSelectPlayerScene::INPUT_NAME_SCENE_FILE, true, nameId("NavFrom"), nameId("NavTo"));
 		return true;
 	}
 	if (event->getFrom() == this)

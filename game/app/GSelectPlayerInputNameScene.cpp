@@ -1,5 +1,6 @@
 #include "app/GSelectPlayerInputNameScene.h"
 
+#include "app/GSelectPlayerScene.h"
 #include "core/CEventControl.h"
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
@@ -33,16 +34,24 @@ void GSelectPlayerInputNameScene::onInit()
 
 core::stringw GSelectPlayerInputNameScene::getName() const
 {
-	return m_nameEdit ? m_nameEdit->getText() : core::stringw();
+	return m_nameEdit ? trimName(m_nameEdit->getText()) : core::stringw();
+}
+
+core::stringw GSelectPlayerInputNameScene::trimName(const core::stringw& name)
+{
+	core::stringw trimmed = name;
+	return trimmed.trim(core::stringw(L" \t\r\n\u00A0"));
 }
 
 bool GSelectPlayerInputNameScene::isNameValid(const core::stringw& name)
 {
-	if (name.empty())
+	const core::stringw trimmed = trimName(name);
+	if (trimmed.empty())
 		return false;
+	// Stored names may come from older files with blanks around them; they show trimmed.
 	const CProfileManager& profiles = CProfileManagerSingleton::Instance();
 	for (u32 i = 0; i < profiles.getProfileCount(); ++i)
-		if (profiles.getProfile(i)->getName() == name)
+		if (trimName(profiles.getProfile(i)->getName()) == trimmed)
 			return false;
 	return true;
 }
@@ -105,9 +114,10 @@ bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
 void GSelectPlayerInputNameScene::createPlayer()
 {
 	CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	// A player without a name could never be told apart in the list.
+	// A player without a name could never be told apart in the list; nor could more than the list
+	// holds be chosen.
 	const core::stringw name = getName();
-	if (!name.empty())
+	if (isNameValid(name) && profiles.getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
 		profiles.addProfile(name);
 	profiles.saveUserProfiles();
 	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());

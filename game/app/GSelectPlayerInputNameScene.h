@@ -9,7 +9,8 @@ class EditNode;
 
 // The name entry for a new player: OK (or Enter) stays disabled while the name is empty or exactly
 // that of an existing player, and creates the player, who is then picked in the list below but not
-// yet made active. Cancel or Escape goes back without a player.
+// yet made active. Cancel or Escape goes back without a player. A name is taken without the blanks
+// and line breaks around it.
 class GSelectPlayerInputNameScene : public GBaseSceneNode
 {
 public:
@@ -21,7 +22,9 @@ public:
 
 	void onInit() override;
 
-	// Not empty and no player has exactly this name (case counts).
+	// The name without blanks and line breaks at either end, as it is stored and shown.
+	static fw::core::stringw trimName(const fw::core::stringw& name);
+	// Not empty once trimmed and no player's trimmed name is exactly this (case counts).
 	static bool isNameValid(const fw::core::stringw& name);
 	void createPlayer();
 

@@ -3,6 +3,7 @@
 #include "app/GAchievementsProgress.h"
 #include "app/GGame.h"
 #include "app/GGameSettings.h"
+#include "app/GSelectPlayerInputNameScene.h"
 #include "core/CEventControl.h"
 #include "core/CEventInput.h"
 #include "core/CNameTable.h"
@@ -72,7 +73,7 @@ void GSelectPlayerScene::fillList(bool selectActive)
 	for (u32 i = 0; i < count; ++i)
 	{
 		CProfile* player = profiles.getProfile(i);
-		m_playersList->setItemText(i, 0, literalText(player->getName()));
+		m_playersList->setItemText(i, 0, literalText(GSelectPlayerInputNameScene::trimName(player->getName())));
 		if (selectActive && player == profiles.getActiveProfile())
 			m_playersList->setSelectedItem(static_cast<s32>(i), true);
 	}

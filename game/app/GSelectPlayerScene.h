@@ -22,7 +22,8 @@ public:
 
 	void onInit() override;
 
-	// One item per player, its text the name as typed; with selectActive the active one selected.
+	// One item per player, its text the name as typed but for blanks around it; with selectActive
+	// the active one selected.
 	void fillList(bool selectActive);
 	void choosePlayer();
 	// A name as a text node shows it unchanged: its percent signs doubled, so that the dictionary

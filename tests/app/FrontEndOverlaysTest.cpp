@@ -18,6 +18,7 @@
 #include "core/CEventInput.h"
 #include "core/CNodeFactory.h"
 #include "core/NodeCasts.h"
+#include "platform/CEventSystemFlow.h"
 #include "platform/CProfile.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
@@ -202,6 +203,37 @@ protected:
 	{
 		return open<GSelectPlayerInputNameScene>("scenes/SelectPlayerInputNameScene.oscn", over, "NavFrom", "NavTo");
 	}
+	// Which of the list's rows show the selected look ("Focus" or "FocusHover" of their "Row").
+	static std::vector<u32> highlighted(ListNode* list)
+	{
+		std::vector<u32> rows;
+		for (u32 i = 0; i < list->getElementCount(); ++i)
+		{
+			BaseNode* element = list->getElement(i);
+			BaseNode* row = element && element->isVisible() ? element->findChildByNameId(id("Row"), 1) : nullptr;
+			if (row && (row->getCurrentStateId() == id("Focus") || row->getCurrentStateId() == id("FocusHover")))
+				rows.push_back(i);
+		}
+		return rows;
+	}
+	// A click of the mouse in the middle of the node, as the window reports it.
+	void click(BaseNode* node)
+	{
+		ASSERT_NE(nullptr, node);
+		device->postEvent(adoptRef(new CEventSystemFlowDraw()).get());
+		// The node's place is in window pixels already (the game fits its design screen to the
+		// window, when there is one); its size is in design points.
+		const core::vector3df at = node->getAbsoluteTransformation().getTranslation();
+		const core::vector3df& bounds = node->getBounds();
+		const core::vector3df& scale = manager()->getScale();
+		const s32 x = static_cast<s32>(at.X + bounds.X / 2 * scale.X);
+		const s32 y = static_cast<s32>(at.Y + bounds.Y / 2 * scale.Y);
+		device->postEvent(adoptRef(new CEventInputMouseMove(x, y)).get());
+		device->postEvent(adoptRef(new CEventInputMouseLeftDown(x, y)).get());
+		step(10);
+		device->postEvent(adoptRef(new CEventInputMouseLeftUp(x, y)).get());
+		advance(500);
+	}
 	static std::vector<std::wstring> items(ListNode* list)
 	{
 		std::vector<std::wstring> texts;
@@ -270,12 +302,15 @@ TEST_F(PlayersGame, OnlyANewNonEmptyNameCanBeConfirmed)
 		const wchar_t* typed;
 		bool enabled;
 	};
-	// Case counts; spaces and other characters are the player's business.
+	// Case counts; blanks and line breaks around a name are not part of it; spaces inside and other
+	// characters are the player's business.
 	const SCase cases[] = {
 		{L"", false},
 		{L"Ann", false},
 		{L"ann", true},
-		{L"Ann ", true},
+		{L"Ann ", false},
+		{L"\nAnn\r\n", false},
+		{L" \t\n", false},
 		{L"Bo", false},
 		{L"BO", true},
 		{L"Cy%", true},
@@ -298,6 +333,75 @@ TEST_F(PlayersGame, OnlyANewNonEmptyNameCanBeConfirmed)
 	key(KEY_ENTER);
 	EXPECT_EQ(3u, profiles().getProfileCount());
 	EXPECT_EQ(core::stringw(L"Bob"), profiles().getProfile(2)->getName());
+}
+
+TEST_F(PlayersGame, ANameIsOneLineWithoutBlanksAroundItAndNeverEmpty)
+{
+	addPlayers({L" Ann\n"});
+	GSelectPlayerScene* list = openList();
+	ASSERT_NE(nullptr, list);
+	EXPECT_EQ(std::vector<std::wstring>{L"Ann"}, items(list->getPlayersList())) << "a stored name shows trimmed";
+	GSelectPlayerInputNameScene* entry = openNameEntry(list);
+	ASSERT_NE(nullptr, entry);
+	EditNode* field = entry->getNameEdit();
+	ASSERT_NE(nullptr, field);
+
+	// The field is one line, and takes what its font draws: Latin, Greek and Cyrillic letters, not
+	// characters that would show as nothing or as the font's box.
+	EXPECT_TRUE(field->isSingleLine());
+	for (const wchar_t c : {L'Z', L'\x00EB', L'\x017B', L'\x0142', L'\x03A9', L'\x0416', L' '})
+		EXPECT_TRUE(field->isCharAllowed(c)) << static_cast<int>(c);
+	for (const wchar_t c : {L'\r', L'\n', L'\t', L'\x1B', L'\x4E2D'})
+		EXPECT_FALSE(field->isCharAllowed(c)) << static_cast<int>(c);
+
+	// Only blanks and line breaks: OK and Enter stay off.
+	for (const wchar_t* blank : {L"\n", L"\r\n", L"  ", L"\x00A0"})
+	{
+		edit(field, L"x");
+		edit(field, blank);
+		EXPECT_FALSE(entry->getOkButton()->isEnabled());
+		key(KEY_ENTER);
+		EXPECT_EQ(1u, profiles().getProfileCount());
+		EXPECT_EQ(entry, activeScene());
+	}
+	// A name is stored without what surrounds it.
+	edit(field, L"Zo\x00EB\n");
+	EXPECT_TRUE(entry->getOkButton()->isEnabled());
+	key(KEY_ENTER);
+	ASSERT_EQ(2u, profiles().getProfileCount());
+	EXPECT_EQ(core::stringw(L"Zo\x00EB"), profiles().getProfile(1)->getName());
+	settle();
+	EXPECT_EQ((std::vector<std::wstring>{L"Ann", L"Zo\x00EB"}), items(list->getPlayersList()));
+}
+
+TEST_F(PlayersGame, OneRowIsSelectedAtATime)
+{
+	addPlayers({L"Ann", L"Bo"});
+	profiles().setActiveProfile(0);
+	GSelectPlayerScene* list = openList();
+	ASSERT_NE(nullptr, list);
+	ListNode* rows = list->getPlayersList();
+	EXPECT_EQ(std::vector<u32>{0}, highlighted(rows)) << "the active player";
+
+	// A new player, made through the name entry: the list picks it, and only it.
+	click(list->getNewPlayerButton());
+	settle();
+	GSelectPlayerInputNameScene* entry = nodeCast<GSelectPlayerInputNameScene>(activeScene());
+	ASSERT_NE(nullptr, entry);
+	edit(entry->getNameEdit(), L"Cy");
+	press(entry->getOkButton());
+	settle();
+	ASSERT_EQ(list, activeScene());
+	EXPECT_EQ(2, rows->getSelectedIndex());
+	EXPECT_EQ(std::vector<u32>{2}, highlighted(rows));
+
+	// A click on another row moves the look there.
+	click(rows->getElement(0));
+	EXPECT_EQ(0, rows->getSelectedIndex());
+	EXPECT_EQ(std::vector<u32>{0}, highlighted(rows));
+	click(rows->getElement(1));
+	EXPECT_EQ(1, rows->getSelectedIndex());
+	EXPECT_EQ(std::vector<u32>{1}, highlighted(rows));
 }
 
 TEST_F(PlayersGame, WithoutAPlayerTheListCannotBeLeft)

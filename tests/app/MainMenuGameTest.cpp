@@ -218,6 +218,8 @@ TEST_F(MenuGame, ANameShowsAsTypedAndTheGreetingFollowsThePlayer)
 		{L"100%", "Welcome back, 100%!"},
 		{L"%TitleName%", "Welcome back, %TitleName%!"},
 		{L"#p and %%", "Welcome back, #p and %%!"},
+		// As older files may hold it: shown without the line break around it.
+		{L" Cy\n", "Welcome back, Cy!"},
 	};
 	CProfileManager& profiles = CProfileManagerSingleton::Instance();
 	for (const auto& n : names)
@@ -620,7 +622,34 @@ TEST_F(FirstStart, TheNameEntryOpensOverThePlayerListOverTheMenu)
 	EXPECT_EQ("SelectPlayerScene", std::string(top->getPreviousScene()->getName().c_str()));
 	EXPECT_EQ(menu, top->getPreviousScene()->getPreviousScene());
 	EXPECT_TRUE(menu->isVisible());
-	EXPECT_EQ("Welcome back, !", text(menu->getWelcomeText()->getDisplayText()));
+	EXPECT_EQ("", text(menu->getWelcomeText()->getDisplayText())) << "nobody to greet";
+}
+
+// Ten players and none of them active (the active one was deleted): the list, but no name entry.
+class FullFirstStart : public FirstStart
+{
+protected:
+	void beforeInit() override
+	{
+		std::string players;
+		for (char name = 'A'; name < 'A' + 10; ++name)
+			players += std::string("\t<Profile Name=\"") + name + "\">\n\t\t<Properties />\n\t</Profile>\n";
+		std::filesystem::create_directories(std::filesystem::path(profileFile()).parent_path());
+		std::ofstream(profileFile())
+			<< "<?xml version=\"1.0\"?>\n<Profiles>\n\t<CommonProfile>\n\t\t<Properties />\n\t</CommonProfile>\n"
+			<< players << "</Profiles>\n";
+	}
+};
+
+TEST_F(FullFirstStart, TenPlayersWithoutAnActiveOneGetTheListButNoNameEntry)
+{
+	ASSERT_NE(nullptr, menu);
+	ASSERT_EQ(10u, CProfileManagerSingleton::Instance().getProfileCount());
+	EXPECT_EQ(nullptr, CProfileManagerSingleton::Instance().getActiveProfile());
+	SceneNode* top = activeScene();
+	ASSERT_NE(nullptr, top);
+	EXPECT_EQ("SelectPlayerScene", std::string(top->getName().c_str()));
+	EXPECT_EQ(menu, top->getPreviousScene());
 }
 
 TEST_F(MenuGame, AClickOnAButtonOfTheBoardOpensItsScene)

@@ -21,6 +21,7 @@
 #include "widgets/ListNode.h"
 #include "widgets/SceneManager.h"
 #include "widgets/TabSceneNode.h"
+#include "widgets/TextNode.h"
 #include "widgets/WidgetServices.h"
 
 #include <cstdlib>
@@ -142,6 +143,48 @@ TEST_F(OverlaysWindow, TheListHighlightsThePickedPlayer)
 	ASSERT_NE(nullptr, list->openSceneFile("scenes/SelectPlayerInputNameScene.oscn", true, id("NavFrom"), id("NavTo")));
 	stepUntil([this] { return game->getSceneManager()->getSwitchCount() == 0; });
 	frame("name_entry");
+}
+
+TEST_F(OverlaysWindow, NamesInOtherScriptsShowEveryLetterAndOneRowIsPicked)
+{
+	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	// Polish, Greek between Latin, Cyrillic; and a letter no font here has, stored by some other
+	// means: it shows the font's replacement glyph.
+	const wchar_t* const names[] = {L"\u017B\u00F3\u0142\u0107", L"A\u03A9B\u03BBC", L"\u0416\u0443\u043A", L"X\u4E2D"};
+	for (const wchar_t* name : names)
+		ASSERT_TRUE(profiles.addProfile(name));
+	GSelectPlayerScene* list = nodeCast<GSelectPlayerScene>(open("scenes/SelectPlayerScene.oscn", "NavTo"));
+	ASSERT_NE(nullptr, list);
+	ListNode* rows = list->getPlayersList();
+	const std::vector<video::SColor> pixels = frame("players_scripts");
+	const auto isInk = [](const video::SColor& c)
+	{ return c.getRed() < 150 && c.getGreen() < 130 && c.getBlue() < 110; };
+	for (u32 item = 2; item < 6; ++item)
+	{
+		SCOPED_TRACE(item);
+		BaseNode* element = rows->getElement(item);
+		ASSERT_NE(nullptr, element);
+		TextNode* text = nodeCast<TextNode>(element->findChildByNameId(id("Text"), 1));
+		ASSERT_NE(nullptr, text);
+		const core::vector3df place = text->getAbsoluteTransformation().getTranslation();
+		const u32 letters = core::stringw(names[item - 2]).size();
+		ASSERT_EQ(1u, text->getLayout().getLines().size());
+		ASSERT_EQ(letters, text->getLayout().getLines()[0].size());
+		// Ink in the span of each letter.
+		for (u32 k = 0; k < letters; ++k)
+		{
+			const core::rect<f32> r = text->getCharRect(0, k);
+			bool ink = false;
+			for (s32 x = s32(place.X + r.UpperLeftCorner.X); x < s32(place.X + r.LowerRightCorner.X) && !ink; ++x)
+				for (s32 y = s32(place.Y + r.UpperLeftCorner.Y); y < s32(place.Y + r.LowerRightCorner.Y) && !ink; ++y)
+					ink = isInk(at(pixels, x, y));
+			EXPECT_TRUE(ink) << "letter " << k;
+		}
+	}
+	// The active player's row alone is picked.
+	const core::vector3df origin = rows->getAbsoluteTransformation().getTranslation();
+	for (s32 row = 0; row < 6; ++row)
+		EXPECT_EQ(row == 1, isHighlightTeal(at(pixels, s32(origin.X) + 8, s32(origin.Y) + 44 * row + 22))) << row;
 }
 
 TEST_F(OverlaysWindow, TheAchievementsShowTheirRows)

@@ -156,6 +156,34 @@ TEST_F(Fonts, RepeatedGlyphsAndAFontWithoutSpace)
 	EXPECT_EQ(core::vector2df(8.f + 8.f, 30.f), twice->measureText(L"?!")) << "the first glyph stands in";
 }
 
+TEST_F(Fonts, ACharacterWithoutAGlyphShowsTheReplacementGlyphWhereThereIsOne)
+{
+	// The replacement character (U+FFFD) last, after the space.
+	fileSystem->files["fonts/Boxed.ofnt"] = "\xEF\xBB\xBF<Font Type=\"Bitmap\">"
+											"<c c=\"A\" r=\"0,0,8,10\" b=\"1,2\" a=\"2,3\" />"
+											"<c c=\" \" r=\"0,0,0,0\" b=\"0,0\" a=\"4,15\" />"
+											"<c c=\"\xEF\xBF\xBD\" r=\"8,0,18,12\" b=\"1,1\" a=\"1,4\" />"
+											"</Font>";
+	const CRefHolder<BitmapFont> boxed = font("fonts/Boxed.ofnt");
+	const CRefHolder<BitmapFont> tiny = font("fonts/Tiny.ofnt");
+	ASSERT_TRUE(boxed && tiny);
+	EXPECT_EQ(2, boxed->getDefaultGlyph());
+	EXPECT_EQ(2, boxed->getGlyphIndex(0x017B)) << "\u017B has no glyph: the box stands in";
+	EXPECT_EQ(core::vector2df(10.f, 12.f), boxed->getGlyphSize(0x03A9, true)) << "visible, not the space";
+	EXPECT_EQ(core::vector2df(12.f, 17.f), boxed->measureText(L"\x03A9"));
+	EXPECT_EQ(2, tiny->getDefaultGlyph()) << "without one, the space";
+
+	struct SCase
+	{
+		u32 character;
+		bool own;
+	};
+	const SCase cases[] = {{'A', true}, {' ', true}, {0xFFFD, true}, {'B', false}, {0x017B, false}, {0x1F600, false},
+		{0x1FFFD, false}};
+	for (const SCase& c : cases)
+		EXPECT_EQ(c.own, boxed->hasGlyph(c.character)) << c.character;
+}
+
 TEST_F(Fonts, AFontWithoutGlyphsMeasuresNothing)
 {
 	fileSystem->files["fonts/Empty.ofnt"] = "<Font Type=\"Bitmap\"><k c=\"ab\" k=\"3\" /></Font>";

@@ -187,8 +187,10 @@ TEST_P(GeneratedFonts, MeasureAsFreeTypeAdvances)
 		return static_cast<f32>(delta.x >= 0 ? (delta.x + 32) >> 6 : -((-delta.x + 32) >> 6));
 	};
 	bool kerned = false;
-	for (const wchar_t* sample : {L"Quillbrook Hotel & Spa", L"AVATAR Toy Wave; LT, TA, Yo!", L"Caf\u00e9 \u20ac5 \u2014 tr\u00e8s fa\u00e7ade",
-			 L"1,234,567.89 guests", L"\u00c5ngstr\u00f6m \u00bfQu\u00e9? \u00ab\u00bb"})
+	for (const wchar_t* sample :
+		{L"Quillbrook Hotel & Spa", L"AVATAR Toy Wave; LT, TA, Yo!", L"Caf\u00e9 \u20ac5 \u2014 tr\u00e8s fa\u00e7ade",
+			L"1,234,567.89 guests", L"\u00c5ngstr\u00f6m \u00bfQu\u00e9? \u00ab\u00bb",
+			L"\u017b\u00f3\u0142\u0107 A\u03a9B\u03bbC \u0414\u043e\u043c \u01c4\u1ea0"})
 	{
 		SCOPED_TRACE(core::stringc(core::stringw(sample)).c_str());
 		f32 width = 0.f;
@@ -204,6 +206,52 @@ TEST_P(GeneratedFonts, MeasureAsFreeTypeAdvances)
 		EXPECT_EQ(core::vector2df(width, font->getLineHeight()), font->measureText(sample));
 	}
 	EXPECT_TRUE(kerned) << "the samples exercise the face's kerning";
+	FT_Done_Face(face);
+	FT_Done_FreeType(library);
+}
+
+TEST_P(GeneratedFonts, DrawEveryLetterThePlayerMayTypeThatTheFaceHasOnFewPages)
+{
+	const SFontDescription description = describeFont(GetParam());
+	ASSERT_FALSE(description.output.empty());
+	const CRefHolder<BitmapFont> font = request<BitmapFont>(CONTENT_TYPE_FONT, description.output.c_str());
+	ASSERT_TRUE(font);
+	FT_Library library = nullptr;
+	FT_Face face = nullptr;
+	ASSERT_EQ(0, FT_Init_FreeType(&library));
+	ASSERT_EQ(0, FT_New_Face(library, (std::string(QB_FONTS_DIR) + "/" + description.face).c_str(), 0, &face));
+
+	// Latin with its extensions, Greek and Cyrillic: whatever the face draws of them.
+	const struct
+	{
+		u32 first, last;
+	} blocks[] = {{0x20, 0x7E}, {0xA0, 0xFF}, {0x100, 0x24F}, {0x370, 0x3FF}, {0x400, 0x52F}, {0x1E00, 0x1EFF}};
+	u32 drawn = 0;
+	for (const auto& block : blocks)
+		for (u32 c = block.first; c <= block.last; ++c)
+			if (FT_Get_Char_Index(face, c) != 0)
+			{
+				EXPECT_TRUE(font->hasGlyph(c)) << std::hex << "U+" << c;
+				++drawn;
+			}
+	EXPECT_GT(drawn, 1000u);
+	for (const u32 c : {0x17Bu, 0x142u, 0x107u, 0x3A9u, 0x3BBu, 0x414u, 0x436u})
+		EXPECT_TRUE(font->hasGlyph(c)) << std::hex << "U+" << c;
+
+	// A character the font lacks shows the replacement glyph, which has ink.
+	ASSERT_TRUE(font->hasGlyph(0xFFFD));
+	EXPECT_EQ(font->getGlyphIndex(0xFFFD), font->getDefaultGlyph());
+	EXPECT_EQ(font->getDefaultGlyph(), font->getGlyphIndex(0x4E2D));
+	EXPECT_GT(font->getGlyphSize(0x4E2D, true).X, 0.f);
+
+	// The glyphs fit one page of at most 1024 pixels a side each.
+	EXPECT_EQ(1u, font->getTextures().size());
+	for (u32 i = 0; i < font->getTextures().size(); ++i)
+		if (CAtlasTexture* page = font->getTextures()[i])
+		{
+			EXPECT_LE(page->getImageSize().X, 1024.f);
+			EXPECT_LE(page->getImageSize().Y, 1024.f);
+		}
 	FT_Done_Face(face);
 	FT_Done_FreeType(library);
 }

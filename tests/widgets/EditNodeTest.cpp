@@ -206,11 +206,11 @@ TEST_F(EditFields, TypedCharactersGoThroughTheMaskAndTheLimit)
 		const char* expected;
 	};
 	const SCase cases[] = {
-		{"no mask: anything, Escape included, and Return", "", -1, L"a1 \x1B", true, "a1 \x1B\n"},
+		{"no mask: anything the font draws (not Escape), and Return", "", -1, L"a1 \x1B", true, "a1 \n"},
 		{"digits only", "0", -1, L"a1b2", true, "12"},
 		{"line breaks only: Return and typed CR and LF", "R", -1, L"a\rb\n", true, "\r\n\n"},
-		{"tabs only", "T", -1, L"a \t", false, "\t"},
-		{"blanks: space and tab", "S", -1, L"a \tb", false, " \t"},
+		{"tabs only, which this font does not draw", "T", -1, L"a \t", false, ""},
+		{"blanks: the space (the font has no tab)", "S", -1, L"a \tb", false, " "},
 		{"a mask without a known letter: nothing", "?", -1, L"a1 ", true, ""},
 		{"eight at most", "", 8, L"abcdefghij", true, "abcdefgh"},
 		{"none at all", "", 0, L"ab", true, ""},
@@ -247,6 +247,61 @@ TEST_F(EditFields, TypedCharactersGoThroughTheMaskAndTheLimit)
 	EXPECT_EQ(0u, reports()) << "a refused character reports nothing";
 	press(full, BACK);
 	EXPECT_EQ("abc", text(full));
+}
+
+TEST_F(EditFields, WhatIsTypedIsWhatTheFontDrawsAndASingleLineTakesNoBreak)
+{
+	// The test font draws the small letters, the digits, the space, "#" and "%".
+	struct SCase
+	{
+		const char* what;
+		bool singleLine;
+		const wchar_t* typed;
+		bool withReturn;
+		const char* expected;
+	};
+	const SCase cases[] = {
+		{"letters the font lacks", false, L"a\u017B\u00F3b\u03A9C\u0416", false, "ab"},
+		{"control characters", false, L"a\x1B\tb\x7F", false, "ab"},
+		{"line breaks stay the layout's in a field of lines", false, L"a\rb", true, "a\rb\n"},
+		{"a single line: no Return", true, L"ab", true, "ab"},
+		{"a single line: no typed CR or LF", true, L"a\r\nb", false, "ab"},
+		{"a single line still takes the space and what the font draws", true, L"a b#%", true, "a b#%"},
+	};
+	for (const SCase& c : cases)
+	{
+		EditNode* edit = add();
+		edit->setSingleLine(c.singleLine);
+		type(edit, c.typed);
+		if (c.withReturn)
+		{
+			EXPECT_TRUE(press(edit, RETURN, L'\r')) << c.what << ": Return is taken either way";
+		}
+		EXPECT_EQ(std::string(c.expected), text(edit)) << c.what;
+		EXPECT_EQ(core::stringw(c.expected).size(), reports()) << c.what << ": refusals report nothing";
+		if (c.singleLine)
+		{
+			EXPECT_EQ(1u, edit->getTextChild()->getLayout().getLines().size()) << c.what;
+		}
+		scene->removeChild(edit);
+	}
+
+	// The question the field answers for a typed character.
+	EditNode* single = add();
+	single->setSingleLine(true);
+	for (const wchar_t refused : {L'\r', L'\n', L'A', L'\x017B', L'\t'})
+		EXPECT_FALSE(single->isCharAllowed(refused)) << static_cast<int>(refused);
+	EXPECT_TRUE(single->isCharAllowed(L'z'));
+	single->setInputMask("R");
+	EXPECT_FALSE(single->isCharAllowed(L'\n')) << "no mask opens a single line";
+
+	// Stored and copied with the field.
+	EXPECT_FALSE(add()->isSingleLine());
+	const std::vector<std::string> written = writtenProperties(single);
+	EXPECT_NE(written.end(), std::find(written.begin(), written.end(), "SingleLine"));
+	const CRefHolder<EditNode> copy(static_cast<EditNode*>(single->clone()));
+	copy->drop();
+	EXPECT_TRUE(copy->isSingleLine());
 }
 
 TEST_F(EditFields, KeysAreIgnoredForAMomentAfterTheTextIsSet)

@@ -418,6 +418,11 @@ TEST_F(Lists, PressesKeysHoverAndCheckBoxesQueueTheirEvents)
 	EXPECT_TRUE(key(list, DOWN));
 	EXPECT_EQ((std::vector<std::string>{"61 3"}), events());
 	EXPECT_TRUE(static_cast<ControlNode*>(list->getElement(1))->isFocused());
+	// One element at a time shows the focus: the one it left lets it go.
+	u32 focused = 0;
+	for (u32 i = 0; i < list->getElementCount(); ++i)
+		focused += static_cast<ControlNode*>(list->getElement(i))->isFocused() ? 1 : 0;
+	EXPECT_EQ(1u, focused);
 	EXPECT_FALSE(key(list, RIGHT)) << "not a key of a vertical list";
 
 	// Hover: 64 for the item shown.

@@ -5,8 +5,10 @@
 //   face DejaVuSans.ttf
 //   size 14
 //   output scenes/fonts/sans_14_crisp.ofnt
-//   characters ascii latin1
+//   characters ascii latin1 greek cyrillic specials
 //   extra €…
+// The character sets are Unicode blocks (see CHARACTER_SETS); "specials" is the replacement
+// character, which the font shows for characters it lacks.
 // Each glyph's rectangle and margins come from FreeType's hinted metrics, so that b.x + width +
 // a.x is its advance and b.y + height + a.y the face's line height; kerning pairs come from the
 // face's kerning table. Glyphs are white, their coverage in alpha. The same inputs always give
@@ -18,9 +20,11 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -33,6 +37,25 @@ namespace
 {
 const int MAX_PAGE_SIDE = 1024;
 const int GAP = 2;
+
+// The blocks a description may name; what the face lacks of them is left out. Combining marks are
+// not among them: a bitmap font cannot place them over the letter before.
+struct SCharacterSet
+{
+	const char* name;
+	uint32_t first, last;
+};
+const SCharacterSet CHARACTER_SETS[] = {
+	{"ascii", 0x20, 0x7E},
+	{"latin1", 0xA0, 0xFF},
+	{"latin-extended-a", 0x100, 0x17F},
+	{"latin-extended-b", 0x180, 0x24F},
+	{"latin-extended-additional", 0x1E00, 0x1EFF},
+	{"greek", 0x370, 0x3FF},
+	{"cyrillic", 0x400, 0x4FF},
+	{"cyrillic-supplement", 0x500, 0x52F},
+	{"specials", 0xFFFD, 0xFFFD},
+};
 
 struct SDescription
 {
@@ -136,14 +159,12 @@ bool readDescription(const fs::path& path, SDescription& description)
 			std::string set;
 			while (sets >> set)
 			{
-				if (set == "ascii")
-					for (uint32_t c = 0x20; c < 0x7F; ++c)
-						description.characters.insert(c);
-				else if (set == "latin1")
-					for (uint32_t c = 0xA0; c <= 0xFF; ++c)
-						description.characters.insert(c);
-				else
+				const auto range = std::find_if(std::begin(CHARACTER_SETS), std::end(CHARACTER_SETS),
+					[&](const SCharacterSet& known) { return set == known.name; });
+				if (range == std::end(CHARACTER_SETS))
 					return fail(where + "unknown character set " + set), false;
+				for (uint32_t c = range->first; c <= range->last; ++c)
+					description.characters.insert(c);
 			}
 		}
 		else if (key == "extra")
