@@ -388,7 +388,7 @@ protected:
 		return sides;
 	}
 
-	// The lines the program printed about itself ("quillbrook: ..."), and all of them.
+	// The lines the program printed: only its own ("quillbrook: ..."), or all of them.
 	static std::vector<std::string> printed(const std::string& path, bool ownOnly)
 	{
 		std::ifstream in(path);
