@@ -174,8 +174,9 @@ bool CDeviceStub::createAudioDriver(s32 type)
 	else if (type == DEVICE_AUDIO_OPENAL)
 	{
 		m_audioDriver = adoptRef<IAudioDriver>(createOpenALAudioDriver(m_fileSystem.get()));
+		// The program decides how to tell the player it runs without sound.
 		if (!m_audioDriver)
-			logError("Could not create OpenAL Audio Driver.");
+			logInfo("Could not create OpenAL Audio Driver.");
 	}
 	if (!m_audioDriver)
 		return false;

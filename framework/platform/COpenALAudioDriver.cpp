@@ -11,10 +11,44 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 
 namespace fw
 {
+namespace
+{
+// The ALSA library's error handler; its messages are dropped.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+// OpenAL Soft and the ALSA library under it print their own errors on the terminal while the
+// device is searched for, several lines for a machine without a sound card; the driver says what
+// matters itself. A log level or log file of OpenAL Soft set by the user asks for them all.
+// OpenAL Soft reads its settings at its first call, so this runs before it.
+void quietSoundLibraries()
+{
+	static bool done = false;
+	if (done)
+		return;
+	done = true;
+	if (std::getenv("ALSOFT_LOGLEVEL") || std::getenv("ALSOFT_LOGFILE"))
+		return;
+	setenv("ALSOFT_LOGLEVEL", "0", 0);
+	// OpenAL Soft loads ALSA as a shared library of its own; the handler is set on that same
+	// library, which stays loaded from here on so that the setting holds.
+	void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+	if (!alsa)
+		return;
+	typedef void (*ErrorHandler)(const char*, int, const char*, int, const char*, ...);
+	typedef int (*SetErrorHandler)(ErrorHandler);
+	if (SetErrorHandler set = reinterpret_cast<SetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+		set(&ignoreAlsaError);
+}
+} // namespace
+
 COpenALAudioDriver::COpenALAudioDriver(CFileSystem* fileSystem) : CNullAudioDriver(fileSystem)
 {
 }
@@ -34,6 +68,7 @@ COpenALAudioDriver::~COpenALAudioDriver()
 
 bool COpenALAudioDriver::init()
 {
+	quietSoundLibraries();
 	m_alDevice = alcOpenDevice("Generic Software");
 	if (!m_alDevice)
 	{
@@ -43,7 +78,8 @@ bool COpenALAudioDriver::init()
 	}
 	if (!m_alDevice)
 	{
-		logError("Failed to open the OpenAL audio device");
+		// A machine without a sound card: the program says so in its own words.
+		logInfo("Failed to open the OpenAL audio device");
 		return false;
 	}
 	m_alContext = alcCreateContext(m_alDevice, nullptr);

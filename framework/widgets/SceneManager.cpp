@@ -537,21 +537,18 @@ bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
 	{
 		const CRefHolder<CEvent> end = adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
 		queueMessage(record.to, ROUTE_SELF_UP, end.get());
-		record.to->setFocused(true);
-		if (ICursorControl* cursor = m_device ? m_device->getCursorControl() : nullptr)
-		{
-			const core::position2d<s32> at = cursor->getPosition();
-			const CRefHolder<CEvent> move = adoptRef<CEvent>(new CEventInputMouseMove(at.X, at.Y));
-			queueMessage(record.to, ROUTE_DOWN_SELF, move.get());
-		}
+		takeBackFocus(record.to);
 		return false;
 	}
 	if (isMessageBox(node))
 	{
-		// The scene below hears which button closed the box, and nothing else of the switch.
+		// The scene below hears which button closed the box, and nothing else of the switch; the
+		// focus the box took goes back to it, or its keys would wait for a hover.
 		const CRefHolder<CEvent> result =
 			adoptRef<CEvent>(new CEventMessageBoxResult(static_cast<MessageBoxNode*>(node)->getResultIndex()));
 		queueMessage(record.to, ROUTE_SELF, result.get());
+		if (record.to && record.to == m_activeScene)
+			takeBackFocus(record.to);
 	}
 	else
 	{
@@ -573,6 +570,18 @@ bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
 		}
 	}
 	return false;
+}
+
+void SceneManager::takeBackFocus(SceneNode* scene)
+{
+	scene->setFocused(true);
+	// What lies under the pointer now is hovered without waiting for it to move.
+	if (ICursorControl* cursor = m_device ? m_device->getCursorControl() : nullptr)
+	{
+		const core::position2d<s32> at = cursor->getPosition();
+		const CRefHolder<CEvent> move = adoptRef<CEvent>(new CEventInputMouseMove(at.X, at.Y));
+		queueMessage(scene, ROUTE_DOWN_SELF, move.get());
+	}
 }
 
 SceneNode* SceneManager::showMessageBox(SceneNode* owner, s32 templateNameId, const core::array<core::stringw>& buttons,

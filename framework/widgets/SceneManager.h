@@ -91,7 +91,8 @@ public:
 	// A message box from the collection's template, centred over the owner and opened over it with
 	// "NavTo"; the owner stays visible and running but loses the focus and hears of no transition.
 	// When the box's "NavBackFrom" has played, the owner gets the result (its own handlers only)
-	// and the box leaves at the end of that message pass. Null for a null or switching owner, no
+	// and, when it is the active scene, its focus back; the box leaves at the end of that message
+	// pass. Null for a null or switching owner, no
 	// collection or a template it does not hold.
 	SceneNode* showMessageBox(SceneNode* owner, s32 templateNameId, const core::array<core::stringw>& buttons,
 		const core::stringw& title, const core::stringw& body) override;
@@ -153,6 +154,9 @@ private:
 	// Node attached, then transition and transition start to the scene.
 	void announceAttached(SceneNode* scene);
 	void deliverTransition(SceneNode* scene, SceneNode* from, SceneNode* to, bool forward, bool start);
+	// A scene that is active again after a switch or a message box: focused, and told where the
+	// pointer is.
+	void takeBackFocus(SceneNode* scene);
 
 	CDeviceStub* m_device = nullptr;
 	CRefHolder<TemplateCollectionNode> m_templateCollection;

@@ -134,6 +134,9 @@ void GAchievementsScene::fillList(ETab tab)
 		list->setItemImage(i, 0, rows[i].image.get());
 	}
 	list->updateElements();
+	// A tab with nothing to list says so, rather than showing an empty panel.
+	if (BaseNode* empty = child(list->getParent(), "EmptyText"))
+		empty->setVisible(rows.empty());
 }
 
 bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)

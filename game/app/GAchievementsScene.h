@@ -26,8 +26,9 @@ struct SAchievementRow
 fw::core::stringw achievementProgressText(const GAchievementsProgress& progress, fw::u32 n);
 
 // The full-screen list of the twelve achievements in three tabs (all, earned, still to earn) with
-// the count earned, refilled at every entrance from the active player's progress. Escape, Enter
-// or "BackButton" slide back to the menu.
+// the count earned, refilled at every entrance from the active player's progress; a tab's
+// "EmptyText" beside its list shows while the list is empty. Escape, Enter or "BackButton" slide
+// back to the menu.
 class GAchievementsScene : public GBaseSceneNode
 {
 public:

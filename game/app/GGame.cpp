@@ -240,6 +240,8 @@ bool GGame::init()
 	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
 	if (!device)
 		return false;
+	if (!device->getAudioDriver())
+		logWarning("No sound device could be opened: the game runs without sound.");
 	CRandomGeneratorSingleton::Instance().seed(device->getTimer()->getRealTime());
 	device->setFrameInterval(STEP_MS);
 	device->setUpdateStep(STEP_MS);

@@ -12,6 +12,7 @@
 #include "widgets/WidgetServices.h"
 
 #include <cstdio>
+#include <string>
 
 using namespace fw;
 
@@ -28,8 +29,15 @@ void logToStandardError()
 		{
 			if (level < LOG_WARNING)
 				return;
-			std::fprintf(stderr, "quillbrook: %s%s%s\n", level >= LOG_ERROR ? "error: " : "", text ? text : "",
-				hint && *hint ? (std::string(": ") + hint).c_str() : "");
+			std::string line = text ? text : "";
+			// "Text.: hint" reads as one sentence once the text's own full stop goes.
+			if (hint && *hint)
+			{
+				if (!line.empty() && line.back() == '.')
+					line.pop_back();
+				line = line + ": " + hint;
+			}
+			std::fprintf(stderr, "quillbrook: %s%s\n", level >= LOG_ERROR ? "error: " : "", line.c_str());
 		});
 }
 

@@ -401,6 +401,14 @@ std::vector<std::string> listTexts(const GAchievementsScene& scene, GAchievement
 	return texts;
 }
 
+// The words a tab shows beside its list when the list is empty; null when it has none.
+const TextNode* emptyText(const GAchievementsScene& scene, GAchievementsScene::ETab tab)
+{
+	const ListNode* list = scene.getList(tab);
+	BaseNode* page = list ? list->getParent() : nullptr;
+	return page ? nodeCast<TextNode>(page->findChildByNameId(id("EmptyText"), 1)) : nullptr;
+}
+
 std::string iconOf(const GAchievementsScene& scene, GAchievementsScene::ETab tab, u32 item)
 {
 	const ListItem* listItem = scene.getList(tab)->getItem(item);
@@ -453,6 +461,13 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	ASSERT_EQ(12u, allNames.size());
 	EXPECT_TRUE(listTexts(*scene, GAchievementsScene::TAB_EARNED, 0).empty());
 	EXPECT_EQ(allNames, listTexts(*scene, GAchievementsScene::TAB_PENDING, 0));
+	// The empty earned tab says in words that nothing is earned yet.
+	const TextNode* noneYet = emptyText(*scene, GAchievementsScene::TAB_EARNED);
+	ASSERT_NE(nullptr, noneYet) << "the earned tab has no words for an empty list";
+	EXPECT_TRUE(noneYet->isVisible());
+	EXPECT_EQ("%Achievements_NoneYet%", text(noneYet->getText()));
+	EXPECT_NE("%Achievements_NoneYet%", text(device->getDictionary()->translate(noneYet->getText())))
+		<< "the dictionary holds the words";
 	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
 	{
 		EXPECT_EQ(text(progress->getNameKey(n)), allNames[n]) << n;
@@ -515,6 +530,7 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	EXPECT_EQ((Texts{"\n%Achievements_2DescAfter%", "\n%Achievements_12DescAfter%"}),
 		listTexts(*scene, GAchievementsScene::TAB_EARNED, 1));
 	EXPECT_EQ((Texts{"", ""}), listTexts(*scene, GAchievementsScene::TAB_EARNED, 2));
+	EXPECT_FALSE(emptyText(*scene, GAchievementsScene::TAB_EARNED)->isVisible()) << "hidden once one is earned";
 	EXPECT_EQ("scenes/images/Achievements/Icon12.png", iconOf(*scene, GAchievementsScene::TAB_EARNED, 1));
 	{
 		const Texts allProgress = listTexts(*scene, GAchievementsScene::TAB_ALL, 2);

@@ -3,6 +3,7 @@
 #include "ImageTestSupport.h"
 #include "content/ContentServices.h"
 #include "platform/CIconFile.h"
+#include "platform/CReadFile.h"
 #include "platform/DeviceTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -248,4 +249,26 @@ TEST_F(IconFileTest, FilesThatAreNoIconOrHoldNoUsableImageAreRefusedWithTheirRea
 	EXPECT_EQ(0xFF102030u, images[0].Pixels[0]);
 	ASSERT_EQ(1u, log.lines.size());
 	EXPECT_EQ(LOG_INFORMATION, log.lines[0].level);
+}
+
+// The build draws the program's icon and stages it beside the program.
+TEST_F(IconFileTest, TheStagedIconHoldsTheFourSizesADesktopAsksFor)
+{
+	CRefHolder<CReadFile> file = adoptRef(CReadFile::open(QB_STAGED_ICON));
+	ASSERT_TRUE(file) << QB_STAGED_ICON << " was not staged";
+	core::array<os::SIconImage> images;
+	ASSERT_TRUE(readIconFile(file.get(), images));
+	std::vector<s32> sides;
+	for (u32 i = 0; i < images.size(); ++i)
+	{
+		const os::SIconImage& image = images[i];
+		SCOPED_TRACE(image.Size.Width);
+		sides.push_back(image.Size.Width);
+		EXPECT_EQ(image.Size.Width, image.Size.Height);
+		// A drawing: opaque in the middle, clear in the rounded corner.
+		const u32 middle = image.Pixels[image.Size.Width / 2 * image.Size.Width + image.Size.Width / 2];
+		EXPECT_EQ(0xFFu, middle >> 24);
+		EXPECT_EQ(0u, image.Pixels[0] >> 24);
+	}
+	EXPECT_EQ((std::vector<s32>{256, 48, 32, 16}), sides);
 }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -108,6 +109,9 @@ protected:
 		// A copy of the program: it finds its files beside its own path, which a link would not move.
 		fs::copy_file(program, stage + "/quillbrook");
 		fs::copy_file(staged / "assets.oca", stage + "/assets.oca");
+		// The window's icon; a build that staged none is caught where the icon is checked.
+		std::error_code noIcon;
+		fs::copy_file(staged / "icon.ico", stage + "/icon.ico", noIcon);
 		fs::create_directory_symlink(staged / "assets", stage + "/assets");
 		// The second logo stays until it is clicked: a file on disk beside the program comes before
 		// the staged one.
@@ -129,19 +133,24 @@ protected:
 			XCloseDisplay(display);
 	}
 
-	pid_t start()
+	// The environment's "NAME=value" entries in settings replace or add to the test's; a name
+	// without "=" takes the variable away. With an output file, what the program prints goes there.
+	pid_t start(const std::vector<std::string>& settings = {}, const std::string& output = "")
 	{
+		std::vector<std::string> own = {"XDG_DATA_HOME=" + folder.root + "/data",
+			"XDG_STATE_HOME=" + folder.root + "/state", "XDG_RUNTIME_DIR=" + folder.root + "/runtime"};
+		own.insert(own.end(), settings.begin(), settings.end());
+		const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
 		std::vector<std::string> environment;
 		for (char** entry = environ; *entry; ++entry)
 		{
 			const std::string text = *entry;
-			if (text.compare(0, 14, "XDG_DATA_HOME=") != 0 && text.compare(0, 15, "XDG_STATE_HOME=") != 0 &&
-				text.compare(0, 16, "XDG_RUNTIME_DIR=") != 0)
+			if (std::none_of(own.begin(), own.end(), [&](const std::string& o) { return nameOf(o) == nameOf(text); }))
 				environment.push_back(text);
 		}
-		environment.push_back("XDG_DATA_HOME=" + folder.root + "/data");
-		environment.push_back("XDG_STATE_HOME=" + folder.root + "/state");
-		environment.push_back("XDG_RUNTIME_DIR=" + folder.root + "/runtime");
+		for (const std::string& entry : own)
+			if (entry.find('=') != std::string::npos)
+				environment.push_back(entry);
 		std::vector<char*> envp;
 		for (std::string& entry : environment)
 			envp.push_back(&entry[0]);
@@ -152,6 +161,11 @@ protected:
 		// Started from another folder than its own.
 		posix_spawn_file_actions_t actions;
 		posix_spawn_file_actions_init(&actions);
+		if (!output.empty())
+		{
+			posix_spawn_file_actions_addopen(&actions, 2, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+			posix_spawn_file_actions_adddup2(&actions, 2, 1);
+		}
 		if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data()) != 0)
 			pid = -1;
 		posix_spawn_file_actions_destroy(&actions);
@@ -344,6 +358,48 @@ protected:
 		ASSERT_TRUE(waitUntil([&] { return !isIntroNavy(designPixel(window, 40, 40)); })) << "the next scene";
 	}
 
+	// The sides of the square images in the window's _NET_WM_ICON, in order; empty without one.
+	std::vector<unsigned long> iconSizes(Window window)
+	{
+		Atom type = 0;
+		int format = 0;
+		unsigned long count = 0, after = 0;
+		unsigned char* data = nullptr;
+		std::vector<unsigned long> sides;
+		if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20, False,
+				XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+			data && format == 32)
+		{
+			// Width, height, then the pixels; Xlib hands 32-bit items out as longs.
+			const unsigned long* items = reinterpret_cast<const unsigned long*>(data);
+			for (unsigned long at = 0; at + 2 <= count;)
+			{
+				const unsigned long width = items[at] & 0xFFFFFFFFul, height = items[at + 1] & 0xFFFFFFFFul;
+				if (width != height || width == 0 || width * height > count - at - 2)
+				{
+					sides.push_back(0);
+					break;
+				}
+				sides.push_back(width);
+				at += 2 + width * height;
+			}
+		}
+		if (data)
+			XFree(data);
+		return sides;
+	}
+
+	// The lines the program printed: only its own ("quillbrook: ..."), or all of them.
+	static std::vector<std::string> printed(const std::string& path, bool ownOnly)
+	{
+		std::ifstream in(path);
+		std::vector<std::string> lines;
+		for (std::string line; std::getline(in, line);)
+			if (!ownOnly || line.compare(0, 12, "quillbrook: ") == 0)
+				lines.push_back(line);
+		return lines;
+	}
+
 	Display* display = nullptr;
 	CGameFolder folder;
 	std::string stage;
@@ -358,6 +414,9 @@ TEST_F(GameProgram, StartsShowsItsScenesKeepsOneInstanceAndClosesWithZero)
 	playThrough(window);
 	if (HasFatalFailure())
 		return;
+
+	// The window wears the program's icon, every size of it.
+	EXPECT_EQ((std::vector<unsigned long>{256, 48, 32, 16}), iconSizes(window));
 
 	// Something else has the keyboard; a second start raises the first and ends at once.
 	XSetInputFocus(display, PointerRoot, RevertToParent, CurrentTime);
@@ -402,16 +461,58 @@ TEST_F(GameProgram, RunsFromTheArchiveAlone)
 
 TEST_F(GameProgram, WithoutADisplayItSaysSoAndEndsWithOne)
 {
-	const char* saved = std::getenv("DISPLAY");
-	const std::string display = saved ? saved : "";
-	unsetenv("DISPLAY");
-	const pid_t game = start();
-	if (!display.empty())
-		setenv("DISPLAY", display.c_str(), 1);
+	const std::string output = folder.root + "/printed.txt";
+	const pid_t game = start({"DISPLAY", "ALSOFT_DRIVERS=null"}, output);
 	ASSERT_GT(game, 0);
 	const int status = waitForExit(game);
 	ASSERT_TRUE(WIFEXITED(status)) << "a game without a window must not run on unseen";
 	EXPECT_EQ(1, WEXITSTATUS(status));
+	EXPECT_EQ((std::vector<std::string>{
+				  "quillbrook: error: Can't open the X display: DISPLAY is not set, so no window can be made.",
+				  "quillbrook: error: Could not create OpenGL driver: there is no window to draw into",
+				  "quillbrook: error: Failed to initialize game",
+			  }),
+		printed(output, true));
+}
+
+// No sound card: ALSA finds none for the default device (a configuration of the test's own, so
+// that the machine's sound cards do not matter). The game says once that it runs without sound;
+// the libraries' own lines show only when the player asks OpenAL Soft for a log level. (Without
+// a display the start ends there, which is all this needs.)
+TEST_F(GameProgram, WithoutASoundCardItSaysSoOnceAndTheLibrariesKeepQuiet)
+{
+	const std::string alsa = folder.root + "/asound.conf";
+	std::ofstream(alsa) << "pcm.!default { type hw card \"QbNoSuchCard\" }\n";
+	const struct
+	{
+		const char* logLevel;
+		bool libraryLines;
+	} cases[] = {{"ALSOFT_LOGLEVEL", false}, {"ALSOFT_LOGLEVEL=1", true}};
+	for (const auto& c : cases)
+	{
+		SCOPED_TRACE(c.logLevel);
+		const std::string output = folder.root + "/printed.txt";
+		const pid_t game =
+			start({"DISPLAY", "ALSOFT_DRIVERS=alsa", "ALSOFT_LOGFILE", "ALSA_CONFIG_PATH=" + alsa, c.logLevel}, output);
+		ASSERT_GT(game, 0);
+		const int status = waitForExit(game);
+		ASSERT_TRUE(WIFEXITED(status));
+		EXPECT_EQ(1, WEXITSTATUS(status));
+		const std::vector<std::string> all = printed(output, false);
+		std::vector<std::string> sound, library;
+		for (const std::string& line : all)
+		{
+			if (line.compare(0, 12, "quillbrook: ") == 0 &&
+				(line.find("sound") != std::string::npos || line.find("audio") != std::string::npos ||
+					line.find("Audio") != std::string::npos))
+				sound.push_back(line);
+			if (line.compare(0, 7, "AL lib:") == 0 || line.compare(0, 8, "ALSA lib") == 0)
+				library.push_back(line);
+		}
+		EXPECT_EQ(std::vector<std::string>{"quillbrook: No sound device could be opened: the game runs without sound."},
+			sound);
+		EXPECT_EQ(c.libraryLines, !library.empty()) << library.size() << " lines of the libraries";
+	}
 }
 } // namespace
 

@@ -85,3 +85,59 @@ TEST_F(GameTemplates, AListWithCheckBoxesASliderAndAnEditField)
 	EXPECT_TRUE(edit->getTextChild()->getFont());
 }
 } // namespace
+
+// A paged knob (a list's scroll bar) grows along its track as a nine-grid and stays inside the
+// track across it; the moving knob of a plain slider keeps its round look.
+TEST_F(GameTemplates, AScrollBarsKnobStretchesAlongItsTrackOnlyAndASlidersKeepsItsShape)
+{
+	struct SCase
+	{
+		const char* templateName;
+		s32 knobType;
+		core::vector3df bounds;
+		bool nineGrid;
+	};
+	const SCase cases[] = {
+		{"AchievementsScrollBar", 2, core::vector3df(20, 316, 0), true},
+		{"Slider", 0, core::vector3df(240, 30, 0), false},
+	};
+	std::vector<SliderNode*> sliders;
+	for (const SCase& c : cases)
+	{
+		SliderNode* slider = add<SliderNode>(c.templateName, core::vector3df(100, 100, 0), c.bounds);
+		slider->setKnobType(c.knobType);
+		sliders.push_back(slider);
+	}
+	ASSERT_TRUE(scenes->setActiveScene(scene.get()));
+	tick(0);
+	for (size_t i = 0; i < sliders.size(); ++i)
+	{
+		const SCase& c = cases[i];
+		SCOPED_TRACE(c.templateName);
+		SliderNode* slider = sliders[i];
+		ASSERT_TRUE(slider->getKnob() && slider->getSlidingArea());
+		const core::vector3df original = slider->getKnob()->getBounds();
+		// Twelve rows, five in view.
+		slider->setMinValue(0.f);
+		slider->setMaxValue(12.f);
+		slider->setPageSize(c.knobType == 2 ? 5.f : 0.f);
+		slider->setValue(3.f);
+		const BaseNode* knob = slider->getKnob();
+		const BaseNode* area = slider->getSlidingArea();
+		EXPECT_EQ(c.nineGrid, knob->isOfType(NODE_TYPE_NINE_GRID_SPRITE));
+		const bool horizontal = area->getBounds().X >= area->getBounds().Y;
+		const f32 across = horizontal ? knob->getBounds().Y : knob->getBounds().X;
+		const f32 at = horizontal ? knob->getPosition().Y : knob->getPosition().X;
+		const f32 areaAcross = horizontal ? area->getBounds().Y : area->getBounds().X;
+		const f32 areaAt = horizontal ? area->getPosition().Y : area->getPosition().X;
+		EXPECT_EQ(horizontal ? original.Y : original.X, across) << "the knob keeps its width across the track";
+		if (c.nineGrid)
+		{
+			EXPECT_GE(at, areaAt);
+			EXPECT_LE(at + across, areaAt + areaAcross) << "no wider than its track";
+			EXPECT_NEAR(316.f * 5.f / 12.f, knob->getBounds().Y, 0.01f) << "as long as a page";
+		}
+		else
+			EXPECT_EQ(original, knob->getBounds()) << "a round knob stays round";
+	}
+}

@@ -4,6 +4,7 @@
 
 #include "StagedTemplatesSupport.h"
 
+#include "core/KeyCodes.h"
 #include "platform/CDeviceLinux.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/MessageBoxNode.h"
@@ -154,8 +155,11 @@ TEST_F(MessageBox, TheOwnerHearsNoTransitionAndRefusalsGiveNull)
 	tick(160);
 	const std::vector<std::string> lines = ownerLines();
 	for (const std::string& line : lines)
-		EXPECT_TRUE(line.find("transition") == std::string::npos && line != "Owner focused") << line;
-	EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Owner got result 0"));
+		EXPECT_EQ(std::string::npos, line.find("transition")) << line;
+	const auto result = std::find(lines.begin(), lines.end(), "Owner got result 0");
+	EXPECT_NE(lines.end(), result);
+	EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "Owner focused")) << "its focus back, once";
+	EXPECT_TRUE(owner->isFocused());
 
 	// While the owner's own way in plays, and without a collection.
 	const CRefHolder<SceneNode> other = loadScene<SceneNode>("Other.oscn", ownerText(100));
@@ -273,6 +277,50 @@ TEST_F(PlainMessageBox, ExtraTextsAreKeptAndMissingPartsLeaveTheirTextsUnshown)
 	EXPECT_EQ(nullptr, bare->getTitleText()) << "a TitleText that is no text";
 	EXPECT_EQ(0u, bare->getButtonCount());
 	EXPECT_EQ(0, bare->getResultIndex());
+}
+
+// An owner with two controls the arrow keys move between.
+const char* const OWNER_WITH_CONTROLS = R"(<SceneNode Type="SceneNode"><Properties><string Name="Name" Value="Owner" />
+	<string Name="DefaultFocusObjectName" Value="A" /></Properties>
+	<SceneNode Type="ControlNode"><Properties><string Name="Name" Value="A" /><string Name="NavRightObjectName" Value="B" /></Properties></SceneNode>
+	<SceneNode Type="ControlNode"><Properties><string Name="Name" Value="B" /><string Name="NavLeftObjectName" Value="A" /></Properties></SceneNode>
+</SceneNode>)";
+
+TEST_F(PlainMessageBox, TheOwnerTakesTheFocusBackAndItsArrowKeysWorkAgain)
+{
+	const CRefHolder<SceneNode> scene = loadFixtureAs<SceneNode>(factory.get(), "Keys.oscn", OWNER_WITH_CONTROLS);
+	ASSERT_TRUE(scene);
+	owner = scene;
+	ASSERT_TRUE(scenes->setActiveScene(owner.get()));
+	scenes->processMessageQueue();
+	const auto key = [&](u32 code)
+	{
+		const CRefHolder<CEvent> event = adoptRef<CEvent>(new CEventInputKeyDown(0, code, false, false));
+		scenes->routeEvent(ROUTE_SELF_DOWN, event.get());
+	};
+	const auto focused = [&]
+	{ return std::string(owner->getFocusedChild() ? owner->getFocusedChild()->getName().c_str() : ""); };
+	ASSERT_TRUE(owner->isFocused());
+	ASSERT_EQ("A", focused());
+	key(KEY_RIGHT);
+	ASSERT_EQ("B", focused());
+
+	const CRefHolder<MessageBoxNode> box = show("Two", texts({L"Yes", L"No"}));
+	ASSERT_TRUE(box);
+	scenes->processMessageQueue();
+	EXPECT_FALSE(owner->isFocused());
+	key(KEY_LEFT);
+	EXPECT_EQ("B", focused()) << "the keys are the box's while it is up";
+	box->getButton(0)->click();
+	scenes->processMessageQueue();
+	scenes->processMessageQueue();
+	ASSERT_EQ(owner.get(), scenes->getActiveScene());
+	ASSERT_EQ(nullptr, box->getParent()) << "the box has closed";
+
+	EXPECT_TRUE(owner->isFocused()) << "the owner has its focus back";
+	EXPECT_EQ("B", focused()) << "on the control that had it";
+	key(KEY_LEFT);
+	EXPECT_EQ("A", focused()) << "and the arrow keys move it without a hover first";
 }
 
 // A live object of the soak: a plain node in each box and in each of its buttons' looks.
