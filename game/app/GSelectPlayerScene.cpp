@@ -152,6 +152,9 @@ bool GSelectPlayerScene::onMessageBoxResult(CEventMessageBoxResult* event)
 {
 	if (GBaseSceneNode::onMessageBoxResult(event))
 		return true;
+	// The button that opened the box kept the focus; the arrow keys belong to the list again.
+	if (m_playersList)
+		m_playersList->setFocused(true);
 	if (event->getResult() != RESULT_YES || !m_playersList)
 		return true;
 	CProfileManager& profiles = CProfileManagerSingleton::Instance();

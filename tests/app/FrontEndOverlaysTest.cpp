@@ -463,7 +463,9 @@ TEST_F(PlayersGame, DeletionWaitsForYesAndKeepsASelection)
 		EXPECT_EQ(0, list->getPlayersList()->getSelectedIndex()) << "the active player is selected";
 		list->getPlayersList()->setSelectedItem(c.selected, true);
 
-		// "%No%" deletes nothing.
+		// "%No%" deletes nothing. A click leaves the focus on the button; the box's answer gives it
+		// back to the list, whose arrow keys then work.
+		list->getDeleteButton()->setFocused(true);
 		press(list->getDeleteButton());
 		settle();
 		MessageBoxNode* box = nodeCast<MessageBoxNode>(activeScene());
@@ -473,12 +475,15 @@ TEST_F(PlayersGame, DeletionWaitsForYesAndKeepsASelection)
 		answer(1);
 		EXPECT_EQ(c.players, profiles().getProfileCount());
 		EXPECT_NE(nullptr, profiles().getActiveProfile());
+		EXPECT_TRUE(list->getPlayersList()->isFocused()) << "after No";
 
+		list->getDeleteButton()->setFocused(true);
 		press(list->getDeleteButton());
 		settle();
 		const core::stringw removed = names[c.selected];
 		answer(0);
 		EXPECT_EQ(list, activeScene());
+		EXPECT_TRUE(list->getPlayersList()->isFocused()) << "after Yes";
 		EXPECT_EQ(c.players - 1, profiles().getProfileCount());
 		EXPECT_EQ(nullptr, profiles().findProfile(removed));
 		EXPECT_EQ(nullptr, profiles().getActiveProfile()) << "whoever was deleted";
