@@ -157,7 +157,8 @@ const video::IVideoModeList* CDeviceLinux::getVideoModeList()
 	{
 		core::array<os::SDisplayMode> modes;
 		os::SDisplayMode desktop;
-		const bool known = m_window ? m_window->getDisplayModes(modes, desktop) : os::getDisplayModes(modes, desktop);
+		const bool known =
+			m_window ? m_window->getDisplayModes(modes, desktop) : os::getDisplayModes(nullptr, modes, desktop);
 		for (u32 i = 0; known && i < modes.size(); ++i)
 			if (modes[i].Size.Width > 0 && modes[i].Size.Height > 0)
 				m_videoModeList->addMode(core::dimension2d<u32>(static_cast<u32>(modes[i].Size.Width),

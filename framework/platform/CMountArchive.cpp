@@ -49,7 +49,8 @@ bool CArchiveLoaderMount::isALoadableFileFormat(io::IReadFile*) const
 
 bool CArchiveLoaderMount::isALoadableFileExtension(const core::stringc& fileName) const
 {
-	return getFileExtension(fileName).empty();
+	// A folder's own name may hold a dot ("assets.v2"): only the disk can tell a folder.
+	return os::isFolder(m_fileSystem->getAbsolutePath(fileName));
 }
 
 IFileArchive* CArchiveLoaderMount::createArchive(io::IReadFile*, bool, bool) const

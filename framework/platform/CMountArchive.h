@@ -28,7 +28,7 @@ public:
 
 	// A folder has no content to probe.
 	bool isALoadableFileFormat(io::IReadFile* file) const override;
-	// A name whose last component has no extension (see getFileExtension).
+	// A name that the disk knows as a folder, whatever dots it holds.
 	bool isALoadableFileExtension(const core::stringc& fileName) const override;
 	IFileArchive* createArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) const override;
 	// Null when the name is no folder. The working directory is left alone.

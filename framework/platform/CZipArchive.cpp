@@ -94,16 +94,24 @@ void CZipArchive::scanLocalHeaders()
 	// The central directory, where there is one, names every header once more: a local header
 	// whose name length is wrong shows as a name that differs from it.
 	const long start = m_file->getPos();
-	readCentralDirectory();
+	bool endRecordFound = false;
+	readCentralDirectory(endRecordFound);
 	m_file->seek(start);
 
 	const char* refusal = nullptr;
 	core::stringc refusedEntry;
+	// A zip file ends with its central directory: entries that run to the very end, or a
+	// directory without its end record, mean the file was cut short.
+	bool cutAfterEntries = false;
+	bool reachedDirectory = false;
 	for (;;)
 	{
 		const long headerOffset = m_file->getPos();
 		if (headerOffset < 0 || fileSize - headerOffset < 4)
+		{
+			cutAfterEntries = headerOffset >= 0 && !m_entries.empty();
 			break;
+		}
 		u8 header[LOCAL_HEADER_SIZE];
 		const u32 available = (u32)core::min_(fileSize - headerOffset, (long)LOCAL_HEADER_SIZE);
 		if (!readExactly(m_file, header, available))
@@ -116,6 +124,7 @@ void CZipArchive::scanLocalHeaders()
 				refusal = "an entry does not end where the next header starts (its name length or sizes are wrong)";
 				refusedEntry = m_entries.getLast().storedName;
 			}
+			reachedDirectory = !m_entries.empty() && endsTheEntries(signature);
 			break;
 		}
 		if (available < LOCAL_HEADER_SIZE)
@@ -199,6 +208,7 @@ void CZipArchive::scanLocalHeaders()
 			if (!m_file->seek(afterData + (hasSignature ? 16 : 12)))
 			{
 				m_entries.push_back(entry);
+				cutAfterEntries = true;
 				break;
 			}
 		}
@@ -211,6 +221,17 @@ void CZipArchive::scanLocalHeaders()
 			refusedEntry.empty() ? "" : ": ", refusedEntry.c_str());
 		m_entries.clear();
 		m_valid = false;
+	}
+	else if (cutAfterEntries)
+	{
+		// What was lost had its names in the directory, which went with it.
+		logFormat(LOG_WARNING, "Zip file %s is cut short after its entry %s: any entries after it are lost",
+			m_name.c_str(), m_entries.getLast().storedName.c_str());
+	}
+	else if (reachedDirectory && !endRecordFound)
+	{
+		logFormat(LOG_WARNING, "Zip file %s is cut short inside its central directory: its %u entries are whole",
+			m_name.c_str(), m_entries.size());
 	}
 }
 
@@ -234,8 +255,9 @@ bool CZipArchive::takeSizesFromCentralDirectory(u32 headerOffset, SZipEntry& ent
 	return true;
 }
 
-bool CZipArchive::readCentralDirectory()
+bool CZipArchive::readCentralDirectory(bool& endRecordFound)
 {
+	endRecordFound = false;
 	const long fileSize = m_file->getSize();
 	// The end record sits in the last 22 bytes plus a comment of at most 65,535.
 	const long tailSize = core::min_(fileSize, (long)END_OF_CENTRAL_DIRECTORY_SIZE + 65535);
@@ -255,6 +277,7 @@ bool CZipArchive::readCentralDirectory()
 	}
 	if (end < 0)
 		return false;
+	endRecordFound = true;
 	const u16 count = readLE16(&tail[end + 10]);
 	const u32 directorySize = readLE32(&tail[end + 12]);
 	const u32 directoryOffset = readLE32(&tail[end + 16]);

@@ -75,7 +75,8 @@ private:
 	void scanLocalHeaders();
 	const SCentralRecord* findCentralRecord(u32 headerOffset) const;
 	bool takeSizesFromCentralDirectory(u32 headerOffset, SZipEntry& entry);
-	bool readCentralDirectory();
+	// The flag tells whether the end record, which a whole file always has, was found.
+	bool readCentralDirectory(bool& endRecordFound);
 	bool storedDataMatchesChecksum(const SZipEntry& entry) const;
 
 	core::array<SZipEntry> m_entries;

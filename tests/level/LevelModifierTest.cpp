@@ -3,6 +3,7 @@
 #include "level/GBuildingsConfiguration.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelModifier.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -146,16 +147,14 @@ namespace
 {
 TEST(LevelModifiers, EachSkippedKindAndCutShortDocumentIsLoggedOnce)
 {
-	std::vector<std::string> lines;
-	const fw::LogSink previous = fw::CLogger::setSink([&](fw::s32, const fw::c8* text, const fw::c8*) { lines.push_back(text); });
+	fw::test::CLogCapture log;
 	fw::u32 count = 0;
 	applyModifiers(modifier("Typo", "1") + modifier("WorkersCostA", "1"), &count);
 	EXPECT_EQ(1u, count);
 	GBuildingsConfiguration buildings;
 	EXPECT_FALSE(buildings.load(readerOver("<BuildingsConfiguration><Building>").get()));
-	fw::CLogger::setSink(previous);
-	ASSERT_EQ(2u, lines.size());
-	EXPECT_NE(std::string::npos, lines[0].find("\"Typo\"")) << lines[0];
-	EXPECT_NE(std::string::npos, lines[1].find("BuildingsConfiguration")) << lines[1];
+	ASSERT_EQ(2u, log.lines.size()) << log.all();
+	EXPECT_NE(std::string::npos, log.lines[0].text.find("\"Typo\"")) << log.all();
+	EXPECT_NE(std::string::npos, log.lines[1].text.find("BuildingsConfiguration")) << log.all();
 }
 } // namespace

@@ -133,6 +133,11 @@ TEST(FileSystem, FoldersWhosePathsHoldDotsAndSpacesMount)
 		"dotted.path v1.2/my game/assets",
 		".local/share/quillbrook",
 		"plain/assets/", // a trailing separator
+		// The folder's own name holds a dot.
+		"assets.v2",
+		"games/quillbrook-1.2",
+		".quillbrook",
+		"mods/old.zip", // named like an archive, but a folder
 	};
 	CTempFolder root;
 	for (const char* folder : folders)

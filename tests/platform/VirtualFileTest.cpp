@@ -1,6 +1,7 @@
 #include "core/CLogger.h"
 #include "core/CRefHolder.h"
 #include "platform/CVirtualFile.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -161,11 +162,7 @@ TEST(VirtualFile, BothInterfacesShareThePosition)
 
 TEST(VirtualFile, WritesPastTwoGigabytesFail)
 {
-	fw::s32 errors = 0;
-	fw::LogSink previous = fw::CLogger::setSink([&](fw::s32 level, const fw::c8*, const fw::c8*) {
-		if (level == fw::LOG_ERROR)
-			++errors;
-	});
+	fw::test::CLogCapture log;
 	CVirtualFile file("f", 4);
 	file.write("abc", 3);
 	// The buffer is never touched: the size alone is refused.
@@ -173,10 +170,11 @@ TEST(VirtualFile, WritesPastTwoGigabytesFail)
 	EXPECT_EQ(0, file.write(small, 0x80000000u));
 	EXPECT_EQ(0, file.write(small, UINT_MAX));
 	EXPECT_EQ(0, file.write(small, static_cast<fw::u32>(INT_MAX) - 2));
-	EXPECT_EQ(3, errors);
+	EXPECT_EQ(3u, log.lines.size()) << log.all();
+	for (const fw::test::SLogLine& line : log.lines)
+		EXPECT_EQ(fw::LOG_ERROR, line.level) << line.text;
 	EXPECT_EQ(3, file.getSize());
 	EXPECT_EQ(3, file.getPos());
-	fw::CLogger::setSink(previous);
 }
 
 TEST(VirtualFile, NonPositiveBlockSizeTakesTheDefault)

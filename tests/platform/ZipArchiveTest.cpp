@@ -195,6 +195,51 @@ TEST(ZipArchive, DamagedDirectoryIsRefusedAtMount)
 	}
 }
 
+TEST(ZipArchive, CutShortArchiveKeepsItsWholeEntriesAndSaysWhatIsLost)
+{
+	// A cut between entries contradicts no header: what is whole still mounts, with one line.
+	struct SCase
+	{
+		const char* what;
+		size_t size;
+		u32 entries;
+		const char* message; // null: no line
+	};
+	const SCase cases[] = {
+		{"whole", 1182, 3, nullptr},
+		{"cut before the second entry", (size_t)PNG_HEADER, 1, "cut short after its entry readme.txt"},
+		{"cut before the last entry", 952, 2, "cut short after its entry Images/a.png"},
+		{"cut two bytes into the last header", 954, 2, "cut short after its entry Images/a.png"},
+		{"cut where the directory starts", 991, 3, "cut short after its entry empty.txt"},
+		{"cut inside the directory", 1050, 3, "cut short inside its central directory"},
+		{"cut inside the end record", 1181, 3, "cut short inside its central directory"},
+	};
+	const char* const names[] = {"readme.txt", "Images/a.png", "empty.txt"};
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.what);
+		std::string bytes = mixedZip();
+		ASSERT_EQ(1182u, bytes.size());
+		bytes.resize(c.size);
+		test::CLogCapture log;
+		CRefHolder<IFileArchive> archive = mountBytes(bytes);
+		ASSERT_TRUE(archive) << log.all();
+		EXPECT_EQ(c.entries, archive->getFileCount());
+		for (u32 i = 0; i < 3; ++i)
+			EXPECT_EQ(i < c.entries, archive->findFile(names[i]) >= 0) << names[i];
+		EXPECT_EQ(readmeText(), test::takeContent(archive->openFile("readme.txt")));
+		if (!c.message)
+		{
+			EXPECT_TRUE(log.lines.empty()) << log.all();
+			continue;
+		}
+		ASSERT_EQ(1u, log.lines.size()) << log.all();
+		EXPECT_EQ(LOG_WARNING, log.lines[0].level);
+		EXPECT_TRUE(log.contains("bytes.zip")) << log.all();
+		EXPECT_TRUE(log.contains(c.message)) << log.all();
+	}
+}
+
 TEST(ZipArchive, DamagedEntriesAreRefusedAtOpen)
 {
 	struct SCase

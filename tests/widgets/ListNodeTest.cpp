@@ -390,6 +390,50 @@ TEST_F(Lists, ItemsAreBoundIntoTheElements)
 	EXPECT_EQ(2, object->getReferenceCount()) << "removed items let go";
 }
 
+// An item's template goes with the item into whichever element shows it, from the next rebind on.
+TEST_F(Lists, AnItemsTemplateDressesTheElementThatShowsIt)
+{
+	ListNode* list = add("List", 100, 80, 0, 10, false);
+	ASSERT_EQ(4u, list->getElementCount());
+	const s32 row = fw::nameId("Row");
+	const s32 box = fw::nameId("Box");
+	// What element i is dressed in: its template's name and the width of the template's first
+	// child (Row 80, Box 20).
+	auto dress = [list](u32 i)
+	{
+		const ControlNode* element = nodeCast<ControlNode>(list->getElement(i));
+		if (!element)
+			return std::string("no control");
+		const ControlNode* root = element->getTemplateRoot();
+		const BaseNode* first = root && root->getChildren().size() ? root->getChildren()[0] : nullptr;
+		return std::string(CNameTableSingleton::Instance().lookup(element->getTemplateName()).c_str()) + " " +
+			(first ? std::to_string(static_cast<int>(first->getBounds().X)) : "none");
+	};
+	EXPECT_EQ("Row 80", dress(1));
+
+	list->setItemTemplateName(1, box);
+	EXPECT_EQ(box, list->getItem(1)->templateName);
+	EXPECT_EQ("Row 80", dress(1)) << "taken at the next rebind";
+	list->updateElements();
+	EXPECT_EQ("Box 20", dress(1));
+	EXPECT_EQ("Row 80", dress(0));
+	EXPECT_EQ("Row 80", dress(2));
+
+	// Scrolled, the item takes its template to the element that shows it now.
+	list->setTopItem(1);
+	EXPECT_EQ("Box 20", dress(0));
+	EXPECT_EQ("Row 80", dress(1));
+
+	// -1 gives the element template's own back; an item past the end is ignored.
+	list->setItemTemplateName(1, -1);
+	list->setItemTemplateName(10, box);
+	list->setItemTemplateName(0xFFFFFFFFu, box);
+	list->updateElements();
+	for (u32 i = 0; i < list->getElementCount(); ++i)
+		EXPECT_EQ("Row 80", dress(i)) << i;
+	EXPECT_EQ(row, static_cast<ControlNode*>(list->getElement(0))->getTemplateName());
+}
+
 TEST_F(Lists, PressesKeysHoverAndCheckBoxesQueueTheirEvents)
 {
 	ListNode* list = add("List", 100, 80, 0, 10);

@@ -198,6 +198,8 @@ public:
 		posix_spawn_file_actions_t actions;
 		posix_spawn_file_actions_init(&actions);
 		posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+		// Neither output may hold the test's pipes open should the test die before the server.
+		posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
 		posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 		if (posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) != 0)
 			m_pid = -1;
@@ -275,6 +277,72 @@ std::string runInChild(const std::function<std::string()>& body)
 	waitpid(child, nullptr, 0);
 	return output;
 }
+
+// What a device on the display named by $DISPLAY makes of its modes and gamma, and the lines
+// it logs beside information.
+std::string describeDevice()
+{
+	std::string out;
+	devtest::CLogLines log;
+	CRefHolder<CWindowDevice> device = adoptRef(new CWindowDevice(openGLParameters()));
+	if (!device->getVideoDriver())
+		return std::string("no driver\n");
+	const video::IVideoModeList* modes = device->getVideoModeList();
+	out += "modes " + std::to_string(modes->getVideoModeCount()) + " desktop " +
+		std::to_string(modes->getDesktopResolution().Width) + "x" +
+		std::to_string(modes->getDesktopResolution().Height) + "\n";
+	log.lines.clear();
+	out += std::string("gamma set ") + (device->setGammaRamp(2.f, 2.f, 2.f, 0.f, 0.f) ? "yes" : "no") + "\n";
+	f32 r, g, b, brightness, contrast;
+	out += std::string("gamma read ") + (device->getGammaRamp(r, g, b, brightness, contrast) ? "yes" : "no") + "\n";
+	SDeviceCreationParameters params = openGLParameters();
+	params.FullScreen = true;
+	params.WindowSize = core::dimension2d<s32>(800, 600);
+	out += std::string("full screen ") + (device->reinitialize(params) ? "yes" : "no") + " " +
+		std::to_string(device->getCreationParameters().WindowSize.Width) + "x" +
+		std::to_string(device->getCreationParameters().WindowSize.Height) + "\n";
+	for (const devtest::SLogLine& line : log.lines)
+		if (line.level != LOG_INFORMATION)
+			out += line.text + "\n";
+	return out;
+}
+
+const char* const WITHOUT_RANDR = "modes 1 desktop 1024x768\n"
+								  "gamma set no\n"
+								  "gamma read no\n"
+								  "full screen yes 1024x768\n"
+								  "The display has no gamma ramps: the gamma stays as it is.\n"
+								  "Switch to fullscreen: The graphics mode is not supported.\n";
+
+// Points $DISPLAY elsewhere for the life of the object.
+class CDisplayVariable
+{
+public:
+	explicit CDisplayVariable(const std::string& display)
+	{
+		const char* old = getenv("DISPLAY");
+		m_had = old != nullptr;
+		m_old = old ? old : "";
+		setenv("DISPLAY", display.c_str(), 1);
+	}
+	~CDisplayVariable()
+	{
+		if (m_had)
+			setenv("DISPLAY", m_old.c_str(), 1);
+		else
+			unsetenv("DISPLAY");
+	}
+
+private:
+	bool m_had;
+	std::string m_old;
+};
+
+bool hasGamma(CWindowDevice* device)
+{
+	f32 r, g, b, brightness, contrast;
+	return device->getGammaRamp(r, g, b, brightness, contrast);
+}
 } // namespace
 
 // Where the X server cannot change modes or gamma, each such call says so once and the game runs on.
@@ -284,37 +352,37 @@ TEST(DisplayWithoutRandr, ModesAndGammaAreRefusedWithOneLineEachAndTheGameGoesOn
 	ASSERT_FALSE(server.display().empty()) << "no second X server could be started";
 	const std::string report = runInChild([&] {
 		setenv("DISPLAY", server.display().c_str(), 1);
-		std::string out;
-		devtest::CLogLines log;
-		CRefHolder<CWindowDevice> device = adoptRef(new CWindowDevice(openGLParameters()));
-		if (!device->getVideoDriver())
-			return std::string("no driver\n");
-		const video::IVideoModeList* modes = device->getVideoModeList();
-		out += "modes " + std::to_string(modes->getVideoModeCount()) + " desktop " +
-			std::to_string(modes->getDesktopResolution().Width) + "x" +
-			std::to_string(modes->getDesktopResolution().Height) + "\n";
-		log.lines.clear();
-		out += std::string("gamma set ") + (device->setGammaRamp(2.f, 2.f, 2.f, 0.f, 0.f) ? "yes" : "no") + "\n";
-		f32 r, g, b, brightness, contrast;
-		out += std::string("gamma read ") + (device->getGammaRamp(r, g, b, brightness, contrast) ? "yes" : "no") + "\n";
-		SDeviceCreationParameters params = openGLParameters();
-		params.FullScreen = true;
-		params.WindowSize = core::dimension2d<s32>(800, 600);
-		out += std::string("full screen ") + (device->reinitialize(params) ? "yes" : "no") + " " +
-			std::to_string(device->getCreationParameters().WindowSize.Width) + "x" +
-			std::to_string(device->getCreationParameters().WindowSize.Height) + "\n";
-		for (const devtest::SLogLine& line : log.lines)
-			if (line.level != LOG_INFORMATION)
-				out += line.text + "\n";
-		return out;
+		return describeDevice();
 	});
-	EXPECT_EQ("modes 1 desktop 1024x768\n"
-			  "gamma set no\n"
-			  "gamma read no\n"
-			  "full screen yes 1024x768\n"
-			  "The display has no gamma ramps: the gamma stays as it is.\n"
-			  "Switch to fullscreen: The graphics mode is not supported.\n",
-		report);
+	EXPECT_EQ(WITHOUT_RANDR, report);
+}
+
+// Modes and gamma are those of the display the device's window is on, even after a device of
+// this process, or of the parent that forked it, asked another display for theirs.
+TEST(DisplayWithoutRandr, EachDeviceAsksTheDisplayItsWindowIsOn)
+{
+	CServerWithoutRandr server;
+	ASSERT_FALSE(server.display().empty()) << "no second X server could be started";
+	{
+		CRefHolder<CWindowDevice> first = adoptRef(new CWindowDevice(openGLParameters()));
+		ASSERT_TRUE(first->getVideoDriver());
+		ASSERT_TRUE(hasGamma(first.get())) << "the test's display has no gamma ramps";
+	}
+	EXPECT_EQ(WITHOUT_RANDR,
+		runInChild(
+			[&]
+			{
+				setenv("DISPLAY", server.display().c_str(), 1);
+				return describeDevice();
+			}))
+		<< "in a forked child";
+	{
+		CDisplayVariable display(server.display());
+		EXPECT_EQ(WITHOUT_RANDR, describeDevice()) << "in this process";
+	}
+	CRefHolder<CWindowDevice> back = adoptRef(new CWindowDevice(openGLParameters()));
+	ASSERT_TRUE(back->getVideoDriver());
+	EXPECT_TRUE(hasGamma(back.get())) << "back on the test's display";
 }
 
 namespace

@@ -115,15 +115,15 @@ void setWindowActive(Display* display, Window window)
 }
 } // namespace
 
-Display* openDisplay()
+Display* openDisplay(const char* name)
 {
 	// A busy X server now and then resets a new connection: a few more tries, briefly spaced.
 	const int ATTEMPTS = 20;
 	for (int attempt = 0; attempt < ATTEMPTS; ++attempt)
 	{
-		if (Display* display = XOpenDisplay(nullptr))
+		if (Display* display = XOpenDisplay(name))
 			return display;
-		if (!XDisplayName(nullptr) || !*XDisplayName(nullptr))
+		if (!XDisplayName(name) || !*XDisplayName(name))
 			break;
 		std::this_thread::sleep_for(std::chrono::milliseconds(2));
 	}

@@ -59,21 +59,25 @@ public:
 	WindowId createSurface(const SSurfaceFormat& format) override;
 	void destroySurface() override;
 
+	// Those of the display the window is on.
 	bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current) override
 	{
-		return os::getDisplayModes(modes, current);
+		return os::getDisplayModes(DisplayString(m_display), modes, current);
 	}
-	bool switchDisplayMode(const core::dimension2d<s32>& size) override { return os::switchDisplayMode(size); }
-	void restoreDisplayMode() override { os::restoreDisplayMode(); }
-	void restoreGammaRamps() override { os::restoreGammaRamps(); }
-	u32 getGammaRampSize() override { return os::getGammaRampSize(); }
+	bool switchDisplayMode(const core::dimension2d<s32>& size) override
+	{
+		return os::switchDisplayMode(DisplayString(m_display), size);
+	}
+	void restoreDisplayMode() override { os::restoreDisplayMode(DisplayString(m_display)); }
+	void restoreGammaRamps() override { os::restoreGammaRamps(DisplayString(m_display)); }
+	u32 getGammaRampSize() override { return os::getGammaRampSize(DisplayString(m_display)); }
 	bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size) override
 	{
-		return os::setGammaRamps(red, green, blue, size);
+		return os::setGammaRamps(DisplayString(m_display), red, green, blue, size);
 	}
 	bool getGammaRamps(u16* red, u16* green, u16* blue, u32 size) override
 	{
-		return os::getGammaRamps(red, green, blue, size);
+		return os::getGammaRamps(DisplayString(m_display), red, green, blue, size);
 	}
 	void setIcon(const core::array<SIconImage>& images) override;
 

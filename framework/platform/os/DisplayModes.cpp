@@ -8,6 +8,8 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/randr.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -32,6 +34,9 @@ struct SDisplayState
 {
 	Display* display = nullptr;
 	bool opened = false;
+	// The display the connection was asked for, and the process that opened it.
+	std::string name;
+	pid_t owner = 0;
 	int randrOpcode = 0;
 	bool modeSwitched = false;
 	SizeID desktopSize = 0;
@@ -48,14 +53,62 @@ SDisplayState& state()
 	return *instance;
 }
 
-// The connection of this module, opened on first use; null when there is no display or no RandR.
-Display* connection()
+// The name as Xlib resolves it: null stands for $DISPLAY.
+std::string resolvedName(const char* displayName)
+{
+	const char* name = XDisplayName(displayName);
+	return name ? name : "";
+}
+
+// Whether the module's connection is this process's own and leads to that display.
+bool isConnectedTo(const char* displayName)
+{
+	const SDisplayState& s = state();
+	return s.display && s.owner == getpid() && s.name == resolvedName(displayName);
+}
+
+void putBackGammaRamps();
+void putBackDisplayMode();
+
+// Forgets the connection, keeping only what outlives it.
+void resetState()
 {
 	SDisplayState& s = state();
-	if (s.opened)
+	const bool exitHandlerInstalled = s.exitHandlerInstalled;
+	s = SDisplayState();
+	s.exitHandlerInstalled = exitHandlerInstalled;
+}
+
+// The connection of this module to the named display, opened on first use; null when there is
+// no display or no RandR. A device on another display than the last one asked gets a connection
+// of its own: the last one's changes are put back and its connection closed first.
+Display* connection(const char* displayName)
+{
+	SDisplayState& s = state();
+	const std::string name = resolvedName(displayName);
+	if (s.opened && s.owner != getpid())
+	{
+		// Inherited by a forked child: the parent's, to neither talk on nor undo. The child's
+		// descriptor is closed so that it does not keep the parent's connection alive.
+		clearCrashFarewell();
+		if (s.display)
+			close(ConnectionNumber(s.display));
+		resetState();
+	}
+	if (s.opened && s.name == name)
 		return s.display;
+	if (s.opened)
+	{
+		putBackGammaRamps();
+		putBackDisplayMode();
+		if (s.display)
+			XCloseDisplay(s.display);
+		resetState();
+	}
 	s.opened = true;
-	Display* display = openDisplay();
+	s.name = name;
+	s.owner = getpid();
+	Display* display = openDisplay(name.empty() ? nullptr : name.c_str());
 	if (!display)
 		return nullptr;
 	int eventBase = 0;
@@ -182,8 +235,11 @@ void prepareCrashRestore()
 
 void restoreAtExit()
 {
-	restoreGammaRamps();
-	restoreDisplayMode();
+	// A forked child that exits leaves its parent's display alone.
+	if (state().owner != getpid())
+		return;
+	putBackGammaRamps();
+	putBackDisplayMode();
 }
 
 void installExitHandler()
@@ -197,10 +253,10 @@ void installExitHandler()
 }
 } // namespace
 
-bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current)
+bool getDisplayModes(const char* displayName, core::array<SDisplayMode>& modes, SDisplayMode& current)
 {
 	modes.clear();
-	Display* display = connection();
+	Display* display = connection(displayName);
 	if (!display)
 		return false;
 	XRRScreenConfiguration* config = XRRGetScreenInfo(display, rootOf(display));
@@ -230,9 +286,9 @@ bool getDisplayModes(core::array<SDisplayMode>& modes, SDisplayMode& current)
 	return count > 0;
 }
 
-bool switchDisplayMode(const core::dimension2d<s32>& size)
+bool switchDisplayMode(const char* displayName, const core::dimension2d<s32>& size)
 {
-	Display* display = connection();
+	Display* display = connection(displayName);
 	if (!display)
 	{
 		logError("Switch to fullscreen: The graphics mode is not supported.", "the display cannot change its mode");
@@ -288,7 +344,9 @@ bool switchDisplayMode(const core::dimension2d<s32>& size)
 	return true;
 }
 
-void restoreDisplayMode()
+namespace
+{
+void putBackDisplayMode()
 {
 	SDisplayState& s = state();
 	if (!s.display || !s.modeSwitched)
@@ -307,7 +365,7 @@ void restoreDisplayMode()
 	XSync(display, False);
 }
 
-void restoreGammaRamps()
+void putBackGammaRamps()
 {
 	SDisplayState& s = state();
 	if (!s.display || s.savedGamma.empty())
@@ -328,19 +386,32 @@ void restoreGammaRamps()
 	}
 	XSync(s.display, False);
 }
+} // namespace
 
-u32 getGammaRampSize()
+void restoreDisplayMode(const char* displayName)
 {
-	Display* display = connection();
+	if (isConnectedTo(displayName))
+		putBackDisplayMode();
+}
+
+void restoreGammaRamps(const char* displayName)
+{
+	if (isConnectedTo(displayName))
+		putBackGammaRamps();
+}
+
+u32 getGammaRampSize(const char* displayName)
+{
+	Display* display = connection(displayName);
 	if (!display)
 		return 0;
 	const std::vector<std::pair<RRCrtc, int>> crtcs = gammaCrtcs(display);
 	return crtcs.empty() ? 0 : static_cast<u32>(crtcs.front().second);
 }
 
-bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size)
+bool setGammaRamps(const char* displayName, const u16* red, const u16* green, const u16* blue, u32 size)
 {
-	Display* display = connection();
+	Display* display = connection(displayName);
 	const std::vector<std::pair<RRCrtc, int>> crtcs = display ? gammaCrtcs(display) : std::vector<std::pair<RRCrtc, int>>();
 	if (crtcs.empty())
 	{
@@ -390,9 +461,9 @@ bool setGammaRamps(const u16* red, const u16* green, const u16* blue, u32 size)
 	return true;
 }
 
-bool getGammaRamps(u16* red, u16* green, u16* blue, u32 size)
+bool getGammaRamps(const char* displayName, u16* red, u16* green, u16* blue, u32 size)
 {
-	Display* display = connection();
+	Display* display = connection(displayName);
 	if (!display)
 		return false;
 	const std::vector<std::pair<RRCrtc, int>> crtcs = gammaCrtcs(display);

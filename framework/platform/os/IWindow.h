@@ -155,9 +155,9 @@ IWindow* createWindow(const SWindowDescription& description, WindowProcedure pro
 // keyboard; false when there is no display or no such window.
 bool raiseWindow(WindowId window);
 
-// A connection to the X server named by $DISPLAY, tried again when the server resets it; null
-// when there is none. Closed with closeDisplay.
-_XDisplay* openDisplay();
+// A connection to the named X server (null: the one named by $DISPLAY), tried again when the
+// server resets it; null when there is none. Closed with closeDisplay.
+_XDisplay* openDisplay(const char* name = nullptr);
 
 // X errors are logged and never end the process. Libraries that set a handler of their own
 // (the engine does, for each driver) replace this one: call it again after them.
