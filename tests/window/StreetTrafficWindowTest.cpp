@@ -31,8 +31,6 @@ using namespace fw::wintest;
 namespace
 {
 const video::SColor BACKGROUND = CLevelMapWindowTest::background();
-const s32 SCREEN_WIDTH = CLevelMapWindowTest::SCREEN_WIDTH;
-const s32 SCREEN_HEIGHT = CLevelMapWindowTest::SCREEN_HEIGHT;
 
 class StreetTrafficWindowTest : public CLevelMapWindowTest
 {
