@@ -126,11 +126,7 @@ void GGameLevelScene::setLevelConfiguration(GLevelConfiguration* configuration)
 	m_levelConfiguration.assign(configuration);
 	if (!configuration)
 		return;
-	dayTime = 0.f;
-	money = configuration->getInitMoney();
-	rating = configuration->getInitRating();
-	materials = configuration->getInitMaterialsCount();
-	freeWorkers = allWorkers = configuration->getInitWorkersCount();
+	m_economy.start(*configuration);
 	for (GBuildingNode* building : levelservices::items(m_buildings))
 	{
 		building->setLevelScene(this);
@@ -201,27 +197,6 @@ GBuildingNode* GGameLevelScene::getSelectedBuilding() const
 	if (!focused || !focused->isFocused())
 		return nullptr;
 	return fw::nodeCast<GBuildingNode>(focused);
-}
-
-fw::s32 GGameLevelScene::getRatingLevel() const
-{
-	if (!m_levelConfiguration)
-		return 0;
-	if (rating < 0.f)
-		return -1;
-	// Thresholds past the list repeat the last; a bound keeps a zero threshold from counting for ever.
-	static constexpr fw::s32 MAX_LEVEL = 1000;
-	fw::f32 left = rating;
-	fw::s32 level = 0;
-	while (level < MAX_LEVEL)
-	{
-		const fw::f32 next = left - static_cast<fw::f32>(m_levelConfiguration->getRatingThreshold(level + 1));
-		if (next < 0.f)
-			break;
-		left = next;
-		++level;
-	}
-	return level;
 }
 
 void GGameLevelScene::addWork(GBuildingWork* work)
@@ -414,7 +389,7 @@ bool GGameLevelScene::onFeatureReady(GFeatureReadyMessage* message)
 bool GGameLevelScene::onFeatureIncome(GFeatureIncomeMessage* message)
 {
 	if (message->building)
-		money += message->money;
+		m_economy.earn(message->money);
 	return false;
 }
 
@@ -439,47 +414,22 @@ bool GGameLevelScene::onTimer(fw::u32 dt)
 		m_traffic->update(dt);
 	if (m_paused || isLevelCompleted() || !m_levelConfiguration)
 		return true;
-	const fw::f32 dtf = static_cast<fw::f32>(dt);
-	elapsed += dtf;
-	dayTime += dtf * 0.001f;
+	m_economy.advanceClock(dt);
 	updateWorks(dt);
 	updateMoneyLetters(dt);
 
-	bool changed = false;
-	if (dayTime >= static_cast<fw::f32>(m_levelConfiguration->getDayLength()))
+	const fw::u32 events = m_economy.settle(dt, *m_levelConfiguration);
+	if (events & GLevelEconomy::STEP_DAY_PASSED)
 	{
-		if (income > 0.f)
+		if (m_economy.getIncome() > 0.f)
 			levelservices::playCue(this, "Income");
-		dayTime = 0.f;
-		money += income;
 		postToParent(new GDayPassedMessage);
-		changed = true;
 	}
-	const GLevelModifierValues& values = m_levelConfiguration->getModifierValues();
-	if (materialsCountdown >= 0.f)
-	{
-		materialsCountdown -= values.MaterialDeliveryTimeM * dtf;
-		if (materialsCountdown < 0.f)
-		{
-			levelservices::playCue(this, "MaterialsDelivered");
-			materialsCountdown = -1.f;
-			materials += orderedMaterials;
-			changed = true;
-		}
-	}
-	if (workersCountdown >= 0.f)
-	{
-		workersCountdown -= values.WorkerDeliveryTimeM * dtf;
-		if (workersCountdown < 0.f)
-		{
-			levelservices::playCue(this, "WorkersTrained");
-			workersCountdown = -1.f;
-			freeWorkers += orderedWorkers;
-			allWorkers += orderedWorkers;
-			changed = true;
-		}
-	}
-	if (changed)
+	if (events & GLevelEconomy::STEP_MATERIALS_DELIVERED)
+		levelservices::playCue(this, "MaterialsDelivered");
+	if (events & GLevelEconomy::STEP_WORKERS_TRAINED)
+		levelservices::playCue(this, "WorkersTrained");
+	if (events != 0)
 	{
 		recalculate();
 		postStateChanged();
@@ -516,60 +466,7 @@ void GGameLevelScene::updateWorks(fw::u32 stepMs)
 
 void GGameLevelScene::recalculate()
 {
-	const fw::f32 previousRating = rating;
-	guests = potentialGuests = 0;
-	income = potentialIncome = 0.f;
-	rating = 0.f;
-	GLevelConfiguration* level = m_levelConfiguration.get();
-	if (level)
-	{
-		rating = level->getInitRating();
-		level->getModifierValues().reset();
-		if (m_upgradeEffects)
-		{
-			const fw::core::array<const GLevelModifierList*>& blocks = m_upgradeEffects->getModifierBlocks();
-			for (fw::u32 i = 0; i < blocks.size(); ++i)
-				if (blocks[i])
-					blocks[i]->applyAll(level);
-		}
-		for (GBuildingNode* building : levelservices::items(m_buildings))
-		{
-			const GBuildingConfiguration* type = building->getType();
-			if (type->Level == 0 || !building->isOwnedByThePlayer() || building->isForSale() || !building->isWorking())
-				continue;
-			if (type->LevelModifiers)
-				type->LevelModifiers->applyAll(level);
-			for (fw::u32 f = 0; f < type->ActiveFeatures.size(); ++f)
-				if (type->ActiveFeatures[f].LevelModifiers && building->getFeatureState(static_cast<fw::s32>(f)) == 1)
-					type->ActiveFeatures[f].LevelModifiers->applyAll(level);
-		}
-		if (!level->getModifierValues().CanBuildingsBroke)
-			for (GBuildingNode* building : levelservices::items(m_buildings))
-				if (building->getAlert() == GBuildingNode::ALERT_BROKEN)
-					building->setAlertIcon(GBuildingNode::ALERT_NONE);
-	}
-	for (GBuildingNode* building : levelservices::items(m_buildings))
-		building->computeServeAreaBonus();
-	for (GBuildingNode* building : levelservices::items(m_buildings))
-	{
-		const GBuildingConfiguration* type = building->getType();
-		if (type->Level == 0 || !building->isOwnedByThePlayer() || building->isForSale())
-			continue;
-		if (building->isWorking())
-		{
-			income += building->getIncome(type);
-			guests += type->getGuestsCount(level);
-		}
-		else
-		{
-			potentialIncome += building->getIncome(type);
-			potentialGuests += type->getGuestsCount(level);
-		}
-	}
-	potentialIncome += income;
-	potentialGuests += guests;
-	if (previousRating > rating)
-		rating = previousRating;
+	m_economy.recalculate(m_levelConfiguration.get(), m_upgradeEffects.get(), m_buildings);
 	postStateChanged();
 	checkLevelCompleted();
 	updateServiceLists();

@@ -4,6 +4,7 @@
 #include "core/CTimer.h"
 #include "core/SceneNode.h"
 #include "level/GGameMessages.h"
+#include "level/GLevelEconomy.h"
 #include "level/IGLevelPathsOwner.h"
 
 #include <rect.h>
@@ -103,9 +104,12 @@ public:
 	GWeatherParticlesNode* getWeatherNode() const { return m_weatherNode.get(); }
 
 	GBuildingNode* getSelectedBuilding() const;
-	fw::s32 getRatingLevel() const;
-	bool isMaterialsDeliveryPending() const { return materialsCountdown >= 0.f; }
-	bool isWorkersTrainingPending() const { return workersCountdown >= 0.f; }
+	// Money, stock, workers, deliveries, income, guests, rating and the clock.
+	const GLevelEconomy& getEconomy() const { return m_economy; }
+	GLevelEconomy& getEconomy() { return m_economy; }
+	fw::s32 getRatingLevel() const { return m_economy.getRatingLevel(m_levelConfiguration.get()); }
+	bool isMaterialsDeliveryPending() const { return m_economy.isMaterialsDeliveryPending(); }
+	bool isWorkersTrainingPending() const { return m_economy.isWorkersTrainingPending(); }
 	bool isLevelCompleted() const { return m_objectivesMet && m_completionHint.empty(); }
 	bool areObjectivesMet() const { return m_objectivesMet; }
 	const fw::core::stringw& getCompletionHint() const { return m_completionHint; }
@@ -192,28 +196,6 @@ public:
 	bool onDestroyDone(GDestroyDoneMessage* message);
 	bool onResourcesReturned(GResourcesReturnedMessage* message);
 
-	// The economy, read and written directly by the gameplay screen.
-	fw::f32 elapsed = 0.f;
-	fw::f32 score = 0.f;
-	// Seconds into the game day.
-	fw::f32 dayTime = 0.f;
-	fw::f32 rating = 0.f;
-	fw::f32 money = 0.f;
-	fw::f32 income = 0.f;
-	fw::f32 potentialIncome = 0.f;
-	fw::s32 guests = 0;
-	fw::s32 potentialGuests = 0;
-	fw::f32 materials = 0.f;
-	fw::s32 freeWorkers = 0;
-	fw::s32 allWorkers = 0;
-	fw::f32 materialsDeliveryTime = 0.f;
-	// Below 0: no delivery pending.
-	fw::f32 materialsCountdown = -1.f;
-	fw::f32 orderedMaterials = 0.f;
-	fw::f32 workersDeliveryTime = 0.f;
-	fw::f32 workersCountdown = -1.f;
-	fw::s32 orderedWorkers = 0;
-
 private:
 	// Queues the message for the parent; dropped without a scene manager.
 	void postToParent(GGameMessage* message);
@@ -263,4 +245,5 @@ private:
 	// The configuration whose random events this level started, so that only it stops them.
 	GLevelConfiguration* m_eventsStartedFor = nullptr;
 	fw::CRefHolder<fw::CSoundManager> m_soundManager;
+	GLevelEconomy m_economy;
 };

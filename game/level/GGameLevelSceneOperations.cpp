@@ -71,9 +71,7 @@ void GGameLevelScene::beginConstruction(GBuildingNode* building, const GBuilding
 			findWorkPath(building), materialsCost, workersCost));
 	addWork(work.get());
 	building->setWork(GBuildingNode::WORK_CONSTRUCTION, work.get());
-	money -= newType->Cost;
-	freeWorkers -= workersCost;
-	materials -= materialsCost;
+	m_economy.spend(newType->Cost, materialsCost, workersCost);
 	recalculate();
 	postStateChanged();
 }
@@ -92,7 +90,7 @@ bool GGameLevelScene::startDestroy(GBuildingNode* building)
 	addWork(work.get());
 	building->setWork(GBuildingNode::WORK_DESTROY, work.get());
 	// Destroying pays nothing back and costs only the crew.
-	freeWorkers -= destroyed->getDestroyWorkersCost(m_levelConfiguration.get());
+	m_economy.spend(0.f, 0.f, destroyed->getDestroyWorkersCost(m_levelConfiguration.get()));
 	for (GBuildingNode* other : levelservices::items(m_buildings))
 		if (other->getServerOf(destroyed->Name) == building)
 			other->setServerOf(destroyed->Name, nullptr);
@@ -123,8 +121,7 @@ void GGameLevelScene::beginRepairWork(GBuildingNode* building, GBuildingWork* wo
 	addWork(work);
 	building->setWork(GBuildingNode::WORK_REPAIR, work);
 	building->setAlertIcon(GBuildingNode::ALERT_NONE);
-	freeWorkers -= workersCost;
-	materials -= materialsCost;
+	m_economy.spend(0.f, materialsCost, workersCost);
 }
 
 bool GGameLevelScene::startRepair(GBuildingNode* building)
@@ -235,7 +232,7 @@ bool GGameLevelScene::activateFeature(GBuildingNode* building, fw::s32 featureIn
 	else
 		building->activateFeature(featureIndex);
 	// isFeatureUnlocked has checked the index against the type's features.
-	money -= type->ActiveFeatures[static_cast<fw::u32>(featureIndex)].MoneyCost;
+	m_economy.spend(type->ActiveFeatures[static_cast<fw::u32>(featureIndex)].MoneyCost, 0.f, 0);
 	recalculate();
 	building->playWorkSound();
 	postStateChanged();
@@ -315,7 +312,6 @@ bool GGameLevelScene::onResourcesReturned(GResourcesReturnedMessage* message)
 {
 	if (!message->building)
 		return false;
-	materials += message->materials;
-	freeWorkers += message->workers;
+	m_economy.takeBack(message->materials, message->workers);
 	return false;
 }

@@ -200,7 +200,7 @@ bool GGameLevelScene::collectLetter(GBuildingNode* building)
 	GMoneyLetter* letter = letterOf(building, &index);
 	if (!letter)
 		return false;
-	money += static_cast<fw::f32>(letter->amount);
+	m_economy.earn(static_cast<fw::f32>(letter->amount));
 	recalculate();
 	building->msSinceMoneyLetter = 0;
 	building->setWantFocus(true);
@@ -240,65 +240,36 @@ bool GGameLevelScene::onBuildingTypesQuery(GBuildingTypesQueryMessage* message)
 
 bool GGameLevelScene::canAffordBuilding(const GBuildingConfiguration* type) const
 {
-	if (!type)
-		return false;
-	const GLevelConfiguration* level = m_levelConfiguration.get();
-	return type->Cost <= money && type->getBuildMaterialsCost(level) <= materials &&
-		type->getBuildWorkersCost(level) <= freeWorkers;
+	return m_economy.canAffordBuilding(type, m_levelConfiguration.get());
 }
 
 bool GGameLevelScene::canAffordPurchase(const GBuildingNode* building) const
 {
-	if (!building || building->isOwnedByThePlayer())
-		return false;
-	const bool buyable = building->isForSale() ||
-		(m_levelConfiguration && m_levelConfiguration->getModifierValues().BuyNotForSaleBuildingPriceBonus >= 1.f);
-	return buyable && building->getPrice() <= money;
+	return m_economy.canAffordPurchase(building, m_levelConfiguration.get());
 }
 
 bool GGameLevelScene::buyMaterials(const GPurchaseOffer* offer)
 {
-	if (!offer || !m_levelConfiguration)
+	if (!m_economy.buyMaterials(offer, m_levelConfiguration.get()))
 		return false;
-	const fw::f32 price = m_levelConfiguration->getModifierValues().MaterialPriceM * offer->price;
-	if (price > money)
-		return false;
-	materialsDeliveryTime = materialsCountdown = offer->deliveryTime;
-	orderedMaterials = offer->amount;
-	money -= price;
 	postStateChanged();
 	return true;
 }
 
 bool GGameLevelScene::buyWorkers(const GPurchaseOffer* offer)
 {
-	if (!offer || !m_levelConfiguration)
+	if (!m_economy.buyWorkers(offer, m_levelConfiguration.get()))
 		return false;
-	const fw::f32 price = m_levelConfiguration->getModifierValues().WorkerPriceM * offer->price;
-	if (price > money)
-		return false;
-	workersDeliveryTime = workersCountdown = offer->deliveryTime;
-	orderedWorkers = fw::truncateToInt(offer->amount);
-	money -= price;
 	postStateChanged();
 	return true;
 }
 
 bool GGameLevelScene::buyBuilding(GBuildingNode* building)
 {
-	if (!building || building->isOwnedByThePlayer())
-		return false;
-	const fw::f32 price = building->getPrice();
-	if (money < price)
+	if (!m_economy.buyBuilding(building))
 		return false;
 	levelservices::playCue(this, "Bought");
 	addHistory(2, building, building->getType());
-	building->setForSale(false);
-	building->setOwned(true);
-	if (building->getType()->Type >= 3)
-		building->setAlertIcon(GBuildingNode::ALERT_UNFINISHED);
-	building->postSelectionChanged();
-	money -= price;
 	recalculate();
 	postStateChanged();
 	return true;
@@ -306,14 +277,10 @@ bool GGameLevelScene::buyBuilding(GBuildingNode* building)
 
 bool GGameLevelScene::sellBuilding(GBuildingNode* building)
 {
-	if (!building || !building->isOwnedByThePlayer() || !building->isForSale() || !building->isBuyRequestActive())
+	if (!m_economy.sellBuilding(building))
 		return false;
-	const fw::s32 price = building->getSellPrice();
 	levelservices::playCue(this, "Sold");
 	addHistory(3, building, building->getType());
-	building->clearOffersAndAlert();
-	building->setOwned(false);
-	money += static_cast<fw::f32>(price);
 	// The sold building no longer serves: requests only it answered are dropped.
 	updateServiceLists();
 	dropUnprovidedRequests();
