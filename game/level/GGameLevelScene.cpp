@@ -46,8 +46,6 @@ GGameLevelScene::~GGameLevelScene()
 	m_upgradeEffects.release();
 	m_levelPaths.release();
 	// The works leave the cargos node's listeners before it goes.
-	for (GBuildingWork* work : levelservices::items(m_works))
-		work->drop();
 	m_works.clear();
 	m_cargosNode.release();
 	m_weatherNode.release();
@@ -199,14 +197,6 @@ GBuildingNode* GGameLevelScene::getSelectedBuilding() const
 	return fw::nodeCast<GBuildingNode>(focused);
 }
 
-void GGameLevelScene::addWork(GBuildingWork* work)
-{
-	if (!work)
-		return;
-	work->grab();
-	m_works.push_back(work);
-}
-
 void GGameLevelScene::addHistory(fw::s32 kind, const GBuildingNode* building, const GBuildingConfiguration* type)
 {
 	GLevelHistoryRecord record;
@@ -280,7 +270,7 @@ bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event
 	if (m_levelConfiguration)
 	{
 		const fw::CRefHolder<GCloudsEffect> clouds =
-			fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), getWorkTemplates()));
+			fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), m_works.getWorkTemplates()));
 		addWork(clouds.get());
 		startRandomEvents();
 	}
@@ -373,37 +363,6 @@ bool GGameLevelScene::onPauseRequest(GPauseRequestMessage* message)
 	return true;
 }
 
-bool GGameLevelScene::onFeatureReady(GFeatureReadyMessage* message)
-{
-	if (!message->building)
-		return false;
-	// The end of a serve work frees its building; a feature that has recharged (the building's own
-	// timers send the same message) leaves any other work of the building running.
-	if (message->building->getWorkCode() == GBuildingNode::WORK_SERVE)
-		message->building->setWork(GBuildingNode::WORK_NONE, nullptr);
-	updateServiceLists();
-	postStateChanged();
-	return false;
-}
-
-bool GGameLevelScene::onFeatureIncome(GFeatureIncomeMessage* message)
-{
-	if (message->building)
-		m_economy.earn(message->money);
-	return false;
-}
-
-bool GGameLevelScene::onFeatureFinished(GFeatureFinishedMessage* message)
-{
-	if (!message->building)
-		return false;
-	const fw::s32 kind = message->featureIndex == 1 ? 6 : message->featureIndex == 2 ? 7 : 5;
-	addHistory(kind, message->building, message->building->getType());
-	recalculate();
-	postStateChanged();
-	return false;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Step and recalculation.
 
@@ -441,27 +400,6 @@ bool GGameLevelScene::onTimer(fw::u32 dt)
 			m_weatherNode->setEnabled(false);
 	}
 	return true;
-}
-
-void GGameLevelScene::updateWorks(fw::u32 stepMs)
-{
-	fw::u32 i = 0;
-	while (i < m_works.size())
-	{
-		GBuildingWork* work = m_works[i];
-		if (work->update(stepMs))
-		{
-			++i;
-			continue;
-		}
-		// The work may have been taken out meanwhile: find it again before letting it go.
-		if (i < m_works.size() && m_works[i] == work)
-		{
-			m_works[i] = m_works.getLast();
-			m_works.erase(m_works.size() - 1);
-			work->drop();
-		}
-	}
 }
 
 void GGameLevelScene::recalculate()

@@ -5,6 +5,7 @@
 #include "core/SceneNode.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelEconomy.h"
+#include "level/GLevelWorks.h"
 #include "level/IGLevelPathsOwner.h"
 
 #include <rect.h>
@@ -118,30 +119,34 @@ public:
 
 	bool onTimer(fw::u32 elapsed) override;
 	void recalculate();
-	void updateWorks(fw::u32 stepMs);
 	void updateServiceLists();
 	void dropUnprovidedRequests();
 	void checkLevelCompleted();
 	// The list holds one reference; null is ignored.
-	void addWork(GBuildingWork* work);
-	const fw::core::array<GBuildingWork*>& getWorks() const { return m_works; }
+	void addWork(GBuildingWork* work) { m_works.addWork(work); }
+	void updateWorks(fw::u32 stepMs) { m_works.updateWorks(stepMs); }
+	const fw::core::array<GBuildingWork*>& getWorks() const { return m_works.getWorks(); }
 	const fw::core::array<fw::s32>& getProvidedServices() const { return m_providedServices; }
 
-	// --- Player operations. Each takes its costs at once and hands the building a work; false, with
-	// nothing changed, when a precondition fails. A building that already has a work is refused
-	// (a feature only under a construction, destroy or repair).
+	// --- Player operations (GLevelWorks says what each does).
 
-	bool startConstruction(GBuildingNode* place, const GBuildingConfiguration* type);
-	bool startUpgrade(GBuildingNode* building);
-	bool startDestroy(GBuildingNode* building);
-	bool startRepair(GBuildingNode* building);
-	bool startCleaning(GBuildingNode* building);
-	bool startRestoring(GBuildingNode* building);
+	bool startConstruction(GBuildingNode* place, const GBuildingConfiguration* type)
+	{
+		return m_works.startConstruction(place, type);
+	}
+	bool startUpgrade(GBuildingNode* building) { return m_works.startUpgrade(building); }
+	bool startDestroy(GBuildingNode* building) { return m_works.startDestroy(building); }
+	bool startRepair(GBuildingNode* building) { return m_works.startRepair(building); }
+	bool startCleaning(GBuildingNode* building) { return m_works.startCleaning(building); }
+	bool startRestoring(GBuildingNode* building) { return m_works.startRestoring(building); }
 	// The requester's alert names the service.
-	bool startCustomServe(GBuildingNode* requester);
+	bool startCustomServe(GBuildingNode* requester) { return m_works.startCustomServe(requester); }
 	// The first owned, built, idle building that provides the service; null without one.
-	GBuildingNode* findServer(fw::s32 service) const;
-	bool activateFeature(GBuildingNode* building, fw::s32 featureIndex);
+	GBuildingNode* findServer(fw::s32 service) const { return m_works.findServer(service); }
+	bool activateFeature(GBuildingNode* building, fw::s32 featureIndex)
+	{
+		return m_works.activateFeature(building, featureIndex);
+	}
 
 	// --- History.
 
@@ -178,13 +183,13 @@ public:
 	virtual bool onNodeFocused(fw::CEventNodeFocused* event);
 	virtual bool onNodeUnfocused(fw::CEventNodeUnfocused* event);
 
-	bool onConstructionDone(GConstructionDoneMessage* message);
-	bool onRepairDone(GRepairDoneMessage* message);
-	bool onCleaningDone(GCleaningDoneMessage* message);
-	bool onServeDone(GServeDoneMessage* message);
-	bool onFeatureReady(GFeatureReadyMessage* message);
-	bool onFeatureIncome(GFeatureIncomeMessage* message);
-	bool onFeatureFinished(GFeatureFinishedMessage* message);
+	bool onConstructionDone(GConstructionDoneMessage* message) { return m_works.onConstructionDone(message); }
+	bool onRepairDone(GRepairDoneMessage* message) { return m_works.onRepairDone(message); }
+	bool onCleaningDone(GCleaningDoneMessage* message) { return m_works.onCleaningDone(message); }
+	bool onServeDone(GServeDoneMessage* message) { return m_works.onServeDone(message); }
+	bool onFeatureReady(GFeatureReadyMessage* message) { return m_works.onFeatureReady(message); }
+	bool onFeatureIncome(GFeatureIncomeMessage* message) { return m_works.onFeatureIncome(message); }
+	bool onFeatureFinished(GFeatureFinishedMessage* message) { return m_works.onFeatureFinished(message); }
 	bool onSellBuildingRequest(GSellBuildingRequestMessage* message);
 	bool onBrokenBuildingRequest(GBrokenBuildingRequestMessage* message);
 	bool onDirtyBuildingRequest(GDirtyBuildingRequestMessage* message);
@@ -193,10 +198,12 @@ public:
 	bool onPauseRequest(GPauseRequestMessage* message);
 	bool onBuildingTypesQuery(GBuildingTypesQueryMessage* message);
 	bool onWeatherEffectRequest(GWeatherEffectRequestMessage* message);
-	bool onDestroyDone(GDestroyDoneMessage* message);
-	bool onResourcesReturned(GResourcesReturnedMessage* message);
+	bool onDestroyDone(GDestroyDoneMessage* message) { return m_works.onDestroyDone(message); }
+	bool onResourcesReturned(GResourcesReturnedMessage* message) { return m_works.onResourcesReturned(message); }
 
 private:
+	friend class GLevelWorks;
+
 	// Queues the message for the parent; dropped without a scene manager.
 	void postToParent(GGameMessage* message);
 	void postStateChanged() { postToParent(new GLevelStateChangedMessage); }
@@ -212,16 +219,6 @@ private:
 	// The buildings that break or get dirty: working, of the type kind, quiet for 10 s, matching.
 	void pickForAlert(const GRandomEventMessage* message, fw::s32 typeKind, fw::s32 alert, const char* cue);
 	void createWeatherNode();
-	// The scene manager's template collection, from which works copy their nodes; null without one.
-	fw::TemplateCollectionNode* getWorkTemplates() const;
-	// A delivery path of the building's path group; null without level paths.
-	GLevelPath* findWorkPath(const GBuildingNode* building) const;
-	// Building or upgrading to the type once its preconditions hold: the type, the work, the costs.
-	void beginConstruction(GBuildingNode* building, const GBuildingConfiguration* type);
-	// Owned, built, idle and showing the alert: what repair, cleaning and restoring need.
-	bool canStartRepairWork(const GBuildingNode* building, fw::s32 alert) const;
-	// Hands the building the repair, cleaning or restoring work and takes its costs.
-	void beginRepairWork(GBuildingNode* building, GBuildingWork* work, fw::f32 materialsCost, fw::s32 workersCost);
 
 	fw::CRefHolder<IGTrafficManager> m_traffic;
 	fw::CRefHolder<fw::ControlNode> m_buildingsNode;
@@ -237,7 +234,6 @@ private:
 	bool m_paused = false;
 	bool m_objectivesMet = false;
 	fw::core::stringw m_completionHint;
-	fw::core::array<GBuildingWork*> m_works;
 	fw::CRefHolder<GWeatherParticlesNode> m_weatherNode;
 	fw::s32 m_weatherTime = 0;
 	fw::core::array<GLevelHistoryRecord> m_history;
@@ -246,4 +242,5 @@ private:
 	GLevelConfiguration* m_eventsStartedFor = nullptr;
 	fw::CRefHolder<fw::CSoundManager> m_soundManager;
 	GLevelEconomy m_economy;
+	GLevelWorks m_works{*this};
 };
