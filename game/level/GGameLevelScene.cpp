@@ -305,7 +305,7 @@ bool GGameLevelScene::onNodePressed(fw::CEventNodePressed* event)
 {
 	fw::BaseNode* node = event->getNode();
 	GBuildingNode* building = fw::nodeCast<GBuildingNode>(node);
-	if (building && collectLetter(building))
+	if (building && m_letters.collect(building))
 		return true;
 	fw::logFormat(fw::LOG_INFORMATION, "Node was pressed: %s", node ? node->getName().c_str() : "");
 	if (building)
@@ -375,7 +375,7 @@ bool GGameLevelScene::onTimer(fw::u32 dt)
 		return true;
 	m_economy.advanceClock(dt);
 	updateWorks(dt);
-	updateMoneyLetters(dt);
+	m_letters.update(dt);
 
 	const fw::u32 events = m_economy.settle(dt, *m_levelConfiguration);
 	if (events & GLevelEconomy::STEP_DAY_PASSED)
@@ -393,12 +393,7 @@ bool GGameLevelScene::onTimer(fw::u32 dt)
 		recalculate();
 		postStateChanged();
 	}
-	if (m_weatherNode && m_weatherTime > 0)
-	{
-		m_weatherTime -= static_cast<fw::s32>(dt);
-		if (m_weatherTime <= 0)
-			m_weatherNode->setEnabled(false);
-	}
+	m_requests.stepWeather(dt);
 	return true;
 }
 
@@ -496,4 +491,72 @@ void GGameLevelScene::checkLevelCompleted()
 		}
 		postToParent(new GLevelCompletedMessage);
 	}
+}
+
+// ---------------------------------------------------------------------------------------------
+// Purchases and sales.
+
+bool GGameLevelScene::canAffordBuilding(const GBuildingConfiguration* type) const
+{
+	return m_economy.canAffordBuilding(type, m_levelConfiguration.get());
+}
+
+bool GGameLevelScene::canAffordPurchase(const GBuildingNode* building) const
+{
+	return m_economy.canAffordPurchase(building, m_levelConfiguration.get());
+}
+
+bool GGameLevelScene::buyMaterials(const GPurchaseOffer* offer)
+{
+	if (!m_economy.buyMaterials(offer, m_levelConfiguration.get()))
+		return false;
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::buyWorkers(const GPurchaseOffer* offer)
+{
+	if (!m_economy.buyWorkers(offer, m_levelConfiguration.get()))
+		return false;
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::buyBuilding(GBuildingNode* building)
+{
+	if (!m_economy.buyBuilding(building))
+		return false;
+	levelservices::playCue(this, "Bought");
+	addHistory(2, building, building->getType());
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::sellBuilding(GBuildingNode* building)
+{
+	if (!m_economy.sellBuilding(building))
+		return false;
+	levelservices::playCue(this, "Sold");
+	addHistory(3, building, building->getType());
+	// The sold building no longer serves: requests only it answered are dropped.
+	updateServiceLists();
+	dropUnprovidedRequests();
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+fw::u32 GGameLevelScene::countBuildingsOfType(fw::s32 typeName) const
+{
+	fw::u32 count = 0;
+	for (const GBuildingNode* building : levelservices::items(m_buildings))
+	{
+		if (building->isOwnedByThePlayer() && building->getType()->Name == typeName)
+			++count;
+		else if (building->getWorkCode() == GBuildingNode::WORK_DESTROY && building->getPreviousType() &&
+			building->getPreviousType()->Name == typeName)
+			++count;
+	}
+	return count;
 }

@@ -5,7 +5,9 @@
 #include "core/SceneNode.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelEconomy.h"
+#include "level/GLevelRequests.h"
 #include "level/GLevelWorks.h"
+#include "level/GMoneyLetters.h"
 #include "level/IGLevelPathsOwner.h"
 
 #include <rect.h>
@@ -40,22 +42,6 @@ struct GLevelHistoryRecord
 	// Name id of the building node.
 	fw::s32 place = -1;
 	fw::u8 flag = 0;
-};
-
-// A bonus shown on a building until the player collects it by a click or its time runs out. The
-// user object of its letter node.
-class GMoneyLetter : public virtual fw::IReferenceCounted
-{
-public:
-	GMoneyLetter(fw::s32 amount, fw::s32 duration, GBuildingNode* building) :
-		amount(amount), duration(duration), building(building)
-	{
-	}
-	fw::s32 amount;
-	fw::s32 elapsed = 0;
-	fw::s32 duration;
-	// Not held: the level holds its buildings.
-	GBuildingNode* building;
 };
 
 // The running level: the map of one level's building places (loaded from its scene file) and the
@@ -166,9 +152,12 @@ public:
 	// --- Requests.
 
 	static bool matchesFilter(const GBuildingNode* building, const fw::core::array<fw::s32>& types,
-		const fw::core::array<fw::s32>& places);
-	const fw::core::array<fw::BaseNode*>& getMoneyLetters() const { return m_moneyLetters; }
-	fw::s32 getWeatherTime() const { return m_weatherTime; }
+		const fw::core::array<fw::s32>& places)
+	{
+		return GLevelRequests::matchesFilter(building, types, places);
+	}
+	const fw::core::array<fw::BaseNode*>& getMoneyLetters() const { return m_letters.getLetters(); }
+	fw::s32 getWeatherTime() const { return m_requests.getWeatherTime(); }
 
 	// --- Event map.
 
@@ -190,14 +179,29 @@ public:
 	bool onFeatureReady(GFeatureReadyMessage* message) { return m_works.onFeatureReady(message); }
 	bool onFeatureIncome(GFeatureIncomeMessage* message) { return m_works.onFeatureIncome(message); }
 	bool onFeatureFinished(GFeatureFinishedMessage* message) { return m_works.onFeatureFinished(message); }
-	bool onSellBuildingRequest(GSellBuildingRequestMessage* message);
-	bool onBrokenBuildingRequest(GBrokenBuildingRequestMessage* message);
-	bool onDirtyBuildingRequest(GDirtyBuildingRequestMessage* message);
-	bool onCafeBuildingRequest(GCafeBuildingRequestMessage* message);
-	bool onLetterRequest(GLetterRequestMessage* message);
+	bool onSellBuildingRequest(GSellBuildingRequestMessage* message)
+	{
+		return m_requests.onSellBuildingRequest(message);
+	}
+	bool onBrokenBuildingRequest(GBrokenBuildingRequestMessage* message)
+	{
+		return m_requests.onBrokenBuildingRequest(message);
+	}
+	bool onDirtyBuildingRequest(GDirtyBuildingRequestMessage* message)
+	{
+		return m_requests.onDirtyBuildingRequest(message);
+	}
+	bool onCafeBuildingRequest(GCafeBuildingRequestMessage* message)
+	{
+		return m_requests.onCafeBuildingRequest(message);
+	}
+	bool onLetterRequest(GLetterRequestMessage* message) { return m_letters.onLetterRequest(message); }
 	bool onPauseRequest(GPauseRequestMessage* message);
-	bool onBuildingTypesQuery(GBuildingTypesQueryMessage* message);
-	bool onWeatherEffectRequest(GWeatherEffectRequestMessage* message);
+	bool onBuildingTypesQuery(GBuildingTypesQueryMessage* message) { return m_requests.onBuildingTypesQuery(message); }
+	bool onWeatherEffectRequest(GWeatherEffectRequestMessage* message)
+	{
+		return m_requests.onWeatherEffectRequest(message);
+	}
 	bool onDestroyDone(GDestroyDoneMessage* message) { return m_works.onDestroyDone(message); }
 	bool onResourcesReturned(GResourcesReturnedMessage* message) { return m_works.onResourcesReturned(message); }
 
@@ -207,24 +211,16 @@ private:
 	// Queues the message for the parent; dropped without a scene manager.
 	void postToParent(GGameMessage* message);
 	void postStateChanged() { postToParent(new GLevelStateChangedMessage); }
-	void updateMoneyLetters(fw::u32 stepMs);
-	// Takes the letter at the index out of the array, the last one moved into its place.
-	void removeLetterAt(fw::u32 index, const char* state);
-	GMoneyLetter* letterOf(const GBuildingNode* building, fw::u32* index) const;
-	bool collectLetter(GBuildingNode* building);
 	// Starts the configuration's random events on the scene's timer manager (none yet: they wait).
 	void startRandomEvents();
 	void stopRandomEvents();
 	void releaseBuildingsNode();
-	// The buildings that break or get dirty: working, of the type kind, quiet for 10 s, matching.
-	void pickForAlert(const GRandomEventMessage* message, fw::s32 typeKind, fw::s32 alert, const char* cue);
 	void createWeatherNode();
 
 	fw::CRefHolder<IGTrafficManager> m_traffic;
 	fw::CRefHolder<fw::ControlNode> m_buildingsNode;
 	fw::core::array<GBuildingNode*> m_buildings;
 	fw::CRefHolder<fw::BaseNode> m_cargosNode;
-	fw::core::array<fw::BaseNode*> m_moneyLetters;
 	fw::CRefHolder<GLevelConfiguration> m_levelConfiguration;
 	fw::CRefHolder<GBuildingsConfiguration> m_buildingsConfiguration;
 	fw::CRefHolder<IGLevelUpgradeEffects> m_upgradeEffects;
@@ -235,7 +231,6 @@ private:
 	bool m_objectivesMet = false;
 	fw::core::stringw m_completionHint;
 	fw::CRefHolder<GWeatherParticlesNode> m_weatherNode;
-	fw::s32 m_weatherTime = 0;
 	fw::core::array<GLevelHistoryRecord> m_history;
 	fw::core::array<fw::s32> m_providedServices;
 	// The configuration whose random events this level started, so that only it stops them.
@@ -243,4 +238,6 @@ private:
 	fw::CRefHolder<fw::CSoundManager> m_soundManager;
 	GLevelEconomy m_economy;
 	GLevelWorks m_works{*this};
+	GLevelRequests m_requests{*this};
+	GMoneyLetters m_letters{*this};
 };
