@@ -5,11 +5,11 @@
 #include "core/ControlNode.h"
 #include "core/NodeCasts.h"
 #include "level/GBuildingNode.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -70,12 +70,15 @@ bool GBuildingWork::isUsablePath(const GLevelPath* path)
 	return path && path->points.size() >= 2;
 }
 
-void GBuildingWork::postToLevel(GGameLevelScene* level, GGameMessage* message)
+void GBuildingWork::postToLevel(IGWorkSite* level, GGameMessage* message)
 {
-	offerGameMessage(level, message);
+	if (level)
+		level->offerMessage(message);
+	else if (message)
+		message->drop();
 }
 
-fw::f32 GBuildingWork::buildTimeFactor(const GGameLevelScene* level)
+fw::f32 GBuildingWork::buildTimeFactor(const IGWorkSite* level)
 {
 	const GLevelConfiguration* configuration = level ? level->getLevelConfiguration() : nullptr;
 	return configuration ? configuration->getModifierValues().BuildTimeM : 1.f;

@@ -13,7 +13,7 @@ class TemplateCollectionNode;
 } // namespace fw
 
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 class GGameMessage;
 class GLevelPath;
 class GPathMovableNode;
@@ -62,10 +62,10 @@ public:
 
 	// Hands the message to the level and, when no handler there consumes it, to the level's parent;
 	// then drops the caller's reference.
-	static void postToLevel(GGameLevelScene* level, GGameMessage* message);
+	static void postToLevel(IGWorkSite* level, GGameMessage* message);
 
 	// The level's build-time factor (1 without a configuration).
-	static fw::f32 buildTimeFactor(const GGameLevelScene* level);
+	static fw::f32 buildTimeFactor(const IGWorkSite* level);
 
 	static fw::s32 nameIdMovingTo();
 	static fw::s32 nameIdMovingFrom();

@@ -10,10 +10,10 @@
 #include "core/SineTable.h"
 #include "level/GBuildingNode.h"
 #include "level/GBuildingsConfiguration.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundCue.h"
@@ -90,9 +90,9 @@ void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3
 }
 } // namespace
 
-GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* building,
-	GBuildingConfiguration* targetType, fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates,
-	GLevelPath* path, fw::f32 materials, fw::s32 workers) :
+GConstructionWork::GConstructionWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* targetType,
+	fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials,
+	fw::s32 workers) :
 	m_level(level),
 	m_cargosNode(cargosNode),
 	m_building(building),

@@ -95,7 +95,7 @@ public:
 
 	// The level has already made targetType the building's current type and taken materials and
 	// workers. The path (held) may be null.
-	GConstructionWork(GGameLevelScene* level, GBuildingNode* building, GBuildingConfiguration* targetType,
+	GConstructionWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* targetType,
 		fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials,
 		fw::s32 workers);
 	// Takes its nodes off the map.
@@ -168,7 +168,7 @@ private:
 	void post(GGameMessage* message);
 
 	// The level owns the works and destroys them before its nodes: plain pointers.
-	GGameLevelScene* m_level;
+	IGWorkSite* m_level;
 	fw::BaseNode* m_cargosNode;
 	GBuildingNode* m_building;
 	// Held: the level may reload the buildings configuration while the work runs.

@@ -37,7 +37,7 @@ public:
 	bool update(fw::u32 stepMs) final;
 
 	fw::s32 getPhase() const { return m_phase; }
-	GGameLevelScene* getLevelScene() const { return m_level; }
+	IGWorkSite* getLevelScene() const { return m_level; }
 	GBuildingNode* getBuilding() const { return m_building; }
 	// The building's type when the work was made.
 	GBuildingConfiguration* getType() const { return m_type.get(); }
@@ -58,7 +58,7 @@ protected:
 	// Listens to the cargos node and the building, sends the bus when the path is usable and the
 	// template exists (the crew is there at once otherwise) and shows the progress bar. A work
 	// without a building is over at once.
-	GCrewWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GCrewWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers,
 		EArrivalSound arrivalSound);
 
@@ -85,7 +85,7 @@ private:
 	// The bus's route or its leaving state has ended.
 	bool onBusStateEnded(fw::CEventNodeStateEnded* event);
 
-	GGameLevelScene* m_level;
+	IGWorkSite* m_level;
 	fw::BaseNode* m_cargosNode;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;

@@ -5,7 +5,7 @@
 #include "level/GGameMessages.h"
 #include "widgets/ProgressBarNode.h"
 
-GFeatureWork::GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GFeatureWork::GFeatureWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, fw::s32 featureIndex) :
 	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_featureIndex(featureIndex)
 {

@@ -11,7 +11,7 @@ class TemplateCollectionNode;
 
 class GBuildingConfiguration;
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 
 // A switchable feature of a building of Type 3 or more, run as a work: it starts the feature and
 // shows over the building how much of the active time has passed, until the feature stops. The
@@ -20,7 +20,7 @@ class GGameLevelScene;
 class GFeatureWork : public GBuildingWork
 {
 public:
-	GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GFeatureWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, fw::s32 featureIndex);
 	~GFeatureWork() override;
 
@@ -35,7 +35,7 @@ private:
 	GFeatureWork(const GFeatureWork&) = delete;
 	GFeatureWork& operator=(const GFeatureWork&) = delete;
 
-	GGameLevelScene* m_level;
+	IGWorkSite* m_level;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;

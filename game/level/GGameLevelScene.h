@@ -8,6 +8,7 @@
 #include "level/GLevelRequests.h"
 #include "level/GLevelWorks.h"
 #include "level/GMoneyLetters.h"
+#include "level/IGBuildingSite.h"
 #include "level/IGLevelPathsOwner.h"
 
 #include <rect.h>
@@ -51,7 +52,7 @@ struct GLevelHistoryRecord
 // guests and rating and checks the objectives. It posts its news to its parent (the gameplay
 // screen) through its scene manager's queue, and takes requests from random events and the
 // tutorial as game messages.
-class GGameLevelScene : public fw::SceneNode, public fw::CTimer, public IGLevelPathsOwner
+class GGameLevelScene : public fw::SceneNode, public fw::CTimer, public IGLevelPathsOwner, public IGBuildingSite
 {
 public:
 	FW_NODE_CLASS(GGameLevelScene, fw::SceneNode, fw::NODE_TYPE_GAME_LEVEL_SCENE, L"GGameLevelScene")
@@ -73,21 +74,22 @@ public:
 	// Also makes the level's street traffic anew, on the cargos node (no neutral cars without paths).
 	void setLevelPaths(GLevelPaths* paths);
 	void setPaused(bool paused) { m_paused = paused; }
-	bool isPaused() const { return m_paused; }
+	bool isPaused() const override { return m_paused; }
 
 	GBuildingsConfiguration* getBuildingsConfiguration() const { return m_buildingsConfiguration.get(); }
-	GLevelConfiguration* getLevelConfiguration() const { return m_levelConfiguration.get(); }
-	IGLevelUpgradeEffects* getLevelUpgradeEffects() const { return m_upgradeEffects.get(); }
+	GLevelConfiguration* getLevelConfiguration() const override { return m_levelConfiguration.get(); }
+	IGLevelUpgradeEffects* getLevelUpgradeEffects() const override { return m_upgradeEffects.get(); }
 	GLevelPaths* getLevelPaths() const override { return m_levelPaths.get(); }
-	IGTrafficManager* getTrafficManager() const { return m_traffic.get(); }
+	IGTrafficManager* getTrafficManager() const override { return m_traffic.get(); }
+	bool offerMessage(GGameMessage* message) override { return offerGameMessage(this, message); }
 	// In place of the one setLevelPaths makes.
 	void setTrafficManager(IGTrafficManager* traffic);
 
 	fw::ControlNode* getBuildingsNode() const { return m_buildingsNode.get(); }
 	fw::BaseNode* getCargosNode() const { return m_cargosNode.get(); }
-	const fw::core::array<GBuildingNode*>& getBuildings() const { return m_buildings; }
+	const fw::core::array<GBuildingNode*>& getBuildings() const override { return m_buildings; }
 	// The scene's Position to Position + Bounds.
-	fw::core::rect<fw::s32> getMapBounds() const;
+	fw::core::rect<fw::s32> getMapBounds() const override;
 	GWeatherParticlesNode* getWeatherNode() const { return m_weatherNode.get(); }
 
 	GBuildingNode* getSelectedBuilding() const;

@@ -3,7 +3,7 @@
 #include "level/GBuildingNode.h"
 #include "level/GGameMessages.h"
 
-GProgressBarWork::GProgressBarWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GProgressBarWork::GProgressBarWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	GCrewWork(level, building, cargosNode, templates, path, materials, workers, ARRIVAL_WORK_SOUND_IF_SELECTED)
 {
@@ -65,7 +65,7 @@ void GProgressBarWork::cancel()
 	postResourcesReturned(getMaterials());
 }
 
-GRepairWork::GRepairWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GRepairWork::GRepairWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	GProgressBarWork(level, building, cargosNode, templates, path, materials, workers)
 {
@@ -84,7 +84,7 @@ void GRepairWork::onCancel()
 	getBuilding()->setAlertIcon(GBuildingNode::ALERT_BROKEN);
 }
 
-GCleaningWork::GCleaningWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GCleaningWork::GCleaningWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	GProgressBarWork(level, building, cargosNode, templates, path, materials, workers)
 {

@@ -8,7 +8,7 @@ class GProgressBarWork : public GCrewWork
 {
 public:
 	// The level passes the materials and workers it took for the job.
-	GProgressBarWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GProgressBarWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
 
 	// Elapsed over total; 1 for a job that takes no time.
@@ -38,7 +38,7 @@ protected:
 class GRepairWork : public GProgressBarWork
 {
 public:
-	GRepairWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GRepairWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
 
 	// Then reports the repair.
@@ -51,7 +51,7 @@ public:
 class GCleaningWork : public GProgressBarWork
 {
 public:
-	GCleaningWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GCleaningWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
 
 	// Then reports the cleaning.

@@ -10,7 +10,7 @@
 // ---------------------------------------------------------------------------------------------
 // The serving building.
 
-GServeWork::GServeWork(GGameLevelScene* level, GBuildingNode* building, fw::TemplateCollectionNode* templates) :
+GServeWork::GServeWork(IGWorkSite* level, GBuildingNode* building, fw::TemplateCollectionNode* templates) :
 	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_remaining(0.f)
 {
 	m_progressBar = makeProgressBarOverBuilding(templates, building);
@@ -49,7 +49,7 @@ bool GServeWork::update(fw::u32 stepMs)
 // ---------------------------------------------------------------------------------------------
 // The requesting building.
 
-GServeProgressWork::GServeProgressWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GServeProgressWork::GServeProgressWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path) :
 	m_level(level),
 	m_building(building),

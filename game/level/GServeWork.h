@@ -12,7 +12,7 @@ class TemplateCollectionNode;
 
 class GBuildingConfiguration;
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 class GLevelPath;
 class GPathMovableNode;
 
@@ -22,7 +22,7 @@ class GPathMovableNode;
 class GServeWork : public GBuildingWork
 {
 public:
-	GServeWork(GGameLevelScene* level, GBuildingNode* building, fw::TemplateCollectionNode* templates);
+	GServeWork(IGWorkSite* level, GBuildingNode* building, fw::TemplateCollectionNode* templates);
 	~GServeWork() override;
 
 	fw::f32 getProgress() override;
@@ -35,7 +35,7 @@ private:
 	GServeWork(const GServeWork&) = delete;
 	GServeWork& operator=(const GServeWork&) = delete;
 
-	GGameLevelScene* m_level;
+	IGWorkSite* m_level;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
@@ -65,7 +65,7 @@ public:
 	// The bus's speed; it keeps out of the street traffic.
 	static constexpr fw::f32 BUS_VELOCITY = 180.f;
 
-	GServeProgressWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GServeProgressWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path);
 	~GServeProgressWork() override;
 
@@ -87,7 +87,7 @@ private:
 
 	bool onStateEnded(fw::CEventNodeStateEnded* event);
 
-	GGameLevelScene* m_level;
+	IGWorkSite* m_level;
 	GBuildingNode* m_building;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
