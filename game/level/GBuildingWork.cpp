@@ -19,6 +19,12 @@ GBuildingWork::GBuildingWork()
 	setEventMask(fw::EVENT_CATEGORY_GAME_MESSAGE | fw::EVENT_CATEGORY_NODE);
 }
 
+GBuildingWork::GBuildingWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* type) :
+	m_level(level), m_building(building), m_type(type)
+{
+	setEventMask(fw::EVENT_CATEGORY_GAME_MESSAGE | fw::EVENT_CATEGORY_NODE);
+}
+
 GBuildingWork::~GBuildingWork()
 {
 	stopListening();

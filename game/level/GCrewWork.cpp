@@ -13,10 +13,8 @@
 GCrewWork::GCrewWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers,
 	EArrivalSound arrivalSound) :
-	m_level(level),
+	GBuildingWork(level, building, building ? building->getType() : nullptr),
 	m_cargosNode(cargosNode),
-	m_building(building),
-	m_type(building ? building->getType() : nullptr),
 	m_path(path),
 	m_materials(materials),
 	m_workers(workers)

@@ -37,12 +37,7 @@ public:
 	bool update(fw::u32 stepMs) final;
 
 	fw::s32 getPhase() const { return m_phase; }
-	IGWorkSite* getLevelScene() const { return m_level; }
-	GBuildingNode* getBuilding() const { return m_building; }
-	// The building's type when the work was made.
-	GBuildingConfiguration* getType() const { return m_type.get(); }
 	GPathMovableNode* getBus() const { return m_bus.get(); }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 	fw::f32 getMaterials() const { return m_materials; }
 	fw::s32 getWorkers() const { return m_workers; }
 
@@ -85,11 +80,7 @@ private:
 	// The bus's route or its leaving state has ended.
 	bool onBusStateEnded(fw::CEventNodeStateEnded* event);
 
-	IGWorkSite* m_level;
 	fw::BaseNode* m_cargosNode;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::CRefHolder<GPathMovableNode> m_bus;
 	fw::CRefHolder<GLevelPath> m_path;
 	fw::f32 m_materials;

@@ -7,7 +7,7 @@
 
 GFeatureWork::GFeatureWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, fw::s32 featureIndex) :
-	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_featureIndex(featureIndex)
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_featureIndex(featureIndex)
 {
 	listenTo(cargosNode, building);
 	m_progressBar = makeProgressBarOverBuilding(templates, building);

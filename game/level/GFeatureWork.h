@@ -29,16 +29,11 @@ public:
 	bool update(fw::u32 stepMs) override;
 
 	fw::s32 getFeatureIndex() const { return m_featureIndex; }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GFeatureWork(const GFeatureWork&) = delete;
 	GFeatureWork& operator=(const GFeatureWork&) = delete;
 
-	IGWorkSite* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::s32 m_featureIndex;
 	// Once seen active, the building's timer reports the feature's end.
 	bool m_featureStarted = false;

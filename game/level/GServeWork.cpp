@@ -11,7 +11,7 @@
 // The serving building.
 
 GServeWork::GServeWork(IGWorkSite* level, GBuildingNode* building, fw::TemplateCollectionNode* templates) :
-	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_remaining(0.f)
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_remaining(0.f)
 {
 	m_progressBar = makeProgressBarOverBuilding(templates, building);
 	if (m_type)
@@ -51,11 +51,7 @@ bool GServeWork::update(fw::u32 stepMs)
 
 GServeProgressWork::GServeProgressWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path) :
-	m_level(level),
-	m_building(building),
-	m_type(building ? building->getType() : nullptr),
-	m_path(path),
-	m_remaining(0.f)
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_path(path), m_remaining(0.f)
 {
 	listenTo(cargosNode, building);
 	// A bus that cannot be made counts as arrived, so that the service is never left waiting.

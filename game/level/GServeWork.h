@@ -29,16 +29,11 @@ public:
 	bool update(fw::u32 stepMs) override;
 
 	fw::f32 getRemaining() const { return m_remaining; }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GServeWork(const GServeWork&) = delete;
 	GServeWork& operator=(const GServeWork&) = delete;
 
-	IGWorkSite* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::f32 m_remaining;
 };
 
@@ -79,7 +74,6 @@ public:
 	fw::s32 getPhase() const { return m_phase; }
 	fw::f32 getRemaining() const { return m_remaining; }
 	GPathMovableNode* getBus() const { return m_bus.get(); }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GServeProgressWork(const GServeProgressWork&) = delete;
@@ -87,10 +81,6 @@ private:
 
 	bool onStateEnded(fw::CEventNodeStateEnded* event);
 
-	IGWorkSite* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::CRefHolder<GPathMovableNode> m_bus;
 	fw::CRefHolder<GLevelPath> m_path;
 	fw::s32 m_phase = PHASE_ARRIVED;
