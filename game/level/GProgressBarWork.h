@@ -33,29 +33,3 @@ protected:
 	fw::f32 m_total = 0.f;
 	fw::f32 m_elapsed = 0.f;
 };
-
-// Mends a broken building in the type's RepairTime.
-class GRepairWork : public GProgressBarWork
-{
-public:
-	GRepairWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
-
-	// Then reports the repair.
-	void onFinish() override;
-	// Then the building is broken again.
-	void onCancel() override;
-};
-
-// Cleans a dirty building; it takes as long as a repair.
-class GCleaningWork : public GProgressBarWork
-{
-public:
-	GCleaningWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
-
-	// Then reports the cleaning.
-	void onFinish() override;
-	// Then the building is dirty again.
-	void onCancel() override;
-};

@@ -4,10 +4,11 @@
 #include "LevelSceneSupport.h"
 
 #include "level/GBuildingWork.h"
+#include "level/GCleaningWork.h"
 #include "level/GConstructionWork.h"
 #include "level/GDestroyWork.h"
 #include "level/GFeatureWork.h"
-#include "level/GProgressBarWork.h"
+#include "level/GRepairWork.h"
 #include "level/GRestoringWork.h"
 #include "level/GServeWork.h"
 #include "level/LevelServices.h"
