@@ -9,11 +9,9 @@
 #include "core/NodeCasts.h"
 #include "core/TextParsing.h"
 #include "level/GBuildingNode.h"
-#include "level/GBuildingWork.h"
 #include "level/GBuildingsConfiguration.h"
 #include "level/GCloudsEffect.h"
 #include "level/GLevelConfiguration.h"
-#include "level/GLevelModifier.h"
 #include "level/GLevelPaths.h"
 #include "level/GTrafficManager.h"
 #include "level/GWeatherParticlesNode.h"
@@ -23,7 +21,6 @@
 #include "platform/CSoundManager.h"
 #include "platform/CTimerManager.h"
 #include "widgets/CEventScene.h"
-#include "widgets/TemplateCollectionNode.h"
 
 using levelservices::nameId;
 

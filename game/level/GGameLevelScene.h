@@ -19,7 +19,6 @@ class CEventNodePressed;
 class CEventNodePressedPreview;
 class CEventSceneTransitionStart;
 class CSoundManager;
-class TemplateCollectionNode;
 } // namespace fw
 
 class GBuildingConfiguration;
@@ -27,7 +26,6 @@ class GBuildingNode;
 class GBuildingsConfiguration;
 class GBuildingWork;
 class GLevelConfiguration;
-class GLevelPath;
 class GLevelPaths;
 class GPurchaseOffer;
 class GWeatherParticlesNode;
@@ -51,7 +49,9 @@ struct GLevelHistoryRecord
 // and counts the weather down; whenever something changed it recalculates modifiers, income,
 // guests and rating and checks the objectives. It posts its news to its parent (the gameplay
 // screen) through its scene manager's queue, and takes requests from random events and the
-// tutorial as game messages.
+// tutorial as game messages. Four parts of its own do most of that, and the level forwards its
+// operations to them: the economy, the works with the player's operations that start them, the
+// requests, and the money letters.
 class GGameLevelScene : public fw::SceneNode, public fw::CTimer, public IGLevelPathsOwner, public IGBuildingSite
 {
 public:
