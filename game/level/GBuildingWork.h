@@ -89,6 +89,9 @@ protected:
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 
+	// Reports to the work's level (postToLevel).
+	void post(GGameMessage* message) { postToLevel(m_level, message); }
+
 	// Joins the post-listeners of the cargos node and the building; the destructor leaves them.
 	void listenTo(fw::BaseNode* cargosNode, fw::BaseNode* building);
 	void stopListening();

@@ -548,11 +548,6 @@ void GConstructionWork::removeSite()
 	m_cargo.release();
 }
 
-void GConstructionWork::post(GGameMessage* message)
-{
-	postToLevel(m_level, message);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Events.
 

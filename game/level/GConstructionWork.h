@@ -164,7 +164,6 @@ private:
 	void removeBus();
 	void removeSite();
 	bool isGuestUpgrade() const;
-	void post(GGameMessage* message);
 
 	// The level owns the works and destroys them before its nodes: a plain pointer.
 	fw::BaseNode* m_cargosNode;

@@ -65,7 +65,6 @@ protected:
 	// Phase 7 and the progress bar taken away.
 	void endJob();
 	void showProgress();
-	void post(GGameMessage* message) { postToLevel(m_level, message); }
 	void postResourcesReturned(fw::f32 materials);
 	// The state name followed by the level's setting index.
 	fw::s32 settingStateId(const char* prefix) const;

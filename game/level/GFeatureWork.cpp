@@ -42,6 +42,6 @@ bool GFeatureWork::update(fw::u32)
 		return false;
 	leaveWorkSlot(m_building);
 	if (!m_featureStarted)
-		postToLevel(m_level, new GFeatureFinishedMessage(m_building, m_featureIndex));
+		post(new GFeatureFinishedMessage(m_building, m_featureIndex));
 	return false;
 }

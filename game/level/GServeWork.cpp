@@ -42,7 +42,7 @@ bool GServeWork::update(fw::u32 stepMs)
 	}
 	m_remaining = 0.f;
 	removeWorkNode(m_progressBar);
-	postToLevel(m_level, new GFeatureReadyMessage(m_building));
+	post(new GFeatureReadyMessage(m_building));
 	return false;
 }
 
@@ -122,7 +122,7 @@ bool GServeProgressWork::update(fw::u32 stepMs)
 			m_remaining = 0.f;
 			m_phase = PHASE_SERVED;
 			removeWorkNode(m_progressBar);
-			postToLevel(m_level, new GServeDoneMessage(m_building));
+			post(new GServeDoneMessage(m_building));
 		}
 		else if (m_progressBar)
 			m_progressBar->setValue(getProgress());
