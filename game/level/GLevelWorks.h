@@ -18,7 +18,7 @@ class GLevelPath;
 // costs at once and hands the building a work; false, with nothing changed, when a precondition
 // fails. A building that already has a work is refused (a feature only under a construction,
 // destroy or repair). The handlers of the works' results free the building, record the action in
-// the level's history and recalculate. Part of its level, which it outlives never.
+// the level's history and recalculate. Part of its level, made and destroyed with it.
 class GLevelWorks
 {
 public:

@@ -19,7 +19,8 @@ class GMoneyLetters
 public:
 	explicit GMoneyLetters(GGameLevelScene& level) : m_level(level) {}
 
-	// A letter on one working, built hotel of the request's filter that has had none for 5 s.
+	// A letter on one working, built building of Type 0 that passes the request's filters and has
+	// had none for 5 s; nothing when the modifiers forbid letters.
 	bool onLetterRequest(GLetterRequestMessage* message);
 	// Letters whose time has run out, or whose building stopped working, disappear.
 	void update(fw::u32 stepMs);
