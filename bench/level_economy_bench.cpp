@@ -115,7 +115,7 @@ static void BM_LevelStep(benchmark::State& state)
 		generated.timers->update(GGameLevelScene::INTERVAL);
 		generated.manager->processMessageQueue();
 	}
-	state.counters["income"] = generated.level->income;
+	state.counters["income"] = generated.level->getEconomy().getIncome();
 	state.counters["realTimeFactor"] =
 		benchmark::Counter(static_cast<double>(state.iterations()) * GGameLevelScene::INTERVAL * 1e-3,
 			benchmark::Counter::kIsRate);
@@ -130,6 +130,6 @@ static void BM_LevelRecalculate(benchmark::State& state)
 		generated.level->recalculate();
 		generated.manager->processMessageQueue();
 	}
-	state.counters["guests"] = generated.level->guests;
+	state.counters["guests"] = generated.level->getEconomy().getGuests();
 }
 BENCHMARK(BM_LevelRecalculate)->Arg(50)->Arg(100)->Arg(200);

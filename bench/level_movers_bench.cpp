@@ -8,6 +8,7 @@
 #include "core/CRefHolder.h"
 #include "core/ISceneManager.h"
 #include "level/GAmbientMovers.h"
+#include "level/GCarNode.h"
 #include "level/GHOHintParticlesNode.h"
 #include "level/GWeatherParticlesNode.h"
 #include "platform/CRandomGenerator.h"

@@ -8,6 +8,7 @@
 #include "core/CXMLReader.h"
 #include "core/SceneNode.h"
 #include "level/GAmbientMovers.h"
+#include "level/GCarNode.h"
 #include "level/GCloudsEffect.h"
 #include "level/GLevelPaths.h"
 #include "level/GTrafficManager.h"

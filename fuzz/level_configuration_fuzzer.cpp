@@ -3,6 +3,7 @@
 // run on a timer manager, paths chosen.
 #include "core/CXMLReader.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GComicsConfiguration.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GLevelScores.h"

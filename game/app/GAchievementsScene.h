@@ -65,32 +65,3 @@ private:
 	fw::TextNode* m_earnedText = nullptr;
 	fw::core::array<SAchievementRow> m_rows[TAB_COUNT];
 };
-
-// The pop-up announcing one newly earned achievement: its icon, name and earned description.
-// "OkButton", Escape or Enter close it.
-class GAchievementUnlockedScene : public GBaseSceneNode
-{
-public:
-	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
-		L"GAchievementUnlockedScene")
-
-	static const fw::c8* const SCENE_FILE;
-
-	GAchievementUnlockedScene(const fw::ContentReference& reference, fw::BaseNode* parent,
-		fw::ISceneManager* sceneManager);
-
-	void onInit() override;
-	// Fills the pop-up for achievement n (0 to 11; anything else shows nothing).
-	void show(fw::u32 n);
-	bool onNodePressed(fw::CEventNodePressed* event) override;
-	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-
-	fw::SpriteNode* getImage() const { return m_image; }
-	fw::TextNode* getNameText() const { return m_name; }
-	fw::TextNode* getDescriptionText() const { return m_description; }
-
-private:
-	fw::SpriteNode* m_image = nullptr;
-	fw::TextNode* m_name = nullptr;
-	fw::TextNode* m_description = nullptr;
-};

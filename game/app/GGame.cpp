@@ -16,6 +16,8 @@
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GComicsConfiguration.h"
+#include "level/GGameStatistics.h"
 #include "level/GLevelScores.h"
 #include "level/GUpgradesConfiguration.h"
 #include "platform/CDeviceClock.h"

@@ -1,5 +1,6 @@
 #include "app/GGameClasses.h"
 
+#include "app/GAchievementUnlockedScene.h"
 #include "app/GAchievementsScene.h"
 #include "app/GCreditsScene.h"
 #include "app/GDebugStatsScene.h"
@@ -7,8 +8,8 @@
 #include "app/GLogosScene.h"
 #include "app/GMainMenuScene.h"
 #include "app/GMainMenuTraffic.h"
-#include "app/GQuitConfirmationScene.h"
 #include "app/GOptionsScene.h"
+#include "app/GQuitConfirmationScene.h"
 #include "app/GRectangleNode.h"
 #include "app/GSelectPlayerInputNameScene.h"
 #include "app/GSelectPlayerScene.h"

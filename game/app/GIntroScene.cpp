@@ -9,6 +9,8 @@
 #include "core/IXMLReader.h"
 #include "core/NodeCasts.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GComicsConfiguration.h"
+#include "level/GGameStatistics.h"
 #include "level/GLevelScores.h"
 #include "level/GUpgradesConfiguration.h"
 #include "platform/CDeviceStub.h"

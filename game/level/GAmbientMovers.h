@@ -48,24 +48,6 @@ private:
 	fw::CRefHolder<fw::BaseNode> m_body;
 };
 
-// Follows the route its owner starts, and leaves the tree at its end unless told to stay.
-class GCarNode : public GTimedPathMover
-{
-public:
-	FW_NODE_CLASS(GCarNode, GTimedPathMover, fw::NODE_TYPE_GAME_CAR, L"GCarNode")
-	static constexpr fw::u32 INTERVAL = 10;
-
-	GCarNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
-
-	bool onTimer(fw::u32 elapsed) override;
-
-	bool getRemoveAtEnd() const { return m_removeAtEnd; }
-	void setRemoveAtEnd(bool remove) { m_removeAtEnd = remove; }
-
-private:
-	bool m_removeAtEnd = true;
-};
-
 // Walks a random pedestrian path of the level scene three levels up (its scattered points, either
 // way on a two-way path) in spells of walking and standing; while it stands its Body looks around,
 // frozen in a random facing now and then. Leaves the tree at the path's end. Outside a level scene

@@ -8,9 +8,9 @@
 #include "core/PropertyAccessors.h"
 #include "core/TextParsing.h"
 #include "level/GBuildingWork.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelConfiguration.h"
+#include "level/IGBuildingSite.h"
 #include "level/IGLevelUpgradeEffects.h"
 #include "level/LevelServices.h"
 #include "platform/CSoundCue.h"
@@ -319,7 +319,7 @@ fw::f32 GBuildingNode::featureIncomePayment() const
 void GBuildingNode::sendFeatureMessage(GGameMessage* message)
 {
 	if (m_levelScene)
-		offerGameMessage(m_levelScene, message);
+		m_levelScene->offerMessage(message);
 	else
 		message->drop();
 }

@@ -17,7 +17,7 @@ class TextNode;
 } // namespace fw
 
 class GBuildingWork;
-class GGameLevelScene;
+class IGBuildingSite;
 class GLevelConfiguration;
 
 // The timing of one switchable feature of a building.
@@ -83,8 +83,8 @@ public:
 	void setLevelConfiguration(GLevelConfiguration* configuration);
 	GLevelConfiguration* getLevelConfiguration() const { return m_levelConfiguration.get(); }
 	// Not held: the level owns the buildings.
-	void setLevelScene(GGameLevelScene* level) { m_levelScene = level; }
-	GGameLevelScene* getLevelScene() const { return m_levelScene; }
+	void setLevelScene(IGBuildingSite* level) { m_levelScene = level; }
+	IGBuildingSite* getLevelScene() const { return m_levelScene; }
 
 	void setOwned(bool owned);
 	bool isOwnedByThePlayer() const { return m_isOwned; }
@@ -237,7 +237,7 @@ private:
 	fw::s32 m_offerElapsedMs = 0;
 	fw::s32 m_alert = ALERT_NONE;
 	fw::s32 m_savedAlert = ALERT_NONE;
-	GGameLevelScene* m_levelScene = nullptr;
+	IGBuildingSite* m_levelScene = nullptr;
 	fw::CRefHolder<GLevelConfiguration> m_levelConfiguration;
 	fw::CRefHolder<GBuildingConfiguration> m_type;
 	fw::CRefHolder<GBuildingConfiguration> m_previousType;

@@ -5,16 +5,22 @@
 #include "core/ControlNode.h"
 #include "core/NodeCasts.h"
 #include "level/GBuildingNode.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/TemplateCollectionNode.h"
 
 GBuildingWork::GBuildingWork()
+{
+	setEventMask(fw::EVENT_CATEGORY_GAME_MESSAGE | fw::EVENT_CATEGORY_NODE);
+}
+
+GBuildingWork::GBuildingWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* type) :
+	m_level(level), m_building(building), m_type(type)
 {
 	setEventMask(fw::EVENT_CATEGORY_GAME_MESSAGE | fw::EVENT_CATEGORY_NODE);
 }
@@ -70,12 +76,15 @@ bool GBuildingWork::isUsablePath(const GLevelPath* path)
 	return path && path->points.size() >= 2;
 }
 
-void GBuildingWork::postToLevel(GGameLevelScene* level, GGameMessage* message)
+void GBuildingWork::postToLevel(IGWorkSite* level, GGameMessage* message)
 {
-	offerGameMessage(level, message);
+	if (level)
+		level->offerMessage(message);
+	else if (message)
+		message->drop();
 }
 
-fw::f32 GBuildingWork::buildTimeFactor(const GGameLevelScene* level)
+fw::f32 GBuildingWork::buildTimeFactor(const IGWorkSite* level)
 {
 	const GLevelConfiguration* configuration = level ? level->getLevelConfiguration() : nullptr;
 	return configuration ? configuration->getModifierValues().BuildTimeM : 1.f;

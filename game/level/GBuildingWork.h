@@ -12,8 +12,9 @@ class BaseProgressBarNode;
 class TemplateCollectionNode;
 } // namespace fw
 
+class GBuildingConfiguration;
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 class GGameMessage;
 class GLevelPath;
 class GPathMovableNode;
@@ -30,7 +31,9 @@ class IGTrafficManager;
 class GBuildingWork : public fw::CEventReceiver
 {
 public:
+	// The level's own effects run on no building.
 	GBuildingWork();
+	GBuildingWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* type);
 	~GBuildingWork() override;
 
 	// How far the work is, nominally 0 to 1.
@@ -39,6 +42,14 @@ public:
 	virtual bool update(fw::u32 stepMs) = 0;
 	// The player's abort; nothing by default.
 	virtual void cancel() {}
+
+	// The level the work runs in and the building it works on; null for the level's effects.
+	IGWorkSite* getLevelScene() const { return m_level; }
+	GBuildingNode* getBuilding() const { return m_building; }
+	// The type the work was made for (the building's type then, or the one a construction builds).
+	GBuildingConfiguration* getType() const { return m_type.get(); }
+	// The bar shown over the building while the work runs; null without one.
+	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 	// Speed of the vehicles of the construction, destroy, repair, cleaning and restoring works.
 	static constexpr fw::f32 VEHICLE_VELOCITY = 140.f;
@@ -62,15 +73,25 @@ public:
 
 	// Hands the message to the level and, when no handler there consumes it, to the level's parent;
 	// then drops the caller's reference.
-	static void postToLevel(GGameLevelScene* level, GGameMessage* message);
+	static void postToLevel(IGWorkSite* level, GGameMessage* message);
 
 	// The level's build-time factor (1 without a configuration).
-	static fw::f32 buildTimeFactor(const GGameLevelScene* level);
+	static fw::f32 buildTimeFactor(const IGWorkSite* level);
 
 	static fw::s32 nameIdMovingTo();
 	static fw::s32 nameIdMovingFrom();
 
 protected:
+	// The level owns the works and destroys them before its nodes: plain pointers.
+	IGWorkSite* m_level = nullptr;
+	GBuildingNode* m_building = nullptr;
+	// Held: the level may reload the buildings configuration while the work runs.
+	fw::CRefHolder<GBuildingConfiguration> m_type;
+	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
+
+	// Reports to the work's level (postToLevel).
+	void post(GGameMessage* message) { postToLevel(m_level, message); }
+
 	// Joins the post-listeners of the cargos node and the building; the destructor leaves them.
 	void listenTo(fw::BaseNode* cargosNode, fw::BaseNode* building);
 	void stopListening();

@@ -10,10 +10,10 @@
 #include "core/SineTable.h"
 #include "level/GBuildingNode.h"
 #include "level/GBuildingsConfiguration.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundCue.h"
@@ -90,13 +90,11 @@ void fitMover(fw::BaseNode* helicopter, fw::s32 stateId, const fw::core::vector3
 }
 } // namespace
 
-GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* building,
-	GBuildingConfiguration* targetType, fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates,
-	GLevelPath* path, fw::f32 materials, fw::s32 workers) :
-	m_level(level),
+GConstructionWork::GConstructionWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* targetType,
+	fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials,
+	fw::s32 workers) :
+	GBuildingWork(level, building, targetType),
 	m_cargosNode(cargosNode),
-	m_building(building),
-	m_targetType(targetType),
 	m_path(path),
 	m_materials(materials),
 	m_workers(workers)
@@ -105,8 +103,8 @@ GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* buil
 	static const fw::s32 done = nameId("Done");
 
 	// A record to read even when the caller had none.
-	if (!m_targetType)
-		m_targetType = fw::adoptRef(new GBuildingConfiguration);
+	if (!m_type)
+		m_type = fw::adoptRef(new GBuildingConfiguration);
 	listenTo(m_cargosNode, m_building);
 	if (!m_building)
 	{
@@ -128,7 +126,7 @@ GConstructionWork::GConstructionWork(GGameLevelScene* level, GBuildingNode* buil
 	if (m_starEffect)
 		m_starEffect->setVisible(false);
 
-	m_total = m_targetType->BuildTime + CLOSING_TIME;
+	m_total = m_type->BuildTime + CLOSING_TIME;
 	m_building->setState(done, nullptr);
 }
 
@@ -450,7 +448,7 @@ void GConstructionWork::updateSite(fw::u32 stepMs)
 	case SITE_WORKING:
 		if (deliveriesMade())
 			m_elapsed += counted;
-		if (m_elapsed >= m_targetType->BuildTime)
+		if (m_elapsed >= m_type->BuildTime)
 			m_constructionPhase = SITE_BUILT;
 		break;
 	case SITE_BUILT:
@@ -487,14 +485,14 @@ void GConstructionWork::updateSite(fw::u32 stepMs)
 void GConstructionWork::showNewLook()
 {
 	static const fw::s32 focus = nameId("Focus");
-	m_building->setTemplateName(m_targetType->Name);
+	m_building->setTemplateName(m_type->Name);
 	if (m_building->isFocused())
 		m_building->enterState(focus, nullptr, -1);
 }
 
 bool GConstructionWork::isGuestUpgrade() const
 {
-	return m_targetType->Type == 0 && m_targetType->Level > 1;
+	return m_type->Type == 0 && m_type->Level > 1;
 }
 
 void GConstructionWork::finish()
@@ -504,13 +502,13 @@ void GConstructionWork::finish()
 	m_building->stopWorkSound();
 	removeSite();
 	m_building->setState(afterBuild, nullptr);
-	post(new GConstructionDoneMessage(m_building, m_targetType.get()));
+	post(new GConstructionDoneMessage(m_building, m_type.get()));
 	// The workers come back; the materials are used up.
 	post(new GResourcesReturnedMessage(m_building, 0.f, m_workers));
 	m_building->setWorkersText(0);
 	if (m_starEffect && isGuestUpgrade())
 	{
-		const fw::s32 level = m_targetType->Level;
+		const fw::s32 level = m_type->Level;
 		// The row without the new star, which flies to its place.
 		m_building->updateStars(level - 1, level - 1);
 		m_starPhase = STAR_FLYING;
@@ -548,11 +546,6 @@ void GConstructionWork::removeSite()
 	removeWorkNode(m_site);
 	m_progressBar.release();
 	m_cargo.release();
-}
-
-void GConstructionWork::post(GGameMessage* message)
-{
-	postToLevel(m_level, message);
 }
 
 // ---------------------------------------------------------------------------------------------

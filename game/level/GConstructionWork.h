@@ -95,7 +95,7 @@ public:
 
 	// The level has already made targetType the building's current type and taken materials and
 	// workers. The path (held) may be null.
-	GConstructionWork(GGameLevelScene* level, GBuildingNode* building, GBuildingConfiguration* targetType,
+	GConstructionWork(IGWorkSite* level, GBuildingNode* building, GBuildingConfiguration* targetType,
 		fw::BaseNode* cargosNode, fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials,
 		fw::s32 workers);
 	// Takes its nodes off the map.
@@ -130,12 +130,11 @@ public:
 	const fw::core::stringc& getHeading() const { return m_heading; }
 	fw::f32 getElapsed() const { return m_elapsed; }
 	fw::f32 getTotal() const { return m_total; }
-	GBuildingConfiguration* getTargetType() const { return m_targetType.get(); }
+	GBuildingConfiguration* getTargetType() const { return getType(); }
 	GPathMovableNode* getHelicopter() const { return m_helicopter.get(); }
 	GPathMovableNode* getBus() const { return m_bus.get(); }
 	fw::BaseNode* getCargo() const { return m_cargo.get(); }
 	fw::BaseNode* getConstructionSite() const { return m_site.get(); }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 	fw::BaseNode* getStarEffect() const { return m_starEffect.get(); }
 	fw::CSoundCue* getHelicopterCue() const { return m_helicopterCue.get(); }
 
@@ -165,21 +164,15 @@ private:
 	void removeBus();
 	void removeSite();
 	bool isGuestUpgrade() const;
-	void post(GGameMessage* message);
 
-	// The level owns the works and destroys them before its nodes: plain pointers.
-	GGameLevelScene* m_level;
+	// The level owns the works and destroys them before its nodes: a plain pointer.
 	fw::BaseNode* m_cargosNode;
-	GBuildingNode* m_building;
-	// Held: the level may reload the buildings configuration while the work runs.
-	fw::CRefHolder<GBuildingConfiguration> m_targetType;
 	fw::CRefHolder<GPathMovableNode> m_helicopter;
 	fw::core::stringc m_heading;
 	fw::CRefHolder<fw::BaseNode> m_cargo;
 	fw::CRefHolder<GPathMovableNode> m_bus;
 	fw::CRefHolder<GLevelPath> m_path;
 	fw::CRefHolder<fw::BaseNode> m_site;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::CRefHolder<fw::BaseNode> m_starEffect;
 	fw::CRefHolder<fw::CSoundCue> m_helicopterCue;
 	fw::s32 m_helicopterPhase = HELICOPTER_NONE;

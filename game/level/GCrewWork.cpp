@@ -2,21 +2,19 @@
 
 #include "core/CLogger.h"
 #include "level/GBuildingNode.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GPathMovableNode.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 #include "widgets/ProgressBarNode.h"
 
-GCrewWork::GCrewWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GCrewWork::GCrewWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers,
 	EArrivalSound arrivalSound) :
-	m_level(level),
+	GBuildingWork(level, building, building ? building->getType() : nullptr),
 	m_cargosNode(cargosNode),
-	m_building(building),
-	m_type(building ? building->getType() : nullptr),
 	m_path(path),
 	m_materials(materials),
 	m_workers(workers)

@@ -37,12 +37,7 @@ public:
 	bool update(fw::u32 stepMs) final;
 
 	fw::s32 getPhase() const { return m_phase; }
-	GGameLevelScene* getLevelScene() const { return m_level; }
-	GBuildingNode* getBuilding() const { return m_building; }
-	// The building's type when the work was made.
-	GBuildingConfiguration* getType() const { return m_type.get(); }
 	GPathMovableNode* getBus() const { return m_bus.get(); }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 	fw::f32 getMaterials() const { return m_materials; }
 	fw::s32 getWorkers() const { return m_workers; }
 
@@ -58,7 +53,7 @@ protected:
 	// Listens to the cargos node and the building, sends the bus when the path is usable and the
 	// template exists (the crew is there at once otherwise) and shows the progress bar. A work
 	// without a building is over at once.
-	GCrewWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GCrewWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers,
 		EArrivalSound arrivalSound);
 
@@ -70,7 +65,6 @@ protected:
 	// Phase 7 and the progress bar taken away.
 	void endJob();
 	void showProgress();
-	void post(GGameMessage* message) { postToLevel(m_level, message); }
 	void postResourcesReturned(fw::f32 materials);
 	// The state name followed by the level's setting index.
 	fw::s32 settingStateId(const char* prefix) const;
@@ -85,11 +79,7 @@ private:
 	// The bus's route or its leaving state has ended.
 	bool onBusStateEnded(fw::CEventNodeStateEnded* event);
 
-	GGameLevelScene* m_level;
 	fw::BaseNode* m_cargosNode;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::CRefHolder<GPathMovableNode> m_bus;
 	fw::CRefHolder<GLevelPath> m_path;
 	fw::f32 m_materials;

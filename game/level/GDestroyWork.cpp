@@ -1,14 +1,14 @@
 #include "level/GDestroyWork.h"
 
 #include "level/GBuildingNode.h"
-#include "level/GGameLevelScene.h"
 #include "level/GGameMessages.h"
+#include "level/IGWorkSite.h"
 #include "level/LevelServices.h"
 
 namespace
 {
 // As many workers as the level took: the type's cost less the level's WorkersCostA, at least 1.
-fw::s32 destroyWorkers(const GGameLevelScene* level, const GBuildingNode* building)
+fw::s32 destroyWorkers(const IGWorkSite* level, const GBuildingNode* building)
 {
 	if (!building)
 		return 0;
@@ -16,7 +16,7 @@ fw::s32 destroyWorkers(const GGameLevelScene* level, const GBuildingNode* buildi
 }
 } // namespace
 
-GDestroyWork::GDestroyWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GDestroyWork::GDestroyWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path) :
 	GCrewWork(level, building, cargosNode, templates, path, 0.f, destroyWorkers(level, building),
 		ARRIVAL_DESTROYING_CUE)

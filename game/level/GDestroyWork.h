@@ -9,7 +9,7 @@
 class GDestroyWork : public GCrewWork
 {
 public:
-	GDestroyWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GDestroyWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path);
 
 	// The share of DestroyTime done; 1 for a type that takes no time.

@@ -5,9 +5,9 @@
 #include "level/GGameMessages.h"
 #include "widgets/ProgressBarNode.h"
 
-GFeatureWork::GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GFeatureWork::GFeatureWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, fw::s32 featureIndex) :
-	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_featureIndex(featureIndex)
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_featureIndex(featureIndex)
 {
 	listenTo(cargosNode, building);
 	m_progressBar = makeProgressBarOverBuilding(templates, building);
@@ -42,6 +42,6 @@ bool GFeatureWork::update(fw::u32)
 		return false;
 	leaveWorkSlot(m_building);
 	if (!m_featureStarted)
-		postToLevel(m_level, new GFeatureFinishedMessage(m_building, m_featureIndex));
+		post(new GFeatureFinishedMessage(m_building, m_featureIndex));
 	return false;
 }

@@ -11,7 +11,7 @@ class TemplateCollectionNode;
 
 class GBuildingConfiguration;
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 
 // A switchable feature of a building of Type 3 or more, run as a work: it starts the feature and
 // shows over the building how much of the active time has passed, until the feature stops. The
@@ -20,7 +20,7 @@ class GGameLevelScene;
 class GFeatureWork : public GBuildingWork
 {
 public:
-	GFeatureWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GFeatureWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, fw::s32 featureIndex);
 	~GFeatureWork() override;
 
@@ -29,16 +29,11 @@ public:
 	bool update(fw::u32 stepMs) override;
 
 	fw::s32 getFeatureIndex() const { return m_featureIndex; }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GFeatureWork(const GFeatureWork&) = delete;
 	GFeatureWork& operator=(const GFeatureWork&) = delete;
 
-	GGameLevelScene* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::s32 m_featureIndex;
 	// Once seen active, the building's timer reports the feature's end.
 	bool m_featureStarted = false;

@@ -9,11 +9,9 @@
 #include "core/NodeCasts.h"
 #include "core/TextParsing.h"
 #include "level/GBuildingNode.h"
-#include "level/GBuildingWork.h"
 #include "level/GBuildingsConfiguration.h"
 #include "level/GCloudsEffect.h"
 #include "level/GLevelConfiguration.h"
-#include "level/GLevelModifier.h"
 #include "level/GLevelPaths.h"
 #include "level/GTrafficManager.h"
 #include "level/GWeatherParticlesNode.h"
@@ -23,7 +21,6 @@
 #include "platform/CSoundManager.h"
 #include "platform/CTimerManager.h"
 #include "widgets/CEventScene.h"
-#include "widgets/TemplateCollectionNode.h"
 
 using levelservices::nameId;
 
@@ -46,8 +43,6 @@ GGameLevelScene::~GGameLevelScene()
 	m_upgradeEffects.release();
 	m_levelPaths.release();
 	// The works leave the cargos node's listeners before it goes.
-	for (GBuildingWork* work : levelservices::items(m_works))
-		work->drop();
 	m_works.clear();
 	m_cargosNode.release();
 	m_weatherNode.release();
@@ -126,11 +121,7 @@ void GGameLevelScene::setLevelConfiguration(GLevelConfiguration* configuration)
 	m_levelConfiguration.assign(configuration);
 	if (!configuration)
 		return;
-	dayTime = 0.f;
-	money = configuration->getInitMoney();
-	rating = configuration->getInitRating();
-	materials = configuration->getInitMaterialsCount();
-	freeWorkers = allWorkers = configuration->getInitWorkersCount();
+	m_economy.start(*configuration);
 	for (GBuildingNode* building : levelservices::items(m_buildings))
 	{
 		building->setLevelScene(this);
@@ -201,35 +192,6 @@ GBuildingNode* GGameLevelScene::getSelectedBuilding() const
 	if (!focused || !focused->isFocused())
 		return nullptr;
 	return fw::nodeCast<GBuildingNode>(focused);
-}
-
-fw::s32 GGameLevelScene::getRatingLevel() const
-{
-	if (!m_levelConfiguration)
-		return 0;
-	if (rating < 0.f)
-		return -1;
-	// Thresholds past the list repeat the last; a bound keeps a zero threshold from counting for ever.
-	static constexpr fw::s32 MAX_LEVEL = 1000;
-	fw::f32 left = rating;
-	fw::s32 level = 0;
-	while (level < MAX_LEVEL)
-	{
-		const fw::f32 next = left - static_cast<fw::f32>(m_levelConfiguration->getRatingThreshold(level + 1));
-		if (next < 0.f)
-			break;
-		left = next;
-		++level;
-	}
-	return level;
-}
-
-void GGameLevelScene::addWork(GBuildingWork* work)
-{
-	if (!work)
-		return;
-	work->grab();
-	m_works.push_back(work);
 }
 
 void GGameLevelScene::addHistory(fw::s32 kind, const GBuildingNode* building, const GBuildingConfiguration* type)
@@ -305,7 +267,7 @@ bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event
 	if (m_levelConfiguration)
 	{
 		const fw::CRefHolder<GCloudsEffect> clouds =
-			fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), getWorkTemplates()));
+			fw::adoptRef(new GCloudsEffect(m_cargosNode.get(), m_works.getWorkTemplates()));
 		addWork(clouds.get());
 		startRandomEvents();
 	}
@@ -340,7 +302,7 @@ bool GGameLevelScene::onNodePressed(fw::CEventNodePressed* event)
 {
 	fw::BaseNode* node = event->getNode();
 	GBuildingNode* building = fw::nodeCast<GBuildingNode>(node);
-	if (building && collectLetter(building))
+	if (building && m_letters.collect(building))
 		return true;
 	fw::logFormat(fw::LOG_INFORMATION, "Node was pressed: %s", node ? node->getName().c_str() : "");
 	if (building)
@@ -398,37 +360,6 @@ bool GGameLevelScene::onPauseRequest(GPauseRequestMessage* message)
 	return true;
 }
 
-bool GGameLevelScene::onFeatureReady(GFeatureReadyMessage* message)
-{
-	if (!message->building)
-		return false;
-	// The end of a serve work frees its building; a feature that has recharged (the building's own
-	// timers send the same message) leaves any other work of the building running.
-	if (message->building->getWorkCode() == GBuildingNode::WORK_SERVE)
-		message->building->setWork(GBuildingNode::WORK_NONE, nullptr);
-	updateServiceLists();
-	postStateChanged();
-	return false;
-}
-
-bool GGameLevelScene::onFeatureIncome(GFeatureIncomeMessage* message)
-{
-	if (message->building)
-		money += message->money;
-	return false;
-}
-
-bool GGameLevelScene::onFeatureFinished(GFeatureFinishedMessage* message)
-{
-	if (!message->building)
-		return false;
-	const fw::s32 kind = message->featureIndex == 1 ? 6 : message->featureIndex == 2 ? 7 : 5;
-	addHistory(kind, message->building, message->building->getType());
-	recalculate();
-	postStateChanged();
-	return false;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Step and recalculation.
 
@@ -439,137 +370,33 @@ bool GGameLevelScene::onTimer(fw::u32 dt)
 		m_traffic->update(dt);
 	if (m_paused || isLevelCompleted() || !m_levelConfiguration)
 		return true;
-	const fw::f32 dtf = static_cast<fw::f32>(dt);
-	elapsed += dtf;
-	dayTime += dtf * 0.001f;
+	m_economy.advanceClock(dt);
 	updateWorks(dt);
-	updateMoneyLetters(dt);
+	m_letters.update(dt);
 
-	bool changed = false;
-	if (dayTime >= static_cast<fw::f32>(m_levelConfiguration->getDayLength()))
+	const fw::u32 events = m_economy.settle(dt, *m_levelConfiguration);
+	if (events & GLevelEconomy::STEP_DAY_PASSED)
 	{
-		if (income > 0.f)
+		if (m_economy.getIncome() > 0.f)
 			levelservices::playCue(this, "Income");
-		dayTime = 0.f;
-		money += income;
 		postToParent(new GDayPassedMessage);
-		changed = true;
 	}
-	const GLevelModifierValues& values = m_levelConfiguration->getModifierValues();
-	if (materialsCountdown >= 0.f)
-	{
-		materialsCountdown -= values.MaterialDeliveryTimeM * dtf;
-		if (materialsCountdown < 0.f)
-		{
-			levelservices::playCue(this, "MaterialsDelivered");
-			materialsCountdown = -1.f;
-			materials += orderedMaterials;
-			changed = true;
-		}
-	}
-	if (workersCountdown >= 0.f)
-	{
-		workersCountdown -= values.WorkerDeliveryTimeM * dtf;
-		if (workersCountdown < 0.f)
-		{
-			levelservices::playCue(this, "WorkersTrained");
-			workersCountdown = -1.f;
-			freeWorkers += orderedWorkers;
-			allWorkers += orderedWorkers;
-			changed = true;
-		}
-	}
-	if (changed)
+	if (events & GLevelEconomy::STEP_MATERIALS_DELIVERED)
+		levelservices::playCue(this, "MaterialsDelivered");
+	if (events & GLevelEconomy::STEP_WORKERS_TRAINED)
+		levelservices::playCue(this, "WorkersTrained");
+	if (events != 0)
 	{
 		recalculate();
 		postStateChanged();
 	}
-	if (m_weatherNode && m_weatherTime > 0)
-	{
-		m_weatherTime -= static_cast<fw::s32>(dt);
-		if (m_weatherTime <= 0)
-			m_weatherNode->setEnabled(false);
-	}
+	m_requests.stepWeather(dt);
 	return true;
-}
-
-void GGameLevelScene::updateWorks(fw::u32 stepMs)
-{
-	fw::u32 i = 0;
-	while (i < m_works.size())
-	{
-		GBuildingWork* work = m_works[i];
-		if (work->update(stepMs))
-		{
-			++i;
-			continue;
-		}
-		// The work may have been taken out meanwhile: find it again before letting it go.
-		if (i < m_works.size() && m_works[i] == work)
-		{
-			m_works[i] = m_works.getLast();
-			m_works.erase(m_works.size() - 1);
-			work->drop();
-		}
-	}
 }
 
 void GGameLevelScene::recalculate()
 {
-	const fw::f32 previousRating = rating;
-	guests = potentialGuests = 0;
-	income = potentialIncome = 0.f;
-	rating = 0.f;
-	GLevelConfiguration* level = m_levelConfiguration.get();
-	if (level)
-	{
-		rating = level->getInitRating();
-		level->getModifierValues().reset();
-		if (m_upgradeEffects)
-		{
-			const fw::core::array<const GLevelModifierList*>& blocks = m_upgradeEffects->getModifierBlocks();
-			for (fw::u32 i = 0; i < blocks.size(); ++i)
-				if (blocks[i])
-					blocks[i]->applyAll(level);
-		}
-		for (GBuildingNode* building : levelservices::items(m_buildings))
-		{
-			const GBuildingConfiguration* type = building->getType();
-			if (type->Level == 0 || !building->isOwnedByThePlayer() || building->isForSale() || !building->isWorking())
-				continue;
-			if (type->LevelModifiers)
-				type->LevelModifiers->applyAll(level);
-			for (fw::u32 f = 0; f < type->ActiveFeatures.size(); ++f)
-				if (type->ActiveFeatures[f].LevelModifiers && building->getFeatureState(static_cast<fw::s32>(f)) == 1)
-					type->ActiveFeatures[f].LevelModifiers->applyAll(level);
-		}
-		if (!level->getModifierValues().CanBuildingsBroke)
-			for (GBuildingNode* building : levelservices::items(m_buildings))
-				if (building->getAlert() == GBuildingNode::ALERT_BROKEN)
-					building->setAlertIcon(GBuildingNode::ALERT_NONE);
-	}
-	for (GBuildingNode* building : levelservices::items(m_buildings))
-		building->computeServeAreaBonus();
-	for (GBuildingNode* building : levelservices::items(m_buildings))
-	{
-		const GBuildingConfiguration* type = building->getType();
-		if (type->Level == 0 || !building->isOwnedByThePlayer() || building->isForSale())
-			continue;
-		if (building->isWorking())
-		{
-			income += building->getIncome(type);
-			guests += type->getGuestsCount(level);
-		}
-		else
-		{
-			potentialIncome += building->getIncome(type);
-			potentialGuests += type->getGuestsCount(level);
-		}
-	}
-	potentialIncome += income;
-	potentialGuests += guests;
-	if (previousRating > rating)
-		rating = previousRating;
+	m_economy.recalculate(m_levelConfiguration.get(), m_upgradeEffects.get(), m_buildings);
 	postStateChanged();
 	checkLevelCompleted();
 	updateServiceLists();
@@ -661,4 +488,72 @@ void GGameLevelScene::checkLevelCompleted()
 		}
 		postToParent(new GLevelCompletedMessage);
 	}
+}
+
+// ---------------------------------------------------------------------------------------------
+// Purchases and sales.
+
+bool GGameLevelScene::canAffordBuilding(const GBuildingConfiguration* type) const
+{
+	return m_economy.canAffordBuilding(type, m_levelConfiguration.get());
+}
+
+bool GGameLevelScene::canAffordPurchase(const GBuildingNode* building) const
+{
+	return m_economy.canAffordPurchase(building, m_levelConfiguration.get());
+}
+
+bool GGameLevelScene::buyMaterials(const GPurchaseOffer* offer)
+{
+	if (!m_economy.buyMaterials(offer, m_levelConfiguration.get()))
+		return false;
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::buyWorkers(const GPurchaseOffer* offer)
+{
+	if (!m_economy.buyWorkers(offer, m_levelConfiguration.get()))
+		return false;
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::buyBuilding(GBuildingNode* building)
+{
+	if (!m_economy.buyBuilding(building))
+		return false;
+	levelservices::playCue(this, "Bought");
+	addHistory(2, building, building->getType());
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+bool GGameLevelScene::sellBuilding(GBuildingNode* building)
+{
+	if (!m_economy.sellBuilding(building))
+		return false;
+	levelservices::playCue(this, "Sold");
+	addHistory(3, building, building->getType());
+	// The sold building no longer serves: requests only it answered are dropped.
+	updateServiceLists();
+	dropUnprovidedRequests();
+	recalculate();
+	postStateChanged();
+	return true;
+}
+
+fw::u32 GGameLevelScene::countBuildingsOfType(fw::s32 typeName) const
+{
+	fw::u32 count = 0;
+	for (const GBuildingNode* building : levelservices::items(m_buildings))
+	{
+		if (building->isOwnedByThePlayer() && building->getType()->Name == typeName)
+			++count;
+		else if (building->getWorkCode() == GBuildingNode::WORK_DESTROY && building->getPreviousType() &&
+			building->getPreviousType()->Name == typeName)
+			++count;
+	}
+	return count;
 }

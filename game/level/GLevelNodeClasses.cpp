@@ -3,6 +3,7 @@
 #include "core/CNodeFactory.h"
 #include "level/GAmbientMovers.h"
 #include "level/GBuildingNode.h"
+#include "level/GCarNode.h"
 #include "level/GEllipseSectorNode.h"
 #include "level/GGameLevelScene.h"
 #include "level/GHOHintParticlesNode.h"

@@ -47,17 +47,17 @@ const GBuildingConfiguration* countedType(const GBuildingNode* building)
 
 bool GMoneyObjective::isComplete(GGameLevelScene* level) const
 {
-	return FloatValue <= level->money;
+	return FloatValue <= level->getEconomy().getMoney();
 }
 
 fw::core::stringw GMoneyObjective::getProgressText(GGameLevelScene* level) const
 {
-	return moneyRatio(level, level->money, FloatValue);
+	return moneyRatio(level, level->getEconomy().getMoney(), FloatValue);
 }
 
 bool GIncomeObjective::isComplete(GGameLevelScene* level) const
 {
-	return FloatValue <= level->income;
+	return FloatValue <= level->getEconomy().getIncome();
 }
 
 fw::core::stringw GIncomeObjective::getDisplayName(bool full) const
@@ -68,12 +68,12 @@ fw::core::stringw GIncomeObjective::getDisplayName(bool full) const
 
 fw::core::stringw GIncomeObjective::getProgressText(GGameLevelScene* level) const
 {
-	return moneyRatio(level, level->income, FloatValue);
+	return moneyRatio(level, level->getEconomy().getIncome(), FloatValue);
 }
 
 bool GWorkersObjective::isComplete(GGameLevelScene* level) const
 {
-	return level->allWorkers >= IntValue;
+	return level->getEconomy().getAllWorkers() >= IntValue;
 }
 
 fw::core::stringw GWorkersObjective::getDisplayName(bool) const
@@ -83,12 +83,12 @@ fw::core::stringw GWorkersObjective::getDisplayName(bool) const
 
 fw::core::stringw GWorkersObjective::getProgressText(GGameLevelScene* level) const
 {
-	return ratio(level->allWorkers, IntValue);
+	return ratio(level->getEconomy().getAllWorkers(), IntValue);
 }
 
 bool GGuestsCountObjective::isComplete(GGameLevelScene* level) const
 {
-	return level->guests >= IntValue;
+	return level->getEconomy().getGuests() >= IntValue;
 }
 
 fw::core::stringw GGuestsCountObjective::getDisplayName(bool) const
@@ -98,7 +98,7 @@ fw::core::stringw GGuestsCountObjective::getDisplayName(bool) const
 
 fw::core::stringw GGuestsCountObjective::getProgressText(GGameLevelScene* level) const
 {
-	return ratio(level->guests, IntValue);
+	return ratio(level->getEconomy().getGuests(), IntValue);
 }
 
 fw::s32 GHaveTypedBuildingsCountObjective::count(const GGameLevelScene* level) const

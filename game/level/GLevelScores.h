@@ -32,23 +32,3 @@ public:
 private:
 	std::map<fw::core::stringc, GLevelScore> m_scores;
 };
-
-// Play-time totals and reporting hooks; the hooks do nothing.
-class GGameStatistics : public virtual fw::IReferenceCounted
-{
-public:
-	bool start() { return true; }
-	bool stop() { return true; }
-	void reportLevelResult(const fw::core::stringc& levelName, const fw::core::stringc& timeSeconds)
-	{
-		(void)levelName;
-		(void)timeSeconds;
-	}
-
-	void addPlayTime(fw::u32 milliseconds) { m_playTime += static_cast<fw::s32>(milliseconds); }
-	fw::s32 getPlayTime() const { return m_playTime; }
-
-private:
-	std::map<fw::core::stringc, fw::s32> m_values;
-	fw::s32 m_playTime = 0;
-};

@@ -3,7 +3,7 @@
 #include "level/GBuildingNode.h"
 #include "level/GGameMessages.h"
 
-GProgressBarWork::GProgressBarWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GProgressBarWork::GProgressBarWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	GCrewWork(level, building, cargosNode, templates, path, materials, workers, ARRIVAL_WORK_SOUND_IF_SELECTED)
 {
@@ -63,42 +63,4 @@ void GProgressBarWork::cancel()
 	getBuilding()->setWorkersText(0);
 	onCancel();
 	postResourcesReturned(getMaterials());
-}
-
-GRepairWork::GRepairWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
-	GProgressBarWork(level, building, cargosNode, templates, path, materials, workers)
-{
-	m_total = getType()->RepairTime;
-}
-
-void GRepairWork::onFinish()
-{
-	GProgressBarWork::onFinish();
-	post(new GRepairDoneMessage(getBuilding()));
-}
-
-void GRepairWork::onCancel()
-{
-	GProgressBarWork::onCancel();
-	getBuilding()->setAlertIcon(GBuildingNode::ALERT_BROKEN);
-}
-
-GCleaningWork::GCleaningWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
-	GProgressBarWork(level, building, cargosNode, templates, path, materials, workers)
-{
-	m_total = getType()->RepairTime;
-}
-
-void GCleaningWork::onFinish()
-{
-	GProgressBarWork::onFinish();
-	post(new GCleaningDoneMessage(getBuilding()));
-}
-
-void GCleaningWork::onCancel()
-{
-	GProgressBarWork::onCancel();
-	getBuilding()->setAlertIcon(GBuildingNode::ALERT_DIRTY);
 }

@@ -8,7 +8,7 @@ class GProgressBarWork : public GCrewWork
 {
 public:
 	// The level passes the materials and workers it took for the job.
-	GProgressBarWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GProgressBarWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
 
 	// Elapsed over total; 1 for a job that takes no time.
@@ -32,30 +32,4 @@ protected:
 
 	fw::f32 m_total = 0.f;
 	fw::f32 m_elapsed = 0.f;
-};
-
-// Mends a broken building in the type's RepairTime.
-class GRepairWork : public GProgressBarWork
-{
-public:
-	GRepairWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
-
-	// Then reports the repair.
-	void onFinish() override;
-	// Then the building is broken again.
-	void onCancel() override;
-};
-
-// Cleans a dirty building; it takes as long as a repair.
-class GCleaningWork : public GProgressBarWork
-{
-public:
-	GCleaningWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
-		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
-
-	// Then reports the cleaning.
-	void onFinish() override;
-	// Then the building is dirty again.
-	void onCancel() override;
 };

@@ -19,7 +19,7 @@ fw::s32 restoringStateId()
 }
 } // namespace
 
-GRestoringWork::GRestoringWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GRestoringWork::GRestoringWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers) :
 	GCrewWork(level, building, cargosNode, templates, path, materials, workers, ARRIVAL_WORK_SOUND)
 {

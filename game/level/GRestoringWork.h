@@ -9,7 +9,7 @@ class GRestoringWork : public GCrewWork
 {
 public:
 	// The level passes the type's build costs, which it took.
-	GRestoringWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GRestoringWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path, fw::f32 materials, fw::s32 workers);
 
 	// The share of BuildTime done; 1 for a type that takes no time.

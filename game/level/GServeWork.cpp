@@ -10,8 +10,8 @@
 // ---------------------------------------------------------------------------------------------
 // The serving building.
 
-GServeWork::GServeWork(GGameLevelScene* level, GBuildingNode* building, fw::TemplateCollectionNode* templates) :
-	m_level(level), m_building(building), m_type(building ? building->getType() : nullptr), m_remaining(0.f)
+GServeWork::GServeWork(IGWorkSite* level, GBuildingNode* building, fw::TemplateCollectionNode* templates) :
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_remaining(0.f)
 {
 	m_progressBar = makeProgressBarOverBuilding(templates, building);
 	if (m_type)
@@ -42,20 +42,16 @@ bool GServeWork::update(fw::u32 stepMs)
 	}
 	m_remaining = 0.f;
 	removeWorkNode(m_progressBar);
-	postToLevel(m_level, new GFeatureReadyMessage(m_building));
+	post(new GFeatureReadyMessage(m_building));
 	return false;
 }
 
 // ---------------------------------------------------------------------------------------------
 // The requesting building.
 
-GServeProgressWork::GServeProgressWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+GServeProgressWork::GServeProgressWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 	fw::TemplateCollectionNode* templates, GLevelPath* path) :
-	m_level(level),
-	m_building(building),
-	m_type(building ? building->getType() : nullptr),
-	m_path(path),
-	m_remaining(0.f)
+	GBuildingWork(level, building, building ? building->getType() : nullptr), m_path(path), m_remaining(0.f)
 {
 	listenTo(cargosNode, building);
 	// A bus that cannot be made counts as arrived, so that the service is never left waiting.
@@ -126,7 +122,7 @@ bool GServeProgressWork::update(fw::u32 stepMs)
 			m_remaining = 0.f;
 			m_phase = PHASE_SERVED;
 			removeWorkNode(m_progressBar);
-			postToLevel(m_level, new GServeDoneMessage(m_building));
+			post(new GServeDoneMessage(m_building));
 		}
 		else if (m_progressBar)
 			m_progressBar->setValue(getProgress());

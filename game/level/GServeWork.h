@@ -12,7 +12,7 @@ class TemplateCollectionNode;
 
 class GBuildingConfiguration;
 class GBuildingNode;
-class GGameLevelScene;
+class IGWorkSite;
 class GLevelPath;
 class GPathMovableNode;
 
@@ -22,23 +22,18 @@ class GPathMovableNode;
 class GServeWork : public GBuildingWork
 {
 public:
-	GServeWork(GGameLevelScene* level, GBuildingNode* building, fw::TemplateCollectionNode* templates);
+	GServeWork(IGWorkSite* level, GBuildingNode* building, fw::TemplateCollectionNode* templates);
 	~GServeWork() override;
 
 	fw::f32 getProgress() override;
 	bool update(fw::u32 stepMs) override;
 
 	fw::f32 getRemaining() const { return m_remaining; }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GServeWork(const GServeWork&) = delete;
 	GServeWork& operator=(const GServeWork&) = delete;
 
-	GGameLevelScene* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::f32 m_remaining;
 };
 
@@ -65,7 +60,7 @@ public:
 	// The bus's speed; it keeps out of the street traffic.
 	static constexpr fw::f32 BUS_VELOCITY = 180.f;
 
-	GServeProgressWork(GGameLevelScene* level, GBuildingNode* building, fw::BaseNode* cargosNode,
+	GServeProgressWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,
 		fw::TemplateCollectionNode* templates, GLevelPath* path);
 	~GServeProgressWork() override;
 
@@ -79,7 +74,6 @@ public:
 	fw::s32 getPhase() const { return m_phase; }
 	fw::f32 getRemaining() const { return m_remaining; }
 	GPathMovableNode* getBus() const { return m_bus.get(); }
-	fw::BaseProgressBarNode* getProgressBar() const { return m_progressBar.get(); }
 
 private:
 	GServeProgressWork(const GServeProgressWork&) = delete;
@@ -87,10 +81,6 @@ private:
 
 	bool onStateEnded(fw::CEventNodeStateEnded* event);
 
-	GGameLevelScene* m_level;
-	GBuildingNode* m_building;
-	fw::CRefHolder<GBuildingConfiguration> m_type;
-	fw::CRefHolder<fw::BaseProgressBarNode> m_progressBar;
 	fw::CRefHolder<GPathMovableNode> m_bus;
 	fw::CRefHolder<GLevelPath> m_path;
 	fw::s32 m_phase = PHASE_ARRIVED;

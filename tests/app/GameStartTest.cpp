@@ -19,6 +19,7 @@
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GComicsConfiguration.h"
 #include "level/GLevelScores.h"
 #include "level/GUpgradesConfiguration.h"
 #include "platform/CProfile.h"

@@ -8,6 +8,7 @@
 #include "support/LogCapture.h"
 #include "video/VideoTestSupport.h"
 
+#include "app/GAchievementUnlockedScene.h"
 #include "app/GAchievementsProgress.h"
 #include "app/GAchievementsScene.h"
 #include "app/GCreditsScene.h"

@@ -9,6 +9,7 @@
 #include "core/NodeCasts.h"
 #include "core/SceneFile.h"
 #include "level/GAmbientMovers.h"
+#include "level/GCarNode.h"
 #include "level/GFacing.h"
 #include "level/GLevelNodeClasses.h"
 #include "platform/CRandomGenerator.h"

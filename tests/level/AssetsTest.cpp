@@ -2,6 +2,7 @@
 // configuration loads whole, with every kind recognised and every name it uses defined.
 #include "LevelTestSupport.h"
 #include "level/GBuildingsConfiguration.h"
+#include "level/GComicsConfiguration.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelPaths.h"
 #include "level/GLevelScores.h"

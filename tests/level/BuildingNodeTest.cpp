@@ -176,7 +176,7 @@ TEST(BuildingNodeFeatures, IncomeBoostPaysFourTimesAndEndsIntoItsRecharge)
 	GBuildingNode* factory = rig.building("FA");
 	factory->setAlertIcon(0);
 	EXPECT_EQ(4, factory->countServedGuests(factory->getType()));
-	rig.level->money = 0.f;
+	rig.level->getEconomy().setMoney(0.f);
 	factory->activateFeature(0);
 	EXPECT_EQ(1, factory->getFeatureState(0));
 	EXPECT_EQ(400.f, factory->getBoostedIncome());
@@ -186,11 +186,11 @@ TEST(BuildingNodeFeatures, IncomeBoostPaysFourTimesAndEndsIntoItsRecharge)
 	for (int ms = 50; ms <= 12000; ms += 50)
 	{
 		rig.step(50);
-		if (rig.level->money != last)
+		if (rig.level->getEconomy().getMoney() != last)
 		{
 			paidAt.push_back(ms);
-			EXPECT_EQ(100.f, rig.level->money - last);
-			last = rig.level->money;
+			EXPECT_EQ(100.f, rig.level->getEconomy().getMoney() - last);
+			last = rig.level->getEconomy().getMoney();
 		}
 	}
 	EXPECT_EQ((std::vector<int>{3050, 7100, 11150, 12000}), paidAt);

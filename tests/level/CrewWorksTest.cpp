@@ -5,9 +5,10 @@
 
 #include "core/CAnimatorState.h"
 #include "core/KeyFrame.h"
+#include "level/GCleaningWork.h"
 #include "level/GDestroyWork.h"
 #include "level/GPathMovableNode.h"
-#include "level/GProgressBarWork.h"
+#include "level/GRepairWork.h"
 #include "level/GRestoringWork.h"
 #include "level/LevelServices.h"
 #include "widgets/ProgressBarNode.h"

@@ -64,10 +64,10 @@ TEST(LevelAssets, EveryLevelRunsTenMinutesCleanly)
 			EXPECT_NE(nullptr, building->getForSaleNode());
 			EXPECT_NE(nullptr, building->getServeAreaNode());
 		}
-		const fw::f32 money = rig.level->money;
+		const fw::f32 money = rig.level->getEconomy().getMoney();
 		rig.step(100, 6000);
-		EXPECT_NEAR(600000.f, rig.level->elapsed, 1.f);
-		EXPECT_GT(rig.level->money, money) << "ten days of income";
+		EXPECT_NEAR(600000.f, rig.level->getEconomy().getElapsed(), 1.f);
+		EXPECT_GT(rig.level->getEconomy().getMoney(), money) << "ten days of income";
 		for (const fw::test::SLogLine& line : log.lines)
 			EXPECT_LT(line.level, fw::LOG_WARNING) << line.text;
 	}
@@ -378,9 +378,9 @@ TEST(LevelAssets, WorksRunToTheirEndOnTheGamesTemplates)
 	rig.setUpAndEnter();
 	rig.level->setLevelPaths(paths.get());
 	GGameLevelScene& level = *rig.level;
-	level.money = 1e6f;
-	level.materials = 1000.f;
-	level.freeWorkers = level.allWorkers = 100;
+	level.getEconomy().setMoney(1e6f);
+	level.getEconomy().setMaterials(1000.f);
+	level.getEconomy().setWorkers(100, 100);
 	const fw::u32 ownEffects = level.getWorks().size();
 
 	// The operation, its building and the alert it needs.

@@ -4,10 +4,11 @@
 #include "LevelSceneSupport.h"
 
 #include "level/GBuildingWork.h"
+#include "level/GCleaningWork.h"
 #include "level/GConstructionWork.h"
 #include "level/GDestroyWork.h"
 #include "level/GFeatureWork.h"
-#include "level/GProgressBarWork.h"
+#include "level/GRepairWork.h"
 #include "level/GRestoringWork.h"
 #include "level/GServeWork.h"
 #include "level/LevelServices.h"
@@ -52,9 +53,9 @@ bool deliver(CLevelRig& rig, GGameMessage* message)
 struct SSnapshot
 {
 	explicit SSnapshot(CLevelRig& rig) :
-		money(rig.level->money),
-		materials(rig.level->materials),
-		freeWorkers(rig.level->freeWorkers),
+		money(rig.level->getEconomy().getMoney()),
+		materials(rig.level->getEconomy().getMaterials()),
+		freeWorkers(rig.level->getEconomy().getFreeWorkers()),
 		works(rig.level->getWorks().size()),
 		history(rig.level->getHistory().size())
 	{
@@ -97,16 +98,16 @@ TEST(LevelConstruction, BuildingOnAnEmptyPlaceTakesTheCostsAtOnceAndStartsTheWor
 		fw::adoptRef(new GBuildingConfiguration(*rig.buildings->getBuilding(id("Hotel1"))));
 	hotel->BuildWorkersCost = 2;
 	GBuildingNode* place = rig.building("P1");
-	ASSERT_EQ(1000.f, rig.level->money);
-	ASSERT_EQ(20.f, rig.level->materials);
-	ASSERT_EQ(3, rig.level->freeWorkers);
+	ASSERT_EQ(1000.f, rig.level->getEconomy().getMoney());
+	ASSERT_EQ(20.f, rig.level->getEconomy().getMaterials());
+	ASSERT_EQ(3, rig.level->getEconomy().getFreeWorkers());
 	rig.messages();
 
 	ASSERT_TRUE(rig.level->startConstruction(place, hotel.get()));
-	EXPECT_EQ(600.f, rig.level->money);
-	EXPECT_EQ(10.f, rig.level->materials);
-	EXPECT_EQ(1, rig.level->freeWorkers);
-	EXPECT_EQ(3, rig.level->allWorkers);
+	EXPECT_EQ(600.f, rig.level->getEconomy().getMoney());
+	EXPECT_EQ(10.f, rig.level->getEconomy().getMaterials());
+	EXPECT_EQ(1, rig.level->getEconomy().getFreeWorkers());
+	EXPECT_EQ(3, rig.level->getEconomy().getAllWorkers());
 	EXPECT_EQ(GBuildingNode::WORK_CONSTRUCTION, place->getWorkCode());
 	EXPECT_NE(nullptr, dynamic_cast<GConstructionWork*>(place->getWork()));
 	EXPECT_NE(-1, rig.level->getWorks().linear_search(place->getWork()));
@@ -128,8 +129,8 @@ TEST(LevelConstruction, BuildingOnAnEmptyPlaceTakesTheCostsAtOnceAndStartsTheWor
 			EXPECT_EQ(id("P1"), record.place);
 		}
 	EXPECT_EQ(1u, built);
-	EXPECT_EQ(3, rig.level->freeWorkers);
-	EXPECT_EQ(10.f, rig.level->materials);
+	EXPECT_EQ(3, rig.level->getEconomy().getFreeWorkers());
+	EXPECT_EQ(10.f, rig.level->getEconomy().getMaterials());
 }
 
 TEST(LevelConstruction, RefusedConstructionsChangeNothing)
@@ -148,8 +149,8 @@ TEST(LevelConstruction, RefusedConstructionsChangeNothing)
 		{"no cargos node", "P1", "Hotel1", [](CLevelRig&) {}, false},
 		{"not an empty place", "H1", "Hotel3", [](CLevelRig&) {}},
 		{"no type", "P1", nullptr, [](CLevelRig&) {}},
-		{"not affordable", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->money = 399.f; }},
-		{"not enough materials", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->materials = 9.f; }},
+		{"not affordable", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->getEconomy().setMoney(399.f); }},
+		{"not enough materials", "P1", "Hotel1", [](CLevelRig& rig) { rig.level->getEconomy().setMaterials(9.f); }},
 		{"not owned", "N1", "Hotel1", [](CLevelRig&) {}},
 		{"the place has a work", "P1", "Hotel1",
 			[](CLevelRig& rig) { rig.building("P1")->setWork(GBuildingNode::WORK_SERVE, nullptr); }},
@@ -191,7 +192,7 @@ TEST(LevelConstruction, UpgradingBuildsTheNextLevelOfAWorkingBuilding)
 			},
 			false},
 		{"broken", "H1", [](CLevelRig& rig) { rig.building("H1")->setAlertIcon(1); }, false},
-		{"not affordable", "H1", [](CLevelRig& rig) { rig.level->materials = 5.f; }, false},
+		{"not affordable", "H1", [](CLevelRig& rig) { rig.level->getEconomy().setMaterials(5.f); }, false},
 		{"an empty place", "P1", [](CLevelRig&) {}, false},
 		// A factory counts as working under a serve or feature work; it still waits for it.
 		{"a factory with nothing to do", "FA",
@@ -229,8 +230,8 @@ TEST(LevelConstruction, UpgradingBuildsTheNextLevelOfAWorkingBuilding)
 		EXPECT_EQ(id("Hotel3"), target->getType()->Name);
 		EXPECT_EQ(was, target->getPreviousType()->Name);
 		EXPECT_EQ(GBuildingNode::WORK_CONSTRUCTION, target->getWorkCode());
-		EXPECT_EQ(before.materials - 10.f, rig.level->materials);
-		EXPECT_EQ(before.freeWorkers - 1, rig.level->freeWorkers);
+		EXPECT_EQ(before.materials - 10.f, rig.level->getEconomy().getMaterials());
+		EXPECT_EQ(before.freeWorkers - 1, rig.level->getEconomy().getFreeWorkers());
 		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
 	}
 }
@@ -252,9 +253,9 @@ TEST(LevelDestroy, TheBuildingBecomesAPlaceAtOnceAndItsEndRecordsTheDestroyedTyp
 	EXPECT_EQ(id("Cafe"), cafe->getPreviousType()->Name);
 	EXPECT_EQ(GBuildingNode::WORK_DESTROY, cafe->getWorkCode());
 	EXPECT_NE(nullptr, dynamic_cast<GDestroyWork*>(cafe->getWork()));
-	EXPECT_EQ(2, rig.level->freeWorkers) << "the crew";
-	EXPECT_EQ(1000.f, rig.level->money);
-	EXPECT_EQ(20.f, rig.level->materials);
+	EXPECT_EQ(2, rig.level->getEconomy().getFreeWorkers()) << "the crew";
+	EXPECT_EQ(1000.f, rig.level->getEconomy().getMoney());
+	EXPECT_EQ(20.f, rig.level->getEconomy().getMaterials());
 	EXPECT_EQ(rig.building("C2"), hotel->getServerOf(id("Cafe"))) << "the other cafe takes the hotel over";
 	EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
 
@@ -264,7 +265,7 @@ TEST(LevelDestroy, TheBuildingBecomesAPlaceAtOnceAndItsEndRecordsTheDestroyedTyp
 	EXPECT_EQ(1, rig.level->getHistory()[0].kind);
 	EXPECT_EQ(id("Cafe"), rig.level->getHistory()[0].buildingType);
 	EXPECT_EQ(id("C1"), rig.level->getHistory()[0].place);
-	EXPECT_EQ(3, rig.level->freeWorkers) << "the crew is back";
+	EXPECT_EQ(3, rig.level->getEconomy().getFreeWorkers()) << "the crew is back";
 	const Lines lines = rig.messages();
 	EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "4098 C1 C1")) << "the panel of the place refreshes";
 }
@@ -368,9 +369,9 @@ TEST(LevelRepairs, EachTakesItsCostsClearsTheAlertAndOnlyCleaningRecalculates)
 				: c.operation == CLEANING ? dynamic_cast<GCleaningWork*>(work) != nullptr
 										  : dynamic_cast<GRestoringWork*>(work) != nullptr);
 		EXPECT_EQ(GBuildingNode::ALERT_NONE, hotel->getAlert());
-		EXPECT_EQ(c.materials, rig.level->materials);
-		EXPECT_EQ(c.freeWorkers, rig.level->freeWorkers);
-		EXPECT_EQ(1000.f, rig.level->money);
+		EXPECT_EQ(c.materials, rig.level->getEconomy().getMaterials());
+		EXPECT_EQ(c.freeWorkers, rig.level->getEconomy().getFreeWorkers());
+		EXPECT_EQ(1000.f, rig.level->getEconomy().getMoney());
 		EXPECT_EQ(c.messages, rig.messages());
 
 		// The end: recorded once, the crew back, the spent materials not.
@@ -379,8 +380,8 @@ TEST(LevelRepairs, EachTakesItsCostsClearsTheAlertAndOnlyCleaningRecalculates)
 			rig.step(50);
 		ASSERT_EQ(1u, rig.level->getHistory().size());
 		EXPECT_EQ(c.kind, rig.level->getHistory()[0].kind);
-		EXPECT_EQ(3, rig.level->freeWorkers);
-		EXPECT_EQ(c.materials, rig.level->materials);
+		EXPECT_EQ(3, rig.level->getEconomy().getFreeWorkers());
+		EXPECT_EQ(c.materials, rig.level->getEconomy().getMaterials());
 	}
 }
 
@@ -531,7 +532,7 @@ TEST(LevelFeatures, AFactoryRunsItsFeatureAsAWorkOtherBuildingsRunItThemselves)
 		CLevelRig rig(operationsScene());
 		GBuildingNode* factory = rig.building("FA");
 		factory->setAlertIcon(0);
-		rig.level->money = 30.f;
+		rig.level->getEconomy().setMoney(30.f);
 		rig.messages();
 		ASSERT_TRUE(rig.level->activateFeature(factory, 0));
 		EXPECT_EQ(GBuildingNode::WORK_FEATURE, factory->getWorkCode());
@@ -540,7 +541,7 @@ TEST(LevelFeatures, AFactoryRunsItsFeatureAsAWorkOtherBuildingsRunItThemselves)
 		EXPECT_EQ(0, work->getFeatureIndex());
 		EXPECT_NE(-1, rig.level->getWorks().linear_search(work));
 		EXPECT_EQ(GFeatureState::ACTIVE, factory->getFeatureState(0));
-		EXPECT_EQ(-20.f, rig.level->money) << "the cost is taken even beyond the money";
+		EXPECT_EQ(-20.f, rig.level->getEconomy().getMoney()) << "the cost is taken even beyond the money";
 		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages()) << "from the recalculation and from the operation";
 	}
 	{
@@ -554,7 +555,7 @@ TEST(LevelFeatures, AFactoryRunsItsFeatureAsAWorkOtherBuildingsRunItThemselves)
 		ASSERT_TRUE(rig.level->activateFeature(hotel, 0));
 		EXPECT_EQ(GBuildingNode::WORK_NONE, hotel->getWorkCode());
 		EXPECT_EQ(GFeatureState::ACTIVE, hotel->getFeatureState(0));
-		EXPECT_EQ(950.f, rig.level->money);
+		EXPECT_EQ(950.f, rig.level->getEconomy().getMoney());
 		EXPECT_EQ(Lines{"HotelIdle"}, CLevelRig::plays()) << "the building's work cue";
 		EXPECT_EQ(TWO_STATE_CHANGES, rig.messages());
 	}
@@ -708,9 +709,9 @@ TEST(LevelResults, ReturnedResourcesGoToMaterialsAndFreeWorkers)
 {
 	CLevelRig rig(operationsScene());
 	EXPECT_FALSE(deliver(rig, new GResourcesReturnedMessage(rig.building("H1"), 7.5f, 2)));
-	EXPECT_EQ(27.5f, rig.level->materials);
-	EXPECT_EQ(5, rig.level->freeWorkers);
-	EXPECT_EQ(3, rig.level->allWorkers);
+	EXPECT_EQ(27.5f, rig.level->getEconomy().getMaterials());
+	EXPECT_EQ(5, rig.level->getEconomy().getFreeWorkers());
+	EXPECT_EQ(3, rig.level->getEconomy().getAllWorkers());
 }
 
 TEST(LevelResults, MessagesWithoutABuildingChangeNothing)

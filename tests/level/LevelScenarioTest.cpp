@@ -113,32 +113,33 @@ public:
 TEST(LevelScenario, RunsItsCourseAndMatchesTheTrace)
 {
 	CScenario s;
-	EXPECT_EQ(1100.f + 1000.f + 1375.f + 120.f, s.level().income) << "H1 and H3 with the fountain, the cafe serving H2";
+	EXPECT_EQ(1100.f + 1000.f + 1375.f + 120.f, s.level().getEconomy().getIncome())
+		<< "H1 and H3 with the fountain, the cafe serving H2";
 
 	// A materials order: 5000 ms at twice the speed arrives on the 126th tick after it.
 	const fw::CRefHolder<GPurchaseOffer> materials = fw::adoptRef(new GPurchaseOffer(30.f, 100.f, 5000.f));
 	ASSERT_TRUE(s.level().buyMaterials(materials.get()));
 	s.note("materials ordered");
 	s.run(125);
-	EXPECT_EQ(20.f, s.level().materials);
+	EXPECT_EQ(20.f, s.level().getEconomy().getMaterials());
 	s.run(1);
-	EXPECT_EQ(50.f, s.level().materials);
+	EXPECT_EQ(50.f, s.level().getEconomy().getMaterials());
 
 	// The paused flag stops the economy but not the level's timer manager; the request stops both.
 	s.run(24);
 	s.level().setPaused(true);
 	s.note("paused flag on");
-	const fw::f32 elapsed = s.level().elapsed;
+	const fw::f32 elapsed = s.level().getEconomy().getElapsed();
 	s.run(50);
-	EXPECT_EQ(elapsed, s.level().elapsed);
+	EXPECT_EQ(elapsed, s.level().getEconomy().getElapsed());
 	s.level().setPaused(false);
 	s.note("paused flag off");
 	s.run(50);
 	ASSERT_TRUE(offerGameMessage(s.rig.level.get(), new GPauseRequestMessage(true)));
 	s.note("pause requested");
-	const fw::u32 factoryTicks = static_cast<fw::u32>(s.level().elapsed);
+	const fw::u32 factoryTicks = static_cast<fw::u32>(s.level().getEconomy().getElapsed());
 	s.run(25);
-	EXPECT_EQ(static_cast<fw::f32>(factoryTicks), s.level().elapsed);
+	EXPECT_EQ(static_cast<fw::f32>(factoryTicks), s.level().getEconomy().getElapsed());
 	ASSERT_TRUE(offerGameMessage(s.rig.level.get(), new GPauseRequestMessage(false)));
 	s.note("pause lifted");
 
@@ -152,10 +153,10 @@ TEST(LevelScenario, RunsItsCourseAndMatchesTheTrace)
 	EXPECT_FALSE(s.at("FA")->isWorking());
 
 	// The letter of H1 is collected by a click; its 600 come in.
-	const fw::f32 beforeLetter = s.level().money;
+	const fw::f32 beforeLetter = s.level().getEconomy().getMoney();
 	s.at("H1")->click();
 	s.run(1);
-	EXPECT_EQ(beforeLetter + 600.f, s.level().money);
+	EXPECT_EQ(beforeLetter + 600.f, s.level().getEconomy().getMoney());
 	EXPECT_EQ(1u, s.level().getMoneyLetters().size());
 	EXPECT_EQ(700, dynamic_cast<GMoneyLetter*>(s.level().getMoneyLetters()[0]->getUserData())->amount);
 
@@ -185,7 +186,7 @@ TEST(LevelScenario, RunsItsCourseAndMatchesTheTrace)
 	ASSERT_TRUE(s.level().buyWorkers(workers.get()));
 	s.note("factory restored, feature on, workers ordered");
 	s.run(12);
-	EXPECT_EQ(6, s.level().allWorkers);
+	EXPECT_EQ(6, s.level().getEconomy().getAllWorkers());
 	EXPECT_TRUE(s.level().areObjectivesMet());
 	EXPECT_EQ(fw::core::stringw(L"%GamePlay_CompleteBlocked1Hint%"), s.level().getCompletionHint());
 	EXPECT_FALSE(s.level().isLevelCompleted());

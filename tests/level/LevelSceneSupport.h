@@ -18,6 +18,7 @@
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelModifier.h"
 #include "level/GLevelNodeClasses.h"
+#include "level/GMoneyLetter.h"
 #include "level/IGLevelUpgradeEffects.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"

@@ -66,10 +66,10 @@ TEST(LevelScene, LoadKeepsTheBuildingsInChildOrderAndHidesThePedestrians)
 
 	// Set up: the initial values, and every building knows its level and type.
 	rig.setUpAndEnter();
-	EXPECT_EQ(1000.f, rig.level->money);
-	EXPECT_EQ(20.f, rig.level->materials);
-	EXPECT_EQ(3, rig.level->freeWorkers);
-	EXPECT_EQ(3, rig.level->allWorkers);
+	EXPECT_EQ(1000.f, rig.level->getEconomy().getMoney());
+	EXPECT_EQ(20.f, rig.level->getEconomy().getMaterials());
+	EXPECT_EQ(3, rig.level->getEconomy().getFreeWorkers());
+	EXPECT_EQ(3, rig.level->getEconomy().getAllWorkers());
 	EXPECT_EQ(rig.level.get(), rig.level->getBuildings()[1]->getLevelScene());
 	EXPECT_EQ(id("Cafe"), rig.level->getBuildings()[1]->getType()->Name);
 	// Entered: running on its scene's timer manager, with a weather node that is off.
@@ -126,7 +126,7 @@ TEST(LevelScene, RatingLevelTable)
 		{1e30f, 1000} /* subtracting 50 no longer changes it: the count still ends */};
 	for (const SCase& c : cases)
 	{
-		rig.level->rating = c.rating;
+		rig.level->getEconomy().setRating(c.rating);
 		EXPECT_EQ(c.level, rig.level->getRatingLevel()) << c.rating;
 	}
 }
@@ -145,15 +145,15 @@ TEST(LevelStep, DaysEndOnTheExactTickAndPay)
 	{
 		CLevelRig rig(scene({building("H1", "Hotel1", 0, 0, true)}),
 			levelXml(std::string("<int Name=\"DayLength\" Value=\"") + c.dayLength + "\"/>"));
-		ASSERT_EQ(1000.f, rig.level->income);
+		ASSERT_EQ(1000.f, rig.level->getEconomy().getIncome());
 		rig.messages();
 		CLevelRig::plays();
 		rig.step(20, c.ticks - 1);
-		EXPECT_EQ(1000.f, rig.level->money) << c.dayLength;
+		EXPECT_EQ(1000.f, rig.level->getEconomy().getMoney()) << c.dayLength;
 		EXPECT_TRUE(rig.messages().empty());
 		rig.step(20);
-		EXPECT_EQ(2000.f, rig.level->money) << c.dayLength;
-		EXPECT_EQ(0.f, rig.level->dayTime);
+		EXPECT_EQ(2000.f, rig.level->getEconomy().getMoney()) << c.dayLength;
+		EXPECT_EQ(0.f, rig.level->getEconomy().getDayTime());
 		EXPECT_EQ((Lines{"4097", "4100", "4100"}), rig.messages()) << c.dayLength;
 		EXPECT_EQ((Lines{"Income"}), CLevelRig::plays());
 	}
@@ -170,19 +170,19 @@ TEST(LevelStep, DeliveriesArriveWhenTheirCountdownFallsBelowZero)
 	const fw::CRefHolder<GPurchaseOffer> workers = fw::adoptRef(new GPurchaseOffer(3.9f, 100.f, 1000.f));
 	ASSERT_TRUE(rig.level->buyMaterials(materials.get()));
 	ASSERT_TRUE(rig.level->buyWorkers(workers.get()));
-	EXPECT_EQ(800.f, rig.level->money);
+	EXPECT_EQ(800.f, rig.level->getEconomy().getMoney());
 	EXPECT_TRUE(rig.level->isMaterialsDeliveryPending());
 	CLevelRig::plays();
 	rig.step(20, 50);
-	EXPECT_EQ(0.f, rig.level->workersCountdown);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getWorkersCountdown());
 	rig.step(20);
-	EXPECT_EQ(6, rig.level->freeWorkers) << "3.9 workers are 3";
-	EXPECT_EQ(6, rig.level->allWorkers);
+	EXPECT_EQ(6, rig.level->getEconomy().getFreeWorkers()) << "3.9 workers are 3";
+	EXPECT_EQ(6, rig.level->getEconomy().getAllWorkers());
 	rig.step(20, 74);
-	EXPECT_EQ(0.f, rig.level->materialsCountdown) << "125 ticks of 40 ms";
-	EXPECT_EQ(20.f, rig.level->materials);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getMaterialsCountdown()) << "125 ticks of 40 ms";
+	EXPECT_EQ(20.f, rig.level->getEconomy().getMaterials());
 	rig.step(20);
-	EXPECT_EQ(50.f, rig.level->materials);
+	EXPECT_EQ(50.f, rig.level->getEconomy().getMaterials());
 	EXPECT_FALSE(rig.level->isMaterialsDeliveryPending());
 	EXPECT_EQ((Lines{"WorkersTrained", "MaterialsDelivered"}), CLevelRig::plays());
 }
@@ -191,10 +191,10 @@ TEST(LevelStep, PausedFlagFreezesTheEconomyAndAPauseRequestTheTick)
 {
 	CLevelRig rig(scene({building("H1", "Hotel1", 0, 0, true)}));
 	rig.step(20, 10);
-	EXPECT_EQ(200.f, rig.level->elapsed);
+	EXPECT_EQ(200.f, rig.level->getEconomy().getElapsed());
 	rig.level->setPaused(true);
 	rig.step(20, 10);
-	EXPECT_EQ(200.f, rig.level->elapsed);
+	EXPECT_EQ(200.f, rig.level->getEconomy().getElapsed());
 	EXPECT_TRUE(rig.timers->isRunning());
 	rig.level->setPaused(false);
 
@@ -214,14 +214,14 @@ TEST(LevelStep, RecalculationTable)
 		building("F1", "Fountain", 100, 0, true)}));
 	rig.building("H2")->setAlertIcon(1);
 	rig.level->recalculate();
-	EXPECT_EQ(1100.f, rig.level->income) << "H1 with the fountain's 10%";
-	EXPECT_EQ(4, rig.level->guests);
-	EXPECT_EQ(2100.f, rig.level->potentialIncome) << "the broken hotel counts only here";
-	EXPECT_EQ(8, rig.level->potentialGuests);
-	EXPECT_EQ(10.f, rig.level->rating);
-	rig.level->rating = 30.f;
+	EXPECT_EQ(1100.f, rig.level->getEconomy().getIncome()) << "H1 with the fountain's 10%";
+	EXPECT_EQ(4, rig.level->getEconomy().getGuests());
+	EXPECT_EQ(2100.f, rig.level->getEconomy().getPotentialIncome()) << "the broken hotel counts only here";
+	EXPECT_EQ(8, rig.level->getEconomy().getPotentialGuests());
+	EXPECT_EQ(10.f, rig.level->getEconomy().getRating());
+	rig.level->getEconomy().setRating(30.f);
 	rig.level->recalculate();
-	EXPECT_EQ(30.f, rig.level->rating) << "the rating never falls";
+	EXPECT_EQ(30.f, rig.level->getEconomy().getRating()) << "the rating never falls";
 
 	// Upgrade effects apply before building effects; without the permission to break, broken
 	// buildings are mended at once.
@@ -230,7 +230,7 @@ TEST(LevelStep, RecalculationTable)
 	rig.effects->blocks.push_back(noBreaking.get());
 	rig.level->recalculate();
 	EXPECT_EQ(0, rig.building("H2")->getAlert());
-	EXPECT_EQ(2100.f, rig.level->income);
+	EXPECT_EQ(2100.f, rig.level->getEconomy().getIncome());
 }
 
 TEST(LevelStep, ServiceListsAndUnprovidedRequests)
@@ -266,15 +266,15 @@ TEST(LevelCompletion, HintsAndTheOneCompletionMessage)
 		{4000.f, 10, L"%GamePlay_CompleteHintMoney%", false}};
 	for (const SCase& c : cases)
 	{
-		rig.level->money = c.money;
-		rig.level->allWorkers = c.workers;
+		rig.level->getEconomy().setMoney(c.money);
+		rig.level->getEconomy().setWorkers(rig.level->getEconomy().getFreeWorkers(), c.workers);
 		rig.level->checkLevelCompleted();
 		EXPECT_EQ(fw::core::stringw(c.hint), rig.level->getCompletionHint()) << c.money << " " << c.workers;
 		EXPECT_EQ(c.met, rig.level->areObjectivesMet());
 	}
 	rig.messages();
-	rig.level->money = 6000.f;
-	rig.level->allWorkers = 10;
+	rig.level->getEconomy().setMoney(6000.f);
+	rig.level->getEconomy().setWorkers(rig.level->getEconomy().getFreeWorkers(), 10);
 	rig.building("H1")->setAlertIcon(1);
 	rig.building("F1")->setAlertIcon(2);
 	rig.level->checkLevelCompleted();
@@ -290,7 +290,7 @@ TEST(LevelCompletion, HintsAndTheOneCompletionMessage)
 	EXPECT_EQ((Lines{"4100", "4096", "4100"}), rig.messages());
 	// A completed level's tick stands still.
 	rig.step(20, 5);
-	EXPECT_EQ(0.f, rig.level->elapsed);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getElapsed());
 }
 
 TEST(LevelCompletion, ALevelCompleteAtItsSetUpPostsOnceItIsEntered)
@@ -354,7 +354,7 @@ TEST(LevelCompletion, ObjectiveCountsTable)
 	rig.level->setLevelConfiguration(rig.config.get());
 	EXPECT_FALSE(list->get(8)->isComplete(rig.level.get())) << "until the level is set up again";
 
-	rig.level->money = 1e6f;
+	rig.level->getEconomy().setMoney(1e6f);
 	ASSERT_TRUE(rig.level->buyBuilding(rig.building("H3")));
 	EXPECT_EQ("1/1", progress(7));
 	EXPECT_EQ("3/2", progress(4));
@@ -384,7 +384,7 @@ TEST(LevelRequests, BrokenRequestsNeedThePermissionAndTenQuietSeconds)
 	offer(rig.level.get(), new GBrokenBuildingRequestMessage());
 	EXPECT_EQ(1, hotel->getAlert());
 	EXPECT_EQ((Lines{"Broken"}), CLevelRig::plays());
-	EXPECT_EQ(0.f, rig.level->income);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getIncome());
 	// The state change is handed up at once; the recalculation's own waits in the queue.
 	EXPECT_EQ((Lines{"4100"}), rig.recorder->log);
 	rig.recorder->log.clear();
@@ -445,7 +445,7 @@ TEST(LevelRequests, MoneyLettersAreWorthTheirShareAndGoWhenCollectedOrExpired)
 	// Collected by a press: money, and the building is not selected.
 	rig.messages();
 	press(rig, rig.building("H1"));
-	EXPECT_EQ(1600.f, rig.level->money);
+	EXPECT_EQ(1600.f, rig.level->getEconomy().getMoney());
 	EXPECT_EQ(1u, rig.level->getMoneyLetters().size());
 	EXPECT_EQ(nullptr, rig.level->getSelectedBuilding());
 	EXPECT_TRUE(rig.building("H1")->getWantFocus());
@@ -456,7 +456,7 @@ TEST(LevelRequests, MoneyLettersAreWorthTheirShareAndGoWhenCollectedOrExpired)
 	rig.building("H3")->setAlertIcon(1);
 	rig.step(20);
 	EXPECT_EQ(0u, rig.level->getMoneyLetters().size());
-	EXPECT_EQ(1600.f, rig.level->money);
+	EXPECT_EQ(1600.f, rig.level->getEconomy().getMoney());
 	rig.step(20, 2);
 	EXPECT_EQ(nullptr, rig.building("H3")->findChildByNameId(id("MoneyLetter"), 1));
 	EXPECT_EQ(nullptr, rig.building("H1")->findChildByNameId(id("MoneyLetter"), 1));
@@ -506,13 +506,13 @@ TEST(LevelTrade, MaterialsAtTheirModifiedPriceReplaceAPendingOrder)
 	const fw::CRefHolder<GLevelModifierList> dearer = modifiers("<Modifier Type=\"MaterialPriceM\" Value=\"1.5\"/>");
 	rig.effects->blocks.push_back(dearer.get());
 	rig.setUpAndEnter();
-	rig.level->money = 100.f;
+	rig.level->getEconomy().setMoney(100.f);
 	const fw::CRefHolder<GPurchaseOffer> seventy = fw::adoptRef(new GPurchaseOffer(5.f, 70.f, 1000.f));
 	const fw::CRefHolder<GPurchaseOffer> sixty = fw::adoptRef(new GPurchaseOffer(7.f, 60.f, 2000.f));
 	EXPECT_FALSE(rig.level->buyMaterials(seventy.get()));
-	EXPECT_EQ(100.f, rig.level->money);
+	EXPECT_EQ(100.f, rig.level->getEconomy().getMoney());
 	EXPECT_TRUE(rig.level->buyMaterials(sixty.get()));
-	EXPECT_EQ(10.f, rig.level->money);
+	EXPECT_EQ(10.f, rig.level->getEconomy().getMoney());
 	EXPECT_FALSE(rig.level->buyMaterials(nullptr));
 }
 
@@ -522,20 +522,20 @@ TEST(LevelTrade, BuyingAndSellingBuildings)
 					  building("H1", "Hotel1", 600, 0, true)}),
 		levelXml("<vector2d Name=\"BuildingsBuyRequestTime\" Value=\"100, 100\"/>"
 				 "<vector2d Name=\"BuildingsBuyRequestPriceMultiplier\" Value=\"1, 1\"/>"));
-	rig.level->money = 100000.f;
+	rig.level->getEconomy().setMoney(100000.f);
 	GBuildingNode* factory = rig.building("FA");
 	EXPECT_FALSE(rig.level->canAffordPurchase(factory)) << "not for sale";
 	factory->setForSale(true);
 	EXPECT_TRUE(rig.level->canAffordPurchase(factory));
 	ASSERT_TRUE(rig.level->buyBuilding(factory));
-	EXPECT_EQ(70000.f, rig.level->money);
+	EXPECT_EQ(70000.f, rig.level->getEconomy().getMoney());
 	EXPECT_TRUE(factory->isOwnedByThePlayer());
 	EXPECT_FALSE(factory->isForSale());
 	EXPECT_EQ(3, factory->getAlert()) << "to be restored";
 	EXPECT_FALSE(factory->isWorking());
-	EXPECT_EQ(1000.f, rig.level->income);
+	EXPECT_EQ(1000.f, rig.level->getEconomy().getIncome());
 	ASSERT_TRUE(rig.level->buyBuilding(rig.building("N1")));
-	EXPECT_EQ(2000.f, rig.level->income) << "a hotel works at once";
+	EXPECT_EQ(2000.f, rig.level->getEconomy().getIncome()) << "a hotel works at once";
 	EXPECT_FALSE(rig.level->buyBuilding(rig.building("N1"))) << "already owned";
 
 	GBuildingNode* hotel = rig.building("H1");
@@ -545,9 +545,9 @@ TEST(LevelTrade, BuyingAndSellingBuildings)
 	rig.step(50, 3);
 	ASSERT_TRUE(hotel->isBuyRequestActive());
 	CLevelRig::plays();
-	const fw::f32 before = rig.level->money;
+	const fw::f32 before = rig.level->getEconomy().getMoney();
 	ASSERT_TRUE(rig.level->sellBuilding(hotel));
-	EXPECT_EQ(before + 20000.f, rig.level->money);
+	EXPECT_EQ(before + 20000.f, rig.level->getEconomy().getMoney());
 	EXPECT_FALSE(hotel->isOwnedByThePlayer());
 	EXPECT_FALSE(hotel->isForSale());
 	EXPECT_EQ((Lines{"Sold"}), CLevelRig::plays());
@@ -590,7 +590,7 @@ TEST(LevelMends, MissingPartsAreSkippedNotRead)
 	rig.manager->processMessageQueue();
 	rig.timers = dynamic_cast<fw::CTimerManager*>(rig.level->getTimerManager());
 	rig.step(20, 5);
-	EXPECT_EQ(0.f, rig.level->elapsed);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getElapsed());
 	EXPECT_EQ(0, rig.level->getRatingLevel());
 	EXPECT_FALSE(rig.level->buyMaterials(nullptr));
 }
@@ -644,7 +644,7 @@ TEST(LevelMends, TrafficMovesWhilePausedAndGoesWithItsPaths)
 	rig.level->setPaused(true);
 	rig.step(20, 3);
 	EXPECT_EQ(60u, traffic->elapsed);
-	EXPECT_EQ(0.f, rig.level->elapsed);
+	EXPECT_EQ(0.f, rig.level->getEconomy().getElapsed());
 	rig.level->setLevelPaths(nullptr);
 	EXPECT_NE(traffic.get(), rig.level->getTrafficManager()) << "new paths, new traffic";
 	EXPECT_NE(nullptr, rig.level->getTrafficManager());
@@ -713,11 +713,11 @@ TEST(LevelStep, FeatureResultsRecordTheirKindsAndGoOnToTheScreen)
 		EXPECT_EQ(id("FA"), history[i].place);
 	}
 
-	const fw::f32 money = rig.level->money;
+	const fw::f32 money = rig.level->getEconomy().getMoney();
 	offer(rig.level.get(), new GFeatureIncomeMessage(factory, 25.f));
-	EXPECT_EQ(money + 25.f, rig.level->money);
+	EXPECT_EQ(money + 25.f, rig.level->getEconomy().getMoney());
 	offer(rig.level.get(), new GFeatureIncomeMessage(nullptr, 25.f));
-	EXPECT_EQ(money + 25.f, rig.level->money) << "a message without its building does nothing";
+	EXPECT_EQ(money + 25.f, rig.level->getEconomy().getMoney()) << "a message without its building does nothing";
 
 	factory->setWork(GBuildingNode::WORK_SERVE, nullptr);
 	rig.messages();

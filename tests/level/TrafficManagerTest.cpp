@@ -6,6 +6,7 @@
 
 #include "core/NodeCasts.h"
 #include "level/GAmbientMovers.h"
+#include "level/GCarNode.h"
 #include "level/GTrafficManager.h"
 #include "platform/CRandomGenerator.h"
 

@@ -1,4 +1,6 @@
 #include "LevelTestSupport.h"
+#include "level/GComicsConfiguration.h"
+#include "level/GGameStatistics.h"
 #include "level/GLevelConfiguration.h"
 #include "level/GLevelScores.h"
 #include "level/GUpgradesConfiguration.h"

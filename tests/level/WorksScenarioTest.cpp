@@ -12,13 +12,14 @@
 #include "LevelSceneSupport.h"
 
 #include "core/SRenderEntry.h"
+#include "level/GCleaningWork.h"
 #include "level/GConstructionWork.h"
 #include "level/GCrewWork.h"
 #include "level/GDestroyWork.h"
 #include "level/GFeatureWork.h"
 #include "level/GLevelObjective.h"
 #include "level/GLevelPaths.h"
-#include "level/GProgressBarWork.h"
+#include "level/GRepairWork.h"
 #include "level/GRestoringWork.h"
 #include "level/GServeWork.h"
 #include "widgets/SpriteNode.h"
@@ -263,7 +264,7 @@ std::ostream& operator<<(std::ostream& out, const SStock& stock)
 }
 SStock stockOf(const GGameLevelScene& level)
 {
-	return {level.materials, level.freeWorkers};
+	return {level.getEconomy().getMaterials(), level.getEconomy().getFreeWorkers()};
 }
 SStock less(SStock stock, fw::f32 materials)
 {
@@ -276,21 +277,21 @@ TEST(WorksScenario, EveryWorkRunsItsCourseAndMatchesTheTrace)
 {
 	CWorksScenario s;
 	GGameLevelScene& level = s.level();
-	const fw::s32 allWorkers = level.allWorkers;
+	const fw::s32 allWorkers = level.getEconomy().getAllWorkers();
 
 	// --- A hotel on the empty place: cancelled once, then built.
 	SStock before = stockOf(level);
-	fw::f32 money = level.money;
+	fw::f32 money = level.getEconomy().getMoney();
 	ASSERT_TRUE(level.startConstruction(s.at("P1"), s.type("Hotel1")));
 	s.note("construction started");
-	EXPECT_EQ(money - 400.f, level.money);
+	EXPECT_EQ(money - 400.f, level.getEconomy().getMoney());
 	EXPECT_EQ((SStock{before.materials - 10.f, before.workers - 2}), stockOf(level));
 	s.run(10);
 	s.at("P1")->abortWork();
 	s.note("construction cancelled");
 	EXPECT_EQ(id("BuildingPlace"), s.at("P1")->getType()->Name);
 	EXPECT_EQ(before, stockOf(level)) << "everything but the money comes back";
-	EXPECT_EQ(money - 400.f, level.money);
+	EXPECT_EQ(money - 400.f, level.getEconomy().getMoney());
 	ASSERT_TRUE(s.runUntilNoWork());
 	EXPECT_EQ(0, s.historyCount(0));
 	s.takePhases("construction");
@@ -389,8 +390,8 @@ TEST(WorksScenario, EveryWorkRunsItsCourseAndMatchesTheTrace)
 		ASSERT_TRUE((level.*c.start)(building));
 		s.note(std::string(c.work) + " started");
 		EXPECT_EQ(0, building->getAlert());
-		EXPECT_EQ(before.materials - c.materials, level.materials);
-		EXPECT_GT(before.workers, level.freeWorkers);
+		EXPECT_EQ(before.materials - c.materials, level.getEconomy().getMaterials());
+		EXPECT_GT(before.workers, level.getEconomy().getFreeWorkers());
 		s.run(30);
 		building->abortWork();
 		building->abortWork();
@@ -414,10 +415,10 @@ TEST(WorksScenario, EveryWorkRunsItsCourseAndMatchesTheTrace)
 
 	// --- Features, once the factory is restored: the cafe's directly, the factory's through its
 	// work; one end recorded each.
-	money = level.money;
+	money = level.getEconomy().getMoney();
 	ASSERT_TRUE(level.activateFeature(s.at("C1"), 0));
 	s.note("cafe feature on");
-	EXPECT_EQ(money - 30.f, level.money);
+	EXPECT_EQ(money - 30.f, level.getEconomy().getMoney());
 	EXPECT_EQ(GBuildingNode::WORK_NONE, s.at("C1")->getWorkCode());
 	s.run(150);
 	EXPECT_EQ(1, s.historyCount(5));
@@ -449,7 +450,7 @@ TEST(WorksScenario, EveryWorkRunsItsCourseAndMatchesTheTrace)
 
 	// --- The whole run: each finished work recorded once, nothing for the cancelled ones.
 	s.note("end");
-	EXPECT_EQ(allWorkers, level.allWorkers);
+	EXPECT_EQ(allWorkers, level.getEconomy().getAllWorkers());
 	const std::vector<std::pair<fw::s32, std::string>> recorded = [&]
 	{
 		std::vector<std::pair<fw::s32, std::string>> out;
