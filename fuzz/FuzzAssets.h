@@ -23,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace fuzz
 {
@@ -54,6 +55,33 @@ inline bool endsWith(const std::string& text, const char* tail)
 {
 	const size_t length = std::strlen(tail);
 	return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
+}
+
+// The name inside the folder: "." and empty parts dropped, ".." taking back a part (none above the
+// top, as the folder is all there is).
+inline std::string normalized(const std::string& name)
+{
+	std::vector<std::string> parts;
+	size_t start = 0;
+	while (start <= name.size())
+	{
+		size_t end = name.find_first_of("/\\", start);
+		if (end == std::string::npos)
+			end = name.size();
+		const std::string part = name.substr(start, end - start);
+		if (part == "..")
+		{
+			if (!parts.empty())
+				parts.pop_back();
+		}
+		else if (!part.empty() && part != ".")
+			parts.push_back(part);
+		start = end + 1;
+	}
+	std::string joined;
+	for (const std::string& part : parts)
+		joined += (joined.empty() ? "" : "/") + part;
+	return joined;
 }
 
 // Scene files and XML files of assets/ under their names relative to it ("scenes/Main.oscn").
@@ -107,7 +135,7 @@ public:
 
 	fw::io::IReadFile* createAndOpenFile(const fw::io::path& path) override
 	{
-		const std::string name(fw::core::stringc(path).c_str());
+		const std::string name = normalized(fw::core::stringc(path).c_str());
 		if (name == m_inputName)
 			return memoryFile(m_data, m_size, path);
 		for (const std::map<std::string, std::string>* files : {&std::as_const(extra), &assetFiles()})
