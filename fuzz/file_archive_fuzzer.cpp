@@ -1,7 +1,8 @@
 // Archives as the game mounts its assets: CFileSystem::addFileArchive by name, which tries the
 // loaders whose extension matches and then every loader by content, and by open file, which
-// detects by content alone. The input's size picks the name ("assets.oca", "assets.zip", or
-// "assets.pak", which no loader claims by name) and whether AssetsCryptKey is set. Every entry of
+// detects by content alone. The input's size picks the name ("assets.oca", "assets.zip",
+// "assets.pak", which no loader claims by name, or "assets", which the folder loader claims and
+// finds no folder for) and whether AssetsCryptKey is set. Every entry of
 // a mounted archive is then found and read through the file system, as content is, and read as
 // XML where it is one.
 #include "core/CPropertyContainer.h"
@@ -94,11 +95,11 @@ void readEntries(CFileSystem* fileSystem, IFileArchive* archive)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	static const char* const names[] = {"assets.oca", "assets.zip", "assets.pak"};
-	const char* name = names[size % 3];
+	static const char* const names[] = {"assets.oca", "assets.zip", "assets.pak", "assets"};
+	const char* name = names[size % 4];
 	const CRefHolder<CInputFileSystem> fileSystem = adoptRef(new CInputFileSystem(name, data, size));
 	const CRefHolder<CPropertyContainer> settings = adoptRef(new CPropertyContainer(nullptr));
-	settings->setString("AssetsCryptKey", size / 3 % 2 ? "k3y" : "");
+	settings->setString("AssetsCryptKey", size / 4 % 2 ? "k3y" : "");
 	fileSystem->setSettings(settings.get());
 
 	// By name, as the game mounts "assets.oca".
