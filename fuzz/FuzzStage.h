@@ -42,25 +42,24 @@ inline fw::CNodeFactory* gameNodeFactory()
 }
 
 // A template collection of the game's data, read once through a content manager of its own that
-// nothing else uses (it is large; the inputs must not pay for it each time).
-inline fw::TemplateCollectionNode* gameTemplates(const char* name)
+// nothing else uses (it is large; the inputs must not pay for it each time). With a driver its
+// pictures become textures that draw.
+inline fw::TemplateCollectionNode* gameTemplates(const char* name, fw::video::IVideoDriver* driver = nullptr)
 {
 	using namespace fw;
-	static std::map<std::string, CRefHolder<TemplateCollectionNode>>& loaded =
-		*new std::map<std::string, CRefHolder<TemplateCollectionNode>>;
-	CRefHolder<TemplateCollectionNode>& held = loaded[name];
+	static std::map<std::pair<std::string, video::IVideoDriver*>, CRefHolder<TemplateCollectionNode>>& loaded =
+		*new std::map<std::pair<std::string, video::IVideoDriver*>, CRefHolder<TemplateCollectionNode>>;
+	CRefHolder<TemplateCollectionNode>& held = loaded[std::make_pair(std::string(name), driver)];
 	if (!held)
 	{
 		const CRefHolder<CFileSystem> files = adoptRef<CFileSystem>(new CAssetFileSystem("", nullptr, 0));
-		CContentProcessorsManager* processors = new CContentProcessorsManager(nullptr, files.get(), gameNodeFactory());
-		CContentManager* content = new CContentManager(nullptr, files.get(), processors);
+		// Kept for the process's life: the collection's nodes name their content manager.
+		CContentProcessorsManager* processors = new CContentProcessorsManager(driver, files.get(), gameNodeFactory());
+		CContentManager* content = new CContentManager(driver, files.get(), processors);
 		const CRefHolder<CContent> read = adoptRef(content->getContent(CONTENT_TYPE_SCENE_NODE, name, false));
 		held.assign(nodeCast<TemplateCollectionNode>(dynamic_cast<BaseNode*>(read.get())));
 		if (!held)
 			__builtin_trap(); // the game's own collection must load
-		// The collection's nodes keep a reference to their content manager: both stay.
-		(void)processors;
-		(void)content;
 	}
 	return held.get();
 }

@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 	draw(driver, root.get());
 	hitAround(root.get());
-	fuzz::CStage stage(fuzz::gameTemplates("scenes/TemplateCollection.oscn"));
+	fuzz::CStage stage(fuzz::gameTemplates("scenes/TemplateCollection.oscn", driver));
 	if (!stage.open(root.get()))
 		return 0;
 	stage.step(16);
