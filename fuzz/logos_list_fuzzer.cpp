@@ -28,9 +28,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	for (fw::u32 i = 0; i < logos.getLinkedLogos().size(); ++i)
 		along += logos.getLinkedLogos()[i].position.X + logos.getLinkedLogos()[i].link.size();
 
-	// The same bytes as a player's number list (achievements, scores, times).
+	// The same bytes as a player's number list (achievements, scores, times). The logos list has
+	// no writer; the number list has one.
 	GAchievementsProgress progress;
 	progress.load(fw::core::stringc(reinterpret_cast<const char*>(data), static_cast<fw::u32>(size)));
-	total += fw::core::stringc(progress.toText()).size();
+	// Written as the profile keeps it, the progress reads back the same.
+	const fw::core::stringc text = progress.toText();
+	GAchievementsProgress again;
+	again.load(text);
+	for (fw::u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
+		if (again.getProgress(n) != progress.getProgress(n))
+			__builtin_trap();
+	if (again.toText() != text)
+		__builtin_trap();
+	total += text.size();
 	return total == -1 && along == 0.0 ? 1 : 0;
 }

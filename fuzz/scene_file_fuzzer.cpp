@@ -1,71 +1,35 @@
 // Reads arbitrary bytes as a scene file through the content manager and its scene-node processor,
-// the way the game reads "snod" content, with the level's node classes. The input is served as
-// fuzz/Input.oscn; its "File" children may name itself, fuzz/parts/Part.oscn (which names the input
-// in turn) or files that do not exist. Whatever loads is copied from the cached prototype, saved and
-// read back: the copy and the file read back must have the tree that was saved.
+// the way the game reads "snod" content, with every node class the game registers. The input is
+// served as scenes/Input.oscn inside the game's data folder (see FuzzAssets.h), so that what the
+// game's own scene files name resolves; its "File" children may also name itself or
+// scenes/parts/Part.oscn, which names the input in turn.
+//
+// Whatever loads is copied from the cached prototype and both are saved: the copy must write what
+// the prototype writes. The written text read back must write the same text again (the first
+// writing may differ from the input: defaults are not written, numbers are reformatted). The copy
+// is then opened as the active scene of a scene manager and its states are played.
+#include "FuzzAssets.h"
+#include "FuzzStage.h"
+
 #include "content/CContentManager.h"
 #include "content/CContentProcessorsManager.h"
 #include "core/BaseNode.h"
-#include "core/CNodeFactory.h"
 #include "core/CRefHolder.h"
-#include "level/GLevelNodeClasses.h"
-#include "platform/CFileSystem.h"
-#include "platform/CMemoryFile.h"
 #include "platform/CVirtualFile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 using namespace fw;
 
 namespace
 {
-const char* const INPUT_NAME = "fuzz/Input.oscn";
-const char* const PART_NAME = "fuzz/parts/Part.oscn";
+const char* const INPUT_NAME = "scenes/Input.oscn";
+const char* const PART_NAME = "scenes/parts/Part.oscn";
 const char PART[] = "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Part\" />"
 					"<vector3d Name=\"Position\" Value=\"1;2;3\" /></Properties>"
 					"<SceneNode File=\"../Input.oscn\" /><SceneNode Type=\"BaseNode\" /></SceneNode>";
-
-io::IReadFile* memoryFile(const void* data, size_t size, const io::path& name)
-{
-	u8* copy = new u8[size + 1];
-	if (size)
-		std::memcpy(copy, data, size);
-	return new CMemoryFile(copy, static_cast<long>(size), name, true);
-}
-
-// Serves the two files from memory and nothing from the disk.
-class CFuzzFileSystem : public CFileSystem
-{
-public:
-	CFuzzFileSystem(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-
-	io::IReadFile* createAndOpenFile(const io::path& name) override
-	{
-		if (name == INPUT_NAME)
-			return memoryFile(m_data, m_size, name);
-		if (name == PART_NAME)
-			return memoryFile(PART, sizeof(PART) - 1, name);
-		return nullptr;
-	}
-	io::IWriteFile* createAndWriteFile(const io::path&, bool) override { return nullptr; }
-
-private:
-	const uint8_t* m_data;
-	size_t m_size;
-};
-
-// Class names and nesting, which must survive a copy and a save.
-std::string shape(const BaseNode* node)
-{
-	std::string text = core::stringc(node->getTypeName()).c_str();
-	text += "(";
-	for (u32 i = 0; i < node->getChildren().size(); ++i)
-		text += shape(node->getChildren()[i]);
-	return text + ")";
-}
 
 CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 {
@@ -75,18 +39,40 @@ CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 		content->drop();
 	return adoptRef(node);
 }
+
+// The scene file the processor writes for the tree.
+std::string written(CContentManager* manager, BaseNode* node)
+{
+	const CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("scenes/Saved.oscn", 0));
+	// Names are written relative to the file, as CContentManager::saveContent writes them.
+	manager->pushPath("scenes/Saved.oscn");
+	const bool saved = manager->getProcessor(CONTENT_TYPE_SCENE_NODE)->save(manager, node, file.get(), nullptr);
+	manager->popPath();
+	if (!saved)
+		__builtin_trap(); // in memory nothing can fail
+	std::string text(static_cast<size_t>(file->getSize()), '\0');
+	file->seek(0);
+	if (!text.empty() && file->read(&text[0], static_cast<u32>(text.size())) != static_cast<s32>(text.size()))
+		__builtin_trap();
+	return text;
+}
+
+CRefHolder<BaseNode> reread(CContentManager* manager, const std::string& text)
+{
+	const CRefHolder<io::IReadFile> file = adoptRef(fuzz::memoryFile(text.data(), text.size(), "scenes/Saved.oscn"));
+	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, file.get());
+	BaseNode* node = dynamic_cast<BaseNode*>(content);
+	if (!node && content)
+		content->drop();
+	return adoptRef(node);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	// The framework's classes and the level's nodes.
-	static CNodeFactory* factory = []
-	{
-		CNodeFactory* made = new CNodeFactory;
-		registerLevelNodeClasses(*made);
-		return made;
-	}();
-	const CRefHolder<CFileSystem> fileSystem = adoptRef<CFileSystem>(new CFuzzFileSystem(data, size));
+	CNodeFactory* factory = fuzz::gameNodeFactory();
+	const CRefHolder<fuzz::CAssetFileSystem> fileSystem = adoptRef(new fuzz::CAssetFileSystem(INPUT_NAME, data, size));
+	fileSystem->extra[PART_NAME] = PART;
 	const CRefHolder<CContentProcessorsManager> processors =
 		adoptRef(new CContentProcessorsManager(nullptr, fileSystem.get(), factory));
 	const CRefHolder<CContentManager> manager =
@@ -97,20 +83,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		__builtin_trap();
 	if (!first)
 		return 0;
-	const std::string saved = shape(first.get());
 	const CRefHolder<BaseNode> second = request(manager.get(), INPUT_NAME);
-	if (!second || second.get() == first.get() || shape(second.get()) != saved)
+	if (!second || second.get() == first.get())
 		__builtin_trap();
+	const std::string saved = written(manager.get(), second.get());
+	fuzz::checkSame(saved, written(manager.get(), first.get()));
 
-	const CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("fuzz/Saved.oscn", 0));
-	if (!processors->getProcessor(CONTENT_TYPE_SCENE_NODE)->save(manager.get(), second.get(), file.get(), nullptr))
-		__builtin_trap();
 	// The copy outlives its prototype.
 	manager->clear();
-	file->seek(0);
-	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, file.get());
-	const CRefHolder<BaseNode> reread = adoptRef(dynamic_cast<BaseNode*>(content));
-	if (!reread || shape(reread.get()) != shape(second.get()))
+	const CRefHolder<BaseNode> again = reread(manager.get(), saved);
+	if (!again)
 		__builtin_trap();
+	fuzz::checkSame(saved, written(manager.get(), again.get()));
+
+	fuzz::CStage stage(fuzz::gameTemplates("scenes/TemplateCollection.oscn"));
+	if (stage.open(second.get()))
+		stage.play(second.get());
+	written(manager.get(), second.get());
 	return 0;
 }
