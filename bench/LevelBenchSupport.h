@@ -5,7 +5,7 @@
 
 #include "core/CRefHolder.h"
 #include "core/CXMLReader.h"
-#include "level/IGLevelUpgradeEffects.h"
+#include "level/data/IGLevelUpgradeEffects.h"
 #include "platform/CVirtualFile.h"
 
 #include <string>

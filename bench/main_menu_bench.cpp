@@ -8,7 +8,7 @@
 #include "content/CAtlasTexture.h"
 #include "core/CRefHolder.h"
 #include "core/CXMLReader.h"
-#include "level/GLevelPaths.h"
+#include "level/data/GLevelPaths.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 #include "platform/CVirtualFile.h"

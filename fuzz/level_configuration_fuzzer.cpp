@@ -2,12 +2,12 @@
 // upgrades, comics, scores, paths), then uses what was read: modifier lists applied, random events
 // run on a timer manager, paths chosen.
 #include "core/CXMLReader.h"
-#include "level/GBuildingsConfiguration.h"
-#include "level/GComicsConfiguration.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GLevelPaths.h"
-#include "level/GLevelScores.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GBuildingsConfiguration.h"
+#include "level/data/GComicsConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GLevelPaths.h"
+#include "level/data/GLevelScores.h"
+#include "level/data/GUpgradesConfiguration.h"
 #include "platform/CTimerManager.h"
 
 #include <IReadFile.h>

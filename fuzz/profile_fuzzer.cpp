@@ -10,7 +10,7 @@
 #include "app/GLevelUpgradeEffects.h"
 #include "core/CXMLReader.h"
 #include "core/TextParsing.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GUpgradesConfiguration.h"
 #include "platform/CMemoryFile.h"
 
 #include "core/CPropertyContainer.h"

@@ -14,7 +14,7 @@
 #include "app/GSelectPlayerInputNameScene.h"
 #include "app/GSelectPlayerScene.h"
 #include "core/CNodeFactory.h"
-#include "level/GLevelNodeClasses.h"
+#include "level/scene/GLevelNodeClasses.h"
 
 using namespace fw;
 

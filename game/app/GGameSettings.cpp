@@ -3,7 +3,7 @@
 #include "app/AssetKey.h"
 #include "core/CPropertyContainer.h"
 #include "core/PropertyAccessors.h"
-#include "level/GLevelObjective.h"
+#include "level/data/GLevelObjective.h"
 #include "platform/DeviceSettings.h"
 
 #include <cmath>

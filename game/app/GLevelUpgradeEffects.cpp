@@ -2,8 +2,8 @@
 
 #include "app/GGameSettings.h"
 #include "core/TextParsing.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GUpgradesConfiguration.h"
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/CoreTypes.h"
-#include "level/IGLevelUpgradeEffects.h"
+#include "level/data/IGLevelUpgradeEffects.h"
 
 class GLevelConfiguration;
 class GLevelModifierList;

@@ -9,7 +9,7 @@
 #include "core/CNameTable.h"
 #include "core/IXMLReader.h"
 #include "core/NodeCasts.h"
-#include "level/GLevelPaths.h"
+#include "level/data/GLevelPaths.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"

@@ -2,7 +2,7 @@
 
 #include "app/GBaseSceneNode.h"
 #include "core/CRefHolder.h"
-#include "level/IGLevelPathsOwner.h"
+#include "level/data/IGLevelPathsOwner.h"
 
 class GLevelPaths;
 

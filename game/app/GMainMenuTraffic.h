@@ -1,6 +1,6 @@
 #pragma once
 
-#include "level/GAmbientMovers.h"
+#include "level/nodes/GAmbientMovers.h"
 
 class GLevelPath;
 class GLevelPaths;

@@ -1,8 +1,8 @@
 #include "app/GLevelUpgradeEffects.h"
 #include "core/CNameTable.h"
 #include "core/CXMLReader.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GUpgradesConfiguration.h"
 #include "platform/CVirtualFile.h"
 
 #include <gtest/gtest.h>

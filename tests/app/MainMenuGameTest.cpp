@@ -21,7 +21,7 @@
 #include "core/CEventInput.h"
 #include "core/CNodeFactory.h"
 #include "core/NodeCasts.h"
-#include "level/GLevelPaths.h"
+#include "level/data/GLevelPaths.h"
 #include "platform/CProfile.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"

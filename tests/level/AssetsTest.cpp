@@ -1,13 +1,13 @@
 // The game's own data in assets/: every XML file is readable as the reader decodes it, and every
 // configuration loads whole, with every kind recognised and every name it uses defined.
 #include "LevelTestSupport.h"
-#include "level/GBuildingsConfiguration.h"
-#include "level/GComicsConfiguration.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GLevelPaths.h"
-#include "level/GLevelScores.h"
-#include "level/GParticleDescription.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GBuildingsConfiguration.h"
+#include "level/data/GComicsConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GLevelPaths.h"
+#include "level/data/GLevelScores.h"
+#include "level/data/GParticleDescription.h"
+#include "level/data/GUpgradesConfiguration.h"
 
 #include <gtest/gtest.h>
 

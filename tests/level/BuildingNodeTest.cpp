@@ -5,7 +5,7 @@
 
 #include "core/CEventInput.h"
 #include "core/CPropertyContainer.h"
-#include "level/GEllipseSectorNode.h"
+#include "level/nodes/GEllipseSectorNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 

@@ -5,8 +5,8 @@
 #include "CrewWorkTestSupport.h"
 
 #include "core/CEventNode.h"
-#include "level/GPathMovableNode.h"
-#include "level/IGTrafficManager.h"
+#include "level/nodes/GPathMovableNode.h"
+#include "level/scene/IGTrafficManager.h"
 #include "widgets/ProgressBarNode.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "LevelTestSupport.h"
-#include "level/GBuildingsConfiguration.h"
-#include "level/GLevelConfiguration.h"
+#include "level/data/GBuildingsConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
 
 #include <gtest/gtest.h>
 

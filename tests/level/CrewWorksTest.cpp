@@ -5,12 +5,12 @@
 
 #include "core/CAnimatorState.h"
 #include "core/KeyFrame.h"
-#include "level/GCleaningWork.h"
-#include "level/GDestroyWork.h"
-#include "level/GPathMovableNode.h"
-#include "level/GRepairWork.h"
-#include "level/GRestoringWork.h"
-#include "level/LevelServices.h"
+#include "level/works/GCleaningWork.h"
+#include "level/works/GDestroyWork.h"
+#include "level/nodes/GPathMovableNode.h"
+#include "level/works/GRepairWork.h"
+#include "level/works/GRestoringWork.h"
+#include "level/scene/LevelServices.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/TextNode.h"
 

@@ -7,7 +7,7 @@
 #include "core/CPropertyContainer.h"
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
-#include "level/GEllipseSectorNode.h"
+#include "level/nodes/GEllipseSectorNode.h"
 #include "video/VideoTestSupport.h"
 
 #include <gtest/gtest.h>

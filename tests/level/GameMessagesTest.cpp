@@ -1,6 +1,6 @@
 #include "core/BaseNode.h"
-#include "level/GBuildingsConfiguration.h"
-#include "level/GGameMessages.h"
+#include "level/data/GBuildingsConfiguration.h"
+#include "level/data/GGameMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "LevelTestSupport.h"
 #include "core/CPropertyContainer.h"
-#include "level/GLevelConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/GLevelEconomy.h"
+#include "level/scene/GLevelEconomy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "LevelTestSupport.h"
 #include "core/CLogger.h"
-#include "level/GBuildingsConfiguration.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GLevelModifier.h"
+#include "level/data/GBuildingsConfiguration.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GLevelModifier.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -3,15 +3,15 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/GBuildingWork.h"
-#include "level/GCleaningWork.h"
-#include "level/GConstructionWork.h"
-#include "level/GDestroyWork.h"
-#include "level/GFeatureWork.h"
-#include "level/GRepairWork.h"
-#include "level/GRestoringWork.h"
-#include "level/GServeWork.h"
-#include "level/LevelServices.h"
+#include "level/works/GBuildingWork.h"
+#include "level/works/GCleaningWork.h"
+#include "level/works/GConstructionWork.h"
+#include "level/works/GDestroyWork.h"
+#include "level/works/GFeatureWork.h"
+#include "level/works/GRepairWork.h"
+#include "level/works/GRestoringWork.h"
+#include "level/works/GServeWork.h"
+#include "level/scene/LevelServices.h"
 
 #include <gtest/gtest.h>
 

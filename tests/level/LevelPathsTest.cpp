@@ -1,5 +1,5 @@
 #include "LevelTestSupport.h"
-#include "level/GLevelPaths.h"
+#include "level/data/GLevelPaths.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/GWeatherParticlesNode.h"
+#include "level/nodes/GWeatherParticlesNode.h"
 
 #include <gtest/gtest.h>
 

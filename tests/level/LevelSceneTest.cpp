@@ -4,8 +4,8 @@
 #include "LevelSceneSupport.h"
 
 #include "core/CEventControl.h"
-#include "level/GWeatherParticlesNode.h"
-#include "level/IGTrafficManager.h"
+#include "level/nodes/GWeatherParticlesNode.h"
+#include "level/scene/IGTrafficManager.h"
 #include "support/LogCapture.h"
 #include "widgets/TextNode.h"
 

@@ -7,9 +7,9 @@
 #include "core/CNameTable.h"
 #include "core/CRefHolder.h"
 #include "core/SceneNode.h"
-#include "level/GLevelPaths.h"
-#include "level/GPathMovableNode.h"
-#include "level/IGLevelPathsOwner.h"
+#include "level/data/GLevelPaths.h"
+#include "level/nodes/GPathMovableNode.h"
+#include "level/data/IGLevelPathsOwner.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 

@@ -1,5 +1,5 @@
-#include "level/GLevelObjective.h"
-#include "level/GLevelPaths.h"
+#include "level/data/GLevelObjective.h"
+#include "level/data/GLevelPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // and the timeline rule that moves a particle's value along its track.
 
 #include "LevelTestSupport.h"
-#include "level/GParticleDescription.h"
+#include "level/data/GParticleDescription.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "MoverTestSupport.h"
 
 #include "content/AtlasTestSupport.h"
-#include "level/GHOHintParticlesNode.h"
-#include "level/GWeatherParticlesNode.h"
+#include "level/nodes/GHOHintParticlesNode.h"
+#include "level/nodes/GWeatherParticlesNode.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

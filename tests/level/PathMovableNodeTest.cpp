@@ -5,7 +5,7 @@
 #include "MoverTestSupport.h"
 
 #include "LevelTestSupport.h"
-#include "level/GFacing.h"
+#include "level/nodes/GFacing.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

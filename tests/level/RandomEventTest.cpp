@@ -1,5 +1,5 @@
 #include "LevelTestSupport.h"
-#include "level/GRandomEvent.h"
+#include "level/data/GRandomEvent.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 

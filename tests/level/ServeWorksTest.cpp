@@ -3,10 +3,10 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/GFeatureWork.h"
-#include "level/GLevelPaths.h"
-#include "level/GPathMovableNode.h"
-#include "level/GServeWork.h"
+#include "level/works/GFeatureWork.h"
+#include "level/data/GLevelPaths.h"
+#include "level/nodes/GPathMovableNode.h"
+#include "level/works/GServeWork.h"
 #include "widgets/ProgressBarNode.h"
 
 #include <gtest/gtest.h>

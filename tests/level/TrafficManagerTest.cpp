@@ -5,9 +5,9 @@
 #include "TrafficTestSupport.h"
 
 #include "core/NodeCasts.h"
-#include "level/GAmbientMovers.h"
-#include "level/GCarNode.h"
-#include "level/GTrafficManager.h"
+#include "level/nodes/GAmbientMovers.h"
+#include "level/nodes/GCarNode.h"
+#include "level/scene/GTrafficManager.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "LevelTestSupport.h"
-#include "level/GComicsConfiguration.h"
-#include "level/GGameStatistics.h"
-#include "level/GLevelConfiguration.h"
-#include "level/GLevelScores.h"
-#include "level/GUpgradesConfiguration.h"
+#include "level/data/GComicsConfiguration.h"
+#include "level/data/GGameStatistics.h"
+#include "level/data/GLevelConfiguration.h"
+#include "level/data/GLevelScores.h"
+#include "level/data/GUpgradesConfiguration.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "level/MoverTestSupport.h"
 
 #include "content/AtlasTextureCollection.h"
-#include "level/GLevelNodeClasses.h"
+#include "level/scene/GLevelNodeClasses.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 #include "widgets/TemplateCollectionNode.h"

@@ -1,0 +1,82 @@
+#include "level/scene/LevelServices.h"
+
+#include "core/BaseNode.h"
+#include "core/CNameTable.h"
+#include "core/TextFormat.h"
+#include "core/TextParsing.h"
+#include "platform/CDeviceStub.h"
+#include "platform/CDictionary.h"
+#include "platform/CEngineDeviceSingleton.h"
+#include "platform/CRandomGenerator.h"
+#include "platform/CSoundManager.h"
+#include "widgets/SceneManager.h"
+
+#include <cmath>
+
+namespace levelservices
+{
+fw::s32 featureStateId(fw::u32 index, bool stop)
+{
+	static const char* const names[2][2] = {{"Feature1", "Feature1Stop"}, {"Feature2", "Feature2Stop"}};
+	if (index < 2)
+		return nameId(names[index][stop ? 1 : 0]);
+	fw::core::stringc name("Feature");
+	name += static_cast<fw::s32>(index + 1);
+	if (stop)
+		name += "Stop";
+	return nameId(name.c_str());
+}
+
+namespace
+{
+fw::CDeviceStub* deviceOf(const fw::BaseNode* node)
+{
+	const fw::SceneManager* manager = node ? dynamic_cast<const fw::SceneManager*>(node->getSceneManager()) : nullptr;
+	return manager ? manager->getDevice() : nullptr;
+}
+} // namespace
+
+fw::CSoundManager* soundManager(const fw::BaseNode* node)
+{
+	fw::CDeviceStub* device = deviceOf(node);
+	return device ? device->getSoundManager() : nullptr;
+}
+
+fw::CDictionary* dictionary(const fw::BaseNode* node)
+{
+	// Texts asked for outside any scene (objective names) come from the game's one device.
+	fw::CDeviceStub* device = node ? deviceOf(node) : fw::CEngineDeviceSingleton::Instance().getDevice();
+	return device ? device->getDictionary() : nullptr;
+}
+
+fw::CRandomGenerator& random()
+{
+	return fw::CRandomGeneratorSingleton::Instance();
+}
+
+fw::CSoundCue* playCue(const fw::BaseNode* node, fw::s32 cueNameId, bool onlyIfNotPlaying)
+{
+	fw::CSoundManager* sounds = soundManager(node);
+	if (!sounds || cueNameId == -1)
+		return nullptr;
+	return sounds->play(cueNameId, onlyIfNotPlaying, 0);
+}
+
+fw::s32 roundToInt(fw::f64 value)
+{
+	return fw::truncateToInt(std::floor(value + 0.5));
+}
+
+fw::core::stringw moneyText(const fw::BaseNode* node, fw::s32 amount)
+{
+	return formatText(node, "MoneyDollar", fw::formatThousands(amount, L','));
+}
+
+fw::core::stringw formatText(const fw::BaseNode* node, const char* key, const fw::core::stringw& argument)
+{
+	fw::CDictionary* words = dictionary(node);
+	if (!words)
+		return argument;
+	return words->format(key, argument, fw::core::stringw(), fw::core::stringw(), fw::core::stringw());
+}
+} // namespace levelservices
