@@ -58,11 +58,6 @@ GAchievementsScene::GAchievementsScene(const ContentReference& reference, BaseNo
 {
 }
 
-const PropertyTable& GAchievementsScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 void GAchievementsScene::onInit()
 {
 	GBaseSceneNode::onInit();
@@ -175,11 +170,6 @@ GAchievementUnlockedScene::GAchievementUnlockedScene(const ContentReference& ref
 	GBaseSceneNode(reference, parent, sceneManager)
 {
 	setCloseOnEscapeOrEnter(true);
-}
-
-const PropertyTable& GAchievementUnlockedScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
 }
 
 void GAchievementUnlockedScene::onInit()

@@ -31,7 +31,7 @@ fw::core::stringw achievementProgressText(const GAchievementsProgress& progress,
 class GAchievementsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
+	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
 
 	enum ETab
 	{
@@ -70,7 +70,7 @@ private:
 class GAchievementUnlockedScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
+	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
 		L"GAchievementUnlockedScene")
 
 	static const fw::c8* const SCENE_FILE;

@@ -9,7 +9,9 @@
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/CSoundManager.h"
+#include "widgets/CEventList.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
 
 using namespace fw;
 
@@ -24,12 +26,6 @@ BaseNode* eventNode(CEvent* event)
 	if (CEventNodePair* pair = dynamic_cast<CEventNodePair*>(event))
 		return pair->getFirst() ? pair->getFirst() : pair->getSecond();
 	return nullptr;
-}
-
-template <bool (GBaseSceneNode::*Method)(CEvent*)>
-bool callPlain(CEventReceiver* receiver, CEvent* event)
-{
-	return (static_cast<GBaseSceneNode*>(receiver)->*Method)(event);
 }
 } // namespace
 
@@ -56,38 +52,28 @@ GBaseSceneNode::~GBaseSceneNode()
 	setManager(nullptr);
 }
 
-const PropertyTable& GBaseSceneNode::getClassPropertyTable()
+const EventMap& GBaseSceneNode::getClassEventMap()
 {
-	return SceneNode::getClassPropertyTable();
-}
-
-const EventMap& GBaseSceneNode::getEventMap()
-{
-	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getClassEventMap(),
 		{
 			eventMapEntry<&GBaseSceneNode::onApplicationClose>(),
 			eventMapEntry<&GBaseSceneNode::onWindowFocus>(),
 			eventMapEntry<&GBaseSceneNode::onMessageBoxResult>(),
 			eventMapEntry<&GBaseSceneNode::onSceneSwitchStarted>(),
 			eventMapEntry<&GBaseSceneNode::onSceneSwitchCompleted>(),
-			EventMapEntry(EVENT_TAB_SELECTED, &callPlain<&GBaseSceneNode::onTabSwitchStarted>),
-			EventMapEntry(EVENT_TAB_SWITCHED, &callPlain<&GBaseSceneNode::onTabSwitchCompleted>),
+			eventMapEntry<&GBaseSceneNode::onTabSwitchStarted>(),
+			eventMapEntry<&GBaseSceneNode::onTabSwitchCompleted>(),
 			eventMapEntry<&GBaseSceneNode::onNodePressedPreview>(),
 			eventMapEntry<&GBaseSceneNode::onNodePressed>(),
 			eventMapEntry<&GBaseSceneNode::onNodeHovered>(),
 			eventMapEntry<&GBaseSceneNode::onNodeUnhovered>(),
 			eventMapEntry<&GBaseSceneNode::onNodeFocused>(),
 			eventMapEntry<&GBaseSceneNode::onNodeUnfocused>(),
-			EventMapEntry(EVENT_NODE_VALUE_CHANGED, &callPlain<&GBaseSceneNode::onValueChanged>),
-			EventMapEntry(EVENT_LIST_ITEM_PRESSED, &callPlain<&GBaseSceneNode::onListItemPressed>),
-			EventMapEntry(EVENT_LIST_ITEM_HOVERED, &callPlain<&GBaseSceneNode::onListItemHovered>),
+			eventMapEntry<&GBaseSceneNode::onValueChanged>(),
+			eventMapEntry<&GBaseSceneNode::onListItemPressed>(),
+			eventMapEntry<&GBaseSceneNode::onListItemHovered>(),
 		}));
 	return map;
-}
-
-bool GBaseSceneNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GBaseSceneNode::onKeyUp(CEventInputKeyUp* event)
@@ -155,12 +141,12 @@ bool GBaseSceneNode::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 	return false;
 }
 
-bool GBaseSceneNode::onTabSwitchStarted(CEvent*)
+bool GBaseSceneNode::onTabSwitchStarted(CEventTabSelected*)
 {
 	return false;
 }
 
-bool GBaseSceneNode::onTabSwitchCompleted(CEvent*)
+bool GBaseSceneNode::onTabSwitchCompleted(CEventTabSwitched*)
 {
 	return false;
 }
@@ -168,7 +154,7 @@ bool GBaseSceneNode::onTabSwitchCompleted(CEvent*)
 bool GBaseSceneNode::onNodePressedPreview(CEventNodePressedPreview* event)
 {
 	logNodeEvent("Node was pressed (preview)", event);
-	if (event->getNode() && event->getNode()->isOfType(BUTTON_TYPE_ID))
+	if (event->getNode() && event->getNode()->isOfType(NODE_TYPE_BUTTON))
 		playCue("ButtonClick");
 	return false;
 }
@@ -183,7 +169,7 @@ bool GBaseSceneNode::onNodeHovered(CEventNodeHovered* event)
 {
 	logNodeEvent("Node was hovered", event);
 	BaseNode* node = eventNode(event);
-	if (node && node->isOfType(BUTTON_TYPE_ID))
+	if (node && node->isOfType(NODE_TYPE_BUTTON))
 		playCue("ButtonOver");
 	return false;
 }
@@ -206,20 +192,20 @@ bool GBaseSceneNode::onNodeUnfocused(CEventNodeUnfocused* event)
 	return false;
 }
 
-bool GBaseSceneNode::onValueChanged(CEvent* event)
+bool GBaseSceneNode::onValueChanged(CEventNodeValueChanged* event)
 {
 	logNodeEvent("Value was changed", event);
 	return false;
 }
 
-bool GBaseSceneNode::onListItemPressed(CEvent* event)
+bool GBaseSceneNode::onListItemPressed(CEventListItemPressed* event)
 {
 	logNodeEvent("List item was pressed", event);
 	playCue("ButtonClick");
 	return false;
 }
 
-bool GBaseSceneNode::onListItemHovered(CEvent* event)
+bool GBaseSceneNode::onListItemHovered(CEventListItemHovered* event)
 {
 	logNodeEvent("List item was hovered", event);
 	playCue("ButtonOver");

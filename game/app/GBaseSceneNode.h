@@ -4,14 +4,20 @@
 #include "core/CTimer.h"
 #include "core/NodeCasts.h"
 #include "core/SceneNode.h"
+#include "level/GameNodeTypeIds.h"
 
 namespace fw
 {
+class CEventListItemHovered;
+class CEventListItemPressed;
 class CEventMessageBoxResult;
+class CEventNodeValueChanged;
 class CEventSceneTransitionEnd;
 class CEventSceneTransitionStart;
 class CEventSystemFlowActivate;
 class CEventSystemFlowDestroy;
+class CEventTabSelected;
+class CEventTabSwitched;
 } // namespace fw
 
 // The base of every game scene: sixteen framework events turned into handlers with default
@@ -20,13 +26,12 @@ class CEventSystemFlowDestroy;
 class GBaseSceneNode : public fw::SceneNode, public fw::CTimer
 {
 public:
-	FW_NODE_CLASS(GBaseSceneNode, fw::SceneNode, fw::NODE_TYPE_GAME_BASE_SCENE, L"GBaseSceneNode")
+	FW_NODE_CLASS(GBaseSceneNode, fw::SceneNode, NODE_TYPE_GAME_BASE_SCENE, L"GBaseSceneNode")
 
 	GBaseSceneNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GBaseSceneNode() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	static const fw::EventMap& getClassEventMap();
 	// The control's handling first; then, when flagged, Escape or Enter goes back.
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
@@ -40,17 +45,17 @@ public:
 	virtual bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event);
 	// The scene entered starts counting from 0 on its scene's timer manager.
 	virtual bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event);
-	virtual bool onTabSwitchStarted(fw::CEvent* event);
-	virtual bool onTabSwitchCompleted(fw::CEvent* event);
+	virtual bool onTabSwitchStarted(fw::CEventTabSelected* event);
+	virtual bool onTabSwitchCompleted(fw::CEventTabSwitched* event);
 	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);
 	virtual bool onNodePressed(fw::CEventNodePressed* event);
 	virtual bool onNodeHovered(fw::CEventNodeHovered* event);
 	virtual bool onNodeUnhovered(fw::CEventNodeUnhovered* event);
 	virtual bool onNodeFocused(fw::CEventNodeFocused* event);
 	virtual bool onNodeUnfocused(fw::CEventNodeUnfocused* event);
-	virtual bool onValueChanged(fw::CEvent* event);
-	virtual bool onListItemPressed(fw::CEvent* event);
-	virtual bool onListItemHovered(fw::CEvent* event);
+	virtual bool onValueChanged(fw::CEventNodeValueChanged* event);
+	virtual bool onListItemPressed(fw::CEventListItemPressed* event);
+	virtual bool onListItemHovered(fw::CEventListItemHovered* event);
 
 	// The cue the gameplay screen plays as its music; -1 for scenes without one.
 	virtual fw::s32 getLevelMusicCue() const { return -1; }
@@ -58,15 +63,6 @@ public:
 	fw::s32 getElapsedTime() const { return m_elapsedTime; }
 	bool getCloseOnEscapeOrEnter() const { return m_closeOnEscapeOrEnter; }
 	void setCloseOnEscapeOrEnter(bool close) { m_closeOnEscapeOrEnter = close; }
-
-	// Event ids of controls above the core (tabs, sliders, lists), known here by number.
-	static constexpr fw::s32 EVENT_TAB_SWITCHED = 42;
-	static constexpr fw::s32 EVENT_TAB_SELECTED = 43;
-	static constexpr fw::s32 EVENT_NODE_VALUE_CHANGED = 60;
-	static constexpr fw::s32 EVENT_LIST_ITEM_PRESSED = 62;
-	static constexpr fw::s32 EVENT_LIST_ITEM_HOVERED = 64;
-	// The type id of buttons, whose presses and hovers sound.
-	static constexpr fw::s32 BUTTON_TYPE_ID = 9;
 
 	// Plays a cue of the device's sound manager by name.
 	static void playCue(const fw::c8* name);

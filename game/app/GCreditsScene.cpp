@@ -12,11 +12,6 @@ GCreditsScene::GCreditsScene(const ContentReference& reference, BaseNode* parent
 {
 }
 
-const PropertyTable& GCreditsScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 bool GCreditsScene::onKeyUp(CEventInputKeyUp* event)
 {
 	if (GBaseSceneNode::onKeyUp(event))

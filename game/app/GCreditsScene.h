@@ -7,7 +7,7 @@
 class GCreditsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GCreditsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_CREDITS_SCENE, L"GCreditsScene")
+	FW_NODE_CLASS(GCreditsScene, GBaseSceneNode, NODE_TYPE_GAME_CREDITS_SCENE, L"GCreditsScene")
 
 	GCreditsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 

@@ -77,11 +77,6 @@ GIntroScene::GIntroScene(const ContentReference& reference, BaseNode* parent, IS
 
 GIntroScene::~GIntroScene() = default;
 
-const PropertyTable& GIntroScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 void GIntroScene::onInit()
 {
 	GBaseSceneNode::onInit();

@@ -10,7 +10,7 @@
 class GIntroScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GIntroScene, GBaseSceneNode, fw::NODE_TYPE_GAME_INTRO_SCENE, L"GIntroScene")
+	FW_NODE_CLASS(GIntroScene, GBaseSceneNode, NODE_TYPE_GAME_INTRO_SCENE, L"GIntroScene")
 
 	typedef void (GIntroScene::*StepOperation)();
 	struct SStep

@@ -35,11 +35,6 @@ GLogosScene::GLogosScene(const ContentReference& reference, BaseNode* parent, IS
 {
 }
 
-const PropertyTable& GLogosScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 void GLogosScene::onInit()
 {
 	GBaseSceneNode::onInit();

@@ -14,7 +14,7 @@ class SpriteNode;
 class GLogosScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GLogosScene, GBaseSceneNode, fw::NODE_TYPE_GAME_LOGOS_SCENE, L"GLogosScene")
+	FW_NODE_CLASS(GLogosScene, GBaseSceneNode, NODE_TYPE_GAME_LOGOS_SCENE, L"GLogosScene")
 
 	static const fw::c8* const INTRO_SCENE_FILE;
 	static const fw::c8* const DICTIONARY_FILE;

@@ -83,11 +83,6 @@ GMainMenuScene::~GMainMenuScene()
 		m_clipNode->removePreListener(this);
 }
 
-const PropertyTable& GMainMenuScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 void GMainMenuScene::onInit()
 {
 	GBaseSceneNode::onInit();
@@ -131,7 +126,7 @@ bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 			sounds->play(nameId("MainMenuAmbient"), true, 0);
 		}
 		updateWelcomeText();
-		if (event->getFrom() && event->getFrom()->isOfType(LEVEL_COMPLETED_SCENE_TYPE_ID))
+		if (event->getFrom() && event->getFrom()->isOfType(NODE_TYPE_GAME_LEVEL_COMPLETED_SCENE))
 		{
 			startScrolling();
 		}
@@ -150,7 +145,7 @@ bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	if (event->getFrom() == this)
 	{
 		stopScrolling(true);
-		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+		if (event->getTo() && event->getTo()->isOfType(NODE_TYPE_GAME_MAP_SCENE))
 			stopStreetCues();
 		return true;
 	}
@@ -172,7 +167,7 @@ bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 	}
 	if (event->getFrom() == this)
 	{
-		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+		if (event->getTo() && event->getTo()->isOfType(NODE_TYPE_GAME_MAP_SCENE))
 			stopStreetCues();
 		return true;
 	}
@@ -238,14 +233,14 @@ void GMainMenuScene::stopScrolling(bool finish)
 	}
 }
 
-bool GMainMenuScene::onEvent75(CEventNodeStateChangeComplete* event)
+bool GMainMenuScene::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
 	if (m_clipNode && event->getNode() == m_clipNode && event->getStateId() == nameId("Scrolling"))
 	{
 		stopScrolling(false);
 		return true;
 	}
-	return GBaseSceneNode::onEvent75(event);
+	return GBaseSceneNode::onStateChangeComplete(event);
 }
 
 bool GMainMenuScene::onNodePressed(CEventNodePressed* event)

@@ -13,6 +13,7 @@
 #include "platform/CSoundManager.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
 #include "widgets/SliderNode.h"
 
 using namespace fw;
@@ -53,11 +54,6 @@ void applySoundSettings()
 GOptionsScene::GOptionsScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager)
 {
-}
-
-const PropertyTable& GOptionsScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
 }
 
 void GOptionsScene::onInit()
@@ -194,12 +190,11 @@ void GOptionsScene::toggleCursor()
 	profiles.saveProfile(common);
 }
 
-bool GOptionsScene::onValueChanged(CEvent* event)
+bool GOptionsScene::onValueChanged(CEventNodeValueChanged* event)
 {
 	if (GBaseSceneNode::onValueChanged(event))
 		return true;
-	CEventNodeOfControl* changed = dynamic_cast<CEventNodeOfControl*>(event);
-	BaseNode* node = changed ? changed->getNode() : nullptr;
+	BaseNode* node = event->getNode();
 	if (!node)
 		return false;
 	if (node == m_soundSlider)

@@ -15,7 +15,7 @@ class SliderNode;
 class GOptionsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GOptionsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_OPTIONS_SCENE, L"GOptionsScene")
+	FW_NODE_CLASS(GOptionsScene, GBaseSceneNode, NODE_TYPE_GAME_OPTIONS_SCENE, L"GOptionsScene")
 
 	// The control templates of the two looks; a button is on exactly when it wears the first.
 	static const fw::c8* const ON_TEMPLATE;
@@ -33,7 +33,7 @@ public:
 	// Entering: the controls show the profiles' values.
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onNodePressed(fw::CEventNodePressed* event) override;
-	bool onValueChanged(fw::CEvent* event) override;
+	bool onValueChanged(fw::CEventNodeValueChanged* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	fw::SliderNode* getSoundSlider() const { return m_soundSlider; }

@@ -16,11 +16,6 @@ GQuitConfirmationScene::GQuitConfirmationScene(const ContentReference& reference
 {
 }
 
-const PropertyTable& GQuitConfirmationScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 bool GQuitConfirmationScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 {
 	if (GBaseSceneNode::onSceneSwitchStarted(event))

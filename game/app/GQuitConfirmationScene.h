@@ -7,7 +7,7 @@
 class GQuitConfirmationScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GQuitConfirmationScene, GBaseSceneNode, fw::NODE_TYPE_GAME_QUIT_CONFIRMATION_SCENE,
+	FW_NODE_CLASS(GQuitConfirmationScene, GBaseSceneNode, NODE_TYPE_GAME_QUIT_CONFIRMATION_SCENE,
 		L"GQuitConfirmationScene")
 
 	GQuitConfirmationScene(const fw::ContentReference& reference, fw::BaseNode* parent,

@@ -8,6 +8,7 @@
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
 #include "widgets/EditNode.h"
 
 using namespace fw;
@@ -16,11 +17,6 @@ GSelectPlayerInputNameScene::GSelectPlayerInputNameScene(const ContentReference&
 	ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager)
 {
-}
-
-const PropertyTable& GSelectPlayerInputNameScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
 }
 
 void GSelectPlayerInputNameScene::onInit()
@@ -60,7 +56,7 @@ bool GSelectPlayerInputNameScene::onSceneSwitchStarted(CEventSceneTransitionStar
 	return true;
 }
 
-bool GSelectPlayerInputNameScene::onValueChanged(CEvent* event)
+bool GSelectPlayerInputNameScene::onValueChanged(CEventNodeValueChanged* event)
 {
 	if (GBaseSceneNode::onValueChanged(event))
 		return true;

@@ -13,7 +13,7 @@ class EditNode;
 class GSelectPlayerInputNameScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GSelectPlayerInputNameScene, GBaseSceneNode, fw::NODE_TYPE_GAME_SELECT_PLAYER_INPUT_NAME_SCENE,
+	FW_NODE_CLASS(GSelectPlayerInputNameScene, GBaseSceneNode, NODE_TYPE_GAME_SELECT_PLAYER_INPUT_NAME_SCENE,
 		L"GSelectPlayerInputNameScene")
 
 	GSelectPlayerInputNameScene(const fw::ContentReference& reference, fw::BaseNode* parent,
@@ -26,7 +26,7 @@ public:
 	void createPlayer();
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onValueChanged(fw::CEvent* event) override;
+	bool onValueChanged(fw::CEventNodeValueChanged* event) override;
 	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 

@@ -34,11 +34,6 @@ GSelectPlayerScene::GSelectPlayerScene(const ContentReference& reference, BaseNo
 {
 }
 
-const PropertyTable& GSelectPlayerScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 void GSelectPlayerScene::onInit()
 {
 	GBaseSceneNode::onInit();

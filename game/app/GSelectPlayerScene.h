@@ -13,7 +13,7 @@ class ListNode;
 class GSelectPlayerScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GSelectPlayerScene, GBaseSceneNode, fw::NODE_TYPE_GAME_SELECT_PLAYER_SCENE, L"GSelectPlayerScene")
+	FW_NODE_CLASS(GSelectPlayerScene, GBaseSceneNode, NODE_TYPE_GAME_SELECT_PLAYER_SCENE, L"GSelectPlayerScene")
 
 	static const fw::c8* const INPUT_NAME_SCENE_FILE;
 	static constexpr fw::u32 MAX_PLAYERS = 10;

@@ -64,11 +64,6 @@ GGameLevelScene::~GGameLevelScene()
 		manager->removeTimer(this);
 }
 
-const fw::PropertyTable& GGameLevelScene::getClassPropertyTable()
-{
-	return fw::SceneNode::getClassPropertyTable();
-}
-
 void GGameLevelScene::releaseBuildingsNode()
 {
 	if (m_buildingsNode)
@@ -251,9 +246,9 @@ void GGameLevelScene::postToParent(GGameMessage* message)
 // ---------------------------------------------------------------------------------------------
 // Events.
 
-const fw::EventMap& GGameLevelScene::getEventMap()
+const fw::EventMap& GGameLevelScene::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::ControlNode::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::ControlNode::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GGameLevelScene::onSceneSwitchStarted>(),
 			fw::eventMapEntry<&GGameLevelScene::onNodePressedPreview>(),
@@ -281,11 +276,6 @@ const fw::EventMap& GGameLevelScene::getEventMap()
 			fw::eventMapEntry<&GGameLevelScene::onWeatherEffectRequest>(),
 		}));
 	return map;
-}
-
-bool GGameLevelScene::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event)

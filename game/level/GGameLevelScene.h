@@ -4,6 +4,7 @@
 #include "core/CTimer.h"
 #include "core/SceneNode.h"
 #include "level/GGameMessages.h"
+#include "level/GameNodeTypeIds.h"
 #include "level/IGLevelPathsOwner.h"
 
 #include <rect.h>
@@ -66,7 +67,7 @@ public:
 class GGameLevelScene : public fw::SceneNode, public fw::CTimer, public IGLevelPathsOwner
 {
 public:
-	FW_NODE_CLASS(GGameLevelScene, fw::SceneNode, fw::NODE_TYPE_GAME_LEVEL_SCENE, L"GGameLevelScene")
+	FW_NODE_CLASS(GGameLevelScene, fw::SceneNode, NODE_TYPE_GAME_LEVEL_SCENE, L"GGameLevelScene")
 
 	static constexpr fw::u32 INTERVAL = 20;
 
@@ -163,8 +164,7 @@ public:
 
 	// --- Event map.
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	static const fw::EventMap& getClassEventMap();
 
 	virtual bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event);
 	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);
