@@ -23,11 +23,6 @@ const c8* const GAchievementUnlockedScene::SCENE_FILE = "scenes/AchievementUnloc
 
 namespace
 {
-BaseNode* child(BaseNode* node, const c8* name)
-{
-	return node ? node->findChildByNameId(nameId(name), 1) : nullptr;
-}
-
 bool isMoneyAchievement(u32 n)
 {
 	return n >= 7 && n <= 9;
@@ -58,19 +53,23 @@ GAchievementsScene::GAchievementsScene(const ContentReference& reference, BaseNo
 {
 }
 
-void GAchievementsScene::onInit()
+SSceneTable<SBoundChild> GAchievementsScene::getBoundChildren() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = child(this, "Scene");
-	if (!root)
-		return;
-	BaseNode* tabs = child(root, "TabScene");
-	const c8* const pages[TAB_COUNT] = {"Tab1", "Tab2", "Tab3"};
-	for (u32 tab = 0; tab < TAB_COUNT; ++tab)
-	{
-		m_lists[tab] = nodeCast<ListNode>(child(child(tabs, pages[tab]), "AchievementsList"));
-	}
-	m_earnedText = nodeCast<TextNode>(child(root, "EarnedText"));
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GAchievementsScene::m_lists, TAB_ALL>("Scene/TabScene/Tab1", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_lists, TAB_EARNED>("Scene/TabScene/Tab2", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_lists, TAB_PENDING>("Scene/TabScene/Tab3", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_earnedText>("Scene", "EarnedText"),
+	};
+	return CHILDREN;
+}
+
+SSceneTable<SButtonAction> GAchievementsScene::getButtonActions() const
+{
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GAchievementsScene::leave>("BackButton"),
+	};
+	return BUTTONS;
 }
 
 void GAchievementsScene::fill(const GAchievementsProgress& progress)
@@ -143,16 +142,6 @@ bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	return true;
 }
 
-bool GAchievementsScene::onNodePressed(CEventNodePressed* event)
-{
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	if (!event->getNode() || event->getNode()->getNameId() != nameId("BackButton"))
-		return false;
-	goBackSliding(*this);
-	return true;
-}
-
 bool GAchievementsScene::onKeyUp(CEventInputKeyUp* event)
 {
 	if (GBaseSceneNode::onKeyUp(event))
@@ -172,13 +161,22 @@ GAchievementUnlockedScene::GAchievementUnlockedScene(const ContentReference& ref
 	setCloseOnEscapeOrEnter(true);
 }
 
-void GAchievementUnlockedScene::onInit()
+SSceneTable<SBoundChild> GAchievementUnlockedScene::getBoundChildren() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = child(this, "Scene");
-	m_image = nodeCast<SpriteNode>(child(root, "AchImage"));
-	m_name = nodeCast<TextNode>(child(root, "AchName"));
-	m_description = nodeCast<TextNode>(child(root, "AchDesc"));
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GAchievementUnlockedScene::m_image>("Scene", "AchImage"),
+		boundChild<&GAchievementUnlockedScene::m_name>("Scene", "AchName"),
+		boundChild<&GAchievementUnlockedScene::m_description>("Scene", "AchDesc"),
+	};
+	return CHILDREN;
+}
+
+SSceneTable<SButtonAction> GAchievementUnlockedScene::getButtonActions() const
+{
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GAchievementUnlockedScene::close>("OkButton"),
+	};
+	return BUTTONS;
 }
 
 void GAchievementUnlockedScene::show(u32 n)
@@ -199,16 +197,6 @@ void GAchievementUnlockedScene::show(u32 n)
 		m_name->setText(progress->getNameKey(n));
 	if (m_description)
 		m_description->setText(progress->getDescAfterKey(n));
-}
-
-bool GAchievementUnlockedScene::onNodePressed(CEventNodePressed* event)
-{
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	if (!event->getNode() || event->getNode()->getNameId() != nameId("OkButton"))
-		return false;
-	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
-	return true;
 }
 
 bool GAchievementUnlockedScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)

@@ -43,9 +43,9 @@ public:
 
 	GAchievementsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	// Builds the three tabs' rows and the earned count from the progress and hands each tab's rows
@@ -59,6 +59,7 @@ public:
 
 private:
 	void fillList(ETab tab);
+	void leave() { goBackSliding(*this); }
 
 	fw::ListNode* m_lists[TAB_COUNT] = {nullptr, nullptr, nullptr};
 	fw::TextNode* m_earnedText = nullptr;
@@ -78,10 +79,10 @@ public:
 	GAchievementUnlockedScene(const fw::ContentReference& reference, fw::BaseNode* parent,
 		fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	// Fills the pop-up for achievement n (0 to 11; anything else shows nothing).
 	void show(fw::u32 n);
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 
 	fw::SpriteNode* getImage() const { return m_image; }
@@ -89,6 +90,8 @@ public:
 	fw::TextNode* getDescriptionText() const { return m_description; }
 
 private:
+	void close() { goBack(0, nameIdNavBackFrom(), nameIdNavBackTo()); }
+
 	fw::SpriteNode* m_image = nullptr;
 	fw::TextNode* m_name = nullptr;
 	fw::TextNode* m_description = nullptr;

@@ -13,6 +13,9 @@
 #include "widgets/CEventScene.h"
 #include "widgets/CEventValueChanged.h"
 
+#include <algorithm>
+#include <string>
+
 using namespace fw;
 
 namespace
@@ -74,6 +77,57 @@ const EventMap& GBaseSceneNode::getClassEventMap()
 			eventMapEntry<&GBaseSceneNode::onListItemHovered>(),
 		}));
 	return map;
+}
+
+void GBaseSceneNode::onInit()
+{
+	SceneNode::onInit();
+	bindChildren();
+}
+
+void GBaseSceneNode::bindChildren()
+{
+	for (const SBoundChild& bound : getBoundChildren())
+	{
+		// The path's names, one level each.
+		BaseNode* parent = this;
+		const std::string path(bound.path);
+		for (size_t start = 0; parent && start < path.size();)
+		{
+			const size_t end = std::min(path.find('/', start), path.size());
+			parent = parent->findChildByNameId(nameId(path.substr(start, end - start).c_str()), 1);
+			start = end + 1;
+		}
+		BaseNode* child = parent ? parent->findChildByNameId(nameId(bound.name), 1) : nullptr;
+		bound.store(*this, child);
+		if (child && child->isOfType(bound.kind))
+			continue;
+		logFormat(LOG_WARNING, "%s \"%s\" binds no child \"%s\" under \"%s\": %s",
+			core::stringc(getClassName()).c_str(), getName().c_str(), bound.name, bound.path,
+			child ? "it is of another kind" : "there is none");
+	}
+}
+
+bool GBaseSceneNode::runButtonAction(const BaseNode* button)
+{
+	if (!button)
+		return false;
+	const s32 name = button->getNameId();
+	for (const SButtonAction& action : getButtonActions())
+		if (name == nameId(action.button))
+			return action.run(*this, action);
+	return false;
+}
+
+bool scene_tables::openSceneFileAction(GBaseSceneNode& scene, const SButtonAction& action)
+{
+	scene.openSceneFile(action.file, true, nameId(action.outState), nameId(action.inState));
+	return true;
+}
+
+bool scene_tables::takePressAction(GBaseSceneNode&, const SButtonAction&)
+{
+	return true;
 }
 
 bool GBaseSceneNode::onKeyUp(CEventInputKeyUp* event)
@@ -162,7 +216,7 @@ bool GBaseSceneNode::onNodePressedPreview(CEventNodePressedPreview* event)
 bool GBaseSceneNode::onNodePressed(CEventNodePressed* event)
 {
 	logNodeEvent("Node was pressed", event);
-	return false;
+	return runButtonAction(event->getNode());
 }
 
 bool GBaseSceneNode::onNodeHovered(CEventNodeHovered* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/GSceneTables.h"
 #include "core/CNameTable.h"
 #include "core/CTimer.h"
 #include "core/NodeCasts.h"
@@ -23,6 +24,8 @@ class CEventTabSwitched;
 // The base of every game scene: sixteen framework events turned into handlers with default
 // behaviour (log lines, the button sounds), a 30 ms timer that counts how long the scene has been
 // shown with the focus, and an optional rule that Escape or Enter goes back to the previous scene.
+// A scene declares the children it binds and the actions of its buttons in two tables
+// (GSceneTables.h); the base binds the children once the scene is loaded and runs the actions.
 class GBaseSceneNode : public fw::SceneNode, public fw::CTimer
 {
 public:
@@ -32,6 +35,8 @@ public:
 	~GBaseSceneNode() override;
 
 	static const fw::EventMap& getClassEventMap();
+	// Binds the children of the scene's table.
+	void onInit() override;
 	// The control's handling first; then, when flagged, Escape or Enter goes back.
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
@@ -48,6 +53,7 @@ public:
 	virtual bool onTabSwitchStarted(fw::CEventTabSelected* event);
 	virtual bool onTabSwitchCompleted(fw::CEventTabSwitched* event);
 	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);
+	// Runs the action of the pressed button's name from the scene's table.
 	virtual bool onNodePressed(fw::CEventNodePressed* event);
 	virtual bool onNodeHovered(fw::CEventNodeHovered* event);
 	virtual bool onNodeUnhovered(fw::CEventNodeUnhovered* event);
@@ -56,6 +62,10 @@ public:
 	virtual bool onValueChanged(fw::CEventNodeValueChanged* event);
 	virtual bool onListItemPressed(fw::CEventListItemPressed* event);
 	virtual bool onListItemHovered(fw::CEventListItemHovered* event);
+
+	// The scene's tables of bound children and button actions; none by default.
+	virtual SSceneTable<SBoundChild> getBoundChildren() const { return {}; }
+	virtual SSceneTable<SButtonAction> getButtonActions() const { return {}; }
 
 	// The cue the gameplay screen plays as its music; -1 for scenes without one.
 	virtual fw::s32 getLevelMusicCue() const { return -1; }
@@ -70,6 +80,11 @@ public:
 protected:
 	// Logs the text with the interned name of the node the control event is about.
 	static void logNodeEvent(const fw::c8* text, fw::CEvent* event);
+	// Each child of the table into its member; one that is missing or of another kind leaves the
+	// member null and logs a line naming it and the scene.
+	void bindChildren();
+	// The action of the button's name; false when the table has none.
+	bool runButtonAction(const fw::BaseNode* button);
 
 	fw::s32 m_elapsedTime = 0;
 	bool m_closeOnEscapeOrEnter = false;
@@ -82,10 +97,3 @@ fw::s32 nameIdNavBackFrom();
 bool goBackSliding(fw::SceneNode& scene);
 // Escape (27) or Enter (13).
 bool isEscapeOrEnter(fw::u32 key);
-
-// The direct child of root with the name, when it is a T; null otherwise or without a root.
-template <class T>
-T* bindChild(fw::BaseNode* root, const fw::c8* name)
-{
-	return root ? fw::nodeCast<T>(root->findChildByNameId(fw::nameId(name), 1)) : nullptr;
-}

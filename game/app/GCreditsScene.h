@@ -11,7 +11,10 @@ public:
 
 	GCreditsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
+
+private:
+	void leave() { goBackSliding(*this); }
 };

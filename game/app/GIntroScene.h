@@ -27,6 +27,7 @@ public:
 	GIntroScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GIntroScene() override;
 
+	SSceneTable<SBoundChild> getBoundChildren() const override;
 	void onInit() override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event) override;

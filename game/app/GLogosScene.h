@@ -21,7 +21,7 @@ public:
 
 	GLogosScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
 	// Left button presses go to onClick before anything else.
 	bool routeDown(fw::s32 mode, fw::CEvent* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;

@@ -27,11 +27,11 @@ public:
 	GMainMenuScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GMainMenuScene() override;
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onStateChangeComplete(fw::CEventNodeStateChangeComplete* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 
 	// Ends the scrolling sequence and brings the normal face back; finish ends the animations at
 	// once.
@@ -47,6 +47,8 @@ public:
 
 private:
 	void startScrolling();
+	// The back button of the scrolling sequence.
+	void endScrolling() { stopScrolling(false); }
 	void openNewGame();
 	void stopStreetCues();
 

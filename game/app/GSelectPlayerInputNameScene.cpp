@@ -19,12 +19,22 @@ GSelectPlayerInputNameScene::GSelectPlayerInputNameScene(const ContentReference&
 {
 }
 
-void GSelectPlayerInputNameScene::onInit()
+SSceneTable<SBoundChild> GSelectPlayerInputNameScene::getBoundChildren() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
-	m_nameEdit = bindChild<EditNode>(root, "NameEdit");
-	m_okButton = bindChild<ControlNode>(root, "OkButton");
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GSelectPlayerInputNameScene::m_nameEdit>("Scene", "NameEdit"),
+		boundChild<&GSelectPlayerInputNameScene::m_okButton>("Scene", "OkButton"),
+	};
+	return CHILDREN;
+}
+
+SSceneTable<SButtonAction> GSelectPlayerInputNameScene::getButtonActions() const
+{
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GSelectPlayerInputNameScene::createPlayer>("OkButton"),
+		buttonAction<&GSelectPlayerInputNameScene::cancel>("CancelButton"),
+	};
+	return BUTTONS;
 }
 
 core::stringw GSelectPlayerInputNameScene::getName() const
@@ -65,21 +75,9 @@ bool GSelectPlayerInputNameScene::onValueChanged(CEventNodeValueChanged* event)
 	return false;
 }
 
-bool GSelectPlayerInputNameScene::onNodePressed(CEventNodePressed* event)
+void GSelectPlayerInputNameScene::cancel()
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	const BaseNode* pressed = event->getNode();
-	const s32 name = pressed ? pressed->getNameId() : -1;
-	if (name < 0)
-		return false;
-	if (name == nameId("OkButton"))
-		createPlayer();
-	else if (name == nameId("CancelButton"))
-		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
-	else
-		return false;
-	return true;
+	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
 }
 
 bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
@@ -87,7 +85,7 @@ bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
 	if (GBaseSceneNode::onKeyUp(event))
 		return true;
 	if (event->Key == KEY_ESCAPE)
-		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
+		cancel();
 	else if (event->Key == KEY_RETURN)
 	{
 		if (m_okButton && m_okButton->isEnabled())

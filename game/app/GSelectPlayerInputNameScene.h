@@ -19,7 +19,8 @@ public:
 	GSelectPlayerInputNameScene(const fw::ContentReference& reference, fw::BaseNode* parent,
 		fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 
 	// Not empty and no player has exactly this name (case counts).
 	static bool isNameValid(const fw::core::stringw& name);
@@ -27,7 +28,6 @@ public:
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onValueChanged(fw::CEventNodeValueChanged* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	fw::EditNode* getNameEdit() const { return m_nameEdit; }
@@ -35,6 +35,7 @@ public:
 
 private:
 	fw::core::stringw getName() const;
+	void cancel();
 
 	// Plain pointers into the scene's own tree, bound once.
 	fw::EditNode* m_nameEdit = nullptr;

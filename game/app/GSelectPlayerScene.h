@@ -20,7 +20,8 @@ public:
 
 	GSelectPlayerScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 
 	// One item per player, its text the name as typed; with selectActive the active one selected.
 	void fillList(bool selectActive);
@@ -30,7 +31,6 @@ public:
 	static fw::core::stringw literalText(const fw::core::stringw& name);
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onMessageBoxResult(fw::CEventMessageBoxResult* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
@@ -42,6 +42,8 @@ public:
 
 private:
 	void updateButtons();
+	// Asks whether to delete the selected player.
+	void confirmDelete();
 	void selectItem(fw::u32 index);
 
 	fw::u32 m_rememberedCount = 0;
