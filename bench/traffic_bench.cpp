@@ -32,7 +32,7 @@ namespace
 class CBenchLevel : public fw::SceneNode, public IGLevelPathsOwner
 {
 public:
-	FW_NODE_TYPE(fw::NODE_TYPE_GAME_LEVEL_SCENE, fw::SceneNode)
+	FW_NODE_TYPE(NODE_TYPE_GAME_LEVEL_SCENE, fw::SceneNode)
 
 	CBenchLevel() : fw::SceneNode(fw::ContentReference(), nullptr, nullptr) {}
 	GLevelPaths* getLevelPaths() const override { return paths.get(); }

@@ -34,19 +34,14 @@ CContentManager::~CContentManager()
 // ---------------------------------------------------------------------------------------------
 // Device events.
 
-const EventMap& CContentManager::getEventMap()
+const EventMap& CContentManager::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&CContentManager::onVideoDriverReleased>(),
 			eventMapEntry<&CContentManager::onVideoDriverCreated>(),
 		}));
 	return map;
-}
-
-bool CContentManager::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool CContentManager::onVideoDriverReleased(CEventDeviceVideoDriverReleased*)

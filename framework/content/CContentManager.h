@@ -33,10 +33,9 @@ public:
 	~CContentManager() override;
 
 	// Follows the video driver (events 9 and 10); consumes nothing.
-	bool onEvent(CEvent* event) override;
+	FW_RECEIVER_EVENT_MAP
 	// Passes the event to the processors of the cached types, lowest priority first; never consumed.
 	bool routeDown(s32 mode, CEvent* event) override;
-	static const EventMap& getEventMap();
 
 	// With caching off nothing new enters the cache; objects already there are still handed out.
 	virtual void setCachingEnabled(bool enabled) { m_cachingEnabled = enabled; }

@@ -59,19 +59,14 @@ CContentProcessorsManager::~CContentProcessorsManager()
 	m_nodeFactory.release();
 }
 
-const EventMap& CContentProcessorsManager::getEventMap()
+const EventMap& CContentProcessorsManager::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&CContentProcessorsManager::onVideoDriverReleased>(),
 			eventMapEntry<&CContentProcessorsManager::onVideoDriverCreated>(),
 		}));
 	return map;
-}
-
-bool CContentProcessorsManager::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool CContentProcessorsManager::routeDown(s32, CEvent* event)

@@ -26,10 +26,9 @@ public:
 		CNodeFactory* nodeFactory);
 	~CContentProcessorsManager() override;
 
-	bool onEvent(CEvent* event) override;
 	// Every processor whose mask takes the event sees it; never consumed.
 	bool routeDown(s32 mode, CEvent* event) override;
-	static const EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// The first processor registered for the tag, not referenced; null when none serves it.
 	IContentProcessor* getProcessor(u32 contentType) const;

@@ -4,9 +4,9 @@
 
 namespace fw
 {
-const EventMap& IContentProcessor::getEventMap()
+const EventMap& IContentProcessor::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&IContentProcessor::onVideoDriverReleased>(),
 			eventMapEntry<&IContentProcessor::onVideoDriverCreated>(),
@@ -14,11 +14,6 @@ const EventMap& IContentProcessor::getEventMap()
 			eventMapEntry<&IContentProcessor::onAudioDriverCreated>(),
 		}));
 	return map;
-}
-
-bool IContentProcessor::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool IContentProcessor::onVideoDriverReleased(CEventDeviceVideoDriverReleased*)

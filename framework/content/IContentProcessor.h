@@ -28,8 +28,7 @@ class IContentProcessor : public CEventReceiver
 {
 public:
 	// The driver events, through the map shared by every processor.
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// Orders the processors in the content manager's broadcast of device events, lowest first.
 	virtual s32 getPriority() const { return 0; }

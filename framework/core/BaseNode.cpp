@@ -718,14 +718,14 @@ BaseNode* BaseNode::hitTestSubtree(const core::vector3df& point)
 // ---------------------------------------------------------------------------------------------
 // Events.
 
-const EventMap& BaseNode::getEventMap()
+const EventMap& BaseNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&BaseNode::onEvent34>(),
 			eventMapEntry<&BaseNode::onEvent35>(),
-			EventMapEntry(36, &callEventMethod<&BaseNode::onEvent36>),
-			EventMapEntry(65, &callEventMethod<&BaseNode::onEvent65>),
+			eventMapEntry<&BaseNode::onEvent36>(),
+			eventMapEntry<&BaseNode::onEvent65>(),
 			eventMapEntry<&BaseNode::onEvent66>(),
 			eventMapEntry<&BaseNode::onEvent67>(),
 			eventMapEntry<&BaseNode::onEvent68>(),
@@ -733,11 +733,6 @@ const EventMap& BaseNode::getEventMap()
 			eventMapEntry<&BaseNode::onEvent75>(),
 		}));
 	return map;
-}
-
-bool BaseNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool BaseNode::routeUp(s32 mode, CEvent* event)
@@ -777,37 +772,37 @@ void BaseNode::postEventToParent(s32 mode, CEvent* event)
 	postEvent(m_parent, mode, event);
 }
 
-bool BaseNode::onEvent34(CEventNodeAttached*)
+bool BaseNode::onAttached(CEventNodeAttached*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent35(CEventNodeTemplatesChanged*)
+bool BaseNode::onTemplatesChanged(CEventNodeTemplatesChanged*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent36(CEvent*)
+bool BaseNode::onRefresh(CEventNodeRefresh*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent65(CEvent*)
+bool BaseNode::onStateMessage(CEventNodeStateMessage*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent66(CEventNodeStateItemNotify*)
+bool BaseNode::onStateItemNotify(CEventNodeStateItemNotify*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent67(CEventNodeStateStarted*)
+bool BaseNode::onStateStarted(CEventNodeStateStarted*)
 {
 	return false;
 }
 
-bool BaseNode::onEvent68(CEventNodeStateFinished* event)
+bool BaseNode::onStateFinished(CEventNodeStateFinished* event)
 {
 	if (!m_currentState || event->getState() != m_currentState)
 		return false;
@@ -828,7 +823,7 @@ bool BaseNode::onEvent68(CEventNodeStateFinished* event)
 	return false;
 }
 
-bool BaseNode::onEvent71(CEventNodeStateEnded* event)
+bool BaseNode::onStateEnded(CEventNodeStateEnded* event)
 {
 	const BaseNode* child = event->getNode();
 	if (!child || child->m_parent != this)
@@ -845,7 +840,7 @@ bool BaseNode::onEvent71(CEventNodeStateEnded* event)
 	return false;
 }
 
-bool BaseNode::onEvent75(CEventNodeStateChangeComplete*)
+bool BaseNode::onStateChangeComplete(CEventNodeStateChangeComplete*)
 {
 	return false;
 }

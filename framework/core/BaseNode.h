@@ -43,15 +43,30 @@ typedef s32 (*StateFallback)(s32 stateId);
 	bool isOfType(::fw::s32 id) const override { return id == TypeId || Base::isOfType(id); }
 
 // The identity of a node class: its type id and type test, the name scene files and the node
-// factory know it by, and its property table, which the class defines beside its setters and
-// getters (a class without properties of its own returns its base's).
-#define FW_NODE_IDENTITY(Id, Base, Name)                                                           \
-	FW_NODE_TYPE(Id, Base)                                                                         \
-	static constexpr const wchar_t* TypeName = Name;                                               \
-	const wchar_t* getTypeName() const override { return TypeName; }                               \
-	const wchar_t* getClassName() const override { return TypeName; }                              \
-	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
-	static const ::fw::PropertyTable& getClassPropertyTable();
+// factory know it by, and the accessors of its property table and event map. A class with
+// properties of its own declares `static const PropertyTable& getClassPropertyTable();` and defines
+// it beside its setters and getters; a class with handlers of its own declares
+// `static const EventMap& getClassEventMap();`. A class without either declares nothing: the
+// accessors then find its base's.
+#define FW_NODE_IDENTITY(Id, Base, Name)                                                                               \
+	FW_NODE_TYPE(Id, Base)                                                                                             \
+	static constexpr const wchar_t* TypeName = Name;                                                                   \
+	const wchar_t* getTypeName() const override                                                                        \
+	{                                                                                                                  \
+		return TypeName;                                                                                               \
+	}                                                                                                                  \
+	const wchar_t* getClassName() const override                                                                       \
+	{                                                                                                                  \
+		return TypeName;                                                                                               \
+	}                                                                                                                  \
+	const ::fw::PropertyTable& getPropertyTable() const override                                                       \
+	{                                                                                                                  \
+		return getClassPropertyTable();                                                                                \
+	}                                                                                                                  \
+	const ::fw::EventMap& getEventMap() const override                                                                 \
+	{                                                                                                                  \
+		return getClassEventMap();                                                                                     \
+	}
 
 // Everything a node class states about itself in one place: its identity and its clone.
 // registerNodeClass<Class> registers it under its name.
@@ -140,27 +155,45 @@ public:
 	// Takes the source's values, then clones of its children and copies of its states.
 	virtual void copyFrom(const BaseNode* source, ISceneManager* sceneManager);
 
-	// Handlers of the event map; subclasses override these, not the map.
-	virtual bool onEvent34(CEventNodeAttached* event);
-	virtual bool onEvent35(CEventNodeTemplatesChanged* event);
-	virtual bool onEvent36(CEvent* event);
-	virtual bool onEvent65(CEvent* event);
-	virtual bool onEvent66(CEventNodeStateItemNotify* event);
-	virtual bool onEvent67(CEventNodeStateStarted* event);
+	// The event map's entries, one per event it maps; each hands its event to the hook below.
+	bool onEvent34(CEventNodeAttached* event) { return onAttached(event); }
+	bool onEvent35(CEventNodeTemplatesChanged* event) { return onTemplatesChanged(event); }
+	bool onEvent36(CEventNodeRefresh* event) { return onRefresh(event); }
+	bool onEvent65(CEventNodeStateMessage* event) { return onStateMessage(event); }
+	bool onEvent66(CEventNodeStateItemNotify* event) { return onStateItemNotify(event); }
+	bool onEvent67(CEventNodeStateStarted* event) { return onStateStarted(event); }
+	bool onEvent68(CEventNodeStateFinished* event) { return onStateFinished(event); }
+	bool onEvent71(CEventNodeStateEnded* event) { return onStateEnded(event); }
+	bool onEvent75(CEventNodeStateChangeComplete* event) { return onStateChangeComplete(event); }
+
+	// The hooks subclasses override; none consumes its event here.
+	// The node's tree was attached to a scene manager.
+	virtual bool onAttached(CEventNodeAttached* event);
+	// A template collection was installed or a template instantiated.
+	virtual bool onTemplatesChanged(CEventNodeTemplatesChanged* event);
+	// The tree is asked to build again what it derives (templates, text layouts).
+	virtual bool onRefresh(CEventNodeRefresh* event);
+	// A state's message for its node.
+	virtual bool onStateMessage(CEventNodeStateMessage* event);
+	// An item of one of the node's states reported its first loop or its end.
+	virtual bool onStateItemNotify(CEventNodeStateItemNotify* event);
+	// One of the node's state objects was entered.
+	virtual bool onStateStarted(CEventNodeStateStarted* event);
 	// The end of the current state object: reported to the parent as event 71, then, when it ended
 	// by itself and the parent did not consume the report, the state's next state is entered.
-	virtual bool onEvent68(CEventNodeStateFinished* event);
+	virtual bool onStateFinished(CEventNodeStateFinished* event);
 	// A child's end of a state that setState gave it: counted off; the last completes the change.
-	virtual bool onEvent71(CEventNodeStateEnded* event);
-	virtual bool onEvent75(CEventNodeStateChangeComplete* event);
+	virtual bool onStateEnded(CEventNodeStateEnded* event);
+	// The node's own change of state (setState) or a child's has completed.
+	virtual bool onStateChangeComplete(CEventNodeStateChangeComplete* event);
 
 	// Receiver.
-	bool onEvent(CEvent* event) override;
+	const EventMap& getEventMap() const override { return getClassEventMap(); }
+	static const EventMap& getClassEventMap();
 	// To the parent when its mask takes the event's category.
 	bool routeUp(s32 mode, CEvent* event) override;
 	// To each child whose mask takes the category, last child first, until one consumes it.
 	bool routeDown(s32 mode, CEvent* event) override;
-	static const EventMap& getEventMap();
 
 	// Content.
 	u32 getContentType() const override { return CONTENT_TYPE_SCENE_NODE; }

@@ -65,19 +65,14 @@ void CAnimatorState::setName(const core::stringc& name)
 // ---------------------------------------------------------------------------------------------
 // Events.
 
-const EventMap& CAnimatorState::getEventMap()
+const EventMap& CAnimatorState::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
-			EventMapEntry(65, &callEventMethod<&CAnimatorState::routeUpUnchanged>),
+			eventMapEntry<&CAnimatorState::routeUpUnchanged>(),
 			eventMapEntry<&CAnimatorState::onItemNotify>(),
 		}));
 	return map;
-}
-
-bool CAnimatorState::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool CAnimatorState::routeUp(s32 mode, CEvent* event)
@@ -88,7 +83,7 @@ bool CAnimatorState::routeUp(s32 mode, CEvent* event)
 	return target->routeEvent(mode, event);
 }
 
-bool CAnimatorState::routeUpUnchanged(CEvent* event)
+bool CAnimatorState::routeUpUnchanged(CEventNodeStateMessage* event)
 {
 	return routeUp(ROUTE_SELF, event);
 }

@@ -36,9 +36,8 @@ public:
 	static const PropertyTable& getClassPropertyTable();
 
 	// Receiver: the state's event map; up means its node, when the node takes the event's category.
-	bool onEvent(CEvent* event) override;
+	FW_RECEIVER_EVENT_MAP
 	bool routeUp(s32 mode, CEvent* event) override;
-	static const EventMap& getEventMap();
 
 	s32 getNameId() const { return m_nameId; }
 	void setNameId(s32 nameId) { m_nameId = nameId; }
@@ -92,7 +91,7 @@ private:
 
 	void setNameProperty(const core::stringc& name) { setName(name); }
 	// Event 65 goes on to the node as it is.
-	bool routeUpUnchanged(CEvent* event);
+	bool routeUpUnchanged(CEventNodeStateMessage* event);
 	core::stringc getNameProperty() const { return getName(); }
 
 	// Calls the operation on each item of a held copy of the list that still belongs to this state;

@@ -43,6 +43,14 @@ private:
 	BaseNode* m_collection;
 };
 
+// Asks a tree to build again what its nodes derive from their properties and surroundings (a
+// control's template, a text's layout). Nothing sends it yet; the handlers are in place.
+class CEventNodeRefresh : public CEventNode
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_REFRESH, CEventNode)
+};
+
 // The node-and-state events a node sends about the states it enters and the changes it applies.
 template <s32 Id>
 class CEventNodeStateOfNode : public CEventNode

@@ -9,6 +9,13 @@ namespace fw
 class Base;
 class CAnimatorState;
 
+// A message of a state for its node, which the state hands up unchanged. Nothing sends one yet.
+class CEventNodeStateMessage : public CEventNode
+{
+public:
+	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_MESSAGE, CEventNode)
+};
+
 // A state item reports its first loop or its end to its state.
 class CEventNodeStateItemNotify : public CEventNode
 {

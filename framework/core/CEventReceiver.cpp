@@ -49,9 +49,12 @@ void copyEventMap(EventMap& map, const EventMap& base)
 		map.insert(entry);
 }
 
-bool CEventReceiver::onEvent(CEvent*)
+bool CEventReceiver::onEvent(CEvent* event)
 {
-	return false;
+	const EventMap& map = getEventMap();
+	if (&map == &getClassEventMap())
+		return false;
+	return dispatchEvent(map, event);
 }
 
 bool CEventReceiver::routeUp(s32, CEvent*)
@@ -105,7 +108,7 @@ void CEventReceiver::removePostListener(CEventReceiver* listener)
 	removeFirst(m_postListeners, listener);
 }
 
-const EventMap& CEventReceiver::getEventMap()
+const EventMap& CEventReceiver::getClassEventMap()
 {
 	static const EventMap map;
 	return map;

@@ -67,6 +67,16 @@ EventMapEntry eventMapEntry()
 	return EventMapEntry(Event::TypeId, &callEventMethod<Method>);
 }
 
+// Declares the event map of a receiver class that is not a node (nodes get the accessor from their
+// class macro and declare only getClassEventMap): the class defines getClassEventMap with its
+// handlers, and onEvent dispatches through it.
+#define FW_RECEIVER_EVENT_MAP                                                                                          \
+	static const ::fw::EventMap& getClassEventMap();                                                                   \
+	const ::fw::EventMap& getEventMap() const override                                                                 \
+	{                                                                                                                  \
+		return getClassEventMap();                                                                                     \
+	}
+
 // The base of everything that receives events. Listeners are plain pointers: a listener removes
 // itself before it is destroyed. Lists are walked so that a handler may add, remove or destroy
 // listeners, including the one running.
@@ -75,7 +85,8 @@ class CEventReceiver : public virtual IReferenceCounted
 public:
 	CEventReceiver() = default;
 
-	// Declines; classes with an event map dispatch through it.
+	// Dispatches through the class's event map. A class that has no map of its own (the root's)
+	// declines, whatever its listeners would say.
 	virtual bool onEvent(CEvent* event);
 	// Declines; nodes pass events to their parent.
 	virtual bool routeUp(s32 mode, CEvent* event);
@@ -102,8 +113,10 @@ public:
 	const core::array<CEventReceiver*>& getPreListeners() const { return m_preListeners; }
 	const core::array<CEventReceiver*>& getPostListeners() const { return m_postListeners; }
 
+	// The map of the receiver's class; the root's, empty, for a class without one.
+	virtual const EventMap& getEventMap() const { return getClassEventMap(); }
 	// The root map, empty.
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 
 protected:
 	// Pre-listeners in order, then the map's handler for the event's exact type id, then

@@ -479,9 +479,9 @@ void ControlNode::focusDefaultChild()
 // ---------------------------------------------------------------------------------------------
 // Events.
 
-const EventMap& ControlNode::getEventMap()
+const EventMap& ControlNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(BaseNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(BaseNode::getClassEventMap(),
 		{
 			eventMapEntry<&ControlNode::onSetHover>(),
 			eventMapEntry<&ControlNode::onClearHover>(),
@@ -499,11 +499,6 @@ const EventMap& ControlNode::getEventMap()
 	return map;
 }
 
-bool ControlNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
-}
-
 bool ControlNode::routeDown(s32 mode, CEvent* event)
 {
 	if (!m_enabled && event && event->isOfType(CEventInput::TypeId))
@@ -511,31 +506,31 @@ bool ControlNode::routeDown(s32 mode, CEvent* event)
 	return BaseNode::routeDown(mode, event);
 }
 
-bool ControlNode::onEvent34(CEventNodeAttached*)
+bool ControlNode::onAttached(CEventNodeAttached*)
 {
 	instantiateTemplate();
 	return false;
 }
 
-bool ControlNode::onEvent35(CEventNodeTemplatesChanged*)
+bool ControlNode::onTemplatesChanged(CEventNodeTemplatesChanged*)
 {
 	instantiateTemplate();
 	return false;
 }
 
-bool ControlNode::onEvent36(CEvent*)
+bool ControlNode::onRefresh(CEventNodeRefresh*)
 {
 	instantiateTemplate();
 	return false;
 }
 
-bool ControlNode::onEvent67(CEventNodeStateStarted* event)
+bool ControlNode::onStateStarted(CEventNodeStateStarted* event)
 {
-	BaseNode::onEvent67(event);
+	BaseNode::onStateStarted(event);
 	return true;
 }
 
-bool ControlNode::onEvent75(CEventNodeStateChangeComplete* event)
+bool ControlNode::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
 	const CRefHolder<ControlNode> self = holdForCall(this);
 	ControlNode* root = getTemplateRoot();

@@ -26,6 +26,7 @@ class ControlNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(ControlNode, BaseNode, NODE_TYPE_CONTROL, L"ControlNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ControlNode() override;
@@ -43,8 +44,7 @@ public:
 
 	// A disabled control passes no input to its children.
 	bool routeDown(s32 mode, CEvent* event) override;
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 
 	// Input and condition.
 	virtual void setFocused(bool focused);
@@ -80,12 +80,12 @@ public:
 	virtual bool onKeyDown(CEventInputKeyDown* event);
 	virtual bool onKeyUp(CEventInputKeyUp* event);
 
-	bool onEvent34(CEventNodeAttached* event) override;
-	bool onEvent35(CEventNodeTemplatesChanged* event) override;
-	bool onEvent36(CEvent* event) override;
-	bool onEvent67(CEventNodeStateStarted* event) override;
+	bool onAttached(CEventNodeAttached* event) override;
+	bool onTemplatesChanged(CEventNodeTemplatesChanged* event) override;
+	bool onRefresh(CEventNodeRefresh* event) override;
+	bool onStateStarted(CEventNodeStateStarted* event) override;
 	// The template root's completion is counted off; the "Press" completion ends a press.
-	bool onEvent75(CEventNodeStateChangeComplete* event) override;
+	bool onStateChangeComplete(CEventNodeStateChangeComplete* event) override;
 
 	bool isEnabled() const { return m_enabled; }
 	bool isFocused() const { return m_focused; }

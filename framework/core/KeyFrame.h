@@ -30,6 +30,7 @@ class KeyFrame : public Base
 {
 public:
 	FW_STATE_ITEM_CLASS(KeyFrame, Base, STATE_ITEM_TYPE_KEY_FRAME, L"KeyFrame")
+	static const PropertyTable& getClassPropertyTable();
 	// Keys times animated properties: what one item may hold, against files that would exhaust
 	// memory with a short text.
 	static constexpr u32 MAX_VALUES = 1u << 18;

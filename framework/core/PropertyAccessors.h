@@ -6,6 +6,7 @@
 //
 //     // MyNode.h
 //     FW_NODE_CLASS(MyNode, BaseNode, NODE_TYPE_MY, L"MyNode")
+//     static const PropertyTable& getClassPropertyTable();
 //     f32 getSpeed() const;
 //     void setSpeed(f32 speed);
 //

@@ -19,14 +19,9 @@ SceneNode::~SceneNode()
 }
 
 // Every game scene uses the control's properties.
-const PropertyTable& SceneNode::getClassPropertyTable()
+bool SceneNode::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
-	return ControlNode::getClassPropertyTable();
-}
-
-bool SceneNode::onEvent75(CEventNodeStateChangeComplete* event)
-{
-	if (ControlNode::onEvent75(event))
+	if (ControlNode::onStateChangeComplete(event))
 		return true;
 	// Handed up here also when the change completed at once; consumed, so that the node's count
 	// of ended children does not hand it up a second time.

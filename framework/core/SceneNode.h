@@ -17,7 +17,7 @@ public:
 
 	// A completed change that the control does not take goes to the parent, the scene manager,
 	// which follows the transitions this way.
-	bool onEvent75(CEventNodeStateChangeComplete* event) override;
+	bool onStateChangeComplete(CEventNodeStateChangeComplete* event) override;
 
 	SceneNode* getPreviousScene() const { return m_previousScene.get(); }
 	// Held; set by the scene manager.

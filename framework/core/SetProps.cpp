@@ -13,11 +13,6 @@ SetProps::SetProps() : m_values(adoptRef(new CPropertyContainer(nullptr)))
 
 SetProps::~SetProps() = default;
 
-const PropertyTable& SetProps::getClassPropertyTable()
-{
-	return Base::getClassPropertyTable();
-}
-
 s32 SetProps::getPropertyIndex(u32 value) const
 {
 	return value < m_propertyIndexes.size() ? m_propertyIndexes[value] : -1;

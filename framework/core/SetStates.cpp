@@ -34,11 +34,6 @@ SetStates::SetStates()
 
 SetStates::~SetStates() = default;
 
-const PropertyTable& SetStates::getClassPropertyTable()
-{
-	return Base::getClassPropertyTable();
-}
-
 void SetStates::seek(u32, bool apply)
 {
 	BaseNode* target = getTarget();

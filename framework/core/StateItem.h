@@ -27,18 +27,37 @@ CRefHolder<T> holdForCall(T* object)
 
 // Everything a state item class states about itself in one place: its type id and type test, the
 // name state files and the node factory know it by (registerStateItemClass<Class> registers it),
-// its clone and its property table, which the class defines beside its setters and getters. The
-// table's stored properties are the attributes of the item's element.
-#define FW_STATE_ITEM_CLASS(Class, Parent, Id, Name)                                               \
-	static constexpr ::fw::s32 TypeId = Id;                                                        \
-	static constexpr const wchar_t* TypeName = Name;                                               \
-	::fw::s32 getTypeId() const override { return TypeId; }                                        \
-	bool isOfType(::fw::s32 id) const override { return id == TypeId || Parent::isOfType(id); }    \
-	const wchar_t* getTypeName() const override { return TypeName; }                               \
-	const wchar_t* getClassName() const override { return TypeName; }                              \
-	::fw::Base* clone(::fw::BaseNode*, ::fw::ISceneManager*) const override { return cloneItemAs<Class>(); } \
-	const ::fw::PropertyTable& getPropertyTable() const override { return getClassPropertyTable(); } \
-	static const ::fw::PropertyTable& getClassPropertyTable();
+// its clone and the accessor of its property table. A class with properties of its own declares
+// `static const PropertyTable& getClassPropertyTable();` and defines it beside its setters and
+// getters; the table's stored properties are the attributes of the item's element. A class without
+// declares nothing and has its base's.
+#define FW_STATE_ITEM_CLASS(Class, Parent, Id, Name)                                                                   \
+	static constexpr ::fw::s32 TypeId = Id;                                                                            \
+	static constexpr const wchar_t* TypeName = Name;                                                                   \
+	::fw::s32 getTypeId() const override                                                                               \
+	{                                                                                                                  \
+		return TypeId;                                                                                                 \
+	}                                                                                                                  \
+	bool isOfType(::fw::s32 id) const override                                                                         \
+	{                                                                                                                  \
+		return id == TypeId || Parent::isOfType(id);                                                                   \
+	}                                                                                                                  \
+	const wchar_t* getTypeName() const override                                                                        \
+	{                                                                                                                  \
+		return TypeName;                                                                                               \
+	}                                                                                                                  \
+	const wchar_t* getClassName() const override                                                                       \
+	{                                                                                                                  \
+		return TypeName;                                                                                               \
+	}                                                                                                                  \
+	::fw::Base* clone(::fw::BaseNode*, ::fw::ISceneManager*) const override                                            \
+	{                                                                                                                  \
+		return cloneItemAs<Class>();                                                                                   \
+	}                                                                                                                  \
+	const ::fw::PropertyTable& getPropertyTable() const override                                                       \
+	{                                                                                                                  \
+		return getClassPropertyTable();                                                                                \
+	}
 
 // The base of the items of a node state: a name, the state that owns it (its reports go there), the
 // node it acts on and a timer. Items are made by the node factory from their class name, read and

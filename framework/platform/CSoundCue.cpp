@@ -35,6 +35,13 @@ CSoundCue::~CSoundCue()
 		m_sounds[i]->drop();
 }
 
+const EventMap& CSoundCue::getClassEventMap()
+{
+	// Its own, though empty: listeners are asked, where the root's map would decline.
+	static const EventMap& map = *new EventMap(CEventReceiver::getClassEventMap());
+	return map;
+}
+
 void CSoundCue::addSound(ISound* sound)
 {
 	if (!sound)

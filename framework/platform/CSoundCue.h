@@ -26,7 +26,7 @@ public:
 	~CSoundCue() override;
 
 	// Handles nothing itself; its listeners hear when the instance has finished.
-	bool onEvent(CEvent* event) override { return dispatchEvent(getEventMap(), event); }
+	FW_RECEIVER_EVENT_MAP
 
 	// Reads the attributes and the Sound children of the SoundCue element the reader stands on.
 	// With a driver, StreamingType sets its threshold while this cue's sounds load.

@@ -30,20 +30,15 @@ CSoundManager::~CSoundManager()
 	m_audioDriver.release();
 }
 
-const EventMap& CSoundManager::getEventMap()
+const EventMap& CSoundManager::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&CSoundManager::update>(),
 			eventMapEntry<&CSoundManager::onAudioDriverReleased>(),
 			eventMapEntry<&CSoundManager::onAudioDriverCreated>(),
 		}));
 	return map;
-}
-
-bool CSoundManager::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool CSoundManager::registerCue(CSoundCue* cue)

@@ -36,8 +36,7 @@ public:
 	explicit CSoundManager(IAudioDriver* audioDriver = nullptr);
 	~CSoundManager() override;
 
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// The first cue of a name wins; false for a name already registered.
 	bool registerCue(CSoundCue* cue);

@@ -37,16 +37,11 @@ CTimerManager::~CTimerManager()
 		m_pendingAdds[i].timer->drop();
 }
 
-const EventMap& CTimerManager::getEventMap()
+const EventMap& CTimerManager::getClassEventMap()
 {
 	static const EventMap map =
-		makeEventMap(CEventReceiver::getEventMap(), {eventMapEntry<&CTimerManager::onUpdateEvent>()});
+		makeEventMap(CEventReceiver::getClassEventMap(), {eventMapEntry<&CTimerManager::onUpdateEvent>()});
 	return map;
-}
-
-bool CTimerManager::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool CTimerManager::onUpdateEvent(CEventSystemFlowUpdate* event)

@@ -21,8 +21,6 @@ public:
 	// Detaches and releases every timer.
 	~CTimerManager() override;
 
-	bool onEvent(CEvent* event) override;
-
 	// Registers the timer, first due one interval from now. Re-adding a timer whose removal is
 	// pending in this update cancels the removal, and one that re-adds itself from its own call
 	// stays registered whatever that call answers. Otherwise there is no duplicate check:
@@ -46,7 +44,7 @@ public:
 	// Entries in the registry, including entries whose release is pending.
 	u32 getTimerCount() const { return m_entries.size(); }
 
-	static const EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 protected:
 	// Does not take the event: every receiver after the manager gets the update too.

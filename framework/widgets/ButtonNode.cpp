@@ -100,23 +100,13 @@ BackButtonNode::BackButtonNode(const ContentReference& reference, BaseNode* pare
 {
 }
 
-const PropertyTable& BackButtonNode::getClassPropertyTable()
+const EventMap& BackButtonNode::getClassEventMap()
 {
-	return ButtonNode::getClassPropertyTable();
-}
-
-const EventMap& BackButtonNode::getEventMap()
-{
-	static const EventMap& map = *new EventMap(makeEventMap(ButtonNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(ButtonNode::getClassEventMap(),
 		{
 			eventMapEntry<&BackButtonNode::onNodePressed>(),
 		}));
 	return map;
-}
-
-bool BackButtonNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool BackButtonNode::onNodePressed(CEventNodePressed*)

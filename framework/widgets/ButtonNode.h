@@ -15,6 +15,7 @@ class ButtonNode : public ControlNode
 {
 public:
 	FW_NODE_CLASS(ButtonNode, ControlNode, NODE_TYPE_BUTTON, L"ButtonNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	ButtonNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ButtonNode() override;
@@ -52,8 +53,7 @@ public:
 
 	BackButtonNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 
 	// Never consumed.
 	virtual bool onNodePressed(CEventNodePressed* event);

@@ -16,6 +16,7 @@ class CheckBoxNode : public ButtonNode
 {
 public:
 	FW_NODE_CLASS(CheckBoxNode, ButtonNode, NODE_TYPE_CHECK_BOX, L"CheckBoxNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	CheckBoxNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 

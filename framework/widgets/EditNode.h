@@ -17,6 +17,7 @@ class EditNode : public ControlNode
 {
 public:
 	FW_NODE_CLASS(EditNode, ControlNode, NODE_TYPE_EDIT, L"EditNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	// The classes of maskClasses.
 	enum E_MASK_CLASS

@@ -114,9 +114,9 @@ const PropertyTable& ListNode::getClassPropertyTable()
 	return table;
 }
 
-const EventMap& ListNode::getEventMap()
+const EventMap& ListNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getClassEventMap(),
 		{
 			eventMapEntry<&ListNode::onNodePressedPreview>(),
 			eventMapEntry<&ListNode::onNodePressed>(),
@@ -124,11 +124,6 @@ const EventMap& ListNode::getEventMap()
 			eventMapEntry<&ListNode::onValueChanged>(),
 		}));
 	return map;
-}
-
-bool ListNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 void ListNode::postToParent(CEvent* event)

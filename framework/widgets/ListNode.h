@@ -37,6 +37,7 @@ class ListNode : public ControlNode
 {
 public:
 	FW_NODE_CLASS(ListNode, ControlNode, NODE_TYPE_LIST, L"ListNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	// A file's Bounds may ask for more elements than a screen can hold; the grid stops here.
 	static constexpr s32 MAX_ELEMENTS = 1024;
@@ -59,8 +60,7 @@ public:
 	virtual bool onNodeHovered(CEventNodeHovered* event);
 	virtual bool onValueChanged(CEventNodeValueChanged* event);
 
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 	// After the control's children: the buttons, the slider (not keys) and the elements, these last
 	// only when the control's own routing did not already offer the event to their container.
 	bool routeDown(s32 mode, CEvent* event) override;

@@ -39,11 +39,6 @@ MessageBoxNode::MessageBoxNode(const ContentReference& reference, BaseNode* pare
 
 MessageBoxNode::~MessageBoxNode() = default;
 
-const PropertyTable& MessageBoxNode::getClassPropertyTable()
-{
-	return SceneNode::getClassPropertyTable();
-}
-
 void MessageBoxNode::setTitle(const core::stringw& title)
 {
 	m_title = title;
@@ -97,18 +92,13 @@ void MessageBoxNode::instantiateTemplate()
 	applyButtonTexts();
 }
 
-const EventMap& MessageBoxNode::getEventMap()
+const EventMap& MessageBoxNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(SceneNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(SceneNode::getClassEventMap(),
 		{
 			eventMapEntry<&MessageBoxNode::onButtonPressed>(),
 		}));
 	return map;
-}
-
-bool MessageBoxNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool MessageBoxNode::onButtonPressed(CEventNodePressed* event)

@@ -24,8 +24,7 @@ public:
 	void instantiateTemplate() override;
 	// The control's routing first; then input the box's own children left goes to the buttons.
 	bool routeDown(s32 mode, CEvent* event) override;
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 	// A press of one of the box's buttons: consumed, and the box goes back to its owner.
 	virtual bool onButtonPressed(CEventNodePressed* event);
 

@@ -13,6 +13,7 @@ class NineGridSpriteNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(NineGridSpriteNode, BaseNode, NODE_TYPE_NINE_GRID_SPRITE, L"NineGridSpriteNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	static constexpr u8 HIT_ALPHA_THRESHOLD = 20;
 

@@ -19,6 +19,7 @@ class ParticleSystemNode : public BaseNode, public CTimer
 {
 public:
 	FW_NODE_CLASS(ParticleSystemNode, BaseNode, NODE_TYPE_PARTICLE_SYSTEM, L"ParticleSystemNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	static constexpr u32 MAX_PARTICLES = 500;
 	static constexpr u32 TIMER_INTERVAL = 30;

@@ -10,6 +10,7 @@ class BaseProgressBarNode : public ControlNode
 {
 public:
 	FW_ABSTRACT_NODE_CLASS(BaseProgressBarNode, ControlNode, NODE_TYPE_BASE_PROGRESS_BAR, L"BaseProgressBarNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	BaseProgressBarNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 
@@ -44,6 +45,7 @@ class ProgressBarNode : public BaseProgressBarNode
 {
 public:
 	FW_NODE_CLASS(ProgressBarNode, BaseProgressBarNode, NODE_TYPE_PROGRESS_BAR, L"ProgressBarNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	ProgressBarNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~ProgressBarNode() override;

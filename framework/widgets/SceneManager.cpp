@@ -91,11 +91,6 @@ SceneManager::~SceneManager()
 	// The timer part leaves its timer manager in its own destructor.
 }
 
-const PropertyTable& SceneManager::getClassPropertyTable()
-{
-	return BaseNode::getClassPropertyTable();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Routing.
 
@@ -520,7 +515,7 @@ bool SceneManager::popToScene(SceneNode* from, SceneNode* to, s32 outState, s32 
 	return true;
 }
 
-bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
+bool SceneManager::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
 	SceneNode* node = nodeCast<SceneNode>(event->getNode());
 	if (!node || node->getSceneManager() != this)

@@ -101,7 +101,7 @@ public:
 	SSceneSwitch findSwitch(const SceneNode* scene) const;
 	u32 getSwitchCount() const { return m_switches.size(); }
 	// The scenes' side of a switch ends when their transition state has completed.
-	bool onEvent75(CEventNodeStateChangeComplete* event) override;
+	bool onStateChangeComplete(CEventNodeStateChangeComplete* event) override;
 	u32 getSceneTimerManagerCount() const { return static_cast<u32>(m_sceneTimerManagers.size()); }
 
 	// Drawing: one entry for the whole manager inside another manager's tree.

@@ -77,19 +77,14 @@ const PropertyTable& SliderNode::getClassPropertyTable()
 	return table;
 }
 
-const EventMap& SliderNode::getEventMap()
+const EventMap& SliderNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getClassEventMap(),
 		{
 			eventMapEntry<&SliderNode::onNodePressedPreview>(),
 			eventMapEntry<&SliderNode::onNodePressed>(),
 		}));
 	return map;
-}
-
-bool SliderNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 void SliderNode::setMinValue(f32 value)

@@ -19,6 +19,7 @@ class SliderNode : public ControlNode
 {
 public:
 	FW_NODE_CLASS(SliderNode, ControlNode, NODE_TYPE_SLIDER, L"SliderNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	SliderNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~SliderNode() override;
@@ -35,8 +36,7 @@ public:
 	// The buttons step the value; never consumed, so that the press goes on up.
 	virtual bool onNodePressed(CEventNodePressed* event);
 
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	static const EventMap& getClassEventMap();
 	// After the control's children, the buttons and the knob; the knob's taking of a move or a
 	// press still lets the slider see it.
 	bool routeDown(s32 mode, CEvent* event) override;

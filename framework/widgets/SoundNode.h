@@ -14,6 +14,7 @@ class SoundNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(SoundNode, BaseNode, NODE_TYPE_SOUND, L"SoundNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	SoundNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~SoundNode() override;

@@ -156,13 +156,13 @@ void SpawnerNode::resolveTemplates()
 		}
 }
 
-bool SpawnerNode::onEvent34(CEventNodeAttached*)
+bool SpawnerNode::onAttached(CEventNodeAttached*)
 {
 	resolveTemplates();
 	return false;
 }
 
-bool SpawnerNode::onEvent35(CEventNodeTemplatesChanged*)
+bool SpawnerNode::onTemplatesChanged(CEventNodeTemplatesChanged*)
 {
 	resolveTemplates();
 	return false;

@@ -15,6 +15,7 @@ class SpawnerNode : public BaseNode, public CTimer
 {
 public:
 	FW_NODE_CLASS(SpawnerNode, BaseNode, NODE_TYPE_SPAWNER, L"SpawnerNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	static constexpr u32 TIMER_INTERVAL = 30;
 	// Copies made in one tick at most: a huge rate from a file must not clone without end. Far
@@ -30,8 +31,8 @@ public:
 	void writeProperties(CPropertyContainer* container) const override;
 	void readProperties(CPropertyContainer* container) override;
 	// Both find the templates again and let the event go on.
-	bool onEvent34(CEventNodeAttached* event) override;
-	bool onEvent35(CEventNodeTemplatesChanged* event) override;
+	bool onAttached(CEventNodeAttached* event) override;
+	bool onTemplatesChanged(CEventNodeTemplatesChanged* event) override;
 
 	// Names separated by ";" (trimmed, empty pieces dropped); the templates are looked up at once.
 	void setObjTemplate(const core::stringc& names);

@@ -15,6 +15,7 @@ class SpriteNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(SpriteNode, BaseNode, NODE_TYPE_SPRITE, L"SpriteNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	// Alpha a texel and the tint must exceed for a hit.
 	static constexpr u8 HIT_ALPHA_THRESHOLD = 20;

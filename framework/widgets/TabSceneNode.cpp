@@ -239,29 +239,24 @@ void TabSceneNode::pageCompleted(BaseNode* page)
 	post(newPage, new CEventTabSwitched(oldPage, newPage));
 }
 
-const EventMap& TabSceneNode::getEventMap()
+const EventMap& TabSceneNode::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(SceneNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(SceneNode::getClassEventMap(),
 		{
 			eventMapEntry<&TabSceneNode::onTabButtonPressed>(),
 		}));
 	return map;
 }
 
-bool TabSceneNode::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
-}
-
-bool TabSceneNode::onEvent34(CEventNodeAttached* event)
+bool TabSceneNode::onAttached(CEventNodeAttached* event)
 {
 	const CRefHolder<TabSceneNode> self = holdForCall(this);
-	SceneNode::onEvent34(event);
+	SceneNode::onAttached(event);
 	setActiveTab(m_activeTabIndex, true);
 	return false;
 }
 
-bool TabSceneNode::onEvent75(CEventNodeStateChangeComplete* event)
+bool TabSceneNode::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
 	BaseNode* page = event->getNode();
 	if (m_switchState != -1 && event->getStateId() == m_switchState && page && page->getParent() == this &&
@@ -271,7 +266,7 @@ bool TabSceneNode::onEvent75(CEventNodeStateChangeComplete* event)
 		pageCompleted(page);
 		return true;
 	}
-	return SceneNode::onEvent75(event);
+	return SceneNode::onStateChangeComplete(event);
 }
 
 bool TabSceneNode::onTabButtonPressed(CEventNodePressed* event)

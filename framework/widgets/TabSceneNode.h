@@ -16,6 +16,7 @@ class TabSceneNode : public SceneNode
 {
 public:
 	FW_NODE_CLASS(TabSceneNode, SceneNode, NODE_TYPE_TAB_SCENE, L"TabSceneNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	// More pages than this in a file are taken for a damaged count.
 	static constexpr s32 MAX_TABS = 256;
@@ -25,11 +26,10 @@ public:
 
 	void onInit() override { bindTabs(); }
 	// The template, then the page held in ActiveTabIndex is shown as a first selection.
-	bool onEvent34(CEventNodeAttached* event) override;
+	bool onAttached(CEventNodeAttached* event) override;
 	// A page's end of the switch state.
-	bool onEvent75(CEventNodeStateChangeComplete* event) override;
-	bool onEvent(CEvent* event) override;
-	static const EventMap& getEventMap();
+	bool onStateChangeComplete(CEventNodeStateChangeComplete* event) override;
+	static const EventMap& getClassEventMap();
 	// Selects the page of a tab button; never consumed, so that the press goes on up.
 	virtual bool onTabButtonPressed(CEventNodePressed* event);
 	// Input only to the active page and the buttons, and none while a switch plays; other events to

@@ -16,11 +16,6 @@ TemplateCollectionNode::~TemplateCollectionNode()
 		entry.second->drop();
 }
 
-const PropertyTable& TemplateCollectionNode::getClassPropertyTable()
-{
-	return BaseNode::getClassPropertyTable();
-}
-
 void TemplateCollectionNode::onInit()
 {
 	const core::array<BaseNode*>& children = getChildren();

@@ -325,17 +325,17 @@ bool TextNode::hitTest(const core::vector3df& point) const
 	return isVisible() && isPointInside(point);
 }
 
-bool TextNode::onEvent34(CEventNodeAttached* event)
+bool TextNode::onAttached(CEventNodeAttached* event)
 {
-	BaseNode::onEvent34(event);
+	BaseNode::onAttached(event);
 	breakLines();
 	layoutGlyphs();
 	return false;
 }
 
-bool TextNode::onEvent36(CEvent* event)
+bool TextNode::onRefresh(CEventNodeRefresh* event)
 {
-	BaseNode::onEvent36(event);
+	BaseNode::onRefresh(event);
 	breakLines();
 	layoutGlyphs();
 	return false;

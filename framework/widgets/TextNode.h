@@ -14,6 +14,7 @@ class TextNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(TextNode, BaseNode, NODE_TYPE_TEXT, L"TextNode")
+	static const PropertyTable& getClassPropertyTable();
 
 	TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager);
 	~TextNode() override;
@@ -25,8 +26,8 @@ public:
 	// The table's values and the material, then the lines are broken and laid out once.
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
 	// Attached to a tree, and asked to refresh: the lines are broken and laid out again.
-	bool onEvent34(CEventNodeAttached* event) override;
-	bool onEvent36(CEvent* event) override;
+	bool onAttached(CEventNodeAttached* event) override;
+	bool onRefresh(CEventNodeRefresh* event) override;
 
 	// Nothing when equal to the current text.
 	void setText(const core::stringw& text);

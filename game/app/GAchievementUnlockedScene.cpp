@@ -15,14 +15,6 @@ using namespace fw;
 
 const c8* const GAchievementUnlockedScene::SCENE_FILE = "scenes/AchievementUnlockedScene.oscn";
 
-namespace
-{
-BaseNode* child(BaseNode* node, const c8* name)
-{
-	return node ? node->findChildByNameId(nameId(name), 1) : nullptr;
-}
-} // namespace
-
 GAchievementUnlockedScene::GAchievementUnlockedScene(const ContentReference& reference, BaseNode* parent,
 	ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager)
@@ -30,18 +22,22 @@ GAchievementUnlockedScene::GAchievementUnlockedScene(const ContentReference& ref
 	setCloseOnEscapeOrEnter(true);
 }
 
-const PropertyTable& GAchievementUnlockedScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GAchievementUnlockedScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GAchievementUnlockedScene::m_image>("Scene", "AchImage"),
+		boundChild<&GAchievementUnlockedScene::m_name>("Scene", "AchName"),
+		boundChild<&GAchievementUnlockedScene::m_description>("Scene", "AchDesc"),
+	};
+	return CHILDREN;
 }
 
-void GAchievementUnlockedScene::onInit()
+SSceneTable<SButtonAction> GAchievementUnlockedScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = child(this, "Scene");
-	m_image = nodeCast<SpriteNode>(child(root, "AchImage"));
-	m_name = nodeCast<TextNode>(child(root, "AchName"));
-	m_description = nodeCast<TextNode>(child(root, "AchDesc"));
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GAchievementUnlockedScene::close>("OkButton"),
+	};
+	return BUTTONS;
 }
 
 void GAchievementUnlockedScene::show(u32 n)
@@ -62,16 +58,6 @@ void GAchievementUnlockedScene::show(u32 n)
 		m_name->setText(progress->getNameKey(n));
 	if (m_description)
 		m_description->setText(progress->getDescAfterKey(n));
-}
-
-bool GAchievementUnlockedScene::onNodePressed(CEventNodePressed* event)
-{
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	if (!event->getNode() || event->getNode()->getNameId() != nameId("OkButton"))
-		return false;
-	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
-	return true;
 }
 
 bool GAchievementUnlockedScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)

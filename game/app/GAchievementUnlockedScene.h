@@ -13,7 +13,7 @@ class TextNode;
 class GAchievementUnlockedScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
+	FW_NODE_CLASS(GAchievementUnlockedScene, GBaseSceneNode, NODE_TYPE_GAME_ACHIEVEMENT_UNLOCKED_SCENE,
 		L"GAchievementUnlockedScene")
 
 	static const fw::c8* const SCENE_FILE;
@@ -21,10 +21,10 @@ public:
 	GAchievementUnlockedScene(const fw::ContentReference& reference, fw::BaseNode* parent,
 		fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	// Fills the pop-up for achievement n (0 to 11; anything else shows nothing).
 	void show(fw::u32 n);
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 
 	fw::SpriteNode* getImage() const { return m_image; }
@@ -32,6 +32,8 @@ public:
 	fw::TextNode* getDescriptionText() const { return m_description; }
 
 private:
+	void close() { goBack(0, nameIdNavBackFrom(), nameIdNavBackTo()); }
+
 	fw::SpriteNode* m_image = nullptr;
 	fw::TextNode* m_name = nullptr;
 	fw::TextNode* m_description = nullptr;

@@ -21,11 +21,6 @@ using namespace fw;
 
 namespace
 {
-BaseNode* child(BaseNode* node, const c8* name)
-{
-	return node ? node->findChildByNameId(nameId(name), 1) : nullptr;
-}
-
 bool isMoneyAchievement(u32 n)
 {
 	return n >= 7 && n <= 9;
@@ -56,24 +51,24 @@ GAchievementsScene::GAchievementsScene(const ContentReference& reference, BaseNo
 {
 }
 
-const PropertyTable& GAchievementsScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GAchievementsScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GAchievementsScene::m_lists, TAB_ALL>("Scene/TabScene/Tab1", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_lists, TAB_EARNED>("Scene/TabScene/Tab2", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_lists, TAB_PENDING>("Scene/TabScene/Tab3", "AchievementsList"),
+		boundChild<&GAchievementsScene::m_emptyTexts, TAB_EARNED>("Scene/TabScene/Tab2", "EmptyText"),
+		boundChild<&GAchievementsScene::m_earnedText>("Scene", "EarnedText"),
+	};
+	return CHILDREN;
 }
 
-void GAchievementsScene::onInit()
+SSceneTable<SButtonAction> GAchievementsScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = child(this, "Scene");
-	if (!root)
-		return;
-	BaseNode* tabs = child(root, "TabScene");
-	const c8* const pages[TAB_COUNT] = {"Tab1", "Tab2", "Tab3"};
-	for (u32 tab = 0; tab < TAB_COUNT; ++tab)
-	{
-		m_lists[tab] = nodeCast<ListNode>(child(child(tabs, pages[tab]), "AchievementsList"));
-	}
-	m_earnedText = nodeCast<TextNode>(child(root, "EarnedText"));
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GAchievementsScene::leave>("BackButton"),
+	};
+	return BUTTONS;
 }
 
 void GAchievementsScene::fill(const GAchievementsProgress& progress)
@@ -133,7 +128,7 @@ void GAchievementsScene::fillList(ETab tab)
 	}
 	list->updateElements();
 	// A tab with nothing to list says so, rather than showing an empty panel.
-	if (BaseNode* empty = child(list->getParent(), "EmptyText"))
+	if (TextNode* empty = m_emptyTexts[tab])
 		empty->setVisible(rows.empty());
 }
 
@@ -146,16 +141,6 @@ bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	GGame* game = getGame();
 	if (game && game->getAchievements())
 		fill(*game->getAchievements());
-	return true;
-}
-
-bool GAchievementsScene::onNodePressed(CEventNodePressed* event)
-{
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	if (!event->getNode() || event->getNode()->getNameId() != nameId("BackButton"))
-		return false;
-	goBackSliding(*this);
 	return true;
 }
 

@@ -32,7 +32,7 @@ fw::core::stringw achievementProgressText(const GAchievementsProgress& progress,
 class GAchievementsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
+	FW_NODE_CLASS(GAchievementsScene, GBaseSceneNode, NODE_TYPE_GAME_ACHIEVEMENTS_SCENE, L"GAchievementsScene")
 
 	enum ETab
 	{
@@ -44,9 +44,9 @@ public:
 
 	GAchievementsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	// Builds the three tabs' rows and the earned count from the progress and hands each tab's rows
@@ -60,8 +60,11 @@ public:
 
 private:
 	void fillList(ETab tab);
+	void leave() { goBackSliding(*this); }
 
 	fw::ListNode* m_lists[TAB_COUNT] = {nullptr, nullptr, nullptr};
+	// The words a tab shows while its list is empty; only the earned tab has them.
+	fw::TextNode* m_emptyTexts[TAB_COUNT] = {nullptr, nullptr, nullptr};
 	fw::TextNode* m_earnedText = nullptr;
 	fw::core::array<SAchievementRow> m_rows[TAB_COUNT];
 };

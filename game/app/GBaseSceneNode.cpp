@@ -9,7 +9,12 @@
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/CSoundManager.h"
+#include "widgets/CEventList.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
+
+#include <algorithm>
+#include <string>
 
 using namespace fw;
 
@@ -24,12 +29,6 @@ BaseNode* eventNode(CEvent* event)
 	if (CEventNodePair* pair = dynamic_cast<CEventNodePair*>(event))
 		return pair->getFirst() ? pair->getFirst() : pair->getSecond();
 	return nullptr;
-}
-
-template <bool (GBaseSceneNode::*Method)(CEvent*)>
-bool callPlain(CEventReceiver* receiver, CEvent* event)
-{
-	return (static_cast<GBaseSceneNode*>(receiver)->*Method)(event);
 }
 } // namespace
 
@@ -56,38 +55,79 @@ GBaseSceneNode::~GBaseSceneNode()
 	setManager(nullptr);
 }
 
-const PropertyTable& GBaseSceneNode::getClassPropertyTable()
+const EventMap& GBaseSceneNode::getClassEventMap()
 {
-	return SceneNode::getClassPropertyTable();
-}
-
-const EventMap& GBaseSceneNode::getEventMap()
-{
-	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(ControlNode::getClassEventMap(),
 		{
 			eventMapEntry<&GBaseSceneNode::onApplicationClose>(),
 			eventMapEntry<&GBaseSceneNode::onWindowFocus>(),
 			eventMapEntry<&GBaseSceneNode::onMessageBoxResult>(),
 			eventMapEntry<&GBaseSceneNode::onSceneSwitchStarted>(),
 			eventMapEntry<&GBaseSceneNode::onSceneSwitchCompleted>(),
-			EventMapEntry(EVENT_TAB_SELECTED, &callPlain<&GBaseSceneNode::onTabSwitchStarted>),
-			EventMapEntry(EVENT_TAB_SWITCHED, &callPlain<&GBaseSceneNode::onTabSwitchCompleted>),
+			eventMapEntry<&GBaseSceneNode::onTabSwitchStarted>(),
+			eventMapEntry<&GBaseSceneNode::onTabSwitchCompleted>(),
 			eventMapEntry<&GBaseSceneNode::onNodePressedPreview>(),
 			eventMapEntry<&GBaseSceneNode::onNodePressed>(),
 			eventMapEntry<&GBaseSceneNode::onNodeHovered>(),
 			eventMapEntry<&GBaseSceneNode::onNodeUnhovered>(),
 			eventMapEntry<&GBaseSceneNode::onNodeFocused>(),
 			eventMapEntry<&GBaseSceneNode::onNodeUnfocused>(),
-			EventMapEntry(EVENT_NODE_VALUE_CHANGED, &callPlain<&GBaseSceneNode::onValueChanged>),
-			EventMapEntry(EVENT_LIST_ITEM_PRESSED, &callPlain<&GBaseSceneNode::onListItemPressed>),
-			EventMapEntry(EVENT_LIST_ITEM_HOVERED, &callPlain<&GBaseSceneNode::onListItemHovered>),
+			eventMapEntry<&GBaseSceneNode::onValueChanged>(),
+			eventMapEntry<&GBaseSceneNode::onListItemPressed>(),
+			eventMapEntry<&GBaseSceneNode::onListItemHovered>(),
 		}));
 	return map;
 }
 
-bool GBaseSceneNode::onEvent(CEvent* event)
+void GBaseSceneNode::onInit()
 {
-	return dispatchEvent(getEventMap(), event);
+	SceneNode::onInit();
+	bindChildren();
+}
+
+void GBaseSceneNode::bindChildren()
+{
+	for (const SBoundChild& bound : getBoundChildren())
+	{
+		// The path's names, one level each.
+		BaseNode* parent = this;
+		const std::string path(bound.path);
+		for (size_t start = 0; parent && start < path.size();)
+		{
+			const size_t end = std::min(path.find('/', start), path.size());
+			parent = parent->findChildByNameId(nameId(path.substr(start, end - start).c_str()), 1);
+			start = end + 1;
+		}
+		BaseNode* child = parent ? parent->findChildByNameId(nameId(bound.name), 1) : nullptr;
+		bound.store(*this, child);
+		if (child && child->isOfType(bound.kind))
+			continue;
+		logFormat(LOG_WARNING, "%s \"%s\" binds no child \"%s\" under \"%s\": %s",
+			core::stringc(getClassName()).c_str(), getName().c_str(), bound.name, bound.path,
+			child ? "it is of another kind" : "there is none");
+	}
+}
+
+bool GBaseSceneNode::runButtonAction(const BaseNode* button)
+{
+	if (!button)
+		return false;
+	const s32 name = button->getNameId();
+	for (const SButtonAction& action : getButtonActions())
+		if (name == nameId(action.button))
+			return action.run(*this, action);
+	return false;
+}
+
+bool scene_tables::openSceneFileAction(GBaseSceneNode& scene, const SButtonAction& action)
+{
+	scene.openSceneFile(action.file, true, nameId(action.outState), nameId(action.inState));
+	return true;
+}
+
+bool scene_tables::takePressAction(GBaseSceneNode&, const SButtonAction&)
+{
+	return true;
 }
 
 bool GBaseSceneNode::onKeyUp(CEventInputKeyUp* event)
@@ -155,12 +195,12 @@ bool GBaseSceneNode::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 	return false;
 }
 
-bool GBaseSceneNode::onTabSwitchStarted(CEvent*)
+bool GBaseSceneNode::onTabSwitchStarted(CEventTabSelected*)
 {
 	return false;
 }
 
-bool GBaseSceneNode::onTabSwitchCompleted(CEvent*)
+bool GBaseSceneNode::onTabSwitchCompleted(CEventTabSwitched*)
 {
 	return false;
 }
@@ -168,7 +208,7 @@ bool GBaseSceneNode::onTabSwitchCompleted(CEvent*)
 bool GBaseSceneNode::onNodePressedPreview(CEventNodePressedPreview* event)
 {
 	logNodeEvent("Node was pressed (preview)", event);
-	if (event->getNode() && event->getNode()->isOfType(BUTTON_TYPE_ID))
+	if (event->getNode() && event->getNode()->isOfType(NODE_TYPE_BUTTON))
 		playCue("ButtonClick");
 	return false;
 }
@@ -176,14 +216,14 @@ bool GBaseSceneNode::onNodePressedPreview(CEventNodePressedPreview* event)
 bool GBaseSceneNode::onNodePressed(CEventNodePressed* event)
 {
 	logNodeEvent("Node was pressed", event);
-	return false;
+	return runButtonAction(event->getNode());
 }
 
 bool GBaseSceneNode::onNodeHovered(CEventNodeHovered* event)
 {
 	logNodeEvent("Node was hovered", event);
 	BaseNode* node = eventNode(event);
-	if (node && node->isOfType(BUTTON_TYPE_ID))
+	if (node && node->isOfType(NODE_TYPE_BUTTON))
 		playCue("ButtonOver");
 	return false;
 }
@@ -206,20 +246,20 @@ bool GBaseSceneNode::onNodeUnfocused(CEventNodeUnfocused* event)
 	return false;
 }
 
-bool GBaseSceneNode::onValueChanged(CEvent* event)
+bool GBaseSceneNode::onValueChanged(CEventNodeValueChanged* event)
 {
 	logNodeEvent("Value was changed", event);
 	return false;
 }
 
-bool GBaseSceneNode::onListItemPressed(CEvent* event)
+bool GBaseSceneNode::onListItemPressed(CEventListItemPressed* event)
 {
 	logNodeEvent("List item was pressed", event);
 	playCue("ButtonClick");
 	return false;
 }
 
-bool GBaseSceneNode::onListItemHovered(CEvent* event)
+bool GBaseSceneNode::onListItemHovered(CEventListItemHovered* event)
 {
 	logNodeEvent("List item was hovered", event);
 	playCue("ButtonOver");

@@ -1,32 +1,42 @@
 #pragma once
 
+#include "app/GSceneTables.h"
 #include "core/CNameTable.h"
 #include "core/CTimer.h"
 #include "core/NodeCasts.h"
 #include "core/SceneNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 namespace fw
 {
+class CEventListItemHovered;
+class CEventListItemPressed;
 class CEventMessageBoxResult;
+class CEventNodeValueChanged;
 class CEventSceneTransitionEnd;
 class CEventSceneTransitionStart;
 class CEventSystemFlowActivate;
 class CEventSystemFlowDestroy;
+class CEventTabSelected;
+class CEventTabSwitched;
 } // namespace fw
 
 // The base of every game scene: sixteen framework events turned into handlers with default
 // behaviour (log lines, the button sounds), a 30 ms timer that counts how long the scene has been
 // shown with the focus, and an optional rule that Escape or Enter goes back to the previous scene.
+// A scene declares the children it binds and the actions of its buttons in two tables
+// (GSceneTables.h); the base binds the children once the scene is loaded and runs the actions.
 class GBaseSceneNode : public fw::SceneNode, public fw::CTimer
 {
 public:
-	FW_NODE_CLASS(GBaseSceneNode, fw::SceneNode, fw::NODE_TYPE_GAME_BASE_SCENE, L"GBaseSceneNode")
+	FW_NODE_CLASS(GBaseSceneNode, fw::SceneNode, NODE_TYPE_GAME_BASE_SCENE, L"GBaseSceneNode")
 
 	GBaseSceneNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GBaseSceneNode() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	static const fw::EventMap& getClassEventMap();
+	// Binds the children of the scene's table.
+	void onInit() override;
 	// The control's handling first; then, when flagged, Escape or Enter goes back.
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
@@ -40,17 +50,22 @@ public:
 	virtual bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event);
 	// The scene entered starts counting from 0 on its scene's timer manager.
 	virtual bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event);
-	virtual bool onTabSwitchStarted(fw::CEvent* event);
-	virtual bool onTabSwitchCompleted(fw::CEvent* event);
+	virtual bool onTabSwitchStarted(fw::CEventTabSelected* event);
+	virtual bool onTabSwitchCompleted(fw::CEventTabSwitched* event);
 	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);
+	// Runs the action of the pressed button's name from the scene's table.
 	virtual bool onNodePressed(fw::CEventNodePressed* event);
 	virtual bool onNodeHovered(fw::CEventNodeHovered* event);
 	virtual bool onNodeUnhovered(fw::CEventNodeUnhovered* event);
 	virtual bool onNodeFocused(fw::CEventNodeFocused* event);
 	virtual bool onNodeUnfocused(fw::CEventNodeUnfocused* event);
-	virtual bool onValueChanged(fw::CEvent* event);
-	virtual bool onListItemPressed(fw::CEvent* event);
-	virtual bool onListItemHovered(fw::CEvent* event);
+	virtual bool onValueChanged(fw::CEventNodeValueChanged* event);
+	virtual bool onListItemPressed(fw::CEventListItemPressed* event);
+	virtual bool onListItemHovered(fw::CEventListItemHovered* event);
+
+	// The scene's tables of bound children and button actions; none by default.
+	virtual SSceneTable<SBoundChild> getBoundChildren() const { return {}; }
+	virtual SSceneTable<SButtonAction> getButtonActions() const { return {}; }
 
 	// The cue the gameplay screen plays as its music; -1 for scenes without one.
 	virtual fw::s32 getLevelMusicCue() const { return -1; }
@@ -59,21 +74,17 @@ public:
 	bool getCloseOnEscapeOrEnter() const { return m_closeOnEscapeOrEnter; }
 	void setCloseOnEscapeOrEnter(bool close) { m_closeOnEscapeOrEnter = close; }
 
-	// Event ids of controls above the core (tabs, sliders, lists), known here by number.
-	static constexpr fw::s32 EVENT_TAB_SWITCHED = 42;
-	static constexpr fw::s32 EVENT_TAB_SELECTED = 43;
-	static constexpr fw::s32 EVENT_NODE_VALUE_CHANGED = 60;
-	static constexpr fw::s32 EVENT_LIST_ITEM_PRESSED = 62;
-	static constexpr fw::s32 EVENT_LIST_ITEM_HOVERED = 64;
-	// The type id of buttons, whose presses and hovers sound.
-	static constexpr fw::s32 BUTTON_TYPE_ID = 9;
-
 	// Plays a cue of the device's sound manager by name.
 	static void playCue(const fw::c8* name);
 
 protected:
 	// Logs the text with the interned name of the node the control event is about.
 	static void logNodeEvent(const fw::c8* text, fw::CEvent* event);
+	// Each child of the table into its member; one that is missing or of another kind leaves the
+	// member null and logs a line naming it and the scene.
+	void bindChildren();
+	// The action of the button's name; false when the table has none.
+	bool runButtonAction(const fw::BaseNode* button);
 
 	fw::s32 m_elapsedTime = 0;
 	bool m_closeOnEscapeOrEnter = false;
@@ -86,10 +97,3 @@ fw::s32 nameIdNavBackFrom();
 bool goBackSliding(fw::SceneNode& scene);
 // Escape (27) or Enter (13).
 bool isEscapeOrEnter(fw::u32 key);
-
-// The direct child of root with the name, when it is a T; null otherwise or without a root.
-template <class T>
-T* bindChild(fw::BaseNode* root, const fw::c8* name)
-{
-	return root ? fw::nodeCast<T>(root->findChildByNameId(fw::nameId(name), 1)) : nullptr;
-}

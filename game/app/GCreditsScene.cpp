@@ -12,11 +12,6 @@ GCreditsScene::GCreditsScene(const ContentReference& reference, BaseNode* parent
 {
 }
 
-const PropertyTable& GCreditsScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 bool GCreditsScene::onKeyUp(CEventInputKeyUp* event)
 {
 	if (GBaseSceneNode::onKeyUp(event))
@@ -34,13 +29,10 @@ bool GCreditsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	return event->getTo() == this;
 }
 
-bool GCreditsScene::onNodePressed(CEventNodePressed* event)
+SSceneTable<SButtonAction> GCreditsScene::getButtonActions() const
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	static const s32 back = CNameTableSingleton::Instance().intern("BackButton");
-	if (!event->getNode() || event->getNode()->getNameId() != back)
-		return false;
-	goBackSliding(*this);
-	return true;
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GCreditsScene::leave>("BackButton"),
+	};
+	return BUTTONS;
 }

@@ -7,11 +7,14 @@
 class GCreditsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GCreditsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_CREDITS_SCENE, L"GCreditsScene")
+	FW_NODE_CLASS(GCreditsScene, GBaseSceneNode, NODE_TYPE_GAME_CREDITS_SCENE, L"GCreditsScene")
 
 	GCreditsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
+
+private:
+	void leave() { goBackSliding(*this); }
 };

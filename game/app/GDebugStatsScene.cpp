@@ -24,11 +24,6 @@ GDebugStatsScene::GDebugStatsScene(const ContentReference& reference, BaseNode* 
 
 GDebugStatsScene::~GDebugStatsScene() = default;
 
-const PropertyTable& GDebugStatsScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 bool GDebugStatsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 {
 	GBaseSceneNode::onSceneSwitchStarted(event);

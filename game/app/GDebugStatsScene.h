@@ -14,7 +14,7 @@ class TextNode;
 class GDebugStatsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GDebugStatsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_DEBUG_STATS_SCENE, L"GDebugStatsScene")
+	FW_NODE_CLASS(GDebugStatsScene, GBaseSceneNode, NODE_TYPE_GAME_DEBUG_STATS_SCENE, L"GDebugStatsScene")
 
 	static const fw::c8* const FONT_FILE;
 

@@ -391,9 +391,9 @@ void GGame::fitScreen()
 		fit.scale.X, fit.scale.Y);
 }
 
-const EventMap& GGame::getEventMap()
+const EventMap& GGame::getClassEventMap()
 {
-	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getEventMap(),
+	static const EventMap& map = *new EventMap(makeEventMap(CEventReceiver::getClassEventMap(),
 		{
 			eventMapEntry<&GGame::onDriversCreated>(),
 			eventMapEntry<&GGame::onUpdate>(),
@@ -402,11 +402,6 @@ const EventMap& GGame::getEventMap()
 			eventMapEntry<&GGame::onCloseRequest>(),
 		}));
 	return map;
-}
-
-bool GGame::onEvent(CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GGame::onDriversCreated(CEventDeviceVideoDriverCreated* event)

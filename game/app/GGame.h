@@ -87,8 +87,7 @@ public:
 	bool changeDeviceParameters(const fw::SDeviceCreationParameters& parameters);
 	void trackLevelEvent(const fw::c8* text) { (void)text; }
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 	bool onDriversCreated(fw::CEventDeviceVideoDriverCreated* event);
 	bool onUpdate(fw::CEventSystemFlowUpdate* event);
 	// Begins the frame, draws it and ends it.

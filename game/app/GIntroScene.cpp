@@ -79,17 +79,18 @@ GIntroScene::GIntroScene(const ContentReference& reference, BaseNode* parent, IS
 
 GIntroScene::~GIntroScene() = default;
 
-const PropertyTable& GIntroScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GIntroScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GIntroScene::m_barBackground>("Scene", "ProgressBg"),
+		boundChild<&GIntroScene::m_bar>("Scene", "Progress"),
+	};
+	return CHILDREN;
 }
 
 void GIntroScene::onInit()
 {
 	GBaseSceneNode::onInit();
-	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
-	m_barBackground = root ? root->findChildByNameId(nameId("ProgressBg"), 1) : nullptr;
-	m_bar = root ? root->findChildByNameId(nameId("Progress"), 1) : nullptr;
 	m_total = 0.f;
 	for (u32 i = 0; i < STEP_COUNT; ++i)
 		m_total += STEPS[i].weight;

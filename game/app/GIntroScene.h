@@ -10,7 +10,7 @@
 class GIntroScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GIntroScene, GBaseSceneNode, fw::NODE_TYPE_GAME_INTRO_SCENE, L"GIntroScene")
+	FW_NODE_CLASS(GIntroScene, GBaseSceneNode, NODE_TYPE_GAME_INTRO_SCENE, L"GIntroScene")
 
 	typedef void (GIntroScene::*StepOperation)();
 	struct SStep
@@ -27,6 +27,7 @@ public:
 	GIntroScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GIntroScene() override;
 
+	SSceneTable<SBoundChild> getBoundChildren() const override;
 	void onInit() override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event) override;

@@ -21,30 +21,18 @@ using namespace fw;
 const c8* const GLogosScene::INTRO_SCENE_FILE = "scenes/IntroScene.oscn";
 const c8* const GLogosScene::DICTIONARY_FILE = "strings/Dictionary.xml";
 
-namespace
-{
-SpriteNode* findSprite(BaseNode* scene, const c8* name)
-{
-	BaseNode* root = scene ? scene->findChildByNameId(nameId("Scene"), 1) : nullptr;
-	return root ? nodeCast<SpriteNode>(root->findChildByNameId(nameId(name), 1)) : nullptr;
-}
-} // namespace
-
 GLogosScene::GLogosScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager)
 {
 }
 
-const PropertyTable& GLogosScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GLogosScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
-void GLogosScene::onInit()
-{
-	GBaseSceneNode::onInit();
-	m_firstSprite = findSprite(this, "Logo1");
-	m_secondSprite = findSprite(this, "Logo2");
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GLogosScene::m_firstSprite>("Scene", "Logo1"),
+		boundChild<&GLogosScene::m_secondSprite>("Scene", "Logo2"),
+	};
+	return CHILDREN;
 }
 
 bool GLogosScene::routeDown(s32 mode, CEvent* event)

@@ -14,14 +14,14 @@ class SpriteNode;
 class GLogosScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GLogosScene, GBaseSceneNode, fw::NODE_TYPE_GAME_LOGOS_SCENE, L"GLogosScene")
+	FW_NODE_CLASS(GLogosScene, GBaseSceneNode, NODE_TYPE_GAME_LOGOS_SCENE, L"GLogosScene")
 
 	static const fw::c8* const INTRO_SCENE_FILE;
 	static const fw::c8* const DICTIONARY_FILE;
 
 	GLogosScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
 	// Left button presses go to onClick before anything else.
 	bool routeDown(fw::s32 mode, fw::CEvent* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;

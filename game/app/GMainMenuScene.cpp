@@ -36,22 +36,6 @@ CSoundManager* soundManager()
 // The street's cues, which stop when the menu gives way to the map; the music plays on.
 const c8* const STREET_CUES[] = {"MainMenuAmbient", "MainMenuCarOut", "MainMenuCarTo"};
 
-// Who the next scene opened over the menu is: the files the buttons open, and how.
-struct SOpening
-{
-	const c8* button;
-	const c8* file;
-	const c8* outState;
-	const c8* inState;
-};
-
-const SOpening OPENINGS[] = {
-	{"QuitButton", "scenes/QuitConfirmationScene.oscn", "NoTransTo", "NavTo"},
-	{"ChangePlayerButton", "scenes/SelectPlayerScene.oscn", "NavFromSlide", "NavTo"},
-	{"CreditsButton", "scenes/CreditsScene.oscn", "NavFromSlide", "NavTo"},
-	{"OptionsButton", "scenes/OptionsScene.oscn", "NavFromSlide", "NavToSlide"},
-	{"AchievementsButton", "scenes/AchievementsScene.oscn", "NavFromSlide", "NavTo"},
-};
 } // namespace
 
 core::stringw literalText(const core::stringw& text)
@@ -85,23 +69,32 @@ GMainMenuScene::~GMainMenuScene()
 		m_clipNode->removePreListener(this);
 }
 
-const PropertyTable& GMainMenuScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GMainMenuScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GMainMenuScene::m_sceneRoot>("", "Scene"),
+		boundChild<&GMainMenuScene::m_welcomeText>("Scene", "WelcomeText"),
+		boundChild<&GMainMenuScene::m_backButton>("BgScene/ActiveBg", "BackButton"),
+		boundChild<&GMainMenuScene::m_clipNode>("BgScene/ActiveBg", "ClipNode"),
+	};
+	return CHILDREN;
 }
 
-void GMainMenuScene::onInit()
+SSceneTable<SButtonAction> GMainMenuScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	m_sceneRoot = findChildByNameId(nameId("Scene"), 1);
-	if (m_sceneRoot)
-		m_welcomeText = nodeCast<TextNode>(m_sceneRoot->findChildByNameId(nameId("WelcomeText"), 1));
-	BaseNode* bg = findChildByNameId(nameId("BgScene"), 1);
-	BaseNode* active = bg ? bg->findChildByNameId(nameId("ActiveBg"), 1) : nullptr;
-	if (!active)
-		return;
-	m_backButton = nodeCast<ControlNode>(active->findChildByNameId(nameId("BackButton"), 1));
-	m_clipNode = active->findChildByNameId(nameId("ClipNode"), 1);
+	// The files the buttons open over the menu, and how.
+	static const SButtonAction BUTTONS[] = {
+		buttonOpens("QuitButton", "scenes/QuitConfirmationScene.oscn", "NoTransTo", "NavTo"),
+		buttonOpens("ChangePlayerButton", "scenes/SelectPlayerScene.oscn", "NavFromSlide", "NavTo"),
+		buttonOpens("CreditsButton", "scenes/CreditsScene.oscn", "NavFromSlide", "NavTo"),
+		buttonOpens("OptionsButton", "scenes/OptionsScene.oscn", "NavFromSlide", "NavToSlide"),
+		buttonOpens("AchievementsButton", "scenes/AchievementsScene.oscn", "NavFromSlide", "NavTo"),
+		buttonAction<&GMainMenuScene::openNewGame>("NewGameButton"),
+		buttonTaken("Baloon"),
+		buttonTaken("Baloon2"),
+		buttonAction<&GMainMenuScene::endScrolling>("BackButton"),
+	};
+	return BUTTONS;
 }
 
 void GMainMenuScene::updateWelcomeText()
@@ -139,7 +132,7 @@ bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 			sounds->play(nameId("MainMenuAmbient"), true, 0);
 		}
 		updateWelcomeText();
-		if (event->getFrom() && event->getFrom()->isOfType(LEVEL_COMPLETED_SCENE_TYPE_ID))
+		if (event->getFrom() && event->getFrom()->isOfType(NODE_TYPE_GAME_LEVEL_COMPLETED_SCENE))
 		{
 			startScrolling();
 		}
@@ -158,7 +151,7 @@ bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	if (event->getFrom() == this)
 	{
 		stopScrolling(true);
-		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+		if (event->getTo() && event->getTo()->isOfType(NODE_TYPE_GAME_MAP_SCENE))
 			stopStreetCues();
 		return true;
 	}
@@ -183,7 +176,7 @@ bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 	}
 	if (event->getFrom() == this)
 	{
-		if (event->getTo() && event->getTo()->isOfType(MAP_SCENE_TYPE_ID))
+		if (event->getTo() && event->getTo()->isOfType(NODE_TYPE_GAME_MAP_SCENE))
 			stopStreetCues();
 		return true;
 	}
@@ -249,44 +242,14 @@ void GMainMenuScene::stopScrolling(bool finish)
 	}
 }
 
-bool GMainMenuScene::onEvent75(CEventNodeStateChangeComplete* event)
+bool GMainMenuScene::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 {
 	if (m_clipNode && event->getNode() == m_clipNode && event->getStateId() == nameId("Scrolling"))
 	{
 		stopScrolling(false);
 		return true;
 	}
-	return GBaseSceneNode::onEvent75(event);
-}
-
-bool GMainMenuScene::onNodePressed(CEventNodePressed* event)
-{
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	const BaseNode* pressed = event->getNode();
-	if (!pressed)
-		return false;
-	const s32 name = pressed->getNameId();
-	for (const SOpening& opening : OPENINGS)
-	{
-		if (name != nameId(opening.button))
-			continue;
-		openSceneFile(opening.file, true, nameId(opening.outState), nameId(opening.inState));
-		return true;
-	}
-	if (name == nameId("NewGameButton"))
-	{
-		openNewGame();
-		return true;
-	}
-	if (name == nameId("Baloon") || name == nameId("Baloon2"))
-		return true;
-	if (name == nameId("BackButton"))
-	{
-		stopScrolling(false);
-		return true;
-	}
-	return false;
+	return GBaseSceneNode::onStateChangeComplete(event);
 }
 
 void GMainMenuScene::openNewGame()

@@ -19,22 +19,19 @@ class TextNode;
 class GMainMenuScene : public GBaseSceneNode, public IGLevelPathsOwner
 {
 public:
-	FW_NODE_CLASS(GMainMenuScene, GBaseSceneNode, fw::NODE_TYPE_GAME_MAIN_MENU_SCENE, L"GMainMenuScene")
+	FW_NODE_CLASS(GMainMenuScene, GBaseSceneNode, NODE_TYPE_GAME_MAIN_MENU_SCENE, L"GMainMenuScene")
 
 	static const fw::c8* const PATHS_FILE;
-	// Kinds of the scenes the menu tells apart.
-	static constexpr fw::s32 MAP_SCENE_TYPE_ID = 1116;
-	static constexpr fw::s32 LEVEL_COMPLETED_SCENE_TYPE_ID = 1123;
 
 	// Reads the street paths; a missing file leaves them empty.
 	GMainMenuScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GMainMenuScene() override;
 
-	void onInit() override;
-	bool onEvent75(fw::CEventNodeStateChangeComplete* event) override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
+	bool onStateChangeComplete(fw::CEventNodeStateChangeComplete* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 
 	// Ends the scrolling sequence and brings the normal face back; finish ends the animations at
 	// once.
@@ -50,6 +47,8 @@ public:
 
 private:
 	void startScrolling();
+	// The back button of the scrolling sequence.
+	void endScrolling() { stopScrolling(false); }
 	void openNewGame();
 	void stopStreetCues();
 

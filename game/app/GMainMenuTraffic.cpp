@@ -290,11 +290,6 @@ GMainMenuCloudNode::GMainMenuCloudNode(const ContentReference& reference, BaseNo
 {
 }
 
-const PropertyTable& GMainMenuCloudNode::getClassPropertyTable()
-{
-	return GPathMovableNode::getClassPropertyTable();
-}
-
 void GMainMenuCloudNode::writeProperties(CPropertyContainer* container) const
 {
 	GMainMenuMover::writeProperties(container);

@@ -66,8 +66,9 @@ protected:
 class GMainMenuPedestrianNode : public GMainMenuMover
 {
 public:
-	FW_NODE_CLASS(GMainMenuPedestrianNode, GMainMenuMover, fw::NODE_TYPE_GAME_MAIN_MENU_PEDESTRIAN,
+	FW_NODE_CLASS(GMainMenuPedestrianNode, GMainMenuMover, NODE_TYPE_GAME_MAIN_MENU_PEDESTRIAN,
 		L"GMainMenuPedestrianNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 	static constexpr fw::u32 HEAD_START_LIMIT = 24;
 
 	GMainMenuPedestrianNode(const fw::ContentReference& reference, fw::BaseNode* parent,
@@ -92,7 +93,8 @@ protected:
 class GMainMenuCarNode : public GMainMenuMover
 {
 public:
-	FW_NODE_CLASS(GMainMenuCarNode, GMainMenuMover, fw::NODE_TYPE_GAME_MAIN_MENU_CAR, L"GMainMenuCarNode")
+	FW_NODE_CLASS(GMainMenuCarNode, GMainMenuMover, NODE_TYPE_GAME_MAIN_MENU_CAR, L"GMainMenuCarNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 	static constexpr fw::u32 HEAD_START_LIMIT = 4;
 
 	GMainMenuCarNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
@@ -117,7 +119,7 @@ private:
 class GMainMenuCloudNode : public GMainMenuMover
 {
 public:
-	FW_NODE_CLASS(GMainMenuCloudNode, GMainMenuMover, fw::NODE_TYPE_GAME_MAIN_MENU_CLOUD, L"GMainMenuCloudNode")
+	FW_NODE_CLASS(GMainMenuCloudNode, GMainMenuMover, NODE_TYPE_GAME_MAIN_MENU_CLOUD, L"GMainMenuCloudNode")
 	static constexpr fw::u32 HEAD_START_LIMIT = 12;
 
 	GMainMenuCloudNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
@@ -142,7 +144,8 @@ protected:
 class GMainMenuBikeNode : public GMainMenuMover
 {
 public:
-	FW_NODE_CLASS(GMainMenuBikeNode, GMainMenuMover, fw::NODE_TYPE_GAME_MAIN_MENU_BIKE, L"GMainMenuBikeNode")
+	FW_NODE_CLASS(GMainMenuBikeNode, GMainMenuMover, NODE_TYPE_GAME_MAIN_MENU_BIKE, L"GMainMenuBikeNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	GMainMenuBikeNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 

@@ -13,6 +13,7 @@
 #include "platform/CSoundManager.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
 #include "widgets/SliderNode.h"
 
 using namespace fw;
@@ -55,21 +56,29 @@ GOptionsScene::GOptionsScene(const ContentReference& reference, BaseNode* parent
 {
 }
 
-const PropertyTable& GOptionsScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GOptionsScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GOptionsScene::m_soundSlider>("Scene", "SoundSlider"),
+		boundChild<&GOptionsScene::m_musicSlider>("Scene", "MusicSlider"),
+		boundChild<&GOptionsScene::m_fullscreenButton>("Scene", "FullscreenButton"),
+		boundChild<&GOptionsScene::m_cursorButton>("Scene", "CursorButton"),
+		boundChild<&GOptionsScene::m_soundButton>("Scene", "MuteSoundButton"),
+		boundChild<&GOptionsScene::m_musicButton>("Scene", "MuteMusicButton"),
+	};
+	return CHILDREN;
 }
 
-void GOptionsScene::onInit()
+SSceneTable<SButtonAction> GOptionsScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
-	m_soundSlider = bindChild<SliderNode>(root, "SoundSlider");
-	m_musicSlider = bindChild<SliderNode>(root, "MusicSlider");
-	m_fullscreenButton = bindChild<ButtonNode>(root, "FullscreenButton");
-	m_cursorButton = bindChild<ButtonNode>(root, "CursorButton");
-	m_soundButton = bindChild<ButtonNode>(root, "MuteSoundButton");
-	m_musicButton = bindChild<ButtonNode>(root, "MuteMusicButton");
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GOptionsScene::leave>("BackButton"),
+		buttonAction<&GOptionsScene::pressSoundButton>("MuteSoundButton"),
+		buttonAction<&GOptionsScene::pressMusicButton>("MuteMusicButton"),
+		buttonAction<&GOptionsScene::pressFullscreenButton>("FullscreenButton"),
+		buttonAction<&GOptionsScene::pressCursorButton>("CursorButton"),
+	};
+	return BUTTONS;
 }
 
 void GOptionsScene::setOnOffLook(ButtonNode* button, bool on)
@@ -120,30 +129,29 @@ void GOptionsScene::loadSettings()
 	setOnOffLook(m_musicButton, player->getBool(PROFILE_MUSIC_ON));
 }
 
-bool GOptionsScene::onNodePressed(CEventNodePressed* event)
+bool GOptionsScene::pressSoundButton()
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	BaseNode* pressed = event->getNode();
-	if (!pressed)
-		return false;
-	if (pressed->getNameId() == nameId("BackButton"))
-	{
-		leave();
-		return true;
-	}
-	if (pressed == m_soundButton)
-	{
-		// The click is heard only once the effects are audible again.
-		if (togglePlayerSwitch(m_soundButton, PROFILE_SOUND_ON) && isOn(m_soundButton))
-			playCue("ButtonClick");
-	}
-	else if (pressed == m_musicButton)
-		togglePlayerSwitch(m_musicButton, PROFILE_MUSIC_ON);
-	else if (pressed == m_fullscreenButton)
-		toggleFullScreen();
-	else if (pressed == m_cursorButton)
-		toggleCursor();
+	// The click is heard only once the effects are audible again.
+	if (togglePlayerSwitch(m_soundButton, PROFILE_SOUND_ON) && isOn(m_soundButton))
+		playCue("ButtonClick");
+	return false;
+}
+
+bool GOptionsScene::pressMusicButton()
+{
+	togglePlayerSwitch(m_musicButton, PROFILE_MUSIC_ON);
+	return false;
+}
+
+bool GOptionsScene::pressFullscreenButton()
+{
+	toggleFullScreen();
+	return false;
+}
+
+bool GOptionsScene::pressCursorButton()
+{
+	toggleCursor();
 	return false;
 }
 
@@ -194,12 +202,11 @@ void GOptionsScene::toggleCursor()
 	profiles.saveProfile(common);
 }
 
-bool GOptionsScene::onValueChanged(CEvent* event)
+bool GOptionsScene::onValueChanged(CEventNodeValueChanged* event)
 {
 	if (GBaseSceneNode::onValueChanged(event))
 		return true;
-	CEventNodeOfControl* changed = dynamic_cast<CEventNodeOfControl*>(event);
-	BaseNode* node = changed ? changed->getNode() : nullptr;
+	BaseNode* node = event->getNode();
 	if (!node)
 		return false;
 	if (node == m_soundSlider)

@@ -15,7 +15,7 @@ class SliderNode;
 class GOptionsScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GOptionsScene, GBaseSceneNode, fw::NODE_TYPE_GAME_OPTIONS_SCENE, L"GOptionsScene")
+	FW_NODE_CLASS(GOptionsScene, GBaseSceneNode, NODE_TYPE_GAME_OPTIONS_SCENE, L"GOptionsScene")
 
 	// The control templates of the two looks; a button is on exactly when it wears the first.
 	static const fw::c8* const ON_TEMPLATE;
@@ -23,7 +23,8 @@ public:
 
 	GOptionsScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 
 	// The on or off look: its template and its text. Nothing for a null button.
 	static void setOnOffLook(fw::ButtonNode* button, bool on);
@@ -32,8 +33,7 @@ public:
 
 	// Entering: the controls show the profiles' values.
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
-	bool onValueChanged(fw::CEvent* event) override;
+	bool onValueChanged(fw::CEventNodeValueChanged* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	fw::SliderNode* getSoundSlider() const { return m_soundSlider; }
@@ -45,6 +45,11 @@ public:
 
 private:
 	void loadSettings();
+	// The switches' buttons: each press is left to go on.
+	bool pressSoundButton();
+	bool pressMusicButton();
+	bool pressFullscreenButton();
+	bool pressCursorButton();
 	// Toggles a player switch; false without an active player, when nothing is stored.
 	bool togglePlayerSwitch(fw::ButtonNode* button, const fw::c8* key);
 	void toggleFullScreen();

@@ -16,11 +16,6 @@ GQuitConfirmationScene::GQuitConfirmationScene(const ContentReference& reference
 {
 }
 
-const PropertyTable& GQuitConfirmationScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 bool GQuitConfirmationScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 {
 	if (GBaseSceneNode::onSceneSwitchStarted(event))
@@ -33,26 +28,19 @@ void GQuitConfirmationScene::close()
 	goBack(0, -1, nameId("NoTransTo"));
 }
 
-bool GQuitConfirmationScene::onNodePressed(CEventNodePressed* event)
+SSceneTable<SButtonAction> GQuitConfirmationScene::getButtonActions() const
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	const BaseNode* pressed = event->getNode();
-	if (!pressed)
-		return false;
-	if (pressed->getNameId() == nameId("NoButton"))
-	{
-		close();
-		return true;
-	}
-	if (pressed->getNameId() == nameId("YesButton"))
-	{
-		// Nothing is saved here: every change was saved when it was made.
-		if (CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice())
-			device->closeDevice();
-		return true;
-	}
-	return false;
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GQuitConfirmationScene::close>("NoButton"),
+		buttonAction<&GQuitConfirmationScene::quit>("YesButton"),
+	};
+	return BUTTONS;
+}
+
+void GQuitConfirmationScene::quit()
+{
+	if (CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice())
+		device->closeDevice();
 }
 
 bool GQuitConfirmationScene::onKeyUp(CEventInputKeyUp* event)

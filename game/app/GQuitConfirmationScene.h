@@ -7,16 +7,19 @@
 class GQuitConfirmationScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GQuitConfirmationScene, GBaseSceneNode, fw::NODE_TYPE_GAME_QUIT_CONFIRMATION_SCENE,
+	FW_NODE_CLASS(GQuitConfirmationScene, GBaseSceneNode, NODE_TYPE_GAME_QUIT_CONFIRMATION_SCENE,
 		L"GQuitConfirmationScene")
 
 	GQuitConfirmationScene(const fw::ContentReference& reference, fw::BaseNode* parent,
 		fw::ISceneManager* sceneManager);
 
+	SSceneTable<SButtonAction> getButtonActions() const override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	// Back to the scene below, which stays still.
 	void close();
+	// Closes the device, which ends the program. Nothing is saved here: every change was saved
+	// when it was made.
+	void quit();
 };

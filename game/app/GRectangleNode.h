@@ -2,13 +2,15 @@
 
 #include "content/video/SMaterial.h"
 #include "core/BaseNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 // A rectangle the size of the node's bounds, filled with one colour and outlined with another,
 // drawn in the node's own frame: it moves, scales, rotates and fades with the node and its parents.
 class GRectangleNode : public fw::BaseNode
 {
 public:
-	FW_NODE_CLASS(GRectangleNode, fw::BaseNode, fw::NODE_TYPE_GAME_RECTANGLE, L"GRectangleNode")
+	FW_NODE_CLASS(GRectangleNode, fw::BaseNode, NODE_TYPE_GAME_RECTANGLE, L"GRectangleNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	GRectangleNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 

@@ -9,6 +9,7 @@
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
 #include "widgets/CEventScene.h"
+#include "widgets/CEventValueChanged.h"
 #include "widgets/EditNode.h"
 
 using namespace fw;
@@ -19,17 +20,22 @@ GSelectPlayerInputNameScene::GSelectPlayerInputNameScene(const ContentReference&
 {
 }
 
-const PropertyTable& GSelectPlayerInputNameScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GSelectPlayerInputNameScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GSelectPlayerInputNameScene::m_nameEdit>("Scene", "NameEdit"),
+		boundChild<&GSelectPlayerInputNameScene::m_okButton>("Scene", "OkButton"),
+	};
+	return CHILDREN;
 }
 
-void GSelectPlayerInputNameScene::onInit()
+SSceneTable<SButtonAction> GSelectPlayerInputNameScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
-	m_nameEdit = bindChild<EditNode>(root, "NameEdit");
-	m_okButton = bindChild<ControlNode>(root, "OkButton");
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GSelectPlayerInputNameScene::createPlayer>("OkButton"),
+		buttonAction<&GSelectPlayerInputNameScene::cancel>("CancelButton"),
+	};
+	return BUTTONS;
 }
 
 core::stringw GSelectPlayerInputNameScene::getName() const
@@ -69,7 +75,7 @@ bool GSelectPlayerInputNameScene::onSceneSwitchStarted(CEventSceneTransitionStar
 	return true;
 }
 
-bool GSelectPlayerInputNameScene::onValueChanged(CEvent* event)
+bool GSelectPlayerInputNameScene::onValueChanged(CEventNodeValueChanged* event)
 {
 	if (GBaseSceneNode::onValueChanged(event))
 		return true;
@@ -78,21 +84,9 @@ bool GSelectPlayerInputNameScene::onValueChanged(CEvent* event)
 	return false;
 }
 
-bool GSelectPlayerInputNameScene::onNodePressed(CEventNodePressed* event)
+void GSelectPlayerInputNameScene::cancel()
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	const BaseNode* pressed = event->getNode();
-	const s32 name = pressed ? pressed->getNameId() : -1;
-	if (name < 0)
-		return false;
-	if (name == nameId("OkButton"))
-		createPlayer();
-	else if (name == nameId("CancelButton"))
-		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
-	else
-		return false;
-	return true;
+	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
 }
 
 bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
@@ -100,7 +94,7 @@ bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
 	if (GBaseSceneNode::onKeyUp(event))
 		return true;
 	if (event->Key == KEY_ESCAPE)
-		goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
+		cancel();
 	else if (event->Key == KEY_RETURN)
 	{
 		if (m_okButton && m_okButton->isEnabled())

@@ -14,13 +14,14 @@ class EditNode;
 class GSelectPlayerInputNameScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GSelectPlayerInputNameScene, GBaseSceneNode, fw::NODE_TYPE_GAME_SELECT_PLAYER_INPUT_NAME_SCENE,
+	FW_NODE_CLASS(GSelectPlayerInputNameScene, GBaseSceneNode, NODE_TYPE_GAME_SELECT_PLAYER_INPUT_NAME_SCENE,
 		L"GSelectPlayerInputNameScene")
 
 	GSelectPlayerInputNameScene(const fw::ContentReference& reference, fw::BaseNode* parent,
 		fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 
 	// The name without blanks and line breaks at either end, as it is stored and shown.
 	static fw::core::stringw trimName(const fw::core::stringw& name);
@@ -29,8 +30,7 @@ public:
 	void createPlayer();
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onValueChanged(fw::CEvent* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
+	bool onValueChanged(fw::CEventNodeValueChanged* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
 	fw::EditNode* getNameEdit() const { return m_nameEdit; }
@@ -38,6 +38,7 @@ public:
 
 private:
 	fw::core::stringw getName() const;
+	void cancel();
 
 	// Plain pointers into the scene's own tree, bound once.
 	fw::EditNode* m_nameEdit = nullptr;

@@ -35,19 +35,25 @@ GSelectPlayerScene::GSelectPlayerScene(const ContentReference& reference, BaseNo
 {
 }
 
-const PropertyTable& GSelectPlayerScene::getClassPropertyTable()
+SSceneTable<SBoundChild> GSelectPlayerScene::getBoundChildren() const
 {
-	return GBaseSceneNode::getClassPropertyTable();
+	static const SBoundChild CHILDREN[] = {
+		boundChild<&GSelectPlayerScene::m_playersList>("Scene", "PlayersList"),
+		boundChild<&GSelectPlayerScene::m_okButton>("Scene", "OkButton"),
+		boundChild<&GSelectPlayerScene::m_newPlayerButton>("Scene", "NewPlayerButton"),
+		boundChild<&GSelectPlayerScene::m_deleteButton>("Scene", "DeletePlayerButton"),
+	};
+	return CHILDREN;
 }
 
-void GSelectPlayerScene::onInit()
+SSceneTable<SButtonAction> GSelectPlayerScene::getButtonActions() const
 {
-	GBaseSceneNode::onInit();
-	BaseNode* root = findChildByNameId(nameId("Scene"), 1);
-	m_playersList = bindChild<ListNode>(root, "PlayersList");
-	m_okButton = bindChild<ControlNode>(root, "OkButton");
-	m_newPlayerButton = bindChild<ControlNode>(root, "NewPlayerButton");
-	m_deleteButton = bindChild<ControlNode>(root, "DeletePlayerButton");
+	static const SButtonAction BUTTONS[] = {
+		buttonAction<&GSelectPlayerScene::choosePlayer>("OkButton"),
+		buttonOpens("NewPlayerButton", INPUT_NAME_SCENE_FILE, "NavFrom", "NavTo"),
+		buttonAction<&GSelectPlayerScene::confirmDelete>("DeletePlayerButton"),
+	};
+	return BUTTONS;
 }
 
 core::stringw GSelectPlayerScene::literalText(const core::stringw& name)
@@ -124,28 +130,12 @@ bool GSelectPlayerScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	return true;
 }
 
-bool GSelectPlayerScene::onNodePressed(CEventNodePressed* event)
+void GSelectPlayerScene::confirmDelete()
 {
-	if (GBaseSceneNode::onNodePressed(event))
-		return true;
-	const BaseNode* pressed = event->getNode();
-	const s32 name = pressed ? pressed->getNameId() : -1;
-	if (name < 0)
-		return false;
-	if (name == nameId("OkButton"))
-		choosePlayer();
-	else if (name == nameId("NewPlayerButton"))
-		openSceneFile(INPUT_NAME_SCENE_FILE, true, nameId("NavFrom"), nameId("NavTo"));
-	else if (name == nameId("DeletePlayerButton"))
-	{
-		core::array<core::stringw> buttons;
-		buttons.push_back(L"%Yes%");
-		buttons.push_back(L"%No%");
-		openTemplateScene(nameId("MessageBox2Buttons"), buttons, L"", L"%SelectPlayer_WantDelete%");
-	}
-	else
-		return false;
-	return true;
+	core::array<core::stringw> buttons;
+	buttons.push_back(L"%Yes%");
+	buttons.push_back(L"%No%");
+	openTemplateScene(nameId("MessageBox2Buttons"), buttons, L"", L"%SelectPlayer_WantDelete%");
 }
 
 bool GSelectPlayerScene::onMessageBoxResult(CEventMessageBoxResult* event)

@@ -13,14 +13,15 @@ class ListNode;
 class GSelectPlayerScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(GSelectPlayerScene, GBaseSceneNode, fw::NODE_TYPE_GAME_SELECT_PLAYER_SCENE, L"GSelectPlayerScene")
+	FW_NODE_CLASS(GSelectPlayerScene, GBaseSceneNode, NODE_TYPE_GAME_SELECT_PLAYER_SCENE, L"GSelectPlayerScene")
 
 	static const fw::c8* const INPUT_NAME_SCENE_FILE;
 	static constexpr fw::u32 MAX_PLAYERS = 10;
 
 	GSelectPlayerScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
-	void onInit() override;
+	SSceneTable<SBoundChild> getBoundChildren() const override;
+	SSceneTable<SButtonAction> getButtonActions() const override;
 
 	// One item per player, its text the name as typed but for blanks around it; with selectActive
 	// the active one selected.
@@ -31,7 +32,6 @@ public:
 	static fw::core::stringw literalText(const fw::core::stringw& name);
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
-	bool onNodePressed(fw::CEventNodePressed* event) override;
 	bool onMessageBoxResult(fw::CEventMessageBoxResult* event) override;
 	bool onKeyUp(fw::CEventInputKeyUp* event) override;
 
@@ -43,6 +43,8 @@ public:
 
 private:
 	void updateButtons();
+	// Asks whether to delete the selected player.
+	void confirmDelete();
 	void selectItem(fw::u32 index);
 
 	fw::u32 m_rememberedCount = 0;

@@ -43,14 +43,9 @@ s32 id(const char* name)
 class CTestButton : public ControlNode
 {
 public:
-	FW_NODE_CLASS(CTestButton, ControlNode, GBaseSceneNode::BUTTON_TYPE_ID, L"CTestButton")
+	FW_NODE_CLASS(CTestButton, ControlNode, NODE_TYPE_BUTTON, L"CTestButton")
 	using ControlNode::ControlNode;
 };
-
-const PropertyTable& CTestButton::getClassPropertyTable()
-{
-	return ControlNode::getClassPropertyTable();
-}
 
 // Two game scenes on a scene manager of the device's, the second opened over the first.
 class SceneBase : public ::testing::Test

@@ -46,11 +46,6 @@ public:
 	using GBaseSceneNode::GBaseSceneNode;
 };
 
-const PropertyTable& CMenuStandIn::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-
 namespace
 {
 const u32 KEY_ENTER = 13;

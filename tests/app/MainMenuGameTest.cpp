@@ -41,26 +41,17 @@ namespace
 class CTestMapScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(CTestMapScene, GBaseSceneNode, GMainMenuScene::MAP_SCENE_TYPE_ID, L"TestMapScene")
+	FW_NODE_CLASS(CTestMapScene, GBaseSceneNode, NODE_TYPE_GAME_MAP_SCENE, L"TestMapScene")
 	using GBaseSceneNode::GBaseSceneNode;
 };
 class CTestLevelCompletedScene : public GBaseSceneNode
 {
 public:
-	FW_NODE_CLASS(CTestLevelCompletedScene, GBaseSceneNode, GMainMenuScene::LEVEL_COMPLETED_SCENE_TYPE_ID,
+	FW_NODE_CLASS(CTestLevelCompletedScene, GBaseSceneNode, NODE_TYPE_GAME_LEVEL_COMPLETED_SCENE,
 		L"TestLevelCompletedScene")
 	using GBaseSceneNode::GBaseSceneNode;
 };
 } // namespace
-
-const PropertyTable& CTestMapScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
-const PropertyTable& CTestLevelCompletedScene::getClassPropertyTable()
-{
-	return GBaseSceneNode::getClassPropertyTable();
-}
 
 namespace
 {

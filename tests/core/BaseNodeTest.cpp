@@ -783,13 +783,6 @@ std::string joined(const std::vector<std::string>& parts)
 		text += (text.empty() ? "" : " ") + part;
 	return text;
 }
-
-template <s32 Id>
-class CTestNodeEvent : public CEventNode
-{
-public:
-	FW_EVENT_TYPE(Id, CEventNode)
-};
 } // namespace
 
 TEST(BaseNodeRouting, TheFiveModesVisitTheTreeInOrder)
@@ -921,21 +914,21 @@ TEST(BaseNodeRouting, PostedEventsGoToTheSceneManagerOnlyWhenTheReceiverTakesThe
 	EXPECT_EQ(ROUTE_DOWN_SELF, manager.messages[1].mode);
 }
 
-TEST(BaseNodeEvents, TheEventMapForwardsEachIdToItsHandler)
+TEST(BaseNodeEvents, TheEventMapForwardsEachIdToItsHook)
 {
 	class CHandlerNode : public BaseNode
 	{
 	public:
 		CHandlerNode() : BaseNode(ContentReference(), nullptr, nullptr) {}
-		bool onEvent34(CEventNodeAttached* e) override { return note(34, e); }
-		bool onEvent35(CEventNodeTemplatesChanged* e) override { return note(35, e); }
-		bool onEvent36(CEvent* e) override { return note(36, e); }
-		bool onEvent65(CEvent* e) override { return note(65, e); }
-		bool onEvent66(CEventNodeStateItemNotify* e) override { return note(66, e); }
-		bool onEvent67(CEventNodeStateStarted* e) override { return note(67, e); }
-		bool onEvent68(CEventNodeStateFinished* e) override { return note(68, e); }
-		bool onEvent71(CEventNodeStateEnded* e) override { return note(71, e); }
-		bool onEvent75(CEventNodeStateChangeComplete* e) override { return note(75, e); }
+		bool onAttached(CEventNodeAttached* e) override { return note(34, e); }
+		bool onTemplatesChanged(CEventNodeTemplatesChanged* e) override { return note(35, e); }
+		bool onRefresh(CEventNodeRefresh* e) override { return note(36, e); }
+		bool onStateMessage(CEventNodeStateMessage* e) override { return note(65, e); }
+		bool onStateItemNotify(CEventNodeStateItemNotify* e) override { return note(66, e); }
+		bool onStateStarted(CEventNodeStateStarted* e) override { return note(67, e); }
+		bool onStateFinished(CEventNodeStateFinished* e) override { return note(68, e); }
+		bool onStateEnded(CEventNodeStateEnded* e) override { return note(71, e); }
+		bool onStateChangeComplete(CEventNodeStateChangeComplete* e) override { return note(75, e); }
 		bool note(s32 id, CEvent* e)
 		{
 			handled.push_back(id);
@@ -948,8 +941,8 @@ TEST(BaseNodeEvents, TheEventMapForwardsEachIdToItsHandler)
 	std::vector<CRefHolder<CEvent>> events;
 	events.push_back(adoptRef<CEvent>(new CEventNodeAttached(nullptr)));
 	events.push_back(adoptRef<CEvent>(new CEventNodeTemplatesChanged(nullptr)));
-	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<36>));
-	events.push_back(adoptRef<CEvent>(new CTestNodeEvent<65>));
+	events.push_back(adoptRef<CEvent>(new CEventNodeRefresh));
+	events.push_back(adoptRef<CEvent>(new CEventNodeStateMessage));
 	events.push_back(adoptRef<CEvent>(new CEventNodeStateItemNotify(nullptr, 0, false)));
 	events.push_back(adoptRef<CEvent>(new CEventNodeStateStarted(nullptr, -1)));
 	events.push_back(adoptRef<CEvent>(new CEventNodeStateFinished(nullptr, -1, false)));

@@ -65,11 +65,11 @@ class CMapped : public CEventReceiver
 public:
 	explicit CMapped(Trace& trace) : m_trace(trace) {}
 
-	bool onEvent(CEvent* event) override { return dispatchEvent(getEventMap(), event); }
-
-	static const EventMap& getEventMap()
+	const EventMap& getEventMap() const override { return getClassEventMap(); }
+	static const EventMap& getClassEventMap()
 	{
-		static const EventMap map = makeEventMap(CEventReceiver::getEventMap(), {eventMapEntry<&CMapped::onPress>()});
+		static const EventMap map =
+			makeEventMap(CEventReceiver::getClassEventMap(), {eventMapEntry<&CMapped::onPress>()});
 		return map;
 	}
 
@@ -94,11 +94,10 @@ class CMappedDerived : public CMapped
 public:
 	using CMapped::CMapped;
 
-	bool onEvent(CEvent* event) override { return dispatchEvent(getEventMap(), event); }
-
-	static const EventMap& getEventMap()
+	const EventMap& getEventMap() const override { return getClassEventMap(); }
+	static const EventMap& getClassEventMap()
 	{
-		static const EventMap map = makeEventMap(CMapped::getEventMap(),
+		static const EventMap map = makeEventMap(CMapped::getClassEventMap(),
 			{eventMapEntry<&CMappedDerived::onPressReplaced>(), eventMapEntry<&CMappedDerived::onDerived>()});
 		return map;
 	}
@@ -157,14 +156,14 @@ TEST(Event, ClassMapExtendsItsBase)
 	EXPECT_EQ(Trace({"derived handler 44", "derived handler 45"}), trace);
 
 	// The base's map is untouched.
-	EXPECT_EQ(1u, CMapped::getEventMap().size());
-	EXPECT_EQ(2u, CMappedDerived::getEventMap().size());
-	EXPECT_TRUE(CEventReceiver::getEventMap().empty());
+	EXPECT_EQ(1u, CMapped::getClassEventMap().size());
+	EXPECT_EQ(2u, CMappedDerived::getClassEventMap().size());
+	EXPECT_TRUE(CEventReceiver::getClassEventMap().empty());
 
 	EventMap map = {{1, nullptr}};
-	copyEventMap(map, CMapped::getEventMap());
-	copyEventMap(map, CMappedDerived::getEventMap());
-	EXPECT_EQ(CMapped::getEventMap().at(44), map.at(44)); // entries already there are kept
+	copyEventMap(map, CMapped::getClassEventMap());
+	copyEventMap(map, CMappedDerived::getClassEventMap());
+	EXPECT_EQ(CMapped::getClassEventMap().at(44), map.at(44)); // entries already there are kept
 	EXPECT_EQ(nullptr, map.at(1));
 	EXPECT_EQ(3u, map.size());
 }

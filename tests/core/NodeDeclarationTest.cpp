@@ -16,6 +16,7 @@ class CBadgeNode : public ControlNode
 {
 public:
 	FW_NODE_CLASS(CBadgeNode, ControlNode, 1010, L"BadgeNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	CBadgeNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: ControlNode(reference, parent, sceneManager)

@@ -245,6 +245,7 @@ class CAllTypesNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(CAllTypesNode, BaseNode, 1000, L"AllTypesNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	CAllTypesNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)
@@ -321,6 +322,7 @@ class CSpriteNode : public BaseNode
 {
 public:
 	FW_NODE_CLASS(CSpriteNode, BaseNode, 1001, L"TestSpriteNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	CSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: BaseNode(reference, parent, sceneManager)

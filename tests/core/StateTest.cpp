@@ -86,6 +86,7 @@ class CBlinkItem : public Base
 {
 public:
 	FW_STATE_ITEM_CLASS(CBlinkItem, Base, 1001, L"BlinkItem")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	// Hides or shows the target once per blink.
 	void seek(u32, bool apply) override

@@ -48,6 +48,7 @@ class CStateTestNode : public nodetest::CAllTypesNode
 {
 public:
 	FW_NODE_CLASS(CStateTestNode, CAllTypesNode, 1002, L"StateTestNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	CStateTestNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 		: CAllTypesNode(reference, parent, sceneManager)
@@ -69,33 +70,33 @@ public:
 			note("73 " + nameText(static_cast<CEventNodeStateChangeBegun*>(event)->getStateId()));
 		return CAllTypesNode::onEvent(event);
 	}
-	bool onEvent66(CEventNodeStateItemNotify* event) override
+	bool onStateItemNotify(CEventNodeStateItemNotify* event) override
 	{
 		note("66 " + std::to_string(event->getTime()) + (event->isLooped() ? " looped" : ""));
-		return CAllTypesNode::onEvent66(event);
+		return CAllTypesNode::onStateItemNotify(event);
 	}
-	bool onEvent67(CEventNodeStateStarted* event) override
+	bool onStateStarted(CEventNodeStateStarted* event) override
 	{
 		note("67 " + nameText(event->getReportedStateId()));
-		return CAllTypesNode::onEvent67(event);
+		return CAllTypesNode::onStateStarted(event);
 	}
-	bool onEvent68(CEventNodeStateFinished* event) override
+	bool onStateFinished(CEventNodeStateFinished* event) override
 	{
 		note("68 " + nameText(event->getReportedStateId()) + (event->isStopped() ? " stopped" : ""));
-		return CAllTypesNode::onEvent68(event);
+		return CAllTypesNode::onStateFinished(event);
 	}
-	bool onEvent71(CEventNodeStateEnded* event) override
+	bool onStateEnded(CEventNodeStateEnded* event) override
 	{
 		note("71 " + nodeName(event->getNode()) + " " + nameText(event->getStateId()));
 		if (onChildEnded)
 			onChildEnded(event);
-		const bool consumed = CAllTypesNode::onEvent71(event);
+		const bool consumed = CAllTypesNode::onStateEnded(event);
 		return consumeEnded || consumed;
 	}
-	bool onEvent75(CEventNodeStateChangeComplete* event) override
+	bool onStateChangeComplete(CEventNodeStateChangeComplete* event) override
 	{
 		note("75 " + nodeName(event->getNode()) + " " + nameText(event->getStateId()));
-		return CAllTypesNode::onEvent75(event);
+		return CAllTypesNode::onStateChangeComplete(event);
 	}
 
 	std::function<void(CEventNodeStateEnded*)> onChildEnded;

@@ -358,15 +358,15 @@ TEST(AmbientMovers, TheRegistryKnowsTheClassesAndCopiesCarryThePedestriansRanges
 	fw::CRefHolder<fw::CNodeFactory> factory = fw::adoptRef(new fw::CNodeFactory);
 	registerLevelNodeClasses(*factory);
 	const std::pair<const wchar_t*, fw::s32> classes[] = {
-		{L"GPathMovableNode", fw::NODE_TYPE_GAME_PATH_MOVABLE},
-		{L"GBirdNode", fw::NODE_TYPE_GAME_BIRD},
-		{L"GCarNode", fw::NODE_TYPE_GAME_CAR},
-		{L"GPedestrianNode", fw::NODE_TYPE_GAME_PEDESTRIAN},
-		{L"GTextTrailNode", fw::NODE_TYPE_GAME_TEXT_TRAIL},
-		{L"GEllipseSectorNode", fw::NODE_TYPE_GAME_ELLIPSE_SECTOR},
-		{L"GHOHintParticlesNode", fw::NODE_TYPE_GAME_HO_HINT_PARTICLES},
-		{L"GWeatherParticlesNode", fw::NODE_TYPE_GAME_WEATHER_PARTICLES},
-		{L"OnceSpawnerNode", fw::NODE_TYPE_GAME_ONCE_SPAWNER},
+		{L"GPathMovableNode", NODE_TYPE_GAME_PATH_MOVABLE},
+		{L"GBirdNode", NODE_TYPE_GAME_BIRD},
+		{L"GCarNode", NODE_TYPE_GAME_CAR},
+		{L"GPedestrianNode", NODE_TYPE_GAME_PEDESTRIAN},
+		{L"GTextTrailNode", NODE_TYPE_GAME_TEXT_TRAIL},
+		{L"GEllipseSectorNode", NODE_TYPE_GAME_ELLIPSE_SECTOR},
+		{L"GHOHintParticlesNode", NODE_TYPE_GAME_HO_HINT_PARTICLES},
+		{L"GWeatherParticlesNode", NODE_TYPE_GAME_WEATHER_PARTICLES},
+		{L"OnceSpawnerNode", NODE_TYPE_GAME_ONCE_SPAWNER},
 	};
 	for (const auto& entry : classes)
 	{
@@ -374,9 +374,9 @@ TEST(AmbientMovers, TheRegistryKnowsTheClassesAndCopiesCarryThePedestriansRanges
 		ASSERT_TRUE(node) << fw::core::stringc(entry.first).c_str();
 		EXPECT_EQ(entry.second, node->getTypeId());
 		EXPECT_TRUE(node->isOfType(0));
-		const bool mover = (entry.second >= fw::NODE_TYPE_GAME_BIRD && entry.second <= fw::NODE_TYPE_GAME_TEXT_TRAIL) ||
-			entry.second == fw::NODE_TYPE_GAME_PATH_MOVABLE;
-		EXPECT_EQ(mover, node->isOfType(fw::NODE_TYPE_GAME_PATH_MOVABLE));
+		const bool mover = (entry.second >= NODE_TYPE_GAME_BIRD && entry.second <= NODE_TYPE_GAME_TEXT_TRAIL) ||
+			entry.second == NODE_TYPE_GAME_PATH_MOVABLE;
+		EXPECT_EQ(mover, node->isOfType(NODE_TYPE_GAME_PATH_MOVABLE));
 		EXPECT_EQ(fw::core::stringw(entry.first), fw::core::stringw(node->getClassName()));
 	}
 

@@ -98,10 +98,10 @@ TEST(BuildingWorkHelpers, WorkNodesAreCopiesOfTemplatesThatPassTheTypeTest)
 	};
 	const SCase cases[] = {
 		{"Bus", -1, true},
-		{"Bus", fw::NODE_TYPE_GAME_PATH_MOVABLE, true},
+		{"Bus", NODE_TYPE_GAME_PATH_MOVABLE, true},
 		{"Bus", fw::NODE_TYPE_BASE_PROGRESS_BAR, false},
 		{"ProgressBarOverBuilding", fw::NODE_TYPE_BASE_PROGRESS_BAR, true},
-		{"ProgressBarOverBuilding", fw::NODE_TYPE_GAME_PATH_MOVABLE, false},
+		{"ProgressBarOverBuilding", NODE_TYPE_GAME_PATH_MOVABLE, false},
 		{"NoSuchTemplate", -1, false},
 	};
 	for (const SCase& c : cases)

@@ -148,8 +148,8 @@ TEST(LevelAssets, WorkTemplatesHaveTheClassesAndStatesTheWorksUse)
 	auto get = [&](const char* name) { return templates->getTemplate(id(name)); };
 
 	// Movers and the bars the works test for; the selector must be a sprite.
-	const std::pair<const char*, fw::s32> classes[] = {{"Bus", fw::NODE_TYPE_GAME_PATH_MOVABLE},
-		{"Helicopter", fw::NODE_TYPE_GAME_PATH_MOVABLE}, {"ProgressBarOverBuilding", fw::NODE_TYPE_BASE_PROGRESS_BAR},
+	const std::pair<const char*, fw::s32> classes[] = {{"Bus", NODE_TYPE_GAME_PATH_MOVABLE},
+		{"Helicopter", NODE_TYPE_GAME_PATH_MOVABLE}, {"ProgressBarOverBuilding", fw::NODE_TYPE_BASE_PROGRESS_BAR},
 		{"ConstructionSelector", fw::NODE_TYPE_SPRITE}, {"Cargo", fw::NODE_TYPE_SPRITE},
 		{"Construction", fw::NODE_TYPE_BASE}, {"LevelStarEffect", fw::NODE_TYPE_BASE}};
 	for (const auto& entry : classes)
@@ -160,8 +160,8 @@ TEST(LevelAssets, WorkTemplatesHaveTheClassesAndStatesTheWorksUse)
 	}
 	// The works drive their buses and helicopters themselves: a class with a clock of its own (the
 	// street's cars) would move them twice and drop them at the end of the route.
-	EXPECT_EQ(fw::NODE_TYPE_GAME_PATH_MOVABLE, get("Bus")->getTypeId());
-	EXPECT_EQ(fw::NODE_TYPE_GAME_PATH_MOVABLE, get("Helicopter")->getTypeId());
+	EXPECT_EQ(NODE_TYPE_GAME_PATH_MOVABLE, get("Bus")->getTypeId());
+	EXPECT_EQ(NODE_TYPE_GAME_PATH_MOVABLE, get("Helicopter")->getTypeId());
 
 	// Own states: entered with enterState.
 	for (const char* state : {"MovingTo", "MovingFrom"})

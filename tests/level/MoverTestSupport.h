@@ -40,12 +40,12 @@ class CReportingParent : public fw::BaseNode
 public:
 	CReportingParent() : fw::BaseNode(fw::ContentReference(), nullptr, nullptr) {}
 
-	bool onEvent71(fw::CEventNodeStateEnded* event) override
+	bool onStateEnded(fw::CEventNodeStateEnded* event) override
 	{
 		reports.push_back(event->getNode()->getName().c_str() + std::string(" ") + nameOf(event->getStateId()));
 		if (onReport)
 			onReport(event);
-		return fw::BaseNode::onEvent71(event);
+		return fw::BaseNode::onStateEnded(event);
 	}
 
 	std::vector<std::string> reports;
@@ -94,7 +94,7 @@ public:
 class CTestLevelScene : public fw::SceneNode, public IGLevelPathsOwner
 {
 public:
-	FW_NODE_TYPE(fw::NODE_TYPE_GAME_LEVEL_SCENE, fw::SceneNode)
+	FW_NODE_TYPE(NODE_TYPE_GAME_LEVEL_SCENE, fw::SceneNode)
 
 	CTestLevelScene() : fw::SceneNode(fw::ContentReference(), nullptr, nullptr) { setName("Level"); }
 

@@ -342,11 +342,7 @@ TEST_F(DisplayNodes, NineGridPropertiesKeepTheirDefaultsUnlessGiven)
 // Texts.
 
 // Event 36, which no class of the framework sends.
-class CRefreshEvent : public CEventNode
-{
-public:
-	FW_EVENT_TYPE(36, CEventNode)
-};
+typedef CEventNodeRefresh CRefreshEvent;
 
 class TextNodes : public DisplayContent
 {

@@ -23,6 +23,7 @@ class CLifeTimeNode : public BaseNode, public CTimer
 {
 public:
 	FW_NODE_CLASS(CLifeTimeNode, BaseNode, 1020, L"TestLifeTimeNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	CLifeTimeNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
 		BaseNode(reference, parent, sceneManager)

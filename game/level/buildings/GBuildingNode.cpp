@@ -384,7 +384,7 @@ void GBuildingNode::updateFeatures(fw::u32 stepMs)
 // ---------------------------------------------------------------------------------------------
 // Control behaviour.
 
-bool GBuildingNode::onEvent75(fw::CEventNodeStateChangeComplete* event)
+bool GBuildingNode::onStateChangeComplete(fw::CEventNodeStateChangeComplete* event)
 {
 	static const fw::s32 moneyLetter = nameId("MoneyLetter");
 	static const fw::s32 disappear = nameId("Disappear");
@@ -398,7 +398,7 @@ bool GBuildingNode::onEvent75(fw::CEventNodeStateChangeComplete* event)
 			parent->removeChild(node);
 		return true;
 	}
-	return fw::ControlNode::onEvent75(event);
+	return fw::ControlNode::onStateChangeComplete(event);
 }
 
 void GBuildingNode::startPressLook()

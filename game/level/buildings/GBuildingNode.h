@@ -4,6 +4,7 @@
 #include "core/ControlNode.h"
 #include "level/data/GBuildingsConfiguration.h"
 #include "level/scene/GNodeTimer.h"
+#include "level/data/GameNodeTypeIds.h"
 
 #include <rect.h>
 
@@ -45,7 +46,8 @@ struct GFeatureState
 class GBuildingNode : public fw::ControlNode, public GNodeTimer
 {
 public:
-	FW_NODE_CLASS(GBuildingNode, fw::ControlNode, fw::NODE_TYPE_GAME_BUILDING, L"GBuildingNode")
+	FW_NODE_CLASS(GBuildingNode, fw::ControlNode, NODE_TYPE_GAME_BUILDING, L"GBuildingNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	static constexpr fw::u32 INTERVAL = 50;
 
@@ -193,7 +195,7 @@ public:
 
 	void onInit() override;
 	void copyFrom(const fw::BaseNode* source, fw::ISceneManager* sceneManager) override;
-	bool onEvent75(fw::CEventNodeStateChangeComplete* event) override;
+	bool onStateChangeComplete(fw::CEventNodeStateChangeComplete* event) override;
 	void startPressLook() override;
 	void restoreLook() override {}
 	void updateDownLook() override {}

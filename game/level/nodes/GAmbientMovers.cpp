@@ -70,11 +70,6 @@ GBirdNode::GBirdNode(const fw::ContentReference& reference, fw::BaseNode* parent
 {
 }
 
-const fw::PropertyTable& GBirdNode::getClassPropertyTable()
-{
-	return GPathMovableNode::getClassPropertyTable();
-}
-
 void GBirdNode::onInit()
 {
 	GTimedPathMover::onInit();
@@ -125,11 +120,6 @@ GPedestrianNode::GPedestrianNode(const fw::ContentReference& reference, fw::Base
 {
 }
 
-const fw::PropertyTable& GPedestrianNode::getClassPropertyTable()
-{
-	return GPathMovableNode::getClassPropertyTable();
-}
-
 void GPedestrianNode::onInit()
 {
 	GTimedPathMover::onInit();
@@ -157,7 +147,7 @@ void GPedestrianNode::onTimerJoined()
 	fw::BaseNode* scene = getParent();
 	for (int level = 1; level < 3 && scene; ++level)
 		scene = scene->getParent();
-	if (!scene || !scene->isOfType(fw::NODE_TYPE_GAME_LEVEL_SCENE))
+	if (!scene || !scene->isOfType(NODE_TYPE_GAME_LEVEL_SCENE))
 		return;
 	const IGLevelPathsOwner* owner = dynamic_cast<const IGLevelPathsOwner*>(scene);
 	GLevelPaths* paths = owner ? owner->getLevelPaths() : nullptr;
@@ -236,11 +226,6 @@ GTextTrailNode::GTextTrailNode(const fw::ContentReference& reference, fw::BaseNo
 	fw::ISceneManager* sceneManager) :
 	GTimedPathMover(reference, parent, sceneManager, INTERVAL)
 {
-}
-
-const fw::PropertyTable& GTextTrailNode::getClassPropertyTable()
-{
-	return GPathMovableNode::getClassPropertyTable();
 }
 
 fw::s32 GTextTrailNode::nameIdDie()

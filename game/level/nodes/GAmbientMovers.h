@@ -29,7 +29,7 @@ protected:
 class GBirdNode : public GTimedPathMover
 {
 public:
-	FW_NODE_CLASS(GBirdNode, GTimedPathMover, fw::NODE_TYPE_GAME_BIRD, L"GBirdNode")
+	FW_NODE_CLASS(GBirdNode, GTimedPathMover, NODE_TYPE_GAME_BIRD, L"GBirdNode")
 	static constexpr fw::u32 INTERVAL = 30;
 
 	GBirdNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
@@ -55,7 +55,7 @@ private:
 class GPedestrianNode : public GTimedPathMover
 {
 public:
-	FW_NODE_CLASS(GPedestrianNode, GTimedPathMover, fw::NODE_TYPE_GAME_PEDESTRIAN, L"GPedestrianNode")
+	FW_NODE_CLASS(GPedestrianNode, GTimedPathMover, NODE_TYPE_GAME_PEDESTRIAN, L"GPedestrianNode")
 	static constexpr fw::u32 INTERVAL = 30;
 
 	enum EPhase
@@ -105,7 +105,7 @@ private:
 class GTextTrailNode : public GTimedPathMover
 {
 public:
-	FW_NODE_CLASS(GTextTrailNode, GTimedPathMover, fw::NODE_TYPE_GAME_TEXT_TRAIL, L"GTextTrailNode")
+	FW_NODE_CLASS(GTextTrailNode, GTimedPathMover, NODE_TYPE_GAME_TEXT_TRAIL, L"GTextTrailNode")
 	static constexpr fw::u32 INTERVAL = 10;
 	static constexpr fw::s32 DIE_TIME = 2000;
 	static constexpr fw::f32 DEPTH = 3000.f;

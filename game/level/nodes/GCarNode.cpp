@@ -5,11 +5,6 @@ GCarNode::GCarNode(const fw::ContentReference& reference, fw::BaseNode* parent, 
 {
 }
 
-const fw::PropertyTable& GCarNode::getClassPropertyTable()
-{
-	return GPathMovableNode::getClassPropertyTable();
-}
-
 bool GCarNode::onTimer(fw::u32 elapsed)
 {
 	update(elapsed);

@@ -6,7 +6,7 @@
 class GCarNode : public GTimedPathMover
 {
 public:
-	FW_NODE_CLASS(GCarNode, GTimedPathMover, fw::NODE_TYPE_GAME_CAR, L"GCarNode")
+	FW_NODE_CLASS(GCarNode, GTimedPathMover, NODE_TYPE_GAME_CAR, L"GCarNode")
 	static constexpr fw::u32 INTERVAL = 10;
 
 	GCarNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);

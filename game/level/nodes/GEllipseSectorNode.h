@@ -3,6 +3,7 @@
 #include "content/video/S2DVertex.h"
 #include "content/video/SMaterial.h"
 #include "core/BaseNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 // A filled sector of the ellipse inscribed in the node's bounds, from Angle1 to Angle2 degrees
 // clockwise from 12 o'clock, in one colour, drawn as one triangle fan (the gameplay screen's clock
@@ -10,7 +11,8 @@
 class GEllipseSectorNode : public fw::BaseNode
 {
 public:
-	FW_NODE_CLASS(GEllipseSectorNode, fw::BaseNode, fw::NODE_TYPE_GAME_ELLIPSE_SECTOR, L"GEllipseSectorNode")
+	FW_NODE_CLASS(GEllipseSectorNode, fw::BaseNode, NODE_TYPE_GAME_ELLIPSE_SECTOR, L"GEllipseSectorNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 
 	// The vertices 16-bit indices can address: no fan is drawn with more.
 	static constexpr fw::u32 MAX_VERTICES = 0x10000;

@@ -14,11 +14,6 @@ GHOHintParticlesNode::GHOHintParticlesNode(const fw::ContentReference& reference
 	m_particles.reserve(CAPACITY);
 }
 
-const fw::PropertyTable& GHOHintParticlesNode::getClassPropertyTable()
-{
-	return GSpriteParticlesNode::getClassPropertyTable();
-}
-
 void GHOHintParticlesNode::emit(fw::u32 elapsed)
 {
 	const fw::u32 bursts = takeEmissionPeriods(elapsed, description.PPS);

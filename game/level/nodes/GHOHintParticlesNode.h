@@ -2,6 +2,7 @@
 
 #include "level/data/GParticleDescription.h"
 #include "level/nodes/GSpriteParticlesNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 #include <vector>
 
@@ -11,8 +12,7 @@
 class GHOHintParticlesNode : public GSpriteParticlesNode
 {
 public:
-	FW_NODE_CLASS(GHOHintParticlesNode, GSpriteParticlesNode, fw::NODE_TYPE_GAME_HO_HINT_PARTICLES,
-		L"GHOHintParticlesNode")
+	FW_NODE_CLASS(GHOHintParticlesNode, GSpriteParticlesNode, NODE_TYPE_GAME_HO_HINT_PARTICLES, L"GHOHintParticlesNode")
 	static constexpr fw::u32 CAPACITY = 4096;
 
 	struct SParticle

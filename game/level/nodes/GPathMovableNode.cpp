@@ -20,11 +20,6 @@ GPathMovableNode::~GPathMovableNode()
 		m_trafficManager->removeCar(this);
 }
 
-const fw::PropertyTable& GPathMovableNode::getClassPropertyTable()
-{
-	return fw::BaseNode::getClassPropertyTable();
-}
-
 fw::s32 GPathMovableNode::nameIdStart()
 {
 	static const fw::s32 id = fw::CNameTableSingleton::Instance().intern("Start");

@@ -3,6 +3,7 @@
 #include "core/BaseNode.h"
 #include "core/CRefHolder.h"
 #include "level/scene/IGTrafficManager.h"
+#include "level/data/GameNodeTypeIds.h"
 
 #include <vector2d.h>
 
@@ -17,7 +18,7 @@ class GLevelPath;
 class GPathMovableNode : public fw::BaseNode
 {
 public:
-	FW_NODE_CLASS(GPathMovableNode, fw::BaseNode, fw::NODE_TYPE_GAME_PATH_MOVABLE, L"GPathMovableNode")
+	FW_NODE_CLASS(GPathMovableNode, fw::BaseNode, NODE_TYPE_GAME_PATH_MOVABLE, L"GPathMovableNode")
 
 	GPathMovableNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	// Leaves its traffic manager.

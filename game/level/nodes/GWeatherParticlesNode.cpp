@@ -14,11 +14,6 @@ GWeatherParticlesNode::GWeatherParticlesNode(const fw::ContentReference& referen
 	m_particles.reserve(CAPACITY);
 }
 
-const fw::PropertyTable& GWeatherParticlesNode::getClassPropertyTable()
-{
-	return GSpriteParticlesNode::getClassPropertyTable();
-}
-
 void GWeatherParticlesNode::emit(fw::u32 elapsed)
 {
 	const fw::u32 periods = takeEmissionPeriods(elapsed, description.PPS);

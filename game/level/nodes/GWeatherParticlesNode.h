@@ -2,6 +2,7 @@
 
 #include "level/data/GParticleDescription.h"
 #include "level/nodes/GSpriteParticlesNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 #include <vector>
 
@@ -11,7 +12,7 @@
 class GWeatherParticlesNode : public GSpriteParticlesNode
 {
 public:
-	FW_NODE_CLASS(GWeatherParticlesNode, GSpriteParticlesNode, fw::NODE_TYPE_GAME_WEATHER_PARTICLES,
+	FW_NODE_CLASS(GWeatherParticlesNode, GSpriteParticlesNode, NODE_TYPE_GAME_WEATHER_PARTICLES,
 		L"GWeatherParticlesNode")
 	static constexpr fw::u32 CAPACITY = 2048;
 

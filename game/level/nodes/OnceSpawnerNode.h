@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BaseNode.h"
+#include "level/data/GameNodeTypeIds.h"
 
 // A decoration that varies from one play to the next: at the first drawing pass that reaches it
 // (visible or not), it decides once, at random, whether to show one of its templates, picked at
@@ -9,7 +10,8 @@
 class OnceSpawnerNode : public fw::BaseNode
 {
 public:
-	FW_NODE_CLASS(OnceSpawnerNode, fw::BaseNode, fw::NODE_TYPE_GAME_ONCE_SPAWNER, L"OnceSpawnerNode")
+	FW_NODE_CLASS(OnceSpawnerNode, fw::BaseNode, NODE_TYPE_GAME_ONCE_SPAWNER, L"OnceSpawnerNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 	static constexpr fw::s32 DEFAULT_SHOW_PERCENT = 50;
 
 	OnceSpawnerNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);

@@ -55,18 +55,13 @@ GCloudsEffect::~GCloudsEffect()
 			parent->removeChild(cloud.get());
 }
 
-const fw::EventMap& GCloudsEffect::getEventMap()
+const fw::EventMap& GCloudsEffect::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GCloudsEffect::onCloudArrived>(),
 		}));
 	return map;
-}
-
-bool GCloudsEffect::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 void GCloudsEffect::spawnCloud()
@@ -75,7 +70,7 @@ void GCloudsEffect::spawnCloud()
 		return;
 	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
 	const fw::BaseNode* source = m_templateCollection->getTemplate(cloudTemplateName(random.nextUInt() % 3));
-	if (!source || !source->isOfType(fw::NODE_TYPE_GAME_PATH_MOVABLE))
+	if (!source || !source->isOfType(NODE_TYPE_GAME_PATH_MOVABLE))
 		return;
 
 	fw::core::vector2df start;

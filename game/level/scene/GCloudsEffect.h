@@ -31,8 +31,7 @@ public:
 	// Takes the clouds still drifting off the map.
 	~GCloudsEffect() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	fw::f32 getProgress() override { return 0.f; }
 	// Moves the clouds and makes a new one when it is time; false without a template collection.

@@ -59,11 +59,6 @@ GGameLevelScene::~GGameLevelScene()
 		manager->removeTimer(this);
 }
 
-const fw::PropertyTable& GGameLevelScene::getClassPropertyTable()
-{
-	return fw::SceneNode::getClassPropertyTable();
-}
-
 void GGameLevelScene::releaseBuildingsNode()
 {
 	if (m_buildingsNode)
@@ -213,9 +208,9 @@ void GGameLevelScene::postToParent(GGameMessage* message)
 // ---------------------------------------------------------------------------------------------
 // Events.
 
-const fw::EventMap& GGameLevelScene::getEventMap()
+const fw::EventMap& GGameLevelScene::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::ControlNode::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::ControlNode::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GGameLevelScene::onSceneSwitchStarted>(),
 			fw::eventMapEntry<&GGameLevelScene::onNodePressedPreview>(),
@@ -243,11 +238,6 @@ const fw::EventMap& GGameLevelScene::getEventMap()
 			fw::eventMapEntry<&GGameLevelScene::onWeatherEffectRequest>(),
 		}));
 	return map;
-}
-
-bool GGameLevelScene::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GGameLevelScene::onSceneSwitchStarted(fw::CEventSceneTransitionStart* event)

@@ -10,6 +10,7 @@
 #include "level/scene/GMoneyLetters.h"
 #include "level/buildings/IGBuildingSite.h"
 #include "level/data/IGLevelPathsOwner.h"
+#include "level/data/GameNodeTypeIds.h"
 
 #include <rect.h>
 
@@ -55,7 +56,7 @@ struct GLevelHistoryRecord
 class GGameLevelScene : public fw::SceneNode, public fw::CTimer, public IGLevelPathsOwner, public IGBuildingSite
 {
 public:
-	FW_NODE_CLASS(GGameLevelScene, fw::SceneNode, fw::NODE_TYPE_GAME_LEVEL_SCENE, L"GGameLevelScene")
+	FW_NODE_CLASS(GGameLevelScene, fw::SceneNode, NODE_TYPE_GAME_LEVEL_SCENE, L"GGameLevelScene")
 
 	static constexpr fw::u32 INTERVAL = 20;
 
@@ -163,8 +164,7 @@ public:
 
 	// --- Event map.
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	static const fw::EventMap& getClassEventMap();
 
 	virtual bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event);
 	virtual bool onNodePressedPreview(fw::CEventNodePressedPreview* event);

@@ -177,7 +177,7 @@ GPathMovableNode* GTrafficManager::createCar(SCarPath& entry)
 	const fw::TemplateCollectionNode* collection =
 		sceneManager ? fw::nodeCast<fw::TemplateCollectionNode>(sceneManager->getTemplateCollectionNode()) : nullptr;
 	const fw::BaseNode* source = collection ? collection->getTemplate(names[static_cast<fw::u32>(index)]) : nullptr;
-	if (!source || !source->isOfType(fw::NODE_TYPE_GAME_CAR))
+	if (!source || !source->isOfType(NODE_TYPE_GAME_CAR))
 		return nullptr;
 	GPathMovableNode* car = fw::nodeCast<GPathMovableNode>(source->clone(m_parentNode, nullptr));
 	if (!car)

@@ -142,7 +142,7 @@ fw::CRefHolder<GPathMovableNode> GBuildingWork::makeBus(fw::TemplateCollectionNo
 	if (!isUsablePath(path))
 		return bus;
 	bus.assign(
-		fw::nodeCast<GPathMovableNode>(cloneWorkNode(templates, busName, cargosNode, fw::NODE_TYPE_GAME_PATH_MOVABLE)));
+		fw::nodeCast<GPathMovableNode>(cloneWorkNode(templates, busName, cargosNode, NODE_TYPE_GAME_PATH_MOVABLE)));
 	if (!bus)
 		return bus;
 	bus->setVisible(true);

@@ -141,19 +141,14 @@ GConstructionWork::~GConstructionWork()
 	m_path.release();
 }
 
-const fw::EventMap& GConstructionWork::getEventMap()
+const fw::EventMap& GConstructionWork::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GConstructionWork::onStateEnded>(),
 			fw::eventMapEntry<&GConstructionWork::onStateChangeComplete>(),
 		}));
 	return map;
-}
-
-bool GConstructionWork::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -163,7 +158,7 @@ void GConstructionWork::makeHelicopter(fw::TemplateCollectionNode* templates)
 {
 	static const fw::s32 helicopterName = nameId("Helicopter");
 	m_helicopter.assign(fw::nodeCast<GPathMovableNode>(
-		cloneWorkNode(templates, helicopterName, m_cargosNode, fw::NODE_TYPE_GAME_PATH_MOVABLE)));
+		cloneWorkNode(templates, helicopterName, m_cargosNode, NODE_TYPE_GAME_PATH_MOVABLE)));
 	if (!m_helicopter)
 	{
 		// The materials count as delivered, by a helicopter that has come and gone.

@@ -101,8 +101,7 @@ public:
 	// Takes its nodes off the map.
 	~GConstructionWork() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// Elapsed over total (1 when total is not above 0); passes BuildTime / total when the counting
 	// ends and grows on during the closing animations.

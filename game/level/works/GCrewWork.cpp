@@ -63,18 +63,13 @@ GCrewWork::~GCrewWork()
 	removeWorkNode(m_progressBar);
 }
 
-const fw::EventMap& GCrewWork::getEventMap()
+const fw::EventMap& GCrewWork::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GCrewWork::onBusStateEnded>(),
 		}));
 	return map;
-}
-
-bool GCrewWork::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GCrewWork::onBusStateEnded(fw::CEventNodeStateEnded* event)

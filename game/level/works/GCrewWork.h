@@ -29,8 +29,7 @@ public:
 
 	~GCrewWork() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// Moves the bus, takes the outline one phase on and runs the job's clock from the crew's
 	// arrival; false once the job has ended or was cancelled.

@@ -70,18 +70,13 @@ GServeProgressWork::~GServeProgressWork()
 	removeWorkNode(m_bus);
 }
 
-const fw::EventMap& GServeProgressWork::getEventMap()
+const fw::EventMap& GServeProgressWork::getClassEventMap()
 {
-	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getEventMap(),
+	static const fw::EventMap& map = *new fw::EventMap(fw::makeEventMap(fw::CEventReceiver::getClassEventMap(),
 		{
 			fw::eventMapEntry<&GServeProgressWork::onStateEnded>(),
 		}));
 	return map;
-}
-
-bool GServeProgressWork::onEvent(fw::CEvent* event)
-{
-	return dispatchEvent(getEventMap(), event);
 }
 
 bool GServeProgressWork::onStateEnded(fw::CEventNodeStateEnded* event)

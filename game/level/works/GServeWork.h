@@ -64,8 +64,7 @@ public:
 		fw::TemplateCollectionNode* templates, GLevelPath* path);
 	~GServeProgressWork() override;
 
-	bool onEvent(fw::CEvent* event) override;
-	static const fw::EventMap& getEventMap();
+	FW_RECEIVER_EVENT_MAP
 
 	// 1 when the type has no serve time.
 	fw::f32 getProgress() override;
