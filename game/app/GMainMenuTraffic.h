@@ -124,10 +124,6 @@ public:
 
 	// A cloud keeps its look whichever way it drifts.
 	void setDirection(fw::f32, fw::f32) override {}
-	// The velocity range is read and written although the cloud's table does not list it.
-	void writeProperties(fw::CPropertyContainer* container) const override;
-	void readProperties(fw::CPropertyContainer* container) override;
-	void copyFrom(const fw::BaseNode* source, fw::ISceneManager* sceneManager) override;
 
 	static fw::u32 getHeadStartCount();
 
