@@ -29,9 +29,7 @@ const u32 BASE_NODE_EVENT_MASK = EVENT_CATEGORY_DEVICE | EVENT_CATEGORY_SYSTEM_F
 const f32 DEGREES_TO_RADIANS = 0.017453292f;
 const f32 VECTOR_TOLERANCE = 0.000001f;
 
-const core::vector3df ZERO_VECTOR(0.f, 0.f, 0.f);
 const core::vector3df UNIT_SCALE(1.f, 1.f, 1.f);
-const core::vector3df DEFAULT_BOUNDS(100.f, 100.f, 0.f);
 
 const c8* const NAME_PROPERTY = "Name";
 const c8* const VISIBLE_PROPERTY = "Visible";

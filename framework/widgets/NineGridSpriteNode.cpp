@@ -11,8 +11,6 @@ namespace
 const c8* const ATLAS_TEXTURE = "AtlasTexture";
 const c8* const TOP_LEFT_DELTA = "TopLeftDelta";
 const c8* const BOTTOM_RIGHT_DELTA = "BottomRightDelta";
-
-const core::vector2df DEFAULT_DELTA(10.f, 10.f);
 } // namespace
 
 NineGridSpriteNode::NineGridSpriteNode(const ContentReference& reference, BaseNode* parent,

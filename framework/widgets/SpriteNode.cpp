@@ -16,8 +16,6 @@ const c8* const FLIP_Y = "FlipY";
 const c8* const BLEND_TYPE = "BlendType";
 const c8* const ATLAS_TEXTURE = "AtlasTexture";
 
-const s32 DEFAULT_WRAP_TYPE = video2d::TEXTURE_WRAP_CLAMP;
-
 // Fit is worked out again from the image at every rebuild, so files leave it out like the default.
 template <auto Member>
 bool isNaturalOrFit(const IPropertyOwner* object, const PropertyDescriptor&)

@@ -23,9 +23,6 @@ const c8* const WORD_WRAP = "WordWrap";
 const c8* const TEXT = "Text";
 const c8* const FONT = "Font";
 
-const f32 DEFAULT_FONT_SIZE = 14.f;
-const s32 DEFAULT_ALIGN = 1;
-
 video2d::SMaterial makeTextMaterial()
 {
 	video2d::SMaterial material;
