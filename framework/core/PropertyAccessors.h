@@ -369,21 +369,6 @@ void callReadStep(IPropertyOwner* object)
 	(static_cast<typename SReadStepTraits<decltype(Step)>::Class*>(object)->*Step)();
 }
 
-// A fresh object of the class: a node without parent or scene manager, or a default-made object.
-template <class C>
-const IPropertyOwner* classPrototype()
-{
-	static_assert(!std::is_abstract_v<C>, "a class that is never made states its defaults");
-	static const C* const prototype = []()
-	{
-		if constexpr (std::is_constructible_v<C, const ContentReference&, BaseNode*, ISceneManager*>)
-			return new C(ContentReference(), nullptr, nullptr);
-		else
-			return new C;
-	}();
-	return prototype;
-}
-
 template <auto Member>
 ptrdiff_t memberOffset(const IPropertyOwner* object)
 {
@@ -574,6 +559,24 @@ SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
 	return declaration;
 }
 
+// A fresh object of the class: a node without parent or scene manager, content without a name, or a
+// default-made object.
+template <class C>
+const IPropertyOwner* classPrototype()
+{
+	static_assert(!std::is_abstract_v<C>, "a class that is never made states its defaults");
+	static const C* const prototype = []()
+	{
+		if constexpr (std::is_constructible_v<C, const ContentReference&, BaseNode*, ISceneManager*>)
+			return new C(ContentReference(), nullptr, nullptr);
+		else if constexpr (std::is_constructible_v<C, const ContentReference&>)
+			return new C(ContentReference());
+		else
+			return new C;
+	}();
+	return prototype;
+}
+
 // A step that reading a file runs once every stored property is read: a member function of the
 // class taking nothing.
 template <auto Step>
@@ -613,6 +616,6 @@ inline const PropertyTable& makePropertyTable(const PropertyTable& base, std::in
 template <class C>
 const PropertyTable& makePropertyTable(const PropertyTable& base, std::initializer_list<PropertyDescriptor> own)
 {
-	return makePropertyTable(base, own, &detail::classPrototype<C>);
+	return makePropertyTable(base, own, &classPrototype<C>);
 }
 } // namespace fw
