@@ -55,7 +55,7 @@
 namespace fw
 {
 class BaseNode;
-class ContentReference;
+struct ContentReference;
 class ISceneManager;
 
 // Conversion between a member's type and a held property value.
