@@ -13,8 +13,6 @@ namespace fw
 {
 namespace
 {
-const core::vector2df ZERO_RANGE(0.f, 0.f);
-
 const wchar_t* const PROPERTIES_ELEMENT = L"Properties";
 const wchar_t* const EMITTER_ELEMENT = L"ParticleEmitter";
 } // namespace
@@ -31,16 +29,15 @@ BaseEmitter::~BaseEmitter() = default;
 
 const PropertyTable& BaseEmitter::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<BaseEmitter>(IPropertyOwner::getClassPropertyTable(),
 		{
-			makeProperty<&BaseEmitter::setNameProperty, &BaseEmitter::getNameProperty>("Name").stored(
-				createPropertyDataString(core::stringc())),
+			makeProperty<&BaseEmitter::setNameProperty, &BaseEmitter::getNameProperty>("Name").stored(),
 			makeProperty<static_cast<void (BaseEmitter::*)(const core::vector2df&)>(&BaseEmitter::setPPSRange),
 				&BaseEmitter::getPPSRange>("PPSRange")
-				.stored(core::vector2df(10.f, 10.f)),
+				.stored(),
 			makeProperty<static_cast<void (BaseEmitter::*)(const core::vector2df&)>(&BaseEmitter::setLifeTimeRange),
 				&BaseEmitter::getLifeTimeRange>("LifeTimeRange")
-				.stored(core::vector2df(2000.f, 3000.f)),
+				.stored(),
 		});
 	return table;
 }
@@ -142,7 +139,8 @@ u32 BaseEmitter::toLifeTime(f32 value)
 // ---------------------------------------------------------------------------------------------
 // MotionEmitter
 
-const PropertyTable& MotionEmitter::makeTable(std::initializer_list<PropertyDescriptor> own)
+const PropertyTable& MotionEmitter::makeTable(PropertyPrototype prototype,
+	std::initializer_list<PropertyDescriptor> own)
 {
 	PropertyTable* table = new PropertyTable;
 	copyPropertyTable(*table, BaseEmitter::getClassPropertyTable());
@@ -150,33 +148,30 @@ const PropertyTable& MotionEmitter::makeTable(std::initializer_list<PropertyDesc
 	for (const PropertyDescriptor& descriptor : own)
 		table->push_back(descriptor);
 	const PropertyDescriptor shared[] = {
-		makeProperty<&MotionEmitter::setVelocityXRange, &MotionEmitter::getVelocityXRange>("VelocityXRange")
-			.stored(ZERO_RANGE),
-		makeProperty<&MotionEmitter::setVelocityYRange, &MotionEmitter::getVelocityYRange>("VelocityYRange")
-			.stored(ZERO_RANGE),
+		makeProperty<&MotionEmitter::setVelocityXRange, &MotionEmitter::getVelocityXRange>("VelocityXRange").stored(),
+		makeProperty<&MotionEmitter::setVelocityYRange, &MotionEmitter::getVelocityYRange>("VelocityYRange").stored(),
 		// Files spell the acceleration out; animations use the short names.
 		makeProperty<&MotionEmitter::setAccelXRange, &MotionEmitter::getAccelXRange>("AccelXRange")
-			.stored(ZERO_RANGE)
+			.stored()
 			.underKey("AccelerationXRange"),
 		makeProperty<&MotionEmitter::setAccelYRange, &MotionEmitter::getAccelYRange>("AccelYRange")
-			.stored(ZERO_RANGE)
+			.stored()
 			.underKey("AccelerationYRange"),
-		makeProperty<&MotionEmitter::setAngleRange, &MotionEmitter::getAngleRange>("AngleRange").stored(ZERO_RANGE),
+		makeProperty<&MotionEmitter::setAngleRange, &MotionEmitter::getAngleRange>("AngleRange").stored(),
 		makeProperty<&MotionEmitter::setAngVelocityRange, &MotionEmitter::getAngVelocityRange>("AngVelocityRange")
-			.stored(ZERO_RANGE),
-		makeProperty<&MotionEmitter::setColorStart, &MotionEmitter::getColorStart>("ColorStart")
-			.stored(video::SColor(0xFFFFFFFF)),
-		makeProperty<&MotionEmitter::setColorEnd, &MotionEmitter::getColorEnd>("ColorEnd")
-			.stored(video::SColor(0xFFFFFFFF)),
-		makeProperty<&MotionEmitter::setColorVariation, &MotionEmitter::getColorVariation>("ColorVariation")
-			.stored(0.f),
-		makeProperty<&MotionEmitter::setScaleRange, &MotionEmitter::getScaleRange>("ScaleRange")
-			.stored(core::vector2df(1.f, 1.f)),
-		makeProperty<&MotionEmitter::setScaleVariation, &MotionEmitter::getScaleVariation>("ScaleVariation")
-			.stored(0.f),
+			.stored(),
+		makeProperty<&MotionEmitter::setColorStart, &MotionEmitter::getColorStart>("ColorStart").stored(),
+		makeProperty<&MotionEmitter::setColorEnd, &MotionEmitter::getColorEnd>("ColorEnd").stored(),
+		makeProperty<&MotionEmitter::setColorVariation, &MotionEmitter::getColorVariation>("ColorVariation").stored(),
+		makeProperty<&MotionEmitter::setScaleRange, &MotionEmitter::getScaleRange>("ScaleRange").stored(),
+		makeProperty<&MotionEmitter::setScaleVariation, &MotionEmitter::getScaleVariation>("ScaleVariation").stored(),
 	};
 	for (const PropertyDescriptor& descriptor : shared)
 		table->push_back(descriptor);
+	// Defaults are the initial values of the class the table serves.
+	for (u32 i = first; i < table->size(); ++i)
+		if ((*table)[i].storage == PROPERTY_STORED_WHEN_CHANGED && !(*table)[i].defaultValue)
+			(*table)[i].prototype = prototype;
 	orderStoredProperties(*table, first);
 	return *table;
 }
@@ -256,9 +251,10 @@ void MotionEmitter::startParticle(Particle& particle)
 
 const PropertyTable& PointEmitter::getClassPropertyTable()
 {
-	static const PropertyTable& table = makeTable({
-		makeProperty<&PointEmitter::setRadiusRange, &PointEmitter::getRadiusRange>("RadiusRange").stored(ZERO_RANGE),
-	});
+	static const PropertyTable& table = makeTable(&classPrototype<PointEmitter>,
+		{
+			makeProperty<&PointEmitter::setRadiusRange, &PointEmitter::getRadiusRange>("RadiusRange").stored(),
+		});
 	return table;
 }
 
@@ -292,10 +288,11 @@ void PointEmitter::startScale(Particle& particle, f32 lifeSeconds)
 
 const PropertyTable& RectangleEmitter::getClassPropertyTable()
 {
-	static const PropertyTable& table = makeTable({
-		makeProperty<&RectangleEmitter::setXRange, &RectangleEmitter::getXRange>("XRange").stored(ZERO_RANGE),
-		makeProperty<&RectangleEmitter::setYRange, &RectangleEmitter::getYRange>("YRange").stored(ZERO_RANGE),
-	});
+	static const PropertyTable& table = makeTable(&classPrototype<RectangleEmitter>,
+		{
+			makeProperty<&RectangleEmitter::setXRange, &RectangleEmitter::getXRange>("XRange").stored(),
+			makeProperty<&RectangleEmitter::setYRange, &RectangleEmitter::getYRange>("YRange").stored(),
+		});
 	return table;
 }
 

@@ -188,7 +188,7 @@ public:
 
 protected:
 	// The class's own entries, then those every moving emitter has, after the base's.
-	static const PropertyTable& makeTable(std::initializer_list<PropertyDescriptor> own);
+	static const PropertyTable& makeTable(PropertyPrototype prototype, std::initializer_list<PropertyDescriptor> own);
 
 	// The offset of a new particle from the origin, drawn.
 	virtual core::vector2df drawPlacement() = 0;

@@ -29,9 +29,7 @@ const u32 BASE_NODE_EVENT_MASK = EVENT_CATEGORY_DEVICE | EVENT_CATEGORY_SYSTEM_F
 const f32 DEGREES_TO_RADIANS = 0.017453292f;
 const f32 VECTOR_TOLERANCE = 0.000001f;
 
-const core::vector3df ZERO_VECTOR(0.f, 0.f, 0.f);
 const core::vector3df UNIT_SCALE(1.f, 1.f, 1.f);
-const core::vector3df DEFAULT_BOUNDS(100.f, 100.f, 0.f);
 
 const c8* const NAME_PROPERTY = "Name";
 const c8* const VISIBLE_PROPERTY = "Visible";
@@ -218,38 +216,38 @@ BaseNode::~BaseNode()
 
 const PropertyTable& BaseNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(IPropertyOwner::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<BaseNode>(IPropertyOwner::getClassPropertyTable(),
 		{
 			makeNameProperty<&BaseNode::m_nameId>(NAME_PROPERTY),
 			makeProperty<&BaseNode::setVisible, &BaseNode::isVisible>(VISIBLE_PROPERTY)
-				.stored(true)
-				.writtenAt(7)
+				.stored()
+				.writtenAfter(TINT_COLOR_PROPERTY)
 				.copiedIn<&BaseNode::m_visible>(),
 			makeProperty<&BaseNode::setPosition, &BaseNode::getPosition>(POSITION_PROPERTY)
-				.stored(ZERO_VECTOR)
+				.stored()
 				.copiedIn<&BaseNode::m_position>(),
 			makeProperty<&BaseNode::setRotation, &BaseNode::getRotation>(ROTATION_PROPERTY)
-				.stored(ZERO_VECTOR)
+				.stored()
 				.copiedIn<&BaseNode::m_rotation>(),
 			makeProperty<&BaseNode::setScale, &BaseNode::getScale>(SCALE_PROPERTY)
-				.stored(UNIT_SCALE)
+				.stored()
 				.copiedIn<&BaseNode::m_scale>(),
 			// Animations store the value as it comes; files go through the clamping of setBounds.
 			makeProperty<&BaseNode::setBoundsProperty, &BaseNode::getBounds>(BOUNDS_PROPERTY)
-				.stored(DEFAULT_BOUNDS)
+				.stored()
 				.readBy<&BaseNode::setBounds>()
 				.copiedIn<&BaseNode::m_bounds>(),
 			makeProperty<&BaseNode::setPivotPoint, &BaseNode::getPivotPoint>(PIVOT_POINT_PROPERTY)
-				.stored(core::vector2df(0.f, 0.f))
+				.stored()
 				.copiedIn<&BaseNode::m_pivotPoint>(),
 			makeProperty<&BaseNode::setTintColor, &BaseNode::getTintColor>(TINT_COLOR_PROPERTY)
-				.stored(video::SColor(0xFFFFFFFF))
+				.stored()
 				.copiedIn<&BaseNode::m_tintColor>(),
 			makeProperty<&BaseNode::setCanBeHit, &BaseNode::getCanBeHit>(CAN_BE_HIT_PROPERTY)
-				.stored(true)
+				.stored()
 				.copiedIn<&BaseNode::m_canBeHit>(),
 			makeProperty<&BaseNode::setChildrenClipped, &BaseNode::getChildrenClipped>(CHILDREN_CLIPPED_PROPERTY)
-				.stored(false)
+				.stored()
 				.copiedIn<&BaseNode::m_childrenClipped>(),
 		});
 	return table;

@@ -66,6 +66,18 @@ BaseNode* CNodeFactory::create(const core::stringw& className, const ContentRefe
 	return found->second(reference);
 }
 
+core::array<core::stringw> CNodeFactory::getClassNames() const
+{
+	std::vector<core::stringw> names;
+	for (const auto& entry : m_nodeCreators)
+		names.push_back(entry.first);
+	std::sort(names.begin(), names.end());
+	core::array<core::stringw> sorted;
+	for (const core::stringw& name : names)
+		sorted.push_back(name);
+	return sorted;
+}
+
 void CNodeFactory::registerStateItem(const core::stringw& itemName, StateItemCreator creator)
 {
 	if (!creator)

@@ -59,6 +59,8 @@ public:
 	void registerClass(const core::stringw& className, NodeCreator creator);
 	// Null, without a message, for a name that is not registered (names are case-sensitive).
 	BaseNode* create(const core::stringw& className, const ContentReference& reference) const;
+	// Every registered class name, sorted.
+	core::array<core::stringw> getClassNames() const;
 
 	// The same for state items.
 	void registerStateItem(const core::stringw& itemName, StateItemCreator creator);

@@ -97,28 +97,25 @@ ControlNode::~ControlNode()
 
 const PropertyTable& ControlNode::getClassPropertyTable()
 {
-	// Scene files write the switches in the order Enabled, WantFocus, IsFocusOnHover, HoverTrack,
-	// and read the template last, once the switches its looks depend on are set.
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	// The template is read last, once the switches its looks depend on are set.
+	static const PropertyTable& table = makePropertyTable<ControlNode>(BaseNode::getClassPropertyTable(),
 		{
-			makeNameProperty<&ControlNode::m_defaultFocusObjectName>(DEFAULT_FOCUS_PROPERTY).underKey(DEFAULT_FOCUS_KEY),
+			makeNameProperty<&ControlNode::m_defaultFocusObjectName>(DEFAULT_FOCUS_PROPERTY)
+				.underKey(DEFAULT_FOCUS_KEY),
 			makeNameProperty<&ControlNode::m_navLeftObjectName>(NAV_LEFT_PROPERTY),
 			makeNameProperty<&ControlNode::m_navRightObjectName>(NAV_RIGHT_PROPERTY),
 			makeNameProperty<&ControlNode::m_navDownObjectName>(NAV_DOWN_PROPERTY),
 			makeNameProperty<&ControlNode::m_navUpObjectName>(NAV_UP_PROPERTY),
-			makeNameProperty<&ControlNode::m_templateName, static_cast<void (ControlNode::*)(s32)>(&ControlNode::setTemplateName)>(
-				TEMPLATE_NAME_PROPERTY)
-				.readAt(9),
-			makeProperty<&ControlNode::setWantFocus, &ControlNode::getWantFocus>(WANT_FOCUS_PROPERTY).stored(true).writtenAt(7),
-			makeProperty<&ControlNode::setIsFocusOnHover, &ControlNode::getIsFocusOnHover>(FOCUS_ON_HOVER_PROPERTY)
-				.storedAlways()
-				.writtenAt(8),
+			makeNameProperty<&ControlNode::m_templateName,
+				static_cast<void (ControlNode::*)(s32)>(&ControlNode::setTemplateName)>(TEMPLATE_NAME_PROPERTY)
+				.readLast(),
 			makeProperty<&ControlNode::setEnabled, &ControlNode::isEnabled>(ENABLED_PROPERTY)
-				.stored(true)
-				.copiedIn<&ControlNode::m_enabled>()
-				.writtenAt(6)
-				.readAt(8),
-			makeProperty<&ControlNode::setHoverTrack, &ControlNode::getHoverTrack>(HOVER_TRACK_PROPERTY).stored(true).readAt(7),
+				.stored()
+				.copiedIn<&ControlNode::m_enabled>(),
+			makeProperty<&ControlNode::setWantFocus, &ControlNode::getWantFocus>(WANT_FOCUS_PROPERTY).stored(),
+			makeProperty<&ControlNode::setIsFocusOnHover, &ControlNode::getIsFocusOnHover>(FOCUS_ON_HOVER_PROPERTY)
+				.storedAlways(),
+			makeProperty<&ControlNode::setHoverTrack, &ControlNode::getHoverTrack>(HOVER_TRACK_PROPERTY).stored(),
 		});
 	return table;
 }

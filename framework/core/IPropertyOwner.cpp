@@ -61,6 +61,13 @@ const core::array<PropertyTable::SCopyStep>& PropertyTable::makeCopyPlan(const I
 	return *plan;
 }
 
+PropertyHolder getPropertyDefault(const PropertyDescriptor& property)
+{
+	if (property.defaultValue || !property.prototype)
+		return property.defaultValue;
+	return property.getter(property.prototype());
+}
+
 void copyPropertyTable(PropertyTable& table, const PropertyTable& base)
 {
 	for (u32 i = 0; i < base.size(); ++i)
@@ -71,46 +78,42 @@ void copyPropertyTable(PropertyTable& table, const PropertyTable& base)
 		table.readOrder.push_back(base.readOrder[i]);
 	for (u32 i = 0; i < base.copiers.size(); ++i)
 		table.copiers.push_back(base.copiers[i]);
+	for (u32 i = 0; i < base.readSteps.size(); ++i)
+		table.readSteps.push_back(base.readSteps[i]);
 }
-
-namespace
-{
-// Places the stored entries from first on: those that name a place take it, the others fill the
-// free places in table order; a place out of range or taken falls back to the next free one.
-void appendOrder(core::array<u32>& order, const PropertyTable& table, u32 first, s32 PropertyDescriptor::*position)
-{
-	core::array<u32> stored;
-	for (u32 i = first; i < table.size(); ++i)
-		if (table[i].storage != PROPERTY_NOT_STORED)
-			stored.push_back(i);
-	const u32 count = stored.size();
-	core::array<s32> places;
-	places.set_used(count);
-	for (u32 i = 0; i < count; ++i)
-		places[i] = -1;
-	core::array<u32> unplaced;
-	for (u32 i = 0; i < count; ++i)
-	{
-		const s32 wanted = table[stored[i]].*position;
-		if (wanted >= 0 && static_cast<u32>(wanted) < count && places[static_cast<u32>(wanted)] < 0)
-			places[static_cast<u32>(wanted)] = static_cast<s32>(stored[i]);
-		else
-			unplaced.push_back(stored[i]);
-	}
-	u32 next = 0;
-	for (u32 i = 0; i < count; ++i)
-		if (places[i] < 0)
-			places[i] = static_cast<s32>(unplaced[next++]);
-	for (u32 i = 0; i < count; ++i)
-		order.push_back(static_cast<u32>(places[i]));
-}
-} // namespace
 
 void orderStoredProperties(PropertyTable& table, u32 first)
 {
 	const u32 written = table.writeOrder.size();
-	appendOrder(table.writeOrder, table, first, &PropertyDescriptor::writePosition);
-	appendOrder(table.readOrder, table, first, &PropertyDescriptor::readPosition);
+	core::array<u32> own;
+	for (u32 i = first; i < table.size(); ++i)
+		if (table[i].storage != PROPERTY_NOT_STORED)
+			own.push_back(i);
+
+	// Written in table order, each property written after another moved right behind it (behind
+	// the last of the class's own when that one is missing).
+	core::array<u32> moved;
+	for (u32 i = 0; i < own.size(); ++i)
+		if (table[own[i]].writtenAfterName.empty())
+			table.writeOrder.push_back(own[i]);
+		else
+			moved.push_back(own[i]);
+	for (u32 m = 0; m < moved.size(); ++m)
+	{
+		u32 place = table.writeOrder.size();
+		for (u32 i = written; i < table.writeOrder.size(); ++i)
+			if (table[table.writeOrder[i]].name == table[moved[m]].writtenAfterName)
+				place = i + 1;
+		table.writeOrder.insert(moved[m], place);
+	}
+
+	for (u32 i = 0; i < own.size(); ++i)
+		if (!table[own[i]].isReadLast)
+			table.readOrder.push_back(own[i]);
+	for (u32 i = 0; i < own.size(); ++i)
+		if (table[own[i]].isReadLast)
+			table.readOrder.push_back(own[i]);
+
 	for (u32 i = written; i < table.writeOrder.size(); ++i)
 		table.copiers.push_back(table[table.writeOrder[i]].copier);
 }
@@ -118,7 +121,7 @@ void orderStoredProperties(PropertyTable& table, u32 first)
 s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name)
 {
 	for (u32 i = 0; i < table.size(); ++i)
-		if (table[i].name == name)
+		if (table[i].name == name && table[i].listed)
 			return static_cast<s32>(i);
 	return -1;
 }
@@ -132,7 +135,7 @@ void writePropertyTable(const IPropertyOwner* object, CPropertyContainer* contai
 	{
 		const PropertyDescriptor& property = table[table.writeOrder[i]];
 		if (property.storage == PROPERTY_STORED_WHEN_CHANGED && property.isDefault &&
-			property.isDefault(object, property.defaultValue.get()))
+			property.isDefault(object, property))
 			continue;
 		container->add(property.getFileKey(), (property.writer ? property.writer : property.getter)(object));
 	}
@@ -151,6 +154,8 @@ void readPropertyTable(IPropertyOwner* object, CPropertyContainer* container)
 			continue;
 		(property.reader ? property.reader : property.setter)(object, container->getValueAt(index));
 	}
+	for (u32 i = 0; i < table.readSteps.size(); ++i)
+		table.readSteps[i](object);
 }
 
 void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* source)

@@ -27,12 +27,19 @@ enum E_PROPERTY_STORAGE
 	PROPERTY_STORED_ALWAYS,
 };
 
-// True when the object holds the default value, which the descriptor keeps.
-typedef bool (*PropertyDefaultTest)(const IPropertyOwner* object, const IPropertyData* defaultValue);
+struct PropertyDescriptor;
+
+// True when the object holds the property's default value.
+typedef bool (*PropertyDefaultTest)(const IPropertyOwner* object, const PropertyDescriptor& property);
 // Gives the target the source's value; both are of the class that declared the property.
 typedef void (*PropertyCopier)(IPropertyOwner* target, const IPropertyOwner* source);
 // Where a member lies, in bytes from the object's IPropertyOwner part.
 typedef ptrdiff_t (*PropertyMemberOffset)(const IPropertyOwner* object);
+// A fresh object of the class that declared a property, made once and never changed: its values
+// are the class's initial values.
+typedef const IPropertyOwner* (*PropertyPrototype)();
+// A step of a class that reading a file runs once every stored property has been read.
+typedef void (*PropertyReadStep)(IPropertyOwner* object);
 
 // One entry of a class's property table: the by-name access, and how scene files and copies treat
 // it. PropertyAccessors.h builds them from a class's setters, getters and members.
@@ -45,7 +52,9 @@ struct PropertyDescriptor
 	E_PROPERTY_STORAGE storage = PROPERTY_NOT_STORED;
 	// The name in scene files, where it differs from the table's.
 	core::stringc fileKey;
+	// The default: this value, or else the prototype's.
 	PropertyHolder defaultValue;
+	PropertyPrototype prototype = nullptr;
 	PropertyDefaultTest isDefault = nullptr;
 	// What reading a scene file calls; the setter when null.
 	PropertySetter reader = nullptr;
@@ -56,15 +65,26 @@ struct PropertyDescriptor
 	// together with its neighbours.
 	PropertyMemberOffset memberOffset = nullptr;
 	u32 memberSize = 0;
-	// Place among the class's own stored properties when written or read; -1: in table order.
-	s32 writePosition = -1;
-	s32 readPosition = -1;
+	// False for a property of files and copies only, which by-name lookups do not find.
+	bool listed = true;
+	// Read once the class's other stored properties are read (their setters prepare its effect).
+	bool isReadLast = false;
+	// Written right after the class's own stored property of that name, where files keep another
+	// order than the table.
+	core::stringc writtenAfterName;
+	// Set on the entries of a table's declaration that are read steps, not properties.
+	PropertyReadStep readStep = nullptr;
 
 	const core::stringc& getFileKey() const { return fileKey.empty() ? name : fileKey; }
 };
 
+// The property's default value: the declared one, or the initial value of its class; null where
+// there is none.
+PropertyHolder getPropertyDefault(const PropertyDescriptor& property);
+
 // A class's properties: its base's first, in the base's order, then its own. The stored ones are
-// also listed in the order scene files write them and in the order they are read: the base's
+// also listed in the order scene files write them (the table's, but for properties written after
+// another) and in the order they are read (the table's, but for those read last): the base's
 // first, then the class's own.
 class PropertyTable : public core::array<PropertyDescriptor>
 {
@@ -76,6 +96,8 @@ public:
 
 	core::array<u32> writeOrder;
 	core::array<u32> readOrder;
+	// What reading runs after the stored properties: the base's steps first.
+	core::array<PropertyReadStep> readSteps;
 	// The copiers of the stored entries, in write order, side by side for clones.
 	core::array<PropertyCopier> copiers;
 
@@ -120,12 +142,12 @@ void orderStoredProperties(PropertyTable& table, u32 first);
 
 // The stored properties of the object's table: the values that differ from their defaults (and
 // those always written) are added in the write order; those the container holds are read in the
-// read order, names it lacks leaving their values unchanged.
+// read order, names it lacks leaving their values unchanged, and then the table's read steps run.
 void writePropertyTable(const IPropertyOwner* object, CPropertyContainer* container);
 void readPropertyTable(IPropertyOwner* object, CPropertyContainer* container);
 // Copies the stored properties the two tables share (those of the nearest common class).
 void copyPropertyTableValues(IPropertyOwner* target, const IPropertyOwner* source);
 
-// The first descriptor with exactly that name (a base class's entry wins), or -1.
+// The first listed descriptor with exactly that name (a base class's entry wins), or -1.
 s32 findPropertyIndex(const PropertyTable& table, const core::stringc& name);
 } // namespace fw

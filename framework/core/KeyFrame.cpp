@@ -50,11 +50,10 @@ KeyFrame::~KeyFrame() = default;
 
 const PropertyTable& KeyFrame::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(Base::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<KeyFrame>(Base::getClassPropertyTable(),
 		{
-			makeProperty<&KeyFrame::setPeriodProperty, &KeyFrame::getPeriodProperty>("Period").stored(
-				static_cast<s32>(DEFAULT_PERIOD)),
-			makeProperty<&KeyFrame::setTimeShiftProperty, &KeyFrame::getTimeShift>("TimeShift").stored(0),
+			makeProperty<&KeyFrame::setPeriodProperty, &KeyFrame::getPeriodProperty>("Period").stored(),
+			makeProperty<&KeyFrame::setTimeShiftProperty, &KeyFrame::getTimeShift>("TimeShift").stored(),
 		});
 	return table;
 }

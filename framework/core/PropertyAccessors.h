@@ -9,26 +9,36 @@
 //     static const PropertyTable& getClassPropertyTable();
 //     f32 getSpeed() const;
 //     void setSpeed(f32 speed);
+//     ...
+//     f32 m_speed = 1.f;
 //
 //     // MyNode.cpp, beside setSpeed and getSpeed
 //     const PropertyTable& MyNode::getClassPropertyTable()
 //     {
-//         static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(), {
-//             makeProperty<&MyNode::setSpeed, &MyNode::getSpeed>("Speed").stored(1.f),
+//         static const PropertyTable& table = makePropertyTable<MyNode>(BaseNode::getClassPropertyTable(), {
+//             makeProperty<&MyNode::setSpeed, &MyNode::getSpeed>("Speed").stored(),
 //         });
 //         return table;
 //     }
 //
+// Scene files write and read a class's stored properties in the order of its declaration.
 // makeProperty alone gives a property reached by name only (animations). Its options:
-//     stored(default)       written when it differs from the default, read, copied
+//     stored()              written when it differs from the value a fresh object of the class
+//                           holds (its initial value), read, copied
+//     stored(default)       the same against a stated default, in the table of a class never
+//                           made on its own (makePropertyTable without a class)
 //     storedAlways()        written at every value, read, copied
 //     underKey("Key")       its name in scene files, where it differs
+//     unlisted()            files and copies only: lookups by name do not find it
 //     readBy<&C::setX>()    what reading a scene file calls, where it differs from the setter
+//     readLast()            read once the class's other stored properties are read
+//     writtenAfter("Name")  written right after that stored property of the class
 //     writtenFrom<&C::getX>()  what writing a scene file asks, where it differs from the getter
 //     copiedIn<&C::m_x>()   copies store the member directly (no setter side effects)
-//     writtenAt(n), readAt(n)  its place among the class's own stored properties in files
+//     copiedBy<&C::copyX>() copies call copyX(const C& source) on the target
 // makeNameProperty<&C::m_id>("Name") declares an interned name kept as an id: any value's text sets
-// it, a string gives it, and it is written when set.
+// it, a string gives it, and it is written when set. afterReading<&C::step>() in the declaration
+// adds a step that reading a file runs once every stored property is read.
 //
 // A setter takes the member's type (or a PropertyHolder to see the raw value); a getter returns it.
 // A value of another type, or none, reaches a typed setter as the type's zero value.
@@ -45,6 +55,10 @@
 
 namespace fw
 {
+class BaseNode;
+struct ContentReference;
+class ISceneManager;
+
 // Conversion between a member's type and a held property value.
 template <class T>
 struct SPropertyValue;
@@ -298,12 +312,16 @@ struct SPropertyCopy<CPropertyContainer*>
 namespace detail
 {
 template <auto Getter>
-bool isPropertyAtDefault(const IPropertyOwner* object, const IPropertyData* defaultValue)
+bool isPropertyAtDefault(const IPropertyOwner* object, const PropertyDescriptor& property)
 {
 	typedef SPropertyGetterTraits<decltype(Getter)> Traits;
-	const PropertyHolder held(const_cast<IPropertyData*>(defaultValue));
-	return SPropertyDefault<typename Traits::Value>::same(
-		(static_cast<const typename Traits::Class*>(object)->*Getter)(), SPropertyValue<typename Traits::Value>::get(held));
+	typedef typename Traits::Class Class;
+	const typename Traits::Value& value = (static_cast<const Class*>(object)->*Getter)();
+	if (!property.defaultValue && property.prototype)
+		return SPropertyDefault<typename Traits::Value>::same(value,
+			(static_cast<const Class*>(property.prototype())->*Getter)());
+	return SPropertyDefault<typename Traits::Value>::same(value,
+		SPropertyValue<typename Traits::Value>::get(property.defaultValue));
 }
 
 template <auto Setter, auto Getter>
@@ -329,6 +347,27 @@ void copyMember(IPropertyOwner* target, const IPropertyOwner* source)
 {
 	typedef typename SMemberTraits<decltype(Member)>::Class Class;
 	static_cast<Class*>(target)->*Member = static_cast<const Class*>(source)->*Member;
+}
+
+template <auto Copy>
+void copyThroughMethod(IPropertyOwner* target, const IPropertyOwner* source)
+{
+	typedef typename SPropertySetterTraits<decltype(Copy)>::Class Class;
+	(static_cast<Class*>(target)->*Copy)(*static_cast<const Class*>(source));
+}
+
+template <class M>
+struct SReadStepTraits;
+template <class C>
+struct SReadStepTraits<void (C::*)()>
+{
+	typedef C Class;
+};
+
+template <auto Step>
+void callReadStep(IPropertyOwner* object)
+{
+	(static_cast<typename SReadStepTraits<decltype(Step)>::Class*>(object)->*Step)();
 }
 
 template <auto Member>
@@ -369,7 +408,7 @@ void setMemberCopier(PropertyDescriptor& descriptor)
 }
 
 template <auto Member>
-bool isNameUnset(const IPropertyOwner* object, const IPropertyData*)
+bool isNameUnset(const IPropertyOwner* object, const PropertyDescriptor&)
 {
 	typedef typename SMemberTraits<decltype(Member)>::Class Class;
 	return static_cast<const Class*>(object)->*Member == -1;
@@ -415,14 +454,19 @@ struct SPropertyDeclaration : PropertyDescriptor
 		fileKey = key;
 		return *this;
 	}
-	SPropertyDeclaration& writtenAt(s32 position)
+	SPropertyDeclaration& writtenAfter(const c8* property)
 	{
-		writePosition = position;
+		writtenAfterName = property;
 		return *this;
 	}
-	SPropertyDeclaration& readAt(s32 position)
+	SPropertyDeclaration& unlisted()
 	{
-		readPosition = position;
+		listed = false;
+		return *this;
+	}
+	SPropertyDeclaration& readLast()
+	{
+		isReadLast = true;
 		return *this;
 	}
 	template <auto Reader>
@@ -443,6 +487,14 @@ struct SPropertyDeclaration : PropertyDescriptor
 		detail::setMemberCopier<Member>(*this);
 		return *this;
 	}
+	template <auto Copy>
+	SPropertyDeclaration& copiedBy()
+	{
+		copier = &detail::copyThroughMethod<Copy>;
+		memberOffset = nullptr;
+		memberSize = 0;
+		return *this;
+	}
 };
 
 // A property of a class, from the member functions that set and get it.
@@ -457,6 +509,15 @@ struct SAccessorPropertyDeclaration : SPropertyDeclaration<typename detail::SPro
 	{
 	}
 
+	// Against the initial value of the table's class (makePropertyTable<C>).
+	SPropertyDeclaration<Value>& stored()
+	{
+		this->storage = PROPERTY_STORED_WHEN_CHANGED;
+		this->isDefault = &detail::isPropertyAtDefault<Getter>;
+		if (!this->copier)
+			this->copier = &detail::copyThroughAccessors<Setter, Getter>;
+		return *this;
+	}
 	SPropertyDeclaration<Value>& stored(const Value& initial)
 	{
 		this->storage = PROPERTY_STORED_WHEN_CHANGED;
@@ -499,16 +560,63 @@ SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
 	return declaration;
 }
 
-// A class's table: the base's descriptors, then its own. Never destroyed, so that tables stay usable
-// while the process exits.
-inline const PropertyTable& makePropertyTable(const PropertyTable& base, std::initializer_list<PropertyDescriptor> own)
+// A fresh object of the class: a node without parent or scene manager, content without a name, or a
+// default-made object.
+template <class C>
+const IPropertyOwner* classPrototype()
+{
+	static_assert(!std::is_abstract_v<C>, "a class that is never made states its defaults");
+	static const C* const prototype = []()
+	{
+		if constexpr (std::is_constructible_v<C, const ContentReference&, BaseNode*, ISceneManager*>)
+			return new C(ContentReference(), nullptr, nullptr);
+		else if constexpr (std::is_constructible_v<C, const ContentReference&>)
+			return new C(ContentReference());
+		else
+			return new C;
+	}();
+	return prototype;
+}
+
+// A step that reading a file runs once every stored property is read: a member function of the
+// class taking nothing.
+template <auto Step>
+PropertyDescriptor afterReading()
+{
+	PropertyDescriptor step;
+	step.setter = nullptr;
+	step.getter = nullptr;
+	step.readStep = &detail::callReadStep<Step>;
+	return step;
+}
+
+// A class's table: the base's descriptors, then its own; properties stored without a stated default
+// take C's initial values. Never destroyed, so that tables stay usable while the process exits.
+inline const PropertyTable& makePropertyTable(const PropertyTable& base, std::initializer_list<PropertyDescriptor> own,
+	PropertyPrototype prototype = nullptr)
 {
 	PropertyTable* table = new PropertyTable;
 	copyPropertyTable(*table, base);
 	const u32 first = table->size();
 	for (const PropertyDescriptor& descriptor : own)
+	{
+		if (descriptor.readStep)
+		{
+			table->readSteps.push_back(descriptor.readStep);
+			continue;
+		}
 		table->push_back(descriptor);
+		PropertyDescriptor& added = (*table)[table->size() - 1];
+		if (added.storage == PROPERTY_STORED_WHEN_CHANGED && !added.defaultValue)
+			added.prototype = prototype;
+	}
 	orderStoredProperties(*table, first);
 	return *table;
+}
+
+template <class C>
+const PropertyTable& makePropertyTable(const PropertyTable& base, std::initializer_list<PropertyDescriptor> own)
+{
+	return makePropertyTable(base, own, &classPrototype<C>);
 }
 } // namespace fw

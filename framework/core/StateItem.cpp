@@ -83,10 +83,11 @@ void Base::loadFromXml(IXMLReader* reader, IContentManager* contentManager, cons
 		{
 			const PropertyDescriptor& property = table[table.readOrder[i]];
 			const s32 index = findAttribute(reader, core::stringw(property.getFileKey()));
-			const PropertyHolder sample = property.defaultValue ? property.defaultValue : property.getter(this);
+			const PropertyHolder initial = getPropertyDefault(property);
+			const PropertyHolder sample = initial ? initial : property.getter(this);
 			PropertyHolder value;
 			if (index < 0)
-				value = cloneHolderValue(property.defaultValue);
+				value = cloneHolderValue(initial);
 			else if (sample && sample->getTypeId() == PDT_INT)
 				value = SPropertyValue<s32>::make(reader->getAttributeValueAsInt(index, 0));
 			else if (sample)

@@ -1,9 +1,9 @@
 #include "widgets/ButtonNode.h"
 
+#include "content/ContentPropertyValues.h"
 #include "core/CNameTable.h"
 #include "core/ISceneManager.h"
 #include "core/NodeCasts.h"
-#include "core/PropertyAccessors.h"
 #include "core/SceneNode.h"
 #include "core/StateItem.h"
 #include "widgets/SpriteNode.h"
@@ -46,10 +46,10 @@ ButtonNode::~ButtonNode() = default;
 
 const PropertyTable& ButtonNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<ButtonNode>(ControlNode::getClassPropertyTable(),
 		{
-			makeProperty<&ButtonNode::setText, &ButtonNode::getText>(TEXT).stored(core::stringw()),
-			makeProperty<&ButtonNode::setImageProperty, &ButtonNode::getImageProperty>(IMAGE).stored(nullptr),
+			makeProperty<&ButtonNode::setText, &ButtonNode::getText>(TEXT).stored(),
+			makeProperty<&ButtonNode::setImage, &ButtonNode::getImage>(IMAGE).stored(),
 		});
 	return table;
 }
@@ -67,11 +67,6 @@ void ButtonNode::setImage(CAtlasTexture* image)
 		m_image.assign(image);
 	if (m_imageChild)
 		m_imageChild->setAtlasTexture(m_image.get());
-}
-
-void ButtonNode::setImageProperty(IAtlasTextureContent* image)
-{
-	setImage(dynamic_cast<CAtlasTexture*>(image));
 }
 
 void ButtonNode::instantiateTemplate()

@@ -35,9 +35,6 @@ public:
 	SpriteNode* getImageChild() const { return m_imageChild.get(); }
 
 private:
-	void setImageProperty(IAtlasTextureContent* image);
-	IAtlasTextureContent* getImageProperty() const { return m_image.get(); }
-
 	core::stringw m_text;
 	CRefHolder<CAtlasTexture> m_image;
 	CRefHolder<TextNode> m_textChild;

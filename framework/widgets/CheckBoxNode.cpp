@@ -69,10 +69,10 @@ CheckBoxNode::CheckBoxNode(const ContentReference& reference, BaseNode* parent, 
 const PropertyTable& CheckBoxNode::getClassPropertyTable()
 {
 	// Copies take the flag as it is; the look follows at the next refresh.
-	static const PropertyTable& table = makePropertyTable(ButtonNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<CheckBoxNode>(ButtonNode::getClassPropertyTable(),
 		{
 			makeProperty<&CheckBoxNode::setChecked, &CheckBoxNode::isChecked>(IS_CHECKED)
-				.stored(false)
+				.stored()
 				.copiedIn<&CheckBoxNode::m_checked>(),
 		});
 	return table;

@@ -58,15 +58,15 @@ EditNode::~EditNode() = default;
 
 const PropertyTable& EditNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<EditNode>(ControlNode::getClassPropertyTable(),
 		{
-			makeProperty<&EditNode::setText, &EditNode::getText>("Text").stored(core::stringw()),
+			makeProperty<&EditNode::setText, &EditNode::getText>("Text").stored(),
 			makeProperty<&EditNode::setMaxTextLength, &EditNode::getMaxTextLength>("MaxTextLength")
-				.stored(-1)
+				.stored()
 				.copiedIn<&EditNode::m_maxTextLength>(),
-			makeProperty<&EditNode::setInputMask, &EditNode::getInputMask>("InputMask").stored(core::stringc()),
+			makeProperty<&EditNode::setInputMask, &EditNode::getInputMask>("InputMask").stored(),
 			makeProperty<&EditNode::setSingleLine, &EditNode::isSingleLine>("SingleLine")
-				.stored(false)
+				.stored()
 				.copiedIn<&EditNode::m_singleLine>(),
 		});
 	return table;

@@ -70,47 +70,40 @@ ListNode::ListNode(const ContentReference& reference, BaseNode* parent, ISceneMa
 
 ListNode::~ListNode() = default;
 
-void ListNode::copyItems(IPropertyOwner* target, const IPropertyOwner* source)
+void ListNode::copyItems(const ListNode& source)
 {
-	static_cast<ListNode*>(target)->m_items = static_cast<const ListNode*>(source)->m_items;
+	m_items = source.m_items;
 }
 
 const PropertyTable& ListNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = []() -> const PropertyTable&
-	{
-		// Read in this order: the orientation builds the elements, the selection comes before the
-		// strings make the items, so that a list read from a file starts at its first item.
-		PropertyDescriptor strings =
-			makeProperty<&ListNode::setStrings, &ListNode::getStrings>("Strings").stored(core::array<core::stringw>());
-		strings.copier = &ListNode::copyItems;
-		strings.readPosition = 5;
-		return makePropertyTable(ControlNode::getClassPropertyTable(),
-			{
-				makeProperty<&ListNode::setSelectedIndex, &ListNode::getSelectedIndex>("SelectedItem")
-					.stored(0)
-					.copiedIn<&ListNode::m_selectedItem>()
-					.readAt(3),
-				makeProperty<&ListNode::setTopItem, &ListNode::getTopItem>("TopItem")
-					.stored(0)
-					.copiedIn<&ListNode::m_topItem>()
-					.readAt(4),
-				makeProperty<&ListNode::setCircular, &ListNode::isCircular>("Circular")
-					.stored(true)
-					.copiedIn<&ListNode::m_circular>()
-					.readAt(0),
-				makeProperty<&ListNode::setOrientation, &ListNode::getOrientation>("Orientation")
-					.stored(0)
-					.copiedIn<&ListNode::m_orientation>()
-					.readAt(1),
-				makeProperty<&ListNode::setIsSelectWhileListingOn, &ListNode::getIsSelectWhileListingOn>(
-					"IsSelectWhileListingOn")
-					.stored(false)
-					.copiedIn<&ListNode::m_isSelectWhileListingOn>()
-					.readAt(2),
-				strings,
-			});
-	}();
+	// Read after the switches: the orientation builds the elements, and the selection comes before
+	// the strings make the items, so that a list read from a file starts at its first item.
+	static const PropertyTable& table = makePropertyTable<ListNode>(ControlNode::getClassPropertyTable(),
+		{
+			makeProperty<&ListNode::setSelectedIndex, &ListNode::getSelectedIndex>("SelectedItem")
+				.stored()
+				.copiedIn<&ListNode::m_selectedItem>()
+				.readLast(),
+			makeProperty<&ListNode::setTopItem, &ListNode::getTopItem>("TopItem")
+				.stored()
+				.copiedIn<&ListNode::m_topItem>()
+				.readLast(),
+			makeProperty<&ListNode::setCircular, &ListNode::isCircular>("Circular")
+				.stored()
+				.copiedIn<&ListNode::m_circular>(),
+			makeProperty<&ListNode::setOrientation, &ListNode::getOrientation>("Orientation")
+				.stored()
+				.copiedIn<&ListNode::m_orientation>(),
+			makeProperty<&ListNode::setIsSelectWhileListingOn, &ListNode::getIsSelectWhileListingOn>(
+				"IsSelectWhileListingOn")
+				.stored()
+				.copiedIn<&ListNode::m_isSelectWhileListingOn>(),
+			makeProperty<&ListNode::setStrings, &ListNode::getStrings>("Strings")
+				.stored()
+				.copiedBy<&ListNode::copyItems>()
+				.readLast(),
+		});
 	return table;
 }
 

@@ -130,7 +130,7 @@ private:
 	SLineMetrics getLineMetrics() const;
 	// Copies take the items with the Strings entry of the table, without a rebind; images and
 	// objects are shared, each list holding its own reference.
-	static void copyItems(IPropertyOwner* target, const IPropertyOwner* source);
+	void copyItems(const ListNode& source);
 	void indexTemplateChildren();
 	// The element's number in the container; -1 when the node is no element.
 	s32 elementIndexOf(const BaseNode* node) const;

@@ -1,6 +1,6 @@
 #include "widgets/NineGridSpriteNode.h"
 
-#include "core/PropertyAccessors.h"
+#include "content/ContentPropertyValues.h"
 #include "widgets/DrawingSupport.h"
 #include "widgets/SpriteGeometry.h"
 
@@ -11,8 +11,6 @@ namespace
 const c8* const ATLAS_TEXTURE = "AtlasTexture";
 const c8* const TOP_LEFT_DELTA = "TopLeftDelta";
 const c8* const BOTTOM_RIGHT_DELTA = "BottomRightDelta";
-
-const core::vector2df DEFAULT_DELTA(10.f, 10.f);
 } // namespace
 
 NineGridSpriteNode::NineGridSpriteNode(const ContentReference& reference, BaseNode* parent,
@@ -30,20 +28,17 @@ NineGridSpriteNode::~NineGridSpriteNode()
 
 const PropertyTable& NineGridSpriteNode::getClassPropertyTable()
 {
-	// Files are written image first and read deltas first.
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	// The image is read after the deltas it is cut by.
+	static const PropertyTable& table = makePropertyTable<NineGridSpriteNode>(BaseNode::getClassPropertyTable(),
 		{
-			makeProperty<&NineGridSpriteNode::setAtlasTextureProperty, &NineGridSpriteNode::getAtlasTextureProperty>(
-				ATLAS_TEXTURE)
-				.stored(nullptr)
-				.readAt(2),
+			makeProperty<&NineGridSpriteNode::setAtlasTexture, &NineGridSpriteNode::getAtlasTexture>(ATLAS_TEXTURE)
+				.stored()
+				.readLast(),
 			makeProperty<&NineGridSpriteNode::setTopLeftDelta, &NineGridSpriteNode::getTopLeftDelta>(TOP_LEFT_DELTA)
-				.stored(DEFAULT_DELTA)
-				.readAt(0),
+				.stored(),
 			makeProperty<&NineGridSpriteNode::setBottomRightDelta, &NineGridSpriteNode::getBottomRightDelta>(
 				BOTTOM_RIGHT_DELTA)
-				.stored(DEFAULT_DELTA)
-				.readAt(1),
+				.stored(),
 		});
 	return table;
 }
@@ -55,11 +50,6 @@ void NineGridSpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
 	m_atlasTexture.assign(atlasTexture);
 	// The layer must not keep a texture that the dropped image may have been the last to hold.
 	m_material.TextureLayer[0].Texture = atlasTexture ? atlasTexture->getTexture() : nullptr;
-}
-
-void NineGridSpriteNode::setAtlasTextureProperty(IAtlasTextureContent* atlasTexture)
-{
-	setAtlasTexture(dynamic_cast<CAtlasTexture*>(atlasTexture));
 }
 
 void NineGridSpriteNode::updateCells()

@@ -1,11 +1,11 @@
 #include "widgets/ParticleSystemNode.h"
 
 #include "content/CContentManager.h"
+#include "content/ContentPropertyValues.h"
 #include "content/video/CVideoDriver2D.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/ITimerManager.h"
 #include "core/NodeCasts.h"
-#include "core/PropertyAccessors.h"
 #include "core/SineTable.h"
 #include "core/TextParsing.h"
 
@@ -77,30 +77,26 @@ ParticleSystemNode::~ParticleSystemNode()
 
 const PropertyTable& ParticleSystemNode::getClassPropertyTable()
 {
-	// Files list the image before the flags and the emitter last; they write the emitter first.
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	// The emitter is read last, once the image and the flags it starts with are set.
+	static const PropertyTable& table = makePropertyTable<ParticleSystemNode>(BaseNode::getClassPropertyTable(),
 		{
 			notCopiedByTable(
 				makeProperty<&ParticleSystemNode::setEmitterNameProperty, &ParticleSystemNode::getEmitterNameProperty>(
 					"EmitterName")
-					.stored(createPropertyDataString(core::stringc()))
-					.readAt(4)),
-			notCopiedByTable(makeProperty<&ParticleSystemNode::setAtlasTextureProperty,
-							 &ParticleSystemNode::getAtlasTextureProperty>("AtlasTexture")
-								 .stored(nullptr)
-								 .underKey("ParticleTexture")
-								 .readAt(0)),
-			notCopiedByTable(makeProperty<&ParticleSystemNode::setEnabled, &ParticleSystemNode::isEnabled>("Enabled")
-								 .stored(true)
-								 .readAt(1)),
+					.stored()
+					.readLast()),
+			notCopiedByTable(
+				makeProperty<&ParticleSystemNode::setAtlasTexture, &ParticleSystemNode::getAtlasTexture>("AtlasTexture")
+					.stored()
+					.underKey("ParticleTexture")),
+			notCopiedByTable(
+				makeProperty<&ParticleSystemNode::setEnabled, &ParticleSystemNode::isEnabled>("Enabled").stored()),
 			notCopiedByTable(
 				makeProperty<&ParticleSystemNode::setEmitterEnabled, &ParticleSystemNode::isEmitterEnabled>(
 					"EmitterEnabled")
-					.stored(true)
-					.readAt(2)),
-			notCopiedByTable(makeProperty<&ParticleSystemNode::setGlobal, &ParticleSystemNode::isGlobal>("Global")
-								 .stored(false)
-								 .readAt(3)),
+					.stored()),
+			notCopiedByTable(
+				makeProperty<&ParticleSystemNode::setGlobal, &ParticleSystemNode::isGlobal>("Global").stored()),
 		});
 	return table;
 }
@@ -155,11 +151,6 @@ core::vector2df ParticleSystemNode::absoluteTranslation() const
 {
 	const core::matrix4& m = getAbsoluteTransformation();
 	return core::vector2df(m[12], m[13]);
-}
-
-void ParticleSystemNode::setAtlasTextureProperty(IAtlasTextureContent* atlasTexture)
-{
-	setAtlasTexture(dynamic_cast<CAtlasTexture*>(atlasTexture));
 }
 
 void ParticleSystemNode::setAtlasTexture(CAtlasTexture* atlasTexture)

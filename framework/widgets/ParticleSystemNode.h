@@ -71,8 +71,6 @@ protected:
 private:
 	void setEmitterNameProperty(const PropertyHolder& value);
 	PropertyHolder getEmitterNameProperty() const;
-	void setAtlasTextureProperty(IAtlasTextureContent* atlasTexture);
-	IAtlasTextureContent* getAtlasTextureProperty() const { return m_atlasTexture.get(); }
 
 	// Stops the emitter, drops it and takes a clone of the given one (or none), pointed at the pool.
 	void adoptEmitterCloneOf(const BaseEmitter* source);

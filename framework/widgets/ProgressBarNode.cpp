@@ -89,9 +89,9 @@ ProgressBarNode::~ProgressBarNode() = default;
 
 const PropertyTable& ProgressBarNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(BaseProgressBarNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<ProgressBarNode>(BaseProgressBarNode::getClassPropertyTable(),
 		{
-			makeProperty<&ProgressBarNode::setKnobType, &ProgressBarNode::getKnobType>(KNOB_TYPE).stored(0),
+			makeProperty<&ProgressBarNode::setKnobType, &ProgressBarNode::getKnobType>(KNOB_TYPE).stored(),
 		});
 	return table;
 }

@@ -53,25 +53,25 @@ SliderNode::~SliderNode() = default;
 
 const PropertyTable& SliderNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<SliderNode>(ControlNode::getClassPropertyTable(),
 		{
 			makeProperty<&SliderNode::setMinValue, &SliderNode::getMinValue>("MinValue")
-				.stored(0.f)
+				.stored()
 				.readBy<&SliderNode::storeMinValue>()
 				.copiedIn<&SliderNode::m_minValue>(),
 			makeProperty<&SliderNode::setMaxValue, &SliderNode::getMaxValue>("MaxValue")
-				.stored(100.f)
+				.stored()
 				.readBy<&SliderNode::storeMaxValue>()
 				.copiedIn<&SliderNode::m_maxValue>(),
 			makeProperty<&SliderNode::setValue, &SliderNode::getValue>("Value")
-				.stored(50.f)
+				.stored()
 				.readBy<&SliderNode::storeValue>()
 				.copiedIn<&SliderNode::m_value>(),
 			makeProperty<&SliderNode::setDeltaValue, &SliderNode::getDeltaValue>("DeltaValue")
-				.stored(5.f)
+				.stored()
 				.copiedIn<&SliderNode::m_deltaValue>(),
 			makeProperty<&SliderNode::setKnobType, &SliderNode::getKnobType>("KnobType")
-				.stored(0)
+				.stored()
 				.copiedIn<&SliderNode::m_knobType>(),
 		});
 	return table;

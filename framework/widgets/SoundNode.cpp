@@ -31,14 +31,13 @@ SoundNode::~SoundNode()
 // and the flag, not the instance: it starts its own.
 const PropertyTable& SoundNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<SoundNode>(BaseNode::getClassPropertyTable(),
 		{
-			makeNameProperty<&SoundNode::m_cueNameId, &SoundNode::setSoundCueName>(SOUND_CUE_NAME_PROPERTY).readAt(1),
+			makeNameProperty<&SoundNode::m_cueNameId, &SoundNode::setSoundCueName>(SOUND_CUE_NAME_PROPERTY).readLast(),
 			makeProperty<&SoundNode::setPlay, &SoundNode::isPlaying>(PLAY_PROPERTY)
 				.storedAlways()
 				.writtenFrom<&SoundNode::getPlayFlag>()
-				.copiedIn<&SoundNode::m_play>()
-				.readAt(0),
+				.copiedIn<&SoundNode::m_play>(),
 		});
 	return table;
 }

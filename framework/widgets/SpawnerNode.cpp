@@ -54,49 +54,37 @@ SpawnerNode::~SpawnerNode()
 
 const PropertyTable& SpawnerNode::getClassPropertyTable()
 {
-	// Files are read ranges first, so that the start delay is drawn from the file's range; they are
-	// written names and flags first.
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	// Every spawner read from a file starts waiting a delay drawn from its (possibly read) range. The
+	// objects' properties are a file key only, and copies share the container.
+	static const PropertyTable& table = makePropertyTable<SpawnerNode>(BaseNode::getClassPropertyTable(),
 		{
 			makeProperty<&SpawnerNode::setObjTemplateProperty, &SpawnerNode::getObjTemplateProperty>("ObjTemplate")
-				.stored(createPropertyDataString(core::stringc()))
-				.copiedIn<&SpawnerNode::m_templateNames>()
-				.writtenAt(0)
-				.readAt(6),
-			makeProperty<&SpawnerNode::setEnabled, &SpawnerNode::isEnabled>("Enabled").stored(true).writtenAt(2).readAt(
-				7),
+				.stored()
+				.copiedIn<&SpawnerNode::m_templateNames>(),
 			makeProperty<&SpawnerNode::setIsSpawnedObjectGhost, &SpawnerNode::getIsSpawnedObjectGhost>(
 				"IsSpawnedObjectGhost")
-				.stored(true)
-				.writtenAt(1)
-				.readAt(8),
+				.stored(),
+			makeProperty<&SpawnerNode::setEnabled, &SpawnerNode::isEnabled>("Enabled").stored(),
 			makeProperty<&SpawnerNode::setObjectsSpawnStartDelayRange, &SpawnerNode::getObjectsSpawnStartDelayRange>(
 				"ObjectsSpawnStartDelayRange")
-				.stored(core::vector2df(0.f, 0.f))
-				.writtenAt(3)
-				.readAt(0),
+				.stored(),
 			makeProperty<&SpawnerNode::setObjectsPerSecRange, &SpawnerNode::getObjectsPerSecRange>("ObjectsPerSecRange")
-				.stored(core::vector2df(1.f, 1.f))
-				.writtenAt(4)
-				.readAt(1),
+				.stored(),
 			makeProperty<&SpawnerNode::setObjectsLifeTimeRange, &SpawnerNode::getObjectsLifeTimeRange>(
 				"ObjectsLifeTimeRange")
-				.stored(core::vector2df(1000.f, 1000.f))
-				.writtenAt(5)
-				.readAt(2),
+				.stored(),
 			makeProperty<&SpawnerNode::setObjectsXDeltaRange, &SpawnerNode::getObjectsXDeltaRange>("ObjectsXDeltaRange")
-				.stored(core::vector2df(0.f, 0.f))
-				.writtenAt(6)
-				.readAt(3),
+				.stored(),
 			makeProperty<&SpawnerNode::setObjectsYDeltaRange, &SpawnerNode::getObjectsYDeltaRange>("ObjectsYDeltaRange")
-				.stored(core::vector2df(0.f, 0.f))
-				.writtenAt(7)
-				.readAt(4),
+				.stored(),
 			makeProperty<&SpawnerNode::setObjectsRotationDeltaRange, &SpawnerNode::getObjectsRotationDeltaRange>(
 				"ObjectsRotationDeltaRange")
-				.stored(core::vector2df(0.f, 0.f))
-				.writtenAt(8)
-				.readAt(5),
+				.stored(),
+			makeProperty<&SpawnerNode::setObjectsProperties, &SpawnerNode::getObjectsProperties>(OBJECTS_PROPERTIES)
+				.stored()
+				.unlisted()
+				.copiedIn<&SpawnerNode::m_objectsProperties>(),
+			afterReading<&SpawnerNode::drawStartDelay>(),
 		});
 	return table;
 }
@@ -251,25 +239,6 @@ void SpawnerNode::spawn(u32 count)
 	}
 }
 
-void SpawnerNode::writeProperties(CPropertyContainer* container) const
-{
-	BaseNode::writeProperties(container);
-	if (container && m_objectsProperties)
-		container->add(OBJECTS_PROPERTIES, SPropertyValue<CPropertyContainer*>::make(m_objectsProperties.get()));
-}
-
-void SpawnerNode::readProperties(CPropertyContainer* container)
-{
-	BaseNode::readProperties(container);
-	if (!container)
-		return;
-	// Drawn whether the file sets the range or not: every spawner read from a file starts waiting.
-	drawStartDelay();
-	const s32 index = container->indexOf(OBJECTS_PROPERTIES);
-	if (index >= 0)
-		setObjectsProperties(SPropertyValue<CPropertyContainer*>::get(container->getValueAt(index)));
-}
-
 void SpawnerNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 {
 	BaseNode::copyFrom(source, sceneManager);
@@ -278,6 +247,5 @@ void SpawnerNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 		return;
 	drawStartDelay();
 	resolveTemplates();
-	m_objectsProperties.assign(other->m_objectsProperties.get());
 }
 } // namespace fw

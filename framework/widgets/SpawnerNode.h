@@ -28,8 +28,6 @@ public:
 	// The base's copy (without transient children), then the spawner's values: a new start delay is
 	// drawn, the templates are found again and the ObjectsProperties container is shared.
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
-	void writeProperties(CPropertyContainer* container) const override;
-	void readProperties(CPropertyContainer* container) override;
 	// Both find the templates again and let the event go on.
 	bool onAttached(CEventNodeAttached* event) override;
 	bool onTemplatesChanged(CEventNodeTemplatesChanged* event) override;

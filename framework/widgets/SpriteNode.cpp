@@ -1,6 +1,6 @@
 #include "widgets/SpriteNode.h"
 
-#include "core/PropertyAccessors.h"
+#include "content/ContentPropertyValues.h"
 #include "widgets/DrawingSupport.h"
 
 namespace fw
@@ -16,11 +16,9 @@ const c8* const FLIP_Y = "FlipY";
 const c8* const BLEND_TYPE = "BlendType";
 const c8* const ATLAS_TEXTURE = "AtlasTexture";
 
-const s32 DEFAULT_WRAP_TYPE = video2d::TEXTURE_WRAP_CLAMP;
-
 // Fit is worked out again from the image at every rebuild, so files leave it out like the default.
 template <auto Member>
-bool isNaturalOrFit(const IPropertyOwner* object, const IPropertyData*)
+bool isNaturalOrFit(const IPropertyOwner* object, const PropertyDescriptor&)
 {
 	const s32 mode = static_cast<const SpriteNode*>(object)->*Member;
 	return mode == SPRITE_STRETCH_NATURAL || mode == SPRITE_STRETCH_FIT;
@@ -49,25 +47,23 @@ SpriteNode::~SpriteNode()
 
 const PropertyTable& SpriteNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<SpriteNode>(BaseNode::getClassPropertyTable(),
 		{
 			writtenUnlessNaturalOrFit<&SpriteNode::m_imageStretchX>(
 				makeProperty<&SpriteNode::setImageStretchX, &SpriteNode::getImageStretchX>(IMAGE_STRETCH_X)
-					.stored(SPRITE_STRETCH_NATURAL)
+					.stored()
 					.copiedIn<&SpriteNode::m_imageStretchX>()),
 			writtenUnlessNaturalOrFit<&SpriteNode::m_imageStretchY>(
 				makeProperty<&SpriteNode::setImageStretchY, &SpriteNode::getImageStretchY>(IMAGE_STRETCH_Y)
-					.stored(SPRITE_STRETCH_NATURAL)
+					.stored()
 					.copiedIn<&SpriteNode::m_imageStretchY>()),
-			makeProperty<&SpriteNode::setImagePivotPoint, &SpriteNode::getImagePivotPoint>(IMAGE_PIVOT_POINT)
-				.stored(core::vector2df(0.f, 0.f)),
-			makeProperty<&SpriteNode::setWrapType, &SpriteNode::getWrapType>(WRAP_TYPE).stored(DEFAULT_WRAP_TYPE),
-			makeProperty<&SpriteNode::setFlipX, &SpriteNode::getFlipX>(FLIP_X).stored(false),
-			makeProperty<&SpriteNode::setFlipY, &SpriteNode::getFlipY>(FLIP_Y).stored(false),
-			makeProperty<&SpriteNode::setBlendType, &SpriteNode::getBlendType>(BLEND_TYPE).stored(0),
+			makeProperty<&SpriteNode::setImagePivotPoint, &SpriteNode::getImagePivotPoint>(IMAGE_PIVOT_POINT).stored(),
+			makeProperty<&SpriteNode::setWrapType, &SpriteNode::getWrapType>(WRAP_TYPE).stored(),
+			makeProperty<&SpriteNode::setFlipX, &SpriteNode::getFlipX>(FLIP_X).stored(),
+			makeProperty<&SpriteNode::setFlipY, &SpriteNode::getFlipY>(FLIP_Y).stored(),
+			makeProperty<&SpriteNode::setBlendType, &SpriteNode::getBlendType>(BLEND_TYPE).stored(),
 			// Last: its rebuild, when a file is read, uses every value read before it.
-			makeProperty<&SpriteNode::setAtlasTextureProperty, &SpriteNode::getAtlasTextureProperty>(ATLAS_TEXTURE)
-				.stored(nullptr),
+			makeProperty<&SpriteNode::setAtlasTexture, &SpriteNode::getAtlasTexture>(ATLAS_TEXTURE).stored(),
 		});
 	return table;
 }
@@ -81,11 +77,6 @@ void SpriteNode::setAtlasTexture(CAtlasTexture* atlasTexture)
 	m_material.TextureLayer[0].Texture = atlasTexture ? atlasTexture->getTexture() : nullptr;
 	if (atlasTexture)
 		updateQuad();
-}
-
-void SpriteNode::setAtlasTextureProperty(IAtlasTextureContent* atlasTexture)
-{
-	setAtlasTexture(dynamic_cast<CAtlasTexture*>(atlasTexture));
 }
 
 void SpriteNode::setImageStretchX(s32 mode)

@@ -65,8 +65,6 @@ protected:
 	void collectChildRenderables(RenderList& list) override { collectEachChild(list); }
 
 private:
-	void setAtlasTextureProperty(IAtlasTextureContent* atlasTexture);
-	IAtlasTextureContent* getAtlasTextureProperty() const { return m_atlasTexture.get(); }
 	bool hasTexture() const { return m_atlasTexture && m_atlasTexture->getTexture(); }
 
 	CRefHolder<CAtlasTexture> m_atlasTexture;

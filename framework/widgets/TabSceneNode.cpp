@@ -50,18 +50,18 @@ TabSceneNode::~TabSceneNode()
 
 const PropertyTable& TabSceneNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(SceneNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<TabSceneNode>(SceneNode::getClassPropertyTable(),
 		{
 			makeProperty<&TabSceneNode::setTabsCount, &TabSceneNode::getTabsCount>(TABS_COUNT)
-				.stored(0)
+				.stored()
 				.copiedIn<&TabSceneNode::m_tabsCount>(),
 			makeProperty<&TabSceneNode::setActiveTabIndex, &TabSceneNode::getActiveTabIndex>(ACTIVE_TAB_INDEX)
-				.stored(-1)
+				.stored()
 				.readBy<&TabSceneNode::storeActiveTabIndex>()
 				.copiedIn<&TabSceneNode::m_activeTabIndex>(),
 			makeProperty<&TabSceneNode::setHideTabButtonOnSelect, &TabSceneNode::getHideTabButtonOnSelect>(
 				HIDE_TAB_BUTTON_ON_SELECT)
-				.stored(false)
+				.stored()
 				.copiedIn<&TabSceneNode::m_hideTabButtonOnSelect>(),
 		});
 	return table;

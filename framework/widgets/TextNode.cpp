@@ -1,9 +1,9 @@
 #include "widgets/TextNode.h"
 
+#include "content/ContentPropertyValues.h"
 #include "content/video/CQuadBatch.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/NodeCasts.h"
-#include "core/PropertyAccessors.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"
@@ -22,9 +22,6 @@ const c8* const TEXT_V_ALIGN = "TextVAlign";
 const c8* const WORD_WRAP = "WordWrap";
 const c8* const TEXT = "Text";
 const c8* const FONT = "Font";
-
-const f32 DEFAULT_FONT_SIZE = 14.f;
-const s32 DEFAULT_ALIGN = 1;
 
 video2d::SMaterial makeTextMaterial()
 {
@@ -69,33 +66,25 @@ const PropertyTable& TextNode::getClassPropertyTable()
 {
 	// Copies take the members as they are and lay out once (copyFrom); files hold the font before
 	// the text.
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<TextNode>(BaseNode::getClassPropertyTable(),
 		{
 			makeProperty<&TextNode::setKerning, &TextNode::getKerning>(KERNING)
-				.stored(core::vector2df(0.f, 0.f))
+				.stored()
 				.copiedIn<&TextNode::m_kerning>(),
 			makeProperty<&TextNode::setFontSize, &TextNode::getFontSize>(FONT_SIZE)
-				.stored(DEFAULT_FONT_SIZE)
+				.stored()
 				.copiedIn<&TextNode::m_fontSize>(),
 			makeProperty<&TextNode::setTextHAlign, &TextNode::getTextHAlign>(TEXT_H_ALIGN)
-				.stored(DEFAULT_ALIGN)
+				.stored()
 				.copiedIn<&TextNode::m_textHAlign>(),
 			makeProperty<&TextNode::setTextVAlign, &TextNode::getTextVAlign>(TEXT_V_ALIGN)
-				.stored(DEFAULT_ALIGN)
+				.stored()
 				.copiedIn<&TextNode::m_textVAlign>(),
 			makeProperty<&TextNode::setWordWrap, &TextNode::getWordWrap>(WORD_WRAP)
-				.stored(false)
+				.stored()
 				.copiedIn<&TextNode::m_wordWrap>(),
-			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT)
-				.stored(core::stringw())
-				.copiedIn<&TextNode::m_text>()
-				.writtenAt(6)
-				.readAt(6),
-			makeProperty<&TextNode::setFontProperty, &TextNode::getFontProperty>(FONT)
-				.stored(nullptr)
-				.copiedIn<&TextNode::m_font>()
-				.writtenAt(5)
-				.readAt(5),
+			makeProperty<&TextNode::setFont, &TextNode::getFont>(FONT).stored().copiedIn<&TextNode::m_font>(),
+			makeProperty<&TextNode::setText, &TextNode::getText>(TEXT).stored().copiedIn<&TextNode::m_text>(),
 		});
 	return table;
 }
@@ -140,11 +129,6 @@ void TextNode::setFont(FontBase* font)
 		return;
 	m_font.assign(font);
 	layoutGlyphs();
-}
-
-void TextNode::setFontProperty(IFontContent* font)
-{
-	setFont(dynamic_cast<FontBase*>(font));
 }
 
 void TextNode::setFontSize(f32 size)

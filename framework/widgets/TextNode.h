@@ -89,8 +89,6 @@ protected:
 
 private:
 	STextSettings getSettings() const;
-	void setFontProperty(IFontContent* font);
-	IFontContent* getFontProperty() const { return m_font.get(); }
 
 	CRefHolder<FontBase> m_font;
 	core::vector2df m_kerning = core::vector2df(0.f, 0.f);

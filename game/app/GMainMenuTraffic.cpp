@@ -171,12 +171,13 @@ GMainMenuPedestrianNode::GMainMenuPedestrianNode(const ContentReference& referen
 
 const PropertyTable& GMainMenuPedestrianNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(GPathMovableNode::getClassPropertyTable(),
-		{
-			makeProperty<&GMainMenuPedestrianNode::setInitialVelocityRange,
-				&GMainMenuPedestrianNode::getInitialVelocityRange>(INITIAL_VELOCITY_RANGE)
-				.stored(core::vector2df(2.f, 3.f)),
-		});
+	static const PropertyTable& table =
+		makePropertyTable<GMainMenuPedestrianNode>(GPathMovableNode::getClassPropertyTable(),
+			{
+				makeProperty<&GMainMenuPedestrianNode::setInitialVelocityRange,
+					&GMainMenuPedestrianNode::getInitialVelocityRange>(INITIAL_VELOCITY_RANGE)
+					.stored(),
+			});
 	return table;
 }
 
@@ -226,11 +227,11 @@ GMainMenuCarNode::GMainMenuCarNode(const ContentReference& reference, BaseNode* 
 
 const PropertyTable& GMainMenuCarNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(GPathMovableNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<GMainMenuCarNode>(GPathMovableNode::getClassPropertyTable(),
 		{
 			makeProperty<&GMainMenuCarNode::setInitialVelocityRange, &GMainMenuCarNode::getInitialVelocityRange>(
 				INITIAL_VELOCITY_RANGE)
-				.stored(core::vector2df(80.f, 82.f)),
+				.stored(),
 		});
 	return table;
 }
@@ -290,26 +291,17 @@ GMainMenuCloudNode::GMainMenuCloudNode(const ContentReference& reference, BaseNo
 {
 }
 
-void GMainMenuCloudNode::writeProperties(CPropertyContainer* container) const
+const PropertyTable& GMainMenuCloudNode::getClassPropertyTable()
 {
-	GMainMenuMover::writeProperties(container);
-	if (container && m_initialVelocityRange != core::vector2df(5.f, 5.f))
-		container->add(INITIAL_VELOCITY_RANGE, SPropertyValue<core::vector2df>::make(m_initialVelocityRange));
-}
-
-void GMainMenuCloudNode::readProperties(CPropertyContainer* container)
-{
-	GMainMenuMover::readProperties(container);
-	const s32 index = container ? container->indexOf(INITIAL_VELOCITY_RANGE) : -1;
-	if (index >= 0)
-		m_initialVelocityRange = SPropertyValue<core::vector2df>::get(container->getValueAt(index));
-}
-
-void GMainMenuCloudNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
-{
-	GMainMenuMover::copyFrom(source, sceneManager);
-	if (const GMainMenuCloudNode* other = nodeCast<GMainMenuCloudNode>(source))
-		m_initialVelocityRange = other->m_initialVelocityRange;
+	// Files and copies carry the range; lookups by name do not find it.
+	static const PropertyTable& table = makePropertyTable<GMainMenuCloudNode>(GPathMovableNode::getClassPropertyTable(),
+		{
+			makeProperty<&GMainMenuCloudNode::setInitialVelocityRange, &GMainMenuCloudNode::getInitialVelocityRange>(
+				INITIAL_VELOCITY_RANGE)
+				.stored()
+				.unlisted(),
+		});
+	return table;
 }
 
 u32 GMainMenuCloudNode::getHeadStartCount()
@@ -344,11 +336,11 @@ GMainMenuBikeNode::GMainMenuBikeNode(const ContentReference& reference, BaseNode
 
 const PropertyTable& GMainMenuBikeNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(GPathMovableNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<GMainMenuBikeNode>(GPathMovableNode::getClassPropertyTable(),
 		{
 			makeProperty<&GMainMenuBikeNode::setInitialVelocityRange, &GMainMenuBikeNode::getInitialVelocityRange>(
 				INITIAL_VELOCITY_RANGE)
-				.stored(core::vector2df(50.f, 50.f)),
+				.stored(),
 		});
 	return table;
 }

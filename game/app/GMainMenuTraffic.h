@@ -120,16 +120,13 @@ class GMainMenuCloudNode : public GMainMenuMover
 {
 public:
 	FW_NODE_CLASS(GMainMenuCloudNode, GMainMenuMover, NODE_TYPE_GAME_MAIN_MENU_CLOUD, L"GMainMenuCloudNode")
+	static const fw::PropertyTable& getClassPropertyTable();
 	static constexpr fw::u32 HEAD_START_LIMIT = 12;
 
 	GMainMenuCloudNode(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 
 	// A cloud keeps its look whichever way it drifts.
 	void setDirection(fw::f32, fw::f32) override {}
-	// The velocity range is read and written although the cloud's table does not list it.
-	void writeProperties(fw::CPropertyContainer* container) const override;
-	void readProperties(fw::CPropertyContainer* container) override;
-	void copyFrom(const fw::BaseNode* source, fw::ISceneManager* sceneManager) override;
 
 	static fw::u32 getHeadStartCount();
 

@@ -43,12 +43,10 @@ GRectangleNode::GRectangleNode(const ContentReference& reference, BaseNode* pare
 
 const PropertyTable& GRectangleNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+	static const PropertyTable& table = makePropertyTable<GRectangleNode>(BaseNode::getClassPropertyTable(),
 		{
-			makeProperty<&GRectangleNode::setBorderColor, &GRectangleNode::getBorderColor>("BorderColor")
-				.stored(video::SColor(0)),
-			makeProperty<&GRectangleNode::setFillColor, &GRectangleNode::getFillColor>("FillColor")
-				.stored(video::SColor(0)),
+			makeProperty<&GRectangleNode::setBorderColor, &GRectangleNode::getBorderColor>("BorderColor").stored(),
+			makeProperty<&GRectangleNode::setFillColor, &GRectangleNode::getFillColor>("FillColor").stored(),
 		});
 	return table;
 }

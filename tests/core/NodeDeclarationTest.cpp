@@ -60,19 +60,18 @@ private:
 
 const PropertyTable& CBadgeNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(ControlNode::getClassPropertyTable(),
+	// Files hold the class's own values in this order; each is written when it differs from the
+	// value a fresh badge holds.
+	static const PropertyTable& table = makePropertyTable<CBadgeNode>(ControlNode::getClassPropertyTable(),
 		{
-			makeProperty<&CBadgeNode::setCaption, &CBadgeNode::getCaption>("Caption").stored(core::stringw()),
-			makeProperty<&CBadgeNode::setIcon, &CBadgeNode::getIcon>("Icon").stored("star"),
+			makeProperty<&CBadgeNode::setIconArea, &CBadgeNode::getIconArea>("IconArea").stored().underKey("IconRect"),
+			makeProperty<&CBadgeNode::setCaption, &CBadgeNode::getCaption>("Caption").stored(),
+			makeProperty<&CBadgeNode::setIcon, &CBadgeNode::getIcon>("Icon").stored(),
 			makeProperty<&CBadgeNode::setCount, &CBadgeNode::getCount>("Count").storedAlways(),
-			makeProperty<&CBadgeNode::setBlinking, &CBadgeNode::getBlinking>("Blinking").stored(false),
-			makeProperty<&CBadgeNode::setBlinkSpeed, &CBadgeNode::getBlinkSpeed>("BlinkSpeed").stored(1.f),
-			makeProperty<&CBadgeNode::setShade, &CBadgeNode::getShade>("Shade").stored(video::SColor(0xFFFFFFFF)),
-			makeProperty<&CBadgeNode::setMargin, &CBadgeNode::getMargin>("Margin").stored(core::vector2df(4.f, 4.f)),
-			makeProperty<&CBadgeNode::setIconArea, &CBadgeNode::getIconArea>("IconArea")
-				.stored(core::rect<f32>(0.f, 0.f, 16.f, 16.f))
-				.underKey("IconRect")
-				.writtenAt(0),
+			makeProperty<&CBadgeNode::setBlinking, &CBadgeNode::getBlinking>("Blinking").stored(),
+			makeProperty<&CBadgeNode::setBlinkSpeed, &CBadgeNode::getBlinkSpeed>("BlinkSpeed").stored(),
+			makeProperty<&CBadgeNode::setShade, &CBadgeNode::getShade>("Shade").stored(),
+			makeProperty<&CBadgeNode::setMargin, &CBadgeNode::getMargin>("Margin").stored(),
 		});
 	return table;
 }

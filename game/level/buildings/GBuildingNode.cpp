@@ -35,15 +35,16 @@ GBuildingNode::~GBuildingNode()
 
 const fw::PropertyTable& GBuildingNode::getClassPropertyTable()
 {
-	static const fw::PropertyTable& table = fw::makePropertyTable(fw::ControlNode::getClassPropertyTable(),
-		{
-			fw::makeProperty<&GBuildingNode::setOwned, &GBuildingNode::isOwnedByThePlayer>("IsOwnedByThePlayer")
-				.stored(false)
-				.copiedIn<&GBuildingNode::m_isOwned>(),
-			fw::makeProperty<&GBuildingNode::setLuckinessType, &GBuildingNode::getLuckinessType>("LuckinessType")
-				.stored(0)
-				.copiedIn<&GBuildingNode::m_luckinessType>(),
-		});
+	static const fw::PropertyTable& table =
+		fw::makePropertyTable<GBuildingNode>(fw::ControlNode::getClassPropertyTable(),
+			{
+				fw::makeProperty<&GBuildingNode::setOwned, &GBuildingNode::isOwnedByThePlayer>("IsOwnedByThePlayer")
+					.stored()
+					.copiedIn<&GBuildingNode::m_isOwned>(),
+				fw::makeProperty<&GBuildingNode::setLuckinessType, &GBuildingNode::getLuckinessType>("LuckinessType")
+					.stored()
+					.copiedIn<&GBuildingNode::m_luckinessType>(),
+			});
 	return table;
 }
 

@@ -4,6 +4,7 @@
 #include "core/IXMLReader.h"
 #include "level/data/LevelXml.h"
 #include "level/data/PropertyValues.h"
+#include "level/data/RecordFields.h"
 
 void GActiveFeature::read(fw::IXMLReader* reader)
 {
@@ -15,60 +16,63 @@ void GActiveFeature::read(fw::IXMLReader* reader)
 	Name = reader->getAttributeValue(L"Name");
 	InfoText = reader->getAttributeValue(L"InfoText");
 	ButtonInfoText = reader->getAttributeValue(L"ButtonInfoText");
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"ActiveFeature"))
-			return;
-		if (levelxml::isElement(reader, L"LevelModifiers"))
+	levelxml::walkElement(reader, L"ActiveFeature", levelxml::WALK_RECORD,
 		{
-			LevelModifiers = fw::adoptRef(new GLevelModifierList);
-			LevelModifiers->read(reader);
-		}
-		else if (levelxml::isElement(reader, L"Feature"))
-			FeatureTypes.push_back(levelxml::nameIdAttribute(reader, L"Type"));
-	}
+			{L"LevelModifiers",
+				[this](fw::IXMLReader* at)
+				{
+					LevelModifiers = fw::adoptRef(new GLevelModifierList);
+					LevelModifiers->read(at);
+				}},
+			{L"Feature",
+				[this](fw::IXMLReader* at) { FeatureTypes.push_back(levelxml::nameIdAttribute(at, L"Type")); }},
+		});
 }
 
 namespace
 {
-void readProperties(SBuildingValues& b, const fw::CPropertyContainer* container)
+void readProperties(SBuildingValues& building, const fw::CPropertyContainer* container)
 {
-	const propertyvalues::CReader p(container);
-	p.readStringC("DisplayName", b.DisplayName);
-	p.readStringW("Description", b.Description);
-	p.readStringW("FullDescription", b.FullDescription);
-	p.readFloat("PreviewScale", b.PreviewScale);
-	p.readNameId("BuiltSoundCueName", b.BuiltSoundCueName);
-	p.readNameId("SelectedSoundCueName", b.SelectedSoundCueName);
-	p.readNameId("Name", b.Name);
-	p.readNameId("NextLevelName", b.NextLevelName);
-	p.readInt("Level", b.Level);
-	p.readInt("Type", b.Type);
-	p.readInt("GuestsCount", b.GuestsCount);
-	p.readNameId("ButtonTemplate", b.ButtonTemplate);
-	p.readFloat("BuildTime", b.BuildTime);
-	p.readFloat("RepairTime", b.RepairTime);
-	p.readFloat("DestroyTime", b.DestroyTime);
-	p.readInt("ProvidedService", b.ProvidedService);
-	p.readFloat("ServeTime", b.ServeTime);
-	p.readVector2d("ServeArea", b.ServeArea);
-	p.readVector2d("BoostedServeArea", b.BoostedServeArea);
-	p.readFloat("ServeAreaIncomeBonus", b.ServeAreaIncomeBonus);
-	p.readFloat("BrokenServeAreaIncomeBonus", b.BrokenServeAreaIncomeBonus);
-	p.readFloat("ServeIncome", b.ServeIncome);
-	p.readFloat("ServeBoostedIncome", b.ServeBoostedIncome);
-	p.readFloat("Income", b.Income);
-	p.readFloat("Cost", b.Cost);
-	p.readFloat("SellPrice", b.SellPrice);
-	p.readFloat("BuildMaterialsCost", b.BuildMaterialsCost);
-	p.readInt("BuildWorkersCost", b.BuildWorkersCost);
-	p.readFloat("RepairMaterialsCost", b.RepairMaterialsCost);
-	p.readInt("RepairWorkersCost", b.RepairWorkersCost);
-	p.readInt("DestroyWorkersCost", b.DestroyWorkersCost);
-	if (b.ProvidedService != 4 && b.ProvidedService != 5)
-		b.ProvidedService = 0;
+	using namespace propertyvalues;
+	using recordfields::field;
+	typedef SBuildingValues B;
+	recordfields::readFields<B>(building,
+		{
+			field<&B::DisplayName, recordfields::toStringC>("DisplayName"),
+			field<&B::Description, toStringW>("Description"),
+			field<&B::FullDescription, toStringW>("FullDescription"),
+			field<&B::PreviewScale, toFloat>("PreviewScale"),
+			field<&B::BuiltSoundCueName, recordfields::toNameId>("BuiltSoundCueName"),
+			field<&B::SelectedSoundCueName, recordfields::toNameId>("SelectedSoundCueName"),
+			field<&B::Name, recordfields::toNameId>("Name"),
+			field<&B::NextLevelName, recordfields::toNameId>("NextLevelName"),
+			field<&B::Level, toInt>("Level"),
+			field<&B::Type, toInt>("Type"),
+			field<&B::GuestsCount, toInt>("GuestsCount"),
+			field<&B::ButtonTemplate, recordfields::toNameId>("ButtonTemplate"),
+			field<&B::BuildTime, toFloat>("BuildTime"),
+			field<&B::RepairTime, toFloat>("RepairTime"),
+			field<&B::DestroyTime, toFloat>("DestroyTime"),
+			field<&B::ProvidedService, toInt>("ProvidedService"),
+			field<&B::ServeTime, toFloat>("ServeTime"),
+			field<&B::ServeArea, toVector2d>("ServeArea"),
+			field<&B::BoostedServeArea, toVector2d>("BoostedServeArea"),
+			field<&B::ServeAreaIncomeBonus, toFloat>("ServeAreaIncomeBonus"),
+			field<&B::BrokenServeAreaIncomeBonus, toFloat>("BrokenServeAreaIncomeBonus"),
+			field<&B::ServeIncome, toFloat>("ServeIncome"),
+			field<&B::ServeBoostedIncome, toFloat>("ServeBoostedIncome"),
+			field<&B::Income, toFloat>("Income"),
+			field<&B::Cost, toFloat>("Cost"),
+			field<&B::SellPrice, toFloat>("SellPrice"),
+			field<&B::BuildMaterialsCost, toFloat>("BuildMaterialsCost"),
+			field<&B::BuildWorkersCost, toInt>("BuildWorkersCost"),
+			field<&B::RepairMaterialsCost, toFloat>("RepairMaterialsCost"),
+			field<&B::RepairWorkersCost, toInt>("RepairWorkersCost"),
+			field<&B::DestroyWorkersCost, toInt>("DestroyWorkersCost"),
+		},
+		container);
+	if (building.ProvidedService != 4 && building.ProvidedService != 5)
+		building.ProvidedService = 0;
 }
 } // namespace
 
@@ -77,30 +81,29 @@ void GBuildingConfiguration::read(fw::IXMLReader* reader)
 	LevelModifiers.release();
 	ActiveFeatures.clear();
 	// The empty form has no closing tag: the record ends here, with its defaults.
-	if (!reader->isEmptyElement())
-	{
-		while (reader->read())
+	levelxml::walkElement(reader, L"Building", levelxml::WALK_RECORD,
 		{
-			if (levelxml::isElementEnd(reader, L"Building"))
-				break;
-			if (levelxml::isElement(reader, L"Properties"))
-			{
-				const fw::CRefHolder<fw::CPropertyContainer> container = fw::adoptRef(new fw::CPropertyContainer(nullptr));
-				container->readFromXml(reader, false, L"");
-				readProperties(*this, container.get());
-			}
-			else if (levelxml::isElement(reader, L"LevelModifiers"))
-			{
-				LevelModifiers = fw::adoptRef(new GLevelModifierList);
-				LevelModifiers->read(reader);
-			}
-			else if (levelxml::isElement(reader, L"ActiveFeature"))
-			{
-				ActiveFeatures.push_back(GActiveFeature());
-				ActiveFeatures.getLast().read(reader);
-			}
-		}
-	}
+			{L"Properties",
+				[this](fw::IXMLReader* at)
+				{
+					const fw::CRefHolder<fw::CPropertyContainer> container =
+						fw::adoptRef(new fw::CPropertyContainer(nullptr));
+					container->readFromXml(at, false, L"");
+					readProperties(*this, container.get());
+				}},
+			{L"LevelModifiers",
+				[this](fw::IXMLReader* at)
+				{
+					LevelModifiers = fw::adoptRef(new GLevelModifierList);
+					LevelModifiers->read(at);
+				}},
+			{L"ActiveFeature",
+				[this](fw::IXMLReader* at)
+				{
+					ActiveFeatures.push_back(GActiveFeature());
+					ActiveFeatures.getLast().read(at);
+				}},
+		});
 	if (BoostedServeArea.X == 0.f && BoostedServeArea.Y == 0.f)
 		BoostedServeArea = ServeArea;
 }
@@ -108,22 +111,13 @@ void GBuildingConfiguration::read(fw::IXMLReader* reader)
 bool GBuildingsConfiguration::load(fw::IXMLReader* reader)
 {
 	m_buildings.clear();
-	if (!reader)
-		return false;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"BuildingsConfiguration"))
-			return true;
-		if (levelxml::isElement(reader, L"BuildingsConfiguration") && reader->isEmptyElement())
-			return true;
-		if (!levelxml::isElement(reader, L"Building"))
-			continue;
-		fw::CRefHolder<GBuildingConfiguration> building = fw::adoptRef(new GBuildingConfiguration);
-		building->read(reader);
-		m_buildings.emplace(building->Name, building);
-	}
-	levelxml::logCutShort("BuildingsConfiguration");
-	return false;
+	return levelxml::walkDocument(reader, L"BuildingsConfiguration", L"Building",
+		[this](fw::IXMLReader* at)
+		{
+			fw::CRefHolder<GBuildingConfiguration> building = fw::adoptRef(new GBuildingConfiguration);
+			building->read(at);
+			m_buildings.emplace(building->Name, building);
+		});
 }
 
 GBuildingConfiguration* GBuildingsConfiguration::getBuilding(fw::s32 nameId) const

@@ -2,41 +2,30 @@
 
 #include "core/IXMLReader.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 void GComicsEntry::read(fw::IXMLReader* reader)
 {
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"Comics"))
-			return;
-		if (levelxml::isElement(reader, L"Level"))
-			Level = reader->getAttributeValueAsInt(L"Value", 0);
-		else if (levelxml::isElement(reader, L"ScenePath"))
-			ScenePath = levelxml::narrowAttribute(reader, L"Value");
-	}
+	using namespace recordfields;
+	std::vector<levelxml::SElementRule> rules;
+	addValueRules<GComicsEntry>(rules, *this,
+		{
+			valueField<&GComicsEntry::Level, intAttribute>(L"Level"),
+			valueField<&GComicsEntry::ScenePath, narrowAttribute>(L"ScenePath"),
+		});
+	levelxml::walkElement(reader, L"Comics", levelxml::WALK_RECORD, rules);
 }
 
 bool GComicsConfiguration::load(fw::IXMLReader* reader)
 {
 	m_entries.clear();
-	if (!reader)
-		return false;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"ComicsConfiguration"))
-			return true;
-		if (levelxml::isElement(reader, L"ComicsConfiguration") && reader->isEmptyElement())
-			return true;
-		if (!levelxml::isElement(reader, L"Comics"))
-			continue;
-		fw::CRefHolder<GComicsEntry> entry = fw::adoptRef(new GComicsEntry);
-		entry->read(reader);
-		m_entries.emplace(entry->Level, entry);
-	}
-	levelxml::logCutShort("ComicsConfiguration");
-	return false;
+	return levelxml::walkDocument(reader, L"ComicsConfiguration", L"Comics",
+		[this](fw::IXMLReader* at)
+		{
+			fw::CRefHolder<GComicsEntry> entry = fw::adoptRef(new GComicsEntry);
+			entry->read(at);
+			m_entries.emplace(entry->Level, entry);
+		});
 }
 
 GComicsEntry* GComicsConfiguration::getComics(fw::s32 level) const

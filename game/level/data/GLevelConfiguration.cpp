@@ -5,6 +5,7 @@
 #include "core/TextParsing.h"
 #include "level/data/LevelXml.h"
 #include "level/data/PropertyValues.h"
+#include "level/data/RecordFields.h"
 
 namespace
 {
@@ -54,23 +55,20 @@ bool GLevelConfiguration::read(fw::IXMLReader* reader)
 {
 	if (!reader)
 		return false;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"Level"))
-			return true;
-		if (levelxml::isElement(reader, L"Level") && reader->isEmptyElement())
-			return true;
-		if (levelxml::isElement(reader, L"Properties"))
-		{
-			const fw::CRefHolder<fw::CPropertyContainer> container = fw::adoptRef(new fw::CPropertyContainer(nullptr));
-			container->readFromXml(reader, false, L"");
-			readProperties(container.get());
-		}
-		else if (levelxml::isElement(reader, L"Objectives"))
-			m_objectives->read(reader);
-		else if (levelxml::isElement(reader, L"RandomEvents"))
-			m_randomEvents->read(reader);
-	}
+	if (levelxml::walkElement(reader, L"Level", levelxml::WALK_DOCUMENT,
+			{
+				{L"Properties",
+					[this](fw::IXMLReader* at)
+					{
+						const fw::CRefHolder<fw::CPropertyContainer> container =
+							fw::adoptRef(new fw::CPropertyContainer(nullptr));
+						container->readFromXml(at, false, L"");
+						readProperties(container.get());
+					}},
+				{L"Objectives", [this](fw::IXMLReader* at) { m_objectives->read(at); }},
+				{L"RandomEvents", [this](fw::IXMLReader* at) { m_randomEvents->read(at); }},
+			}))
+		return true;
 	levelxml::logCutShort("Level");
 	return false;
 }
@@ -79,48 +77,49 @@ void GLevelConfiguration::readProperties(const fw::CPropertyContainer* propertie
 {
 	if (!properties)
 		return;
-	const propertyvalues::CReader p(properties);
-	const fw::PropertyHolder name = p.get("Name");
+	using namespace propertyvalues;
+	using namespace recordfields;
+	typedef GLevelConfiguration L;
+	const fw::PropertyHolder name = properties->get("Name");
 	if (name)
-		m_name = propertyvalues::toStringW(name);
+		m_name = toStringW(name);
 	// An absent name counts as the empty text here, and so as level 0.
-	m_levelNumber = leadingNumber(propertyvalues::toStringW(name));
-	p.readStringW("Description", m_description);
-	p.readInt("SettingIndex", m_settingIndex);
-	if (fw::PropertyHolder value = p.get("UnlockLevels"))
-		m_unlockLevels = levelxml::splitText(fw::getPropertyText(value));
-	if (fw::PropertyHolder value = p.get("AvailableBuildingsForBuild"))
-		m_availableBuildings = fw::split(fw::getPropertyText(value));
-	p.readInt("LevelTime", m_levelTime);
-	p.readInt("Score", m_score);
-	p.readInt("ExpertScore", m_expertScore);
-	p.readInt("DayLength", m_dayLength);
-	p.readFloat("InitMoney", m_initMoney);
-	p.readFloat("InitRating", m_initRating);
-	p.readFloat("InitMaterialsCount", m_initMaterialsCount);
-	p.readInt("InitWorkersCount", m_initWorkersCount);
-	p.readFloat("IncomeBonus1", m_incomeBonus1);
-	p.readFloat("IncomeBonus2", m_incomeBonus2);
-	if (fw::PropertyHolder value = p.get("PyramidIncomeBonusPlaces"))
-		m_pyramidPlaces = fw::split(fw::getPropertyText(value));
-	p.readFloat("StationIncomeBonus1", m_stationBonus1);
-	p.readFloat("StationIncomeBonus2", m_stationBonus2);
-	if (fw::PropertyHolder value = p.get("StationIncomeBonus1BuildingTypes"))
-		m_stationTypes1 = fw::split(fw::getPropertyText(value));
-	if (fw::PropertyHolder value = p.get("StationIncomeBonus2BuildingTypes"))
-		m_stationTypes2 = fw::split(fw::getPropertyText(value));
-	p.readVector2d("BuildingsSellTime", m_sellTime);
-	p.readVector2d("BuildingsBuyRequestTime", m_buyRequestTime);
-	p.readVector2d("BuildingsBuyRequestTimeWaiting", m_buyRequestWaiting);
-	p.readVector2d("BuildingsBuyRequestPriceMultiplier", m_buyRequestPriceFactor);
+	m_levelNumber = leadingNumber(toStringW(name));
+	readFields<L>(*this,
+		{
+			field<&L::m_description, toStringW>("Description"),
+			field<&L::m_settingIndex, toInt>("SettingIndex"),
+			field<&L::m_unlockLevels, toTextList>("UnlockLevels"),
+			field<&L::m_availableBuildings, toNameList>("AvailableBuildingsForBuild"),
+			field<&L::m_levelTime, toInt>("LevelTime"),
+			field<&L::m_score, toInt>("Score"),
+			field<&L::m_expertScore, toInt>("ExpertScore"),
+			field<&L::m_dayLength, toInt>("DayLength"),
+			field<&L::m_initMoney, toFloat>("InitMoney"),
+			field<&L::m_initRating, toFloat>("InitRating"),
+			field<&L::m_initMaterialsCount, toFloat>("InitMaterialsCount"),
+			field<&L::m_initWorkersCount, toInt>("InitWorkersCount"),
+			field<&L::m_incomeBonus1, toFloat>("IncomeBonus1"),
+			field<&L::m_incomeBonus2, toFloat>("IncomeBonus2"),
+			field<&L::m_pyramidPlaces, toNameList>("PyramidIncomeBonusPlaces"),
+			field<&L::m_stationBonus1, toFloat>("StationIncomeBonus1"),
+			field<&L::m_stationBonus2, toFloat>("StationIncomeBonus2"),
+			field<&L::m_stationTypes1, toNameList>("StationIncomeBonus1BuildingTypes"),
+			field<&L::m_stationTypes2, toNameList>("StationIncomeBonus2BuildingTypes"),
+			field<&L::m_sellTime, toVector2d>("BuildingsSellTime"),
+			field<&L::m_buyRequestTime, toVector2d>("BuildingsBuyRequestTime"),
+			field<&L::m_buyRequestWaiting, toVector2d>("BuildingsBuyRequestTimeWaiting"),
+			field<&L::m_buyRequestPriceFactor, toVector2d>("BuildingsBuyRequestPriceMultiplier"),
+			field<&L::m_ratingOn, toBool>("IsRatingOn"),
+			field<&L::m_clockOn, toBool>("IsClockOn"),
+			field<&L::m_buildingLevelOn, toBool>("IsBuildingLevelOn"),
+			field<&L::m_placeLuckinessOn, toBool>("IsBuildingPlaceLuckinessOn"),
+			field<&L::m_sellOn, toBool>("IsSellOn"),
+			field<&L::m_notOwnedDecorationsDirty, toBool>("IsNotOwnedDecorationsDirty"),
+		},
+		properties);
 	appendOffers(m_materialsOffers, kMaterialsOffers);
 	appendOffers(m_workersOffers, kWorkersOffers);
-	p.readBool("IsRatingOn", m_ratingOn);
-	p.readBool("IsClockOn", m_clockOn);
-	p.readBool("IsBuildingLevelOn", m_buildingLevelOn);
-	p.readBool("IsBuildingPlaceLuckinessOn", m_placeLuckinessOn);
-	p.readBool("IsSellOn", m_sellOn);
-	p.readBool("IsNotOwnedDecorationsDirty", m_notOwnedDecorationsDirty);
 }
 
 fw::s32 GLevelConfiguration::getRatingThreshold(fw::u32 index) const

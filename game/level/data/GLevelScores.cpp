@@ -6,24 +6,15 @@
 bool GLevelScores::load(fw::IXMLReader* reader)
 {
 	m_scores.clear();
-	if (!reader)
-		return false;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"LevelScores"))
-			return true;
-		if (levelxml::isElement(reader, L"LevelScores") && reader->isEmptyElement())
-			return true;
-		if (!levelxml::isElement(reader, L"Level"))
-			continue;
-		GLevelScore score;
-		score.score = reader->getAttributeValueAsInt(L"Score", 0);
-		score.expertScore = reader->getAttributeValueAsInt(L"ExpertScore", 0);
-		score.time = reader->getAttributeValueAsInt(L"Time", 0);
-		m_scores[levelxml::narrowAttribute(reader, L"Name")] = score;
-	}
-	levelxml::logCutShort("LevelScores");
-	return false;
+	return levelxml::walkDocument(reader, L"LevelScores", L"Level",
+		[this](fw::IXMLReader* at)
+		{
+			GLevelScore score;
+			score.score = at->getAttributeValueAsInt(L"Score", 0);
+			score.expertScore = at->getAttributeValueAsInt(L"ExpertScore", 0);
+			score.time = at->getAttributeValueAsInt(L"Time", 0);
+			m_scores[levelxml::narrowAttribute(at, L"Name")] = score;
+		});
 }
 
 GLevelScore& GLevelScores::getScore(const fw::core::stringc& levelName)

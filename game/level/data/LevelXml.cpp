@@ -31,6 +31,48 @@ void logUnknownKind(const char* element, const fw::core::stringw& type)
 	fw::logFormat(fw::LOG_WARNING, "%s of the unknown type \"%s\" skipped", element, fw::core::stringc(type).c_str());
 }
 
+bool walkElement(fw::IXMLReader* reader, const wchar_t* element, EWalkStart start,
+	const std::vector<SElementRule>& rules)
+{
+	if (start == WALK_RECORD && reader->isEmptyElement())
+		return true;
+	fw::u32 walked = 0;
+	while (reader->read())
+	{
+		if (isElementEnd(reader, element))
+			return true;
+		if (reader->getNodeType() != fw::XML_NODE_ELEMENT)
+			continue;
+		if (start == WALK_DOCUMENT && reader->getNodeName() == element && reader->isEmptyElement())
+			return true;
+		for (const SElementRule& rule : rules)
+		{
+			if (reader->getNodeName() != rule.name)
+				continue;
+			if (walked < MAX_WALKED_ELEMENTS)
+				rule.read(reader);
+			else if (walked == MAX_WALKED_ELEMENTS)
+				fw::logFormat(fw::LOG_WARNING, "%s: more than %u elements to read; the rest are passed over",
+					fw::core::stringc(element).c_str(), MAX_WALKED_ELEMENTS);
+			if (walked <= MAX_WALKED_ELEMENTS)
+				++walked;
+			break;
+		}
+	}
+	return false;
+}
+
+bool walkDocument(fw::IXMLReader* reader, const wchar_t* root, const wchar_t* record,
+	const std::function<void(fw::IXMLReader* reader)>& read)
+{
+	if (!reader)
+		return false;
+	if (walkElement(reader, root, WALK_DOCUMENT, {{record, read}}))
+		return true;
+	logCutShort(fw::core::stringc(root).c_str());
+	return false;
+}
+
 fw::core::array<fw::core::stringc> splitText(const fw::core::stringc& text)
 {
 	fw::core::array<fw::core::stringc> pieces;

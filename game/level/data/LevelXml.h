@@ -4,6 +4,9 @@
 
 #include "core/IXMLReader.h"
 
+#include <functional>
+#include <vector>
+
 namespace levelxml
 {
 inline bool isElement(const fw::IXMLReader* reader, const wchar_t* name)
@@ -29,6 +32,35 @@ fw::s32 nameIdAttribute(const fw::IXMLReader* reader, const wchar_t* name);
 void logCutShort(const char* root);
 // One warning line for an element whose Type names no known kind; the element is skipped.
 void logUnknownKind(const char* element, const fw::core::stringw& type);
+
+// What a walk does at the elements of one name; the reader stands on the element's opening tag.
+struct SElementRule
+{
+	const wchar_t* name;
+	std::function<void(fw::IXMLReader* reader)> read;
+};
+
+// Where a walk starts: on a record's own opening tag (an empty one holds nothing), or before a
+// document's root (an empty root ends the walk where it stands).
+enum EWalkStart
+{
+	WALK_RECORD,
+	WALK_DOCUMENT
+};
+
+// Elements a walk hands to its rules at most; those past it are passed over, with one warning.
+constexpr fw::u32 MAX_WALKED_ELEMENTS = 10000;
+
+// Reads the nodes up to the closing tag of element, handing each element that a rule names (at
+// any depth) to that rule, and passing over everything else. True at the closing tag; false when
+// the document ends first.
+bool walkElement(fw::IXMLReader* reader, const wchar_t* element, EWalkStart start,
+	const std::vector<SElementRule>& rules);
+
+// A document of records under one root, as the configurations are: each record element is handed
+// to the rule; a document that ends before its closing root tag is logged. True at that tag.
+bool walkDocument(fw::IXMLReader* reader, const wchar_t* root, const wchar_t* record,
+	const std::function<void(fw::IXMLReader* reader)>& read);
 
 // Cut at every ";"; pieces keep their blanks, and empty pieces stay.
 fw::core::array<fw::core::stringc> splitText(const fw::core::stringc& text);

@@ -29,16 +29,17 @@ GEllipseSectorNode::GEllipseSectorNode(const fw::ContentReference& reference, fw
 
 const fw::PropertyTable& GEllipseSectorNode::getClassPropertyTable()
 {
-	static const fw::PropertyTable& table = fw::makePropertyTable(fw::BaseNode::getClassPropertyTable(),
-		{
-			fw::makeProperty<&GEllipseSectorNode::setFillColor, &GEllipseSectorNode::getFillColor>("FillColor")
-				.stored(fw::video::SColor(0xFFFFFFFF)),
-			fw::makeProperty<&GEllipseSectorNode::setAngle1, &GEllipseSectorNode::getAngle1>("Angle1").stored(0),
-			fw::makeProperty<&GEllipseSectorNode::setAngle2, &GEllipseSectorNode::getAngle2>("Angle2").stored(360),
-			fw::makeProperty<&GEllipseSectorNode::setMaxVerticesCount, &GEllipseSectorNode::getMaxVerticesCount>(
-				"MaxVerticesCount")
-				.stored(32),
-		});
+	static const fw::PropertyTable& table =
+		fw::makePropertyTable<GEllipseSectorNode>(fw::BaseNode::getClassPropertyTable(),
+			{
+				fw::makeProperty<&GEllipseSectorNode::setFillColor, &GEllipseSectorNode::getFillColor>("FillColor")
+					.stored(),
+				fw::makeProperty<&GEllipseSectorNode::setAngle1, &GEllipseSectorNode::getAngle1>("Angle1").stored(),
+				fw::makeProperty<&GEllipseSectorNode::setAngle2, &GEllipseSectorNode::getAngle2>("Angle2").stored(),
+				fw::makeProperty<&GEllipseSectorNode::setMaxVerticesCount, &GEllipseSectorNode::getMaxVerticesCount>(
+					"MaxVerticesCount")
+					.stored(),
+			});
 	return table;
 }
 

@@ -1,10 +1,10 @@
 #include "level/nodes/GSpriteParticlesNode.h"
 
 #include "content/CContentManager.h"
+#include "content/ContentPropertyValues.h"
 #include "content/video/CVideoDriver2D.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/IXMLReader.h"
-#include "core/PropertyAccessors.h"
 #include "core/TextParsing.h"
 #include "platform/CFileSystem.h"
 #include "widgets/DrawingSupport.h"
@@ -29,6 +29,7 @@ GSpriteParticlesNode::~GSpriteParticlesNode()
 
 const fw::PropertyTable& GSpriteParticlesNode::getClassPropertyTable()
 {
+	// The class is never made on its own: its table states the defaults its members start with.
 	static const fw::PropertyTable& table = fw::makePropertyTable(fw::BaseNode::getClassPropertyTable(),
 		{
 			// A copy takes the name alone: the parameters come with the copy, the file is not read.
@@ -38,8 +39,8 @@ const fw::PropertyTable& GSpriteParticlesNode::getClassPropertyTable()
 				.copiedIn<&GSpriteParticlesNode::m_configurationFilename>(),
 			fw::makeProperty<&GSpriteParticlesNode::setEnabled, &GSpriteParticlesNode::isEnabled>("Enabled").stored(
 				true),
-			fw::makeProperty<&GSpriteParticlesNode::setAtlasTextureProperty,
-				&GSpriteParticlesNode::getAtlasTextureProperty>("AtlasTexture")
+			fw::makeProperty<&GSpriteParticlesNode::setAtlasTexture, &GSpriteParticlesNode::getAtlasTexture>(
+				"AtlasTexture")
 				.stored(nullptr),
 		});
 	return table;
@@ -58,11 +59,6 @@ void GSpriteParticlesNode::setConfigurationFilename(const fw::core::stringc& nam
 			readDescription(reader.get());
 	}
 	clearParticles();
-}
-
-void GSpriteParticlesNode::setAtlasTextureProperty(fw::IAtlasTextureContent* atlasTexture)
-{
-	setAtlasTexture(dynamic_cast<fw::CAtlasTexture*>(atlasTexture));
 }
 
 void GSpriteParticlesNode::setAtlasTexture(fw::CAtlasTexture* atlasTexture)

@@ -107,8 +107,6 @@ protected:
 	}
 
 private:
-	void setAtlasTextureProperty(fw::IAtlasTextureContent* atlasTexture);
-	fw::IAtlasTextureContent* getAtlasTextureProperty() const { return m_atlasTexture.get(); }
 	void setTextureCoordinates(fw::u32 fromVertex);
 	// Primitive count for the live particles; the arrays grow (never shrink) to hold them.
 	void prepareMesh();

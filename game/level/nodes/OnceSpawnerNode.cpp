@@ -32,27 +32,22 @@ OnceSpawnerNode::OnceSpawnerNode(const fw::ContentReference& reference, fw::Base
 
 const fw::PropertyTable& OnceSpawnerNode::getClassPropertyTable()
 {
-	// Files hold the templates first, then the states, then the chance.
-	static const fw::PropertyTable& table = fw::makePropertyTable(fw::BaseNode::getClassPropertyTable(),
-		{
-			fw::makeProperty<&OnceSpawnerNode::setObjStateProperty, &OnceSpawnerNode::getObjStateProperty>("ObjState")
-				.stored(fw::createPropertyDataString(fw::core::stringc()))
-				.copiedIn<&OnceSpawnerNode::m_stateIds>()
-				.writtenAt(1)
-				.readAt(1),
-			fw::makeProperty<&OnceSpawnerNode::setObjTemplateIDsProperty, &OnceSpawnerNode::getObjTemplateIDsProperty>(
-				"ObjTemplateIDs")
-				.stored(fw::createPropertyDataString(fw::core::stringc()))
-				.copiedIn<&OnceSpawnerNode::m_templateIds>()
-				.writtenAt(0)
-				.readAt(0),
-			fw::makeProperty<&OnceSpawnerNode::setShowLevelPercent, &OnceSpawnerNode::getShowLevelPercent>(
-				"ShowLevelPercent")
-				.stored(DEFAULT_SHOW_PERCENT)
-				.copiedIn<&OnceSpawnerNode::m_showPercent>()
-				.writtenAt(2)
-				.readAt(2),
-		});
+	static const fw::PropertyTable& table =
+		fw::makePropertyTable<OnceSpawnerNode>(fw::BaseNode::getClassPropertyTable(),
+			{
+				fw::makeProperty<&OnceSpawnerNode::setObjTemplateIDsProperty,
+					&OnceSpawnerNode::getObjTemplateIDsProperty>("ObjTemplateIDs")
+					.stored()
+					.copiedIn<&OnceSpawnerNode::m_templateIds>(),
+				fw::makeProperty<&OnceSpawnerNode::setObjStateProperty, &OnceSpawnerNode::getObjStateProperty>(
+					"ObjState")
+					.stored()
+					.copiedIn<&OnceSpawnerNode::m_stateIds>(),
+				fw::makeProperty<&OnceSpawnerNode::setShowLevelPercent, &OnceSpawnerNode::getShowLevelPercent>(
+					"ShowLevelPercent")
+					.stored()
+					.copiedIn<&OnceSpawnerNode::m_showPercent>(),
+			});
 	return table;
 }
 
