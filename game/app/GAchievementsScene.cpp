@@ -14,6 +14,7 @@
 #include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
 #include "widgets/ListNode.h"
+#include "widgets/SliderNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 
@@ -130,6 +131,10 @@ void GAchievementsScene::fillList(ETab tab)
 	// A tab with nothing to list says so, rather than showing an empty panel.
 	if (TextNode* empty = m_emptyTexts[tab])
 		empty->setVisible(rows.empty());
+	// An empty list has nothing to scroll: its scroll bar would keep a knob from its template.
+	for (BaseNode* scroller : {static_cast<BaseNode*>(list->getSlider()), list->getPrevButton(), list->getNextButton()})
+		if (scroller)
+			scroller->setVisible(!rows.empty());
 }
 
 bool GAchievementsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)

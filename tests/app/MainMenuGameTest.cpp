@@ -26,6 +26,7 @@
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
 #include "widgets/ListNode.h"
+#include "widgets/SliderNode.h"
 #include "widgets/SpriteNode.h"
 #include "widgets/TextNode.h"
 
@@ -460,6 +461,14 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	EXPECT_EQ("%Achievements_NoneYet%", text(noneYet->getText()));
 	EXPECT_NE("%Achievements_NoneYet%", text(device->getDictionary()->translate(noneYet->getText())))
 		<< "the dictionary holds the words";
+	// Nor does it offer a scroll bar over nothing.
+	{
+		const ListNode* earnedList = scene->getList(GAchievementsScene::TAB_EARNED);
+		ASSERT_NE(nullptr, earnedList->getSlider());
+		EXPECT_FALSE(earnedList->getSlider()->isVisible());
+		EXPECT_FALSE(earnedList->getPrevButton()->isVisible());
+		EXPECT_FALSE(earnedList->getNextButton()->isVisible());
+	}
 	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
 	{
 		EXPECT_EQ(text(progress->getNameKey(n)), allNames[n]) << n;
@@ -523,6 +532,7 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 		listTexts(*scene, GAchievementsScene::TAB_EARNED, 1));
 	EXPECT_EQ((Texts{"", ""}), listTexts(*scene, GAchievementsScene::TAB_EARNED, 2));
 	EXPECT_FALSE(emptyText(*scene, GAchievementsScene::TAB_EARNED)->isVisible()) << "hidden once one is earned";
+	EXPECT_TRUE(scene->getList(GAchievementsScene::TAB_EARNED)->getSlider()->isVisible()) << "and the scroll bar back";
 	EXPECT_EQ("scenes/images/Achievements/Icon12.png", iconOf(*scene, GAchievementsScene::TAB_EARNED, 1));
 	{
 		const Texts allProgress = listTexts(*scene, GAchievementsScene::TAB_ALL, 2);
