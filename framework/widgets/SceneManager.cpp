@@ -82,8 +82,8 @@ SceneManager::~SceneManager()
 	// Scenes that left otherwise (taken out by the program, perhaps destroyed) are not touched.
 	for (auto& entry : m_sceneTimerManagers)
 	{
-		if (m_device)
-			m_device->removeEventReceiver(entry.second);
+		if (m_services.device)
+			m_services.device->removeEventReceiver(entry.second);
 		entry.second->drop();
 	}
 	m_sceneTimerManagers.clear();
@@ -270,11 +270,11 @@ void SceneManager::createSceneTimerManager(SceneNode* scene)
 		scene->setTimerManager(found->second);
 		return;
 	}
-	CTimerManager* timers = m_device ? m_device->createTimerManager() : new CTimerManager;
+	CTimerManager* timers = m_services.device ? m_services.device->createTimerManager() : new CTimerManager;
 	if (!timers)
 		return;
-	if (m_device)
-		m_device->addEventReceiver(timers, SCENE_TIMER_MANAGER_PRIORITY);
+	if (m_services.device)
+		m_services.device->addEventReceiver(timers, SCENE_TIMER_MANAGER_PRIORITY);
 	m_sceneTimerManagers[scene] = timers;
 	scene->setTimerManager(timers);
 }
@@ -288,8 +288,8 @@ void SceneManager::releaseSceneTimerManager(SceneNode* scene)
 	m_sceneTimerManagers.erase(found);
 	if (scene->getTimerManager() == timers)
 		scene->setTimerManager(nullptr);
-	if (m_device)
-		m_device->removeEventReceiver(timers);
+	if (m_services.device)
+		m_services.device->removeEventReceiver(timers);
 	timers->drop();
 }
 
@@ -538,7 +538,7 @@ bool SceneManager::onEvent75(CEventNodeStateChangeComplete* event)
 		const CRefHolder<CEvent> end = adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
 		queueMessage(record.to, ROUTE_SELF_UP, end.get());
 		record.to->setFocused(true);
-		if (ICursorControl* cursor = m_device ? m_device->getCursorControl() : nullptr)
+		if (ICursorControl* cursor = m_services.cursor)
 		{
 			const core::position2d<s32> at = cursor->getPosition();
 			const CRefHolder<CEvent> move = adoptRef<CEvent>(new CEventInputMouseMove(at.X, at.Y));

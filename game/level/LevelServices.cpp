@@ -2,6 +2,7 @@
 
 #include "core/BaseNode.h"
 #include "core/CNameTable.h"
+#include "core/SServices.h"
 #include "core/TextFormat.h"
 #include "core/TextParsing.h"
 #include "platform/CDeviceStub.h"
@@ -9,7 +10,6 @@
 #include "platform/CEngineDeviceSingleton.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundManager.h"
-#include "widgets/SceneManager.h"
 
 #include <cmath>
 
@@ -27,25 +27,17 @@ fw::s32 featureStateId(fw::u32 index, bool stop)
 	return nameId(name.c_str());
 }
 
-namespace
-{
-fw::CDeviceStub* deviceOf(const fw::BaseNode* node)
-{
-	const fw::SceneManager* manager = node ? dynamic_cast<const fw::SceneManager*>(node->getSceneManager()) : nullptr;
-	return manager ? manager->getDevice() : nullptr;
-}
-} // namespace
-
 fw::CSoundManager* soundManager(const fw::BaseNode* node)
 {
-	fw::CDeviceStub* device = deviceOf(node);
-	return device ? device->getSoundManager() : nullptr;
+	return node ? node->getServices().sound : nullptr;
 }
 
 fw::CDictionary* dictionary(const fw::BaseNode* node)
 {
+	if (node)
+		return node->getServices().dictionary;
 	// Texts asked for outside any scene (objective names) come from the game's one device.
-	fw::CDeviceStub* device = node ? deviceOf(node) : fw::CEngineDeviceSingleton::Instance().getDevice();
+	fw::CDeviceStub* device = fw::CEngineDeviceSingleton::Instance().getDevice();
 	return device ? device->getDictionary() : nullptr;
 }
 

@@ -336,7 +336,7 @@ public:
 		static const bool words = device->getDictionary()->load(QB_ASSETS_DIR "/strings/Dictionary.xml");
 		(void)words;
 		soundTrace().clear();
-		manager->setDevice(device);
+		manager->setServices(device->getServices());
 		recorder->addChild(manager.get());
 		templates = fw::CRefHolder<fw::TemplateCollectionNode>(
 			fw::nodeCast<fw::TemplateCollectionNode>(loadScene(factory.get(), TEMPLATES, "Templates.oscn").get()));
