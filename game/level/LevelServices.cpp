@@ -5,9 +5,7 @@
 #include "core/SServices.h"
 #include "core/TextFormat.h"
 #include "core/TextParsing.h"
-#include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundManager.h"
 
@@ -34,11 +32,7 @@ fw::CSoundManager* soundManager(const fw::BaseNode* node)
 
 fw::CDictionary* dictionary(const fw::BaseNode* node)
 {
-	if (node)
-		return node->getServices().dictionary;
-	// Texts asked for outside any scene (objective names) come from the game's one device.
-	fw::CDeviceStub* device = fw::CEngineDeviceSingleton::Instance().getDevice();
-	return device ? device->getDictionary() : nullptr;
+	return node ? node->getServices().dictionary : nullptr;
 }
 
 fw::CRandomGenerator& random()

@@ -22,8 +22,7 @@ using fw::nameId;
 // "Feature" + number (+ "Stop").
 fw::s32 featureStateId(fw::u32 index, bool stop);
 
-// The services of the node's scene manager (null outside one); the dictionary of a null node is the
-// game's.
+// The services of the node's scene manager; null outside one.
 fw::CSoundManager* soundManager(const fw::BaseNode* node);
 fw::CDictionary* dictionary(const fw::BaseNode* node);
 fw::CRandomGenerator& random();
