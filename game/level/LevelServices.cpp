@@ -1,6 +1,7 @@
 #include "level/LevelServices.h"
 
 #include "core/BaseNode.h"
+#include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/SServices.h"
 #include "core/TextFormat.h"
@@ -33,6 +34,16 @@ fw::CSoundManager* soundManager(const fw::BaseNode* node)
 fw::CDictionary* dictionary(const fw::BaseNode* node)
 {
 	return node ? node->getServices().dictionary : nullptr;
+}
+
+fw::CRandomGenerator* random(const fw::BaseNode* node)
+{
+	fw::CRandomGenerator* generator = node ? node->getServices().random : nullptr;
+	if (!generator)
+		fw::logWarning((fw::core::stringc("Node \"") + (node ? node->getName() : fw::core::stringc()) +
+			"\": no random generator to draw from; nothing is drawn.")
+						   .c_str());
+	return generator;
 }
 
 fw::CRandomGenerator& random()

@@ -62,7 +62,7 @@ public:
 		level->addChild(cargos.get());
 		headless.manager->setTemplateCollection(collection.get());
 		// The cars' cues play through the program's sound manager, where recordCue puts them.
-		fw::SServices services;
+		fw::SServices services = headless.manager->getServices();
 		services.sound = fw::CEngineDeviceSingleton::Instance().getDevice()->getSoundManager();
 		headless.manager->setServices(services);
 	}
