@@ -37,7 +37,15 @@ public:
 		static char place;
 		return reinterpret_cast<fw::SceneNode*>(&place);
 	}
+	// The nodes draw from the program's generator, which the benchmarks seed.
+	const fw::SServices& getServices() const override { return services; }
 	fw::CRefHolder<fw::CTimerManager> timers = fw::adoptRef(new fw::CTimerManager);
+	fw::SServices services = []
+	{
+		fw::SServices random;
+		random.random = &fw::CRandomGeneratorSingleton::Instance();
+		return random;
+	}();
 };
 
 // A frame without a texture: the nodes step and build their quads, with nothing to draw.
@@ -65,7 +73,8 @@ void BM_HintParticlesStep(benchmark::State& state)
 {
 	fw::CRandomGeneratorSingleton::Instance().seed(1);
 	const fw::CRefHolder<fw::CAtlasTexture> frame = benchFrame();
-	GHOHintParticlesNode* node = new GHOHintParticlesNode(fw::ContentReference(), nullptr, nullptr);
+	CBenchSceneManager manager;
+	GHOHintParticlesNode* node = new GHOHintParticlesNode(fw::ContentReference(), nullptr, &manager);
 	node->setAtlasTexture(frame.get());
 	GHOHintParticlesDescription& d = node->description;
 	d.PPS = 20;
@@ -89,7 +98,8 @@ void BM_WeatherParticlesStep(benchmark::State& state)
 {
 	fw::CRandomGeneratorSingleton::Instance().seed(2);
 	const fw::CRefHolder<fw::CAtlasTexture> frame = benchFrame();
-	GWeatherParticlesNode* node = new GWeatherParticlesNode(fw::ContentReference(), nullptr, nullptr);
+	CBenchSceneManager manager;
+	GWeatherParticlesNode* node = new GWeatherParticlesNode(fw::ContentReference(), nullptr, &manager);
 	node->setAtlasTexture(frame.get());
 	GWeatherParticlesDescription& d = node->description;
 	d.PPS = 200;

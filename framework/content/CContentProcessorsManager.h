@@ -16,7 +16,8 @@ class IContentProcessor;
 
 // Makes the framework's content processors, finds the processor of a type tag for the content
 // manager and passes the device's driver events on to the processors that take device events.
-// The device makes it once and registers it first of all its receivers.
+// The program makes it once and hands it to the device, which registers it first of all its
+// receivers.
 class CContentProcessorsManager : public CEventReceiver
 {
 public:

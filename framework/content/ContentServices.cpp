@@ -1,11 +1,7 @@
 #include "content/ContentServices.h"
 
-#include "content/CContentManager.h"
-#include "content/CContentProcessorsManager.h"
 #include "content/CImage.h"
 #include "content/CImageManager.h"
-#include "core/CNodeFactory.h"
-#include "platform/CDeviceStub.h"
 #include "platform/CIconFile.h"
 
 #include <cstring>
@@ -14,17 +10,6 @@ namespace fw
 {
 namespace
 {
-CEventReceiver* makeProcessorsManager(CDeviceStub* device)
-{
-	return new CContentProcessorsManager(device->getVideoDriver(), device->getAudioDriver(), device->getFileSystem(),
-		&CNodeFactorySingleton::Instance());
-}
-
-CEventReceiver* makeContentManager(CDeviceStub* device)
-{
-	return new CContentManager(device->getVideoDriver(), device->getFileSystem(),
-		dynamic_cast<CContentProcessorsManager*>(device->getProcessorsManager()));
-}
 // The platform's image files (the window's icon) go through the image manager's decoders.
 bool decodeImageFile(io::IReadFile* file, core::dimension2d<u32>& size, core::array<u32>& pixels)
 {
@@ -46,8 +31,6 @@ bool decodeImageFile(io::IReadFile* file, core::dimension2d<u32>& size, core::ar
 
 void registerContentServices()
 {
-	CDeviceStub::setProcessorsManagerMaker(&makeProcessorsManager);
-	CDeviceStub::setContentManagerMaker(&makeContentManager);
 	setImageFileDecoder(&decodeImageFile);
 }
 } // namespace fw

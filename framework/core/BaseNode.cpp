@@ -114,7 +114,16 @@ private:
 	u32 m_size;
 };
 
-// A collection walk over a node's children, registered on its thread for as long as it runs. It
+s32 indexOfChild(const core::array<BaseNode*>& children, const BaseNode* child)
+{
+	for (u32 i = 0; i < children.size(); ++i)
+		if (children[i] == child)
+			return static_cast<s32>(i);
+	return -1;
+}
+} // namespace
+
+// A collection walk over a node's children, registered on that node for as long as it runs. It
 // neither copies nor holds the children, which would touch every node twice more per frame: it reads
 // the node's own list until that list is about to change, when it keeps a copy of the list as it was;
 // and a child taken off the node while the walk runs keeps the reference its parent gave up until the
@@ -123,14 +132,15 @@ private:
 class CChildWalk
 {
 public:
-	explicit CChildWalk(const BaseNode* parent, const core::array<BaseNode*>& children) :
-		m_parent(parent), m_children(children), m_outer(t_innermost)
+	explicit CChildWalk(BaseNode* parent, const core::array<BaseNode*>& children) :
+		m_parent(parent), m_children(children), m_outer(parent->m_childWalk)
 	{
-		t_innermost = this;
+		parent->m_childWalk = this;
 	}
 	~CChildWalk()
 	{
-		t_innermost = m_outer;
+		if (m_parent)
+			m_parent->m_childWalk = m_outer;
 		// After leaving the list: a destruction here may take children off other walked nodes.
 		for (BaseNode* child : m_released)
 			child->drop();
@@ -144,8 +154,8 @@ public:
 	// Called before the parent's list of children changes: walks over it keep its present order.
 	static void listChanging(const BaseNode* parent)
 	{
-		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
-			if (walk->m_parent == parent && !walk->m_changed)
+		for (CChildWalk* walk = parent->m_childWalk; walk; walk = walk->m_outer)
+			if (!walk->m_changed)
 			{
 				walk->m_copy.assign(walk->m_children.const_pointer(),
 					walk->m_children.const_pointer() + walk->m_children.size());
@@ -153,14 +163,21 @@ public:
 			}
 	}
 
+	// The parent is being destroyed under its walks: they run on over the copies its emptying made.
+	static void parentGone(BaseNode* parent)
+	{
+		for (CChildWalk* walk = parent->m_childWalk; walk; walk = walk->m_outer)
+			walk->m_parent = nullptr;
+		parent->m_childWalk = nullptr;
+	}
+
 	// Gives up the reference a parent held on a child it has just unlinked: kept by the outermost
 	// walk over that parent's children, if one runs; dropped now otherwise.
 	static void release(const BaseNode* parent, BaseNode* child)
 	{
 		CChildWalk* keeper = nullptr;
-		for (CChildWalk* walk = t_innermost; walk; walk = walk->m_outer)
-			if (walk->m_parent == parent)
-				keeper = walk;
+		for (CChildWalk* walk = parent->m_childWalk; walk; walk = walk->m_outer)
+			keeper = walk;
 		if (keeper)
 			keeper->m_released.push_back(child);
 		else
@@ -168,25 +185,14 @@ public:
 	}
 
 private:
-	static thread_local CChildWalk* t_innermost;
-	const BaseNode* m_parent;
+	BaseNode* m_parent;
 	const core::array<BaseNode*>& m_children;
+	// The walk over the same node that this one runs inside.
 	CChildWalk* m_outer;
 	bool m_changed = false;
 	std::vector<BaseNode*> m_copy;
 	std::vector<BaseNode*> m_released;
 };
-
-thread_local CChildWalk* CChildWalk::t_innermost = nullptr;
-
-s32 indexOfChild(const core::array<BaseNode*>& children, const BaseNode* child)
-{
-	for (u32 i = 0; i < children.size(); ++i)
-		if (children[i] == child)
-			return static_cast<s32>(i);
-	return -1;
-}
-} // namespace
 
 BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
 	: CContent(reference), m_sceneManager(sceneManager)
@@ -207,6 +213,7 @@ BaseNode::~BaseNode()
 		unlinkChild(child);
 		CChildWalk::release(this, child);
 	}
+	CChildWalk::parentGone(this);
 	clearStates();
 	m_userData.release();
 }
@@ -397,6 +404,11 @@ void BaseNode::copyChildrenAndStatesTo(BaseNode* target) const
 
 // ---------------------------------------------------------------------------------------------
 // Tree.
+
+const SServices& BaseNode::getServices() const
+{
+	return m_sceneManager ? m_sceneManager->getServices() : noServices();
+}
 
 bool BaseNode::isAncestorOf(const BaseNode* node) const
 {

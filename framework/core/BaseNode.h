@@ -24,9 +24,11 @@
 namespace fw
 {
 class CAnimatorState;
+class CChildWalk;
 class CNodeFactory;
 class CPropertyContainer;
 class ISceneManager;
+struct SServices;
 class ITimerManager;
 class IXMLReader;
 class IXMLWriter;
@@ -215,6 +217,8 @@ public:
 	// Sets both links in the whole subtree (and in internal children, which their owners attach).
 	virtual void attachToScene(ISceneManager* sceneManager, SceneNode* scene);
 	ISceneManager* getSceneManager() const { return m_sceneManager; }
+	// The program's services, through the scene manager; none (all null) outside one.
+	const SServices& getServices() const;
 	SceneNode* getScene() const { return m_scene; }
 	bool isAncestorOf(const BaseNode* node) const;
 
@@ -371,5 +375,9 @@ private:
 	ISceneManager* m_sceneManager;
 	SceneNode* m_scene = nullptr;
 	CRefHolder<IReferenceCounted> m_userData;
+	// The innermost collection walk over this node's children; walks nest when collection comes
+	// back to the same node.
+	CChildWalk* m_childWalk = nullptr;
+	friend class CChildWalk;
 };
 } // namespace fw

@@ -64,9 +64,6 @@ const SLooks& looks()
 	return table;
 }
 
-// Templates being instantiated inside each other on this thread.
-thread_local s32 t_templateNesting = 0;
-
 const core::stringc& templateRootName()
 {
 	static const core::stringc& name = *new core::stringc("TemplateRoot");
@@ -250,7 +247,8 @@ void ControlNode::instantiateTemplate()
 	BaseNode* collection = manager ? manager->getTemplateCollectionNode() : nullptr;
 	if (!collection)
 		return;
-	if (t_templateNesting >= MAX_TEMPLATE_NESTING)
+	s32& nesting = manager->templateNesting();
+	if (nesting >= MAX_TEMPLATE_NESTING)
 	{
 		logFormat(LOG_ERROR,
 			"Control \"%s\": template \"%s\" not instantiated: templates are nested %d deep (a template that "
@@ -258,7 +256,9 @@ void ControlNode::instantiateTemplate()
 			getName().c_str(), CNameTableSingleton::Instance().lookup(m_templateName).c_str(), MAX_TEMPLATE_NESTING);
 		return;
 	}
-	++t_templateNesting;
+	++nesting;
+	// The manager too: a handler below may let go of the last reference to it.
+	const CRefHolder<ISceneManager> keepManager(manager);
 	const CRefHolder<ControlNode> self = holdForCall(this);
 	if (!getTemplateRoot())
 	{
@@ -272,7 +272,7 @@ void ControlNode::instantiateTemplate()
 	// To the fresh children only: the root itself would take it as its own instantiation.
 	const CRefHolder<CEvent> changed = adoptRef<CEvent>(new CEventNodeTemplatesChanged(collection));
 	root->routeDown(ROUTE_SELF_DOWN, changed.get());
-	--t_templateNesting;
+	--nesting;
 }
 
 void ControlNode::askLook(s32 lookId)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoreTypes.h"
+#include "core/SServices.h"
 
 namespace fw
 {
@@ -19,9 +20,16 @@ public:
 	// queue keeps the event and the receiver alive until then.
 	virtual void queueMessage(CEventReceiver* receiver, s32 mode, CEvent* event) = 0;
 
+	// The services the manager hands its nodes; none by default.
+	virtual const SServices& getServices() const { return noServices(); }
+
 	// The timer manager that the scene gave its nodes for their states; null when it has none. The
 	// manager answers for its scenes because a node knows its scene only by an incomplete type.
 	virtual ITimerManager* getSceneTimerManager(const SceneNode* /*scene*/) const { return nullptr; }
+
+	// Templates being instantiated inside each other under this manager, counted by the controls
+	// that instantiate them so that a template containing itself stops at their limit.
+	s32& templateNesting() { return m_templateNesting; }
 
 	// The installed template collection; null for none.
 	virtual BaseNode* getTemplateCollectionNode() const { return nullptr; }
@@ -49,5 +57,8 @@ public:
 	{
 		return nullptr;
 	}
+
+private:
+	s32 m_templateNesting = 0;
 };
 } // namespace fw

@@ -63,7 +63,6 @@ CDeviceLinux::CDeviceLinux(const SDeviceCreationParameters& params, IMonotonicCl
 	createWindow();
 	createVideoDriver(m_params.VideoDriver);
 	createAudioDriver(getAudioDriverType());
-	createProcessorsManager();
 }
 
 CDeviceLinux::~CDeviceLinux()
@@ -127,7 +126,6 @@ bool CDeviceLinux::reinitialize(const SDeviceCreationParameters& params)
 		createWindow();
 	if (!createVideoDriver(m_params.VideoDriver))
 		return false;
-	createProcessorsManager();
 	if (m_window)
 		m_window->activate();
 	return true;

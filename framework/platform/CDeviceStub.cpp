@@ -19,9 +19,6 @@ const c8* const DEVICE_ENGINE_VERSION = "1.4.2";
 
 namespace
 {
-DeviceServiceMaker s_processorsManagerMaker = nullptr;
-DeviceServiceMaker s_contentManagerMaker = nullptr;
-DeviceServiceMaker s_sceneManagerMaker = nullptr;
 s32 s_audioDriverType = DEVICE_AUDIO_OPENAL;
 } // namespace
 
@@ -117,44 +114,9 @@ bool CDeviceStub::reinitialize(const SDeviceCreationParameters&)
 	return false;
 }
 
-CEventReceiver* CDeviceStub::createContentManager()
-{
-	if (!s_contentManagerMaker)
-	{
-		logError("No content manager can be made: its maker is not installed.");
-		return nullptr;
-	}
-	return s_contentManagerMaker(this);
-}
-
-CEventReceiver* CDeviceStub::createSceneManager()
-{
-	if (!s_sceneManagerMaker)
-	{
-		logError("No scene manager can be made: its maker is not installed.");
-		return nullptr;
-	}
-	return s_sceneManagerMaker(this);
-}
-
 CTimerManager* CDeviceStub::createTimerManager()
 {
 	return new CTimerManager;
-}
-
-void CDeviceStub::setProcessorsManagerMaker(DeviceServiceMaker maker)
-{
-	s_processorsManagerMaker = maker;
-}
-
-void CDeviceStub::setContentManagerMaker(DeviceServiceMaker maker)
-{
-	s_contentManagerMaker = maker;
-}
-
-void CDeviceStub::setSceneManagerMaker(DeviceServiceMaker maker)
-{
-	s_sceneManagerMaker = maker;
 }
 
 void CDeviceStub::setAudioDriverType(s32 type)
@@ -185,13 +147,25 @@ bool CDeviceStub::createAudioDriver(s32 type)
 	return true;
 }
 
-void CDeviceStub::createProcessorsManager()
+void CDeviceStub::setProcessorsManager(CEventReceiver* manager)
 {
-	if (m_processorsManager || !m_videoDriver || !s_processorsManagerMaker)
+	if (manager == m_processorsManager.get())
 		return;
-	m_processorsManager = adoptRef(s_processorsManagerMaker(this));
 	if (m_processorsManager)
-		addEventReceiver(m_processorsManager.get(), PROCESSORS_MANAGER_PRIORITY);
+		removeEventReceiver(m_processorsManager.get());
+	m_processorsManager = CRefHolder<CEventReceiver>(manager);
+	if (manager)
+		addEventReceiver(manager, PROCESSORS_MANAGER_PRIORITY);
+}
+
+SServices CDeviceStub::getServices() const
+{
+	SServices services;
+	services.device = const_cast<CDeviceStub*>(this);
+	services.sound = m_soundManager.get();
+	services.dictionary = m_dictionary.get();
+	services.cursor = getCursorControl();
+	return services;
 }
 
 void CDeviceStub::releaseVideoDriver()

@@ -2,6 +2,7 @@
 
 #include "core/CEventReceiver.h"
 #include "core/CRefHolder.h"
+#include "core/SServices.h"
 #include "platform/CDeviceClock.h"
 #include "platform/SDeviceCreationParameters.h"
 
@@ -20,13 +21,11 @@ class CTimerManager;
 class CVideoModeList;
 class ICursorControl;
 
-// Makes a service of a library above the platform for the device (which cannot link it): a new
-// object with count 1 for the caller, or null.
-typedef CEventReceiver* (*DeviceServiceMaker)(CDeviceStub* device);
-
 // The service hub: owns the video driver, the clock and the settings, keeps the event receivers
-// and routes every device event to them, and makes the managers the application asks for. This
-// part knows no window; the concrete device adds the window, driver creation and the main loop.
+// and routes every device event to them, and makes timer managers. The content and scene managers
+// belong to libraries above it: the application makes them, and hands the device the content
+// processors manager. This part knows no window; the concrete device adds the window, driver
+// creation and the main loop.
 class CDeviceStub : public CEventReceiver
 {
 public:
@@ -52,10 +51,7 @@ public:
 	// Changes video driver or display; false when no driver could be made.
 	virtual bool reinitialize(const SDeviceCreationParameters& params);
 
-	// New managers, each with count 1 for the caller; null when the library that provides the
-	// service has not installed its maker.
-	virtual CEventReceiver* createContentManager();
-	virtual CEventReceiver* createSceneManager();
+	// A new timer manager with count 1 for the caller.
 	virtual CTimerManager* createTimerManager();
 
 	virtual bool isWindowActive() const = 0;
@@ -92,10 +88,17 @@ public:
 	CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
 	CDictionary* getDictionary() const { return m_dictionary.get(); }
 	CEventReceiver* getProcessorsManager() const { return m_processorsManager.get(); }
+	// Held and registered first of all receivers, so that the processors have taken or dropped a
+	// driver before anyone asks them for contents. It replaces the one held before (which leaves
+	// the receivers); null only lets that one go.
+	void setProcessorsManager(CEventReceiver* manager);
 	// Null when no audio driver could be made; the device then works on without sound.
 	IAudioDriver* getAudioDriver() const { return m_audioDriver.get(); }
 	CSoundManager* getSoundManager() const { return m_soundManager.get(); }
 	const SDeviceCreationParameters& getCreationParameters() const { return m_params; }
+	// A context holding the device's own services (the device, its sound manager, dictionary and
+	// cursor control); the others are null for the caller to fill.
+	SServices getServices() const;
 
 	// Minimum time between frames, in ms.
 	u32 getFrameInterval() const { return m_frameInterval; }
@@ -107,11 +110,6 @@ public:
 	u32 getLastTick() const { return m_lastTick; }
 	void setLastTick(u32 time) { m_lastTick = time; }
 
-	// Installed by the libraries that provide the services, before the device is made: the
-	// processors manager is made with the device (when it has a video driver).
-	static void setProcessorsManagerMaker(DeviceServiceMaker maker);
-	static void setContentManagerMaker(DeviceServiceMaker maker);
-	static void setSceneManagerMaker(DeviceServiceMaker maker);
 	// The audio driver type later devices make (OpenAL unless changed): tests without a sound
 	// device keep them on the null driver.
 	static void setAudioDriverType(s32 type);
@@ -126,8 +124,6 @@ protected:
 		bool operator<(const SReceiverEntry& other) const { return priority < other.priority; }
 	};
 
-	// Makes the processors manager through its maker and registers it; once.
-	void createProcessorsManager();
 	// 0 the null driver, 1 OpenAL; posts the new driver's creation. False when none was made.
 	bool createAudioDriver(s32 type);
 	// Drops the driver and the engine device that made it.

@@ -8,7 +8,6 @@
 #include "core/PropertyAccessors.h"
 #include "core/StateItem.h"
 #include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventValueChanged.h"
 #include "widgets/CharacterClasses.h"
 #include "widgets/SceneManager.h"
@@ -74,9 +73,7 @@ const PropertyTable& EditNode::getClassPropertyTable()
 
 bool EditNode::readRealTime(u32& now) const
 {
-	const SceneManager* manager = dynamic_cast<const SceneManager*>(getSceneManager());
-	CDeviceStub* device =
-		manager && manager->getDevice() ? manager->getDevice() : CEngineDeviceSingleton::Instance().getDevice();
+	CDeviceStub* device = getServices().device;
 	if (!device || !device->getTimer())
 		return false;
 	now = device->getTimer()->getRealTime();

@@ -82,8 +82,8 @@ SceneManager::~SceneManager()
 	// Scenes that left otherwise (taken out by the program, perhaps destroyed) are not touched.
 	for (auto& entry : m_sceneTimerManagers)
 	{
-		if (m_device)
-			m_device->removeEventReceiver(entry.second);
+		if (m_services.device)
+			m_services.device->removeEventReceiver(entry.second);
 		entry.second->drop();
 	}
 	m_sceneTimerManagers.clear();
@@ -265,11 +265,11 @@ void SceneManager::createSceneTimerManager(SceneNode* scene)
 		scene->setTimerManager(found->second);
 		return;
 	}
-	CTimerManager* timers = m_device ? m_device->createTimerManager() : new CTimerManager;
+	CTimerManager* timers = m_services.device ? m_services.device->createTimerManager() : new CTimerManager;
 	if (!timers)
 		return;
-	if (m_device)
-		m_device->addEventReceiver(timers, SCENE_TIMER_MANAGER_PRIORITY);
+	if (m_services.device)
+		m_services.device->addEventReceiver(timers, SCENE_TIMER_MANAGER_PRIORITY);
 	m_sceneTimerManagers[scene] = timers;
 	scene->setTimerManager(timers);
 }
@@ -283,8 +283,8 @@ void SceneManager::releaseSceneTimerManager(SceneNode* scene)
 	m_sceneTimerManagers.erase(found);
 	if (scene->getTimerManager() == timers)
 		scene->setTimerManager(nullptr);
-	if (m_device)
-		m_device->removeEventReceiver(timers);
+	if (m_services.device)
+		m_services.device->removeEventReceiver(timers);
 	timers->drop();
 }
 
@@ -571,7 +571,7 @@ void SceneManager::takeBackFocus(SceneNode* scene)
 {
 	scene->setFocused(true);
 	// What lies under the pointer now is hovered without waiting for it to move.
-	if (ICursorControl* cursor = m_device ? m_device->getCursorControl() : nullptr)
+	if (ICursorControl* cursor = m_services.cursor)
 	{
 		const core::position2d<s32> at = cursor->getPosition();
 		const CRefHolder<CEvent> move = adoptRef<CEvent>(new CEventInputMouseMove(at.X, at.Y));

@@ -9,7 +9,6 @@
 
 namespace fw
 {
-class CDeviceStub;
 class CTimerManager;
 class SceneNode;
 class TemplateCollectionNode;
@@ -64,10 +63,11 @@ public:
 	// active scene, which the scene stack provides; until then no scene receives input.
 	bool routeDown(s32 mode, CEvent* event) override;
 
-	// The device whose timer managers the scenes get (registered as its receivers); not held.
-	// Without one, scenes get timer managers of their own that nothing updates but the program.
-	void setDevice(CDeviceStub* device) { m_device = device; }
-	CDeviceStub* getDevice() const { return m_device; }
+	// What the manager hands its nodes, set before scenes arrive; nothing in it is held. The
+	// services' device makes the scenes' timer managers and registers them as its receivers; without
+	// one, scenes get timer managers of their own that nothing updates but the program.
+	void setServices(const SServices& services) { m_services = services; }
+	const SServices& getServices() const override { return m_services; }
 
 	// Held; every control under the manager rebuilds its look from it. Null sends nothing.
 	void setTemplateCollection(TemplateCollectionNode* collection);
@@ -158,7 +158,7 @@ private:
 	// pointer is.
 	void takeBackFocus(SceneNode* scene);
 
-	CDeviceStub* m_device = nullptr;
+	SServices m_services;
 	CRefHolder<TemplateCollectionNode> m_templateCollection;
 	// Held; each registered with the device while its scene is in the tree.
 	std::map<const SceneNode*, CTimerManager*> m_sceneTimerManagers;

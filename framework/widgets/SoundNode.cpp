@@ -1,11 +1,11 @@
 #include "widgets/SoundNode.h"
 
+#include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/PropertyAccessors.h"
-#include "platform/CDeviceStub.h"
+#include "core/SServices.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
-#include "widgets/SceneManager.h"
 
 namespace fw
 {
@@ -69,9 +69,7 @@ bool SoundNode::isPlaying() const
 
 CSoundManager* SoundNode::findSoundManager() const
 {
-	const SceneManager* manager = dynamic_cast<const SceneManager*>(getSceneManager());
-	CDeviceStub* device = manager ? manager->getDevice() : nullptr;
-	return device ? device->getSoundManager() : nullptr;
+	return getServices().sound;
 }
 
 void SoundNode::releaseCue(bool stop)
@@ -101,7 +99,12 @@ void SoundNode::applySound()
 	releaseCue(true);
 	CSoundManager* sounds = findSoundManager();
 	if (!sounds)
+	{
+		// Nothing will play it under this scene manager: said once, not on every pass.
+		logWarning((core::stringc("SoundNode ") + getName() + ": no sound manager to play its cue.").c_str());
+		m_applied = true;
 		return;
+	}
 	CSoundCue* cue = sounds->play(m_cueNameId, false, 0);
 	if (!cue)
 		return; // not registered, muted or at its group's limit: the next pass tries again

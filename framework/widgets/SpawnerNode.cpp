@@ -214,7 +214,13 @@ void SpawnerNode::spawn(u32 count)
 {
 	if (m_templates.empty() || count == 0)
 		return;
-	CRandomGenerator& random = CRandomGeneratorSingleton::Instance();
+	CRandomGenerator* generator = getServices().random;
+	if (!generator)
+	{
+		logWarning((core::stringc("SpawnerNode \"") + getName() + "\": no random generator; nothing spawned.").c_str());
+		return;
+	}
+	CRandomGenerator& random = *generator;
 	// Held: what the copies do on creation must not take the template away under the loop.
 	const CRefHolder<BaseNode> source(m_templates[random.nextUInt() % m_templates.size()]);
 	const CRefHolder<SpawnerNode> self(this);

@@ -4,9 +4,9 @@
 #include "content/video/CQuadBatch.h"
 #include "content/video/IdentityMatrix.h"
 #include "core/NodeCasts.h"
-#include "platform/CDeviceStub.h"
+#include "core/PropertyAccessors.h"
+#include "core/SServices.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "widgets/DrawingSupport.h"
 
 #include <cmath>
@@ -39,13 +39,6 @@ video2d::SMaterial makeTextMaterial()
 	// A mirroring scale keeps the glyphs.
 	material.BackfaceCulling = 0;
 	return material;
-}
-
-core::stringw translate(const core::stringw& text)
-{
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
-	return dictionary ? dictionary->translate(text) : text;
 }
 
 // Clip planes keep the side where normal . p + d >= 0.
@@ -105,7 +98,9 @@ STextSettings TextNode::getSettings() const
 
 void TextNode::breakLines()
 {
-	m_displayText = m_translated ? translate(m_text) : m_text;
+	// A node outside a scene shows its text as it is; it is translated once attached.
+	CDictionary* dictionary = m_translated ? getServices().dictionary : nullptr;
+	m_displayText = dictionary ? dictionary->translate(m_text) : m_text;
 	m_layout.breakLines(m_displayText, getSettings());
 }
 

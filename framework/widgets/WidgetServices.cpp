@@ -1,13 +1,11 @@
 #include "widgets/WidgetServices.h"
 
 #include "content/ContentServices.h"
-#include "platform/CDeviceStub.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/CheckBoxNode.h"
 #include "widgets/EditNode.h"
 #include "widgets/ListNode.h"
 #include "widgets/ProgressBarNode.h"
-#include "widgets/SceneManager.h"
 #include "widgets/SliderNode.h"
 #include "widgets/TabSceneNode.h"
 #include "widgets/NineGridSpriteNode.h"
@@ -23,13 +21,6 @@ namespace fw
 {
 namespace
 {
-CEventReceiver* makeSceneManager(CDeviceStub* device)
-{
-	SceneManager* manager = new SceneManager;
-	manager->setDevice(device);
-	return manager;
-}
-
 void registerWidgetClasses(CNodeFactory& factory)
 {
 	registerNodeClass<TemplateCollectionNode>(factory);
@@ -54,7 +45,6 @@ void registerWidgetClasses(CNodeFactory& factory)
 void registerWidgetServices()
 {
 	registerContentServices();
-	CDeviceStub::setSceneManagerMaker(&makeSceneManager);
 	CNodeFactory::addClassRegistrar(&registerWidgetClasses);
 }
 } // namespace fw

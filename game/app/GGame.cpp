@@ -6,6 +6,7 @@
 #include "app/GGameSettings.h"
 #include "app/GLogosConfiguration.h"
 #include "content/CContentManager.h"
+#include "content/CContentProcessorsManager.h"
 #include "content/CImage.h"
 #include "content/video/CQuadBatch.h"
 #include "content/video/CVideoDriver2D.h"
@@ -266,12 +267,15 @@ bool GGame::init()
 	if (!device->reinitialize(m_deviceParameters))
 		return false;
 
-	m_contentManager = adoptRef(dynamic_cast<CContentManager*>(device->createContentManager()));
-	if (m_contentManager)
-	{
-		device->addEventReceiver(m_contentManager.get(), CONTENT_MANAGER_PRIORITY);
-		m_registered.push_back(m_contentManager.get());
-	}
+	// The device keeps the processors and gives them its driver events first of all receivers.
+	const CRefHolder<CContentProcessorsManager> processors =
+		adoptRef(new CContentProcessorsManager(device->getVideoDriver(), device->getAudioDriver(),
+			device->getFileSystem(), &CNodeFactorySingleton::Instance()));
+	device->setProcessorsManager(processors.get());
+	m_contentManager =
+		adoptRef(new CContentManager(device->getVideoDriver(), device->getFileSystem(), processors.get()));
+	device->addEventReceiver(m_contentManager.get(), CONTENT_MANAGER_PRIORITY);
+	m_registered.push_back(m_contentManager.get());
 	m_timerManager = adoptRef(device->createTimerManager());
 	m_levelTimerManager = adoptRef(device->createTimerManager());
 	for (CTimerManager* timers : {m_timerManager.get(), m_levelTimerManager.get()})
@@ -280,10 +284,16 @@ bool GGame::init()
 		m_registered.push_back(timers);
 	}
 
-	m_sceneManager = adoptRef(dynamic_cast<SceneManager*>(device->createSceneManager()));
-	m_levelSceneManager = adoptRef(dynamic_cast<SceneManager*>(device->createSceneManager()));
-	if (!m_contentManager || !m_sceneManager || !m_levelSceneManager)
-		return false;
+	m_sceneManager = adoptRef(new SceneManager);
+	m_levelSceneManager = adoptRef(new SceneManager);
+	SServices services = device->getServices();
+	services.profiles = &profiles;
+	services.random = &CRandomGeneratorSingleton::Instance();
+	services.content = m_contentManager.get();
+	services.timers = m_timerManager.get();
+	m_sceneManager->setServices(services);
+	services.timers = m_levelTimerManager.get();
+	m_levelSceneManager->setServices(services);
 	m_sceneManager->setSortingEnabled(true);
 	m_sceneManager->setTimerManager(m_timerManager.get());
 	device->addEventReceiver(m_sceneManager.get(), MANAGER_PRIORITY);

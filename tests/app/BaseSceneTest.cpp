@@ -65,7 +65,7 @@ protected:
 			}
 		timers = adoptRef(new CTimerManager);
 		manager = adoptRef(new SceneManager);
-		manager->setDevice(device);
+		manager->setServices(device->getServices());
 		manager->setTimerManager(timers.get());
 		first = makeScene("First");
 		second = makeScene("Second");

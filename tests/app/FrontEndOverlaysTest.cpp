@@ -533,10 +533,10 @@ TEST_F(PlayersGame, NamesShowAsTyped)
 	GSelectPlayerScene* list = openList();
 	ASSERT_NE(nullptr, list);
 	EXPECT_EQ(core::stringw(L"%TitleName%"), profiles().getProfile(1)->getName());
-	// Whatever the list does with its texts, a text node shows the names unchanged.
+	// Whatever the list does with its texts, a text node of the game shows the names unchanged.
 	for (u32 i = 0; i < 2; ++i)
 	{
-		CRefHolder<TextNode> shown = adoptRef(new TextNode(ContentReference(), nullptr, nullptr));
+		CRefHolder<TextNode> shown = adoptRef(new TextNode(ContentReference(), nullptr, list->getSceneManager()));
 		shown->setText(list->getPlayersList()->getItem(i)->texts[0]);
 		EXPECT_EQ(profiles().getProfile(i)->getName(), shown->getDisplayText());
 	}

@@ -14,6 +14,7 @@
 #include "app/GRectangleNode.h"
 #include "content/CAtlasTexture.h"
 #include "content/CContentManager.h"
+#include "content/CContentProcessorsManager.h"
 #include "core/CEventInput.h"
 #include "core/CNodeFactory.h"
 #include "core/NodeCasts.h"
@@ -23,6 +24,8 @@
 #include "level/data/GLevelScores.h"
 #include "level/data/GUpgradesConfiguration.h"
 #include "platform/CProfile.h"
+#include "platform/CProfileManager.h"
+#include "platform/CRandomGenerator.h"
 #include "platform/CSoundCue.h"
 #include "platform/CSoundManager.h"
 #include "platform/DeviceSettings.h"
@@ -586,6 +589,30 @@ TEST_F(HeadlessGame, TheFrameIsDrawnWithItsBarsAndPlayTimeIsCounted)
 	// A draw on the null driver goes through without a window.
 	device->postEvent(adoptRef(new CEventSystemFlowDraw).get());
 	EXPECT_EQ(DEVICE_DRIVER_NULL, game->getDeviceParameters().VideoDriver);
+}
+
+// The game hands its scenes the program's services through their scene manager, and the device
+// the processors its content manager uses.
+TEST_F(HeadlessGame, ItsScenesReachTheGamesServices)
+{
+	SceneNode* scene = activeScene();
+	ASSERT_NE(nullptr, scene);
+	const SServices& services = scene->getServices();
+	EXPECT_EQ(device, services.device);
+	EXPECT_EQ(device->getSoundManager(), services.sound);
+	EXPECT_EQ(device->getDictionary(), services.dictionary);
+	EXPECT_EQ(device->getCursorControl(), services.cursor);
+	EXPECT_EQ(&CProfileManagerSingleton::Instance(), services.profiles);
+	EXPECT_EQ(&CRandomGeneratorSingleton::Instance(), services.random);
+	EXPECT_EQ(game->getContentManager(), services.content);
+	EXPECT_EQ(game->getTimerManager(), services.timers);
+	EXPECT_EQ(game->getLevelTimerManager(), game->getLevelSceneManager()->getServices().timers);
+	EXPECT_EQ(game->getContentManager(), game->getLevelSceneManager()->getServices().content);
+
+	ASSERT_NE(nullptr, device->getProcessorsManager());
+	EXPECT_EQ(device->getProcessorsManager(),
+		static_cast<CEventReceiver*>(game->getContentManager()->getProcessorsManager()));
+	EXPECT_EQ(device->getProcessorsManager(), device->getEventReceivers()[0]);
 }
 
 TEST_F(HeadlessGame, ShuttingDownLeavesTheDevicesReceivers)

@@ -369,8 +369,9 @@ TEST(SceneFileContent, SavingAnythingButANodeIsRefused)
 	EXPECT_EQ("kept", test::readDiskFile(target));
 }
 
-// The program's way: the makers installed before the device is made.
-TEST(SceneFileContent, DeviceMakesTheManagersThroughTheInstalledMakers)
+// The program's way: the managers made on the device's services, the processors handed to the
+// device, which gives them its driver events first.
+TEST(SceneFileContent, ManagersMadeOnTheDeviceFollowItsDriver)
 {
 	registerContentServices();
 	registerContentServices();
@@ -378,17 +379,13 @@ TEST(SceneFileContent, DeviceMakesTheManagersThroughTheInstalledMakers)
 
 	const CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters()));
 	ASSERT_TRUE(device && device->getVideoDriver());
-	auto* processors = dynamic_cast<CContentProcessorsManager*>(device->getProcessorsManager());
-	ASSERT_TRUE(processors);
-	EXPECT_EQ(device->getVideoDriver(), processors->getVideoDriver());
-	EXPECT_EQ(device->getFileSystem(), processors->getFileSystem());
-	EXPECT_EQ(&CNodeFactorySingleton::Instance(), processors->getNodeFactory());
-
-	const CRefHolder<CEventReceiver> receiver = adoptRef(device->createContentManager());
-	auto* manager = dynamic_cast<CContentManager*>(receiver.get());
-	ASSERT_TRUE(manager);
-	EXPECT_EQ(processors, manager->getProcessorsManager());
-	EXPECT_EQ(device->getFileSystem(), manager->getFileSystem());
+	const CRefHolder<CContentProcessorsManager> held = adoptRef(new CContentProcessorsManager(device->getVideoDriver(),
+		device->getAudioDriver(), device->getFileSystem(), &CNodeFactorySingleton::Instance()));
+	CContentProcessorsManager* processors = held.get();
+	device->setProcessorsManager(processors);
+	const CRefHolder<CContentManager> content =
+		adoptRef(new CContentManager(device->getVideoDriver(), device->getFileSystem(), processors));
+	CContentManager* manager = content.get();
 	EXPECT_TRUE(device->addEventReceiver(manager, 1));
 
 	ASSERT_TRUE(device->getFileSystem()->addFileArchive(assetFolder().c_str(), false, false));

@@ -661,6 +661,23 @@ TEST(BaseNodeRender, ChildrenTakenOffDuringCollectionLiveUntilTheWalkEnds)
 	}
 }
 
+// The walk is registered on the node it walks: a node whose child lets go of the last reference
+// to it during the walk is gone before the walk ends, which then runs on over its copy.
+TEST(BaseNodeRender, AParentDestroyedDuringTheWalkOverItsChildrenEndsTheWalkQuietly)
+{
+	CActingNode::destroyed() = 0;
+	BaseNode* parent = new BaseNode(ContentReference(), nullptr, nullptr);
+	CActingNode* first = addActingNode(parent);
+	CActingNode* second = addActingNode(parent);
+	int destroyedDuringWalk = -1;
+	first->action = [&, parent] { parent->drop(); };
+	second->action = [&] { destroyedDuringWalk = CActingNode::destroyed(); };
+	RenderList list;
+	parent->collectRenderables(list);
+	EXPECT_EQ(-1, destroyedDuringWalk) << "taken off with its parent, not collected";
+	EXPECT_EQ(2, CActingNode::destroyed()) << "both dropped when the walk ended";
+}
+
 TEST(BaseNodeTransform, UnrotatedNodesGetTheRotationsZerosSignsIncluded)
 {
 	const f32 angles[][3] = {{0.f, 0.f, 0.f}, {-0.f, 0.f, 0.f}, {0.f, -0.f, 0.f}, {0.f, 0.f, -0.f}, {-0.f, -0.f, 0.f},

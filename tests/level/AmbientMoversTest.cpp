@@ -13,6 +13,7 @@
 #include "level/nodes/GFacing.h"
 #include "level/scene/GLevelNodeClasses.h"
 #include "platform/CRandomGenerator.h"
+#include "support/LogCapture.h"
 #include "widgets/TextNode.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,21 @@ TEST(AmbientMovers, AMoverWaitsForATimerManagerBeforeItStarts)
 	scene.draw();
 	EXPECT_TRUE(bird->isTimerRunning());
 	EXPECT_EQ(2u, bird->getRemainingPointCount());
+}
+
+// A bird draws its way from the generator its scene manager hands out; without one it stays put.
+TEST(AmbientMovers, ABirdWithoutARandomGeneratorSaysSoAndStaysPut)
+{
+	CHeadlessScene scene;
+	scene.manager->setServices(fw::SServices());
+	fw::CRefHolder<GBirdNode> bird = fw::adoptRef(new GBirdNode(fw::ContentReference(), nullptr, nullptr));
+	bird->setName("Gull");
+	scene.scene->addChild(bird.get());
+	fw::test::CLogCapture log;
+	scene.draw();
+	EXPECT_EQ(0u, bird->getRemainingPointCount());
+	EXPECT_EQ(1u, log.countContaining("Node \"Gull\": no random generator")) << log.all();
+	scene.scene->removeChild(bird.get());
 }
 
 fw::CRefHolder<GLevelPaths> pathsFrom(const std::string& text)

@@ -196,7 +196,7 @@ TEST(LevelConfiguration, ObjectivesAndEventsOfEveryKindAreRead)
 	auto* money = dynamic_cast<GMoneyObjective*>(objectives->get(0));
 	ASSERT_NE(nullptr, money);
 	EXPECT_EQ(5000.5f, money->FloatValue);
-	EXPECT_EQ(fw::core::stringw(L"%Obj_Money%"), money->getDisplayName(true));
+	EXPECT_EQ(fw::core::stringw(L"%Obj_Money%"), money->getDisplayName(nullptr, true));
 	EXPECT_EQ(fw::core::stringw(L"%GamePlay_CompleteHintMoney%"), money->getHint());
 	ASSERT_NE(nullptr, dynamic_cast<GIncomeObjective*>(objectives->get(1)));
 	auto* workers = dynamic_cast<GWorkersObjective*>(objectives->get(2));

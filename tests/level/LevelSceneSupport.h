@@ -337,7 +337,9 @@ public:
 		static const bool words = device->getDictionary()->load(QB_ASSETS_DIR "/strings/Dictionary.xml");
 		(void)words;
 		soundTrace().clear();
-		manager->setDevice(device);
+		fw::SServices services = device->getServices();
+		services.random = &fw::CRandomGeneratorSingleton::Instance();
+		manager->setServices(services);
 		recorder->addChild(manager.get());
 		templates = fw::CRefHolder<fw::TemplateCollectionNode>(
 			fw::nodeCast<fw::TemplateCollectionNode>(loadScene(factory.get(), TEMPLATES, "Templates.oscn").get()));

@@ -332,12 +332,12 @@ TEST(LevelCompletion, ObjectiveCountsTable)
 	rig.level->recalculate();
 	const auto progress = [&](fw::u32 i) { return narrow(list->get(i)->getProgressText(rig.level.get())); };
 	EXPECT_EQ("$1,000/$1,000", progress(0));
-	EXPECT_EQ("Money!", narrow(list->get(0)->getDisplayName(false)));
+	EXPECT_EQ("Money!", narrow(list->get(0)->getDisplayName(rig.level.get(), false)));
 	EXPECT_EQ("$2,600/$1,000", progress(1)) << "1100 + 1000 + the factory's 500";
-	EXPECT_EQ("Earn $1,000 a day", narrow(list->get(1)->getDisplayName(false)));
-	EXPECT_EQ("Earn a daily income of $1,000", narrow(list->get(1)->getDisplayName(true)));
+	EXPECT_EQ("Earn $1,000 a day", narrow(list->get(1)->getDisplayName(rig.level.get(), false)));
+	EXPECT_EQ("Earn a daily income of $1,000", narrow(list->get(1)->getDisplayName(rig.level.get(), true)));
 	EXPECT_EQ("3/3", progress(2));
-	EXPECT_EQ("Have 3 workers", narrow(list->get(2)->getDisplayName(false)));
+	EXPECT_EQ("Have 3 workers", narrow(list->get(2)->getDisplayName(rig.level.get(), false)));
 	EXPECT_EQ("8/8", progress(3));
 	EXPECT_EQ("2/2", progress(4)) << "the unowned hotel does not count";
 	EXPECT_EQ("2/1", progress(5)) << "H1 and the fountain inside its own area";

@@ -10,6 +10,7 @@
 #include "level/data/GLevelPaths.h"
 #include "level/nodes/GPathMovableNode.h"
 #include "level/data/IGLevelPathsOwner.h"
+#include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 
@@ -112,6 +113,10 @@ public:
 		scene(sceneNode ? fw::CRefHolder<fw::SceneNode>(sceneNode)
 						: fw::adoptRef(new fw::SceneNode(fw::ContentReference(), nullptr, nullptr)))
 	{
+		// The nodes draw from the program's generator, which the tests seed.
+		fw::SServices services;
+		services.random = &fw::CRandomGeneratorSingleton::Instance();
+		manager->setServices(services);
 		manager->setActiveScene(scene.get());
 		timers = dynamic_cast<fw::CTimerManager*>(manager->getSceneTimerManager(scene.get()));
 	}

@@ -25,6 +25,9 @@ protected:
 	void SetUp() override
 	{
 		fw::CRandomGeneratorSingleton::Instance().seed(21);
+		fw::SServices services;
+		services.random = &fw::CRandomGeneratorSingleton::Instance();
+		random->setServices(services);
 		addImage("particles/Dot.png", 8, 4);
 		dot = atlasTexture("particles/Dot.png");
 		ASSERT_TRUE(dot);
@@ -33,12 +36,14 @@ protected:
 	template <class T>
 	fw::CRefHolder<T> make()
 	{
-		fw::CRefHolder<T> node = fw::adoptRef(new T(fw::ContentReference(manager(), "node"), nullptr, nullptr));
+		fw::CRefHolder<T> node = fw::adoptRef(new T(fw::ContentReference(manager(), "node"), nullptr, random.get()));
 		node->setAtlasTexture(dot.get());
 		return node;
 	}
 
 	fw::CRefHolder<fw::CAtlasTexture> dot;
+	// Hands the nodes the program's generator, which the tests seed.
+	fw::CRefHolder<fw::SceneManager> random = fw::adoptRef(new fw::SceneManager);
 };
 
 TEST_F(Particles, HintBurstsComeAtTheRateUpToTheCapacity)
@@ -357,6 +362,9 @@ TEST_F(Particles, ACopyTakesTheParametersButNoParticles)
 TEST_F(Particles, EachNodeDrawsInOneCallAndNothingOnceItsParticlesDied)
 {
 	fw::CRefHolder<fw::SceneManager> scenes = fw::adoptRef(new fw::SceneManager);
+	fw::SServices services;
+	services.random = &fw::CRandomGeneratorSingleton::Instance();
+	scenes->setServices(services);
 	fw::CRefHolder<fw::SceneNode> sceneNode = fw::adoptRef(new fw::SceneNode(fw::ContentReference(), nullptr, nullptr));
 	scenes->setActiveScene(sceneNode.get());
 	fw::CTimerManager* timers = dynamic_cast<fw::CTimerManager*>(scenes->getSceneTimerManager(sceneNode.get()));

@@ -61,6 +61,10 @@ public:
 		cargos->setName("CargosNode");
 		level->addChild(cargos.get());
 		headless.manager->setTemplateCollection(collection.get());
+		// The cars' cues play through the program's sound manager, where recordCue puts them.
+		fw::SServices services = headless.manager->getServices();
+		services.sound = fw::CEngineDeviceSingleton::Instance().getDevice()->getSoundManager();
+		headless.manager->setServices(services);
 	}
 	~CTrafficLevel() { headless.manager->setTemplateCollection(nullptr); }
 	CTrafficLevel(const CTrafficLevel&) = delete;

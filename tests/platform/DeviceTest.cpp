@@ -464,67 +464,54 @@ TEST_F(DeviceTest, RunAndCloseDevice)
 	EXPECT_TRUE(log.has(LOG_INFORMATION, "closeDevice() was called"));
 }
 
-namespace
-{
-Trace* s_madeTrace = nullptr;
-CEventReceiver* makeNamed(const char* name)
-{
-	return new CRecorder(*s_madeTrace, name);
-}
-CEventReceiver* makeProcessorsManager(CDeviceStub* device)
-{
-	EXPECT_NE(nullptr, device->getVideoDriver());
-	return makeNamed("processors");
-}
-CEventReceiver* makeContentManager(CDeviceStub*)
-{
-	return makeNamed("content");
-}
-CEventReceiver* makeSceneManager(CDeviceStub*)
-{
-	return makeNamed("scenes");
-}
-} // namespace
-
-TEST(Device, ServicesComeFromTheInstalledMakers)
+// The processors manager is made above the device and handed to it: the device holds it and
+// gives it every device event before any other receiver.
+TEST(Device, TheProcessorsManagerItIsGivenHearsFirst)
 {
 	Trace trace;
-	s_madeTrace = &trace;
 	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
-	{
-		CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
-		CLogLines log;
-		EXPECT_EQ(nullptr, device->getProcessorsManager());
-		EXPECT_EQ(nullptr, device->createContentManager());
-		EXPECT_EQ(nullptr, device->createSceneManager());
-		EXPECT_TRUE(log.has(LOG_ERROR, "No content manager can be made: its maker is not installed."));
-		EXPECT_TRUE(log.has(LOG_ERROR, "No scene manager can be made: its maker is not installed."));
-		CRefHolder<CTimerManager> timers = adoptRef(device->createTimerManager());
-		ASSERT_TRUE(timers);
-		EXPECT_EQ(1, timers->getReferenceCount());
-	}
+	CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
+	EXPECT_EQ(nullptr, device->getProcessorsManager());
+	CRefHolder<CTimerManager> timers = adoptRef(device->createTimerManager());
+	ASSERT_TRUE(timers);
+	EXPECT_EQ(1, timers->getReferenceCount());
 
-	CDeviceStub::setProcessorsManagerMaker(&makeProcessorsManager);
-	CDeviceStub::setContentManagerMaker(&makeContentManager);
-	CDeviceStub::setSceneManagerMaker(&makeSceneManager);
-	{
-		CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
-		ASSERT_NE(nullptr, device->getProcessorsManager());
-		ASSERT_EQ(2u, device->getEventReceivers().size()) << "the processors manager and the sound manager";
-		EXPECT_EQ(device->getProcessorsManager(), device->getEventReceivers()[0]);
-		device->getProcessorsManager()->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
-		CRefHolder<CEventReceiver> content = adoptRef(device->createContentManager());
-		CRefHolder<CEventReceiver> scenes = adoptRef(device->createSceneManager());
-		ASSERT_TRUE(content && scenes);
-		content->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
-		scenes->onEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
-		EXPECT_EQ(Trace({"processors:d", "content:d", "scenes:d"}), trace);
-		EXPECT_EQ(1, content->getReferenceCount());
-	}
-	CDeviceStub::setProcessorsManagerMaker(nullptr);
-	CDeviceStub::setContentManagerMaker(nullptr);
-	CDeviceStub::setSceneManagerMaker(nullptr);
-	s_madeTrace = nullptr;
+	const CRefHolder<CRecorder> late = adoptRef(new CRecorder(trace, "late"));
+	device->addEventReceiver(late.get(), -5);
+	const CRefHolder<CRecorder> first = adoptRef(new CRecorder(trace, "first"));
+	const CRefHolder<CRecorder> second = adoptRef(new CRecorder(trace, "second"));
+	device->setProcessorsManager(first.get());
+	EXPECT_EQ(first.get(), device->getProcessorsManager());
+	device->postEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
+	EXPECT_EQ(Trace({"late:d", "first:d"}), trace) << "priority -1, after a receiver that asked for less";
+
+	// Another one replaces it, null lets it go; the same one again changes nothing.
+	device->setProcessorsManager(second.get());
+	device->setProcessorsManager(second.get());
+	EXPECT_EQ(1, first->getReferenceCount());
+	EXPECT_EQ(3, second->getReferenceCount()) << "held and registered";
+	trace.clear();
+	device->postEvent(CRefHolder<CEvent>::adopted(new CEventSystemFlowDraw).get());
+	EXPECT_EQ(Trace({"late:d", "second:d"}), trace);
+	device->setProcessorsManager(nullptr);
+	EXPECT_EQ(nullptr, device->getProcessorsManager());
+	EXPECT_EQ(1, second->getReferenceCount());
+	device->removeEventReceiver(late.get());
+}
+
+TEST(Device, ServicesNameTheDeviceOwnParts)
+{
+	CRefHolder<CSteppedClock> clock = adoptRef(new CSteppedClock);
+	CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters(), clock.get()));
+	const SServices services = device->getServices();
+	EXPECT_EQ(device.get(), services.device);
+	EXPECT_EQ(device->getSoundManager(), services.sound);
+	EXPECT_EQ(device->getDictionary(), services.dictionary);
+	EXPECT_EQ(device->getCursorControl(), services.cursor);
+	EXPECT_EQ(nullptr, services.timers);
+	EXPECT_EQ(nullptr, services.profiles);
+	EXPECT_EQ(nullptr, services.random);
+	EXPECT_EQ(nullptr, services.content);
 }
 
 namespace

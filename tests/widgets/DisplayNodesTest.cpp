@@ -10,6 +10,7 @@
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"
 #include "widgets/DrawingSupport.h"
+#include "widgets/SceneManager.h"
 
 #include <string>
 #include <vector>
@@ -347,13 +348,14 @@ typedef CEventNodeRefresh CRefreshEvent;
 class TextNodes : public DisplayContent
 {
 protected:
-	TextNodes() : mono(font("fonts/Mono.ofnt"))
+	TextNodes() : mono(font("fonts/Mono.ofnt")), scenes(adoptRef(new SceneManager))
 	{
 		CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
 		if (device && device->getDictionary())
 		{
 			device->getDictionary()->clear();
 			device->getDictionary()->load((std::string(QB_FIXTURES_DIR) + "/widgets/Texts.xml").c_str());
+			scenes->setServices(device->getServices());
 		}
 	}
 	~TextNodes() override
@@ -372,11 +374,19 @@ protected:
 	}
 
 	CRefHolder<BitmapFont> mono;
+	// Hands the texts the program's dictionary.
+	CRefHolder<SceneManager> scenes;
 };
 
 TEST_F(TextNodes, TextsAreTranslatedThroughTheDictionary)
 {
 	const CRefHolder<TextNode> node = text(L"%Greeting%, 42 %Guests%");
+	EXPECT_EQ(core::stringw(L"%Greeting%, 42 %Guests%"), node->getDisplayText())
+		<< "no dictionary outside a scene manager";
+	// Attached, it reaches the dictionary through the manager's services.
+	node->attachToScene(scenes.get(), nullptr);
+	const CRefHolder<CEvent> attached = adoptRef<CEvent>(new CEventNodeAttached(scenes.get()));
+	node->routeEvent(ROUTE_SELF_DOWN, attached.get());
 	EXPECT_EQ(core::stringw(L"good day, 42 guests"), node->getDisplayText());
 	EXPECT_EQ(core::stringw(L"%Greeting%, 42 %Guests%"), node->getText()) << "the text itself stays";
 	EXPECT_EQ(19u, node->getLayout().getGlyphQuads().size());

@@ -74,7 +74,7 @@ protected:
 	{
 		templates = loadFixtureAs<TemplateCollectionNode>(factory.get(), "EditTemplates.oscn", TEMPLATES);
 		scene = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
-		scenes->setDevice(device.get());
+		scenes->setServices(device->getServices());
 		scenes->setTemplateCollection(templates.get());
 		scenes->setActiveScene(scene.get());
 		scenes->processMessageQueue();

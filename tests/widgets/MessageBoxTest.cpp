@@ -353,7 +353,7 @@ TEST(MessageBoxSoak, AThousandBoxesLeaveNoObjectsReceiversOrTimerManagersBehind)
 	ASSERT_TRUE(device);
 	CRefHolder<CNodeFactory> factory = makeFactory();
 	CRefHolder<SceneManager> scenes = adoptRef(new SceneManager);
-	scenes->setDevice(device.get());
+	scenes->setServices(device->getServices());
 	const CRefHolder<TemplateCollectionNode> templates =
 		loadFixtureAs<TemplateCollectionNode>(factory.get(), "SoakTemplates.oscn", SOAK_TEMPLATES);
 	scenes->setTemplateCollection(templates.get());

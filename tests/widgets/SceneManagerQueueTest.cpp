@@ -386,15 +386,4 @@ TEST_F(SceneManagerQueue, RoutesThroughItsScenes)
 	outer->removeChild(manager.get());
 }
 
-TEST(SceneManagerServices, DeviceMakesSceneAndContentManagersOnceInstalled)
-{
-	registerWidgetServices();
-	const CRefHolder<CDeviceStub> device = adoptRef(createDevice(SDeviceCreationParameters()));
-	ASSERT_TRUE(device);
-	const CRefHolder<CEventReceiver> sceneManager = adoptRef(device->createSceneManager());
-	ASSERT_TRUE(dynamic_cast<SceneManager*>(sceneManager.get()));
-	EXPECT_EQ(nullptr, static_cast<SceneManager*>(sceneManager.get())->getTimerManager());
-	const CRefHolder<CEventReceiver> contentManager = adoptRef(device->createContentManager());
-	EXPECT_TRUE(dynamic_cast<CContentManager*>(contentManager.get()));
-}
 } // namespace

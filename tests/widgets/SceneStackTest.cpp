@@ -274,7 +274,7 @@ TEST(SceneStackSoak, AThousandScenesLeaveNoObjectsOrReceiversBehind)
 	ASSERT_TRUE(device);
 	CRefHolder<CNodeFactory> factory = makeFactory();
 	CRefHolder<SceneManager> manager = adoptRef(new SceneManager);
-	manager->setDevice(device.get());
+	manager->setServices(device->getServices());
 	CRefHolder<SceneNode> home = loadFixtureAs<SceneNode>(factory.get(), "Home.oscn", sceneText("Home"));
 	const auto tick = [&] {
 		for (u32 i = 0; i < manager->getChildren().size(); ++i)

@@ -29,7 +29,7 @@ protected:
 		addCue("NodeJingle");
 		factory = makeFactory();
 		manager = adoptRef(new SceneManager);
-		manager->setDevice(device.get());
+		manager->setServices(device->getServices());
 		scene = loadFixtureAs<SceneNode>(factory.get(), "SoundScene.oscn");
 		music = nodeCast<SoundNode>(scene->getChildren()[0]);
 		late = nodeCast<SoundNode>(scene->getChildren()[1]);

@@ -70,6 +70,9 @@ protected:
 		addTemplate("Balloon", 5.f);
 		addTemplate("Bird", 9.f);
 		scenes = adoptRef(new SceneManager);
+		SServices services;
+		services.random = &CRandomGeneratorSingleton::Instance();
+		scenes->setServices(services);
 		scene = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
 		scenes->setActiveScene(scene.get());
 		scenes->setTemplateCollection(templates.get());
@@ -152,6 +155,20 @@ TEST_F(SpawnerNodeTest, TheStartDelayAndTheRateScheduleTheCopies)
 	spawner->setEnabled(true);
 	EXPECT_EQ(timers, spawner->getManager());
 	EXPECT_EQ(kept, spawner->getAccumulatedTime());
+}
+
+// Copies are placed by the generator the scene manager hands out: without one, none are made.
+TEST_F(SpawnerNodeTest, WithoutARandomGeneratorNoCopiesAreMade)
+{
+	scenes->setServices(SServices());
+	SpawnerNode* spawner = addSpawner();
+	spawner->setName("Sky");
+	spawner->setObjectsPerSecRange(core::vector2df(50.f, 50.f));
+	collect();
+	test::CLogCapture log;
+	tick(spawner, 2);
+	EXPECT_EQ(0u, spawner->getChildren().size());
+	EXPECT_EQ(2u, log.countContaining("SpawnerNode \"Sky\": no random generator")) << log.all();
 }
 
 TEST_F(SpawnerNodeTest, FiftyASecondMakeOneThenTwoCopiesOfOneTemplatePerTick)

@@ -63,6 +63,9 @@ protected:
 		ASSERT_EQ(video::EDT_OPENGL, driver()->getDriverType());
 		ASSERT_TRUE(openStagedContent(driver()));
 		scenes = adoptRef(new SceneManager);
+		SServices services;
+		services.random = &CRandomGeneratorSingleton::Instance();
+		scenes->setServices(services);
 		scenes->setSortingEnabled(true);
 		scene = adoptRef(new SceneNode(ContentReference(), nullptr, nullptr));
 		scenes->setActiveScene(scene.get());

@@ -81,7 +81,7 @@ inline void openDeviceScenes(CWindowDevice* device, TemplateCollectionNode* temp
 	CRefHolder<CTimerManager>& timers)
 {
 	scenes = adoptRef(new SceneManager);
-	scenes->setDevice(device);
+	scenes->setServices(device->getServices());
 	scenes->setSortingEnabled(true);
 	timers = adoptRef(device->createTimerManager());
 	device->addEventReceiver(timers.get(), 2);

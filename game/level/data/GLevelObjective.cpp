@@ -10,7 +10,7 @@ bool GLevelObjective::isComplete(GGameLevelScene*) const
 	return false;
 }
 
-fw::core::stringw GLevelObjective::getDisplayName(bool) const
+fw::core::stringw GLevelObjective::getDisplayName(const fw::BaseNode*, bool) const
 {
 	return fw::core::stringw();
 }
@@ -20,7 +20,7 @@ fw::core::stringw GLevelObjective::getProgressText(GGameLevelScene*) const
 	return fw::core::stringw();
 }
 
-fw::core::stringw GLevelObjectiveBase::getDisplayName(bool) const
+fw::core::stringw GLevelObjectiveBase::getDisplayName(const fw::BaseNode*, bool) const
 {
 	return InfoStr;
 }

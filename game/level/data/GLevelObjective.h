@@ -8,6 +8,7 @@
 
 namespace fw
 {
+class BaseNode;
 class IXMLReader;
 }
 class GGameLevelScene;
@@ -21,7 +22,8 @@ public:
 	// Called when the level is set up.
 	virtual void reset() {}
 	virtual bool isComplete(GGameLevelScene* level) const;
-	virtual fw::core::stringw getDisplayName(bool full) const;
+	// Texts are translated through the dictionary of the node that shows them (none for null).
+	virtual fw::core::stringw getDisplayName(const fw::BaseNode* node, bool full) const;
 	virtual fw::core::stringw getProgressText(GGameLevelScene* level) const;
 	virtual fw::core::stringw getHint() const { return fw::core::stringw(); }
 	// The reader stands on the "Objective" element; only its attributes are read.
@@ -32,7 +34,7 @@ public:
 class GLevelObjectiveBase : public GLevelObjective
 {
 public:
-	fw::core::stringw getDisplayName(bool full) const override;
+	fw::core::stringw getDisplayName(const fw::BaseNode* node, bool full) const override;
 
 	fw::core::stringw InfoStr;
 	fw::f32 FloatValue = 0.f;
@@ -55,7 +57,7 @@ class GIncomeObjective : public GLevelObjectiveBase
 public:
 	bool isComplete(GGameLevelScene* level) const override;
 	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
-	fw::core::stringw getDisplayName(bool full) const override;
+	fw::core::stringw getDisplayName(const fw::BaseNode* node, bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintIncome%"; }
 };
@@ -65,7 +67,7 @@ class GWorkersObjective : public GLevelObjectiveBase
 public:
 	bool isComplete(GGameLevelScene* level) const override;
 	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
-	fw::core::stringw getDisplayName(bool full) const override;
+	fw::core::stringw getDisplayName(const fw::BaseNode* node, bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintWorkers%"; }
 };
@@ -75,7 +77,7 @@ class GGuestsCountObjective : public GLevelObjectiveBase
 public:
 	bool isComplete(GGameLevelScene* level) const override;
 	fw::core::stringw getProgressText(GGameLevelScene* level) const override;
-	fw::core::stringw getDisplayName(bool full) const override;
+	fw::core::stringw getDisplayName(const fw::BaseNode* node, bool full) const override;
 	void read(fw::IXMLReader* reader) override;
 	fw::core::stringw getHint() const override { return L"%GamePlay_CompleteHintGuests%"; }
 };

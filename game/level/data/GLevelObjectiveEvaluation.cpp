@@ -60,9 +60,9 @@ bool GIncomeObjective::isComplete(GGameLevelScene* level) const
 	return FloatValue <= level->getEconomy().getIncome();
 }
 
-fw::core::stringw GIncomeObjective::getDisplayName(bool full) const
+fw::core::stringw GIncomeObjective::getDisplayName(const fw::BaseNode* node, bool full) const
 {
-	return levelservices::formatText(nullptr, full ? "Obj_IncomeFull" : "Obj_Income",
+	return levelservices::formatText(node, full ? "Obj_IncomeFull" : "Obj_Income",
 		fw::formatThousands(fw::truncateToInt(FloatValue), L','));
 }
 
@@ -76,9 +76,9 @@ bool GWorkersObjective::isComplete(GGameLevelScene* level) const
 	return level->getEconomy().getAllWorkers() >= IntValue;
 }
 
-fw::core::stringw GWorkersObjective::getDisplayName(bool) const
+fw::core::stringw GWorkersObjective::getDisplayName(const fw::BaseNode* node, bool) const
 {
-	return levelservices::formatText(nullptr, "Obj_Workers", fw::core::stringw(IntValue));
+	return levelservices::formatText(node, "Obj_Workers", fw::core::stringw(IntValue));
 }
 
 fw::core::stringw GWorkersObjective::getProgressText(GGameLevelScene* level) const
@@ -91,9 +91,9 @@ bool GGuestsCountObjective::isComplete(GGameLevelScene* level) const
 	return level->getEconomy().getGuests() >= IntValue;
 }
 
-fw::core::stringw GGuestsCountObjective::getDisplayName(bool) const
+fw::core::stringw GGuestsCountObjective::getDisplayName(const fw::BaseNode* node, bool) const
 {
-	return levelservices::formatText(nullptr, "Obj_HaveGuests", fw::core::stringw(IntValue));
+	return levelservices::formatText(node, "Obj_HaveGuests", fw::core::stringw(IntValue));
 }
 
 fw::core::stringw GGuestsCountObjective::getProgressText(GGameLevelScene* level) const

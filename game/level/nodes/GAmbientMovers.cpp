@@ -19,18 +19,18 @@ fw::s32 nameIdBody()
 }
 
 // The screen's edges as birds use them: 0 top, 1 right, 2 bottom, 3 left.
-fw::core::vector2df birdEdgePoint(fw::u32 side)
+fw::core::vector2df birdEdgePoint(fw::CRandomGenerator& random, fw::u32 side)
 {
 	switch (side)
 	{
 	case 0:
-		return fw::core::vector2df(levelservices::random().nextFloatInRange(0.f, 1024.f), 0.f);
+		return fw::core::vector2df(random.nextFloatInRange(0.f, 1024.f), 0.f);
 	case 1:
-		return fw::core::vector2df(1024.f, levelservices::random().nextFloatInRange(0.f, 660.f));
+		return fw::core::vector2df(1024.f, random.nextFloatInRange(0.f, 660.f));
 	case 2:
-		return fw::core::vector2df(levelservices::random().nextFloatInRange(0.f, 1024.f), 680.f);
+		return fw::core::vector2df(random.nextFloatInRange(0.f, 1024.f), 680.f);
 	default:
-		return fw::core::vector2df(-20.f, levelservices::random().nextFloatInRange(0.f, 660.f));
+		return fw::core::vector2df(-20.f, random.nextFloatInRange(0.f, 660.f));
 	}
 }
 } // namespace
@@ -78,14 +78,17 @@ void GBirdNode::onInit()
 
 void GBirdNode::onTimerJoined()
 {
-	const fw::u32 from = levelservices::random().nextUInt() & 3;
-	fw::u32 to = levelservices::random().nextUInt() & 3;
+	fw::CRandomGenerator* random = levelservices::random(this);
+	if (!random)
+		return;
+	const fw::u32 from = random->nextUInt() & 3;
+	fw::u32 to = random->nextUInt() & 3;
 	if (to == from)
 		to = (to + 1) % 4;
 	fw::core::array<fw::core::vector2df> route;
-	route.push_back(birdEdgePoint(from));
-	route.push_back(birdEdgePoint(to));
-	setVelocity(25.f + 10.f * levelservices::random().nextFloat());
+	route.push_back(birdEdgePoint(*random, from));
+	route.push_back(birdEdgePoint(*random, to));
+	setVelocity(25.f + 10.f * random->nextFloat());
 	start(route, -1, false, false);
 }
 
@@ -107,8 +110,9 @@ bool GBirdNode::onTimer(fw::u32 elapsed)
 		fw::CNameTable& names = fw::CNameTableSingleton::Instance();
 		m_body->enterState(names.intern(names.lookup(direction) + "_Flap"), nullptr, -1);
 	}
+	fw::CRandomGenerator* random = levelservices::random(this);
 	m_flapCountdown +=
-		static_cast<fw::u32>(fw::truncateToInt(levelservices::random().nextFloatInRange(4000.f, 6000.f)));
+		random ? static_cast<fw::u32>(fw::truncateToInt(random->nextFloatInRange(4000.f, 6000.f))) : 4000u;
 	return true;
 }
 
@@ -137,9 +141,10 @@ void GPedestrianNode::copyFrom(const fw::BaseNode* source, fw::ISceneManager* sc
 	}
 }
 
-fw::s32 GPedestrianNode::drawTime(const fw::core::vector2df& range)
+fw::s32 GPedestrianNode::drawTime(const fw::core::vector2df& range) const
 {
-	return fw::truncateToInt(levelservices::random().nextFloatInRange(range.X, range.Y));
+	fw::CRandomGenerator* random = levelservices::random(this);
+	return fw::truncateToInt(random ? random->nextFloatInRange(range.X, range.Y) : range.X);
 }
 
 void GPedestrianNode::onTimerJoined()
@@ -157,9 +162,12 @@ void GPedestrianNode::onTimerJoined()
 	if (!path || path->points.size() < 2)
 		return;
 
-	setVelocity(levelservices::random().nextFloatInRange(10.f, 20.f));
+	fw::CRandomGenerator* random = levelservices::random(this);
+	if (!random)
+		return;
+	setVelocity(random->nextFloatInRange(10.f, 20.f));
 	const fw::s32 count = static_cast<fw::s32>(path->points.size());
-	const bool backwards = path->twoWay && (levelservices::random().nextUInt() & 1) == 0;
+	const bool backwards = path->twoWay && (random->nextUInt() & 1) == 0;
 	fw::core::array<fw::core::vector2df> route;
 	route.reallocate(path->points.size());
 	for (fw::s32 i = 0; i < count; ++i)

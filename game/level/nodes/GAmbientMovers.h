@@ -89,7 +89,7 @@ protected:
 	void onTimerJoined() override;
 
 private:
-	static fw::s32 drawTime(const fw::core::vector2df& range);
+	fw::s32 drawTime(const fw::core::vector2df& range) const;
 
 	fw::CRefHolder<fw::BaseNode> m_body;
 	fw::core::vector2df m_walkTimeRange = fw::core::vector2df(10000.f, 30000.f);

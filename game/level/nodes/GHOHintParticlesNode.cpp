@@ -3,6 +3,7 @@
 #include "core/NodeCasts.h"
 #include "core/SineTable.h"
 #include "core/TextParsing.h"
+#include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 
 #include <cmath>
@@ -17,7 +18,10 @@ GHOHintParticlesNode::GHOHintParticlesNode(const fw::ContentReference& reference
 void GHOHintParticlesNode::emit(fw::u32 elapsed)
 {
 	const fw::u32 bursts = takeEmissionPeriods(elapsed, description.PPS);
-	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
+	fw::CRandomGenerator* generator = bursts ? levelservices::random(this) : nullptr;
+	if (!generator)
+		return;
+	fw::CRandomGenerator& random = *generator;
 	const GHOHintParticlesDescription& d = description;
 	for (fw::u32 burst = 0; burst < bursts && m_particles.size() < CAPACITY; ++burst)
 	{

@@ -3,6 +3,7 @@
 #include "core/NodeCasts.h"
 #include "core/SineTable.h"
 #include "core/TextParsing.h"
+#include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 
 #include <cmath>
@@ -19,9 +20,10 @@ void GWeatherParticlesNode::emit(fw::u32 elapsed)
 	const fw::u32 periods = takeEmissionPeriods(elapsed, description.PPS);
 	const fw::u32 room = CAPACITY - static_cast<fw::u32>(m_particles.size());
 	const fw::u32 count = periods < room ? periods : room;
-	if (!count)
+	fw::CRandomGenerator* generator = count ? levelservices::random(this) : nullptr;
+	if (!generator)
 		return;
-	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
+	fw::CRandomGenerator& random = *generator;
 	const GWeatherParticlesDescription& d = description;
 	const fw::f32 scaleX = initialTrackValue(d.ScaleX, 1.f);
 	const fw::f32 scaleY = initialTrackValue(d.ScaleY, 1.f);

@@ -5,6 +5,7 @@
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "core/TextParsing.h"
+#include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "widgets/TemplateCollectionNode.h"
 
@@ -97,7 +98,10 @@ void OnceSpawnerNode::onCollected()
 		return;
 	// Whatever happens below, the decision is spent.
 	m_spawnPending = false;
-	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
+	fw::CRandomGenerator* generator = levelservices::random(this);
+	if (!generator)
+		return;
+	fw::CRandomGenerator& random = *generator;
 	// 1 to 98.
 	if (random.nextIntInRange(1, 99) >= m_showPercent)
 		return;

@@ -8,8 +8,6 @@
 #include "level/nodes/GPathMovableNode.h"
 #include "level/data/IGLevelPathsOwner.h"
 #include "level/scene/LevelServices.h"
-#include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundManager.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -219,7 +217,5 @@ void GTrafficManager::hurryNearPriorityVehicles()
 
 void GTrafficManager::playPassingCue()
 {
-	fw::CDeviceStub* device = fw::CEngineDeviceSingleton::Instance().getDevice();
-	if (fw::CSoundManager* sounds = device ? device->getSoundManager() : nullptr)
-		sounds->play(nameIdGameCar(), false);
+	levelservices::playCue(m_parentNode, nameIdGameCar());
 }

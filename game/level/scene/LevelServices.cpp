@@ -1,15 +1,14 @@
 #include "level/scene/LevelServices.h"
 
 #include "core/BaseNode.h"
+#include "core/CLogger.h"
 #include "core/CNameTable.h"
+#include "core/SServices.h"
 #include "core/TextFormat.h"
 #include "core/TextParsing.h"
-#include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundManager.h"
-#include "widgets/SceneManager.h"
 
 #include <cmath>
 
@@ -27,26 +26,24 @@ fw::s32 featureStateId(fw::u32 index, bool stop)
 	return nameId(name.c_str());
 }
 
-namespace
-{
-fw::CDeviceStub* deviceOf(const fw::BaseNode* node)
-{
-	const fw::SceneManager* manager = node ? dynamic_cast<const fw::SceneManager*>(node->getSceneManager()) : nullptr;
-	return manager ? manager->getDevice() : nullptr;
-}
-} // namespace
-
 fw::CSoundManager* soundManager(const fw::BaseNode* node)
 {
-	fw::CDeviceStub* device = deviceOf(node);
-	return device ? device->getSoundManager() : nullptr;
+	return node ? node->getServices().sound : nullptr;
 }
 
 fw::CDictionary* dictionary(const fw::BaseNode* node)
 {
-	// Texts asked for outside any scene (objective names) come from the game's one device.
-	fw::CDeviceStub* device = node ? deviceOf(node) : fw::CEngineDeviceSingleton::Instance().getDevice();
-	return device ? device->getDictionary() : nullptr;
+	return node ? node->getServices().dictionary : nullptr;
+}
+
+fw::CRandomGenerator* random(const fw::BaseNode* node)
+{
+	fw::CRandomGenerator* generator = node ? node->getServices().random : nullptr;
+	if (!generator)
+		fw::logWarning((fw::core::stringc("Node \"") + (node ? node->getName() : fw::core::stringc()) +
+			"\": no random generator to draw from; nothing is drawn.")
+						   .c_str());
+	return generator;
 }
 
 fw::CRandomGenerator& random()

@@ -22,9 +22,12 @@ using fw::nameId;
 // "Feature" + number (+ "Stop").
 fw::s32 featureStateId(fw::u32 index, bool stop);
 
-// Null when the node's scene manager has no device; the dictionary of a null node is the game's.
+// The services of the node's scene manager; null outside one.
 fw::CSoundManager* soundManager(const fw::BaseNode* node);
 fw::CDictionary* dictionary(const fw::BaseNode* node);
+// The node's random generator: null, with a log line, outside a scene manager that hands one out.
+fw::CRandomGenerator* random(const fw::BaseNode* node);
+// The program's, for the level's parts that are no nodes (traffic, paths, request timings).
 fw::CRandomGenerator& random();
 
 // Plays the cue through the node's sound manager; the started instance (held by the manager) or
