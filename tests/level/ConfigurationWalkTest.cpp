@@ -5,6 +5,7 @@
 #include "level/data/GBuildingsConfiguration.h"
 #include "level/data/GComicsConfiguration.h"
 #include "level/data/GLevelConfiguration.h"
+#include "level/data/GLevelPaths.h"
 #include "level/data/GLevelScores.h"
 #include "level/data/GUpgradesConfiguration.h"
 #include "level/data/LevelXml.h"
@@ -133,6 +134,19 @@ TEST(ConfigurationWalk, ElementsPastTheLimitArePassedOverWithOneWarning)
 															: 0u;
 			},
 			"LevelModifiers: more than 10000 elements", LIMIT},
+		{"a path's points",
+			"<LevelPaths><PedestrianPaths><Path>" +
+				repeated(listed, [](fw::u32 i) { return "<p p=\"" + std::to_string(i) + ",1\"/>"; }) +
+				"</Path></PedestrianPaths></LevelPaths>",
+			[](const std::string& text)
+			{
+				const fw::CRefHolder<GLevelPaths> paths = fw::adoptRef(new GLevelPaths);
+				EXPECT_TRUE(paths->load(readerOver(text).get()));
+				return paths->getPedestrianPaths().empty()
+					? 0u
+					: static_cast<size_t>(paths->getPedestrianPaths()[0]->points.size());
+			},
+			"Path: more than 10000 elements", LIMIT},
 	};
 	for (const auto& c : cases)
 	{
