@@ -7,6 +7,7 @@
 #include "level/data/GLevelConfiguration.h"
 #include "level/data/GLevelPaths.h"
 #include "level/data/GLevelScores.h"
+#include "level/data/GParticleDescription.h"
 #include "level/data/GUpgradesConfiguration.h"
 #include "level/data/LevelXml.h"
 #include "level/data/RecordFields.h"
@@ -147,6 +148,17 @@ TEST(ConfigurationWalk, ElementsPastTheLimitArePassedOverWithOneWarning)
 					: static_cast<size_t>(paths->getPedestrianPaths()[0]->points.size());
 			},
 			"Path: more than 10000 elements", LIMIT},
+		{"a particle track's keys",
+			"<HintParticle><ParticlesTimeline><ColorA>" +
+				repeated(listed, [](fw::u32 i) { return "<k T=\"" + std::to_string(i) + "\" V=\"1\"/>"; }) +
+				"</ColorA></ParticlesTimeline></HintParticle>",
+			[](const std::string& text)
+			{
+				GHOHintParticlesDescription description;
+				description.read(readerOver(text).get());
+				return static_cast<size_t>(description.ColorA.size());
+			},
+			"ColorA: more than 10000 elements", LIMIT},
 	};
 	for (const auto& c : cases)
 	{
