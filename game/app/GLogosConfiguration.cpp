@@ -2,35 +2,52 @@
 
 #include "core/IXMLReader.h"
 #include "core/TextParsing.h"
+#include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 using namespace fw;
+
+namespace
+{
+// Read as atoi would: a missing or non-numeric time is 0.
+s32 timeAttribute(const IXMLReader* reader, const wchar_t* name)
+{
+	return parseInt(core::stringc(reader->getAttributeValue(name)).c_str());
+}
+} // namespace
 
 void GLogosConfiguration::read(IXMLReader* reader)
 {
 	if (!reader)
 		return;
-	while (reader->read())
-	{
-		const EXmlNodeType type = reader->getNodeType();
-		if (type == XML_NODE_ELEMENT_END && reader->getNodeName() == L"Logos")
-			break;
-		if (type != XML_NODE_ELEMENT)
-			continue;
-		if (reader->getNodeName() == L"Logo")
+	using namespace recordfields;
+	levelxml::walkElement(reader, L"Logos", levelxml::WALK_DOCUMENT,
 		{
-			SLogo logo;
-			logo.image = core::stringc(reader->getAttributeValue(L"Image"));
-			logo.time = parseInt(core::stringc(reader->getAttributeValue(L"Time")).c_str());
-			logo.skippable = reader->getAttributeValue(L"Skippable") == L"true";
-			m_logos.push_back(logo);
-		}
-		else if (reader->getNodeName() == L"QVLogo")
-		{
-			SLinkedLogo logo;
-			logo.image = core::stringc(reader->getAttributeValue(L"Image"));
-			logo.position = parseVector2d(reader->getAttributeValue(L"Pos"));
-			logo.link = core::stringc(reader->getAttributeValue(L"URL"));
-			m_linkedLogos.push_back(logo);
-		}
-	}
+			{L"Logo",
+				[this](IXMLReader* at)
+				{
+					SLogo logo;
+					readAttributes<SLogo>(logo,
+						{
+							attributeField<&SLogo::image, narrowAttribute>(L"Image"),
+							attributeField<&SLogo::time, timeAttribute>(L"Time"),
+							attributeField<&SLogo::skippable, trueAttribute>(L"Skippable"),
+						},
+						at);
+					m_logos.push_back(logo);
+				}},
+			{L"QVLogo",
+				[this](IXMLReader* at)
+				{
+					SLinkedLogo logo;
+					readAttributes<SLinkedLogo>(logo,
+						{
+							attributeField<&SLinkedLogo::image, narrowAttribute>(L"Image"),
+							attributeField<&SLinkedLogo::position, vector2dAttribute>(L"Pos"),
+							attributeField<&SLinkedLogo::link, narrowAttribute>(L"URL"),
+						},
+						at);
+					m_linkedLogos.push_back(logo);
+				}},
+		});
 }

@@ -8,14 +8,20 @@
 
 void GActiveFeature::read(fw::IXMLReader* reader)
 {
+	using namespace recordfields;
+	typedef GActiveFeature F;
 	FeatureTypes.clear();
-	ButtonName = levelxml::nameIdAttribute(reader, L"ButtonName");
-	DurationTime = reader->getAttributeValueAsInt(L"DurationTime", 15000);
-	RechargeTime = reader->getAttributeValueAsInt(L"RechargeTime", DurationTime);
-	MoneyCost = reader->getAttributeValueAsFloat(L"MoneyCost", 0.f);
-	Name = reader->getAttributeValue(L"Name");
-	InfoText = reader->getAttributeValue(L"InfoText");
-	ButtonInfoText = reader->getAttributeValue(L"ButtonInfoText");
+	readAttributes<F>(*this,
+		{
+			attributeField<&F::ButtonName, nameIdAttribute>(L"ButtonName"),
+			attributeField<&F::DurationTime, intAttribute>(L"DurationTime"),
+			attributeField<&F::RechargeTime, intAttribute, &F::DurationTime>(L"RechargeTime"),
+			attributeField<&F::MoneyCost, floatAttribute>(L"MoneyCost"),
+			attributeField<&F::Name, textAttribute>(L"Name"),
+			attributeField<&F::InfoText, textAttribute>(L"InfoText"),
+			attributeField<&F::ButtonInfoText, textAttribute>(L"ButtonInfoText"),
+		},
+		reader);
 	levelxml::walkElement(reader, L"ActiveFeature", levelxml::WALK_RECORD,
 		{
 			{L"LevelModifiers",

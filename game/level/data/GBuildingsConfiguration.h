@@ -18,12 +18,14 @@ class GLevelConfiguration;
 // A switchable feature of a building type.
 struct GActiveFeature
 {
-	// The reader stands on the opening "ActiveFeature" tag; reads up to its closing tag.
+	// The reader stands on the opening "ActiveFeature" tag; reads up to its closing tag. Attributes the
+	// element lacks keep their values.
 	void read(fw::IXMLReader* reader);
 
 	fw::s32 ButtonName = -1;
-	fw::s32 DurationTime = 10000;
-	fw::s32 RechargeTime = 10000;
+	fw::s32 DurationTime = 15000;
+	// The duration when the file gives none.
+	fw::s32 RechargeTime = 15000;
 	fw::f32 MoneyCost = 0.f;
 	fw::core::stringw Name;
 	fw::core::stringw InfoText;

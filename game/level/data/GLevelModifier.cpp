@@ -3,6 +3,7 @@
 #include "core/IXMLReader.h"
 #include "level/data/GLevelConfiguration.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 void GLevelModifierValues::reset()
 {
@@ -27,7 +28,8 @@ void GLevelModifierValues::reset()
 
 void GLevelModifier::read(fw::IXMLReader* reader)
 {
-	Value = reader->getAttributeValueAsFloat(L"Value", 0.f);
+	using namespace recordfields;
+	readAttributes<GLevelModifier>(*this, {attributeField<&GLevelModifier::Value, floatAttribute>(L"Value")}, reader);
 }
 
 namespace
@@ -103,23 +105,8 @@ GLevelModifier* createLevelModifier(const fw::core::stringw& type)
 void GLevelModifierList::read(fw::IXMLReader* reader)
 {
 	m_modifiers.clear();
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"LevelModifiers"))
-			return;
-		if (!levelxml::isElement(reader, L"Modifier"))
-			continue;
-		GLevelModifier* modifier = createLevelModifier(reader->getAttributeValue(L"Type"));
-		if (!modifier)
-		{
-			levelxml::logUnknownKind("Modifier", reader->getAttributeValue(L"Type"));
-			continue;
-		}
-		modifier->read(reader);
-		m_modifiers.push_back(fw::adoptRef(modifier));
-	}
+	levelxml::walkKindList(reader, L"LevelModifiers", L"Modifier", "Modifier", &createLevelModifier,
+		[this](GLevelModifier* modifier) { m_modifiers.push_back(fw::adoptRef(modifier)); });
 }
 
 void GLevelModifierList::applyAll(GLevelConfiguration* configuration) const

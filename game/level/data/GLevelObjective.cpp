@@ -3,6 +3,7 @@
 #include "core/IXMLReader.h"
 #include "core/TextParsing.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 bool GLevelObjective::isComplete(GGameLevelScene*) const
 {
@@ -25,69 +26,100 @@ fw::core::stringw GLevelObjectiveBase::getDisplayName(const fw::BaseNode*, bool)
 	return InfoStr;
 }
 
-namespace
-{
-bool readMustOwn(const fw::IXMLReader* reader)
-{
-	// Only the exact text turns it on.
-	return reader->getAttributeValue(L"MustOwn") == L"true";
-}
-} // namespace
+using recordfields::attributeField;
+using recordfields::readAttributes;
+namespace rf = recordfields;
 
 void GMoneyObjective::read(fw::IXMLReader* reader)
 {
-	FloatValue = reader->getAttributeValueAsFloat(L"Value", 0.f);
-	InfoStr = reader->getAttributeValue(L"InfoStr");
+	typedef GMoneyObjective O;
+	readAttributes<O>(*this,
+		{
+			attributeField<&O::FloatValue, rf::floatAttribute>(L"Value"),
+			attributeField<&O::InfoStr, rf::textAttribute>(L"InfoStr"),
+		},
+		reader);
 }
 
 void GIncomeObjective::read(fw::IXMLReader* reader)
 {
-	FloatValue = reader->getAttributeValueAsFloat(L"Value", 0.f);
+	typedef GIncomeObjective O;
+	readAttributes<O>(*this, {attributeField<&O::FloatValue, rf::floatAttribute>(L"Value")}, reader);
 }
 
 void GWorkersObjective::read(fw::IXMLReader* reader)
 {
-	IntValue = reader->getAttributeValueAsInt(L"Value", 0);
+	typedef GWorkersObjective O;
+	readAttributes<O>(*this, {attributeField<&O::IntValue, rf::intAttribute>(L"Value")}, reader);
 }
 
 void GGuestsCountObjective::read(fw::IXMLReader* reader)
 {
-	IntValue = reader->getAttributeValueAsInt(L"Value", 0);
+	typedef GGuestsCountObjective O;
+	readAttributes<O>(*this, {attributeField<&O::IntValue, rf::intAttribute>(L"Value")}, reader);
 }
 
 void GHaveTypedBuildingsCountObjective::read(fw::IXMLReader* reader)
 {
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	PlaceNames = levelxml::nameListAttribute(reader, L"PlaceNames");
-	InfoStr = reader->getAttributeValue(L"InfoStr");
-	IntValue = reader->getAttributeValueAsInt(L"Value", 0);
-	MinIncomeBonus = reader->getAttributeValueAsFloat(L"MinIncomeBonus", OBJECTIVE_NO_MIN_INCOME_BONUS);
-	MinServedGuests = reader->getAttributeValueAsInt(L"MinServedGuests", 0);
-	MustOwn = readMustOwn(reader);
+	typedef GHaveTypedBuildingsCountObjective O;
+	readAttributes<O>(*this,
+		{
+			attributeField<&O::BuildingTypes, rf::nameListAttribute>(L"BuildingTypes"),
+			attributeField<&O::PlaceNames, rf::nameListAttribute>(L"PlaceNames"),
+			attributeField<&O::InfoStr, rf::textAttribute>(L"InfoStr"),
+			attributeField<&O::IntValue, rf::intAttribute>(L"Value"),
+			attributeField<&O::MinIncomeBonus, rf::floatAttribute>(L"MinIncomeBonus"),
+			attributeField<&O::MinServedGuests, rf::intAttribute>(L"MinServedGuests"),
+			attributeField<&O::MustOwn, rf::trueAttribute>(L"MustOwn"),
+		},
+		reader);
 }
 
 void GHaveEachTypeBuildingsCountObjective::read(fw::IXMLReader* reader)
 {
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	InfoStr = reader->getAttributeValue(L"InfoStr");
-	IntValue = reader->getAttributeValueAsInt(L"Value", 0);
-	MustOwn = readMustOwn(reader);
+	typedef GHaveEachTypeBuildingsCountObjective O;
+	readAttributes<O>(*this,
+		{
+			attributeField<&O::BuildingTypes, rf::nameListAttribute>(L"BuildingTypes"),
+			attributeField<&O::InfoStr, rf::textAttribute>(L"InfoStr"),
+			attributeField<&O::IntValue, rf::intAttribute>(L"Value"),
+			attributeField<&O::MustOwn, rf::trueAttribute>(L"MustOwn"),
+		},
+		reader);
 }
 
 void GTypedHistoryActionsCountObjective::read(fw::IXMLReader* reader)
 {
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	PlaceNames = levelxml::nameListAttribute(reader, L"PlaceNames");
-	InfoStr = reader->getAttributeValue(L"InfoStr");
-	IntValue = reader->getAttributeValueAsInt(L"Value", 0);
-	Action = reader->getAttributeValueAsInt(L"Action", 0);
+	typedef GTypedHistoryActionsCountObjective O;
+	readAttributes<O>(*this,
+		{
+			attributeField<&O::BuildingTypes, rf::nameListAttribute>(L"BuildingTypes"),
+			attributeField<&O::PlaceNames, rf::nameListAttribute>(L"PlaceNames"),
+			attributeField<&O::InfoStr, rf::textAttribute>(L"InfoStr"),
+			attributeField<&O::IntValue, rf::intAttribute>(L"Value"),
+			attributeField<&O::Action, rf::intAttribute>(L"Action"),
+		},
+		reader);
 }
+
+namespace
+{
+fw::core::array<fw::s32> intListAttribute(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return parseIntListW(reader->getAttributeValue(name));
+}
+} // namespace
 
 void GHaveConcurrentFeaturesObjective::read(fw::IXMLReader* reader)
 {
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	FeatureIndices = parseIntListW(reader->getAttributeValue(L"FeatureIndices"));
-	InfoStr = reader->getAttributeValue(L"InfoStr");
+	typedef GHaveConcurrentFeaturesObjective O;
+	readAttributes<O>(*this,
+		{
+			attributeField<&O::BuildingTypes, rf::nameListAttribute>(L"BuildingTypes"),
+			attributeField<&O::FeatureIndices, intListAttribute>(L"FeatureIndices"),
+			attributeField<&O::InfoStr, rf::textAttribute>(L"InfoStr"),
+		},
+		reader);
 	const fw::u32 pairs = fw::core::min_(BuildingTypes.size(), FeatureIndices.size());
 	BuildingTypes.set_used(pairs);
 	FeatureIndices.set_used(pairs);
@@ -130,23 +162,8 @@ GLevelObjective* createLevelObjective(const fw::core::stringw& type)
 void GLevelObjectiveList::read(fw::IXMLReader* reader)
 {
 	m_objectives.clear();
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"Objectives"))
-			return;
-		if (!levelxml::isElement(reader, L"Objective"))
-			continue;
-		std::unique_ptr<GLevelObjective> objective(createLevelObjective(reader->getAttributeValue(L"Type")));
-		if (!objective)
-		{
-			levelxml::logUnknownKind("Objective", reader->getAttributeValue(L"Type"));
-			continue;
-		}
-		objective->read(reader);
-		m_objectives.push_back(std::move(objective));
-	}
+	levelxml::walkKindList(reader, L"Objectives", L"Objective", "Objective", &createLevelObjective,
+		[this](GLevelObjective* objective) { m_objectives.emplace_back(objective); });
 }
 
 fw::core::array<fw::s32> parseIntListW(const fw::core::stringw& text)

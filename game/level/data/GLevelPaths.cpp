@@ -3,6 +3,7 @@
 #include "core/IXMLReader.h"
 #include "core/TextParsing.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 #include "platform/CRandomGenerator.h"
 
 fw::core::vector2d<fw::s32> parseIntPair(const fw::core::stringw& text)
@@ -23,31 +24,63 @@ fw::core::vector2d<fw::s32> parseIntPair(const fw::core::stringw& text)
 	return fw::core::vector2d<fw::s32>(values[0], values[1]);
 }
 
+namespace
+{
+fw::s32 firstOfIntPair(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return parseIntPair(reader->getAttributeValue(name)).X;
+}
+fw::s32 secondOfIntPair(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return parseIntPair(reader->getAttributeValue(name)).Y;
+}
+fw::f32 firstOfPair(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return recordfields::vector2dAttribute(reader, name).X;
+}
+fw::f32 secondOfPair(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return recordfields::vector2dAttribute(reader, name).Y;
+}
+// Any text, even "false", marks the path as two-way.
+bool notEmptyAttribute(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	return !reader->getAttributeValue(name).empty();
+}
+} // namespace
+
 void GLevelPath::read(fw::IXMLReader* reader)
 {
-	id = levelxml::nameIdAttribute(reader, L"ID");
-	const fw::core::vector2d<fw::s32> time = parseIntPair(reader->getAttributeValue(L"Time"));
-	minTime = time.X;
-	maxTime = time.Y;
-	cars = levelxml::nameListAttribute(reader, L"Cars");
-	twoWay = !reader->getAttributeValue(L"b").empty();
+	using namespace recordfields;
+	typedef GLevelPath P;
+	readAttributes<P>(*this,
+		{
+			attributeField<&P::id, nameIdAttribute>(L"ID"),
+			attributeField<&P::minTime, firstOfIntPair>(L"Time"),
+			attributeField<&P::maxTime, secondOfIntPair>(L"Time"),
+			attributeField<&P::cars, nameListAttribute>(L"Cars"),
+			attributeField<&P::twoWay, notEmptyAttribute>(L"b"),
+		},
+		reader);
 	points.clear();
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"Path"))
-			return;
-		if (!levelxml::isElement(reader, L"p"))
-			continue;
-		const fw::core::vector2df position = fw::parseVector2d(reader->getAttributeValue(L"p"));
-		GPathPoint point;
-		point.x = position.X;
-		point.y = position.Y;
-		point.spreadLeft = reader->getAttributeValueAsFloat(L"d1", 0.f);
-		point.spreadRight = reader->getAttributeValueAsFloat(L"d2", 0.f);
-		points.push_back(point);
-	}
+	levelxml::walkElement(reader, L"Path", levelxml::WALK_RECORD,
+		{
+			{L"p",
+				[this](fw::IXMLReader* at)
+				{
+					typedef GPathPoint Q;
+					Q point;
+					readAttributes<Q>(point,
+						{
+							attributeField<&Q::x, firstOfPair>(L"p"),
+							attributeField<&Q::y, secondOfPair>(L"p"),
+							attributeField<&Q::spreadLeft, floatAttribute>(L"d1"),
+							attributeField<&Q::spreadRight, floatAttribute>(L"d2"),
+						},
+						at);
+					points.push_back(point);
+				}},
+		});
 }
 
 bool GLevelPaths::load(fw::IXMLReader* reader)
@@ -56,52 +89,43 @@ bool GLevelPaths::load(fw::IXMLReader* reader)
 	m_pedestrianPaths.clear();
 	if (!reader)
 		return false;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"LevelPaths"))
-			return true;
-		if (levelxml::isElement(reader, L"LevelPaths") && reader->isEmptyElement())
-			return true;
-		if (levelxml::isElement(reader, L"CarPaths"))
-			readCarPaths(reader);
-		else if (levelxml::isElement(reader, L"PedestrianPaths"))
-			readPedestrianPaths(reader);
-	}
+	if (levelxml::walkElement(reader, L"LevelPaths", levelxml::WALK_DOCUMENT,
+			{
+				{L"CarPaths", [this](fw::IXMLReader* at) { readCarPaths(at); }},
+				{L"PedestrianPaths", [this](fw::IXMLReader* at) { readPedestrianPaths(at); }},
+			}))
+		return true;
 	levelxml::logCutShort("LevelPaths");
 	return false;
 }
 
 void GLevelPaths::readCarPaths(fw::IXMLReader* reader)
 {
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"CarPaths"))
-			return;
-		if (!levelxml::isElement(reader, L"Path"))
-			continue;
-		fw::CRefHolder<GLevelPath> path = fw::adoptRef(new GLevelPath);
-		path->read(reader);
-		if (path->id != -1)
-			m_groups[path->id].paths.push_back(path);
-	}
+	levelxml::walkElement(reader, L"CarPaths", levelxml::WALK_RECORD,
+		{
+			{L"Path",
+				[this](fw::IXMLReader* at)
+				{
+					fw::CRefHolder<GLevelPath> path = fw::adoptRef(new GLevelPath);
+					path->read(at);
+					if (path->id != -1)
+						m_groups[path->id].paths.push_back(path);
+				}},
+		});
 }
 
 void GLevelPaths::readPedestrianPaths(fw::IXMLReader* reader)
 {
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"PedestrianPaths"))
-			return;
-		if (!levelxml::isElement(reader, L"Path"))
-			continue;
-		fw::CRefHolder<GLevelPath> path = fw::adoptRef(new GLevelPath);
-		path->read(reader);
-		m_pedestrianPaths.push_back(path);
-	}
+	levelxml::walkElement(reader, L"PedestrianPaths", levelxml::WALK_RECORD,
+		{
+			{L"Path",
+				[this](fw::IXMLReader* at)
+				{
+					fw::CRefHolder<GLevelPath> path = fw::adoptRef(new GLevelPath);
+					path->read(at);
+					m_pedestrianPaths.push_back(path);
+				}},
+		});
 }
 
 GLevelPath* GLevelPaths::pick(const fw::core::array<fw::CRefHolder<GLevelPath>>& paths, fw::s32& lastIndex)

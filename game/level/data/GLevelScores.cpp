@@ -2,6 +2,7 @@
 
 #include "core/IXMLReader.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 bool GLevelScores::load(fw::IXMLReader* reader)
 {
@@ -9,10 +10,16 @@ bool GLevelScores::load(fw::IXMLReader* reader)
 	return levelxml::walkDocument(reader, L"LevelScores", L"Level",
 		[this](fw::IXMLReader* at)
 		{
-			GLevelScore score;
-			score.score = at->getAttributeValueAsInt(L"Score", 0);
-			score.expertScore = at->getAttributeValueAsInt(L"ExpertScore", 0);
-			score.time = at->getAttributeValueAsInt(L"Time", 0);
+			using namespace recordfields;
+			typedef GLevelScore S;
+			S score;
+			readAttributes<S>(score,
+				{
+					attributeField<&S::score, intAttribute>(L"Score"),
+					attributeField<&S::expertScore, intAttribute>(L"ExpertScore"),
+					attributeField<&S::time, intAttribute>(L"Time"),
+				},
+				at);
 			m_scores[levelxml::narrowAttribute(at, L"Name")] = score;
 		});
 }

@@ -2,6 +2,8 @@
 
 #include "core/IXMLReader.h"
 #include "core/TextParsing.h"
+#include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 
 fw::f32 initialTrackValue(const GParticleTrack& track, fw::f32 whenEmpty)
 {
@@ -26,45 +28,27 @@ void stepTrack(const GParticleTrack& track, fw::s32& cursor, fw::f32 age, fw::f3
 
 namespace
 {
-bool isEndOf(const fw::IXMLReader* reader, const wchar_t* name)
-{
-	return reader->getNodeType() == fw::XML_NODE_ELEMENT_END && reader->getNodeName() == name;
-}
-
 // The reader stands on a track's element: its "k" keys up to its end element.
 void readTrack(fw::IXMLReader* reader, GParticleTrack& track)
 {
 	track.clear();
-	if (reader->isEmptyElement())
-		return;
 	const fw::core::stringw name = reader->getNodeName();
-	while (reader->read() && !isEndOf(reader, name.c_str()))
-	{
-		if (reader->getNodeType() != fw::XML_NODE_ELEMENT || reader->getNodeName() != L"k")
-			continue;
-		GParticleKey key;
-		key.T = reader->getAttributeValueAsFloat(L"T");
-		key.V = reader->getAttributeValueAsFloat(L"V");
-		track.push_back(key);
-	}
-}
-
-void readTimeline(fw::IXMLReader* reader, const wchar_t* timelineName,
-	std::initializer_list<GParticleTrackField> tracks)
-{
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read() && !isEndOf(reader, timelineName))
-	{
-		if (reader->getNodeType() != fw::XML_NODE_ELEMENT)
-			continue;
-		for (const GParticleTrackField& field : tracks)
-			if (reader->getNodeName() == field.name)
-			{
-				readTrack(reader, *field.track);
-				break;
-			}
-	}
+	levelxml::walkElement(reader, name.c_str(), levelxml::WALK_RECORD,
+		{
+			{L"k",
+				[&track](fw::IXMLReader* at)
+				{
+					using namespace recordfields;
+					GParticleKey key;
+					readAttributes<GParticleKey>(key,
+						{
+							attributeField<&GParticleKey::T, floatAttribute>(L"T"),
+							attributeField<&GParticleKey::V, floatAttribute>(L"V"),
+						},
+						at);
+					track.push_back(key);
+				}},
+		});
 }
 } // namespace
 
@@ -74,27 +58,28 @@ void readParticleDescription(fw::IXMLReader* reader, const wchar_t* rootName,
 {
 	if (!reader)
 		return;
-	while (reader->read() && !isEndOf(reader, rootName))
+	std::vector<levelxml::SElementRule> trackRules;
+	for (const GParticleTrackField& field : tracks)
 	{
-		if (reader->getNodeType() != fw::XML_NODE_ELEMENT)
-			continue;
-		const fw::core::stringw& name = reader->getNodeName();
-		if (name == timelineName)
-		{
-			readTimeline(reader, timelineName, tracks);
-			continue;
-		}
-		for (const GParticleValueField& field : values)
-		{
-			if (name != field.name)
-				continue;
-			if (field.pair)
-				*field.pair = fw::parseVector2d(reader->getAttributeValue(L"Value"));
-			else if (field.integer)
-				*field.integer = reader->getAttributeValueAsInt(L"Value");
-			break;
-		}
+		GParticleTrack* track = field.track;
+		trackRules.push_back({field.name, [track](fw::IXMLReader* at) { readTrack(at, *track); }});
 	}
+	std::vector<levelxml::SElementRule> rules;
+	rules.push_back({timelineName, [timelineName, &trackRules](fw::IXMLReader* at) {
+						 levelxml::walkElement(at, timelineName, levelxml::WALK_RECORD, trackRules);
+					 }});
+	for (const GParticleValueField& field : values)
+	{
+		rules.push_back({field.name,
+			[field](fw::IXMLReader* at)
+			{
+				if (field.pair)
+					*field.pair = recordfields::vector2dAttribute(at, L"Value");
+				else if (field.integer)
+					*field.integer = recordfields::intAttribute(at, L"Value");
+			}});
+	}
+	levelxml::walkElement(reader, rootName, levelxml::WALK_DOCUMENT, rules);
 }
 
 void GHOHintParticlesDescription::read(fw::IXMLReader* reader)

@@ -51,7 +51,7 @@ struct GParticleTrackField
 // the document: each value field named replaces its value (a missing Value reads as empty: a pair
 // (0, 0), an int 0); the element timelineName holds the tracks, each written as "k" elements with
 // the attributes T and V, and a track named twice keeps its second list. Any other element is
-// ignored wherever it stands; the root's own name is never tested.
+// ignored wherever it stands; of the root's name, only an empty element or the end element ends it.
 void readParticleDescription(fw::IXMLReader* reader, const wchar_t* rootName,
 	std::initializer_list<GParticleValueField> values, const wchar_t* timelineName,
 	std::initializer_list<GParticleTrackField> tracks);

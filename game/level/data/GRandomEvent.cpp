@@ -6,6 +6,7 @@
 #include "level/data/GGameMessages.h"
 #include "level/data/GLevelPaths.h"
 #include "level/data/LevelXml.h"
+#include "level/data/RecordFields.h"
 #include "platform/CRandomGenerator.h"
 
 fw::s32 GTimeRange::draw() const
@@ -15,7 +16,8 @@ fw::s32 GTimeRange::draw() const
 
 namespace
 {
-GTimeRange readTimeRange(const fw::IXMLReader* reader, const wchar_t* name)
+// Two integers, minimum first.
+GTimeRange timeRangeAttribute(const fw::IXMLReader* reader, const wchar_t* name)
 {
 	const fw::core::vector2d<fw::s32> pair = parseIntPair(reader->getAttributeValue(name));
 	GTimeRange range;
@@ -24,6 +26,10 @@ GTimeRange readTimeRange(const fw::IXMLReader* reader, const wchar_t* name)
 	return range;
 }
 } // namespace
+
+using recordfields::attributeField;
+using recordfields::nameListAttribute;
+using recordfields::readAttributes;
 
 void GRandomEvent::stop()
 {
@@ -59,9 +65,14 @@ void GOneTimeEvent::start(fw::CEventReceiver* receiver, fw::ITimerManager* manag
 
 void GOneTimeEvent::read(fw::IXMLReader* reader)
 {
-	TimeRange = readTimeRange(reader, L"TimeRange");
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	PlaceNames = levelxml::nameListAttribute(reader, L"PlaceNames");
+	typedef GOneTimeEvent E;
+	readAttributes<E>(*this,
+		{
+			attributeField<&E::TimeRange, timeRangeAttribute>(L"TimeRange"),
+			attributeField<&E::BuildingTypes, nameListAttribute>(L"BuildingTypes"),
+			attributeField<&E::PlaceNames, nameListAttribute>(L"PlaceNames"),
+		},
+		reader);
 }
 
 namespace
@@ -107,24 +118,39 @@ void GRegularEvent::start(fw::CEventReceiver* receiver, fw::ITimerManager* manag
 
 void GRegularEvent::read(fw::IXMLReader* reader)
 {
-	FirstTimeRange = readTimeRange(reader, L"FirstTimeRange");
-	LastTimeRange = readTimeRange(reader, L"LastTimeRange");
-	PeriodRange = readTimeRange(reader, L"PeriodRange");
+	typedef GRegularEvent E;
+	readAttributes<E>(*this,
+		{
+			attributeField<&E::FirstTimeRange, timeRangeAttribute>(L"FirstTimeRange"),
+			attributeField<&E::LastTimeRange, timeRangeAttribute>(L"LastTimeRange"),
+			attributeField<&E::PeriodRange, timeRangeAttribute>(L"PeriodRange"),
+		},
+		reader);
 	readOwnAttributes(reader);
 }
 
 void GRegularEvent::readOwnAttributes(fw::IXMLReader* reader)
 {
-	BuildingTypes = levelxml::nameListAttribute(reader, L"BuildingTypes");
-	PlaceNames = levelxml::nameListAttribute(reader, L"PlaceNames");
+	typedef GRegularEvent E;
+	readAttributes<E>(*this,
+		{
+			attributeField<&E::BuildingTypes, nameListAttribute>(L"BuildingTypes"),
+			attributeField<&E::PlaceNames, nameListAttribute>(L"PlaceNames"),
+		},
+		reader);
 }
 
 template <class Base>
 void GLetterEvent<Base>::read(fw::IXMLReader* reader)
 {
+	typedef GLetterEvent<Base> E;
 	Base::read(reader);
-	MoneyRange = fw::parseVector2d(reader->getAttributeValue(L"MoneyRange"));
-	WaitTimeRange = fw::parseVector2d(reader->getAttributeValue(L"WaitTimeRange"));
+	readAttributes<E>(*this,
+		{
+			attributeField<&E::MoneyRange, recordfields::vector2dAttribute>(L"MoneyRange"),
+			attributeField<&E::WaitTimeRange, recordfields::vector2dAttribute>(L"WaitTimeRange"),
+		},
+		reader);
 }
 
 template <class Base>
@@ -148,7 +174,8 @@ GGameMessage* GRegularWeatherEffectRequest::createMessage() const
 
 void GRegularWeatherEffectRequest::readOwnAttributes(fw::IXMLReader* reader)
 {
-	DurationTimeRange = readTimeRange(reader, L"DurationTimeRange");
+	typedef GRegularWeatherEffectRequest E;
+	readAttributes<E>(*this, {attributeField<&E::DurationTimeRange, timeRangeAttribute>(L"DurationTimeRange")}, reader);
 }
 
 namespace
@@ -191,21 +218,6 @@ GRandomEvent* createRandomEvent(const fw::core::stringw& type)
 void GRandomEventList::read(fw::IXMLReader* reader)
 {
 	m_events.clear();
-	if (reader->isEmptyElement())
-		return;
-	while (reader->read())
-	{
-		if (levelxml::isElementEnd(reader, L"RandomEvents"))
-			return;
-		if (!levelxml::isElement(reader, L"Event"))
-			continue;
-		GRandomEvent* event = createRandomEvent(reader->getAttributeValue(L"Type"));
-		if (!event)
-		{
-			levelxml::logUnknownKind("Event", reader->getAttributeValue(L"Type"));
-			continue;
-		}
-		event->read(reader);
-		m_events.push_back(fw::adoptRef(event));
-	}
+	levelxml::walkKindList(reader, L"RandomEvents", L"Event", "Event", &createRandomEvent,
+		[this](GRandomEvent* event) { m_events.push_back(fw::adoptRef(event)); });
 }

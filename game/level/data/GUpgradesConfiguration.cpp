@@ -5,6 +5,16 @@
 #include "level/data/LevelXml.h"
 #include "level/data/RecordFields.h"
 
+namespace
+{
+// Written from 1; kept from 0. INT_MIN stays, rather than wrapping.
+fw::s32 featureIndexAttribute(const fw::IXMLReader* reader, const wchar_t* name)
+{
+	const fw::s32 written = reader->getAttributeValueAsInt(name, 0);
+	return written == INT32_MIN ? written : written - 1;
+}
+} // namespace
+
 void GUpgrade::read(fw::IXMLReader* reader)
 {
 	using namespace recordfields;
@@ -24,11 +34,14 @@ void GUpgrade::read(fw::IXMLReader* reader)
 	rules.push_back({L"AllowsBuildingFeature",
 		[this](fw::IXMLReader* at)
 		{
-			GAllowedFeature feature;
-			feature.building = levelxml::nameIdAttribute(at, L"Building");
-			// Written from 1; kept from 0. INT_MIN stays, rather than wrapping.
-			const fw::s32 written = at->getAttributeValueAsInt(L"FeatureIndex", 0);
-			feature.featureIndex = written == INT32_MIN ? written : written - 1;
+			typedef GAllowedFeature F;
+			F feature;
+			readAttributes<F>(feature,
+				{
+					attributeField<&F::building, nameIdAttribute>(L"Building"),
+					attributeField<&F::featureIndex, featureIndexAttribute>(L"FeatureIndex"),
+				},
+				at);
 			AllowedFeatures.push_back(feature);
 		}});
 	rules.push_back({L"LevelModifiers", [this](fw::IXMLReader* at) { LevelModifiers->read(at); }});

@@ -62,6 +62,29 @@ bool walkElement(fw::IXMLReader* reader, const wchar_t* element, EWalkStart star
 bool walkDocument(fw::IXMLReader* reader, const wchar_t* root, const wchar_t* record,
 	const std::function<void(fw::IXMLReader* reader)>& read);
 
+// A list of records of several kinds, the reader on the list's opening tag: each item element names
+// its kind by its "Type" attribute, create makes a record of that kind (null for an unknown one,
+// skipped with one warning), the record reads the item's attributes and add takes it.
+template <class Create, class Add>
+bool walkKindList(fw::IXMLReader* reader, const wchar_t* list, const wchar_t* item, const char* itemName, Create create,
+	Add add)
+{
+	return walkElement(reader, list, WALK_RECORD,
+		{{item,
+			[&](fw::IXMLReader* at)
+			{
+				const fw::core::stringw type = at->getAttributeValue(L"Type");
+				auto* record = create(type);
+				if (!record)
+				{
+					logUnknownKind(itemName, type);
+					return;
+				}
+				record->read(at);
+				add(record);
+			}}});
+}
+
 // Cut at every ";"; pieces keep their blanks, and empty pieces stay.
 fw::core::array<fw::core::stringc> splitText(const fw::core::stringc& text);
 } // namespace levelxml
