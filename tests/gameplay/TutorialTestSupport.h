@@ -24,10 +24,13 @@ const char* const TEMPLATES = R"(<SceneNode Type="TemplateCollectionNode">
 	<SceneNode Type="BaseNode"><Properties><string Name="Name" Value="TutorialWindow"/></Properties>
 		<States><State Name="NavTo"/><State Name="NavFrom"/></States>
 		<SceneNode Type="TextNode"><Properties><string Name="Name" Value="Text"/></Properties>
-			<States><State Name="Type1"/><State Name="Type2"/></States></SceneNode>
+			<SceneNode Type="BaseNode"><Properties><string Name="Name" Value="Bg"/></Properties>
+				<States><State Name="Type1"/><State Name="Type2"/></States></SceneNode></SceneNode>
 		<SceneNode Type="ButtonNode"><Properties><string Name="Name" Value="SkipTutorialButton"/>
 			<vector3d Name="Position" Value="40;0;3"/><vector3d Name="Bounds" Value="100;30;0"/></Properties>
-			<SceneNode Type="BaseNode"><Properties><string Name="Name" Value="bg"/></Properties></SceneNode></SceneNode>
+			<SceneNode Type="BaseNode"><Properties><string Name="Name" Value="bg"/></Properties></SceneNode>
+			<SceneNode Type="TextNode"><Properties><string Name="Name" Value="Face"/>
+				<vector3d Name="Bounds" Value="100;30;0"/></Properties></SceneNode></SceneNode>
 		<SceneNode Type="ButtonNode"><Properties><string Name="Name" Value="Button"/></Properties></SceneNode>
 	</SceneNode>
 	<SceneNode Type="SpriteNode"><Properties><string Name="Name" Value="TutorialArrow"/></Properties></SceneNode>
