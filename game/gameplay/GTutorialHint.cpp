@@ -1,10 +1,24 @@
 #include "gameplay/GTutorialHint.h"
 
+#include "core/CLogger.h"
 #include "core/IXMLReader.h"
 #include "core/TextParsing.h"
 
 namespace
 {
+// Far beyond any tutorial the game ships; a file past them is cut there.
+const fw::u32 MAX_HINTS = 4096;
+const fw::u32 MAX_ITEMS_PER_HINT = 256;
+
+bool roomFor(fw::u32 count, fw::u32 limit, const char* what)
+{
+	if (count < limit)
+		return true;
+	if (count == limit)
+		fw::logFormat(fw::LOG_WARNING, "Tutorial file holds more than %u %s; the rest is skipped", limit, what);
+	return false;
+}
+
 bool isElement(fw::IXMLReader* reader, const wchar_t* name)
 {
 	return reader->getNodeType() == fw::XML_NODE_ELEMENT && reader->getNodeName() == name;
@@ -88,7 +102,8 @@ bool readTutorial(GTutorialHintList* list, fw::IXMLReader* reader)
 		{
 			fw::CRefHolder<GTutorialHint> hint = fw::adoptRef(new GTutorialHint);
 			readHint(hint.get(), reader);
-			list->Hints.push_back(hint);
+			if (roomFor(list->Hints.size(), MAX_HINTS, "hints"))
+				list->Hints.push_back(hint);
 		}
 		else if (isElementEnd(reader, L"Tutorial"))
 			return true;
@@ -118,7 +133,8 @@ void readActions(GTutorialHint* hint, fw::IXMLReader* reader)
 	readChildren(reader, L"Actions",
 		[&]()
 		{
-			if (reader->getNodeName() != L"Action")
+			if (reader->getNodeName() != L"Action" ||
+				!roomFor(hint->Actions.size(), MAX_ITEMS_PER_HINT, "actions in a hint"))
 				return;
 			fw::CRefHolder<GTutorialAction> action = createTutorialAction(reader->getAttributeValue(L"Type"));
 			if (!action)
@@ -133,7 +149,8 @@ void readArrows(GTutorialHint* hint, fw::IXMLReader* reader)
 	readChildren(reader, L"Arrows",
 		[&]()
 		{
-			if (reader->getNodeName() != L"Arrow")
+			if (reader->getNodeName() != L"Arrow" ||
+				!roomFor(hint->Arrows.size(), MAX_ITEMS_PER_HINT, "arrows in a hint"))
 				return;
 			GTutorialArrow arrow;
 			arrow.Position = readVector(reader, L"Position");

@@ -151,3 +151,17 @@ TEST(TutorialReader, ReadingAgainReplacesTheHints)
 	EXPECT_TRUE(list->Hints.empty());
 }
 } // namespace
+
+namespace
+{
+TEST(TutorialReader, CountsFromTheFileAreBounded)
+{
+	std::string arrows;
+	for (int i = 0; i < 300; ++i)
+		arrows += "<Arrow Position=\"1;1;0\"/><Action Type=\"Timed\"/>";
+	const SRead file = read(tutorial("<Hint><Arrows>" + arrows + "</Arrows><Actions>" + arrows + "</Actions></Hint>"));
+	ASSERT_EQ(1u, file.list->Hints.size());
+	EXPECT_EQ(256u, file.list->Hints[0]->Arrows.size());
+	EXPECT_EQ(256u, file.list->Hints[0]->Actions.size());
+}
+} // namespace
