@@ -148,9 +148,7 @@ const fw::PropertyTable& GShieldStarNode::getClassPropertyTable()
 			fw::makeProperty<&N::setAccel2StartTimeRange, &N::getAccel2StartTimeRange>("Accel2StartTimeRange").stored(),
 			fw::makeProperty<&N::setAccel2EndTimeRange, &N::getAccel2EndTimeRange>("Accel2EndTimeRange").stored(),
 			// Files give the speed before the direction.
-			fw::makeProperty<&N::setVelocityAngleRange, &N::getVelocityAngleRange>("VelocityAngleRange")
-				.stored()
-				.writtenAfter("VelocityRange"),
+			fw::makeProperty<&N::setVelocityAngleRange, &N::getVelocityAngleRange>("VelocityAngleRange").stored(),
 			fw::makeProperty<&N::setVelocityRange, &N::getVelocityRange>("VelocityRange")
 				.stored()
 				.writtenAfter("Accel2EndTimeRange"),

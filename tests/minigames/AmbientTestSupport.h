@@ -53,15 +53,18 @@ public:
 	fw::CRefHolder<fw::TemplateCollectionNode> collection;
 };
 
-// The properties the node writes, as "Name=text", in the order written.
+// The properties of its own class the node writes (BaseNode's left out), as "Name=text", in the
+// order written.
 inline std::vector<std::string> written(const fw::BaseNode* node)
 {
 	const fw::CRefHolder<fw::CPropertyContainer> container = fw::adoptRef(new fw::CPropertyContainer(nullptr));
 	node->writeProperties(container.get());
 	std::vector<std::string> items;
 	for (fw::u32 i = 0; i < container->getItemCount(); ++i)
-		items.push_back(std::string(container->getNameAt(static_cast<fw::s32>(i)).c_str()) + "=" +
-			fw::getPropertyText(container->getValueAt(static_cast<fw::s32>(i))).c_str());
+		if (fw::findPropertyIndex(fw::BaseNode::getClassPropertyTable(),
+				container->getNameAt(static_cast<fw::s32>(i))) < 0)
+			items.push_back(std::string(container->getNameAt(static_cast<fw::s32>(i)).c_str()) + "=" +
+				fw::getPropertyText(container->getValueAt(static_cast<fw::s32>(i))).c_str());
 	return items;
 }
 } // namespace ambienttest
