@@ -38,6 +38,8 @@ GSelectGridNode::GSelectGridNode(const fw::ContentReference& reference, fw::Base
 	m_material.Lighting = 0;
 	m_material.ZBuffer = 0;
 	m_material.ZWriteEnable = 0;
+	// Smoothed lines spread a one-pixel line over two rows at half strength.
+	m_material.AntiAliasing = 0;
 }
 
 const fw::PropertyTable& GSelectGridNode::getClassPropertyTable()
