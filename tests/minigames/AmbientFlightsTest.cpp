@@ -4,6 +4,8 @@
 #include "AmbientTestSupport.h"
 
 #include "core/CAnimatorState.h"
+#include "core/SceneFile.h"
+#include "level/LevelTestSupport.h"
 #include "level/nodes/GFacing.h"
 #include "minigames/GBirdFireworkNodes.h"
 #include "minigames/GLakeWaveNode.h"
@@ -138,6 +140,32 @@ TEST_F(AmbientFlights, AFireworkRisesSlowsToAStopThenBoostsAndLeaves)
 	scene.headless.step(30);
 	EXPECT_EQ((std::vector<std::string>{"enter Up", "enter Boost"}), spark->log);
 	EXPECT_TRUE(scene.headless.scene->getChildren().empty()) << "its children ended Boost at once";
+	scene.headless.step(30, 3);
+}
+
+// The scene alone holds the firework, and its timer has long let go when the spark's animation
+// ends: the firework's own handler of that end takes it out of the tree (ASan).
+TEST_F(AmbientFlights, AFireworkLeavesFromTheEndOfItsChildrensBoost)
+{
+	const std::string file = "<SceneNode Type=\"GFireworkNode\"><Properties>"
+							 "<vector2d Name=\"MoveTimeRange\" Value=\"60, 60\"/></Properties>"
+							 "<SceneNode Type=\"BaseNode\"><States><State Name=\"Boost\">"
+							 "<Animator Type=\"KeyFrame\"><Properties><color Name=\"TintColor\" Value=\"ffffffff\"/>"
+							 "</Properties><KeyFrame t=\"0\" Value0=\"ffffffff\"/>"
+							 "<KeyFrame t=\"300\" i=\"0\" Value0=\"00ffffff\"/></Animator>"
+							 "</State></States></SceneNode></SceneNode>";
+	fw::CRefHolder<fw::BaseNode> loaded = fw::adoptRef(
+		fw::loadSceneFile(leveltest::readerOver(file).get(), scene.factory.get(), fw::ContentReference(), "firework"));
+	ASSERT_NE(nullptr, fw::nodeCast<GFireworkNode>(loaded.get()));
+	fw::BaseNode* spark = loaded->getChildren()[0];
+	scene.headless.scene->addChild(loaded.get());
+	loaded.release();
+	scene.headless.draw();
+	scene.headless.step(30, 3);
+	ASSERT_EQ(1u, scene.headless.scene->getChildren().size()) << "the spark is still boosting";
+	EXPECT_EQ(fw::nameId("Boost"), spark->getCurrentStateId());
+	scene.headless.step(30, 12);
+	EXPECT_TRUE(scene.headless.scene->getChildren().empty());
 	scene.headless.step(30, 3);
 }
 
