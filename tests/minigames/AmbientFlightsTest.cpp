@@ -5,8 +5,10 @@
 
 #include "core/CAnimatorState.h"
 #include "core/SceneFile.h"
+#include "core/StateItem.h"
 #include "level/LevelTestSupport.h"
 #include "level/nodes/GFacing.h"
+#include "minigames/GAmbientEffects.h"
 #include "minigames/GBirdFireworkNodes.h"
 #include "minigames/GLakeWaveNode.h"
 #include "minigames/GShieldNodes.h"
@@ -342,6 +344,77 @@ TEST_F(AmbientFlights, ALakeWaveDriftsFadesLeavesAndBlinksItsStar)
 		scene.headless.step(60, 100);
 		EXPECT_EQ(255u, endless->getTintColor().getAlpha());
 		EXPECT_EQ(endless, scene.headless.scene->getChildren()[0]);
+		scene.headless.scene->removeAllChildren();
+	}
+}
+TEST_F(AmbientFlights, WavesSideBySideStartTheirAnimationAtDifferentPoints)
+{
+	const std::string file = "<SceneNode Type=\"GLakeWaveNode\"><SceneNode Type=\"BaseNode\"><Properties>"
+							 "<string Name=\"Name\" Value=\"Wave\"/></Properties><States><State Name=\"Normal\">"
+							 "<Animator Type=\"KeyFrame\"><Properties><color Name=\"TintColor\" Value=\"ffffffff\"/>"
+							 "</Properties><KeyFrame t=\"0\" Value0=\"ffffffff\"/>"
+							 "<KeyFrame t=\"1000\" i=\"0\" Value0=\"00ffffff\"/></Animator>"
+							 "</State></States></SceneNode></SceneNode>";
+	std::set<fw::u32> starts;
+	for (int i = 0; i < 4; ++i)
+	{
+		const fw::CRefHolder<fw::BaseNode> loaded = fw::adoptRef(
+			fw::loadSceneFile(leveltest::readerOver(file).get(), scene.factory.get(), fw::ContentReference(), "lake"));
+		GLakeWaveNode* lake = fw::nodeCast<GLakeWaveNode>(loaded.get());
+		ASSERT_NE(nullptr, lake);
+		ASSERT_NE(nullptr, lake->getWave()) << "bound when loaded";
+		scene.headless.scene->addChild(lake);
+		scene.headless.draw();
+		const fw::CAnimatorState* normal = lake->getWave()->getCurrentState();
+		ASSERT_NE(nullptr, normal);
+		ASSERT_EQ(1u, normal->getAnimatorCount());
+		const fw::u32 at = normal->getAnimator(0)->getCurrentTime();
+		EXPECT_LT(at, 1000u);
+		starts.insert(at);
+	}
+	EXPECT_GE(starts.size(), 3u);
+	scene.headless.scene->removeAllChildren();
+}
+
+// A node that takes another out of the scene from its own tick, while the manager walks its timers.
+class CRemovingNode : public GAmbientNode
+{
+public:
+	CRemovingNode() : GAmbientNode(fw::ContentReference(), nullptr, nullptr) {}
+	bool onTimer(fw::u32) override
+	{
+		if (victim && victim->getParent())
+			victim->getParent()->removeChild(victim);
+		victim = nullptr;
+		++ticks;
+		return true;
+	}
+	void onStart() override {}
+
+	fw::BaseNode* victim = nullptr;
+	int ticks = 0;
+};
+
+TEST_F(AmbientFlights, ANodeTakenAwayByAnotherDuringTheWalkIsNotCalledAgain)
+{
+	for (bool victimFirst : {true, false})
+	{
+		SCOPED_TRACE(victimFirst);
+		GSpiralMovableNode* spiral = nullptr;
+		if (victimFirst)
+			spiral = scene.place<GSpiralMovableNode>();
+		const fw::CRefHolder<CRemovingNode> remover = fw::adoptRef(new CRemovingNode);
+		scene.headless.scene->addChild(remover.get());
+		if (!victimFirst)
+			spiral = scene.place<GSpiralMovableNode>();
+		spiral->setLifeTime(100000);
+		remover->victim = spiral;
+		scene.headless.draw();
+		ASSERT_TRUE(spiral->isTimerRunning());
+		// The scene held the spiral alone: it goes with its removal, in the middle of the walk.
+		scene.headless.step(30, 3);
+		EXPECT_EQ(3, remover->ticks);
+		EXPECT_EQ(1u, scene.headless.scene->getChildren().size());
 		scene.headless.scene->removeAllChildren();
 	}
 }
