@@ -418,4 +418,62 @@ TEST_F(AmbientFlights, ANodeTakenAwayByAnotherDuringTheWalkIsNotCalledAgain)
 		scene.headless.scene->removeAllChildren();
 	}
 }
+// A turn in the middle of a wing beat goes on with the beat in the new facing, at the same phase.
+TEST_F(AmbientFlights, ATurnDuringAFlapKeepsTheBeat)
+{
+	std::string states;
+	for (const char* facing : {"Right", "RightUp", "Up", "LeftUp", "Left", "LeftDown", "Down", "RightDown"})
+		states += std::string("<State Name=\"") + facing + "\"/><State Name=\"" + facing + "_Flap\" NextState=\"" +
+			facing +
+			"\"><Animator Type=\"KeyFrame\"><Properties><color Name=\"TintColor\" Value=\"ffffffff\"/>"
+			"</Properties><KeyFrame t=\"0\" Value0=\"ffffffff\"/><KeyFrame t=\"600\" i=\"0\" "
+			"Value0=\"80ffffff\"/></Animator></State>";
+	const std::string file = "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Bird\"/>"
+							 "</Properties><SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" "
+							 "Value=\"Body\"/></Properties><States>" +
+		states + "</States></SceneNode></SceneNode>";
+	const fw::CRefHolder<fw::BaseNode> birdTemplate = fw::adoptRef(
+		fw::loadSceneFile(leveltest::readerOver(file).get(), scene.factory.get(), fw::ContentReference(), "bird"));
+	ASSERT_NE(nullptr, birdTemplate.get());
+	scene.collection->addTemplate(birdTemplate.get());
+
+	GCircularBirdNode* node = scene.place<GCircularBirdNode>();
+	node->setEllipse2Size(vector2df(100.f, 100.f));
+	node->setAngularVelocity1(0.f);
+	node->setAngularVelocity2(200.f);
+	node->setBirdTemplate(fw::nameId("Bird"));
+	scene.headless.draw();
+	fw::BaseNode* bird = node->getBird();
+	ASSERT_NE(nullptr, bird);
+	auto flapTime = [bird]() -> int
+	{
+		const fw::CAnimatorState* state = bird->getCurrentState();
+		if (!state || state->getAnimatorCount() == 0 || !state->getAnimator(0)->isRunning())
+			return -1;
+		return static_cast<int>(state->getAnimator(0)->getCurrentTime());
+	};
+	int turnsInBeat = 0;
+	int flaps = 0;
+	for (int i = 0; i < 1000; ++i)
+	{
+		const fw::s32 facing = node->getDirectionStateId();
+		const int before = flapTime();
+		scene.headless.step(30);
+		const int after = flapTime();
+		if (before < 0 && after >= 0)
+			++flaps;
+		if (before >= 0 && node->getDirectionStateId() != facing)
+		{
+			++turnsInBeat;
+			EXPECT_EQ(movertest::nameOf(node->getDirectionStateId()) + "_Flap",
+				movertest::nameOf(bird->getCurrentStateId()));
+			EXPECT_GE(after, before) << "the beat goes on from where it was";
+			EXPECT_LE(after, before + 60);
+		}
+	}
+	// 30 s: a flap every 4 to 7 s.
+	EXPECT_GE(flaps, 4);
+	EXPECT_LE(flaps, 8);
+	EXPECT_GE(turnsInBeat, 1);
+}
 } // namespace
