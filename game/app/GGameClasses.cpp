@@ -15,6 +15,7 @@
 #include "app/GSelectPlayerScene.h"
 #include "core/CNodeFactory.h"
 #include "level/scene/GLevelNodeClasses.h"
+#include "minigames/GMiniGameNodeClasses.h"
 
 using namespace fw;
 
@@ -41,6 +42,7 @@ const ClassRegistration GAME_CLASSES[] = {
 	&registerNodeClass<GOptionsScene>,
 	&registerNodeClass<GRectangleNode>,
 	&registerLevelNodeClasses,
+	&registerMiniGameNodeClasses,
 };
 
 const ClassRegistration STARTUP_CLASSES[] = {

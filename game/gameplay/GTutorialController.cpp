@@ -6,6 +6,7 @@
 #include "core/CEventNode.h"
 #include "core/CNameTable.h"
 #include "core/NodeCasts.h"
+#include "core/SServices.h"
 #include "level/data/GGameMessages.h"
 #include "level/scene/LevelServices.h"
 #include "platform/CDeviceStub.h"
@@ -285,7 +286,5 @@ void GTutorialController::sendResume()
 
 fw::CDeviceStub* GTutorialController::device() const
 {
-	const fw::SceneManager* manager =
-		m_owner ? dynamic_cast<const fw::SceneManager*>(m_owner->getSceneManager()) : nullptr;
-	return manager ? manager->getDevice() : nullptr;
+	return m_owner ? m_owner->getServices().device : nullptr;
 }

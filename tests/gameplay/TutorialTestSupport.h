@@ -106,7 +106,7 @@ public:
 		}
 		leveltest::silence(sounds);
 		leveltest::soundTrace().clear();
-		manager->setDevice(device);
+		manager->setServices(device->getServices());
 		templates = leveltest::loadScene(factory.get(), TEMPLATES, "Templates.oscn");
 		manager->setTemplateCollection(fw::nodeCast<fw::TemplateCollectionNode>(templates.get()));
 		// The owner stands in a scene of the manager, as the scenes' own nodes do.
