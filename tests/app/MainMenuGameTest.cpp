@@ -473,7 +473,8 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	{
 		EXPECT_EQ(text(progress->getNameKey(n)), allNames[n]) << n;
 		EXPECT_EQ(text(progress->getDescBeforeKey(n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 1)[n]) << n;
-		EXPECT_EQ(text(achievementProgressText(*progress, n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[n])
+		EXPECT_EQ(text(achievementProgressText(*progress, n, scene->getServices().dictionary)),
+			listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[n])
 			<< n;
 		EXPECT_EQ(progress->getIconFileName(n).c_str(), iconOf(*scene, GAchievementsScene::TAB_PENDING, n)) << n;
 	}
