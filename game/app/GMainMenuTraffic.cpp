@@ -132,14 +132,14 @@ void GMainMenuMover::onTimerJoined()
 	if (!random)
 		return;
 	GLevelPaths* paths = findMenuPaths(*this, getMenuLevel());
-	GLevelPath* route = paths ? chooseRoute(*paths) : nullptr;
+	GLevelPath* route = paths ? chooseRoute(*paths, *random) : nullptr;
 	if (!route || route->points.size() < 2)
 		return;
 	m_speed = random->nextFloatInRange(m_initialVelocityRange.X, m_initialVelocityRange.Y);
 	core::array<core::vector2df> points;
 	points.reallocate(route->points.size());
 	for (u32 i = 0; i < route->points.size(); ++i)
-		points.push_back(scatterPathPoint(*route, static_cast<s32>(i)));
+		points.push_back(scatterPathPoint(*route, static_cast<s32>(i), *random));
 	bool reverse = false;
 	if (mayReverse() && route->twoWay)
 		reverse = (random->nextUInt() & 1) == 0;
@@ -184,9 +184,9 @@ u32 GMainMenuPedestrianNode::getHeadStartCount()
 	return g_pedestrianHeadStarts;
 }
 
-GLevelPath* GMainMenuPedestrianNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuPedestrianNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.randomPedestrianPath();
+	return paths.randomPedestrianPath(random);
 }
 
 void GMainMenuPedestrianNode::onRouteStarted()
@@ -239,9 +239,9 @@ u32 GMainMenuCarNode::getHeadStartCount()
 	return g_carHeadStarts;
 }
 
-GLevelPath* GMainMenuCarNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuCarNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Path"));
+	return paths.findPath(nameIdPath("Path"), random);
 }
 
 void GMainMenuCarNode::onRouteStarted()
@@ -307,9 +307,9 @@ u32 GMainMenuCloudNode::getHeadStartCount()
 	return g_cloudHeadStarts;
 }
 
-GLevelPath* GMainMenuCloudNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuCloudNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Clouds"));
+	return paths.findPath(nameIdPath("Clouds"), random);
 }
 
 void GMainMenuCloudNode::onRouteStarted()
@@ -343,9 +343,9 @@ const PropertyTable& GMainMenuBikeNode::getClassPropertyTable()
 	return table;
 }
 
-GLevelPath* GMainMenuBikeNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuBikeNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Bike"));
+	return paths.findPath(nameIdPath("Bike"), random);
 }
 
 void GMainMenuBikeNode::onRouteStarted()

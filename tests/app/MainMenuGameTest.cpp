@@ -187,10 +187,10 @@ TEST_F(MenuGame, TheMenuGreetsThePlayerWithTheStreetAndItsMusic)
 	EXPECT_EQ("Welcome back, Ann!", text(menu->getWelcomeText()->getDisplayText()));
 	EXPECT_TRUE(playing("MenuMusic"));
 	EXPECT_TRUE(playing("MainMenuAmbient"));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Bike")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Path")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Clouds")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->randomPedestrianPath());
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Bike"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Path"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Clouds"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->randomPedestrianPath(*menu->getServices().random));
 	// The normal face.
 	ASSERT_NE(nullptr, menu->getClipNode());
 	ASSERT_NE(nullptr, menu->getBackButton());
