@@ -43,17 +43,17 @@ GTrafficManager::GTrafficManager(const IGLevelPathsOwner* level, fw::BaseNode* p
 	if (!paths || !parentNode)
 		return;
 	const fw::core::array<GLevelPath*> neutral = paths->getPaths(nameIdNeutralCar());
-	fw::CRandomGenerator* random = levelservices::random(parentNode);
+	fw::CRandomGenerator* random = parentNode->getServices().random;
+	m_countdownsPending = !random;
 	for (fw::u32 i = 0; i < neutral.size(); ++i)
 	{
 		GLevelPath* path = neutral[i];
 		// A range written largest first means the same pauses; a negative pause means none.
 		const fw::s32 minTime = std::max(0, std::min(path->minTime, path->maxTime));
 		const fw::s32 maxTime = std::max(0, std::max(path->minTime, path->maxTime));
-		// Without a generator the first car waits the longest pause.
-		const fw::s32 countdown = maxTime == 0 ? 0
-			: random ? static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(maxTime))
-					 : maxTime;
+		const fw::s32 countdown = maxTime == 0 || !random
+			? maxTime
+			: static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(maxTime));
 		// A car needs a template name, a pause and a route of at least two points.
 		if (path->cars.empty() || (minTime == 0 && maxTime == 0) || path->points.size() < 2)
 			continue;
@@ -102,6 +102,8 @@ const GTrafficManager::SVehicle* GTrafficManager::findVehicle(const GPathMovable
 
 void GTrafficManager::update(fw::u32 stepMs)
 {
+	if (m_countdownsPending)
+		drawFirstCountdowns();
 	if (m_firstUpdatePending)
 		seedStreets(stepMs);
 
@@ -143,6 +145,17 @@ void GTrafficManager::update(fw::u32 stepMs)
 			playPassingCue();
 		}
 	}
+}
+
+void GTrafficManager::drawFirstCountdowns()
+{
+	m_countdownsPending = false;
+	// Without a generator the first car of each path waits the longest pause.
+	fw::CRandomGenerator* random = m_carPaths.empty() ? nullptr : levelservices::random(m_parentNode);
+	if (!random)
+		return;
+	for (SCarPath& entry : m_carPaths)
+		entry.countdown = static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(entry.maxTime));
 }
 
 void GTrafficManager::seedStreets(fw::u32 stepMs)
