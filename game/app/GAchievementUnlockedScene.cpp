@@ -48,7 +48,10 @@ void GAchievementUnlockedScene::show(u32 n)
 		return;
 	if (m_image)
 	{
-		CContentManager* content = game->getContentManager();
+		// The manager that loaded the pop-up, which may be shown before it is opened.
+		IContentManager* content = getContentManager();
+		if (!content)
+			content = need(getServices().content, "content manager");
 		CRefHolder<CContent> icon;
 		if (content)
 			icon = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_TEXTURE, progress->getIconFileName(n), true));

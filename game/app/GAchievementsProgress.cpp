@@ -66,13 +66,12 @@ core::stringc GAchievementsProgress::toText() const
 	return joinIntList(values);
 }
 
-void GAchievementsProgress::save() const
+void GAchievementsProgress::save(CProfile* player) const
 {
-	CProfile* profile = CProfileManagerSingleton::Instance().getActiveProfile();
-	if (!profile)
+	if (!player)
 		return;
-	profile->setString(PROFILE_ACHIEVEMENTS_PROGRESS, toText());
-	profile->save();
+	player->setString(PROFILE_ACHIEVEMENTS_PROGRESS, toText());
+	player->save();
 }
 
 core::stringc GAchievementsProgress::getIconFileName(u32 n) const

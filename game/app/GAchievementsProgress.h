@@ -2,6 +2,11 @@
 
 #include "core/CoreTypes.h"
 
+namespace fw
+{
+class CProfile;
+}
+
 // The active player's progress towards the campaign's twelve achievements. Achievement n (0 to
 // 11) is shown to the player as number n + 1 and is earned when its progress reaches its target.
 class GAchievementsProgress : public virtual fw::IReferenceCounted
@@ -23,8 +28,8 @@ public:
 
 	// Reset, then the first twelve numbers of the list as progress.
 	void load(const fw::core::stringc& text);
-	// Into the active player's AchievementsProgress, saved at once; nothing without one.
-	void save() const;
+	// Into the player's AchievementsProgress, saved at once; nothing without one.
+	void save(fw::CProfile* player) const;
 	// The progress as the profile keeps it.
 	fw::core::stringc toText() const;
 

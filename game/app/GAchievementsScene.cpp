@@ -9,9 +9,7 @@
 #include "core/CNameTable.h"
 #include "core/NodeCasts.h"
 #include "core/TextFormat.h"
-#include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
 #include "widgets/ListNode.h"
 #include "widgets/SliderNode.h"
@@ -27,21 +25,20 @@ bool isMoneyAchievement(u32 n)
 	return n >= 7 && n <= 9;
 }
 
-core::stringw moneyOrNumber(s32 value, bool money)
+core::stringw moneyOrNumber(s32 value, bool money, CDictionary* dictionary)
 {
 	const core::stringw number = formatThousands(value, L',');
 	if (!money)
 		return number;
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
 	return dictionary ? dictionary->format("MoneyDollar", number, L"", L"", L"") : number;
 }
 } // namespace
 
-core::stringw achievementProgressText(const GAchievementsProgress& progress, u32 n)
+core::stringw achievementProgressText(const GAchievementsProgress& progress, u32 n, CDictionary* dictionary)
 {
 	const bool money = isMoneyAchievement(n);
-	return moneyOrNumber(progress.getProgress(n), money) + L"/" + moneyOrNumber(progress.getTarget(n), money);
+	return moneyOrNumber(progress.getProgress(n), money, dictionary) + L"/" +
+		moneyOrNumber(progress.getTarget(n), money, dictionary);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -76,8 +73,8 @@ void GAchievementsScene::fill(const GAchievementsProgress& progress)
 {
 	for (core::array<SAchievementRow>& rows : m_rows)
 		rows.clear();
-	GGame* game = getGame();
-	CContentManager* content = game ? game->getContentManager() : nullptr;
+	CContentManager* content = need(getServices().content, "content manager");
+	CDictionary* dictionary = need(getServices().dictionary, "dictionary");
 	u32 earned = 0;
 	for (u32 n = 0; n < GAchievementsProgress::COUNT; ++n)
 	{
@@ -102,7 +99,7 @@ void GAchievementsScene::fill(const GAchievementsProgress& progress)
 		else
 		{
 			row.texts[1] = progress.getDescBeforeKey(n);
-			row.texts[2] = achievementProgressText(progress, n);
+			row.texts[2] = achievementProgressText(progress, n, dictionary);
 			m_rows[TAB_ALL].push_back(row);
 			m_rows[TAB_PENDING].push_back(row);
 		}

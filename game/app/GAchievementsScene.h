@@ -7,6 +7,7 @@ class GAchievementsProgress;
 
 namespace fw
 {
+class CDictionary;
 class ListNode;
 class SpriteNode;
 class TextNode;
@@ -22,8 +23,9 @@ struct SAchievementRow
 };
 
 // The progress of achievement n as shown: "p/t" with "," between thousands; money achievements
-// put each number through the dictionary's "MoneyDollar".
-fw::core::stringw achievementProgressText(const GAchievementsProgress& progress, fw::u32 n);
+// put each number through the dictionary's "MoneyDollar" (bare numbers without a dictionary).
+fw::core::stringw achievementProgressText(const GAchievementsProgress& progress, fw::u32 n,
+	fw::CDictionary* dictionary);
 
 // The full-screen list of the twelve achievements in three tabs (all, earned, still to earn) with
 // the count earned, refilled at every entrance from the active player's progress; a tab's

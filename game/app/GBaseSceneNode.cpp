@@ -5,8 +5,6 @@
 #include "core/CLogger.h"
 #include "core/CNameTable.h"
 #include "core/KeyCodes.h"
-#include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/CSoundManager.h"
 #include "widgets/CEventList.h"
@@ -147,11 +145,23 @@ bool GBaseSceneNode::onTimer(u32 step)
 	return true;
 }
 
-void GBaseSceneNode::playCue(const c8* name)
+void GBaseSceneNode::playCue(const c8* name) const
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	if (CSoundManager* sounds = device ? device->getSoundManager() : nullptr)
+	if (CSoundManager* sounds = need(getServices().sound, "sound manager"))
 		sounds->play(nameId(name), false, 0);
+}
+
+void GBaseSceneNode::playCue(const SServices& services, const c8* name)
+{
+	if (services.sound)
+		services.sound->play(nameId(name), false, 0);
+	else
+		logWarning("No sound manager to play the cue", name);
+}
+
+void GBaseSceneNode::logMissingService(const c8* what) const
+{
+	logWarning((core::stringc("Scene \"") + getName() + "\" has no " + what + "; it does without.").c_str());
 }
 
 void GBaseSceneNode::logNodeEvent(const c8* text, CEvent* event)

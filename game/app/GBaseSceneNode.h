@@ -4,6 +4,7 @@
 #include "core/CNameTable.h"
 #include "core/CTimer.h"
 #include "core/NodeCasts.h"
+#include "core/SServices.h"
 #include "core/SceneNode.h"
 #include "level/data/GameNodeTypeIds.h"
 
@@ -74,10 +75,22 @@ public:
 	bool getCloseOnEscapeOrEnter() const { return m_closeOnEscapeOrEnter; }
 	void setCloseOnEscapeOrEnter(bool close) { m_closeOnEscapeOrEnter = close; }
 
-	// Plays a cue of the device's sound manager by name.
-	static void playCue(const fw::c8* name);
+	// Plays a cue of the scene's sound manager by name.
+	void playCue(const fw::c8* name) const;
+	// The same for a node that is no scene: the cue of the given services' sound manager.
+	static void playCue(const fw::SServices& services, const fw::c8* name);
+
+	// The service, or null with one log line naming the scene and what it lacks.
+	template <class Service>
+	Service* need(Service* service, const fw::c8* what) const
+	{
+		if (!service)
+			logMissingService(what);
+		return service;
+	}
 
 protected:
+	void logMissingService(const fw::c8* what) const;
 	// Logs the text with the interned name of the node the control event is about.
 	static void logNodeEvent(const fw::c8* text, fw::CEvent* event);
 	// Each child of the table into its member; one that is missing or of another kind leaves the

@@ -7,7 +7,6 @@
 #include "core/IContentManager.h"
 #include "core/NodeCasts.h"
 #include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
 #include "widgets/TextNode.h"
 
@@ -45,8 +44,8 @@ bool GDebugStatsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 	text->setPosition(core::vector3df(0.f, 0.f, 0.f));
 	text->setText(L"");
 	IContentManager* content = getContentManager();
-	if (!content && getGame())
-		content = getGame()->getContentManager();
+	if (!content)
+		content = need(getServices().content, "content manager");
 	if (content)
 	{
 		CRefHolder<CContent> font = adoptRef(content->getContent(CONTENT_TYPE_FONT, FONT_FILE, true));
@@ -70,7 +69,7 @@ core::stringw GDebugStatsScene::formatStats(s32 framesPerSecond, s32 lastStep, u
 
 void GDebugStatsScene::updateText()
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDeviceStub* device = need(getServices().device, "device");
 	video::IVideoDriver* driver = device ? device->getVideoDriver() : nullptr;
 	if (!m_text || !driver)
 		return;

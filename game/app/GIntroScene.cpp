@@ -14,7 +14,6 @@
 #include "level/data/GLevelScores.h"
 #include "level/data/GUpgradesConfiguration.h"
 #include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CFileSystem.h"
 #include "platform/CSoundPack.h"
 #include "widgets/CEventScene.h"
@@ -48,17 +47,10 @@ const GIntroScene::SStep STEPS[GIntroScene::STEP_COUNT] = {
 	{&GIntroScene::loadComicsConfiguration, 5.f, "loadComicsConfiguration"},
 };
 
-CContentManager* contentManager()
-{
-	GGame* game = getGame();
-	return game ? game->getContentManager() : nullptr;
-}
-
 // The configuration reads the file through the file system; a missing file reads nothing.
 template <class Configuration>
-void loadConfiguration(Configuration* configuration, const c8* fileName)
+void loadConfiguration(CDeviceStub* device, Configuration* configuration, const c8* fileName)
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
 	if (!configuration || !device || !device->getFileSystem())
 		return;
 	CRefHolder<IXMLReader> reader = adoptRef(device->getFileSystem()->createXMLReader(fileName));
@@ -162,8 +154,8 @@ void GIntroScene::registerGameClasses()
 
 void GIntroScene::loadSoundPack()
 {
-	CContentManager* content = contentManager();
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CContentManager* content = need(getServices().content, "content manager");
+	CDeviceStub* device = need(getServices().device, "device");
 	if (!content || !device)
 		return;
 	CRefHolder<CContent> pack = adoptRef(content->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", true));
@@ -173,7 +165,7 @@ void GIntroScene::loadSoundPack()
 
 void GIntroScene::loadAtlas(const c8* fileName)
 {
-	CContentManager* content = contentManager();
+	CContentManager* content = need(getServices().content, "content manager");
 	if (!content)
 		return;
 	CRefHolder<CContent> atlas = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_COLLECTION, fileName, true));
@@ -219,7 +211,7 @@ void GIntroScene::loadAtlasesMenus()
 
 void GIntroScene::loadParticleCollection(const c8* fileName)
 {
-	CContentManager* content = contentManager();
+	CContentManager* content = need(getServices().content, "content manager");
 	// Without the particle library there is no processor for the type: nothing to load yet.
 	if (!content || !content->getProcessor(CONTENT_TYPE_PARTICLE_COLLECTION))
 		return;
@@ -230,7 +222,7 @@ void GIntroScene::loadParticleCollection(const c8* fileName)
 
 CRefHolder<BaseNode> GIntroScene::loadTemplateCollection(const c8* fileName)
 {
-	CContentManager* content = contentManager();
+	CContentManager* content = need(getServices().content, "content manager");
 	if (!content)
 		return CRefHolder<BaseNode>();
 	CRefHolder<CContent> loaded = adoptRef(content->getContent(CONTENT_TYPE_SCENE_NODE, fileName, true));
@@ -255,7 +247,9 @@ void GIntroScene::loadLevelCommonCollections()
 		return;
 	TemplateCollectionNode* collection = static_cast<TemplateCollectionNode*>(templates.get());
 	game->getLevelSceneManager()->setTemplateCollection(collection);
-	CContentManager* content = contentManager();
+	CContentManager* content = need(getServices().content, "content manager");
+	if (!content)
+		return;
 	const c8* const fireworks[] = {"levels/common/Fireworks/1/f.oscn", "levels/common/Fireworks/2/f.oscn",
 		"levels/common/Fireworks/3/f.oscn", "levels/common/Fireworks/4/f.oscn"};
 	for (const c8* file : fireworks)
@@ -269,18 +263,20 @@ void GIntroScene::loadLevelCommonCollections()
 void GIntroScene::loadConfigurations()
 {
 	GGame* game = getGame();
-	if (!game)
+	CDeviceStub* device = need(getServices().device, "device");
+	if (!game || !device)
 		return;
-	loadConfiguration(game->getBuildings(), "levels/common/BuildingsConfiguration.xml");
-	loadConfiguration(game->getUpgrades(), "levels/common/UpgradesConfiguration.xml");
-	loadConfiguration(game->getLevelScores(), "levels/common/LevelScores.xml");
+	loadConfiguration(device, game->getBuildings(), "levels/common/BuildingsConfiguration.xml");
+	loadConfiguration(device, game->getUpgrades(), "levels/common/UpgradesConfiguration.xml");
+	loadConfiguration(device, game->getLevelScores(), "levels/common/LevelScores.xml");
 }
 
 void GIntroScene::loadComicsConfiguration()
 {
 	GGame* game = getGame();
-	if (!game)
+	CDeviceStub* device = need(getServices().device, "device");
+	if (!game || !device)
 		return;
-	loadConfiguration(game->getComics(), "scenes/ComicsConfiguration.xml");
+	loadConfiguration(device, game->getComics(), "scenes/ComicsConfiguration.xml");
 	game->getStatistics()->start();
 }

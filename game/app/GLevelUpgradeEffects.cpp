@@ -26,11 +26,11 @@ s32 GLevelUpgradeEffects::ordinaryLevelNumber(s32 locationIndex)
 }
 
 void GLevelUpgradeEffects::build(const GUpgradesConfiguration* upgrades, const GLevelConfiguration* level,
-	s32 levelIndex)
+	s32 levelIndex, const CProfile* player)
 {
 	core::array<s32> bought;
-	if (CProfile* profile = CProfileManagerSingleton::Instance().getActiveProfile())
-		bought = split(profile->getString(PROFILE_BOUGHT_UPGRADES));
+	if (player)
+		bought = split(player->getString(PROFILE_BOUGHT_UPGRADES));
 	build(upgrades, level, levelIndex, bought);
 }
 

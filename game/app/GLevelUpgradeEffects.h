@@ -7,6 +7,11 @@ class GLevelConfiguration;
 class GLevelModifierList;
 class GUpgradesConfiguration;
 
+namespace fw
+{
+class CProfile;
+}
+
 // What the player's upgrades allow in the level being started: the building types that may be
 // built, the features that may be switched on and the modifier blocks that change the level's
 // economy. Built once when a level starts; later purchases count from the next start.
@@ -22,10 +27,11 @@ public:
 	// The ordinary-level number of a map location: every eighth location is not an ordinary level.
 	static fw::s32 ordinaryLevelNumber(fw::s32 locationIndex);
 
-	// The upgrades bought by the active player (none without one) and every free upgrade, those
-	// whose Level is at most the level's ordinary number. With a level configuration a building
-	// counts only when the level offers it for building.
-	void build(const GUpgradesConfiguration* upgrades, const GLevelConfiguration* level, fw::s32 levelIndex);
+	// The upgrades bought by the player (none without one) and every free upgrade, those whose
+	// Level is at most the level's ordinary number. With a level configuration a building counts
+	// only when the level offers it for building.
+	void build(const GUpgradesConfiguration* upgrades, const GLevelConfiguration* level, fw::s32 levelIndex,
+		const fw::CProfile* player);
 	// The same for an explicit list of bought upgrade names.
 	void build(const GUpgradesConfiguration* upgrades, const GLevelConfiguration* level, fw::s32 levelIndex,
 		const fw::core::array<fw::s32>& boughtUpgrades);

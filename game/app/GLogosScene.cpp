@@ -11,7 +11,6 @@
 #include "core/NodeCasts.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/DeviceSettings.h"
 #include "widgets/CEventScene.h"
 #include "widgets/SpriteNode.h"
@@ -70,10 +69,10 @@ bool GLogosScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 
 void GLogosScene::loadDictionaryAndTitle()
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
+	CDeviceStub* device = need(getServices().device, "device");
 	if (!device)
 		return;
-	CDictionary* dictionary = device->getDictionary();
+	CDictionary* dictionary = need(getServices().dictionary, "dictionary");
 	core::stringw title;
 	if (dictionary)
 	{
@@ -96,7 +95,7 @@ void GLogosScene::showNextLogo()
 		const GLogosConfiguration::SLogo logo = (*logos)[0];
 		logos->erase(0);
 		CRefHolder<CContent> loaded;
-		if (CContentManager* content = game->getContentManager())
+		if (CContentManager* content = need(getServices().content, "content manager"))
 			loaded = adoptRef(content->getContent(CONTENT_TYPE_ATLAS_TEXTURE, logo.image, true));
 		CAtlasTexture* picture = dynamic_cast<CAtlasTexture*>(loaded.get());
 		// A negative time shows the logo for one beat, as 0 does; counting down from the bottom of

@@ -1,18 +1,18 @@
 #include "app/GMainMenuScene.h"
 
-#include "app/GGame.h"
 #include "app/GGameSettings.h"
 #include "app/GSelectPlayerInputNameScene.h"
 #include "app/GSelectPlayerScene.h"
 #include "content/CContentManager.h"
 #include "core/CEventControl.h"
+#include "core/CLogger.h"
 #include "core/CNameTable.h"
+#include "core/ISceneManager.h"
 #include "core/IXMLReader.h"
 #include "core/NodeCasts.h"
 #include "level/data/GLevelPaths.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CFileSystem.h"
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
@@ -27,12 +27,6 @@ const c8* const GMainMenuScene::PATHS_FILE = "scenes/BgTrafficPaths.xml";
 
 namespace
 {
-CSoundManager* soundManager()
-{
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	return device ? device->getSoundManager() : nullptr;
-}
-
 // The street's cues, which stop when the menu gives way to the map; the music plays on.
 const c8* const STREET_CUES[] = {"MainMenuAmbient", "MainMenuCarOut", "MainMenuCarTo"};
 
@@ -54,8 +48,26 @@ core::stringw literalText(const core::stringw& text)
 GMainMenuScene::GMainMenuScene(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
 	GBaseSceneNode(reference, parent, sceneManager), m_paths(adoptRef(new GLevelPaths))
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	CFileSystem* files = device ? device->getFileSystem() : nullptr;
+}
+
+void GMainMenuScene::attachToScene(ISceneManager* sceneManager, SceneNode* scene)
+{
+	// Read here rather than when built: a scene loaded from a file meets its services only now.
+	// Before the children attach, so that the movers find their routes.
+	if (sceneManager && !m_pathsRead)
+		readPaths(sceneManager->getServices());
+	GBaseSceneNode::attachToScene(sceneManager, scene);
+}
+
+void GMainMenuScene::readPaths(const SServices& services)
+{
+	if (!services.device)
+	{
+		logWarning("The main menu has no device to read its street paths with", PATHS_FILE);
+		return;
+	}
+	m_pathsRead = true;
+	CFileSystem* files = services.device->getFileSystem();
 	if (!files || !files->existFile(PATHS_FILE, true))
 		return;
 	CRefHolder<IXMLReader> reader = adoptRef(files->createXMLReader(PATHS_FILE));
@@ -101,9 +113,9 @@ void GMainMenuScene::updateWelcomeText()
 {
 	if (!m_welcomeText)
 		return;
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	CDictionary* dictionary = device ? device->getDictionary() : nullptr;
-	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	CDictionary* dictionary = need(getServices().dictionary, "dictionary");
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* player = profiles ? profiles->getActiveProfile() : nullptr;
 	// Nobody to greet yet (a first start, under the name entry).
 	if (!player)
 	{
@@ -120,13 +132,12 @@ bool GMainMenuScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 		return true;
 	if (event->getTo() == this)
 	{
-		GGame* game = getGame();
-		if (CContentManager* content = game ? game->getContentManager() : nullptr)
+		if (CContentManager* content = need(getServices().content, "content manager"))
 			content->releaseUnused();
-		CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-		if (ICursorControl* cursor = device ? device->getCursorControl() : nullptr)
+		// No cursor without a window: nothing to show, nothing to say.
+		if (ICursorControl* cursor = getServices().cursor)
 			cursor->setVisible(true);
-		if (CSoundManager* sounds = soundManager())
+		if (CSoundManager* sounds = need(getServices().sound, "sound manager"))
 		{
 			sounds->play(nameId("MenuMusic"), true, 0);
 			sounds->play(nameId("MainMenuAmbient"), true, 0);
@@ -164,13 +175,13 @@ bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 		return true;
 	if (event->getTo() == this)
 	{
-		const CProfileManager& profiles = CProfileManagerSingleton::Instance();
-		if (profiles.getActiveProfile())
+		const CProfileManager* profiles = need(getServices().profiles, "profile manager");
+		if (!profiles || profiles->getActiveProfile())
 			return true;
 		// Nobody plays: the player list over the menu and the name entry over it, unless the list
 		// is full, when the player can only choose.
 		openSceneFile("scenes/SelectPlayerScene.oscn", true, nameId("NavFrom"), nameId("NavTo"));
-		if (profiles.getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
+		if (profiles->getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
 			openSceneFile(GSelectPlayerScene::INPUT_NAME_SCENE_FILE, true, nameId("NavFrom"), nameId("NavTo"));
 		return true;
 	}
@@ -185,7 +196,7 @@ bool GMainMenuScene::onSceneSwitchCompleted(CEventSceneTransitionEnd* event)
 
 void GMainMenuScene::stopStreetCues()
 {
-	CSoundManager* sounds = soundManager();
+	CSoundManager* sounds = need(getServices().sound, "sound manager");
 	if (!sounds)
 		return;
 	for (const c8* cue : STREET_CUES)
@@ -254,7 +265,8 @@ bool GMainMenuScene::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 
 void GMainMenuScene::openNewGame()
 {
-	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* player = profiles ? profiles->getActiveProfile() : nullptr;
 	if (!player)
 		return;
 	if (player->getInt(PROFILE_MAX_UNLOCKED_LEVEL_INDEX) != -1)

@@ -23,7 +23,6 @@ public:
 
 	static const fw::c8* const PATHS_FILE;
 
-	// Reads the street paths; a missing file leaves them empty.
 	GMainMenuScene(const fw::ContentReference& reference, fw::BaseNode* parent, fw::ISceneManager* sceneManager);
 	~GMainMenuScene() override;
 
@@ -32,6 +31,9 @@ public:
 	bool onStateChangeComplete(fw::CEventNodeStateChangeComplete* event) override;
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;
 	bool onSceneSwitchCompleted(fw::CEventSceneTransitionEnd* event) override;
+	// The first time it meets a scene manager with a device, the menu reads its street paths; a
+	// missing file leaves them empty.
+	void attachToScene(fw::ISceneManager* sceneManager, fw::SceneNode* scene) override;
 
 	// Ends the scrolling sequence and brings the normal face back; finish ends the animations at
 	// once.
@@ -51,8 +53,10 @@ private:
 	void endScrolling() { stopScrolling(false); }
 	void openNewGame();
 	void stopStreetCues();
+	void readPaths(const fw::SServices& services);
 
 	fw::CRefHolder<GLevelPaths> m_paths;
+	bool m_pathsRead = false;
 	fw::TextNode* m_welcomeText = nullptr;
 	fw::BaseNode* m_sceneRoot = nullptr;
 	fw::ControlNode* m_backButton = nullptr;

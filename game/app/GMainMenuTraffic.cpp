@@ -8,10 +8,9 @@
 #include "core/NodeCasts.h"
 #include "core/PropertyAccessors.h"
 #include "core/SineTable.h"
-#include "level/nodes/GFacing.h"
 #include "level/data/GLevelPaths.h"
-#include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
+#include "level/nodes/GFacing.h"
+#include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CSoundManager.h"
 
@@ -23,11 +22,6 @@ using namespace fw;
 namespace
 {
 const c8* const INITIAL_VELOCITY_RANGE = "InitialVelocityRange";
-
-CRandomGenerator& randomGenerator()
-{
-	return CRandomGeneratorSingleton::Instance();
-}
 
 s32 nameIdPath(const c8* name)
 {
@@ -133,18 +127,22 @@ void GMainMenuMover::onTimerJoined()
 {
 	if (getRemainingPointCount() >= 2)
 		return;
+	// Without a generator the mover stays where it is; the lookup says so once.
+	CRandomGenerator* random = levelservices::random(this);
+	if (!random)
+		return;
 	GLevelPaths* paths = findMenuPaths(*this, getMenuLevel());
-	GLevelPath* route = paths ? chooseRoute(*paths) : nullptr;
+	GLevelPath* route = paths ? chooseRoute(*paths, *random) : nullptr;
 	if (!route || route->points.size() < 2)
 		return;
-	m_speed = randomGenerator().nextFloatInRange(m_initialVelocityRange.X, m_initialVelocityRange.Y);
+	m_speed = random->nextFloatInRange(m_initialVelocityRange.X, m_initialVelocityRange.Y);
 	core::array<core::vector2df> points;
 	points.reallocate(route->points.size());
 	for (u32 i = 0; i < route->points.size(); ++i)
-		points.push_back(scatterPathPoint(*route, static_cast<s32>(i)));
+		points.push_back(scatterPathPoint(*route, static_cast<s32>(i), *random));
 	bool reverse = false;
 	if (mayReverse() && route->twoWay)
-		reverse = (randomGenerator().nextUInt() & 1) == 0;
+		reverse = (random->nextUInt() & 1) == 0;
 	// start reverses the given order itself; the points were listed first to last.
 	start(points, -1, reverse, loops());
 	onRouteStarted();
@@ -186,9 +184,9 @@ u32 GMainMenuPedestrianNode::getHeadStartCount()
 	return g_pedestrianHeadStarts;
 }
 
-GLevelPath* GMainMenuPedestrianNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuPedestrianNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.randomPedestrianPath();
+	return paths.randomPedestrianPath(random);
 }
 
 void GMainMenuPedestrianNode::onRouteStarted()
@@ -197,7 +195,7 @@ void GMainMenuPedestrianNode::onRouteStarted()
 	if (g_pedestrianHeadStarts < HEAD_START_LIMIT)
 	{
 		++g_pedestrianHeadStarts;
-		update(static_cast<u32>(randomGenerator().nextIntInRange(20000, 50000)));
+		update(static_cast<u32>(getServices().random->nextIntInRange(20000, 50000)));
 	}
 	if (getRemainingPointCount() >= 2)
 		updateScale();
@@ -241,9 +239,9 @@ u32 GMainMenuCarNode::getHeadStartCount()
 	return g_carHeadStarts;
 }
 
-GLevelPath* GMainMenuCarNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuCarNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Path"));
+	return paths.findPath(nameIdPath("Path"), random);
 }
 
 void GMainMenuCarNode::onRouteStarted()
@@ -252,7 +250,7 @@ void GMainMenuCarNode::onRouteStarted()
 	{
 		++g_carHeadStarts;
 		// At the velocity the node has before its look step sets one.
-		update(static_cast<u32>(randomGenerator().nextIntInRange(1000, 8000)));
+		update(static_cast<u32>(getServices().random->nextIntInRange(1000, 8000)));
 		if (getDirectionStateId() == nameIdDown())
 			m_soundPlayed = true;
 	}
@@ -279,7 +277,7 @@ void GMainMenuCarNode::updateLook()
 	if (up ? y < 800.f : t > 0.6f)
 	{
 		m_soundPlayed = true;
-		GBaseSceneNode::playCue(up ? "MainMenuCarOut" : "MainMenuCarTo");
+		GBaseSceneNode::playCue(getServices(), up ? "MainMenuCarOut" : "MainMenuCarTo");
 	}
 }
 
@@ -309,9 +307,9 @@ u32 GMainMenuCloudNode::getHeadStartCount()
 	return g_cloudHeadStarts;
 }
 
-GLevelPath* GMainMenuCloudNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuCloudNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Clouds"));
+	return paths.findPath(nameIdPath("Clouds"), random);
 }
 
 void GMainMenuCloudNode::onRouteStarted()
@@ -323,7 +321,7 @@ void GMainMenuCloudNode::onRouteStarted()
 	if (g_cloudHeadStarts < HEAD_START_LIMIT)
 	{
 		++g_cloudHeadStarts;
-		update(static_cast<u32>(randomGenerator().nextIntInRange(10000, 120000)));
+		update(static_cast<u32>(getServices().random->nextIntInRange(10000, 120000)));
 	}
 }
 
@@ -345,15 +343,15 @@ const PropertyTable& GMainMenuBikeNode::getClassPropertyTable()
 	return table;
 }
 
-GLevelPath* GMainMenuBikeNode::chooseRoute(GLevelPaths& paths) const
+GLevelPath* GMainMenuBikeNode::chooseRoute(GLevelPaths& paths, CRandomGenerator& random) const
 {
-	return paths.findPath(nameIdPath("Bike"));
+	return paths.findPath(nameIdPath("Bike"), random);
 }
 
 void GMainMenuBikeNode::onRouteStarted()
 {
 	setVelocity(m_speed);
-	update(static_cast<u32>(randomGenerator().nextIntInRange(1000, 5000)));
+	update(static_cast<u32>(getServices().random->nextIntInRange(1000, 5000)));
 }
 
 void GMainMenuBikeNode::setDirection(f32 dx, f32 dy)

@@ -45,7 +45,7 @@ protected:
 	// How many levels above the mover the main menu stands.
 	virtual fw::u32 getMenuLevel() const { return 5; }
 	// The route of the class among the menu's paths; null for none.
-	virtual GLevelPath* chooseRoute(GLevelPaths& paths) const = 0;
+	virtual GLevelPath* chooseRoute(GLevelPaths& paths, fw::CRandomGenerator& random) const = 0;
 	// Whether a two-way route may be taken backwards (a coin decides).
 	virtual bool mayReverse() const { return false; }
 	virtual bool loops() const { return false; }
@@ -81,7 +81,7 @@ public:
 	static fw::u32 getHeadStartCount();
 
 protected:
-	GLevelPath* chooseRoute(GLevelPaths& paths) const override;
+	GLevelPath* chooseRoute(GLevelPaths& paths, fw::CRandomGenerator& random) const override;
 	bool mayReverse() const override { return true; }
 	void onRouteStarted() override;
 	void updateLook() override { updateScale(); }
@@ -107,7 +107,7 @@ public:
 	static fw::u32 getHeadStartCount();
 
 protected:
-	GLevelPath* chooseRoute(GLevelPaths& paths) const override;
+	GLevelPath* chooseRoute(GLevelPaths& paths, fw::CRandomGenerator& random) const override;
 	bool mayReverse() const override { return true; }
 	void onRouteStarted() override;
 
@@ -131,7 +131,7 @@ public:
 	static fw::u32 getHeadStartCount();
 
 protected:
-	GLevelPath* chooseRoute(GLevelPaths& paths) const override;
+	GLevelPath* chooseRoute(GLevelPaths& paths, fw::CRandomGenerator& random) const override;
 	void onRouteStarted() override;
 	bool hasBody() const override { return false; }
 };
@@ -155,7 +155,7 @@ public:
 
 protected:
 	fw::u32 getMenuLevel() const override { return 4; }
-	GLevelPath* chooseRoute(GLevelPaths& paths) const override;
+	GLevelPath* chooseRoute(GLevelPaths& paths, fw::CRandomGenerator& random) const override;
 	bool loops() const override { return true; }
 	void onRouteStarted() override;
 	void updateLook() override { updateScaleAndHeading(); }

@@ -7,7 +7,6 @@
 #include "core/CNameTable.h"
 #include "core/NodeCasts.h"
 #include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "platform/CProfile.h"
 #include "platform/CProfileManager.h"
 #include "platform/CSoundManager.h"
@@ -36,10 +35,8 @@ s32 offTemplateId()
 	return id;
 }
 
-void playCueIfIdle(const c8* name)
+void playCueIfIdle(CSoundManager* sounds, const c8* name)
 {
-	CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice();
-	CSoundManager* sounds = device ? device->getSoundManager() : nullptr;
 	if (sounds && !sounds->isPlaying(nameId(name)))
 		sounds->play(nameId(name), false, 0);
 }
@@ -94,7 +91,7 @@ bool GOptionsScene::isOn(const ButtonNode* button)
 	return button && button->getTemplateName() == onTemplateId();
 }
 
-void GOptionsScene::applyCursorMode(bool windowsCursor)
+void GOptionsScene::applyCursorMode(bool windowsCursor) const
 {
 	if (GGame* game = getGame())
 		game->applyCursorMode(windowsCursor);
@@ -112,13 +109,15 @@ bool GOptionsScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 
 void GOptionsScene::loadSettings()
 {
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	if (const CProfile* common = profiles.getCommonProfile())
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	if (!profiles)
+		return;
+	if (const CProfile* common = profiles->getCommonProfile())
 	{
 		setOnOffLook(m_fullscreenButton, common->getBool(PROFILE_FULL_SCREEN));
 		setOnOffLook(m_cursorButton, common->getBool(PROFILE_WINDOWS_CURSOR));
 	}
-	const CProfile* player = profiles.getActiveProfile();
+	const CProfile* player = profiles->getActiveProfile();
 	if (!player)
 		return;
 	if (m_soundSlider)
@@ -157,7 +156,8 @@ bool GOptionsScene::pressCursorButton()
 
 bool GOptionsScene::togglePlayerSwitch(ButtonNode* button, const c8* key)
 {
-	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* player = profiles ? profiles->getActiveProfile() : nullptr;
 	// Without a player there is nowhere to keep the switch: the button keeps showing the truth.
 	if (!player)
 		return false;
@@ -172,8 +172,8 @@ bool GOptionsScene::togglePlayerSwitch(ButtonNode* button, const c8* key)
 void GOptionsScene::toggleFullScreen()
 {
 	GGame* game = getGame();
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	CProfile* common = profiles.getCommonProfile();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* common = profiles ? profiles->getCommonProfile() : nullptr;
 	if (!game || !common)
 		return;
 	const bool on = !isOn(m_fullscreenButton);
@@ -184,22 +184,22 @@ void GOptionsScene::toggleFullScreen()
 		return;
 	setOnOffLook(m_fullscreenButton, on);
 	common->setBool(PROFILE_FULL_SCREEN, on);
-	profiles.saveProfile(common);
+	profiles->saveProfile(common);
 	if (!on)
 		applyCursorMode(common->getBool(PROFILE_WINDOWS_CURSOR));
 }
 
 void GOptionsScene::toggleCursor()
 {
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	CProfile* common = profiles.getCommonProfile();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* common = profiles ? profiles->getCommonProfile() : nullptr;
 	const bool on = !isOn(m_cursorButton);
 	setOnOffLook(m_cursorButton, on);
 	applyCursorMode(on);
 	if (!common)
 		return;
 	common->setBool(PROFILE_WINDOWS_CURSOR, on);
-	profiles.saveProfile(common);
+	profiles->saveProfile(common);
 }
 
 bool GOptionsScene::onValueChanged(CEventNodeValueChanged* event)
@@ -212,8 +212,9 @@ bool GOptionsScene::onValueChanged(CEventNodeValueChanged* event)
 	if (node == m_soundSlider)
 	{
 		storeVolume(m_soundSlider, PROFILE_SOUND_VOLUME);
-		if (CProfileManagerSingleton::Instance().getActiveProfile())
-			playCueIfIdle("SoundVolumeChange");
+		const CProfileManager* profiles = getServices().profiles;
+		if (profiles && profiles->getActiveProfile())
+			playCueIfIdle(need(getServices().sound, "sound manager"), "SoundVolumeChange");
 	}
 	else if (node == m_musicSlider)
 		storeVolume(m_musicSlider, PROFILE_MUSIC_VOLUME);
@@ -222,7 +223,8 @@ bool GOptionsScene::onValueChanged(CEventNodeValueChanged* event)
 
 void GOptionsScene::storeVolume(SliderNode* slider, const c8* key)
 {
-	CProfile* player = CProfileManagerSingleton::Instance().getActiveProfile();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	CProfile* player = profiles ? profiles->getActiveProfile() : nullptr;
 	if (!player)
 		return;
 	player->setFloat(key, slider->getValue());

@@ -29,7 +29,8 @@ public:
 	// The on or off look: its template and its text. Nothing for a null button.
 	static void setOnOffLook(fw::ButtonNode* button, bool on);
 	static bool isOn(const fw::ButtonNode* button);
-	static void applyCursorMode(bool windowsCursor);
+	// The game applies the cursor mode; the scene only asks.
+	void applyCursorMode(bool windowsCursor) const;
 
 	// Entering: the controls show the profiles' values.
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;

@@ -5,7 +5,6 @@
 #include "core/CNameTable.h"
 #include "core/KeyCodes.h"
 #include "platform/CDeviceStub.h"
-#include "platform/CEngineDeviceSingleton.h"
 #include "widgets/CEventScene.h"
 
 using namespace fw;
@@ -39,7 +38,7 @@ SSceneTable<SButtonAction> GQuitConfirmationScene::getButtonActions() const
 
 void GQuitConfirmationScene::quit()
 {
-	if (CDeviceStub* device = CEngineDeviceSingleton::Instance().getDevice())
+	if (CDeviceStub* device = need(getServices().device, "device"))
 		device->closeDevice();
 }
 

@@ -49,15 +49,17 @@ core::stringw GSelectPlayerInputNameScene::trimName(const core::stringw& name)
 	return trimmed.trim(core::stringw(L" \t\r\n\u00A0"));
 }
 
-bool GSelectPlayerInputNameScene::isNameValid(const core::stringw& name)
+bool GSelectPlayerInputNameScene::isNameValid(const core::stringw& name) const
 {
 	const core::stringw trimmed = trimName(name);
 	if (trimmed.empty())
 		return false;
+	const CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	if (!profiles)
+		return false;
 	// Stored names may come from older files with blanks around them; they show trimmed.
-	const CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	for (u32 i = 0; i < profiles.getProfileCount(); ++i)
-		if (trimName(profiles.getProfile(i)->getName()) == trimmed)
+	for (u32 i = 0; i < profiles->getProfileCount(); ++i)
+		if (trimName(profiles->getProfile(i)->getName()) == trimmed)
 			return false;
 	return true;
 }
@@ -107,12 +109,13 @@ bool GSelectPlayerInputNameScene::onKeyUp(CEventInputKeyUp* event)
 
 void GSelectPlayerInputNameScene::createPlayer()
 {
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
 	// A player without a name could never be told apart in the list; nor could more than the list
 	// holds be chosen.
 	const core::stringw name = getName();
-	if (isNameValid(name) && profiles.getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
-		profiles.addProfile(name);
-	profiles.saveUserProfiles();
+	if (profiles && isNameValid(name) && profiles->getProfileCount() < GSelectPlayerScene::MAX_PLAYERS)
+		profiles->addProfile(name);
+	if (profiles)
+		profiles->saveUserProfiles();
 	goBack(0, nameIdNavBackFrom(), nameIdNavBackTo());
 }

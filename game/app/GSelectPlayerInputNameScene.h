@@ -26,7 +26,8 @@ public:
 	// The name without blanks and line breaks at either end, as it is stored and shown.
 	static fw::core::stringw trimName(const fw::core::stringw& name);
 	// Not empty once trimmed and no player's trimmed name is exactly this (case counts).
-	static bool isNameValid(const fw::core::stringw& name);
+	// False without a profile manager.
+	bool isNameValid(const fw::core::stringw& name) const;
 	void createPlayer();
 
 	bool onSceneSwitchStarted(fw::CEventSceneTransitionStart* event) override;

@@ -73,14 +73,14 @@ void GSelectPlayerScene::fillList(bool selectActive)
 {
 	if (!m_playersList)
 		return;
-	const CProfileManager& profiles = CProfileManagerSingleton::Instance();
-	const u32 count = profiles.getProfileCount();
+	const CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	const u32 count = profiles ? profiles->getProfileCount() : 0;
 	m_playersList->setItemCount(count);
 	for (u32 i = 0; i < count; ++i)
 	{
-		CProfile* player = profiles.getProfile(i);
+		CProfile* player = profiles->getProfile(i);
 		m_playersList->setItemText(i, 0, literalText(GSelectPlayerInputNameScene::trimName(player->getName())));
-		if (selectActive && player == profiles.getActiveProfile())
+		if (selectActive && player == profiles->getActiveProfile())
 			m_playersList->setSelectedItem(static_cast<s32>(i), true);
 	}
 	m_playersList->updateElements();
@@ -92,9 +92,15 @@ void GSelectPlayerScene::selectItem(u32 index)
 	m_playersList->updateElements();
 }
 
+u32 GSelectPlayerScene::profileCount() const
+{
+	const CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	return profiles ? profiles->getProfileCount() : 0;
+}
+
 void GSelectPlayerScene::updateButtons()
 {
-	const u32 count = CProfileManagerSingleton::Instance().getProfileCount();
+	const u32 count = profileCount();
 	enable(m_okButton, count > 0);
 	enable(m_newPlayerButton, count < MAX_PLAYERS);
 	enable(m_deleteButton, count > 0);
@@ -104,7 +110,7 @@ bool GSelectPlayerScene::onSceneSwitchStarted(CEventSceneTransitionStart* event)
 {
 	if (GBaseSceneNode::onSceneSwitchStarted(event))
 		return true;
-	const u32 count = CProfileManagerSingleton::Instance().getProfileCount();
+	const u32 count = profileCount();
 	if (event->getFrom() == this)
 	{
 		m_rememberedCount = count;
@@ -147,13 +153,15 @@ bool GSelectPlayerScene::onMessageBoxResult(CEventMessageBoxResult* event)
 		m_playersList->setFocused(true);
 	if (event->getResult() != RESULT_YES || !m_playersList)
 		return true;
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	if (!profiles)
+		return true;
 	const s32 selected = m_playersList->getSelectedIndex();
 	if (selected >= 0)
-		profiles.removeProfile(static_cast<u32>(selected));
-	profiles.saveUserProfiles();
+		profiles->removeProfile(static_cast<u32>(selected));
+	profiles->saveUserProfiles();
 	fillList(false);
-	const u32 count = profiles.getProfileCount();
+	const u32 count = profiles->getProfileCount();
 	if (count > 0)
 		selectItem(core::min_(static_cast<u32>(selected < 0 ? 0 : selected), count - 1));
 	updateButtons();
@@ -162,14 +170,16 @@ bool GSelectPlayerScene::onMessageBoxResult(CEventMessageBoxResult* event)
 
 void GSelectPlayerScene::choosePlayer()
 {
-	CProfileManager& profiles = CProfileManagerSingleton::Instance();
+	CProfileManager* profiles = need(getServices().profiles, "profile manager");
+	if (!profiles)
+		return;
 	const s32 selected = m_playersList ? m_playersList->getSelectedIndex() : 0;
 	// A negative index selects nobody, as one beyond the count does.
-	profiles.setActiveProfile(selected < 0 ? profiles.getProfileCount() : static_cast<u32>(selected));
-	CProfile* player = profiles.getActiveProfile();
+	profiles->setActiveProfile(selected < 0 ? profiles->getProfileCount() : static_cast<u32>(selected));
+	CProfile* player = profiles->getActiveProfile();
 	if (!player)
 		return;
-	profiles.saveUserProfiles();
+	profiles->saveUserProfiles();
 	if (GGame* game = getGame())
 	{
 		game->applySoundSettings();

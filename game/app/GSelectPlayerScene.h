@@ -43,6 +43,7 @@ public:
 
 private:
 	void updateButtons();
+	fw::u32 profileCount() const;
 	// Asks whether to delete the selected player.
 	void confirmDelete();
 	void selectItem(fw::u32 index);

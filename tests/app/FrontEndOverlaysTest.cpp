@@ -316,7 +316,7 @@ TEST_F(PlayersGame, OnlyANewNonEmptyNameCanBeConfirmed)
 		edit(entry->getNameEdit(), L"x");
 		edit(entry->getNameEdit(), c.typed);
 		EXPECT_EQ(c.enabled, entry->getOkButton()->isEnabled());
-		EXPECT_EQ(c.enabled, GSelectPlayerInputNameScene::isNameValid(c.typed));
+		EXPECT_EQ(c.enabled, entry->isNameValid(c.typed));
 	}
 
 	// Enter creates only while OK is enabled.

@@ -564,9 +564,9 @@ TEST_F(ProfileGame, TheActivePlayersAchievementsAreReadAtStart)
 	EXPECT_EQ(4, game->getAchievements()->getProgress(0));
 	EXPECT_EQ(1, game->getAchievements()->getProgress(2));
 
-	// save writes the active player's progress at once.
+	// save writes the player's progress at once.
 	game->getAchievements()->addProgress(3, 2);
-	game->getAchievements()->save();
+	game->getAchievements()->save(profiles.getActiveProfile());
 	EXPECT_NE(std::string::npos, readProfile().find("4;2;1;2;0;0;0;0;0;0;0;0"));
 }
 

@@ -128,7 +128,7 @@ TEST_F(UpgradeEffects, ALevelAllowsOnlyWhatItOffersForBuilding)
 TEST_F(UpgradeEffects, WithoutAPlayerOnlyTheFreeUpgradesApply)
 {
 	CRefHolder<GLevelUpgradeEffects> effects = adoptRef(new GLevelUpgradeEffects);
-	effects->build(upgrades.get(), nullptr, 8);
+	effects->build(upgrades.get(), nullptr, 8, nullptr);
 	EXPECT_TRUE(effects->isBuildingAllowed(id("Fountain")));
 	EXPECT_FALSE(effects->isBuildingAllowed(id("ConcertHall")));
 	EXPECT_FALSE(effects->isBuildingAllowed(id("CityMall")));

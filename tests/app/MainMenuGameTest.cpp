@@ -187,10 +187,10 @@ TEST_F(MenuGame, TheMenuGreetsThePlayerWithTheStreetAndItsMusic)
 	EXPECT_EQ("Welcome back, Ann!", text(menu->getWelcomeText()->getDisplayText()));
 	EXPECT_TRUE(playing("MenuMusic"));
 	EXPECT_TRUE(playing("MainMenuAmbient"));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Bike")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Path")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Clouds")));
-	EXPECT_NE(nullptr, menu->getLevelPaths()->randomPedestrianPath());
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Bike"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Path"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->findPath(id("Clouds"), *menu->getServices().random));
+	EXPECT_NE(nullptr, menu->getLevelPaths()->randomPedestrianPath(*menu->getServices().random));
 	// The normal face.
 	ASSERT_NE(nullptr, menu->getClipNode());
 	ASSERT_NE(nullptr, menu->getBackButton());
@@ -473,7 +473,8 @@ TEST_F(MenuGame, TheAchievementsListEveryAchievementInItsTab)
 	{
 		EXPECT_EQ(text(progress->getNameKey(n)), allNames[n]) << n;
 		EXPECT_EQ(text(progress->getDescBeforeKey(n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 1)[n]) << n;
-		EXPECT_EQ(text(achievementProgressText(*progress, n)), listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[n])
+		EXPECT_EQ(text(achievementProgressText(*progress, n, scene->getServices().dictionary)),
+			listTexts(*scene, GAchievementsScene::TAB_ALL, 2)[n])
 			<< n;
 		EXPECT_EQ(progress->getIconFileName(n).c_str(), iconOf(*scene, GAchievementsScene::TAB_PENDING, n)) << n;
 	}

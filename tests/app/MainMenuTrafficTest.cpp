@@ -167,6 +167,10 @@ TEST_F(MenuStreet, EachCarSoundsOnceAsItPassesTheViewer)
 {
 	CSoundManager* sounds = CEngineDeviceSingleton::Instance().getDevice()->getSoundManager();
 	ASSERT_NE(nullptr, sounds);
+	// The street's scene plays its cues through the sound manager it hands down.
+	SServices services = scene->manager->getServices();
+	services.sound = sounds;
+	scene->manager->setServices(services);
 	// The cues are heard only where this test made them: a game started earlier in the process
 	// leaves the staged pack's cues, whose files went with it.
 	bool ownCues = true;

@@ -272,7 +272,7 @@ TEST(AmbientMovers, ACarFollowsItsScatteredRouteAndLeavesUnlessToldToStay)
 				  "<p p=\"0, 300\" d1=\"6\" d2=\"6\"/><p p=\"600, 300\" d1=\"6\" d2=\"6\"/>"
 				  "<p p=\"600, 100\" d1=\"6\" d2=\"6\"/>"
 				  "</Path></CarPaths></LevelPaths>");
-	const GLevelPath& path = *paths->findPath(nameId("Road"));
+	const GLevelPath& path = *paths->findPath(nameId("Road"), fw::CRandomGeneratorSingleton::Instance());
 	for (bool stays : {false, true})
 	{
 		SCOPED_TRACE(stays ? "told to stay" : "leaving");
@@ -282,7 +282,7 @@ TEST(AmbientMovers, ACarFollowsItsScatteredRouteAndLeavesUnlessToldToStay)
 		car->setRemoveAtEnd(!stays);
 		fw::core::array<vector2df> route;
 		for (fw::s32 i = 0; i < 3; ++i)
-			route.push_back(scatterPathPoint(path, i));
+			route.push_back(scatterPathPoint(path, i, fw::CRandomGeneratorSingleton::Instance()));
 		// Scattered across the road: off the line, within the spreads.
 		EXPECT_NE(300.f, route[0].Y);
 		EXPECT_LE(std::abs(route[0].Y - 300.f), 6.f);

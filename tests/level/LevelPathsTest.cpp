@@ -52,7 +52,7 @@ TEST(LevelPaths, ReadsGroupsPointsAndAttributes)
 	EXPECT_EQ(1000, shop[0]->minTime);
 	EXPECT_EQ(3000, shop[0]->maxTime);
 	EXPECT_EQ(0u, paths->getPaths(id("Nowhere")).size());
-	EXPECT_EQ(nullptr, paths->findPath(id("Nowhere")));
+	EXPECT_EQ(nullptr, paths->findPath(id("Nowhere"), fw::CRandomGeneratorSingleton::Instance()));
 
 	// Pedestrian paths keep their ID but are not grouped.
 	const auto& walkers = paths->getPedestrianPaths();
@@ -69,24 +69,24 @@ TEST(LevelPaths, ChoicesNeverRepeatTheLastOne)
 	fw::CRefHolder<GLevelPaths> paths = fw::adoptRef(new GLevelPaths);
 	ASSERT_TRUE(paths->load(readerOver(kPaths).get()));
 	const fw::core::array<GLevelPath*> hotel = paths->getPaths(id("Hotel1"));
-	GLevelPath* previous = paths->findPath(id("Hotel1"));
+	GLevelPath* previous = paths->findPath(id("Hotel1"), fw::CRandomGeneratorSingleton::Instance());
 	for (int i = 0; i < 20; ++i)
 	{
-		GLevelPath* next = paths->findPath(id("Hotel1"));
+		GLevelPath* next = paths->findPath(id("Hotel1"), fw::CRandomGeneratorSingleton::Instance());
 		ASSERT_TRUE(next == hotel[0] || next == hotel[1]);
 		EXPECT_NE(previous, next);
 		previous = next;
 	}
 	GLevelPath* shop = paths->getPaths(id("Shop"))[0];
 	for (int i = 0; i < 3; ++i)
-		EXPECT_EQ(shop, paths->findPath(id("Shop")));
+		EXPECT_EQ(shop, paths->findPath(id("Shop"), fw::CRandomGeneratorSingleton::Instance()));
 
 	// Three pedestrian paths of one ID are three choices, never the same twice in a row.
 	std::set<GLevelPath*> seen;
 	GLevelPath* last = nullptr;
 	for (int i = 0; i < 30; ++i)
 	{
-		GLevelPath* next = paths->randomPedestrianPath();
+		GLevelPath* next = paths->randomPedestrianPath(fw::CRandomGeneratorSingleton::Instance());
 		EXPECT_NE(last, next);
 		seen.insert(next);
 		last = next;
@@ -98,11 +98,11 @@ TEST(LevelPaths, ASecondLoadLeavesNothingOfTheFirst)
 {
 	fw::CRefHolder<GLevelPaths> paths = fw::adoptRef(new GLevelPaths);
 	ASSERT_TRUE(paths->load(readerOver(kPaths).get()));
-	fw::CRefHolder<GLevelPath> kept(paths->findPath(id("Hotel1")));
+	fw::CRefHolder<GLevelPath> kept(paths->findPath(id("Hotel1"), fw::CRandomGeneratorSingleton::Instance()));
 	EXPECT_EQ(2, kept->getReferenceCount());
 	EXPECT_TRUE(paths->load(readerOver("<LevelPaths><CarPaths><Path ID=\"Other\"/></CarPaths></LevelPaths>").get()));
-	EXPECT_EQ(nullptr, paths->findPath(id("Hotel1")));
-	EXPECT_EQ(nullptr, paths->randomPedestrianPath());
+	EXPECT_EQ(nullptr, paths->findPath(id("Hotel1"), fw::CRandomGeneratorSingleton::Instance()));
+	EXPECT_EQ(nullptr, paths->randomPedestrianPath(fw::CRandomGeneratorSingleton::Instance()));
 	EXPECT_EQ(ids({"Other"}), ids(paths->getGroupIds()));
 	// A path someone holds outlives the load that dropped it.
 	EXPECT_EQ(1, kept->getReferenceCount());

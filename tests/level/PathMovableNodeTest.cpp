@@ -319,7 +319,7 @@ TEST(ScatterPathPoint, OffsetsLieAcrossTheDirectionOfTravelWithinTheSpreads)
 	fw::f32 most = -1e9f;
 	for (int i = 0; i < 2000; ++i)
 	{
-		const vector2df p = scatterPathPoint(path, 0);
+		const vector2df p = scatterPathPoint(path, 0, fw::CRandomGeneratorSingleton::Instance());
 		EXPECT_EQ(0.f, p.X);
 		least = std::min(least, p.Y);
 		most = std::max(most, p.Y);
@@ -332,10 +332,10 @@ TEST(ScatterPathPoint, OffsetsLieAcrossTheDirectionOfTravelWithinTheSpreads)
 	// No spread: the point as it is, and no draw.
 	random.seed(7);
 	const fw::u32 firstDraw = fw::CRandomGenerator(random).nextUInt();
-	EXPECT_EQ(vector2df(50.f, 100.f), scatterPathPoint(path, 1));
+	EXPECT_EQ(vector2df(50.f, 100.f), scatterPathPoint(path, 1, fw::CRandomGeneratorSingleton::Instance()));
 	// Spreads cancelling each other: -d1 without a draw, across the tangent from the point before
 	// to the point after, (50, -100).
-	const vector2df cancelled = scatterPathPoint(path, 2);
+	const vector2df cancelled = scatterPathPoint(path, 2, fw::CRandomGeneratorSingleton::Instance());
 	const vector2df normal = vector2df(100.f, 50.f).normalize();
 	EXPECT_NEAR(100.f - 2.f * normal.X, cancelled.X, 1e-4f);
 	EXPECT_NEAR(100.f - 2.f * normal.Y, cancelled.Y, 1e-4f);
@@ -343,14 +343,14 @@ TEST(ScatterPathPoint, OffsetsLieAcrossTheDirectionOfTravelWithinTheSpreads)
 	// The last point turns with the last segment (travel up the screen: right is +x).
 	for (int i = 0; i < 200; ++i)
 	{
-		const vector2df p = scatterPathPoint(path, 3);
+		const vector2df p = scatterPathPoint(path, 3, fw::CRandomGeneratorSingleton::Instance());
 		EXPECT_GE(p.X, 96.f);
 		EXPECT_LT(p.X, 104.f);
 		EXPECT_EQ(0.f, p.Y);
 	}
 	// Outside the path: nothing read, no offset.
-	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(path, 4));
-	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(path, -1));
+	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(path, 4, fw::CRandomGeneratorSingleton::Instance()));
+	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(path, -1, fw::CRandomGeneratorSingleton::Instance()));
 }
 
 TEST(ScatterPathPoint, APathOfOnePointHasNoDirectionToSpreadAcross)
@@ -362,7 +362,7 @@ TEST(ScatterPathPoint, APathOfOnePointHasNoDirectionToSpreadAcross)
 	point.spreadLeft = 10.f;
 	point.spreadRight = 10.f;
 	path.points.push_back(point);
-	EXPECT_EQ(vector2df(12.f, 34.f), scatterPathPoint(path, 0));
-	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(GLevelPath(), 0));
+	EXPECT_EQ(vector2df(12.f, 34.f), scatterPathPoint(path, 0, fw::CRandomGeneratorSingleton::Instance()));
+	EXPECT_EQ(vector2df(0.f, 0.f), scatterPathPoint(GLevelPath(), 0, fw::CRandomGeneratorSingleton::Instance()));
 }
 } // namespace

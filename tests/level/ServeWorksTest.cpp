@@ -170,7 +170,7 @@ TEST(ServeProgressWork, TheBusStaysAtTheRequesterWhileServedAndTheWorkLastsUntil
 	const fw::CRefHolder<GLevelPaths> paths = pathsFrom(HOTEL_PATH);
 	rig.level->setLevelPaths(paths.get());
 	GBuildingNode* hotel = rig.building("H1");
-	GLevelPath* path = paths->findPath(id("H1"));
+	GLevelPath* path = paths->findPath(id("H1"), fw::CRandomGeneratorSingleton::Instance());
 	const fw::CRefHolder<GServeProgressWork> work = fw::adoptRef(
 		new GServeProgressWork(rig.level.get(), hotel, rig.level->getCargosNode(), rig.templates.get(), path));
 	hotel->setWork(GBuildingNode::WORK_REPAIR, work.get());
@@ -229,8 +229,9 @@ TEST(ServeProgressWork, AMissingBusCountsAsArrived)
 	ASSERT_EQ(nullptr, rig.templates->getTemplate(id("Bus")));
 	const fw::CRefHolder<GLevelPaths> paths = pathsFrom(HOTEL_PATH);
 	GBuildingNode* hotel = rig.building("H1");
-	const fw::CRefHolder<GServeProgressWork> work = fw::adoptRef(new GServeProgressWork(rig.level.get(), hotel,
-		rig.level->getCargosNode(), rig.templates.get(), paths->findPath(id("H1"))));
+	const fw::CRefHolder<GServeProgressWork> work =
+		fw::adoptRef(new GServeProgressWork(rig.level.get(), hotel, rig.level->getCargosNode(), rig.templates.get(),
+			paths->findPath(id("H1"), fw::CRandomGeneratorSingleton::Instance())));
 	EXPECT_EQ(GServeProgressWork::PHASE_ARRIVED, work->getPhase());
 	EXPECT_EQ(nullptr, work->getBus());
 	int steps = 0;

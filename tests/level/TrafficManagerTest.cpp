@@ -97,6 +97,26 @@ TEST_F(Traffic, OnlyNeutralPathsWithCarsPausesAndARouteMakeCars)
 	EXPECT_FALSE(traffic->isFirstUpdatePending());
 }
 
+TEST_F(Traffic, BuiltBeforeItsNodeJoinsAScene_TheFirstPausesAreDrawnAtTheFirstUpdate)
+{
+	level.setPaths(neutralPath("3000, 6000", "CarA", 0.f, 100.f) + neutralPath("0, 800", "CarB", 0.f, 100.f));
+	const fw::CRefHolder<fw::BaseNode> street =
+		fw::adoptRef(new fw::BaseNode(fw::ContentReference(), nullptr, nullptr));
+	makeManager(street.get());
+	const std::vector<GTrafficManager::SCarPath>& paths = traffic->getCarPaths();
+	ASSERT_EQ(2u, paths.size());
+	// Nothing to draw from yet: nothing drawn.
+	EXPECT_EQ(6000, paths[0].countdown);
+	EXPECT_EQ(800, paths[1].countdown);
+	level.cargos->addChild(street.get());
+	traffic->update(0);
+	for (const GTrafficManager::SCarPath& entry : paths)
+	{
+		EXPECT_GE(entry.countdown, 0);
+		EXPECT_LT(entry.countdown, entry.maxTime);
+	}
+}
+
 TEST_F(Traffic, NoNeutralTrafficWithoutCargosNodeOrPathsButWorkVehiclesStillJoin)
 {
 	level.setPaths(neutralPath("20, 40", "CarA", 0.f, 100.f));

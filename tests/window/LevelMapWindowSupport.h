@@ -8,7 +8,9 @@
 #include "level/MoverTestSupport.h"
 
 #include "content/AtlasTextureCollection.h"
+#include "core/SServices.h"
 #include "level/scene/GLevelNodeClasses.h"
+#include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -45,6 +47,10 @@ protected:
 		scenes = adoptRef(new SceneManager);
 		scenes->setSortingEnabled(true);
 		scenes->setTemplateCollection(templates.get());
+		// The level's nodes draw from the program's generator, which the tests seed.
+		SServices services;
+		services.random = &CRandomGeneratorSingleton::Instance();
+		scenes->setServices(services);
 		level = adoptRef(new movertest::CTestLevelScene);
 		cargos = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
 		cargos->setName("CargosNode");

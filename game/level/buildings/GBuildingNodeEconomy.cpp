@@ -41,9 +41,9 @@ bool nonZero(fw::f32 value)
 }
 
 // A duration drawn from a range of milliseconds, truncated to whole ms.
-fw::s32 drawDuration(const fw::core::vector2df& range)
+fw::s32 drawDuration(fw::CRandomGenerator* random, const fw::core::vector2df& range)
 {
-	return fw::truncateToInt(levelservices::random().nextFloatInRange(range.X, range.Y));
+	return fw::truncateToInt(random ? random->nextFloatInRange(range.X, range.Y) : range.X);
 }
 } // namespace
 
@@ -428,12 +428,13 @@ void GBuildingNode::setForSale(bool forSale)
 	levelservices::playCue(this, "ForSale");
 	if (m_isOwned)
 	{
-		m_offerDurationMs = drawDuration(m_levelConfiguration->getBuildingsBuyRequestTime());
+		m_offerDurationMs =
+			drawDuration(levelservices::random(this), m_levelConfiguration->getBuildingsBuyRequestTime());
 		m_offerElapsedMs = 0;
 	}
 	else
 	{
-		m_offerDurationMs = drawDuration(m_levelConfiguration->getBuildingsSellTime());
+		m_offerDurationMs = drawDuration(levelservices::random(this), m_levelConfiguration->getBuildingsSellTime());
 		m_offerElapsedMs = 0;
 		if (progress)
 		{
@@ -472,7 +473,8 @@ void GBuildingNode::setBuyRequestActive(bool active)
 void GBuildingNode::declineBuyRequest()
 {
 	if (m_levelConfiguration)
-		m_offerDurationMs = drawDuration(m_levelConfiguration->getBuildingsBuyRequestTime());
+		m_offerDurationMs =
+			drawDuration(levelservices::random(this), m_levelConfiguration->getBuildingsBuyRequestTime());
 	m_offerElapsedMs = 0;
 	setBuyRequestActive(false);
 	if (m_forSaleNode)
@@ -510,16 +512,18 @@ void GBuildingNode::updateOffer(fw::u32 stepMs)
 		if (m_isBuyRequestActive)
 		{
 			price = roundToInt(getPrice());
-			m_offerDurationMs = drawDuration(m_levelConfiguration->getBuildingsBuyRequestTime());
+			m_offerDurationMs =
+				drawDuration(levelservices::random(this), m_levelConfiguration->getBuildingsBuyRequestTime());
 			setBuyRequestActive(false);
 		}
 		else
 		{
-			m_saleFactor = levelservices::random()
-							   .nextFloatInRange(m_levelConfiguration->getBuildingsBuyRequestPriceMultiplier().X,
-								   m_levelConfiguration->getBuildingsBuyRequestPriceMultiplier().Y);
+			const fw::core::vector2df& factors = m_levelConfiguration->getBuildingsBuyRequestPriceMultiplier();
+			fw::CRandomGenerator* random = levelservices::random(this);
+			m_saleFactor = random ? random->nextFloatInRange(factors.X, factors.Y) : factors.X;
 			price = getSellPrice();
-			m_offerDurationMs = drawDuration(m_levelConfiguration->getBuildingsBuyRequestTimeWaiting());
+			m_offerDurationMs =
+				drawDuration(levelservices::random(this), m_levelConfiguration->getBuildingsBuyRequestTimeWaiting());
 			setBuyRequestActive(true);
 		}
 		postSelectionChanged();

@@ -128,12 +128,12 @@ void GLevelPaths::readPedestrianPaths(fw::IXMLReader* reader)
 		});
 }
 
-GLevelPath* GLevelPaths::pick(const fw::core::array<fw::CRefHolder<GLevelPath>>& paths, fw::s32& lastIndex)
+GLevelPath* GLevelPaths::pick(const fw::core::array<fw::CRefHolder<GLevelPath>>& paths, fw::s32& lastIndex,
+	fw::CRandomGenerator& random)
 {
 	const fw::u32 count = paths.size();
 	if (count == 0)
 		return nullptr;
-	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
 	fw::u32 index;
 	if (lastIndex < 0 || count < 2)
 		index = random.nextUInt() % count;
@@ -147,17 +147,17 @@ GLevelPath* GLevelPaths::pick(const fw::core::array<fw::CRefHolder<GLevelPath>>&
 	return paths[index].get();
 }
 
-GLevelPath* GLevelPaths::findPath(fw::s32 id)
+GLevelPath* GLevelPaths::findPath(fw::s32 id, fw::CRandomGenerator& random)
 {
 	auto it = m_groups.find(id);
 	if (it == m_groups.end())
 		return nullptr;
-	return pick(it->second.paths, it->second.lastIndex);
+	return pick(it->second.paths, it->second.lastIndex, random);
 }
 
-GLevelPath* GLevelPaths::randomPedestrianPath()
+GLevelPath* GLevelPaths::randomPedestrianPath(fw::CRandomGenerator& random)
 {
-	return pick(m_pedestrianPaths, m_lastPedestrianIndex);
+	return pick(m_pedestrianPaths, m_lastPedestrianIndex, random);
 }
 
 fw::core::array<GLevelPath*> GLevelPaths::getPaths(fw::s32 id) const

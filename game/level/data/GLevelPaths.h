@@ -9,6 +9,7 @@
 
 namespace fw
 {
+class CRandomGenerator;
 class IXMLReader;
 }
 
@@ -46,10 +47,10 @@ class GLevelPaths : public virtual fw::IReferenceCounted
 public:
 	// Replaces the whole content. True when the closing root tag was reached.
 	bool load(fw::IXMLReader* reader);
-	// Borrowed; null when the id has no group.
-	GLevelPath* findPath(fw::s32 id);
-	// Borrowed; null when there are none.
-	GLevelPath* randomPedestrianPath();
+	// Borrowed, drawn from the generator; null when the id has no group.
+	GLevelPath* findPath(fw::s32 id, fw::CRandomGenerator& random);
+	// Borrowed, drawn from the generator; null when there are none.
+	GLevelPath* randomPedestrianPath(fw::CRandomGenerator& random);
 	// The group's paths; empty when the id has no group.
 	fw::core::array<GLevelPath*> getPaths(fw::s32 id) const;
 
@@ -66,7 +67,8 @@ private:
 
 	void readCarPaths(fw::IXMLReader* reader);
 	void readPedestrianPaths(fw::IXMLReader* reader);
-	static GLevelPath* pick(const fw::core::array<fw::CRefHolder<GLevelPath>>& paths, fw::s32& lastIndex);
+	static GLevelPath* pick(const fw::core::array<fw::CRefHolder<GLevelPath>>& paths, fw::s32& lastIndex,
+		fw::CRandomGenerator& random);
 
 	std::map<fw::s32, SGroup> m_groups;
 	fw::core::array<fw::CRefHolder<GLevelPath>> m_pedestrianPaths;

@@ -158,12 +158,11 @@ void GPedestrianNode::onTimerJoined()
 	GLevelPaths* paths = owner ? owner->getLevelPaths() : nullptr;
 	if (!paths)
 		return;
-	const GLevelPath* path = paths->randomPedestrianPath();
-	if (!path || path->points.size() < 2)
-		return;
-
 	fw::CRandomGenerator* random = levelservices::random(this);
 	if (!random)
+		return;
+	const GLevelPath* path = paths->randomPedestrianPath(*random);
+	if (!path || path->points.size() < 2)
 		return;
 	setVelocity(random->nextFloatInRange(10.f, 20.f));
 	const fw::s32 count = static_cast<fw::s32>(path->points.size());
@@ -171,7 +170,7 @@ void GPedestrianNode::onTimerJoined()
 	fw::core::array<fw::core::vector2df> route;
 	route.reallocate(path->points.size());
 	for (fw::s32 i = 0; i < count; ++i)
-		route.push_back(scatterPathPoint(*path, backwards ? count - 1 - i : i));
+		route.push_back(scatterPathPoint(*path, backwards ? count - 1 - i : i, *random));
 	start(route, -1, false, false);
 	m_phase = PHASE_WALKING;
 	m_phaseTime = drawTime(m_walkTimeRange);
@@ -210,7 +209,8 @@ bool GPedestrianNode::onTimer(fw::u32 elapsed)
 					static fw::s32 (*const facings[8])() = {&nameIdRight, &nameIdRightUp, &nameIdUp, &nameIdLeftUp,
 						&nameIdLeft, &nameIdLeftDown, &nameIdDown, &nameIdRightDown};
 					const fw::CRefHolder<fw::BaseNode> body(m_body);
-					body->enterState(facings[levelservices::random().nextUInt() & 7](), nullptr, -1);
+					fw::CRandomGenerator* random = levelservices::random(this);
+					body->enterState(facings[random ? random->nextUInt() & 7 : 0](), nullptr, -1);
 					// The pose holds, facing that way, until the walk goes on.
 					body->stopAllStates(false);
 				}

@@ -179,7 +179,7 @@ void GPathMovableNode::setTrafficManager(IGTrafficManager* manager, bool priorit
 		manager->addCar(this, priority);
 }
 
-fw::core::vector2df scatterPathPoint(const GLevelPath& path, fw::s32 index)
+fw::core::vector2df scatterPathPoint(const GLevelPath& path, fw::s32 index, fw::CRandomGenerator& random)
 {
 	const fw::core::array<GPathPoint>& points = path.points;
 	if (index < 0 || static_cast<fw::u32>(index) >= points.size())
@@ -202,6 +202,6 @@ fw::core::vector2df scatterPathPoint(const GLevelPath& path, fw::s32 index)
 	const fw::f32 spread = point.spreadLeft + point.spreadRight;
 	fw::f32 offset = -point.spreadLeft;
 	if (spread != 0.f)
-		offset += spread * fw::CRandomGeneratorSingleton::Instance().nextFloat();
+		offset += spread * random.nextFloat();
 	return position + normal * offset;
 }

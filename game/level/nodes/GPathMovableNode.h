@@ -9,6 +9,11 @@
 
 class GLevelPath;
 
+namespace fw
+{
+class CRandomGenerator;
+}
+
 // A node that travels a polyline at a constant speed, facing its way: the base of the street
 // movers, birds, cars, pedestrians and text trails. It has no clock of its own: its owner calls
 // update with the elapsed time. A route started with start ends in the state "Stop" and a
@@ -94,4 +99,4 @@ private:
 // the direction of travel is positive), so that movers on one path do not follow one line. A
 // point with no spread, or a path of one point, is used as it is; an index outside the path gives
 // (0, 0).
-fw::core::vector2df scatterPathPoint(const GLevelPath& path, fw::s32 index);
+fw::core::vector2df scatterPathPoint(const GLevelPath& path, fw::s32 index, fw::CRandomGenerator& random);

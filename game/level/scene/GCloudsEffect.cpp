@@ -5,6 +5,7 @@
 #include "core/NodeCasts.h"
 #include "core/SineTable.h"
 #include "level/nodes/GPathMovableNode.h"
+#include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 #include "widgets/TemplateCollectionNode.h"
 
@@ -68,7 +69,10 @@ void GCloudsEffect::spawnCloud()
 {
 	if (!m_templateCollection || !m_cargosNode)
 		return;
-	fw::CRandomGenerator& random = fw::CRandomGeneratorSingleton::Instance();
+	fw::CRandomGenerator* generator = levelservices::random(m_cargosNode.get());
+	if (!generator)
+		return;
+	fw::CRandomGenerator& random = *generator;
 	const fw::BaseNode* source = m_templateCollection->getTemplate(cloudTemplateName(random.nextUInt() % 3));
 	if (!source || !source->isOfType(NODE_TYPE_GAME_PATH_MOVABLE))
 		return;

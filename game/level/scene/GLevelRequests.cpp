@@ -18,9 +18,9 @@ bool GLevelRequests::matchesFilter(const GBuildingNode* building, const fw::core
 		levelservices::passesFilter(places, building->getNameId());
 }
 
-GBuildingNode* GLevelRequests::pickOne(const fw::core::array<GBuildingNode*>& candidates)
+GBuildingNode* GLevelRequests::pickOne(const fw::core::array<GBuildingNode*>& candidates, fw::CRandomGenerator* random)
 {
-	return candidates[levelservices::random().nextUInt() % candidates.size()];
+	return candidates[random ? random->nextUInt() % candidates.size() : 0];
 }
 
 void GLevelRequests::stepWeather(fw::u32 stepMs)
@@ -43,7 +43,7 @@ bool GLevelRequests::onSellBuildingRequest(GSellBuildingRequestMessage* message)
 			candidates.push_back(building);
 	if (candidates.empty())
 		return true;
-	GBuildingNode* chosen = pickOne(candidates);
+	GBuildingNode* chosen = pickOne(candidates, levelservices::random(&m_level));
 	chosen->setForSale(true);
 	chosen->postSelectionChanged();
 	return true;
@@ -59,7 +59,7 @@ void GLevelRequests::pickForAlert(const GRandomEventMessage* message, fw::s32 ty
 	if (candidates.empty())
 		return;
 	levelservices::playCue(&m_level, cue);
-	pickOne(candidates)->setAlertIcon(alert);
+	pickOne(candidates, levelservices::random(&m_level))->setAlertIcon(alert);
 	m_level.recalculate();
 	GLevelStateChangedMessage* changed = new GLevelStateChangedMessage;
 	m_level.routeUp(fw::ROUTE_SELF_UP, changed);
@@ -90,7 +90,9 @@ bool GLevelRequests::onWeatherEffectRequest(GWeatherEffectRequestMessage* messag
 	if (!weather)
 		return true;
 	weather->setEnabled(true);
-	const fw::s32 extra = levelservices::random().nextIntInRange(message->minDuration, message->maxDuration);
+	fw::CRandomGenerator* random = levelservices::random(&m_level);
+	const fw::s32 extra =
+		random ? random->nextIntInRange(message->minDuration, message->maxDuration) : message->minDuration;
 	// Long rain saturates instead of wrapping round to none.
 	const fw::s64 total = static_cast<fw::s64>(m_weatherTime) + extra;
 	m_weatherTime = total > INT32_MAX ? INT32_MAX : total < INT32_MIN ? INT32_MIN : static_cast<fw::s32>(total);

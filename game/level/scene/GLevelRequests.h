@@ -12,6 +12,11 @@ class GRandomEventMessage;
 class GSellBuildingRequestMessage;
 class GWeatherEffectRequestMessage;
 
+namespace fw
+{
+class CRandomGenerator;
+}
+
 // What random events and the tutorial ask of the level: a building offered for sale, a breakdown,
 // dirt, rain or snow for a while, and whether the player owns a building of some types. Part of
 // its level.
@@ -23,8 +28,9 @@ public:
 	// The building's type and place pass the request's filters (an empty filter passes all).
 	static bool matchesFilter(const GBuildingNode* building, const fw::core::array<fw::s32>& types,
 		const fw::core::array<fw::s32>& places);
-	// One of the candidates, drawn with the level's random generator; the list must not be empty.
-	static GBuildingNode* pickOne(const fw::core::array<GBuildingNode*>& candidates);
+	// One of the candidates, drawn from the generator (the first without one); the list must not be
+	// empty.
+	static GBuildingNode* pickOne(const fw::core::array<GBuildingNode*>& candidates, fw::CRandomGenerator* random);
 
 	bool onSellBuildingRequest(GSellBuildingRequestMessage* message);
 	bool onBrokenBuildingRequest(GBrokenBuildingRequestMessage* message);

@@ -73,7 +73,11 @@ fw::TemplateCollectionNode* GLevelWorks::getWorkTemplates() const
 
 GLevelPath* GLevelWorks::findWorkPath(const GBuildingNode* building) const
 {
-	return m_level.getLevelPaths() && building ? m_level.getLevelPaths()->findPath(building->getNameId()) : nullptr;
+	GLevelPaths* paths = m_level.getLevelPaths();
+	if (!paths || !building)
+		return nullptr;
+	fw::CRandomGenerator* random = levelservices::random(&m_level);
+	return random ? paths->findPath(building->getNameId(), *random) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

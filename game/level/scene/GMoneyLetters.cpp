@@ -24,11 +24,11 @@ using levelservices::nameId;
 namespace
 {
 // The minimum when both ends are equal, else a uniform draw between them.
-fw::f32 drawInRange(fw::f32 minimum, fw::f32 maximum)
+fw::f32 drawInRange(fw::CRandomGenerator* random, fw::f32 minimum, fw::f32 maximum)
 {
-	if (minimum == maximum)
+	if (minimum == maximum || !random)
 		return minimum;
-	return minimum + levelservices::random().nextFloat() * (maximum - minimum);
+	return minimum + random->nextFloat() * (maximum - minimum);
 }
 } // namespace
 
@@ -71,11 +71,12 @@ bool GMoneyLetters::onLetterRequest(GLetterRequestMessage* message)
 	if (!source)
 		return true;
 	levelservices::playCue(&m_level, "MoneyLetter");
-	GBuildingNode* building = GLevelRequests::pickOne(candidates);
-	const fw::f32 share = drawInRange(message->moneyMin, message->moneyMax);
+	GBuildingNode* building = GLevelRequests::pickOne(candidates, levelservices::random(&m_level));
+	const fw::f32 share = drawInRange(levelservices::random(&m_level), message->moneyMin, message->moneyMax);
 	const fw::s32 amount =
 		fw::truncateToInt(100.0 * std::floor(static_cast<fw::f64>(building->getIncome() * 0.01f * share) + 1.0));
-	const fw::s32 duration = levelservices::roundToInt(drawInRange(message->waitMin, message->waitMax));
+	const fw::s32 duration =
+		levelservices::roundToInt(drawInRange(levelservices::random(&m_level), message->waitMin, message->waitMax));
 	const fw::CRefHolder<GMoneyLetter> letter = fw::adoptRef(new GMoneyLetter(amount, duration, building));
 
 	fw::BaseNode* node = source->clone(building, manager);

@@ -43,14 +43,17 @@ GTrafficManager::GTrafficManager(const IGLevelPathsOwner* level, fw::BaseNode* p
 	if (!paths || !parentNode)
 		return;
 	const fw::core::array<GLevelPath*> neutral = paths->getPaths(nameIdNeutralCar());
+	fw::CRandomGenerator* random = parentNode->getServices().random;
+	m_countdownsPending = !random;
 	for (fw::u32 i = 0; i < neutral.size(); ++i)
 	{
 		GLevelPath* path = neutral[i];
 		// A range written largest first means the same pauses; a negative pause means none.
 		const fw::s32 minTime = std::max(0, std::min(path->minTime, path->maxTime));
 		const fw::s32 maxTime = std::max(0, std::max(path->minTime, path->maxTime));
-		const fw::s32 countdown =
-			maxTime == 0 ? 0 : static_cast<fw::s32>(levelservices::random().nextUInt() % static_cast<fw::u32>(maxTime));
+		const fw::s32 countdown = maxTime == 0 || !random
+			? maxTime
+			: static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(maxTime));
 		// A car needs a template name, a pause and a route of at least two points.
 		if (path->cars.empty() || (minTime == 0 && maxTime == 0) || path->points.size() < 2)
 			continue;
@@ -73,7 +76,8 @@ void GTrafficManager::addCar(GPathMovableNode* mover, bool priority)
 	record.vehicle = mover;
 	record.priority = priority;
 	record.normalVelocity = mover->getVelocity();
-	record.cueDone = priority || (levelservices::random().nextUInt() & 1) != 0;
+	fw::CRandomGenerator* random = levelservices::random(m_parentNode);
+	record.cueDone = priority || !random || (random->nextUInt() & 1) != 0;
 	record.lastPosition = mover->getPosition();
 	m_vehicles.push_back(record);
 }
@@ -98,6 +102,8 @@ const GTrafficManager::SVehicle* GTrafficManager::findVehicle(const GPathMovable
 
 void GTrafficManager::update(fw::u32 stepMs)
 {
+	if (m_countdownsPending)
+		drawFirstCountdowns();
 	if (m_firstUpdatePending)
 		seedStreets(stepMs);
 
@@ -110,9 +116,10 @@ void GTrafficManager::update(fw::u32 stepMs)
 			continue;
 		// What is left of the step is not carried over: cars come in whole steps.
 		entry.countdown = entry.minTime;
-		if (entry.maxTime != entry.minTime)
-			entry.countdown += static_cast<fw::s32>(
-				levelservices::random().nextUInt() % static_cast<fw::u32>(entry.maxTime - entry.minTime));
+		fw::CRandomGenerator* random = entry.maxTime != entry.minTime ? levelservices::random(m_parentNode) : nullptr;
+		if (random)
+			entry.countdown +=
+				static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(entry.maxTime - entry.minTime));
 		createCar(entry);
 	}
 
@@ -140,19 +147,34 @@ void GTrafficManager::update(fw::u32 stepMs)
 	}
 }
 
+void GTrafficManager::drawFirstCountdowns()
+{
+	m_countdownsPending = false;
+	// Without a generator the first car of each path waits the longest pause.
+	fw::CRandomGenerator* random = m_carPaths.empty() ? nullptr : levelservices::random(m_parentNode);
+	if (!random)
+		return;
+	for (SCarPath& entry : m_carPaths)
+		entry.countdown = static_cast<fw::s32>(random->nextUInt() % static_cast<fw::u32>(entry.maxTime));
+}
+
 void GTrafficManager::seedStreets(fw::u32 stepMs)
 {
 	m_firstUpdatePending = false;
+	// Without a generator the streets start empty.
+	fw::CRandomGenerator* random = m_carPaths.empty() ? nullptr : levelservices::random(m_parentNode);
+	if (!random)
+		return;
 	for (SCarPath& entry : m_carPaths)
 	{
-		if ((levelservices::random().next() & 1) != 0)
+		if ((random->next() & 1) != 0)
 			continue;
 		GPathMovableNode* car = createCar(entry);
 		if (!car)
 			continue;
 		// The first cars appear already spread along the streets.
 		const fw::CRefHolder<GPathMovableNode> held(car);
-		const fw::u32 steps = static_cast<fw::u32>(levelservices::random().nextIntInRange(0, SEED_STEPS));
+		const fw::u32 steps = static_cast<fw::u32>(random->nextIntInRange(0, SEED_STEPS));
 		car->update(stepMs * steps);
 	}
 }
@@ -161,11 +183,14 @@ GPathMovableNode* GTrafficManager::createCar(SCarPath& entry)
 {
 	const fw::core::array<fw::s32>& names = entry.path->cars;
 	const fw::s32 count = static_cast<fw::s32>(names.size());
+	fw::CRandomGenerator* random = levelservices::random(m_parentNode);
+	if (!random)
+		return nullptr;
 	fw::s32 index = 0;
 	if (count > 1)
 	{
 		// Any but the last one, which stands in for the template used last: never the same twice.
-		index = levelservices::random().nextIntInRange(0, count - 1);
+		index = random->nextIntInRange(0, count - 1);
 		if (index == entry.lastCar)
 			index = count - 1;
 	}
@@ -187,8 +212,7 @@ GPathMovableNode* GTrafficManager::createCar(SCarPath& entry)
 	m_route.set_used(0);
 	for (fw::u32 i = 0; i < points.size(); ++i)
 		m_route.push_back(fw::core::vector2df(points[i].x, points[i].y));
-	car->setVelocity(
-		static_cast<fw::f32>(CAR_BASE_VELOCITY + levelservices::random().nextUInt() % CAR_VELOCITY_SPREAD));
+	car->setVelocity(static_cast<fw::f32>(CAR_BASE_VELOCITY + random->nextUInt() % CAR_VELOCITY_SPREAD));
 	car->start(m_route, -1, false, false);
 	return car;
 }

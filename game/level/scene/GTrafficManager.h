@@ -94,6 +94,7 @@ private:
 	GTrafficManager(const GTrafficManager&) = delete;
 	GTrafficManager& operator=(const GTrafficManager&) = delete;
 
+	void drawFirstCountdowns();
 	void seedStreets(fw::u32 stepMs);
 	// A new neutral car on the path's route, or null when its template is missing or no car.
 	GPathMovableNode* createCar(SCarPath& entry);
@@ -101,6 +102,8 @@ private:
 	void playPassingCue();
 
 	bool m_firstUpdatePending = true;
+	// Built before its node met a scene manager: the first pauses are drawn at the first update.
+	bool m_countdownsPending = false;
 	// Not held: the cars under it hold the manager.
 	fw::BaseNode* m_parentNode;
 	std::vector<SCarPath> m_carPaths;

@@ -46,11 +46,6 @@ fw::CRandomGenerator* random(const fw::BaseNode* node)
 	return generator;
 }
 
-fw::CRandomGenerator& random()
-{
-	return fw::CRandomGeneratorSingleton::Instance();
-}
-
 fw::CSoundCue* playCue(const fw::BaseNode* node, fw::s32 cueNameId, bool onlyIfNotPlaying)
 {
 	fw::CSoundManager* sounds = soundManager(node);

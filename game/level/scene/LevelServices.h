@@ -27,8 +27,6 @@ fw::CSoundManager* soundManager(const fw::BaseNode* node);
 fw::CDictionary* dictionary(const fw::BaseNode* node);
 // The node's random generator: null, with a log line, outside a scene manager that hands one out.
 fw::CRandomGenerator* random(const fw::BaseNode* node);
-// The program's, for the level's parts that are no nodes (traffic, paths, request timings).
-fw::CRandomGenerator& random();
 
 // Plays the cue through the node's sound manager; the started instance (held by the manager) or
 // null.

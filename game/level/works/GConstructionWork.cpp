@@ -278,7 +278,9 @@ void GConstructionWork::setUpHelicopterFlight()
 {
 	const fw::CRefHolder<GPathMovableNode> helicopter(m_helicopter);
 	const fw::core::vector3df hover = m_building->getPosition() + HOVER_OFFSET;
-	const fw::s32 heading = chooseHeading(fw::core::vector2df(hover.X, hover.Y), levelservices::random());
+	// Without a generator the helicopter comes the first way.
+	fw::CRandomGenerator* random = levelservices::random(m_building);
+	const fw::s32 heading = random ? chooseHeading(fw::core::vector2df(hover.X, hover.Y), *random) : 0;
 	fw::core::vector2df way(FLIGHT_LENGTH, 0.f);
 	fw::rotateVector2dByDegrees(way, HEADINGS[heading].degrees);
 	const fw::core::vector3df flight(way.X, way.Y, 0.f);
