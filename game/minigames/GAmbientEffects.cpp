@@ -41,7 +41,7 @@ void GBaloonNode::onStart()
 	startLife(m_lifeTime);
 	m_accelEnd = getRemaining() - drawTimeRange(m_yAccelTimeRange);
 	m_start = getPosition();
-	if (levelservices::random().nextUInt() & 1)
+	if (ambientRandom(this).nextUInt() & 1)
 		m_vx = -m_vx;
 }
 

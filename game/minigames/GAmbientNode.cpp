@@ -1,6 +1,8 @@
 #include "minigames/GAmbientNode.h"
 
+#include "core/CLogger.h"
 #include "core/CRefHolder.h"
+#include "core/SServices.h"
 #include "core/StateItem.h"
 #include "core/TextParsing.h"
 #include "level/scene/LevelServices.h"
@@ -12,16 +14,28 @@ GAmbientNode::GAmbientNode(const fw::ContentReference& reference, fw::BaseNode* 
 {
 }
 
-fw::f32 GAmbientNode::drawRange(const fw::core::vector2df& range)
+fw::CRandomGenerator& ambientRandom(const fw::BaseNode* node)
+{
+	if (fw::CRandomGenerator* generator = node ? node->getServices().random : nullptr)
+		return *generator;
+	static fw::CRandomGenerator* const own = []
+	{
+		fw::logWarning("Ambient nodes outside a scene manager with a random generator draw from their own.");
+		return new fw::CRandomGenerator;
+	}();
+	return *own;
+}
+
+fw::f32 GAmbientNode::drawRange(const fw::core::vector2df& range) const
 {
 	if (range.X == range.Y)
 		return range.X;
-	return range.X + (range.Y - range.X) * levelservices::random().nextFloat();
+	return range.X + (range.Y - range.X) * ambientRandom(this).nextFloat();
 }
 
-fw::s32 GAmbientNode::drawTimeRange(const fw::core::vector2df& range)
+fw::s32 GAmbientNode::drawTimeRange(const fw::core::vector2df& range) const
 {
-	return levelservices::random().nextIntInRange(fw::truncateToInt(range.X), fw::truncateToInt(range.Y));
+	return ambientRandom(this).nextIntInRange(fw::truncateToInt(range.X), fw::truncateToInt(range.Y));
 }
 
 void GAmbientNode::onCollected()

@@ -9,6 +9,16 @@
 // timer manager on the first drawing pass that reaches it, drawing its motion from ranges at that
 // moment. Until its scene has a timer manager it does nothing and is tried again at the next pass.
 // What is seen are its children, carried along by its position.
+namespace fw
+{
+class CRandomGenerator;
+}
+
+// The generator an ambient node draws from: its scene manager's. A node outside a scene manager that
+// hands one out draws from a generator of this library's own (said once in the log), so that it
+// still moves.
+fw::CRandomGenerator& ambientRandom(const fw::BaseNode* node);
+
 class GAmbientNode : public fw::BaseNode, public GNodeTimer
 {
 public:
@@ -23,9 +33,9 @@ public:
 	fw::s32 getRemaining() const { return m_remaining; }
 
 	// min + (max - min) * a draw in [0, 1); min when both are equal.
-	static fw::f32 drawRange(const fw::core::vector2df& range);
+	fw::f32 drawRange(const fw::core::vector2df& range) const;
 	// Whole ms: the ends truncated, the upper one excluded; the lower when they are equal.
-	static fw::s32 drawTimeRange(const fw::core::vector2df& range);
+	fw::s32 drawTimeRange(const fw::core::vector2df& range) const;
 
 protected:
 	void onCollected() override;

@@ -122,7 +122,7 @@ void GCircularBirdNode::placeBird()
 
 void GCircularBirdNode::drawFlapTime()
 {
-	m_flapTimer += fw::truncateToInt(levelservices::random().nextFloat() * 3000.f + 4000.f);
+	m_flapTimer += fw::truncateToInt(ambientRandom(this).nextFloat() * 3000.f + 4000.f);
 }
 
 void GCircularBirdNode::onStart()
@@ -135,8 +135,8 @@ void GCircularBirdNode::onStart()
 	// Made by the node, never part of the scene's description.
 	m_bird->setTransient(true);
 	addChild(m_bird.get());
-	m_angle1 = levelservices::random().nextFloat() * 360.f;
-	m_angle2 = levelservices::random().nextFloat() * 360.f;
+	m_angle1 = ambientRandom(this).nextFloat() * 360.f;
+	m_angle2 = ambientRandom(this).nextFloat() * 360.f;
 	placeBird();
 	m_directionStateId = -1;
 	m_flapTimer = 0;
@@ -216,7 +216,7 @@ fw::s32 GFireworkNode::nameIdBoost()
 
 void GFireworkNode::onStart()
 {
-	fw::CRandomGenerator& random = levelservices::random();
+	fw::CRandomGenerator& random = ambientRandom(this);
 	const fw::f32 dx = random.nextFloat() * 20.f - 10.f;
 	const fw::f32 dy = random.nextFloat() * 10.f - 5.f;
 	// Above everything around it while it flies.

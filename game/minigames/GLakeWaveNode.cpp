@@ -1,4 +1,5 @@
 #include "minigames/GLakeWaveNode.h"
+#include "minigames/GAmbientNode.h"
 
 #include "core/CAnimatorState.h"
 #include "core/KeyFrame.h"
@@ -51,7 +52,7 @@ void GLakeWaveNode::onCollected()
 {
 	if (isTimerRunning() || !getSceneTimerManager())
 		return;
-	fw::CRandomGenerator& random = levelservices::random();
+	fw::CRandomGenerator& random = ambientRandom(this);
 	if (m_wave)
 	{
 		m_wave->enterState(nameIdNormal(), nullptr, -1);
@@ -91,7 +92,7 @@ bool GLakeWaveNode::onTimer(fw::u32 elapsed)
 			m_starCountdown -= static_cast<fw::s32>(elapsed);
 		else
 		{
-			fw::CRandomGenerator& random = levelservices::random();
+			fw::CRandomGenerator& random = ambientRandom(this);
 			m_star->setVisible(true);
 			m_star->enterState(nameIdBlink(), nullptr, -1);
 			const fw::f32 x = random.nextFloatInRange(0.f, getBounds().X);

@@ -41,7 +41,7 @@ fw::s32 GShieldEffectNode::nameIdRun()
 
 void GShieldEffectNode::onStart()
 {
-	fw::CRandomGenerator& random = levelservices::random();
+	fw::CRandomGenerator& random = ambientRandom(this);
 	const fw::f32 w1 = m_area1Rect1Size.X * 0.5f;
 	const fw::f32 h1 = m_area1Rect1Size.Y * 0.5f;
 	const fw::f32 w2 = m_area1Rect2Size.X * 0.5f;
