@@ -8,6 +8,7 @@
 #include "level/data/GLevelPaths.h"
 #include "level/data/GLevelScores.h"
 #include "level/data/GUpgradesConfiguration.h"
+#include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 
 #include <IReadFile.h>
@@ -73,13 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		entry.second->LevelModifiers->applyAll(level);
 	scores->getScore("level1");
 
+	fw::CRandomGenerator random;
 	const fw::core::array<fw::s32> groups = paths->getGroupIds();
 	for (fw::u32 i = 0; i < groups.size(); ++i)
 		for (int pick = 0; pick < 3; ++pick)
-			if (!paths->findPath(groups[i]))
+			if (!paths->findPath(groups[i], random))
 				__builtin_trap();
 	for (int pick = 0; pick < 3; ++pick)
-		if ((paths->randomPedestrianPath() == nullptr) != paths->getPedestrianPaths().empty())
+		if ((paths->randomPedestrianPath(random) == nullptr) != paths->getPedestrianPaths().empty())
 			__builtin_trap();
 
 	// A few seconds of the level's random events, offered to a receiver that takes nothing.

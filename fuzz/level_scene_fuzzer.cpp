@@ -120,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		GLevelObjective* objective = objectives->get(i);
 		objective->isComplete(level.get());
 		objective->getProgressText(level.get());
-		objective->getDisplayName(true);
-		objective->getDisplayName(false);
+		objective->getDisplayName(level.get(), true);
+		objective->getDisplayName(level.get(), false);
 		objective->getHint();
 	}
 	level->isLevelCompleted();
