@@ -68,7 +68,8 @@ struct SArchiveFiles
 
 	~SArchiveFiles()
 	{
-		nftw(folder.c_str(), [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 8,
+		nftw(
+			folder.c_str(), [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 8,
 			FTW_DEPTH | FTW_PHYS);
 	}
 };

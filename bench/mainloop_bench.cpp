@@ -3,9 +3,9 @@
 // minimised; and the cost of a timer manager's update with many timers.
 #include "core/CEventReceiver.h"
 #include "core/CRefHolder.h"
+#include "core/CTimer.h"
 #include "platform/CDeviceLinux.h"
 #include "platform/CEventSystemFlow.h"
-#include "core/CTimer.h"
 #include "platform/CTimerManager.h"
 
 #include <benchmark/benchmark.h>
@@ -177,39 +177,41 @@ void BM_IdleWindowLoop(benchmark::State& state)
 		const Window window = static_cast<Window>(linuxDevice->getWindowId());
 
 		double cpu = 0, loopCpu = 0, wall = 0;
-		std::thread other([&] {
-			Display* display = XOpenDisplay(nullptr);
-			if (!display)
-				return;
-			// The window is mapped and has the keyboard by now.
-			std::this_thread::sleep_for(std::chrono::milliseconds(400));
-			if (mode == MODE_BACKGROUND)
-				XSetInputFocus(display, None, RevertToNone, CurrentTime);
-			else if (mode == MODE_MINIMISED)
-				XUnmapWindow(display, window);
-			XSync(display, False);
-			std::this_thread::sleep_for(std::chrono::milliseconds(300));
-			watch->measuring = true;
-			const double cpu0 = processCpuSeconds();
-			const double loopCpu0 = cpuSeconds(loopClock);
-			const auto wall0 = Clock::now();
-			std::this_thread::sleep_for(std::chrono::seconds(2));
-			watch->measuring = false;
-			cpu = processCpuSeconds() - cpu0;
-			loopCpu = cpuSeconds(loopClock) - loopCpu0;
-			wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+		std::thread other(
+			[&]
+			{
+				Display* display = XOpenDisplay(nullptr);
+				if (!display)
+					return;
+				// The window is mapped and has the keyboard by now.
+				std::this_thread::sleep_for(std::chrono::milliseconds(400));
+				if (mode == MODE_BACKGROUND)
+					XSetInputFocus(display, None, RevertToNone, CurrentTime);
+				else if (mode == MODE_MINIMISED)
+					XUnmapWindow(display, window);
+				XSync(display, False);
+				std::this_thread::sleep_for(std::chrono::milliseconds(300));
+				watch->measuring = true;
+				const double cpu0 = processCpuSeconds();
+				const double loopCpu0 = cpuSeconds(loopClock);
+				const auto wall0 = Clock::now();
+				std::this_thread::sleep_for(std::chrono::seconds(2));
+				watch->measuring = false;
+				cpu = processCpuSeconds() - cpu0;
+				loopCpu = cpuSeconds(loopClock) - loopCpu0;
+				wall = std::chrono::duration<double>(Clock::now() - wall0).count();
 
-			XEvent event = {};
-			event.xclient.type = ClientMessage;
-			event.xclient.window = window;
-			event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-			event.xclient.format = 32;
-			event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-			event.xclient.data.l[1] = CurrentTime;
-			XSendEvent(display, window, False, NoEventMask, &event);
-			XSync(display, False);
-			XCloseDisplay(display);
-		});
+				XEvent event = {};
+				event.xclient.type = ClientMessage;
+				event.xclient.window = window;
+				event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+				event.xclient.format = 32;
+				event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+				event.xclient.data.l[1] = CurrentTime;
+				XSendEvent(display, window, False, NoEventMask, &event);
+				XSync(display, False);
+				XCloseDisplay(display);
+			});
 		device->run();
 		other.join();
 		device->removeEventReceiver(watch.get());

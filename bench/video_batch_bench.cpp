@@ -9,8 +9,8 @@
 
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
-#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
+#include "content/video/CQuadBatch.h"
 #include "core/CRefHolder.h"
 #include "platform/CDeviceLinux.h"
 
@@ -58,8 +58,8 @@ struct SScene
 
 		for (u32 t = 0; t < TEXTURES; ++t)
 		{
-			images[t] = adoptRef(
-				new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(QUAD_SIZE, QUAD_SIZE)));
+			images[t] =
+				adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(QUAD_SIZE, QUAD_SIZE)));
 			images[t]->fill(video::SColor(200, 250 - 40 * t, 180, 40 + 50 * t));
 			// The null driver makes no texture the framework can use; the engine's path gets the
 			// engine's own placeholder there, so both paths pass a texture.

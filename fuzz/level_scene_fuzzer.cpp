@@ -13,12 +13,12 @@
 #include "core/CXMLReader.h"
 #include "core/NodeCasts.h"
 #include "level/data/GBuildingsConfiguration.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/data/GLevelConfiguration.h"
 #include "level/data/GLevelObjective.h"
 #include "level/data/GLevelPaths.h"
 #include "level/data/GRandomEvent.h"
 #include "level/data/GUpgradesConfiguration.h"
+#include "level/scene/GGameLevelScene.h"
 #include "platform/CRandomGenerator.h"
 #include "platform/CTimerManager.h"
 

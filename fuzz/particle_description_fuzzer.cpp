@@ -2,8 +2,8 @@
 // read: emission at the rates read, updates along the tracks read, and the quads built for
 // drawing, on nodes stepped by hand.
 #include "core/CXMLReader.h"
-#include "level/nodes/GHOHintParticlesNode.h"
 #include "level/data/GParticleDescription.h"
+#include "level/nodes/GHOHintParticlesNode.h"
 #include "level/nodes/GWeatherParticlesNode.h"
 
 #include <IReadFile.h>

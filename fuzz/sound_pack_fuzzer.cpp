@@ -98,8 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	for (int step = 0; step < 8; ++step)
 	{
 		for (u32 i = 0; i < manager->getPlayingCount(); ++i)
-			manager->getPlaying(i)->getCurrentSound() ? (void)manager->getPlaying(i)->getCurrentSound()->getPlayPosition()
-													  : (void)0;
+			manager->getPlaying(i)->getCurrentSound()
+				? (void)manager->getPlaying(i)->getCurrentSound()->getPlayPosition()
+				: (void)0;
 		manager->onEvent(adoptRef(new CEventSystemFlowUpdate(10)).get());
 	}
 	return 0;

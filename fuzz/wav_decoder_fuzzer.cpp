@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	std::vector<u8> bytes(data, data + size);
 	const CRefHolder<io::IReadFile> file =
 		adoptRef<io::IReadFile>(new CMemoryFile(bytes.data(), static_cast<long>(bytes.size()), "fuzz.wav", false));
-	const CRefHolder<CAudioDecoder> decoder = adoptRef(CSoundDecodersManagerSingleton::Instance().createDecoder(file.get()));
+	const CRefHolder<CAudioDecoder> decoder =
+		adoptRef(CSoundDecodersManagerSingleton::Instance().createDecoder(file.get()));
 	if (!decoder)
 		return 0;
 	std::vector<u8> block(1024 * decoder->getBytesPerFrame());

@@ -79,7 +79,8 @@ void hitAround(BaseNode* node)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	static test::CRecordingVideoDriver* driver = [] {
+	static test::CRecordingVideoDriver* driver = []
+	{
 		test::CRecordingVideoDriver* made = new test::CRecordingVideoDriver;
 		made->makeTextures = true;
 		made->keepDraws = false;
@@ -94,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	fileSystem->extra["scenes/Cards_0.png"] = cardsImage;
 	const CRefHolder<CContentProcessorsManager> processors =
 		adoptRef(new CContentProcessorsManager(driver, fileSystem.get(), factory));
-	const CRefHolder<CContentManager> manager = adoptRef(new CContentManager(driver, fileSystem.get(), processors.get()));
+	const CRefHolder<CContentManager> manager =
+		adoptRef(new CContentManager(driver, fileSystem.get(), processors.get()));
 	const CRefHolder<CContent> atlas =
 		adoptRef(manager->getContent(makeContentType('a', 't', 'x', 'c'), "scenes/Cards.xml", false));
 

@@ -123,7 +123,8 @@ void AtlasTextureCollection::writeXml(IXMLWriter* writer)
 		return;
 	if (!m_recordsSorted && m_textureRecords.size() >= 2)
 	{
-		std::vector<SAtlasTextureRecord> sorted(m_textureRecords.pointer(), m_textureRecords.pointer() + m_textureRecords.size());
+		std::vector<SAtlasTextureRecord> sorted(m_textureRecords.pointer(),
+			m_textureRecords.pointer() + m_textureRecords.size());
 		std::stable_sort(sorted.begin(), sorted.end());
 		for (u32 i = 0; i < m_textureRecords.size(); ++i)
 			m_textureRecords[i] = sorted[i];

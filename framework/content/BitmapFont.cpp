@@ -135,7 +135,8 @@ core::vector2df FontBase::measureText(const wchar_t* text, f32 extraX, f32 extra
 	f32 height = m_lineHeight;
 	f32 line = 0.f;
 	u32 count = 0;
-	const auto endLine = [&]() {
+	const auto endLine = [&]()
+	{
 		const f32 lineWidth = count > 0 ? line - sx : line;
 		if (lineWidth > width)
 			width = lineWidth;
@@ -186,9 +187,9 @@ void BitmapFont::loadXml(IXMLReader* reader)
 		}
 		else if (name == L"Texture")
 		{
-			CContent* content = manager
-				? manager->getContent(CONTENT_TYPE_ATLAS_TEXTURE, core::stringc(reader->getAttributeValue(L"Filename")), true)
-				: nullptr;
+			CContent* content = manager ? manager->getContent(CONTENT_TYPE_ATLAS_TEXTURE,
+											  core::stringc(reader->getAttributeValue(L"Filename")), true)
+										: nullptr;
 			CAtlasTexture* page = dynamic_cast<CAtlasTexture*>(content);
 			if (!page && content)
 				content->drop();
@@ -214,7 +215,8 @@ void BitmapFont::loadXml(IXMLReader* reader)
 			if (pair.size() != 2)
 				continue;
 			m_kerningPairs[std::make_pair(static_cast<u16>(static_cast<u32>(pair[0]) & MAX_KEY),
-				static_cast<u16>(static_cast<u32>(pair[1]) & MAX_KEY))] = readBoundedInt(reader->getAttributeValue(L"k"));
+				static_cast<u16>(static_cast<u32>(pair[1]) & MAX_KEY))] =
+				readBoundedInt(reader->getAttributeValue(L"k"));
 		}
 	}
 

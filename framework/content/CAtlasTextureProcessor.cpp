@@ -64,8 +64,7 @@ bool CAtlasTextureProcessor::onVideoDriverCreated(CEventDeviceVideoDriverCreated
 	return false;
 }
 
-CAtlasTextureCollectionProcessor::CAtlasTextureCollectionProcessor(CFileSystem* fileSystem) :
-	m_fileSystem(fileSystem)
+CAtlasTextureCollectionProcessor::CAtlasTextureCollectionProcessor(CFileSystem* fileSystem) : m_fileSystem(fileSystem)
 {
 	if (m_fileSystem)
 		m_fileSystem->grab();

@@ -136,8 +136,8 @@ CContent* CContentManager::getContent(u32 contentType, io::IReadFile* file)
 	return loadAndHandOut(contentType, key, file);
 }
 
-CContent* CContentManager::loadAndHandOut(
-	u32 contentType, const ContentReference& key, io::IReadFile* file, const SLoadContext* within)
+CContent* CContentManager::loadAndHandOut(u32 contentType, const ContentReference& key, io::IReadFile* file,
+	const SLoadContext* within)
 {
 	bool cached = false;
 	CContent* content = loadWithProcessor(contentType, key, file, cached, within);

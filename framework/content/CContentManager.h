@@ -90,8 +90,8 @@ private:
 	CContentManager& operator=(const CContentManager&) = delete;
 
 	// The miss path of both getContent forms: the loaded object with the caller's reference.
-	CContent* loadAndHandOut(
-		u32 contentType, const ContentReference& key, io::IReadFile* file, const SLoadContext* within = nullptr);
+	CContent* loadAndHandOut(u32 contentType, const ContentReference& key, io::IReadFile* file,
+		const SLoadContext* within = nullptr);
 	// The processor's object, or null. When the cache took it, the creator's reference is gone and
 	// cached is set; otherwise the reference is the caller's.
 	CContent* loadWithProcessor(u32 contentType, const ContentReference& key, io::IReadFile* file, bool& cached,

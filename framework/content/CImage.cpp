@@ -41,8 +41,8 @@ CImage::CImage(const ContentReference& key, video::ECOLOR_FORMAT format, const c
 	allocate(format, size);
 }
 
-CImage::CImage(const ContentReference& key, video::ECOLOR_FORMAT format, const core::dimension2d<u32>& size,
-	void* data, bool useAsIs, bool deleteData) :
+CImage::CImage(const ContentReference& key, video::ECOLOR_FORMAT format, const core::dimension2d<u32>& size, void* data,
+	bool useAsIs, bool deleteData) :
 	CContent(key)
 {
 	setContentFlags(CONTENT_SHARED);

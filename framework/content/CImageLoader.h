@@ -17,8 +17,7 @@ class CImageLoader : public virtual IReferenceCounted
 public:
 	// The extensions are lower case, ending with null; the decoder may be null (the engine was
 	// built without it). Without contentTest the loader never claims a file by its content.
-	CImageLoader(EImageFileFormat format, const c8* const* extensions, video::IImageLoader* decoder,
-		bool contentTest);
+	CImageLoader(EImageFileFormat format, const c8* const* extensions, video::IImageLoader* decoder, bool contentTest);
 
 	// The file name's extension against the extensions, ignoring letter case.
 	bool isALoadableFileExtension(const io::path& fileName) const;

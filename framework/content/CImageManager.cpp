@@ -98,13 +98,11 @@ CImageManager::CImageManager()
 		logError("CImageManager", "The engine's null driver could not be made: no image can be read or written.");
 
 	for (const SLoaderSlot& slot : LOADER_SLOTS)
-		m_loaders.push_back(
-			new CImageLoader(slot.format, slot.extensions, findDecoder(m_driver, slot.extensions[0]),
-				slot.contentTest));
+		m_loaders.push_back(new CImageLoader(slot.format, slot.extensions, findDecoder(m_driver, slot.extensions[0]),
+			slot.contentTest));
 	for (const SWriterSlot& slot : WRITER_SLOTS)
-		m_writers.push_back(
-			new CImageWriter(slot.extensions, slot.refusal ? nullptr : findEncoder(m_driver, slot.extensions[0]),
-				slot.refusal));
+		m_writers.push_back(new CImageWriter(slot.extensions,
+			slot.refusal ? nullptr : findEncoder(m_driver, slot.extensions[0]), slot.refusal));
 }
 
 CImageManager::~CImageManager()

@@ -29,8 +29,8 @@ bool CImageProcessor::save(CContentManager*, CContent* content, io::IWriteFile* 
 {
 	if (!content || content->getContentType() != CONTENT_TYPE_IMAGE)
 		return false;
-	return CImageManager::Instance().writeImageToFile(
-		static_cast<CImage*>(content), file, static_cast<const u32*>(parameter));
+	return CImageManager::Instance().writeImageToFile(static_cast<CImage*>(content), file,
+		static_cast<const u32*>(parameter));
 }
 
 void CImageProcessor::onCacheEvent(CEvent*, ContentCacheMap&)

@@ -24,14 +24,14 @@ CContent* CSceneNodeProcessor::load(CContentManager* manager, io::IReadFile* fil
 	return loadFile(manager, file, key, nullptr);
 }
 
-CContent* CSceneNodeProcessor::load(
-	CContentManager* manager, io::IReadFile* file, const ContentReference& key, const SLoadContext& within)
+CContent* CSceneNodeProcessor::load(CContentManager* manager, io::IReadFile* file, const ContentReference& key,
+	const SLoadContext& within)
 {
 	return loadFile(manager, file, key, &within);
 }
 
-CContent* CSceneNodeProcessor::loadFile(
-	CContentManager*, io::IReadFile* file, const ContentReference& key, const SLoadContext* within)
+CContent* CSceneNodeProcessor::loadFile(CContentManager*, io::IReadFile* file, const ContentReference& key,
+	const SLoadContext* within)
 {
 	if (!file || !m_fileSystem)
 		return nullptr;

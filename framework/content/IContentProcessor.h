@@ -38,8 +38,8 @@ public:
 	virtual CContent* load(CContentManager* manager, io::IReadFile* file, const ContentReference& key) = 0;
 	// The same for a file named inside a scene file being read: the load goes on from there. Only
 	// scene files care; the others load as they always do.
-	virtual CContent* load(
-		CContentManager* manager, io::IReadFile* file, const ContentReference& key, const SLoadContext& within)
+	virtual CContent* load(CContentManager* manager, io::IReadFile* file, const ContentReference& key,
+		const SLoadContext& within)
 	{
 		(void)within;
 		return load(manager, file, key);

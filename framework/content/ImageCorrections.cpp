@@ -39,8 +39,8 @@ const c8* imageFromIndices(CRefHolder<CImage>& image, u32 width, u32 height, con
 	if (image->getDimension() != core::dimension2du(width, height) ||
 		indices.size() != static_cast<size_t>(width) * height)
 		return UNEXPECTED_DECODING;
-	CRefHolder<CImage> rebuilt = adoptRef(new CImage(image->getContentReference(), video::ECF_A8R8G8B8,
-		core::dimension2du(width, height)));
+	CRefHolder<CImage> rebuilt =
+		adoptRef(new CImage(image->getContentReference(), video::ECF_A8R8G8B8, core::dimension2du(width, height)));
 	if (rebuilt->isEmpty())
 		return "no memory for the image";
 	u8* data = static_cast<u8*>(rebuilt->getData());
@@ -333,7 +333,8 @@ const c8* correctPcx(io::IReadFile* file, CRefHolder<CImage>& image)
 	u8 buffer[4096];
 	long bufferStart = 0;
 	long bufferEnd = 0;
-	const auto next = [&](u8& byte) {
+	const auto next = [&](u8& byte)
+	{
 		if (position >= bufferEnd)
 		{
 			const long left = fileSize - position;

@@ -72,8 +72,8 @@ const c8* checkBmpLayout(io::IReadFile* file, u32 width, u32 height)
 		return "colour masks (bit fields), which the decoder cannot read";
 	if (compression != 0)
 		return "compressed pixel data";
-	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
-		bitsPerPixel != 24 && bitsPerPixel != 32)
+	if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 &&
+		bitsPerPixel != 32)
 		return "unknown pixel depth";
 	const u64 widthInBytes = (static_cast<u64>(width) * bitsPerPixel + 7) / 8;
 	const u64 rowBytes = (widthInBytes + 3) / 4 * 4;
@@ -418,7 +418,8 @@ const c8* checkTgaLayout(io::IReadFile* file, u32 width, u32 height)
 	const u64 bytesPerPixel = depth / 8;
 	const u64 imageSize = static_cast<u64>(width) * height * bytesPerPixel;
 	u32 largestIndex = 0;
-	const auto noteIndices = [&](u64 from, u64 count) -> bool {
+	const auto noteIndices = [&](u64 from, u64 count) -> bool
+	{
 		u8 buffer[512];
 		while (count > 0)
 		{

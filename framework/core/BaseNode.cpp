@@ -23,8 +23,8 @@ namespace fw
 namespace
 {
 // Device, system flow, node and game-message events.
-const u32 BASE_NODE_EVENT_MASK = EVENT_CATEGORY_DEVICE | EVENT_CATEGORY_SYSTEM_FLOW | EVENT_CATEGORY_NODE |
-	EVENT_CATEGORY_GAME_MESSAGE;
+const u32 BASE_NODE_EVENT_MASK =
+	EVENT_CATEGORY_DEVICE | EVENT_CATEGORY_SYSTEM_FLOW | EVENT_CATEGORY_NODE | EVENT_CATEGORY_GAME_MESSAGE;
 
 const f32 DEGREES_TO_RADIANS = 0.017453292f;
 const f32 VECTOR_TOLERANCE = 0.000001f;
@@ -194,8 +194,8 @@ private:
 	std::vector<BaseNode*> m_released;
 };
 
-BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-	: CContent(reference), m_sceneManager(sceneManager)
+BaseNode::BaseNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	CContent(reference), m_sceneManager(sceneManager)
 {
 	setEventMask(getEventMask() | BASE_NODE_EVENT_MASK);
 	if (parent)
@@ -1020,19 +1020,21 @@ void BaseNode::loadFromXml(IXMLReader* reader, SLoadContext& context)
 		return;
 	}
 	++context.nodeDepth;
-	readChildElements(reader, SCENE_NODE_ELEMENT, [&](IXMLReader* child) {
-		const core::stringw& name = child->getNodeName();
-		if (name == PROPERTIES_ELEMENT)
+	readChildElements(reader, SCENE_NODE_ELEMENT,
+		[&](IXMLReader* child)
 		{
-			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
-			container->readFromXml(child, false, PROPERTIES_ELEMENT);
-			readProperties(container.get());
-		}
-		else if (name == STATES_ELEMENT)
-			readStates(child);
-		else if (name == SCENE_NODE_ELEMENT)
-			loadChild(child, context);
-	});
+			const core::stringw& name = child->getNodeName();
+			if (name == PROPERTIES_ELEMENT)
+			{
+				const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
+				container->readFromXml(child, false, PROPERTIES_ELEMENT);
+				readProperties(container.get());
+			}
+			else if (name == STATES_ELEMENT)
+				readStates(child);
+			else if (name == SCENE_NODE_ELEMENT)
+				loadChild(child, context);
+		});
 	--context.nodeDepth;
 	onInit();
 }
@@ -1095,28 +1097,30 @@ void BaseNode::loadFileChild(const core::stringc& fileName, const SLoadContext& 
 void BaseNode::readStates(IXMLReader* reader)
 {
 	clearStates();
-	readChildElements(reader, STATES_ELEMENT, [this](IXMLReader* child) {
-		const core::stringw& name = child->getNodeName();
-		if (name == PROPERTIES_ELEMENT)
+	readChildElements(reader, STATES_ELEMENT,
+		[this](IXMLReader* child)
 		{
-			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
-			container->readFromXml(child, false, PROPERTIES_ELEMENT);
-			// Entered when the node is attached to a scene.
-			if (container->indexOf(DEFAULT_STATE_PROPERTY) >= 0)
-				m_currentStateId = propertyToNameId(container->get(DEFAULT_STATE_PROPERTY));
-		}
-		else if (name == STATE_ELEMENT)
-		{
-			CNameTable& names = CNameTableSingleton::Instance();
-			const CRefHolder<CAnimatorState> state =
-				adoptRef(new CAnimatorState(names.intern(core::stringc(child->getAttributeValue(stateNameAttribute())))));
-			state->setNextStateId(names.intern(core::stringc(child->getAttributeValue(nextStateAttribute()))));
-			state->loadFromXml(child, m_sceneManager, this, getContentManager());
-			if (!addState(state.get()))
-				logFormat(LOG_WARNING, "Node \"%s\": a second state named \"%s\" is ignored; the first is kept",
-					getName().c_str(), state->getName().c_str());
-		}
-	});
+			const core::stringw& name = child->getNodeName();
+			if (name == PROPERTIES_ELEMENT)
+			{
+				const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(getContentManager()));
+				container->readFromXml(child, false, PROPERTIES_ELEMENT);
+				// Entered when the node is attached to a scene.
+				if (container->indexOf(DEFAULT_STATE_PROPERTY) >= 0)
+					m_currentStateId = propertyToNameId(container->get(DEFAULT_STATE_PROPERTY));
+			}
+			else if (name == STATE_ELEMENT)
+			{
+				CNameTable& names = CNameTableSingleton::Instance();
+				const CRefHolder<CAnimatorState> state = adoptRef(
+					new CAnimatorState(names.intern(core::stringc(child->getAttributeValue(stateNameAttribute())))));
+				state->setNextStateId(names.intern(core::stringc(child->getAttributeValue(nextStateAttribute()))));
+				state->loadFromXml(child, m_sceneManager, this, getContentManager());
+				if (!addState(state.get()))
+					logFormat(LOG_WARNING, "Node \"%s\": a second state named \"%s\" is ignored; the first is kept",
+						getName().c_str(), state->getName().c_str());
+			}
+		});
 }
 
 void BaseNode::saveToXml(IXMLWriter* writer) const

@@ -39,10 +39,16 @@ typedef s32 (*StateFallback)(s32 stateId);
 
 // Declares the type id and the type test of a node class derived from Base. Names are qualified,
 // so that classes outside the framework's namespace (the game's) declare themselves the same way.
-#define FW_NODE_TYPE(Id, Base)                                                                     \
-	static constexpr ::fw::s32 TypeId = Id;                                                        \
-	::fw::s32 getTypeId() const override { return TypeId; }                                        \
-	bool isOfType(::fw::s32 id) const override { return id == TypeId || Base::isOfType(id); }
+#define FW_NODE_TYPE(Id, Base)                                                                                         \
+	static constexpr ::fw::s32 TypeId = Id;                                                                            \
+	::fw::s32 getTypeId() const override                                                                               \
+	{                                                                                                                  \
+		return TypeId;                                                                                                 \
+	}                                                                                                                  \
+	bool isOfType(::fw::s32 id) const override                                                                         \
+	{                                                                                                                  \
+		return id == TypeId || Base::isOfType(id);                                                                     \
+	}
 
 // The identity of a node class: its type id and type test, the name scene files and the node
 // factory know it by, and the accessors of its property table and event map. A class with
@@ -72,20 +78,21 @@ typedef s32 (*StateFallback)(s32 stateId);
 
 // Everything a node class states about itself in one place: its identity and its clone.
 // registerNodeClass<Class> registers it under its name.
-#define FW_NODE_CLASS(Class, Base, Id, Name)                                                       \
-	FW_NODE_IDENTITY(Id, Base, Name)                                                               \
-	::fw::BaseNode* clone(::fw::BaseNode* parent = nullptr, ::fw::ISceneManager* sceneManager = nullptr) const override \
-	{                                                                                              \
-		return cloneAs<Class>(parent, sceneManager);                                               \
+#define FW_NODE_CLASS(Class, Base, Id, Name)                                                                           \
+	FW_NODE_IDENTITY(Id, Base, Name)                                                                                   \
+	::fw::BaseNode* clone(::fw::BaseNode* parent = nullptr, ::fw::ISceneManager* sceneManager = nullptr)               \
+		const override                                                                                                 \
+	{                                                                                                                  \
+		return cloneAs<Class>(parent, sceneManager);                                                                   \
 	}
 
 // The same for a class that is only ever a base of others: it is never made on its own, so its
 // clone is null and it is not registered.
-#define FW_ABSTRACT_NODE_CLASS(Class, Base, Id, Name)                                              \
-	FW_NODE_IDENTITY(Id, Base, Name)                                                               \
-	::fw::BaseNode* clone(::fw::BaseNode* = nullptr, ::fw::ISceneManager* = nullptr) const override \
-	{                                                                                              \
-		return nullptr;                                                                            \
+#define FW_ABSTRACT_NODE_CLASS(Class, Base, Id, Name)                                                                  \
+	FW_NODE_IDENTITY(Id, Base, Name)                                                                                   \
+	::fw::BaseNode* clone(::fw::BaseNode* = nullptr, ::fw::ISceneManager* = nullptr) const override                    \
+	{                                                                                                                  \
+		return nullptr;                                                                                                \
 	}
 
 // The base of every node: a 2-D element of a tree with a transformation relative to its parent, a

@@ -259,23 +259,25 @@ void CAnimatorState::loadFromXml(IXMLReader* reader, ISceneManager*, BaseNode*, 
 {
 	clearItems();
 	CNodeFactory& factory = CNodeFactorySingleton::Instance();
-	readChildElements(reader, STATE_ELEMENT, [&](IXMLReader* child) {
-		const core::stringw elementName = child->getNodeName();
-		ItemList* list = elementName == ANIMATOR_ELEMENT ? &m_animators
-			: elementName == START_ANIMATOR_ELEMENT		 ? &m_startAnimators
-			: elementName == END_ANIMATOR_ELEMENT		 ? &m_endAnimators
-														 : nullptr;
-		Base* item = list ? factory.createStateItem(child->getAttributeValue(typeAttribute())) : nullptr;
-		if (!item)
+	readChildElements(reader, STATE_ELEMENT,
+		[&](IXMLReader* child)
 		{
-			// Whole, so that nothing inside it is read as part of the state.
-			skipXmlElement(child);
-			return;
-		}
-		item->loadFromXml(child, contentManager, elementName);
-		appendItem(*list, item);
-		item->drop();
-	});
+			const core::stringw elementName = child->getNodeName();
+			ItemList* list = elementName == ANIMATOR_ELEMENT ? &m_animators
+				: elementName == START_ANIMATOR_ELEMENT      ? &m_startAnimators
+				: elementName == END_ANIMATOR_ELEMENT        ? &m_endAnimators
+															 : nullptr;
+			Base* item = list ? factory.createStateItem(child->getAttributeValue(typeAttribute())) : nullptr;
+			if (!item)
+			{
+				// Whole, so that nothing inside it is read as part of the state.
+				skipXmlElement(child);
+				return;
+			}
+			item->loadFromXml(child, contentManager, elementName);
+			appendItem(*list, item);
+			item->drop();
+		});
 }
 
 void CAnimatorState::saveToXml(IXMLWriter* writer) const

@@ -22,8 +22,8 @@ constexpr u32 CONTENT_TYPE_SOUND_PACK = makeContentType('s', 'n', 'd', 'p');
 // prototype and every request gets a copy made by cloneAsContent.
 enum EContentFlags : u32
 {
-	CONTENT_SHARED = 1,		// the cached object itself, with one more reference
-	CONTENT_NOT_CACHED = 2	// never cached; tested before CONTENT_SHARED
+	CONTENT_SHARED = 1,    // the cached object itself, with one more reference
+	CONTENT_NOT_CACHED = 2 // never cached; tested before CONTENT_SHARED
 };
 
 // The base of every object the content manager hands out, and of every node.

@@ -38,8 +38,14 @@ protected:
 };
 
 // Declares the type id and the two type operations of an event class derived from Base.
-#define FW_EVENT_TYPE(Id, Base)                                                                    \
-	static constexpr s32 TypeId = Id;                                                              \
-	s32 getTypeId() const override { return TypeId; }                                              \
-	bool isOfType(s32 id) const override { return id == TypeId || Base::isOfType(id); }
+#define FW_EVENT_TYPE(Id, Base)                                                                                        \
+	static constexpr s32 TypeId = Id;                                                                                  \
+	s32 getTypeId() const override                                                                                     \
+	{                                                                                                                  \
+		return TypeId;                                                                                                 \
+	}                                                                                                                  \
+	bool isOfType(s32 id) const override                                                                               \
+	{                                                                                                                  \
+		return id == TypeId || Base::isOfType(id);                                                                     \
+	}
 } // namespace fw

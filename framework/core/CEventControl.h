@@ -25,26 +25,26 @@ private:
 };
 
 // A set event: the second field is the node that takes the flag (null: whoever receives it).
-#define FW_CONTROL_SET_EVENT(Name, Id, Base)                                                       \
-	class Name : public Base                                                                       \
-	{                                                                                              \
-	public:                                                                                        \
-		FW_EVENT_TYPE(Id, Base)                                                                    \
-		Name(BaseNode* onlyThis, BaseNode* target) : Base(onlyThis, target) {}                     \
-		BaseNode* getOnlyThis() const { return getFirst(); }                                       \
-		BaseNode* getTarget() const { return getSecond(); }                                        \
+#define FW_CONTROL_SET_EVENT(Name, Id, Base)                                                                           \
+	class Name : public Base                                                                                           \
+	{                                                                                                                  \
+	public:                                                                                                            \
+		FW_EVENT_TYPE(Id, Base)                                                                                        \
+		Name(BaseNode* onlyThis, BaseNode* target) : Base(onlyThis, target) {}                                         \
+		BaseNode* getOnlyThis() const { return getFirst(); }                                                           \
+		BaseNode* getTarget() const { return getSecond(); }                                                            \
 	};
 
 // A clear event: the first field, when set, is the only node that clears its flag; the second is
 // the node that keeps it.
-#define FW_CONTROL_CLEAR_EVENT(Name, Id, Base)                                                     \
-	class Name : public Base                                                                       \
-	{                                                                                              \
-	public:                                                                                        \
-		FW_EVENT_TYPE(Id, Base)                                                                    \
-		Name(BaseNode* onlyThis, BaseNode* excepted) : Base(onlyThis, excepted) {}                 \
-		BaseNode* getOnlyThis() const { return getFirst(); }                                       \
-		BaseNode* getExcepted() const { return getSecond(); }                                      \
+#define FW_CONTROL_CLEAR_EVENT(Name, Id, Base)                                                                         \
+	class Name : public Base                                                                                           \
+	{                                                                                                                  \
+	public:                                                                                                            \
+		FW_EVENT_TYPE(Id, Base)                                                                                        \
+		Name(BaseNode* onlyThis, BaseNode* excepted) : Base(onlyThis, excepted) {}                                     \
+		BaseNode* getOnlyThis() const { return getFirst(); }                                                           \
+		BaseNode* getExcepted() const { return getSecond(); }                                                          \
 	};
 
 FW_CONTROL_SET_EVENT(CEventNodeSetDown, EVENT_TYPE_NODE_SET_DOWN, CEventNodePair)

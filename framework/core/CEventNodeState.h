@@ -39,7 +39,8 @@ class CEventNodeStateStarted : public CEventNode
 {
 public:
 	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_STARTED, CEventNode)
-	CEventNodeStateStarted(CAnimatorState* state, s32 reportedStateId) : m_state(state), m_reportedStateId(reportedStateId)
+	CEventNodeStateStarted(CAnimatorState* state, s32 reportedStateId) :
+		m_state(state), m_reportedStateId(reportedStateId)
 	{
 	}
 
@@ -57,8 +58,8 @@ class CEventNodeStateFinished : public CEventNode
 {
 public:
 	FW_EVENT_TYPE(EVENT_TYPE_NODE_STATE_FINISHED, CEventNode)
-	CEventNodeStateFinished(CAnimatorState* state, s32 reportedStateId, bool stopped)
-		: m_state(state), m_reportedStateId(reportedStateId), m_stopped(stopped)
+	CEventNodeStateFinished(CAnimatorState* state, s32 reportedStateId, bool stopped) :
+		m_state(state), m_reportedStateId(reportedStateId), m_stopped(stopped)
 	{
 	}
 

@@ -24,8 +24,7 @@ void removeFirst(core::array<CEventReceiver*>& list, const CEventReceiver* liste
 class CHoldForCall
 {
 public:
-	explicit CHoldForCall(CEventReceiver* receiver) :
-		m_receiver(receiver->getReferenceCount() > 0 ? receiver : nullptr)
+	explicit CHoldForCall(CEventReceiver* receiver) : m_receiver(receiver->getReferenceCount() > 0 ? receiver : nullptr)
 	{
 		if (m_receiver)
 			m_receiver->grab();

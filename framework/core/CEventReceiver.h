@@ -13,11 +13,11 @@ class CEventReceiver;
 // How routeEvent moves an event; each later step runs only when the earlier ones declined.
 enum ERouteMode
 {
-	ROUTE_SELF = 0,		  // onEvent only
+	ROUTE_SELF = 0,      // onEvent only
 	ROUTE_SELF_DOWN = 1, // onEvent, then routeDown
 	ROUTE_DOWN_SELF = 2, // routeDown, then onEvent
-	ROUTE_SELF_UP = 3,	  // onEvent, then routeUp
-	ROUTE_UP_SELF = 4	  // routeUp, then onEvent
+	ROUTE_SELF_UP = 3,   // onEvent, then routeUp
+	ROUTE_UP_SELF = 4    // routeUp, then onEvent
 };
 
 // A handler of a class's event map: the receiver (of that class) and the event (of the mapped type).
@@ -55,8 +55,7 @@ template <auto Method>
 bool callEventMethod(CEventReceiver* receiver, CEvent* event)
 {
 	typedef detail::SEventMethod<decltype(Method)> Traits;
-	return (static_cast<typename Traits::Receiver*>(receiver)->*Method)(
-		static_cast<typename Traits::Event*>(event));
+	return (static_cast<typename Traits::Receiver*>(receiver)->*Method)(static_cast<typename Traits::Event*>(event));
 }
 
 // The map entry of Method, keyed by the type id of the event class it takes.
@@ -98,10 +97,7 @@ public:
 
 	u32 getEventMask() const { return m_eventMask; }
 	void setEventMask(u32 mask) { m_eventMask = mask; }
-	bool acceptsEvent(const CEvent* event) const
-	{
-		return event && (m_eventMask & event->getCategory()) != 0;
-	}
+	bool acceptsEvent(const CEvent* event) const { return event && (m_eventMask & event->getCategory()) != 0; }
 
 	// Appends; the same listener may stand in a list more than once.
 	void addPreListener(CEventReceiver* listener);

@@ -39,7 +39,10 @@ void CLogger::setLogLevel(s32 level)
 		m_level = level;
 }
 
-void CLogger::log(const c8* text, s32 level) { log(text, static_cast<const c8*>(nullptr), level); }
+void CLogger::log(const c8* text, s32 level)
+{
+	log(text, static_cast<const c8*>(nullptr), level);
+}
 
 void CLogger::log(const c8* text, const c8* hint, s32 level)
 {
@@ -73,13 +76,25 @@ LogSink CLogger::setSink(LogSink sink)
 	return previous;
 }
 
-CLogger* createLogger() { return new CLogger; }
+CLogger* createLogger()
+{
+	return new CLogger;
+}
 
-void logInfo(const c8* text, const c8* hint) { CLoggerSingleton::Instance().log(text, hint, LOG_INFORMATION); }
+void logInfo(const c8* text, const c8* hint)
+{
+	CLoggerSingleton::Instance().log(text, hint, LOG_INFORMATION);
+}
 
-void logWarning(const c8* text, const c8* hint) { CLoggerSingleton::Instance().log(text, hint, LOG_WARNING); }
+void logWarning(const c8* text, const c8* hint)
+{
+	CLoggerSingleton::Instance().log(text, hint, LOG_WARNING);
+}
 
-void logError(const c8* text, const c8* hint) { CLoggerSingleton::Instance().log(text, hint, LOG_ERROR); }
+void logError(const c8* text, const c8* hint)
+{
+	CLoggerSingleton::Instance().log(text, hint, LOG_ERROR);
+}
 
 void logFormat(s32 level, const c8* format, ...)
 {

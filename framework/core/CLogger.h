@@ -35,8 +35,7 @@ private:
 
 CLogger* createLogger();
 
-typedef CSingletonHolder<CLogger, singleton::CreateWithNewDropAtExit, singleton::RecreateAfterExit>
-	CLoggerSingleton;
+typedef CSingletonHolder<CLogger, singleton::CreateWithNewDropAtExit, singleton::RecreateAfterExit> CLoggerSingleton;
 
 // Shorthands for one log line through the singleton logger.
 void logInfo(const c8* text, const c8* hint = nullptr);

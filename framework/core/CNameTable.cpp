@@ -22,7 +22,10 @@ s32 CNameTable::intern(const core::stringc& text)
 	return m_lastId;
 }
 
-s32 CNameTable::intern(const c8* text) { return intern(core::stringc(text ? text : "")); }
+s32 CNameTable::intern(const c8* text)
+{
+	return intern(core::stringc(text ? text : ""));
+}
 
 const core::stringc& CNameTable::lookup(s32 id) const
 {

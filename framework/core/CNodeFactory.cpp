@@ -2,8 +2,8 @@
 
 #include "core/BaseNode.h"
 #include "core/ControlNode.h"
-#include "core/SceneNode.h"
 #include "core/KeyFrame.h"
+#include "core/SceneNode.h"
 #include "core/SetProps.h"
 #include "core/SetStates.h"
 

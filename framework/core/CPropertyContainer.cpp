@@ -122,8 +122,8 @@ void CPropertyContainer::clear()
 		delete items[i];
 }
 
-bool CPropertyContainer::writeToXml(
-	IXMLWriter* writer, bool writeHeader, const core::stringw& elementName, bool writeOwnTags) const
+bool CPropertyContainer::writeToXml(IXMLWriter* writer, bool writeHeader, const core::stringw& elementName,
+	bool writeOwnTags) const
 {
 	if (!writer)
 		return false;

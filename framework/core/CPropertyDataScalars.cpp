@@ -343,9 +343,8 @@ bool CPropertyDataVector3d::equals(const IPropertyData* other) const
 	if (!o)
 		return false;
 	const f32 tolerance = 1e-6f;
-	const auto near = [tolerance](f32 mine, f32 theirs) {
-		return theirs <= mine + tolerance && theirs >= mine - tolerance;
-	};
+	const auto near = [tolerance](f32 mine, f32 theirs)
+	{ return theirs <= mine + tolerance && theirs >= mine - tolerance; };
 	return near(m_value.X, o->m_value.X) && near(m_value.Y, o->m_value.Y) && near(m_value.Z, o->m_value.Z);
 }
 

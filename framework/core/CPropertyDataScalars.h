@@ -78,10 +78,7 @@ class CPropertyDataColorf : public IPropertyData
 {
 public:
 	// The engine's default colour is opaque; this one starts with alpha 0 too.
-	explicit CPropertyDataColorf(const video::SColorf& value = video::SColorf(0.f, 0.f, 0.f, 0.f))
-		: m_value(value)
-	{
-	}
+	explicit CPropertyDataColorf(const video::SColorf& value = video::SColorf(0.f, 0.f, 0.f, 0.f)) : m_value(value) {}
 	FW_PROPERTY_DATA_COMMON()
 	void fromStringW(const core::stringw& text) override;
 
@@ -109,10 +106,7 @@ private:
 class CPropertyDataVector3d : public IPropertyData
 {
 public:
-	explicit CPropertyDataVector3d(const core::vector3df& value = core::vector3df(0.f, 0.f, 0.f))
-		: m_value(value)
-	{
-	}
+	explicit CPropertyDataVector3d(const core::vector3df& value = core::vector3df(0.f, 0.f, 0.f)) : m_value(value) {}
 	FW_PROPERTY_DATA_COMMON()
 	void fromStringW(const core::stringw& text) override;
 
@@ -126,9 +120,7 @@ private:
 class CPropertyDataRect : public IPropertyData
 {
 public:
-	explicit CPropertyDataRect(const core::rect<f32>& value = core::rect<f32>(0.f, 0.f, 0.f, 0.f)) : m_value(value)
-	{
-	}
+	explicit CPropertyDataRect(const core::rect<f32>& value = core::rect<f32>(0.f, 0.f, 0.f, 0.f)) : m_value(value) {}
 	FW_PROPERTY_DATA_COMMON()
 	void fromStringW(const core::stringw& text) override;
 

@@ -65,7 +65,8 @@ bool CPropertyDataSound::interpolate(const IPropertyData* target, IPropertyData*
 {
 	if (!out || !out->isOfType(PDT_SOUND))
 		return false;
-	const CPropertyDataSound* to = target && target->isOfType(PDT_SOUND) ? static_cast<const CPropertyDataSound*>(target) : this;
+	const CPropertyDataSound* to =
+		target && target->isOfType(PDT_SOUND) ? static_cast<const CPropertyDataSound*>(target) : this;
 	CContent* candidate = t >= 1.f ? to->m_sound : m_sound;
 	CPropertyDataSound* result = static_cast<CPropertyDataSound*>(out);
 	if (result->m_sound == candidate)

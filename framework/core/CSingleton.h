@@ -24,7 +24,7 @@ namespace singleton
 template <class T>
 struct SState
 {
-	static inline bool dead = false;	  // destroyed at exit, and not to be created again
+	static inline bool dead = false;     // destroyed at exit, and not to be created again
 	static inline bool creating = false; // the creator is running
 	static inline Loki::atexit_pfn_t destroy = nullptr;
 };
@@ -76,8 +76,7 @@ struct HostObject
 {
 	typedef Host type;
 };
-template <class T, template <class> class C, template <class> class L,
-	template <class, class> class M, class X>
+template <class T, template <class> class C, template <class> class L, template <class, class> class M, class X>
 struct HostObject<Loki::SingletonHolder<T, C, L, M, X>>
 {
 	typedef T type;
@@ -194,6 +193,5 @@ struct RecreateAfterExit : ExitDestruction<T, true>
 
 template <class T, template <class> class Creation = singleton::CreateWithNew,
 	template <class> class Lifetime = singleton::DeadAfterExit>
-using CSingletonHolder =
-	Loki::SingletonHolder<T, Creation, Lifetime, singleton::ClassLevelCMutex, singleton::NoMutex>;
+using CSingletonHolder = Loki::SingletonHolder<T, Creation, Lifetime, singleton::ClassLevelCMutex, singleton::NoMutex>;
 } // namespace fw

@@ -132,18 +132,17 @@ void CXMLWriter::writeElement(const wchar_t* name, bool empty, const core::array
 	endElement(empty);
 }
 
-void CXMLWriter::writeElement(const wchar_t* name, bool empty, const wchar_t* attr1Name,
-	const wchar_t* attr1Value, const wchar_t* attr2Name, const wchar_t* attr2Value, const wchar_t* attr3Name,
-	const wchar_t* attr3Value, const wchar_t* attr4Name, const wchar_t* attr4Value, const wchar_t* attr5Name,
-	const wchar_t* attr5Value)
+void CXMLWriter::writeElement(const wchar_t* name, bool empty, const wchar_t* attr1Name, const wchar_t* attr1Value,
+	const wchar_t* attr2Name, const wchar_t* attr2Value, const wchar_t* attr3Name, const wchar_t* attr3Value,
+	const wchar_t* attr4Name, const wchar_t* attr4Value, const wchar_t* attr5Name, const wchar_t* attr5Value)
 {
 	if (!m_file || !name)
 		return;
 	writeTabs();
 	writeRaw(L"<");
 	writeRaw(name);
-	const wchar_t* const pairs[5][2] = {{attr1Name, attr1Value}, {attr2Name, attr2Value},
-		{attr3Name, attr3Value}, {attr4Name, attr4Value}, {attr5Name, attr5Value}};
+	const wchar_t* const pairs[5][2] = {{attr1Name, attr1Value}, {attr2Name, attr2Value}, {attr3Name, attr3Value},
+		{attr4Name, attr4Value}, {attr5Name, attr5Value}};
 	for (const auto& pair : pairs)
 		if (pair[0] && pair[1])
 			writeAttribute(pair[0], pair[1]);

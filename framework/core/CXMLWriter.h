@@ -17,9 +17,8 @@ public:
 	void writeElement(const wchar_t* name, bool empty, const core::array<core::stringw>& names,
 		const core::array<core::stringw>& values) override;
 	void writeElement(const wchar_t* name, bool empty = false, const wchar_t* attr1Name = nullptr,
-		const wchar_t* attr1Value = nullptr, const wchar_t* attr2Name = nullptr,
-		const wchar_t* attr2Value = nullptr, const wchar_t* attr3Name = nullptr,
-		const wchar_t* attr3Value = nullptr, const wchar_t* attr4Name = nullptr,
+		const wchar_t* attr1Value = nullptr, const wchar_t* attr2Name = nullptr, const wchar_t* attr2Value = nullptr,
+		const wchar_t* attr3Name = nullptr, const wchar_t* attr3Value = nullptr, const wchar_t* attr4Name = nullptr,
 		const wchar_t* attr4Value = nullptr, const wchar_t* attr5Name = nullptr,
 		const wchar_t* attr5Value = nullptr) override;
 	void writeComment(const wchar_t* comment) override;

@@ -4,8 +4,8 @@
 
 namespace fw
 {
-ContentReference::ContentReference(IContentManager* owner_, const core::stringc& name)
-	: owner(owner_), nameId(CContentNameTableSingleton::Instance().intern(name))
+ContentReference::ContentReference(IContentManager* owner_, const core::stringc& name) :
+	owner(owner_), nameId(CContentNameTableSingleton::Instance().intern(name))
 {
 }
 

@@ -33,8 +33,8 @@ const c8* const HOVER_TRACK_PROPERTY = "HoverTrack";
 
 struct SLooks
 {
-	s32 normal, focus, killFocus, press, pressed, killPressed, normalHover, normalKillHover, focusHover,
-		focusKillHover, normalDisable, focusDisable;
+	s32 normal, focus, killFocus, press, pressed, killPressed, normalHover, normalKillHover, focusHover, focusKillHover,
+		normalDisable, focusDisable;
 	std::map<s32, s32> fallback;
 
 	SLooks()
@@ -78,8 +78,8 @@ s32 controlStateFallback(s32 stateId)
 	return found == table.fallback.end() ? -1 : found->second;
 }
 
-ControlNode::ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-	: BaseNode(reference, parent, sceneManager)
+ControlNode::ControlNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	BaseNode(reference, parent, sceneManager)
 {
 	setEventMask(getEventMask() | CONTROL_EVENT_MASK);
 }
@@ -137,7 +137,8 @@ void ControlNode::copyFrom(const BaseNode* source, ISceneManager* sceneManager)
 
 void ControlNode::createTemplateRoot()
 {
-	m_templateRoot = adoptRef(new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr));
+	m_templateRoot =
+		adoptRef(new ControlNode(ContentReference(getContentManager(), templateRootName()), nullptr, nullptr));
 	m_templateRoot->m_isTemplateRoot = true;
 	m_templateRoot->setInternal(true);
 	m_templateRoot->setParent(this);
@@ -655,11 +656,20 @@ bool ControlNode::onKeyDown(CEventInputKeyDown* event)
 	s32 name = -1;
 	switch (event->Key)
 	{
-	case KEY_LEFT: name = focused->m_navLeftObjectName; break;
-	case KEY_UP: name = focused->m_navUpObjectName; break;
-	case KEY_RIGHT: name = focused->m_navRightObjectName; break;
-	case KEY_DOWN: name = focused->m_navDownObjectName; break;
-	default: return false;
+	case KEY_LEFT:
+		name = focused->m_navLeftObjectName;
+		break;
+	case KEY_UP:
+		name = focused->m_navUpObjectName;
+		break;
+	case KEY_RIGHT:
+		name = focused->m_navRightObjectName;
+		break;
+	case KEY_DOWN:
+		name = focused->m_navDownObjectName;
+		break;
+	default:
+		return false;
 	}
 	if (name == -1)
 		return false;

@@ -41,7 +41,6 @@ public:
 	void attachToScene(ISceneManager* sceneManager, SceneNode* scene) override;
 	void copyFrom(const BaseNode* source, ISceneManager* sceneManager) override;
 
-
 	// A disabled control passes no input to its children.
 	bool routeDown(s32 mode, CEvent* event) override;
 	static const EventMap& getClassEventMap();

@@ -22,10 +22,10 @@ namespace core = irr::core;
 namespace video = irr::video;
 namespace io = irr::io;
 
-using irr::IReferenceCounted;
 using irr::c8;
 using irr::f32;
 using irr::f64;
+using irr::IReferenceCounted;
 using irr::s16;
 using irr::s32;
 using irr::s64;

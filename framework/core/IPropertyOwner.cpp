@@ -26,12 +26,14 @@ const core::array<PropertyTable::SCopyStep>& PropertyTable::makeCopyPlan(const I
 	std::vector<SCopyStep> run;
 	// A run of plain members has no side effects, so its order does not matter: sorted by place,
 	// neighbours become one copy.
-	const auto flushRun = [&]() {
+	const auto flushRun = [&]()
+	{
 		std::sort(run.begin(), run.end(), [](const SCopyStep& a, const SCopyStep& b) { return a.offset < b.offset; });
 		for (size_t i = 0; i < run.size(); ++i)
 		{
 			if (plan->size() > 0 && !(*plan)[plan->size() - 1].copier && i > 0 &&
-				(*plan)[plan->size() - 1].offset + static_cast<ptrdiff_t>((*plan)[plan->size() - 1].size) == run[i].offset)
+				(*plan)[plan->size() - 1].offset + static_cast<ptrdiff_t>((*plan)[plan->size() - 1].size) ==
+					run[i].offset)
 				(*plan)[plan->size() - 1].size += run[i].size;
 			else
 				plan->push_back(run[i]);

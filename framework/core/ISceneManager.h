@@ -47,10 +47,7 @@ public:
 		return false;
 	}
 	// Goes back from a scene to one below it on its previous-scene chain.
-	virtual bool popToScene(SceneNode* /*from*/, SceneNode* /*to*/, s32 /*outState*/, s32 /*inState*/)
-	{
-		return false;
-	}
+	virtual bool popToScene(SceneNode* /*from*/, SceneNode* /*to*/, s32 /*outState*/, s32 /*inState*/) { return false; }
 	// A message box built from the template, opened over the owner; null when refused.
 	virtual SceneNode* showMessageBox(SceneNode* /*owner*/, s32 /*templateNameId*/,
 		const core::array<core::stringw>& /*buttons*/, const core::stringw& /*title*/, const core::stringw& /*body*/)

@@ -15,9 +15,8 @@ public:
 		const core::array<core::stringw>& values) = 0;
 	// Up to five attributes; a pair with a null name or value is left out.
 	virtual void writeElement(const wchar_t* name, bool empty = false, const wchar_t* attr1Name = nullptr,
-		const wchar_t* attr1Value = nullptr, const wchar_t* attr2Name = nullptr,
-		const wchar_t* attr2Value = nullptr, const wchar_t* attr3Name = nullptr,
-		const wchar_t* attr3Value = nullptr, const wchar_t* attr4Name = nullptr,
+		const wchar_t* attr1Value = nullptr, const wchar_t* attr2Name = nullptr, const wchar_t* attr2Value = nullptr,
+		const wchar_t* attr3Name = nullptr, const wchar_t* attr3Value = nullptr, const wchar_t* attr4Name = nullptr,
 		const wchar_t* attr4Value = nullptr, const wchar_t* attr5Name = nullptr,
 		const wchar_t* attr5Value = nullptr) = 0;
 	virtual void writeComment(const wchar_t* comment) = 0;

@@ -185,8 +185,8 @@ void KeyFrame::interpolateKeys(u32 key, u32 keyTime)
 		const s32 index = m_propertyIndexes[n];
 		const std::vector<PropertyHolder>& from = m_keys[key].values;
 		const std::vector<PropertyHolder>& to = m_keys[key + 1].values;
-		if (index < 0 || static_cast<u32>(index) >= table.size() || n >= from.size() || n >= to.size() ||
-			!from[n] || !to[n])
+		if (index < 0 || static_cast<u32>(index) >= table.size() || n >= from.size() || n >= to.size() || !from[n] ||
+			!to[n])
 			continue;
 		const PropertyHolder out = properties->getValueAt(static_cast<s32>(n));
 		if (out && from[n]->interpolate(to[n].get(), out.get(), fraction))
@@ -298,26 +298,28 @@ void KeyFrame::readElements(IXMLReader* reader, IContentManager* contentManager,
 
 	std::vector<core::stringw> valueAttributes;
 	bool keysDropped = false;
-	readChildElements(reader, elementName, [&](IXMLReader* child) {
-		const core::stringw& name = child->getNodeName();
-		if (name == PROPERTIES_ELEMENT)
+	readChildElements(reader, elementName,
+		[&](IXMLReader* child)
 		{
-			m_properties = adoptRef(new CPropertyContainer(contentManager));
-			m_properties->readFromXml(child, false, PROPERTIES_ELEMENT);
-			valueAttributes.clear();
-			for (u32 n = 0; n < m_properties->getItemCount(); ++n)
-				valueAttributes.push_back(core::stringw(L"Value") + numberText(n));
-			return;
-		}
-		if (name == KEY_ELEMENT && !readKey(child, valueAttributes) && !keysDropped)
-		{
-			keysDropped = true;
-			logFormat(LOG_ERROR,
-				"Key-frame item: more than %u key values (%u properties per key); the keys after key %u are dropped",
-				MAX_VALUES, m_properties->getItemCount(), static_cast<u32>(m_keys.size()));
-		}
-		skipXmlElement(child);
-	});
+			const core::stringw& name = child->getNodeName();
+			if (name == PROPERTIES_ELEMENT)
+			{
+				m_properties = adoptRef(new CPropertyContainer(contentManager));
+				m_properties->readFromXml(child, false, PROPERTIES_ELEMENT);
+				valueAttributes.clear();
+				for (u32 n = 0; n < m_properties->getItemCount(); ++n)
+					valueAttributes.push_back(core::stringw(L"Value") + numberText(n));
+				return;
+			}
+			if (name == KEY_ELEMENT && !readKey(child, valueAttributes) && !keysDropped)
+			{
+				keysDropped = true;
+				logFormat(LOG_ERROR,
+					"Key-frame item: more than %u key values (%u properties per key); the keys after key %u are dropped",
+					MAX_VALUES, m_properties->getItemCount(), static_cast<u32>(m_keys.size()));
+			}
+			skipXmlElement(child);
+		});
 
 	for (size_t k = 1; k < m_keys.size(); ++k)
 	{

@@ -155,10 +155,7 @@ struct SPropertyValue<f32> : SScalarPropertyValue<f32, CPropertyDataFloat, PDT_F
 template <>
 struct SPropertyValue<video::SColor> : SScalarPropertyValue<video::SColor, CPropertyDataColor, PDT_COLOR>
 {
-	static video::SColor get(const PropertyHolder& value)
-	{
-		return SScalarPropertyValue::get(value, video::SColor(0));
-	}
+	static video::SColor get(const PropertyHolder& value) { return SScalarPropertyValue::get(value, video::SColor(0)); }
 };
 
 template <>
@@ -171,8 +168,7 @@ struct SPropertyValue<video::SColorf> : SScalarPropertyValue<video::SColorf, CPr
 };
 
 template <>
-struct SPropertyValue<core::vector2df>
-	: SScalarPropertyValue<core::vector2df, CPropertyDataVector2d, PDT_VECTOR2D>
+struct SPropertyValue<core::vector2df> : SScalarPropertyValue<core::vector2df, CPropertyDataVector2d, PDT_VECTOR2D>
 {
 	static core::vector2df get(const PropertyHolder& value)
 	{
@@ -181,8 +177,7 @@ struct SPropertyValue<core::vector2df>
 };
 
 template <>
-struct SPropertyValue<core::vector3df>
-	: SScalarPropertyValue<core::vector3df, CPropertyDataVector3d, PDT_VECTOR3D>
+struct SPropertyValue<core::vector3df> : SScalarPropertyValue<core::vector3df, CPropertyDataVector3d, PDT_VECTOR3D>
 {
 	static core::vector3df get(const PropertyHolder& value)
 	{
@@ -499,13 +494,14 @@ struct SPropertyDeclaration : PropertyDescriptor
 
 // A property of a class, from the member functions that set and get it.
 template <auto Setter, auto Getter>
-struct SAccessorPropertyDeclaration : SPropertyDeclaration<typename detail::SPropertyGetterTraits<decltype(Getter)>::Value>
+struct SAccessorPropertyDeclaration
+	: SPropertyDeclaration<typename detail::SPropertyGetterTraits<decltype(Getter)>::Value>
 {
 	typedef typename detail::SPropertyGetterTraits<decltype(Getter)>::Value Value;
 
-	explicit SAccessorPropertyDeclaration(const c8* propertyName)
-		: SPropertyDeclaration<Value>(
-			  propertyName, &detail::callPropertySetter<Setter>, &detail::callPropertyGetter<Getter>)
+	explicit SAccessorPropertyDeclaration(const c8* propertyName) :
+		SPropertyDeclaration<Value>(propertyName, &detail::callPropertySetter<Setter>,
+			&detail::callPropertyGetter<Getter>)
 	{
 	}
 
@@ -551,8 +547,8 @@ SAccessorPropertyDeclaration<Setter, Getter> makeProperty(const c8* name)
 template <auto Member, auto Select = nullptr>
 SPropertyDeclaration<PropertyHolder> makeNameProperty(const c8* name)
 {
-	SPropertyDeclaration<PropertyHolder> declaration(
-		name, &detail::setNameProperty<Member, Select>, &detail::getNameProperty<Member>);
+	SPropertyDeclaration<PropertyHolder> declaration(name, &detail::setNameProperty<Member, Select>,
+		&detail::getNameProperty<Member>);
 	declaration.storage = PROPERTY_STORED_WHEN_CHANGED;
 	declaration.defaultValue = createPropertyDataString(core::stringc());
 	declaration.isDefault = &detail::isNameUnset<Member>;

@@ -8,7 +8,6 @@
 #include "core/IXMLWriter.h"
 #include "core/TextParsing.h"
 
-
 namespace fw
 {
 const wchar_t* const SCENE_NODE_ELEMENT = L"SceneNode";

@@ -14,10 +14,10 @@ class IXMLReader;
 class IXMLWriter;
 
 // Names shared by the node reader and writer and the scene-file processor.
-extern const wchar_t* const SCENE_NODE_ELEMENT;		  // "SceneNode"
-extern const wchar_t* const SCENE_NODE_TYPE_ATTRIBUTE; // "type": the class name
+extern const wchar_t* const SCENE_NODE_ELEMENT;                  // "SceneNode"
+extern const wchar_t* const SCENE_NODE_TYPE_ATTRIBUTE;           // "type": the class name
 extern const wchar_t* const SCENE_NODE_CLASS_OVERRIDE_ATTRIBUTE; // "ClassOverride"
-extern const wchar_t* const SCENE_NODE_FILE_ATTRIBUTE; // "File"
+extern const wchar_t* const SCENE_NODE_FILE_ATTRIBUTE;           // "File"
 
 // Limits that keep a hostile scene file from exhausting the stack.
 const s32 MAX_SCENE_NODE_NESTING = 128;

@@ -8,8 +8,8 @@
 
 namespace fw
 {
-SceneNode::SceneNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-	: ControlNode(reference, parent, sceneManager)
+SceneNode::SceneNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	ControlNode(reference, parent, sceneManager)
 {
 }
 

@@ -39,8 +39,7 @@ public:
 	// Loads the scene file (relative to the content manager's base path) and opens it. The manager's
 	// stack holds the result; null for an empty name, a file that does not load or whose root is not
 	// a scene, or a refused opening.
-	SceneNode* openSceneFile(const core::stringc& fileName, bool fromStaysVisible, s32 outState = -1,
-		s32 inState = -1);
+	SceneNode* openSceneFile(const core::stringc& fileName, bool fromStaysVisible, s32 outState = -1, s32 inState = -1);
 	// The direct children (and the template root's) leave the state, finishing it.
 	void stopStateInChildren(s32 stateId);
 

@@ -64,17 +64,20 @@ void SetStates::seek(u32, bool apply)
 void SetStates::readElements(IXMLReader* reader, IContentManager*, const core::stringw& elementName)
 {
 	m_entries.clear();
-	readChildElements(reader, elementName, [this](IXMLReader* child) {
-		if (child->getNodeName() == STATE_ELEMENT)
+	readChildElements(reader, elementName,
+		[this](IXMLReader* child)
 		{
-			SetStatesEntry entry;
-			entry.stateId = CNameTableSingleton::Instance().intern(core::stringc(child->getAttributeValue(nameAttribute())));
-			entry.children = split(core::stringc(child->getAttributeValue(childrenAttribute())));
-			if (entry.stateId != -1)
-				m_entries.push_back(entry);
-		}
-		skipXmlElement(child);
-	});
+			if (child->getNodeName() == STATE_ELEMENT)
+			{
+				SetStatesEntry entry;
+				entry.stateId =
+					CNameTableSingleton::Instance().intern(core::stringc(child->getAttributeValue(nameAttribute())));
+				entry.children = split(core::stringc(child->getAttributeValue(childrenAttribute())));
+				if (entry.stateId != -1)
+					m_entries.push_back(entry);
+			}
+			skipXmlElement(child);
+		});
 }
 
 void SetStates::writeElements(IXMLWriter* writer, const core::stringw&) const

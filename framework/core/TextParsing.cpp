@@ -25,8 +25,8 @@ u32 digitValue(C c)
 }
 
 // Scales for 0 to 15 fraction digits.
-const f32 kFractionScale[16] = {0.f,   0.1f,  0.01f,  0.001f, 1e-4f,  1e-5f,  1e-6f,  1e-7f,
-                                1e-8f, 1e-9f, 1e-10f, 1e-11f, 1e-12f, 1e-13f, 1e-14f, 1e-15f};
+const f32 kFractionScale[16] = {0.f, 0.1f, 0.01f, 0.001f, 1e-4f, 1e-5f, 1e-6f, 1e-7f, 1e-8f, 1e-9f, 1e-10f, 1e-11f,
+	1e-12f, 1e-13f, 1e-14f, 1e-15f};
 
 // Powers of ten whose 32-bit float is a normal number.
 const s32 kMinFloatExponent = -37;
@@ -348,8 +348,7 @@ core::array<s32> split(const core::stringc& text)
 		while (last > first && isSplitSpace(last[-1]))
 			--last;
 		if (first < last)
-			ids.push_back(CNameTableSingleton::Instance().intern(
-			    core::stringc(first, static_cast<u32>(last - first))));
+			ids.push_back(CNameTableSingleton::Instance().intern(core::stringc(first, static_cast<u32>(last - first))));
 
 		if (pieceEnd == end)
 			break;
@@ -391,6 +390,6 @@ video::SColor modulateColor(video::SColor a, video::SColor b)
 	const f64 scale = 0.003921569f;
 	const auto channel = [scale](u32 x, u32 y) { return static_cast<u32>(static_cast<f64>(x * y) * scale); };
 	return video::SColor(channel(a.getAlpha(), b.getAlpha()), channel(a.getRed(), b.getRed()),
-	                     channel(a.getGreen(), b.getGreen()), channel(a.getBlue(), b.getBlue()));
+		channel(a.getGreen(), b.getGreen()), channel(a.getBlue(), b.getBlue()));
 }
 } // namespace fw

@@ -44,7 +44,10 @@ public:
 	s32 getFormat() const { return m_format; }
 	s32 getFrameCount() const { return m_frameCount; }
 
-	u32 getBytesPerFrame() const { return getBytesPerSample(m_format) * static_cast<u32>(m_channels > 0 ? m_channels : 0); }
+	u32 getBytesPerFrame() const
+	{
+		return getBytesPerSample(m_format) * static_cast<u32>(m_channels > 0 ? m_channels : 0);
+	}
 	// The whole sound's size once decoded, without overflow.
 	u64 getDecodedSize() const
 	{

@@ -112,12 +112,14 @@ bool CDeviceLinux::reinitialize(const SDeviceCreationParameters& params)
 		}
 		m_params.FullScreen = false;
 	}
-	const bool windowNeeded = !m_window && m_params.VideoDriver == DEVICE_DRIVER_NULL && params.VideoDriver != DEVICE_DRIVER_NULL;
+	const bool windowNeeded =
+		!m_window && m_params.VideoDriver == DEVICE_DRIVER_NULL && params.VideoDriver != DEVICE_DRIVER_NULL;
 
 	const core::stringc version = m_params.EngineVersion;
 	m_params = params;
 	m_params.EngineVersion = version;
-	m_params.WindowHandle = m_window ? reinterpret_cast<void*>(static_cast<std::uintptr_t>(m_window->getId())) : nullptr;
+	m_params.WindowHandle =
+		m_window ? reinterpret_cast<void*>(static_cast<std::uintptr_t>(m_window->getId())) : nullptr;
 
 	if (m_params.FullScreen && m_params.DesktopResolution)
 		m_params.WindowSize = getDesktopSize();

@@ -30,8 +30,8 @@ void putU32(u8* p, u32 value)
 const u64 MAX_ARCHIVE_SIZE = 0xffffffffull;
 } // namespace
 
-CEncryptedArchiveWriter::CEncryptedArchiveWriter(io::IWriteFile* file, const core::stringc& key)
-	: m_file(file), m_key(key)
+CEncryptedArchiveWriter::CEncryptedArchiveWriter(io::IWriteFile* file, const core::stringc& key) :
+	m_file(file), m_key(key)
 {
 	if (!m_file)
 	{
@@ -169,7 +169,8 @@ bool CEncryptedArchiveWriter::finish()
 namespace
 {
 // Relative names of the regular files under folder/prefix.
-bool collectFiles(const core::stringc& folder, const core::stringc& prefix, std::vector<core::stringc>& names, u32 depth)
+bool collectFiles(const core::stringc& folder, const core::stringc& prefix, std::vector<core::stringc>& names,
+	u32 depth)
 {
 	if (depth > 64)
 	{
@@ -206,7 +207,8 @@ bool collectFiles(const core::stringc& folder, const core::stringc& prefix, std:
 }
 } // namespace
 
-bool packFolderToEncryptedArchive(const core::stringc& folder, const core::stringc& key, io::IWriteFile* out, u32* fileCount)
+bool packFolderToEncryptedArchive(const core::stringc& folder, const core::stringc& key, io::IWriteFile* out,
+	u32* fileCount)
 {
 	std::vector<core::stringc> names;
 	if (!os::isFolder(folder))
@@ -216,9 +218,8 @@ bool packFolderToEncryptedArchive(const core::stringc& folder, const core::strin
 	}
 	if (!collectFiles(folder, core::stringc(), names, 0))
 		return false;
-	std::sort(names.begin(), names.end(), [](const core::stringc& a, const core::stringc& b) {
-		return std::strcmp(a.c_str(), b.c_str()) < 0;
-	});
+	std::sort(names.begin(), names.end(),
+		[](const core::stringc& a, const core::stringc& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; });
 
 	CEncryptedArchiveWriter writer(out, key);
 	for (const core::stringc& name : names)

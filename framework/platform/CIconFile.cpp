@@ -129,7 +129,8 @@ const c8* readBitmapEntry(const std::vector<u8>& data, os::SIconImage& image)
 	for (u32 y = 0; y < h; ++y)
 	{
 		// The mask's rows run from the bottom up, as the colours' do.
-		const u8* maskRow = hasMask ? &data[static_cast<size_t>(colourEnd) + static_cast<size_t>(h - 1 - y) * maskStride] : nullptr;
+		const u8* maskRow =
+			hasMask ? &data[static_cast<size_t>(colourEnd) + static_cast<size_t>(h - 1 - y) * maskStride] : nullptr;
 		for (u32 x = 0; x < w; ++x)
 		{
 			u32& pixel = image.Pixels[y * w + x];
@@ -159,7 +160,8 @@ bool readIconFile(io::IReadFile* file, core::array<os::SIconImage>& images)
 	if (!file)
 		return false;
 	const c8* name = file->getFileName().c_str();
-	auto refuse = [&](const c8* reason) {
+	auto refuse = [&](const c8* reason)
+	{
 		logFormat(LOG_WARNING, "The icon file %s cannot be used: %s.", name, reason);
 		return false;
 	};

@@ -2,8 +2,8 @@
 
 namespace fw
 {
-CLimitReadFile::CLimitReadFile(io::IReadFile* file, long areaStart, long areaSize, const io::path& fileName)
-	: m_file(file), m_areaStart(0), m_areaSize(0), m_fileName(fileName)
+CLimitReadFile::CLimitReadFile(io::IReadFile* file, long areaStart, long areaSize, const io::path& fileName) :
+	m_file(file), m_areaStart(0), m_areaSize(0), m_fileName(fileName)
 {
 	const long fileSize = file ? file->getSize() : 0;
 	if (areaStart < 0 || areaStart > fileSize || areaSize < 0)

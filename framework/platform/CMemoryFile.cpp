@@ -4,9 +4,11 @@
 
 namespace fw
 {
-CMemoryFile::CMemoryFile(void* memory, long length, const io::path& fileName, bool deleteMemoryWhenDropped)
-	: m_buffer((u8*)memory), m_length(memory && length > 0 ? length : 0), m_fileName(fileName),
-	  m_deleteMemoryWhenDropped(deleteMemoryWhenDropped)
+CMemoryFile::CMemoryFile(void* memory, long length, const io::path& fileName, bool deleteMemoryWhenDropped) :
+	m_buffer((u8*)memory),
+	m_length(memory && length > 0 ? length : 0),
+	m_fileName(fileName),
+	m_deleteMemoryWhenDropped(deleteMemoryWhenDropped)
 {
 }
 

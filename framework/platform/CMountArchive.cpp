@@ -7,8 +7,8 @@
 
 namespace fw
 {
-CMountArchive::CMountArchive(const core::stringc& folder, bool ignoreCase, bool ignorePaths)
-	: CZipArchive(ignoreCase, ignorePaths)
+CMountArchive::CMountArchive(const core::stringc& folder, bool ignoreCase, bool ignorePaths) :
+	CZipArchive(ignoreCase, ignorePaths)
 {
 	m_type = "mount";
 	m_name = toForwardSlashes(folder);

@@ -29,10 +29,17 @@ int seekCallback(void* source, ogg_int64_t offset, int origin)
 	s64 target;
 	switch (origin)
 	{
-	case SEEK_SET: target = offset; break;
-	case SEEK_CUR: target = static_cast<s64>(file->getPos()) + offset; break;
-	case SEEK_END: target = static_cast<s64>(file->getSize()) + offset; break;
-	default: return -1;
+	case SEEK_SET:
+		target = offset;
+		break;
+	case SEEK_CUR:
+		target = static_cast<s64>(file->getPos()) + offset;
+		break;
+	case SEEK_END:
+		target = static_cast<s64>(file->getSize()) + offset;
+		break;
+	default:
+		return -1;
 	}
 	// Positions are 32-bit.
 	if (target < 0 || target > INT_MAX)
@@ -56,11 +63,16 @@ s32 formatForChannels(s32 channels)
 {
 	switch (channels)
 	{
-	case 1: return SAMPLE_FORMAT_MONO16;
-	case 2: return SAMPLE_FORMAT_STEREO16;
-	case 4: return SAMPLE_FORMAT_QUAD16;
-	case 6: return SAMPLE_FORMAT_51CHN16;
-	default: return SAMPLE_FORMAT_NONE;
+	case 1:
+		return SAMPLE_FORMAT_MONO16;
+	case 2:
+		return SAMPLE_FORMAT_STEREO16;
+	case 4:
+		return SAMPLE_FORMAT_QUAD16;
+	case 6:
+		return SAMPLE_FORMAT_51CHN16;
+	default:
+		return SAMPLE_FORMAT_NONE;
 	}
 }
 } // namespace

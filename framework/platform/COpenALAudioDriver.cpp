@@ -92,7 +92,8 @@ bool COpenALAudioDriver::init()
 	}
 	m_running = true;
 	alcMakeContextCurrent(m_alContext);
-	setListener(core::vector3df(0, 0, 0), core::vector3df(0, 0, -1), core::vector3df(0, 0, 0), core::vector3df(0, 1, 0));
+	setListener(core::vector3df(0, 0, 0), core::vector3df(0, 0, -1), core::vector3df(0, 0, 0),
+		core::vector3df(0, 1, 0));
 	if (!start())
 	{
 		m_running = false;

@@ -6,8 +6,8 @@
 
 namespace fw
 {
-CProfile::CProfile(CProfileManager* owner, const core::stringw& name)
-	: CPropertyContainer(nullptr), m_owner(owner), m_name(name)
+CProfile::CProfile(CProfileManager* owner, const core::stringw& name) :
+	CPropertyContainer(nullptr), m_owner(owner), m_name(name)
 {
 }
 

@@ -160,34 +160,38 @@ io::IReadFile* CProfileManager::openProfileFile(const core::stringc& path)
 
 bool CProfileManager::loadUserProfiles()
 {
-	return loadProfilesDocument(getUserFilePath(), [this](IXMLReader* reader) {
-		const core::stringw& element = reader->getNodeName();
-		if (element == L"CommonProfile")
+	return loadProfilesDocument(getUserFilePath(),
+		[this](IXMLReader* reader)
 		{
-			m_commonProfile->load(reader);
-		}
-		else if (element == L"Profile")
-		{
-			const core::stringw name = reader->getAttributeValue(L"Name");
-			const bool active = reader->getAttributeValue(L"Active") == L"true";
-			if (!name.empty() && addProfile(name))
+			const core::stringw& element = reader->getNodeName();
+			if (element == L"CommonProfile")
 			{
-				CProfile* profile = m_players.getLast();
-				profile->load(reader);
-				profile->addMissingFrom(m_playerDefaults);
-				if (active)
-					m_activeProfile = profile;
+				m_commonProfile->load(reader);
 			}
-		}
-	});
+			else if (element == L"Profile")
+			{
+				const core::stringw name = reader->getAttributeValue(L"Name");
+				const bool active = reader->getAttributeValue(L"Active") == L"true";
+				if (!name.empty() && addProfile(name))
+				{
+					CProfile* profile = m_players.getLast();
+					profile->load(reader);
+					profile->addMissingFrom(m_playerDefaults);
+					if (active)
+						m_activeProfile = profile;
+				}
+			}
+		});
 }
 
 bool CProfileManager::loadGlobalProfile()
 {
-	return loadProfilesDocument(getCommonFilePath(), [this](IXMLReader* reader) {
-		if (reader->getNodeName() == L"GlobalProfile")
-			m_globalProfile->load(reader);
-	});
+	return loadProfilesDocument(getCommonFilePath(),
+		[this](IXMLReader* reader)
+		{
+			if (reader->getNodeName() == L"GlobalProfile")
+				m_globalProfile->load(reader);
+		});
 }
 
 bool CProfileManager::loadProfilesDocument(const core::stringc& path, const std::function<void(IXMLReader*)>& onElement)
@@ -252,24 +256,26 @@ bool CProfileManager::saveUserProfiles()
 		logError("Profiles not saved: there is no user data folder", nullptr);
 		return false;
 	}
-	return saveProfilesDocument(path, [this](IXMLWriter* writer) {
-		writer->writeElement(L"CommonProfile", false);
-		writer->writeLineBreak();
-		m_commonProfile->writeParameters(writer);
-		writer->writeClosingTag(L"CommonProfile");
-		writer->writeLineBreak();
-		for (u32 i = 0; i < m_players.size(); ++i)
+	return saveProfilesDocument(path,
+		[this](IXMLWriter* writer)
 		{
-			CProfile* player = m_players[i];
-			const bool active = player == m_activeProfile;
-			writer->writeElement(L"Profile", false, L"Name", player->getName().c_str(), active ? L"Active" : nullptr,
-				active ? L"true" : nullptr);
+			writer->writeElement(L"CommonProfile", false);
 			writer->writeLineBreak();
-			player->writeParameters(writer);
-			writer->writeClosingTag(L"Profile");
+			m_commonProfile->writeParameters(writer);
+			writer->writeClosingTag(L"CommonProfile");
 			writer->writeLineBreak();
-		}
-	});
+			for (u32 i = 0; i < m_players.size(); ++i)
+			{
+				CProfile* player = m_players[i];
+				const bool active = player == m_activeProfile;
+				writer->writeElement(L"Profile", false, L"Name", player->getName().c_str(),
+					active ? L"Active" : nullptr, active ? L"true" : nullptr);
+				writer->writeLineBreak();
+				player->writeParameters(writer);
+				writer->writeClosingTag(L"Profile");
+				writer->writeLineBreak();
+			}
+		});
 }
 
 bool CProfileManager::saveGlobalProfile()
@@ -280,13 +286,15 @@ bool CProfileManager::saveGlobalProfile()
 		logError("Global profile not saved: there is no all-users data folder", nullptr);
 		return false;
 	}
-	return saveProfilesDocument(path, [this](IXMLWriter* writer) {
-		writer->writeElement(L"GlobalProfile", false);
-		writer->writeLineBreak();
-		m_globalProfile->writeParameters(writer);
-		writer->writeClosingTag(L"GlobalProfile");
-		writer->writeLineBreak();
-	});
+	return saveProfilesDocument(path,
+		[this](IXMLWriter* writer)
+		{
+			writer->writeElement(L"GlobalProfile", false);
+			writer->writeLineBreak();
+			m_globalProfile->writeParameters(writer);
+			writer->writeClosingTag(L"GlobalProfile");
+			writer->writeLineBreak();
+		});
 }
 
 bool CProfileManager::saveProfilesDocument(const core::stringc& path, const std::function<void(IXMLWriter*)>& writeBody)

@@ -52,7 +52,8 @@ void CSoundCue::addSound(ISound* sound)
 
 ISound* CSoundCue::getCurrentSound() const
 {
-	return m_current >= 0 && static_cast<u32>(m_current) < m_sounds.size() ? m_sounds[static_cast<u32>(m_current)] : nullptr;
+	return m_current >= 0 && static_cast<u32>(m_current) < m_sounds.size() ? m_sounds[static_cast<u32>(m_current)]
+																		   : nullptr;
 }
 
 void CSoundCue::loadXml(IXMLReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver)
@@ -214,8 +215,7 @@ void CSoundCue::stop(s32 fadeOutMs)
 	}
 	else if (m_fadeMode == FADE_IN)
 	{
-		const f32 reached =
-			m_fadeDuration > 0 ? static_cast<f32>(m_fadeTime) / static_cast<f32>(m_fadeDuration) : 1.f;
+		const f32 reached = m_fadeDuration > 0 ? static_cast<f32>(m_fadeTime) / static_cast<f32>(m_fadeDuration) : 1.f;
 		m_fadeDuration = fadeOutMs;
 		m_fadeTime = static_cast<s32>(std::floor(static_cast<f32>(fadeOutMs) * reached + 0.5f));
 		m_fadeMode = FADE_OUT;
@@ -266,7 +266,8 @@ void CSoundCue::update(s32 elapsedMs)
 		else
 			sound->setVolume(m_effectiveVolume * static_cast<f32>(m_fadeTime) / static_cast<f32>(m_fadeDuration));
 		return;
-	default: return;
+	default:
+		return;
 	}
 }
 } // namespace fw

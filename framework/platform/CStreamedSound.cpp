@@ -10,8 +10,8 @@
 
 namespace fw
 {
-CStreamedSound::CStreamedSound(const ContentReference& reference, COpenALAudioDriver* driver,
-	CAudioDecoder* decoder, u32 framesPerBuffer) :
+CStreamedSound::CStreamedSound(const ContentReference& reference, COpenALAudioDriver* driver, CAudioDecoder* decoder,
+	u32 framesPerBuffer) :
 	ISound(reference), m_driver(driver), m_decoder(decoder), m_framesPerBuffer(framesPerBuffer)
 {
 	setContentFlags(CONTENT_NOT_CACHED);
@@ -204,8 +204,8 @@ bool CStreamedSound::fill()
 		// A decoder that yields nothing right after a rewind would have the loop spin for ever.
 		if (!m_decoder->rewind())
 			break;
-		const u32 more =
-			m_decoder->read(m_staging.data() + static_cast<size_t>(m_framesFilled) * bytesPerFrame, m_framesPerBuffer - m_framesFilled);
+		const u32 more = m_decoder->read(m_staging.data() + static_cast<size_t>(m_framesFilled) * bytesPerFrame,
+			m_framesPerBuffer - m_framesFilled);
 		if (more == 0)
 			break;
 		m_framesFilled += more;

@@ -27,8 +27,8 @@ core::dimension2d<u32> CVideoModeList::getVideoModeResolution(s32 modeNumber) co
 	return m_modes[static_cast<u32>(modeNumber)].size;
 }
 
-core::dimension2d<u32> CVideoModeList::getVideoModeResolution(
-	const core::dimension2d<u32>& minSize, const core::dimension2d<u32>& maxSize) const
+core::dimension2d<u32> CVideoModeList::getVideoModeResolution(const core::dimension2d<u32>& minSize,
+	const core::dimension2d<u32>& maxSize) const
 {
 	if (m_modes.empty())
 		return core::dimension2d<u32>(0, 0);

@@ -18,8 +18,8 @@ public:
 	// Zero size and depth for a number out of range.
 	core::dimension2d<u32> getVideoModeResolution(s32 modeNumber) const override;
 	// The largest mode within the bounds, else the mode nearest to them; zero without modes.
-	core::dimension2d<u32> getVideoModeResolution(
-		const core::dimension2d<u32>& minSize, const core::dimension2d<u32>& maxSize) const override;
+	core::dimension2d<u32> getVideoModeResolution(const core::dimension2d<u32>& minSize,
+		const core::dimension2d<u32>& maxSize) const override;
 	s32 getVideoModeDepth(s32 modeNumber) const override;
 	const core::dimension2d<u32>& getDesktopResolution() const override { return m_desktop.size; }
 	s32 getDesktopDepth() const override { return m_desktop.depth; }

@@ -8,8 +8,8 @@
 
 namespace fw
 {
-CVirtualFile::CVirtualFile(const io::path& fileName, s32 blockSize)
-	: m_blockSize(blockSize > 0 ? blockSize : DEFAULT_BLOCK_SIZE), m_fileName(fileName)
+CVirtualFile::CVirtualFile(const io::path& fileName, s32 blockSize) :
+	m_blockSize(blockSize > 0 ? blockSize : DEFAULT_BLOCK_SIZE), m_fileName(fileName)
 {
 }
 
@@ -123,9 +123,18 @@ bool CVirtualFile::seek(long finalPos, bool relativeMovement)
 	return true;
 }
 
-long CVirtualFile::getSize() const { return m_size; }
+long CVirtualFile::getSize() const
+{
+	return m_size;
+}
 
-long CVirtualFile::getPos() const { return m_pos; }
+long CVirtualFile::getPos() const
+{
+	return m_pos;
+}
 
-const io::path& CVirtualFile::getFileName() const { return m_fileName; }
+const io::path& CVirtualFile::getFileName() const
+{
+	return m_fileName;
+}
 } // namespace fw

@@ -115,10 +115,14 @@ s32 getWavFormat(const WavInfo& info)
 	{
 		switch (info.channels)
 		{
-		case 1: return wide ? SAMPLE_FORMAT_MONO16 : SAMPLE_FORMAT_MONO8;
-		case 2: return wide ? SAMPLE_FORMAT_STEREO16 : SAMPLE_FORMAT_STEREO8;
-		case 4: return wide ? SAMPLE_FORMAT_QUAD16 : SAMPLE_FORMAT_NONE;
-		default: return SAMPLE_FORMAT_NONE;
+		case 1:
+			return wide ? SAMPLE_FORMAT_MONO16 : SAMPLE_FORMAT_MONO8;
+		case 2:
+			return wide ? SAMPLE_FORMAT_STEREO16 : SAMPLE_FORMAT_STEREO8;
+		case 4:
+			return wide ? SAMPLE_FORMAT_QUAD16 : SAMPLE_FORMAT_NONE;
+		default:
+			return SAMPLE_FORMAT_NONE;
 		}
 	}
 	if (info.kind != 2)

@@ -1,8 +1,8 @@
 #include "platform/CWindowProcedure.h"
 
+#include "core/CEventInput.h"
 #include "core/CLogger.h"
 #include "platform/CDeviceLinux.h"
-#include "core/CEventInput.h"
 #include "platform/CEventSystemFlow.h"
 #include "platform/os/VirtualKeys.h"
 
@@ -64,8 +64,8 @@ os::LResult CWindowProcedure::procedure(os::IWindow* window, u32 message, os::WP
 	return handle(device, window, message, wParam, lParam);
 }
 
-os::LResult CWindowProcedure::handle(
-	CDeviceLinux* device, os::IWindow* window, u32 message, os::WParam wParam, os::LParam lParam)
+os::LResult CWindowProcedure::handle(CDeviceLinux* device, os::IWindow* window, u32 message, os::WParam wParam,
+	os::LParam lParam)
 {
 	using namespace os;
 	const bool fullScreen = device->m_params.FullScreen;
@@ -175,7 +175,8 @@ os::LResult CWindowProcedure::handle(
 	}
 }
 
-os::LResult CWindowProcedure::handleAppActivation(CDeviceLinux* device, os::IWindow* window, bool active, os::WParam wParam)
+os::LResult CWindowProcedure::handleAppActivation(CDeviceLinux* device, os::IWindow* window, bool active,
+	os::WParam wParam)
 {
 	const bool fullScreen = device->m_params.FullScreen;
 	const bool openGL = device->m_videoDriver && device->m_videoDriver->getDriverType() == video::EDT_OPENGL;
@@ -203,7 +204,8 @@ os::LResult CWindowProcedure::handleAppActivation(CDeviceLinux* device, os::IWin
 	return window->defaultProcedure(os::WM_ACTIVATEAPP, wParam, 0);
 }
 
-os::LResult CWindowProcedure::handleSystemCommand(CDeviceLinux* device, os::IWindow* window, os::WParam wParam, os::LParam lParam)
+os::LResult CWindowProcedure::handleSystemCommand(CDeviceLinux* device, os::IWindow* window, os::WParam wParam,
+	os::LParam lParam)
 {
 	using namespace os;
 	const bool fullScreen = device->m_params.FullScreen;
@@ -232,7 +234,8 @@ os::LResult CWindowProcedure::handleSystemCommand(CDeviceLinux* device, os::IWin
 	}
 }
 
-void CWindowProcedure::postKey(CDeviceLinux* device, os::IWindow* window, bool down, os::WParam wParam, os::LParam lParam)
+void CWindowProcedure::postKey(CDeviceLinux* device, os::IWindow* window, bool down, os::WParam wParam,
+	os::LParam lParam)
 {
 	const u32 key = static_cast<u32>(wParam);
 	const wchar_t character = window->translateKey(key, lParam, s_keyboardState);

@@ -25,8 +25,10 @@ public:
 	static s32 getButtonsDown();
 
 private:
-	static os::LResult handle(CDeviceLinux* device, os::IWindow* window, u32 message, os::WParam wParam, os::LParam lParam);
-	static os::LResult handleSystemCommand(CDeviceLinux* device, os::IWindow* window, os::WParam wParam, os::LParam lParam);
+	static os::LResult handle(CDeviceLinux* device, os::IWindow* window, u32 message, os::WParam wParam,
+		os::LParam lParam);
+	static os::LResult handleSystemCommand(CDeviceLinux* device, os::IWindow* window, os::WParam wParam,
+		os::LParam lParam);
 	static os::LResult handleAppActivation(CDeviceLinux* device, os::IWindow* window, bool active, os::WParam wParam);
 	static void postKey(CDeviceLinux* device, os::IWindow* window, bool down, os::WParam wParam, os::LParam lParam);
 };

@@ -62,8 +62,8 @@ bool hasZip64Block(const std::vector<u8>& extra)
 }
 } // namespace
 
-CZipArchive::CZipArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths)
-	: m_file(file), m_ignoreCase(ignoreCase), m_ignorePaths(ignorePaths), m_type("zip")
+CZipArchive::CZipArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths) :
+	m_file(file), m_ignoreCase(ignoreCase), m_ignorePaths(ignorePaths), m_type("zip")
 {
 	if (!m_file)
 	{
@@ -77,8 +77,7 @@ CZipArchive::CZipArchive(io::IReadFile* file, bool ignoreCase, bool ignorePaths)
 		std::sort(m_entries.pointer(), m_entries.pointer() + m_entries.size(), entryLess);
 }
 
-CZipArchive::CZipArchive(bool ignoreCase, bool ignorePaths)
-	: m_ignoreCase(ignoreCase), m_ignorePaths(ignorePaths)
+CZipArchive::CZipArchive(bool ignoreCase, bool ignorePaths) : m_ignoreCase(ignoreCase), m_ignorePaths(ignorePaths)
 {
 }
 
@@ -217,8 +216,8 @@ void CZipArchive::scanLocalHeaders()
 
 	if (refusal)
 	{
-		logFormat(LOG_ERROR, "Zip file %s refused: %s%s%s", m_name.c_str(), refusal,
-			refusedEntry.empty() ? "" : ": ", refusedEntry.c_str());
+		logFormat(LOG_ERROR, "Zip file %s refused: %s%s%s", m_name.c_str(), refusal, refusedEntry.empty() ? "" : ": ",
+			refusedEntry.c_str());
 		m_entries.clear();
 		m_valid = false;
 	}

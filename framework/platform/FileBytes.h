@@ -28,8 +28,8 @@ s32 findSortedEntry(const core::array<Entry>& entries, const core::stringc& name
 {
 	const Entry* begin = entries.const_pointer();
 	const Entry* end = begin + entries.size();
-	const Entry* found = std::lower_bound(
-		begin, end, name, [](const Entry& entry, const core::stringc& wanted) { return lessByBytes(entry.name, wanted); });
+	const Entry* found = std::lower_bound(begin, end, name,
+		[](const Entry& entry, const core::stringc& wanted) { return lessByBytes(entry.name, wanted); });
 	if (found == end || lessByBytes(name, found->name))
 		return -1;
 	return static_cast<s32>(found - begin);

@@ -14,8 +14,8 @@ const c8* const BOTTOM_RIGHT_DELTA = "BottomRightDelta";
 } // namespace
 
 NineGridSpriteNode::NineGridSpriteNode(const ContentReference& reference, BaseNode* parent,
-	ISceneManager* sceneManager)
-	: BaseNode(reference, parent, sceneManager), m_material(makeQuadMaterial())
+	ISceneManager* sceneManager) :
+	BaseNode(reference, parent, sceneManager), m_material(makeQuadMaterial())
 {
 	for (SQuad& cell : m_cells)
 		cell.Material = &m_material;
@@ -74,7 +74,8 @@ void NineGridSpriteNode::updateCells()
 void NineGridSpriteNode::appendRenderables(RenderList& list)
 {
 	if (hasTexture() && getAbsoluteColor().getAlpha() != 0)
-		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
+		list.push_back(
+			SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
 }
 
 void NineGridSpriteNode::render(const SRenderContext& context, const core::rect<f32>*)

@@ -1,14 +1,14 @@
 #include "widgets/SceneManager.h"
 
 #include "content/video/CQuadBatch.h"
+#include "core/CEventInput.h"
 #include "core/CEventNode.h"
 #include "core/CNameTable.h"
 #include "core/NodeCasts.h"
 #include "core/SceneNode.h"
 #include "platform/CDeviceStub.h"
-#include "core/CEventInput.h"
-#include "platform/ICursorControl.h"
 #include "platform/CTimerManager.h"
+#include "platform/ICursorControl.h"
 #include "widgets/CEventScene.h"
 #include "widgets/MessageBoxNode.h"
 #include "widgets/TemplateCollectionNode.h"
@@ -530,7 +530,8 @@ bool SceneManager::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 	removeSwitch(node);
 	if (!outgoing)
 	{
-		const CRefHolder<CEvent> end = adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
+		const CRefHolder<CEvent> end =
+			adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
 		queueMessage(record.to, ROUTE_SELF_UP, end.get());
 		takeBackFocus(record.to);
 		return false;
@@ -547,7 +548,8 @@ bool SceneManager::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 	}
 	else
 	{
-		const CRefHolder<CEvent> end = adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
+		const CRefHolder<CEvent> end =
+			adoptRef<CEvent>(new CEventSceneTransitionEnd(record.from, record.to, record.keepFrom));
 		queueMessage(record.from, ROUTE_SELF_UP, end.get());
 	}
 	if (!record.keepFrom)

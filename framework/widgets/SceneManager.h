@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/BaseNode.h"
-#include "core/ISceneManager.h"
 #include "core/CTimer.h"
+#include "core/ISceneManager.h"
 
 #include <deque>
 #include <map>

@@ -12,9 +12,9 @@ namespace fw
 enum ESpriteStretch : s32
 {
 	SPRITE_STRETCH_NATURAL = 0, // as large as the image region
-	SPRITE_STRETCH_BOUNDS = 1,	// stretched to Bounds
-	SPRITE_STRETCH_FIT = 2,		// Bounds takes the region's size
-	SPRITE_STRETCH_CROP = 3		// natural size, cut to 0..Bounds
+	SPRITE_STRETCH_BOUNDS = 1,  // stretched to Bounds
+	SPRITE_STRETCH_FIT = 2,     // Bounds takes the region's size
+	SPRITE_STRETCH_CROP = 3     // natural size, cut to 0..Bounds
 };
 
 // An atlas image as its geometry sees it.

@@ -32,8 +32,8 @@ PropertyDescriptor writtenUnlessNaturalOrFit(PropertyDescriptor property)
 }
 } // namespace
 
-SpriteNode::SpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-	: BaseNode(reference, parent, sceneManager), m_material(makeQuadMaterial())
+SpriteNode::SpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	BaseNode(reference, parent, sceneManager), m_material(makeQuadMaterial())
 {
 	m_quad.Material = &m_material;
 	for (u32 i = 0; i < 4; ++i)
@@ -115,7 +115,8 @@ void SpriteNode::updateQuad()
 	image.marginAfter = m_atlasTexture->getMarginAfter();
 	const core::vector3df& bounds = getBounds();
 	core::vector2df extent(bounds.X, bounds.Y);
-	m_localQuad = layoutSpriteQuad(image, m_imagePivotPoint, m_imageStretchX, m_imageStretchY, extent, m_flipX, m_flipY);
+	m_localQuad =
+		layoutSpriteQuad(image, m_imagePivotPoint, m_imageStretchX, m_imageStretchY, extent, m_flipX, m_flipY);
 	if (extent.X != bounds.X || extent.Y != bounds.Y)
 		setBounds(core::vector3df(extent.X, extent.Y, bounds.Z));
 
@@ -124,8 +125,7 @@ void SpriteNode::updateQuad()
 	for (u32 i = 0; i < 4; ++i)
 	{
 		const core::vector2df at = toScreen(m, m_localQuad.corners[i].X, m_localQuad.corners[i].Y);
-		m_quad.Vertices[i] =
-			video2d::S2DVertex(at.X, at.Y, 1.f, color, m_localQuad.uv[i].X, m_localQuad.uv[i].Y);
+		m_quad.Vertices[i] = video2d::S2DVertex(at.X, at.Y, 1.f, color, m_localQuad.uv[i].X, m_localQuad.uv[i].Y);
 	}
 }
 
@@ -146,7 +146,8 @@ void SpriteNode::updateAbsoluteColor()
 void SpriteNode::appendRenderables(RenderList& list)
 {
 	if (hasTexture() && getAbsoluteColor().getAlpha() != 0)
-		list.push_back(SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
+		list.push_back(
+			SRenderEntry{this, getAbsoluteTransformation()[14], textureSortKey(m_atlasTexture->getTexture())});
 }
 
 void SpriteNode::render(const SRenderContext& context, const core::rect<f32>*)

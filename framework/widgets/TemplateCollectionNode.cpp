@@ -3,8 +3,8 @@
 namespace fw
 {
 TemplateCollectionNode::TemplateCollectionNode(const ContentReference& reference, BaseNode* parent,
-	ISceneManager* sceneManager)
-	: BaseNode(reference, parent, sceneManager)
+	ISceneManager* sceneManager) :
+	BaseNode(reference, parent, sceneManager)
 {
 }
 

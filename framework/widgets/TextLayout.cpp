@@ -67,7 +67,8 @@ void CTextLayout::breakLines(const core::stringw& text, const STextSettings& set
 	s32 breakLength = -1;
 	u32 breakIndex = 0;
 	// The next line starts after the character that ended this one (a break, or the dropped space).
-	const auto newLine = [&](u32 start) {
+	const auto newLine = [&](u32 start)
+	{
 		m_lines.push_back(core::stringw());
 		m_lineBreaks.push_back(0);
 		m_lineStarts.push_back(start);
@@ -141,8 +142,7 @@ f32 CTextLayout::getLineX(s32 line, const STextSettings& settings) const
 {
 	const FontBase* font = settings.getUsableFont();
 	f32 width = 0.f;
-	if ((settings.hAlign == 2 || settings.hAlign == 3) && font && line >= 0 &&
-		line < static_cast<s32>(m_lines.size()))
+	if ((settings.hAlign == 2 || settings.hAlign == 3) && font && line >= 0 && line < static_cast<s32>(m_lines.size()))
 		width = font->measureText(m_lines[static_cast<u32>(line)].c_str(), settings.kerning.X, settings.kerning.Y).X *
 			settings.getScale();
 	f32 offset = 0.f;

@@ -48,8 +48,8 @@ core::plane3df keepAtLeast(f32 nx, f32 ny, f32 d)
 }
 } // namespace
 
-TextNode::TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-	: BaseNode(reference, parent, sceneManager), m_material(makeTextMaterial())
+TextNode::TextNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+	BaseNode(reference, parent, sceneManager), m_material(makeTextMaterial())
 {
 }
 

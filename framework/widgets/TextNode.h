@@ -53,7 +53,10 @@ public:
 	f32 getLineX(s32 line) const { return m_layout.getLineX(line, getSettings()); }
 	f32 getLineY(s32 line) const { return m_layout.getLineY(line, getSettings()); }
 	core::rect<f32> getGlyphRect(u32 quad) const { return m_layout.getGlyphRect(quad, getSettings()); }
-	core::rect<f32> getCharRect(u32 line, u32 column) const { return m_layout.getCharRect(line, column, getSettings()); }
+	core::rect<f32> getCharRect(u32 line, u32 column) const
+	{
+		return m_layout.getCharRect(line, column, getSettings());
+	}
 	s32 getCharIndexAt(const core::vector2df& point, s32& line, s32& column) const
 	{
 		return m_layout.getCharIndexAt(point, getSettings(), line, column);

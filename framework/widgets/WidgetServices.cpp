@@ -1,21 +1,21 @@
 #include "widgets/WidgetServices.h"
 
 #include "content/ContentServices.h"
+#include "core/CNodeFactory.h"
 #include "widgets/ButtonNode.h"
 #include "widgets/CheckBoxNode.h"
 #include "widgets/EditNode.h"
 #include "widgets/ListNode.h"
-#include "widgets/ProgressBarNode.h"
-#include "widgets/SliderNode.h"
-#include "widgets/TabSceneNode.h"
 #include "widgets/NineGridSpriteNode.h"
 #include "widgets/ParticleSystemNode.h"
+#include "widgets/ProgressBarNode.h"
+#include "widgets/SliderNode.h"
+#include "widgets/SoundNode.h"
 #include "widgets/SpawnerNode.h"
 #include "widgets/SpriteNode.h"
-#include "widgets/SoundNode.h"
+#include "widgets/TabSceneNode.h"
 #include "widgets/TemplateCollectionNode.h"
 #include "widgets/TextNode.h"
-#include "core/CNodeFactory.h"
 
 namespace fw
 {

@@ -14,14 +14,14 @@
 #include "app/GRectangleNode.h"
 #include "app/GSelectPlayerInputNameScene.h"
 #include "app/GSelectPlayerScene.h"
+#include "level/buildings/GBuildingNode.h"
 #include "level/nodes/GAmbientMovers.h"
 #include "level/nodes/GCarNode.h"
-#include "level/buildings/GBuildingNode.h"
 #include "level/nodes/GEllipseSectorNode.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/nodes/GHOHintParticlesNode.h"
 #include "level/nodes/GWeatherParticlesNode.h"
 #include "level/nodes/OnceSpawnerNode.h"
+#include "level/scene/GGameLevelScene.h"
 
 #include <gtest/gtest.h>
 

@@ -85,7 +85,8 @@ TEST_F(AtlasTextures, WholeImageOfAPaddedTextureIsItsImageOnly)
 
 	EXPECT_FALSE(atlasTexture("images/Missing.png"));
 	test::CTempFolder folder;
-	EXPECT_FALSE(manager()->saveContent(CONTENT_TYPE_ATLAS_TEXTURE, texture.get(), (folder / "x.png").c_str(), nullptr));
+	EXPECT_FALSE(
+		manager()->saveContent(CONTENT_TYPE_ATLAS_TEXTURE, texture.get(), (folder / "x.png").c_str(), nullptr));
 }
 
 // 100 x 60 in a texture padded to 128 x 128 (a driver that wants squares).
@@ -157,7 +158,8 @@ TEST_F(AtlasTextures, CollectionCreatesAndCachesItsRectangles)
 	std::vector<std::string> made;
 	for (u32 i = 0; i < collection->getAtlasTextures().size(); ++i)
 		made.push_back(collection->getAtlasTextures()[i]->getContentReference().getName().c_str());
-	EXPECT_EQ((std::vector<std::string>{"spaces", "commas", "semicolons", "short", "reversed", "line", "dup", "dup", "huge"}),
+	EXPECT_EQ((std::vector<std::string>{"spaces", "commas", "semicolons", "short", "reversed", "line", "dup", "dup",
+				  "huge"}),
 		made);
 
 	// The three forms of "r" give one rectangle, in pixels / the texture's own size (128 x 64).
@@ -263,8 +265,8 @@ TEST_F(AtlasTextures, WrittenCollectionReadsBackWithItsImages)
 TEST(AtlasTextureCollectionWithoutManager, ReadsNothing)
 {
 	const CRefHolder<AtlasTextureCollection> collection = adoptRef(new AtlasTextureCollection(ContentReference()));
-	const CRefHolder<CXMLReader> reader =
-		adoptRef(new CXMLReader(imagetest::memoryFile("<AtlasTextureCollection><a f=\"x.png\" /></AtlasTextureCollection>", "x").get()));
+	const CRefHolder<CXMLReader> reader = adoptRef(new CXMLReader(
+		imagetest::memoryFile("<AtlasTextureCollection><a f=\"x.png\" /></AtlasTextureCollection>", "x").get()));
 	collection->loadXml(reader.get());
 	collection->loadXml(nullptr);
 	EXPECT_TRUE(collection->getImageFiles().empty());

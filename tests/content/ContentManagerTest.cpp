@@ -72,8 +72,8 @@ TEST_F(ContentManagerTest, FlagsDecideWhatEachRequestReceives)
 		const char* label;
 		u32 type;
 		bool sameObject; // every request receives one object
-		bool copies;	 // every request receives a copy of the cached object
-		int loads;		 // after three requests
+		bool copies;     // every request receives a copy of the cached object
+		int loads;       // after three requests
 	};
 	const SCase cases[] = {
 		{"shared", SHARED_TYPE, true, false, 1},
@@ -83,7 +83,9 @@ TEST_F(ContentManagerTest, FlagsDecideWhatEachRequestReceives)
 	for (const SCase& c : cases)
 	{
 		SCOPED_TRACE(c.label);
-		const CTestProcessor* processor = c.type == SHARED_TYPE ? shared : c.type == PROTOTYPE_TYPE ? prototype : uncached;
+		const CTestProcessor* processor = c.type == SHARED_TYPE ? shared
+			: c.type == PROTOTYPE_TYPE                          ? prototype
+																: uncached;
 		CRefHolder<CTestContent> first = request(c.type, "a.txt");
 		CRefHolder<CTestContent> second = request(c.type, "a.txt");
 		CRefHolder<CTestContent> third = request(c.type, "a.txt");
@@ -157,8 +159,7 @@ TEST_F(ContentManagerTest, MissingFilesAndTypesWithoutProcessor)
 	ASSERT_EQ(1u, log.lines.size());
 	EXPECT_EQ(LOG_WARNING, log.lines[0].level);
 	EXPECT_EQ("CContentManager", log.lines[0].text);
-	EXPECT_EQ("IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) +
-			" not found",
+	EXPECT_EQ("IContentProcessor for the content a.txt and type #" + std::to_string(UNSERVED_TYPE) + " not found",
 		log.lines[0].hint);
 	EXPECT_EQ(2, opens()) << "the file was opened and is dropped again";
 
@@ -224,8 +225,10 @@ TEST_F(ContentManagerTest, FreshObjectTheCacheCannotTakeIsTheCallersAlone)
 		CRefHolder<CTestContent> other;
 		if (c.nameTaken)
 		{
-			processor->onLoad = [&other, &c](CContentManager* manager, CTestContent* content) {
-				other = adoptRef(new CTestContent(content->getContentReference(), c.type, content->getContentFlags(), "other"));
+			processor->onLoad = [&other, &c](CContentManager* manager, CTestContent* content)
+			{
+				other = adoptRef(
+					new CTestContent(content->getContentReference(), c.type, content->getContentFlags(), "other"));
 				EXPECT_TRUE(manager->addContent(other.get()));
 			};
 		}
@@ -390,7 +393,8 @@ TEST_F(ContentManagerTest, PathStackResolvesNamesAgainstTheFileBeingRead)
 	files()["scenes/menu/Main.txt"] = "../images/Cursor.txt";
 	files()["scenes/images/Cursor.txt"] = "cursor";
 	std::vector<u32> depths;
-	prototype->onLoad = [&](CContentManager* manager, CTestContent* content) {
+	prototype->onLoad = [&](CContentManager* manager, CTestContent* content)
+	{
 		depths.push_back(manager->getPathStackSize());
 		content->held = adoptRef(manager->getContent(SHARED_TYPE, content->text.c_str(), true));
 	};
@@ -406,8 +410,10 @@ TEST_F(ContentManagerTest, PathStackResolvesNamesAgainstTheFileBeingRead)
 
 TEST_F(ContentManagerTest, OpenFileIsKeyedByItsOwnName)
 {
-	const CRefHolder<CMemoryFile> file = adoptRef(new CMemoryFile(new u8[5]{'o', 'p', 'e', 'n', '!'}, 5, "given.txt", true));
-	CRefHolder<CTestContent> first = adoptRef(dynamic_cast<CTestContent*>(manager()->getContent(SHARED_TYPE, file.get())));
+	const CRefHolder<CMemoryFile> file =
+		adoptRef(new CMemoryFile(new u8[5]{'o', 'p', 'e', 'n', '!'}, 5, "given.txt", true));
+	CRefHolder<CTestContent> first =
+		adoptRef(dynamic_cast<CTestContent*>(manager()->getContent(SHARED_TYPE, file.get())));
 	ASSERT_TRUE(first);
 	EXPECT_EQ("open!", first->text);
 	EXPECT_EQ(1, file->getReferenceCount()) << "the caller keeps its file";
@@ -415,7 +421,8 @@ TEST_F(ContentManagerTest, OpenFileIsKeyedByItsOwnName)
 
 	// A hit by the name, without reading the file given.
 	const CRefHolder<CMemoryFile> other = adoptRef(new CMemoryFile(new u8[1]{'?'}, 1, "given.txt", true));
-	CRefHolder<CTestContent> second = adoptRef(dynamic_cast<CTestContent*>(manager()->getContent(SHARED_TYPE, other.get())));
+	CRefHolder<CTestContent> second =
+		adoptRef(dynamic_cast<CTestContent*>(manager()->getContent(SHARED_TYPE, other.get())));
 	EXPECT_EQ(first.get(), second.get());
 	EXPECT_EQ(0, other->getPos());
 	EXPECT_EQ(first.get(), request(SHARED_TYPE, "given.txt").get());
@@ -467,8 +474,8 @@ TEST_F(ContentManagerTest, SavingReplacesTheFileOnlyWhenTheProcessorHasWrittenIt
 		ASSERT_EQ(1u, log.lines.size());
 		EXPECT_EQ(LOG_WARNING, log.lines[0].level);
 		EXPECT_EQ("CContentManager", log.lines[0].text);
-		EXPECT_EQ("IContentProcessor for saving the content " + target + " of type #" +
-				std::to_string(UNSERVED_TYPE) + " not found",
+		EXPECT_EQ("IContentProcessor for saving the content " + target + " of type #" + std::to_string(UNSERVED_TYPE) +
+				" not found",
 			log.lines[0].hint);
 	}
 	EXPECT_EQ("old content", test::readDiskFile(target));
@@ -487,7 +494,8 @@ TEST_F(ContentManagerTest, SavingReplacesTheFileOnlyWhenTheProcessorHasWrittenIt
 
 	{
 		SLogCapture log;
-		EXPECT_FALSE(manager()->saveContent(SHARED_TYPE, content.get(), (folder / "missing/saved.txt").c_str(), nullptr));
+		EXPECT_FALSE(
+			manager()->saveContent(SHARED_TYPE, content.get(), (folder / "missing/saved.txt").c_str(), nullptr));
 		EXPECT_TRUE(log.lines.empty()) << log.all();
 	}
 }

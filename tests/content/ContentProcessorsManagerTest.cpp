@@ -69,8 +69,7 @@ TEST(ContentProcessorsManager, FindsTheProcessorOfATagAndRefusesASecondOne)
 	EXPECT_EQ(LOG_WARNING, log.lines[0].level);
 	// "snod" with 's' in the lowest byte.
 	EXPECT_EQ("CContentProcessorsManager", log.lines[0].text);
-	EXPECT_EQ("IContentProcessor for the type #1685024371 is already present",
-		log.lines[0].hint);
+	EXPECT_EQ("IContentProcessor for the type #1685024371 is already present", log.lines[0].hint);
 	EXPECT_EQ(sceneNodes, processors->getProcessor(CONTENT_TYPE_SCENE_NODE));
 	EXPECT_EQ(1, second->getReferenceCount());
 	EXPECT_EQ(count, processors->getProcessorCount());

@@ -117,8 +117,8 @@ public:
 	void onCacheEvent(CEvent* event, ContentCacheMap& cache) override
 	{
 		if (m_trace)
-			m_trace->push_back(std::to_string(m_type) + ":" + std::to_string(event->getTypeId()) + ":" +
-				std::to_string(cache.size()));
+			m_trace->push_back(
+				std::to_string(m_type) + ":" + std::to_string(event->getTypeId()) + ":" + std::to_string(cache.size()));
 	}
 
 	int loads = 0;

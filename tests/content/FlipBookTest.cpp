@@ -154,7 +154,8 @@ TEST_F(FlipBooks, NamesAreWrittenRelativeToTheFileAndReadRelativeToIt)
 	// Read while a file in art/ is being loaded: relative to that file.
 	manager()->popPath();
 	manager()->pushPath("art/Scene.oscn");
-	const CRefHolder<IPropertyData> read = adoptRef(CPropertyDataFactory::getInstance().create(L"atlasTexture", manager()));
+	const CRefHolder<IPropertyData> read =
+		adoptRef(CPropertyDataFactory::getInstance().create(L"atlasTexture", manager()));
 	ASSERT_TRUE(read);
 	read->fromString("Spark_0002.png");
 	EXPECT_EQ("art/Spark_0002.png", nameOf(static_cast<CPropertyDataAtlasTexture*>(read.get())->getAtlasTexture()));
@@ -180,7 +181,8 @@ TEST_F(FlipBooks, NamesAreWrittenRelativeToTheFileAndReadRelativeToIt)
 	container->addAtlasTexture("Picture", cachedAtlasTexture("art/Plain.png"));
 	const PropertyHolder held = container->get("Picture");
 	ASSERT_TRUE(held && held->getTypeId() == PDT_ATLAS_TEXTURE);
-	EXPECT_EQ(cachedAtlasTexture("art/Plain.png"), static_cast<CPropertyDataAtlasTexture*>(held.get())->getAtlasTexture());
+	EXPECT_EQ(cachedAtlasTexture("art/Plain.png"),
+		static_cast<CPropertyDataAtlasTexture*>(held.get())->getAtlasTexture());
 	EXPECT_EQ(manager(), static_cast<CPropertyDataAtlasTexture*>(held.get())->getContentManager());
 }
 } // namespace

@@ -176,11 +176,13 @@ TEST_P(GeneratedFonts, MeasureAsFreeTypeAdvances)
 	ASSERT_EQ(0, FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(description.size)));
 	EXPECT_FLOAT_EQ(static_cast<f32>(face->size->metrics.height >> 6), font->getLineHeight());
 
-	const auto advance = [face](wchar_t c) {
+	const auto advance = [face](wchar_t c)
+	{
 		EXPECT_EQ(0, FT_Load_Char(face, static_cast<FT_ULong>(c), FT_LOAD_DEFAULT));
 		return static_cast<f32>((face->glyph->advance.x + 32) >> 6);
 	};
-	const auto kerning = [face](wchar_t a, wchar_t b) {
+	const auto kerning = [face](wchar_t a, wchar_t b)
+	{
 		FT_Vector delta = {0, 0};
 		FT_Get_Kerning(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(a)),
 			FT_Get_Char_Index(face, static_cast<FT_ULong>(b)), FT_KERNING_DEFAULT, &delta);
@@ -257,7 +259,6 @@ TEST_P(GeneratedFonts, DrawEveryLetterThePlayerMayTypeThatTheFaceHasOnFewPages)
 }
 
 INSTANTIATE_TEST_SUITE_P(BodyAndTitle, GeneratedFonts, ::testing::Values("sans_14_crisp.font", "title_28_bold.font"),
-	[](const ::testing::TestParamInfo<const char*>& info) {
-		return std::string(info.param).substr(0, std::string(info.param).find('.'));
-	});
+	[](const ::testing::TestParamInfo<const char*>& info)
+	{ return std::string(info.param).substr(0, std::string(info.param).find('.')); });
 } // namespace

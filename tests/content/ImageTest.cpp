@@ -86,9 +86,8 @@ TEST(CImageTest, MemoryIsTakenAsItIsOrCopied)
 	for (u32 i = 0; i < 16; ++i)
 		pixels[i] = static_cast<u8>(i);
 	{
-		const CRefHolder<CImage> copied =
-			adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(2, 2), pixels, false,
-				true));
+		const CRefHolder<CImage> copied = adoptRef(
+			new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(2, 2), pixels, false, true));
 		EXPECT_NE(pixels, copied->getData());
 		EXPECT_EQ(0, std::memcmp(pixels, copied->getData(), 16));
 	}
@@ -313,17 +312,24 @@ TEST(CImageManagerTest, DeclaredSizesBeyondTheLimitsAreRefusedBeforeDecoding)
 		std::string bytes;
 	};
 	const SCase cases[] = {
-		{"x.bmp", padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(side, 4) +
-				littleEndian(side, 4) + littleEndian(1, 2) + littleEndian(32, 2),
-			   64)},
-		{"x.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + bigEndian(4, 2) + "JF" + std::string("\xFF\xC0", 2) +
+		{"x.bmp",
+			padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(side, 4) + littleEndian(side, 4) +
+					littleEndian(1, 2) + littleEndian(32, 2),
+				64)},
+		{"x.jpg",
+			std::string("\xFF\xD8\xFF\xE0", 4) + bigEndian(4, 2) + "JF" + std::string("\xFF\xC0", 2) +
 				bigEndian(17, 2) + std::string(1, 8) + bigEndian(side, 2) + bigEndian(side, 2) + std::string(12, '\0')},
-		{"x.tga", padded(std::string(2, '\0') + std::string(1, 2) + std::string(9, '\0') + littleEndian(side, 2) +
-				littleEndian(side, 2) + std::string(1, 32), 64)},
-		{"x.pcx", padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(0, 4) + littleEndian(side - 1, 2) +
-				littleEndian(side - 1, 2), 128)},
-		{"x.png", std::string("\x89PNG\r\n\x1A\n", 8) + bigEndian(13, 4) + "IHDR" + bigEndian(side, 4) +
-				bigEndian(side, 4) + std::string("\x08\x06\0\0\0", 5) + std::string(4, '\0')},
+		{"x.tga",
+			padded(std::string(2, '\0') + std::string(1, 2) + std::string(9, '\0') + littleEndian(side, 2) +
+					littleEndian(side, 2) + std::string(1, 32),
+				64)},
+		{"x.pcx",
+			padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(0, 4) + littleEndian(side - 1, 2) +
+					littleEndian(side - 1, 2),
+				128)},
+		{"x.png",
+			std::string("\x89PNG\r\n\x1A\n", 8) + bigEndian(13, 4) + "IHDR" + bigEndian(side, 4) + bigEndian(side, 4) +
+				std::string("\x08\x06\0\0\0", 5) + std::string(4, '\0')},
 		{"x.wal", padded(std::string(32, 'n') + littleEndian(side, 4) + littleEndian(side, 4), 200)},
 		{"x.ppm", "P6\n# a comment\n20000 20000\n255\n" + std::string(64, '\0')},
 	};
@@ -336,10 +342,14 @@ TEST(CImageManagerTest, DeclaredSizesBeyondTheLimitsAreRefusedBeforeDecoding)
 
 	// Headers that make no sense are refused without a size.
 	const SCase broken[] = {
-		{"x.bmp", padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(0xFFFFFFF0u, 4) +
-				littleEndian(4, 4), 64)},
-		{"x.pcx", padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(10, 2) + littleEndian(0, 2) +
-				littleEndian(2, 2) + littleEndian(2, 2), 128)},
+		{"x.bmp",
+			padded("BM" + std::string(12, '\0') + littleEndian(40, 4) + littleEndian(0xFFFFFFF0u, 4) +
+					littleEndian(4, 4),
+				64)},
+		{"x.pcx",
+			padded(std::string("\x0A\x05\x01\x08", 4) + littleEndian(10, 2) + littleEndian(0, 2) + littleEndian(2, 2) +
+					littleEndian(2, 2),
+				128)},
 		{"x.ppm", "P6 123456789012345 2 255\n"},
 		{"x.jpg", std::string("\xFF\xD8\xFF\xDA\x00\x02", 6)},
 	};
@@ -395,10 +405,14 @@ TEST(CImageManagerTest, DecodersAreGivenOnlyLayoutsTheyReadSafely)
 		{"x.pbm", "P4\n16 2\n" + std::string(4, '\xAA'), false},
 		{"x.pgm", "P5\n2 2\n255\n" + std::string(4, '\x80'), true},
 		// WAL: 2 x 2 indices at the first mip-map offset (100), all of them in the file or none loads.
-		{"x.wal", padded(std::string(32, 'n') + littleEndian(2, 4) + littleEndian(2, 4) + littleEndian(100, 4), 100) +
-				std::string(4, '\x07'), true},
-		{"x.wal", padded(std::string(32, 'n') + littleEndian(2, 4) + littleEndian(2, 4) + littleEndian(100, 4), 100) +
-				std::string(3, '\x07'), false},
+		{"x.wal",
+			padded(std::string(32, 'n') + littleEndian(2, 4) + littleEndian(2, 4) + littleEndian(100, 4), 100) +
+				std::string(4, '\x07'),
+			true},
+		{"x.wal",
+			padded(std::string(32, 'n') + littleEndian(2, 4) + littleEndian(2, 4) + littleEndian(100, 4), 100) +
+				std::string(3, '\x07'),
+			false},
 	};
 	for (const SCase& c : cases)
 	{

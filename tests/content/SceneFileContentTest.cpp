@@ -49,7 +49,8 @@ void collectNodes(const BaseNode* node, std::set<const BaseNode*>& nodes)
 
 CPropertyContainer* deeperOf(const CAllTypesNode* node)
 {
-	return node && node->getExtra() ? SPropertyValue<CPropertyContainer*>::get(node->getExtra()->get("Deeper")) : nullptr;
+	return node && node->getExtra() ? SPropertyValue<CPropertyContainer*>::get(node->getExtra()->get("Deeper"))
+									: nullptr;
 }
 
 std::string currentFolder()
@@ -84,7 +85,8 @@ enum class ESource
 class SceneFiles : public ::testing::TestWithParam<ESource>
 {
 protected:
-	SceneFiles() : m_fileSystem(adoptRef(createFileSystem())), m_driver(makeDriver()), m_setup(m_fileSystem.get(), m_driver.get())
+	SceneFiles() :
+		m_fileSystem(adoptRef(createFileSystem())), m_driver(makeDriver()), m_setup(m_fileSystem.get(), m_driver.get())
 	{
 		const CRefHolder<CPropertyContainer> settings = adoptRef(new CPropertyContainer(nullptr));
 		settings->setString("AssetsCryptKey", GAME_ASSET_KEY);
@@ -189,8 +191,8 @@ TEST_P(SceneFiles, FixtureLoadsWithItsIncludes)
 	EXPECT_FALSE(play->getHoverTrack());
 
 	// Each file read once; the panel named twice is copied from its prototype.
-	for (const char* name : {"scenes/Main.oscn", "scenes/parts/Panel.oscn", "scenes/parts/Button.oscn",
-			 "scenes/common/Back.oscn"})
+	for (const char* name :
+		{"scenes/Main.oscn", "scenes/parts/Panel.oscn", "scenes/parts/Button.oscn", "scenes/common/Back.oscn"})
 		EXPECT_EQ(1u, log.countContaining(std::string("Loaded scene node | ") + name)) << name << "\n" << log.all();
 	for (const auto& line : log.lines)
 		EXPECT_EQ(LOG_INFORMATION, line.level) << line.text;
@@ -222,9 +224,8 @@ TEST_P(SceneFiles, SavesBackByteIdentical)
 }
 
 INSTANTIATE_TEST_SUITE_P(FromMountedFolderAndArchive, SceneFiles, ::testing::Values(ESource::Folder, ESource::Archive),
-	[](const ::testing::TestParamInfo<ESource>& info) {
-		return info.param == ESource::Folder ? std::string("Folder") : std::string("EncryptedArchive");
-	});
+	[](const ::testing::TestParamInfo<ESource>& info)
+	{ return info.param == ESource::Folder ? std::string("Folder") : std::string("EncryptedArchive"); });
 
 class ScenePrototypes : public SceneFiles
 {
@@ -253,8 +254,10 @@ TEST_P(ScenePrototypes, EveryRequestReceivesAFreshCloneOfOnePrototype)
 		EXPECT_STREQ("scenes/Main.oscn", copy->getContentReference().getName().c_str());
 	}
 	// The included files are cached too, under the names they resolve to.
-	EXPECT_TRUE(manager()->findContent(CONTENT_TYPE_SCENE_NODE, ContentReference(manager(), "scenes/parts/Panel.oscn")));
-	EXPECT_TRUE(manager()->findContent(CONTENT_TYPE_SCENE_NODE, ContentReference(manager(), "scenes/common/Back.oscn")));
+	EXPECT_TRUE(
+		manager()->findContent(CONTENT_TYPE_SCENE_NODE, ContentReference(manager(), "scenes/parts/Panel.oscn")));
+	EXPECT_TRUE(
+		manager()->findContent(CONTENT_TYPE_SCENE_NODE, ContentReference(manager(), "scenes/common/Back.oscn")));
 }
 
 TEST_P(ScenePrototypes, CloneSharesNoMutableStateWithItsPrototype)
@@ -399,7 +402,8 @@ TEST(SceneFileContent, ManagersMadeOnTheDeviceFollowItsDriver)
 	ASSERT_TRUE(driver);
 	EXPECT_EQ(driver, processors->getVideoDriver());
 	EXPECT_EQ(driver, manager->getVideoDriver());
-	EXPECT_EQ(driver, static_cast<CSceneNodeProcessor*>(processors->getProcessor(CONTENT_TYPE_SCENE_NODE))->getVideoDriver());
+	EXPECT_EQ(driver,
+		static_cast<CSceneNodeProcessor*>(processors->getProcessor(CONTENT_TYPE_SCENE_NODE))->getVideoDriver());
 	device->removeEventReceiver(manager);
 }
 } // namespace

@@ -1,12 +1,12 @@
 #include "ContentTestSupport.h"
 #include "platform/SoundTestSupport.h"
 
+#include "content/CSoundProcessor.h"
 #include "core/CPropertyContainer.h"
 #include "core/CPropertyDataFactory.h"
 #include "core/CPropertyDataSound.h"
 #include "core/IXMLReader.h"
 #include "core/IXMLWriter.h"
-#include "content/CSoundProcessor.h"
 #include "platform/CEventDevice.h"
 #include "platform/CNullAudioDriver.h"
 #include "platform/CSoundCue.h"
@@ -41,7 +41,8 @@ public:
 struct SSoundContent
 {
 	SSoundContent() :
-		files(adoptRef(createFileSystem())), driver(adoptRef(new CScriptedAudioDriver)),
+		files(adoptRef(createFileSystem())),
+		driver(adoptRef(new CScriptedAudioDriver)),
 		factory(contenttest::makeTestFactory()),
 		processors(adoptRef(new CContentProcessorsManager(nullptr, driver.get(), files.get(), factory.get()))),
 		manager(adoptRef(new CContentManager(nullptr, files.get(), processors.get())))
@@ -68,8 +69,8 @@ struct SSoundContent
 TEST(SoundContent, PackLoadsItsSoundsThroughTheDriver)
 {
 	SSoundContent s;
-	const CRefHolder<CSoundPack> pack =
-		adoptRef(dynamic_cast<CSoundPack*>(s.manager->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false)));
+	const CRefHolder<CSoundPack> pack = adoptRef(
+		dynamic_cast<CSoundPack*>(s.manager->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false)));
 	ASSERT_TRUE(pack);
 	const std::vector<std::string> made = {"sounds/click.wav@0", "music/theme.ogg@262144"};
 	EXPECT_EQ(made, s.driver->made);
@@ -77,20 +78,24 @@ TEST(SoundContent, PackLoadsItsSoundsThroughTheDriver)
 	EXPECT_EQ(1u, pack->getCue(0)->getSoundCount());
 	EXPECT_EQ(1u, pack->getCue(1)->getSoundCount());
 	// Shared: a second request is the same pack, read once.
-	const CRefHolder<CContent> again = adoptRef(s.manager->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false));
+	const CRefHolder<CContent> again =
+		adoptRef(s.manager->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false));
 	EXPECT_EQ(pack.get(), again.get());
 	EXPECT_EQ(2u, s.driver->made.size());
 
 	// Saving a pack fails and leaves no file behind.
-	EXPECT_FALSE(s.manager->saveContent(CONTENT_TYPE_SOUND_PACK, pack.get(), (s.folder / "saved.xml").c_str(), nullptr));
+	EXPECT_FALSE(
+		s.manager->saveContent(CONTENT_TYPE_SOUND_PACK, pack.get(), (s.folder / "saved.xml").c_str(), nullptr));
 	EXPECT_FALSE(s.files->existFile((s.folder / "saved.xml").c_str(), false));
-	EXPECT_FALSE(s.manager->saveContent(CONTENT_TYPE_SOUND, pack->getCue(0)->getSound(0), (s.folder / "saved.wav").c_str(), nullptr));
+	EXPECT_FALSE(s.manager->saveContent(CONTENT_TYPE_SOUND, pack->getCue(0)->getSound(0),
+		(s.folder / "saved.wav").c_str(), nullptr));
 
 	// The sound processor follows the audio driver events; the cached sounds go with a released driver.
 	CSoundProcessor* processor = static_cast<CSoundProcessor*>(s.processors->getProcessor(CONTENT_TYPE_SOUND));
 	ASSERT_TRUE(processor);
 	EXPECT_EQ(1, processor->getPriority());
-	const CRefHolder<ISound> cached = adoptRef(dynamic_cast<ISound*>(s.manager->getContent(CONTENT_TYPE_SOUND, "sounds/click.wav", false)));
+	const CRefHolder<ISound> cached =
+		adoptRef(dynamic_cast<ISound*>(s.manager->getContent(CONTENT_TYPE_SOUND, "sounds/click.wav", false)));
 	ASSERT_TRUE(cached) << "a copy of the cached sound";
 	const s32 held = s.driver->getReferenceCount();
 	const CRefHolder<CEvent> released = adoptRef<CEvent>(new CEventDeviceAudioDriverReleased);
@@ -154,7 +159,8 @@ TEST(SoundContent, SoundValueRoundTripsItsRelativeName)
 	// Copies share the sound; interpolation switches at the end; an unknown name clears it.
 	const CRefHolder<IPropertyData> copy = adoptRef(value->clone());
 	EXPECT_TRUE(copy->equals(value.get()));
-	const CRefHolder<IPropertyData> none = adoptRef(CPropertyDataFactory::getInstance().create(L"sound", s.manager.get()));
+	const CRefHolder<IPropertyData> none =
+		adoptRef(CPropertyDataFactory::getInstance().create(L"sound", s.manager.get()));
 	const CRefHolder<IPropertyData> out = adoptRef(none->clone());
 	EXPECT_FALSE(none->interpolate(value.get(), out.get(), 0.5f));
 	EXPECT_TRUE(none->interpolate(value.get(), out.get(), 1.f));

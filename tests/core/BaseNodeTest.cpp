@@ -143,7 +143,8 @@ TEST(BaseNodeTree, InsertChildPositions)
 		NodeRef root = makeNode();
 		BaseNode* named[3] = {addNode(root.get(), "a"), addNode(root.get(), "b"), addNode(root.get(), "c")};
 		NodeRef stranger = makeNode("stranger");
-		const auto find = [&](const std::string& name) -> BaseNode* {
+		const auto find = [&](const std::string& name) -> BaseNode*
+		{
 			for (BaseNode* n : named)
 				if (name == n->getName().c_str())
 					return n;
@@ -326,7 +327,8 @@ TEST(BaseNodeTransform, PointsOfTheNodeInItsParentsSpace)
 	{
 		NodeRef parent = makeNode();
 		NodeRef node = makeNode();
-		const auto apply = [](BaseNode* n, const SNodeSetup& s) {
+		const auto apply = [](BaseNode* n, const SNodeSetup& s)
+		{
 			n->setPosition(s.position);
 			n->setRotation(s.rotation);
 			n->setScale(s.scale);
@@ -377,11 +379,31 @@ TEST(BaseNodeTransform, SettersMarkDirtyAndCollectingRefreshesTheSubtree)
 		bool transformation;
 		bool color;
 	} cases[] = {
-		{"position", [](BaseNode* n) { n->setPosition({1, 0, 0}); }, true, false},
-		{"rotation", [](BaseNode* n) { n->setRotation({0, 0, 1}); }, true, false},
-		{"scale", [](BaseNode* n) { n->setScale({2, 2, 1}); }, true, false},
-		{"pivot", [](BaseNode* n) { n->setPivotPoint({1, 1}); }, true, false},
-		{"bounds", [](BaseNode* n) { n->setBounds({5, 5, 0}); }, false, false},
+		{"position",
+			[](BaseNode* n) {
+				n->setPosition({1, 0, 0});
+			},
+			true, false},
+		{"rotation",
+			[](BaseNode* n) {
+				n->setRotation({0, 0, 1});
+			},
+			true, false},
+		{"scale",
+			[](BaseNode* n) {
+				n->setScale({2, 2, 1});
+			},
+			true, false},
+		{"pivot",
+			[](BaseNode* n) {
+				n->setPivotPoint({1, 1});
+			},
+			true, false},
+		{"bounds",
+			[](BaseNode* n) {
+				n->setBounds({5, 5, 0});
+			},
+			false, false},
 		{"tint", [](BaseNode* n) { n->setTintColor(video::SColor(0xFF00FF00)); }, false, true},
 	};
 	for (const auto& c : cases)
@@ -466,7 +488,8 @@ TEST(BaseNodeHitTest, PointInsideIsStrictAndFollowsTheTransformation)
 TEST(BaseNodeHitTest, SubtreeAnswersTheFirstNodeThatAcceptsThePoint)
 {
 	NodeRef root = makeNode("root");
-	const auto sprite = [](BaseNode* parent, const c8* name, core::vector3df position) {
+	const auto sprite = [](BaseNode* parent, const c8* name, core::vector3df position)
+	{
 		CSpriteNode* node = new CSpriteNode(ContentReference(), parent, nullptr);
 		node->setName(name);
 		node->setPosition(position);
@@ -491,11 +514,13 @@ TEST(BaseNodeHitTest, SubtreeAnswersTheFirstNodeThatAcceptsThePoint)
 		{"hidden node skips its subtree", [&] { front->setVisible(false); }, {120, 120, 0}, nullptr},
 		{"a node that cannot be hit skips its subtree", [&] { front->setCanBeHit(false); }, {120, 120, 0}, nullptr},
 		{"the parent answers before its children", [&] { back->setVisible(false); }, {70, 70, 0}, front},
-		{"a child answers where the parent does not", [&] {
-			 back->setVisible(false);
-			 inner->setPosition({200, 200, 0});
-			 root->updateAbsoluteTransformation();
-		 },
+		{"a child answers where the parent does not",
+			[&]
+			{
+				back->setVisible(false);
+				inner->setPosition({200, 200, 0});
+				root->updateAbsoluteTransformation();
+			},
 			{255, 255, 0}, inner},
 	};
 	for (const auto& c : cases)
@@ -739,8 +764,8 @@ namespace
 class CLogNode : public BaseNode
 {
 public:
-	CLogNode(const c8* name, BaseNode* parent, std::vector<std::string>* log)
-		: BaseNode(ContentReference(), parent, nullptr), m_log(log)
+	CLogNode(const c8* name, BaseNode* parent, std::vector<std::string>* log) :
+		BaseNode(ContentReference(), parent, nullptr), m_log(log)
 	{
 		setName(name);
 		++s_alive;
@@ -868,8 +893,10 @@ TEST(BaseNodeRouting, HandlersMayChangeTheChildrenWhileAnEventGoesDown)
 		{"a1 destroys its parent a while a's children are being walked",
 			[](SRouteTree& t) { t.a1->handler = [&t](CLogNode*) { t.root->removeChild(t.a); }; }, "root b a a2 a1"},
 		{"b adds a child to the root: not offered in this pass",
-			[](SRouteTree& t) {
-				t.b->handler = [&t](CLogNode*) {
+			[](SRouteTree& t)
+			{
+				t.b->handler = [&t](CLogNode*)
+				{
 					if (!t.root->findChildByNameId(nameId("late"), 1))
 						t.child(t.root.get(), "late");
 				};

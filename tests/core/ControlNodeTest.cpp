@@ -1,7 +1,7 @@
 #include "core/ControlNode.h"
-#include "core/SceneNode.h"
-#include "core/NodeTestSupport.h"
 #include "core/CEventInput.h"
+#include "core/NodeTestSupport.h"
+#include "core/SceneNode.h"
 #include "platform/CTimerManager.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +19,8 @@ namespace
 class CTemplateSceneManager : public CFakeSceneManager
 {
 public:
-	CTemplateSceneManager()
-		: collection(adoptRef(new BaseNode(ContentReference(), nullptr, nullptr))), timers(adoptRef(new CTimerManager))
+	CTemplateSceneManager() :
+		collection(adoptRef(new BaseNode(ContentReference(), nullptr, nullptr))), timers(adoptRef(new CTimerManager))
 	{
 	}
 
@@ -139,8 +139,8 @@ TEST_F(ControlNodeInput, LooksReachTheTemplateThroughTheFallbacks)
 		const char* shown;
 	};
 	// Only "Normal" and "Focus": "NormalHover" and "FocusHover" end at once, leaving what was shown.
-	const SCase cases[] = {{"Pressed", "Focus"}, {"KillFocus", "Normal"}, {"NormalHover", "Normal"},
-		{"Press", "Focus"}, {"FocusHover", "Focus"}, {"FocusDisable", "Normal"}, {"KillPressed", "Focus"}};
+	const SCase cases[] = {{"Pressed", "Focus"}, {"KillFocus", "Normal"}, {"NormalHover", "Normal"}, {"Press", "Focus"},
+		{"FocusHover", "Focus"}, {"FocusDisable", "Normal"}, {"KillPressed", "Focus"}};
 	for (const SCase& c : cases)
 	{
 		a->setState(nameId(c.look), &controlStateFallback);
@@ -272,7 +272,8 @@ TEST_F(ControlNodeInput, ArrowKeysFollowTheFocusedChildsNavNames)
 		bool consumed;
 		ControlNode* focused;
 	};
-	const SCase cases[] = {{39, true, b}, {39, false, b}, {40, false, b}, {38, false, b}, {37, true, a}, {13, false, a}};
+	const SCase cases[] = {{39, true, b}, {39, false, b}, {40, false, b}, {38, false, b}, {37, true, a},
+		{13, false, a}};
 	for (const SCase& c : cases)
 	{
 		EXPECT_EQ(c.consumed, send(new CEventInputKeyDown(0, c.key, false, false))) << c.key;
@@ -353,15 +354,16 @@ TEST(ControlNodeTemplate, TakingTheRootAwayLeavesNothingDangling)
 		void (*takeAway)(ControlNode* control, ControlNode* root, BaseNode* other);
 	};
 	const SCase cases[] = {
-		{"removed by its control", [](ControlNode* control, ControlNode* root, BaseNode*) {
-			EXPECT_TRUE(control->removeChild(root));
-		}},
+		{"removed by its control",
+			[](ControlNode* control, ControlNode* root, BaseNode*) { EXPECT_TRUE(control->removeChild(root)); }},
 		{"given another parent", [](ControlNode*, ControlNode* root, BaseNode* other) { root->setParent(other); }},
 		{"added to another node", [](ControlNode*, ControlNode* root, BaseNode* other) { other->addChild(root); }},
-		{"made a listed child and removed", [](ControlNode* control, ControlNode* root, BaseNode*) {
-			root->setInternal(false);
-			EXPECT_TRUE(control->removeChild(root));
-		}},
+		{"made a listed child and removed",
+			[](ControlNode* control, ControlNode* root, BaseNode*)
+			{
+				root->setInternal(false);
+				EXPECT_TRUE(control->removeChild(root));
+			}},
 	};
 	for (const SCase& c : cases)
 	{
@@ -398,7 +400,8 @@ TEST(ControlNodeProperties, TableWriterReaderAndCopy)
 {
 	CRefHolder<ControlNode> control = adoptRef(new ControlNode(ContentReference(), nullptr, nullptr));
 	const PropertyTable& table = control->getPropertyTable();
-	const auto find = [&table](const char* name) -> const PropertyDescriptor* {
+	const auto find = [&table](const char* name) -> const PropertyDescriptor*
+	{
 		for (u32 i = 0; i < table.size(); ++i)
 			if (std::string(table[i].name.c_str()) == name)
 				return &table[i];

@@ -38,7 +38,8 @@ public:
 class CListener : public CEventReceiver
 {
 public:
-	CListener(const std::string& name, Trace& trace, bool answer = false) : m_name(name), m_trace(trace), m_answer(answer)
+	CListener(const std::string& name, Trace& trace, bool answer = false) :
+		m_name(name), m_trace(trace), m_answer(answer)
 	{
 	}
 	~CListener() override { m_trace.push_back(m_name + ":destroyed"); }
@@ -243,12 +244,14 @@ TEST(Event, ListenersChangedDuringTheWalk)
 
 	// The first destroys the second (which leaves the list first, as listeners must) and adds one;
 	// the third removes itself and is destroyed while it runs.
-	first->action = [&] {
+	first->action = [&]
+	{
 		receiver->removePreListener(second);
 		second->drop();
 		receiver->addPreListener(added);
 	};
-	third->action = [&] {
+	third->action = [&]
+	{
 		receiver->removePreListener(third);
 		third->drop();
 	};

@@ -51,11 +51,12 @@ protected:
 
 std::string countKeys(const std::string& attributes, const std::string& keys)
 {
-	return "<Animator Type=\"KeyFrame\"" + attributes + "><Properties><int Name=\"Count\" Value=\"-1\" /></Properties>" + keys +
-		"</Animator>";
+	return "<Animator Type=\"KeyFrame\"" + attributes +
+		"><Properties><int Name=\"Count\" Value=\"-1\" /></Properties>" + keys + "</Animator>";
 }
 
-const std::string KEYS_0_100_100 = "<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" Value0=\"10\" /><KeyFrame t=\"100\" Value0=\"20\" />";
+const std::string KEYS_0_100_100 =
+	"<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" Value0=\"10\" /><KeyFrame t=\"100\" Value0=\"20\" />";
 } // namespace
 
 // The timing rules on keys t = 0, 100, 100 with period 20: stepped, interpolated, looping.
@@ -74,12 +75,15 @@ TEST_F(KeyFrames, KeysAreReachedAtTheirTimes)
 	};
 	const SCase cases[] = {
 		{"stepped", KEYS_0_100_100, {"0", "0", "0", "0", "0", "10", "10", "10", "10", "10", "20"}, 10, "0", false},
-		{"interpolated", "<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" i=\"0\" Value0=\"10\" /><KeyFrame t=\"100\" Value0=\"20\" />",
+		{"interpolated",
+			"<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" i=\"0\" Value0=\"10\" /><KeyFrame t=\"100\" Value0=\"20\" />",
 			{"0", "2", "4", "6", "8", "10", "10", "10", "10", "10", "20"}, 10, "0", false},
 		// Key 2's values are never shown: reaching it jumps to key 0.
-		{"looping", "<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" Value0=\"10\" /><KeyFrame t=\"100\" g=\"0\" Value0=\"20\" />",
-			{"0", "0", "0", "0", "0", "10", "10", "10", "10", "10", "0", "0", "0", "0", "0", "10", "10", "10", "10", "10", "0"}, 10,
-			"0 looped", true},
+		{"looping",
+			"<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"100\" Value0=\"10\" /><KeyFrame t=\"100\" g=\"0\" Value0=\"20\" />",
+			{"0", "0", "0", "0", "0", "10", "10", "10", "10", "10", "0", "0", "0", "0", "0", "10", "10", "10", "10",
+				"10", "0"},
+			10, "0 looped", true},
 	};
 	for (const SCase& c : cases)
 	{
@@ -201,10 +205,11 @@ TEST_F(KeyFrames, OwnersMoveKeys)
 
 TEST_F(KeyFrames, APropertyTheNodeLacksIsSkipped)
 {
-	load("<Animator Type=\"KeyFrame\"><Properties><int Name=\"Missing\" Value=\"0\" /><int Name=\"Count\" Value=\"0\" />"
-		 "<float Name=\"speed\" Value=\"0\" /></Properties>"
-		 "<KeyFrame t=\"0\" Value0=\"1\" Value1=\"1\" Value2=\"1\" /><KeyFrame t=\"20\" Value0=\"2\" Value1=\"2\" Value2=\"2\" />"
-		 "</Animator>");
+	load(
+		"<Animator Type=\"KeyFrame\"><Properties><int Name=\"Missing\" Value=\"0\" /><int Name=\"Count\" Value=\"0\" />"
+		"<float Name=\"speed\" Value=\"0\" /></Properties>"
+		"<KeyFrame t=\"0\" Value0=\"1\" Value1=\"1\" Value2=\"1\" /><KeyFrame t=\"20\" Value0=\"2\" Value1=\"2\" Value2=\"2\" />"
+		"</Animator>");
 	EXPECT_EQ(-1, item->getPropertyIndex(0));
 	EXPECT_EQ(-1, item->getPropertyIndex(2)) << "names are case-sensitive";
 	enter();
@@ -247,8 +252,8 @@ TEST_F(KeyFrames, EveryValueTypeInterpolates)
 		first += " Value" + std::to_string(n) + "=\"" + c.from + "\"";
 		second += " Value" + std::to_string(n) + "=\"" + c.to + "\"";
 	}
-	load("<Animator Type=\"KeyFrame\" Period=\"50\"><Properties>" + properties + "</Properties><KeyFrame t=\"0\"" + first +
-		" /><KeyFrame t=\"100\" i=\"0\"" + second + " /></Animator>");
+	load("<Animator Type=\"KeyFrame\" Period=\"50\"><Properties>" + properties + "</Properties><KeyFrame t=\"0\"" +
+		first + " /><KeyFrame t=\"100\" i=\"0\"" + second + " /></Animator>");
 	enter();
 	tick();
 	for (const SCase& c : cases)
@@ -261,10 +266,11 @@ TEST_F(KeyFrames, EveryValueTypeInterpolates)
 
 TEST_F(KeyFrames, ReadsAndWritesItsElement)
 {
-	load("<Animator Type=\"KeyFrame\" Name=\"Blend\" Period=\"40\" TimeShift=\"5\"><Properties><int Name=\"Count\" Value=\"3\" />"
-		 "<vector2d Name=\"PivotPoint\" Value=\"1;2\" /></Properties>"
-		 "<KeyFrame t=\"0\" Value0=\"1\" Value1=\"0;0\" /><Unknown><KeyFrame t=\"99\" /></Unknown>"
-		 "<KeyFrame t=\"10\" g=\"0\" i=\"1\" Value0=\"2\" /><KeyFrame t=\"20\" i=\"0\" Value0=\"x\" Value1=\"4;4\" /></Animator>");
+	load(
+		"<Animator Type=\"KeyFrame\" Name=\"Blend\" Period=\"40\" TimeShift=\"5\"><Properties><int Name=\"Count\" Value=\"3\" />"
+		"<vector2d Name=\"PivotPoint\" Value=\"1;2\" /></Properties>"
+		"<KeyFrame t=\"0\" Value0=\"1\" Value1=\"0;0\" /><Unknown><KeyFrame t=\"99\" /></Unknown>"
+		"<KeyFrame t=\"10\" g=\"0\" i=\"1\" Value0=\"2\" /><KeyFrame t=\"20\" i=\"0\" Value0=\"x\" Value1=\"4;4\" /></Animator>");
 	EXPECT_EQ(nameId("Blend"), item->getNameId());
 	EXPECT_EQ(40u, item->getPeriod());
 	EXPECT_EQ(5, item->getTimeShift());
@@ -329,7 +335,8 @@ TEST_F(KeyFrames, KeyValuesStayWithTheirPropertiesThroughASave)
 		load("<Animator Type=\"KeyFrame\">" + properties + keys + "</Animator>");
 		c.change(item);
 		const std::string saved = itemText(item);
-		EXPECT_EQ("<Animator Type=\"KeyFrame\">\r\n\t<Properties>\r\n" + std::string(c.written) + "</Animator>\r\n", saved);
+		EXPECT_EQ("<Animator Type=\"KeyFrame\">\r\n\t<Properties>\r\n" + std::string(c.written) + "</Animator>\r\n",
+			saved);
 
 		// Reloaded, the item animates the same properties with the same values, and writes the same.
 		load(saved);
@@ -346,7 +353,8 @@ TEST_F(KeyFrames, KeyValuesStayWithTheirPropertiesThroughASave)
 	// place: the float after it still animates.
 	load("<Animator Type=\"KeyFrame\"><Properties><float Name=\"Speed\" Value=\"1\" />"
 		 "<atlasTexture Name=\"Texture\" Value=\"a\" /><vector2d Name=\"PivotPoint\" Value=\"0;0\" />"
-		 "</Properties>" + keys + "</Animator>");
+		 "</Properties>" +
+		keys + "</Animator>");
 	const std::string saved = itemText(item);
 	load(saved);
 	EXPECT_EQ(saved, itemText(item));
@@ -381,7 +389,8 @@ TEST_F(KeyFrames, AJumpOutsideTheKeysIsNoJump)
 	for (const char* jump : {"3", "7", "-5", "2147483647"})
 	{
 		SCOPED_TRACE(jump);
-		load(countKeys("", std::string("<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"20\" g=\"") + jump +
+		load(countKeys("",
+			std::string("<KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"20\" g=\"") + jump +
 				"\" Value0=\"1\" /><KeyFrame t=\"20\" Value0=\"2\" />"));
 		enter();
 		tick();
@@ -446,7 +455,8 @@ TEST_F(KeyFrames, WithoutATargetSeekingAppliesNothing)
 TEST_F(KeyFrames, HostileNumbersAreBounded)
 {
 	SLogCapture log;
-	load(countKeys(" Period=\"0\" TimeShift=\"-40\"", "<KeyFrame t=\"-100\" Value0=\"1\" /><KeyFrame t=\"-1\" Value0=\"2\" />"));
+	load(countKeys(" Period=\"0\" TimeShift=\"-40\"",
+		"<KeyFrame t=\"-100\" Value0=\"1\" /><KeyFrame t=\"-1\" Value0=\"2\" />"));
 	EXPECT_EQ(20u, item->getPeriod());
 	EXPECT_EQ(0, item->getTimeShift());
 	EXPECT_EQ(0u, item->getKeys()[1].t);

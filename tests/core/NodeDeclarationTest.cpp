@@ -18,8 +18,8 @@ public:
 	FW_NODE_CLASS(CBadgeNode, ControlNode, 1010, L"BadgeNode")
 	static const fw::PropertyTable& getClassPropertyTable();
 
-	CBadgeNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-		: ControlNode(reference, parent, sceneManager)
+	CBadgeNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+		ControlNode(reference, parent, sceneManager)
 	{
 	}
 
@@ -87,12 +87,11 @@ struct DeclaredNode : ::testing::Test
 		manager->addFile(name + ".oscn", text);
 		manager->addFile(name + "Holder.oscn",
 			"<SceneNode Type=\"BaseNode\"><SceneNode File=\"Badge" + std::to_string(files) + ".oscn\" /></SceneNode>");
-		const CRefHolder<BaseNode> holder = adoptRef(
-			static_cast<BaseNode*>(manager->getContent(CONTENT_TYPE_SCENE_NODE, (name + "Holder.oscn").c_str(), false)));
+		const CRefHolder<BaseNode> holder = adoptRef(static_cast<BaseNode*>(
+			manager->getContent(CONTENT_TYPE_SCENE_NODE, (name + "Holder.oscn").c_str(), false)));
 		EXPECT_EQ(1u, holder ? holder->getChildren().size() : 0u);
-		return CRefHolder<CBadgeNode>(holder && !holder->getChildren().empty()
-				? nodeCast<CBadgeNode>(holder->getChildren()[0])
-				: nullptr);
+		return CRefHolder<CBadgeNode>(
+			holder && !holder->getChildren().empty() ? nodeCast<CBadgeNode>(holder->getChildren()[0]) : nullptr);
 	}
 
 	CNodeFactory factory;

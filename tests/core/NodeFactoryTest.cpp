@@ -61,9 +61,8 @@ TEST(NodeFactory, TheFirstRegistrationOfANameStays)
 
 TEST(NodeFactory, RegistrarsReachLiveAndLaterFactories)
 {
-	const auto runsOn = [](CNodeFactory* factory) {
-		return std::count(g_registered.begin(), g_registered.end(), factory);
-	};
+	const auto runsOn = [](CNodeFactory* factory)
+	{ return std::count(g_registered.begin(), g_registered.end(), factory); };
 	g_registered.clear();
 	CNodeFactory before;
 	CNodeFactory::addClassRegistrar(&registerCountingClasses);

@@ -69,7 +69,8 @@ TEST(NodeProperties, TablesListTheBaseFirstAndLookupsTakeTheFirstMatch)
 	const PropertyTable& table = node->getPropertyTable();
 	EXPECT_EQ(&CAllTypesNode::getClassPropertyTable(), &table);
 	std::vector<std::string> expected = BASE_NODE_PROPERTIES;
-	for (const char* own : {"Count", "Speed", "Glow", "Area", "Tag", "Caption", "Lines", "Extra", "Picture", "Face", "Visible"})
+	for (const char* own :
+		{"Count", "Speed", "Glow", "Area", "Tag", "Caption", "Lines", "Extra", "Picture", "Face", "Visible"})
 		expected.push_back(own);
 	EXPECT_EQ(expected, tableNames(table));
 
@@ -180,23 +181,53 @@ TEST(NodeProperties, WritersEmitOnlyWhatDiffersFromTheDefaults)
 	} cases[] = {
 		{"defaults", [](BaseNode*) {}, {}},
 		{"name", [](BaseNode* n) { n->setName("Title"); }, {"Name=Title"}},
-		{"position", [](BaseNode* n) { n->setPosition({1, 0, 0}); }, {"Position=1.000000;0.000000;0.000000"}},
-		{"position within tolerance", [](BaseNode* n) { n->setPosition({0.0000005f, 0, 0}); }, {}},
-		{"scale within tolerance", [](BaseNode* n) { n->setScale({1.0000005f, 1, 1}); }, {}},
-		{"scale", [](BaseNode* n) { n->setScale({1, 2, 1}); }, {"Scale=1.000000;2.000000;1.000000"}},
-		{"bounds at default", [](BaseNode* n) { n->setBounds({100, 100, 7}); }, {}},
-		{"bounds", [](BaseNode* n) { n->setBounds({10, 100, 0}); }, {"Bounds=10.000000;100.000000;0.000000"}},
-		{"tiny pivot is written", [](BaseNode* n) { n->setPivotPoint({0.0000001f, 0}); },
+		{"position",
+			[](BaseNode* n) {
+				n->setPosition({1, 0, 0});
+			},
+			{"Position=1.000000;0.000000;0.000000"}},
+		{"position within tolerance",
+			[](BaseNode* n) {
+				n->setPosition({0.0000005f, 0, 0});
+			},
+			{}},
+		{"scale within tolerance",
+			[](BaseNode* n) {
+				n->setScale({1.0000005f, 1, 1});
+			},
+			{}},
+		{"scale",
+			[](BaseNode* n) {
+				n->setScale({1, 2, 1});
+			},
+			{"Scale=1.000000;2.000000;1.000000"}},
+		{"bounds at default",
+			[](BaseNode* n) {
+				n->setBounds({100, 100, 7});
+			},
+			{}},
+		{"bounds",
+			[](BaseNode* n) {
+				n->setBounds({10, 100, 0});
+			},
+			{"Bounds=10.000000;100.000000;0.000000"}},
+		{"tiny pivot is written",
+			[](BaseNode* n) {
+				n->setPivotPoint({0.0000001f, 0});
+			},
 			{"PivotPoint=0.000000;0.000000"}},
 		{"tint", [](BaseNode* n) { n->setTintColor(video::SColor(0xFFFFFFFE)); }, {"TintColor=fffffffe"}},
-		{"flags at their defaults", [](BaseNode* n) {
-			 n->setVisible(true);
-			 n->setCanBeHit(true);
-			 n->setChildrenClipped(false);
-		 },
+		{"flags at their defaults",
+			[](BaseNode* n)
+			{
+				n->setVisible(true);
+				n->setCanBeHit(true);
+				n->setChildrenClipped(false);
+			},
 			{}},
 		{"every value, in writing order",
-			[](BaseNode* n) {
+			[](BaseNode* n)
+			{
 				n->setChildrenClipped(true);
 				n->setCanBeHit(false);
 				n->setVisible(false);
@@ -272,11 +303,13 @@ TEST(NodeProperties, EveryValueTypeSurvivesWritingAndReading)
 	source->setExtra(extra.get());
 
 	// Through XML, as scene files carry them.
-	const std::vector<u8> bytes = writtenBytes([&](IXMLWriter* writer) {
-		const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(nullptr));
-		source->writeProperties(container.get());
-		container->writeToXml(writer, true, core::stringw(), true);
-	});
+	const std::vector<u8> bytes = writtenBytes(
+		[&](IXMLWriter* writer)
+		{
+			const CRefHolder<CPropertyContainer> container = adoptRef(new CPropertyContainer(nullptr));
+			source->writeProperties(container.get());
+			container->writeToXml(writer, true, core::stringw(), true);
+		});
 	const CRefHolder<IXMLReader> reader = readerOverBytes(bytes);
 	ASSERT_TRUE(reader->read() && reader->read());
 	ASSERT_EQ(XML_NODE_ELEMENT, reader->getNodeType());

@@ -177,8 +177,8 @@ public:
 	}
 
 private:
-	CContent* request(
-		u32 contentType, const core::stringc& name, bool relative, const std::string& base, const SLoadContext* within)
+	CContent* request(u32 contentType, const core::stringc& name, bool relative, const std::string& base,
+		const SLoadContext* within)
 	{
 		if (contentType != CONTENT_TYPE_SCENE_NODE || name.empty())
 			return nullptr;
@@ -247,8 +247,8 @@ public:
 	FW_NODE_CLASS(CAllTypesNode, BaseNode, 1000, L"AllTypesNode")
 	static const fw::PropertyTable& getClassPropertyTable();
 
-	CAllTypesNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-		: BaseNode(reference, parent, sceneManager)
+	CAllTypesNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+		BaseNode(reference, parent, sceneManager)
 	{
 		++s_alive;
 	}
@@ -302,11 +302,14 @@ inline const PropertyTable& CAllTypesNode::getClassPropertyTable()
 		{
 			makeProperty<&CAllTypesNode::setCount, &CAllTypesNode::getCount>("Count").stored(0),
 			makeProperty<&CAllTypesNode::setSpeed, &CAllTypesNode::getSpeed>("Speed").stored(0.f),
-			makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow").stored(video::SColorf(0.f, 0.f, 0.f, 0.f)),
-			makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area").stored(core::rect<f32>(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setGlow, &CAllTypesNode::getGlow>("Glow").stored(
+				video::SColorf(0.f, 0.f, 0.f, 0.f)),
+			makeProperty<&CAllTypesNode::setArea, &CAllTypesNode::getArea>("Area").stored(
+				core::rect<f32>(0.f, 0.f, 0.f, 0.f)),
 			makeProperty<&CAllTypesNode::setTag, &CAllTypesNode::getTag>("Tag").stored(core::stringc()),
 			makeProperty<&CAllTypesNode::setCaption, &CAllTypesNode::getCaption>("Caption").stored(core::stringw()),
-			makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines").stored(core::array<core::stringw>()),
+			makeProperty<&CAllTypesNode::setLines, &CAllTypesNode::getLines>("Lines").stored(
+				core::array<core::stringw>()),
 			makeProperty<&CAllTypesNode::setExtra, &CAllTypesNode::getExtra>("Extra").stored(nullptr),
 			makeProperty<&CAllTypesNode::setPicture, &CAllTypesNode::getPicture>("Picture").stored(nullptr),
 			makeProperty<&CAllTypesNode::setFace, &CAllTypesNode::getFace>("Face").stored(nullptr),
@@ -324,8 +327,8 @@ public:
 	FW_NODE_CLASS(CSpriteNode, BaseNode, 1001, L"TestSpriteNode")
 	static const fw::PropertyTable& getClassPropertyTable();
 
-	CSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-		: BaseNode(reference, parent, sceneManager)
+	CSpriteNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+		BaseNode(reference, parent, sceneManager)
 	{
 	}
 
@@ -361,8 +364,8 @@ private:
 
 inline const PropertyTable& CSpriteNode::getClassPropertyTable()
 {
-	static const PropertyTable& table = makePropertyTable(
-		BaseNode::getClassPropertyTable(), {makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key").stored(0)});
+	static const PropertyTable& table = makePropertyTable(BaseNode::getClassPropertyTable(),
+		{makeProperty<&CSpriteNode::setKey, &CSpriteNode::getKey>("Key").stored(0)});
 	return table;
 }
 

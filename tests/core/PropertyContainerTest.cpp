@@ -70,8 +70,8 @@ void expectSameContents(const CPropertyContainer& expected, const CPropertyConta
 		}
 		else
 		{
-			EXPECT_TRUE(e->equals(a.get())) << where << ": " << narrow(e->toString()) << " vs "
-											<< narrow(a->toString());
+			EXPECT_TRUE(e->equals(a.get()))
+				<< where << ": " << narrow(e->toString()) << " vs " << narrow(a->toString());
 			EXPECT_TRUE(a->equals(e.get())) << where;
 		}
 	}
@@ -268,8 +268,8 @@ TEST(PropertyContainer, ReadingEmptyWrongAndUnfinishedElements)
 	EXPECT_EQ(1, c->getInt("A"));
 
 	// A document that ends early keeps what was read, including unfinished nested values.
-	ContainerHolder unfinished = readText(
-		"<Properties><int Name=\"A\" Value=\"1\"/><stringwArray Name=\"L\"><stringw Value=\"x\"/>", &ok);
+	ContainerHolder unfinished =
+		readText("<Properties><int Name=\"A\" Value=\"1\"/><stringwArray Name=\"L\"><stringw Value=\"x\"/>", &ok);
 	EXPECT_TRUE(ok);
 	EXPECT_EQ(1, unfinished->getInt("A"));
 	EXPECT_EQ(1u, getStringWArray(unfinished->get("L")).size());
@@ -324,8 +324,10 @@ ContainerHolder makeAllTypes(const core::stringw& title)
 	return c;
 }
 
-const wchar_t* const kFullTitle = L"Caf\x00E9 \x20AC" L"5";
-const wchar_t* const kLatin1Title = L"Caf\x00E9 \x00A3" L"5";
+const wchar_t* const kFullTitle = L"Caf\x00E9 \x20AC"
+								  L"5";
+const wchar_t* const kLatin1Title = L"Caf\x00E9 \x00A3"
+									L"5";
 } // namespace
 
 TEST(PropertyContainer, WritesTheAllTypesFixtureExactly)
@@ -334,7 +336,8 @@ TEST(PropertyContainer, WritesTheAllTypesFixtureExactly)
 	const std::vector<u8> written = writeXml([&](IXMLWriter* w) { EXPECT_TRUE(c->writeToXml(w, true, L"", true)); });
 	const std::vector<u8> expected = readFixture("properties/all_types_utf16le.xml");
 	ASSERT_FALSE(expected.empty());
-	EXPECT_EQ(expected, written) << "written:\n" << std::string(core::stringc(fw::test::utf16Text(written).c_str()).c_str());
+	EXPECT_EQ(expected, written) << "written:\n"
+								 << std::string(core::stringc(fw::test::utf16Text(written).c_str()).c_str());
 }
 
 TEST(PropertyContainer, ReadsTheAllTypesFixtureInEveryEncoding)

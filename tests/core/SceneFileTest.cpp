@@ -32,7 +32,8 @@ protected:
 	{
 		// Content names would be written relative to the file, as the content manager saves.
 		manager->setBase(name);
-		const std::vector<u8> bytes = writtenBytes([&](IXMLWriter* writer) { EXPECT_TRUE(saveSceneFile(writer, node)); });
+		const std::vector<u8> bytes =
+			writtenBytes([&](IXMLWriter* writer) { EXPECT_TRUE(saveSceneFile(writer, node)); });
 		manager->setBase("");
 		return bytes;
 	}
@@ -61,8 +62,8 @@ std::string sceneNodes(const std::string& inner)
 
 std::string namedNode(const std::string& type, const std::string& name, const std::string& inner = "")
 {
-	return "<SceneNode type=\"" + type + "\"><Properties><string Name=\"Name\" Value=\"" + name +
-		"\" /></Properties>" + inner + "</SceneNode>";
+	return "<SceneNode type=\"" + type + "\"><Properties><string Name=\"Name\" Value=\"" + name + "\" /></Properties>" +
+		inner + "</SceneNode>";
 }
 } // namespace
 
@@ -131,7 +132,8 @@ TEST_F(SceneFile, AFileThatIncludesItselfIsRefusedWithALogLine)
 		const NodeRef root = load(c.file);
 		ASSERT_NE(nullptr, root.get()) << c.file;
 		std::string tree = root->getName().c_str();
-		std::function<std::string(const BaseNode*)> describe = [&](const BaseNode* node) {
+		std::function<std::string(const BaseNode*)> describe = [&](const BaseNode* node)
+		{
 			std::string text;
 			for (u32 i = 0; i < node->getChildren().size(); ++i)
 				text += (i ? "," : "") + std::string(node->getChildren()[i]->getName().c_str()) +
@@ -182,8 +184,8 @@ TEST_F(SceneFile, ElementsThatMakeNoNodeAreSkippedWhole)
 {
 	manager->addFile("Skips.oscn",
 		namedNode("BaseNode", "Root",
-			namedNode("NoSuchNode", "Lost", namedNode("BaseNode", "LostChild")) +
-				namedNode("BaseNode", "Sibling") + "<SceneNode type=\"BaseNode\" />" +
+			namedNode("NoSuchNode", "Lost", namedNode("BaseNode", "LostChild")) + namedNode("BaseNode", "Sibling") +
+				"<SceneNode type=\"BaseNode\" />" +
 				"<SceneNode File=\"Missing.oscn\"><Properties><string Name=\"Name\" Value=\"FromFile\" /></Properties>"
 				"</SceneNode>" +
 				"<Unknown><SceneNode type=\"BaseNode\" /></Unknown>" + namedNode("BaseNode", "Last")));
@@ -245,9 +247,9 @@ TEST_F(SceneFile, EmptyElementsDoNotSwallowTheirSiblings)
 {
 	const NodeRef node = adoptRef(new BaseNode(ContentReference(), nullptr, nullptr));
 	node->setName("Before");
-	const CRefHolder<IXMLReader> reader = readerOverText(
-		"<SceneNode type=\"BaseNode\" /><SceneNode type=\"BaseNode\"><Properties /><States />"
-		"<Properties><string Name=\"Name\" Value=\"Second\" /></Properties></SceneNode>");
+	const CRefHolder<IXMLReader> reader =
+		readerOverText("<SceneNode type=\"BaseNode\" /><SceneNode type=\"BaseNode\"><Properties /><States />"
+					   "<Properties><string Name=\"Name\" Value=\"Second\" /></Properties></SceneNode>");
 	ASSERT_TRUE(readToSceneNode(reader.get()));
 	node->loadFromXml(reader.get(), &factory);
 	EXPECT_STREQ("Before", node->getName().c_str()) << "properties keep their values";
@@ -305,8 +307,9 @@ TEST_F(SceneFile, DefaultStateIsKeptUntilTheNodeIsAttached)
 	ASSERT_NE(nullptr, copy->findState(nameId("Normal")));
 	EXPECT_NE(normal, copy->findState(nameId("Normal")));
 	EXPECT_EQ(copy->findState(nameId("Normal")), copy->getCurrentState());
-	const std::string states = "\t<States>\r\n\t\t<Properties>\r\n\t\t\t<string Name=\"DefaultState\" Value=\"Normal\" />"
-							   "\r\n\t\t</Properties>\r\n\t\t<State Name=\"Normal\">\r\n\t\t</State>\r\n\t</States>\r\n";
+	const std::string states =
+		"\t<States>\r\n\t\t<Properties>\r\n\t\t\t<string Name=\"DefaultState\" Value=\"Normal\" />"
+		"\r\n\t\t</Properties>\r\n\t\t<State Name=\"Normal\">\r\n\t\t</State>\r\n\t</States>\r\n";
 	EXPECT_NE(std::string::npos, savedText(read).find(states)) << savedText(read);
 	EXPECT_NE(std::string::npos, savedText(copy.get()).find(states));
 }
@@ -346,7 +349,8 @@ TEST_F(SceneFile, ACloneEqualsItsSourceAndSharesNothingMutable)
 	EXPECT_EQ(prototype->getContentReference().nameId, copy->getContentReference().nameId);
 
 	// Every node of the copy is new, and linked to the copy.
-	std::function<void(const BaseNode*, const BaseNode*)> compare = [&](const BaseNode* a, const BaseNode* b) {
+	std::function<void(const BaseNode*, const BaseNode*)> compare = [&](const BaseNode* a, const BaseNode* b)
+	{
 		EXPECT_NE(a, b);
 		ASSERT_EQ(a->getChildren().size(), b->getChildren().size());
 		for (u32 i = 0; i < a->getChildren().size(); ++i)
@@ -420,7 +424,11 @@ TEST_F(SceneFile, FixtureTreeHitTestsAndRenderOrder)
 		f32 depth;
 		u32 key;
 	} expectedEntries[] = {
-		{"Background", -1.f, 1}, {"PanelFace", 5.f, 2}, {"Badge", 6.f, 3}, {"Corner", 10.f, 0}, {"Top", 10.f, 1},
+		{"Background", -1.f, 1},
+		{"PanelFace", 5.f, 2},
+		{"Badge", 6.f, 3},
+		{"Corner", 10.f, 0},
+		{"Top", 10.f, 1},
 	};
 	ASSERT_EQ(sizeof(expectedEntries) / sizeof(expectedEntries[0]), list.size());
 	for (u32 i = 0; i < list.size(); ++i)
@@ -436,10 +444,10 @@ TEST_F(SceneFile, FixtureTreeHitTestsAndRenderOrder)
 		const char* expected; // "" for none
 	} hits[] = {
 		{{150, 150, 0}, "PanelFace"}, // the panel's face, scaled twice
-		{{250, 120, 0}, "Badge"},	  // inside the rotated badge, which comes first
+		{{250, 120, 0}, "Badge"},     // inside the rotated badge, which comes first
 		{{245, 135, 0}, "Badge"},
-		{{250, 150, 0}, "PanelFace"}, // below the badge
-		{{235, 120, 0}, "PanelFace"}, // left of the badge
+		{{250, 150, 0}, "PanelFace"},  // below the badge
+		{{235, 120, 0}, "PanelFace"},  // left of the badge
 		{{100, 150, 0}, "Background"}, // on the face's edge
 		{{720, 520, 0}, "Top"},
 		{{760, 520, 0}, "Background"},
@@ -450,7 +458,6 @@ TEST_F(SceneFile, FixtureTreeHitTestsAndRenderOrder)
 	for (const auto& hit : hits)
 	{
 		const BaseNode* found = root->hitTestSubtree(hit.point);
-		EXPECT_STREQ(hit.expected, found ? found->getName().c_str() : "")
-			<< hit.point.X << "," << hit.point.Y;
+		EXPECT_STREQ(hit.expected, found ? found->getName().c_str() : "") << hit.point.X << "," << hit.point.Y;
 	}
 }

@@ -32,11 +32,13 @@ TEST(Singleton, ConcurrentFirstUseCreatesOnce)
 	std::vector<std::thread> threads;
 	std::vector<SSlowObject*> seen(8, nullptr);
 	for (size_t i = 0; i < seen.size(); ++i)
-		threads.emplace_back([&, i] {
-			while (!go)
-				std::this_thread::yield();
-			seen[i] = &SlowSingleton::Instance();
-		});
+		threads.emplace_back(
+			[&, i]
+			{
+				while (!go)
+					std::this_thread::yield();
+				seen[i] = &SlowSingleton::Instance();
+			});
 	go = true;
 	for (auto& t : threads)
 		t.join();
@@ -148,8 +150,7 @@ TEST_F(SingletonExit, UseAfterDestructionThrowsButLoggerComesBack)
 			fw::logInfo("first logger");
 			exit(0);
 		},
-		::testing::ExitedWithCode(7),
-		"name table: Dead Reference Detected / Dead Reference Detected\nlogger lines: 1");
+		::testing::ExitedWithCode(7), "name table: Dead Reference Detected / Dead Reference Detected\nlogger lines: 1");
 }
 
 struct SThrowsInDestructor

@@ -113,27 +113,32 @@ TEST_F(StateScene, TheFixtureAnimatesByTheTimingRules)
 	const std::map<u32, Lines> events = {
 		{0, {"Panel 67 FxOpen"}},
 		{100,
-			{"Panel 66 0", "Panel 73 FxShow", "Left 67 FxShow", "Right 67 FxShow", "Panel 71 Plain FxShow", "Panel 68 FxOpen",
-				"Scene 71 Panel FxOpen", "Panel 67 FxIdle"}},
+			{"Panel 66 0", "Panel 73 FxShow", "Left 67 FxShow", "Right 67 FxShow", "Panel 71 Plain FxShow",
+				"Panel 68 FxOpen", "Scene 71 Panel FxOpen", "Panel 67 FxIdle"}},
 		{160,
 			sorted({"Left 66 0", "Left 68 FxShow", "Panel 71 Left FxShow", "Panel 66 0 looped", "Panel 68 FxIdle",
 				"Scene 71 Panel FxIdle"})},
 		// Completion only once every child has ended FxShow.
-		{200, {"Right 66 0", "Right 68 FxShow", "Panel 71 Right FxShow", "Panel 75 Panel FxShow", "Scene 75 Panel FxShow"}},
+		{200,
+			{"Right 66 0", "Right 68 FxShow", "Panel 71 Right FxShow", "Panel 75 Panel FxShow",
+				"Scene 75 Panel FxShow"}},
 		{400, {}},
 	};
 
 	CTestScene scene;
-	const auto valueAt = [&](const char* name, const char* property) {
+	const auto valueAt = [&](const char* name, const char* property)
+	{
 		const BaseNode* node = name == std::string("Panel") ? panel.get() : panel->findChildByNameId(nameId(name), 1);
 		return node ? propertyText(node, property) : std::string("<no node>");
 	};
-	const auto check = [&](u32 time) {
+	const auto check = [&](u32 time)
+	{
 		for (const SRow& row : rows)
 		{
 			if (row.time != time)
 				continue;
-			EXPECT_EQ(row.value, valueAt(row.node, row.property)) << row.node << "." << row.property << " at " << time << " ms";
+			EXPECT_EQ(row.value, valueAt(row.node, row.property))
+				<< row.node << "." << row.property << " at " << time << " ms";
 		}
 		const auto expected = events.find(time);
 		if (expected != events.end())

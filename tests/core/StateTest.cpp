@@ -25,7 +25,8 @@ protected:
 	}
 	~States() override { takeLog(); }
 
-	CRefHolder<CStateTestNode> node(const std::string& name, const std::string& states, const std::string& children = "")
+	CRefHolder<CStateTestNode> node(const std::string& name, const std::string& states,
+		const std::string& children = "")
 	{
 		return nodeWithStates(factory, name, states, children);
 	}
@@ -75,8 +76,8 @@ std::string floatValue(const char* name, int value)
 
 std::string child(const std::string& name, const std::string& states = "", const std::string& children = "")
 {
-	return "<SceneNode Type=\"StateTestNode\"><Properties><string Name=\"Name\" Value=\"" + name + "\" /></Properties>" +
-		(states.empty() ? "" : "<States>" + states + "</States>") + children + "</SceneNode>";
+	return "<SceneNode Type=\"StateTestNode\"><Properties><string Name=\"Name\" Value=\"" + name +
+		"\" /></Properties>" + (states.empty() ? "" : "<States>" + states + "</States>") + children + "</SceneNode>";
 }
 
 // A state item written as a later one would be: its declaration, its table beside its setters and
@@ -170,7 +171,8 @@ s32 swapXY(s32 stateId)
 
 TEST_F(States, StartAndEndItemsAloneFinishWithinTheEntry)
 {
-	const auto n = node("n", "<State Name=\"S\">" + setProps("StartAnimator", intValue("Count", 1)) +
+	const auto n = node("n",
+		"<State Name=\"S\">" + setProps("StartAnimator", intValue("Count", 1)) +
 			setProps("EndAnimator", intValue("Count", 2)) + "</State>");
 	scene.add(n.get());
 	n->enterState(nameId("S"), nullptr, -1);
@@ -183,7 +185,8 @@ TEST_F(States, StartAndEndItemsAloneFinishWithinTheEntry)
 
 TEST_F(States, ALoopingAnimatorFinishesTheStateAtItsFirstLoop)
 {
-	const auto n = node("n", "<State Name=\"S\"><Animator Type=\"KeyFrame\"><Properties>" + intValue("Count", 0) +
+	const auto n = node("n",
+		"<State Name=\"S\"><Animator Type=\"KeyFrame\"><Properties>" + intValue("Count", 0) +
 			"</Properties><KeyFrame t=\"0\" Value0=\"0\" /><KeyFrame t=\"20\" Value0=\"1\" /><KeyFrame t=\"20\" g=\"0\" "
 			"Value0=\"2\" /></Animator>" +
 			setProps("EndAnimator", floatValue("Speed", 5)) + "</State>");
@@ -210,7 +213,8 @@ TEST_F(States, ALoopingAnimatorFinishesTheStateAtItsFirstLoop)
 
 TEST_F(States, LeavingWhileAnimatorsRunReportsOneStoppedEnd)
 {
-	const auto n = node("n", "<State Name=\"S\" NextState=\"T\">" + ticks(1) + ticks(3) + ticks(4) +
+	const auto n = node("n",
+		"<State Name=\"S\" NextState=\"T\">" + ticks(1) + ticks(3) + ticks(4) +
 			setProps("EndAnimator", floatValue("Speed", 5)) + "</State><State Name=\"T\" />");
 	scene.add(n.get());
 	n->enterState(nameId("S"), nullptr, -1);
@@ -228,7 +232,8 @@ TEST_F(States, LeavingWhileAnimatorsRunReportsOneStoppedEnd)
 
 TEST_F(States, LeavingWithFinishShowsTheLastKeysBeforeTheEndItems)
 {
-	const auto n = node("n", "<State Name=\"S\">" + ticks(5) + setProps("EndAnimator", floatValue("Speed", 5)) +
+	const auto n = node("n",
+		"<State Name=\"S\">" + ticks(5) + setProps("EndAnimator", floatValue("Speed", 5)) +
 			"</State><State Name=\"U\">" + ticks(5) + setProps("EndAnimator", intValue("Count", 99)) + "</State>");
 	scene.add(n.get());
 	n->enterState(nameId("S"), nullptr, -1);
@@ -259,7 +264,8 @@ TEST_F(States, SetItemsUnderAnimatorApplyButNeverFinish)
 
 TEST_F(States, ItemLookups)
 {
-	const auto n = node("n", "<State Name=\"S\">" + ticks(1, "A") + ticks(2) + setProps("StartAnimator", "") + "</State>");
+	const auto n =
+		node("n", "<State Name=\"S\">" + ticks(1, "A") + ticks(2) + setProps("StartAnimator", "") + "</State>");
 	CAnimatorState* state = n->findState(nameId("S"));
 	ASSERT_NE(nullptr, state);
 	ASSERT_EQ(2u, state->getAnimatorCount());
@@ -376,8 +382,9 @@ TEST_F(States, AStateWritesItsElement)
 	EXPECT_EQ("<State Name=\"X\">\r\n</State>\r\n",
 		narrowText(writtenBytes([&](IXMLWriter* writer) { plain.saveToXml(writer); })));
 
-	const auto n = node("n", "<State Name=\"S\" NextState=\"T\"><EndAnimator Type=\"SetStates\"><State Name=\"A\" "
-							 "Children=\" a ;b\" /><State Name=\"\" /><State Name=\"B\" /></EndAnimator>" +
+	const auto n = node("n",
+		"<State Name=\"S\" NextState=\"T\"><EndAnimator Type=\"SetStates\"><State Name=\"A\" "
+		"Children=\" a ;b\" /><State Name=\"\" /><State Name=\"B\" /></EndAnimator>" +
 			setProps("StartAnimator", intValue("Count", 1) + "<unknownType Name=\"u\" Value=\"1\" />") +
 			"<Animator Type=\"SetProps\" Name=\"Named\" /></State>");
 	EXPECT_EQ("<State Name=\"S\" NextState=\"T\">\r\n"
@@ -396,7 +403,8 @@ TEST_F(States, AStateWritesItsElement)
 
 TEST_F(States, ACloneIsAnIndependentCopy)
 {
-	const auto n = node("n", "<State Name=\"S\" NextState=\"T\">" + ticks(2, "A") + setProps("StartAnimator", intValue("Count", 1)) +
+	const auto n = node("n",
+		"<State Name=\"S\" NextState=\"T\">" + ticks(2, "A") + setProps("StartAnimator", intValue("Count", 1)) +
 			"<EndAnimator Type=\"SetStates\"><State Name=\"Q\" Children=\"x\" /></EndAnimator></State>");
 	const CAnimatorState* source = n->findState(nameId("S"));
 	const CRefHolder<CAnimatorState> copy = adoptRef(source->clone(nullptr, nullptr));
@@ -406,9 +414,8 @@ TEST_F(States, ACloneIsAnIndependentCopy)
 	EXPECT_NE(source->getAnimator(0), copy->getAnimator(0));
 	EXPECT_EQ(copy.get(), copy->getAnimator(0)->getOwner());
 	EXPECT_EQ(nullptr, copy->getAnimator(0)->getTarget());
-	const auto write = [](const CAnimatorState* state) {
-		return narrowText(writtenBytes([&](IXMLWriter* writer) { state->saveToXml(writer); }));
-	};
+	const auto write = [](const CAnimatorState* state)
+	{ return narrowText(writtenBytes([&](IXMLWriter* writer) { state->saveToXml(writer); })); };
 	EXPECT_EQ(write(source), write(copy.get()));
 
 	// A node copied with its states runs its own.
@@ -428,8 +435,8 @@ TEST_F(States, ACloneIsAnIndependentCopy)
 TEST_F(States, AChangeOfStateCompletesWhenEveryChildHasEnded)
 {
 	const auto p = node("p", "",
-		child("a", "<State Name=\"Show\">" + ticks(1) + "</State>") + child("b", "<State Name=\"Show\">" + ticks(2) + "</State>") +
-			child("c"));
+		child("a", "<State Name=\"Show\">" + ticks(1) + "</State>") +
+			child("b", "<State Name=\"Show\">" + ticks(2) + "</State>") + child("c"));
 	scene.add(p.get());
 	p->setState(nameId("Show"), nullptr);
 	EXPECT_EQ((Lines{"p 73 Show", "a 67 Show", "b 67 Show", "p 71 c Show"}), takeLog()) << "c has no such state";
@@ -438,7 +445,8 @@ TEST_F(States, AChangeOfStateCompletesWhenEveryChildHasEnded)
 	tick();
 	EXPECT_EQ((Lines{"a 68 Show", "p 71 a Show"}), only(takeLog(), {"68", "71", "75"}));
 	tick();
-	EXPECT_EQ((Lines{"b 68 Show", "p 71 b Show", "p 75 p Show", "Scene 75 p Show"}), only(takeLog(), {"68", "71", "75"}));
+	EXPECT_EQ((Lines{"b 68 Show", "p 71 b Show", "p 75 p Show", "Scene 75 p Show"}),
+		only(takeLog(), {"68", "71", "75"}));
 	EXPECT_EQ(0, p->getPendingChildCount(nameId("Show")));
 
 	// Without children the change begins and completes at once, and the parent hears nothing.
@@ -451,7 +459,8 @@ TEST_F(States, AChangeOfStateCompletesWhenEveryChildHasEnded)
 TEST_F(States, ASecondChangeOfTheSameStateRestartsTheCount)
 {
 	const auto p = node("p", "",
-		child("a", "<State Name=\"Show\">" + ticks(1) + "</State>") + child("b", "<State Name=\"Show\">" + ticks(3) + "</State>"));
+		child("a", "<State Name=\"Show\">" + ticks(1) + "</State>") +
+			child("b", "<State Name=\"Show\">" + ticks(3) + "</State>"));
 	scene.add(p.get());
 	p->setState(nameId("Show"), nullptr);
 	tick();
@@ -473,7 +482,8 @@ TEST_F(States, EndsThatBelongToNoChangeAreIgnored)
 	p->setState(nameId("Show"), nullptr);
 	BaseNode* b = p->getChildren()[0];
 	for (const auto& event : {adoptRef(new CEventNodeStateEnded(b, nameId("Other"))),
-			 adoptRef(new CEventNodeStateEnded(stranger.get(), nameId("Show"))), adoptRef(new CEventNodeStateEnded(nullptr, nameId("Show")))})
+			 adoptRef(new CEventNodeStateEnded(stranger.get(), nameId("Show"))),
+			 adoptRef(new CEventNodeStateEnded(nullptr, nameId("Show")))})
 		EXPECT_FALSE(p->onEvent(event.get()));
 	EXPECT_EQ(1, p->getPendingChildCount(nameId("Show")));
 	EXPECT_EQ(-1, p->getPendingChildCount(nameId("Other")));
@@ -531,10 +541,11 @@ TEST_F(States, TheNextStateFollowsOnlyAnEndByItselfThatTheParentLeaves)
 	const SCase cases[] = {
 		{"by itself", [](CStateTestNode*, CRefHolder<CStateTestNode>&) {}, false, true},
 		{"stopped", [](CStateTestNode*, CRefHolder<CStateTestNode>&) {}, true, false},
-		{"consumed by the parent", [](CStateTestNode* parent, CRefHolder<CStateTestNode>&) { parent->consumeEnded = true; },
-			false, false},
+		{"consumed by the parent",
+			[](CStateTestNode* parent, CRefHolder<CStateTestNode>&) { parent->consumeEnded = true; }, false, false},
 		{"released by the parent",
-			[](CStateTestNode* parent, CRefHolder<CStateTestNode>& n) {
+			[](CStateTestNode* parent, CRefHolder<CStateTestNode>& n)
+			{
 				n.release();
 				parent->onChildEnded = [parent](CEventNodeStateEnded* event) { parent->removeChild(event->getNode()); };
 			},
@@ -545,8 +556,8 @@ TEST_F(States, TheNextStateFollowsOnlyAnEndByItselfThatTheParentLeaves)
 		SCOPED_TRACE(c.name);
 		const auto parent = node("p", "");
 		scene.add(parent.get());
-		CRefHolder<CStateTestNode> n =
-			node("n", "<State Name=\"S\" NextState=\"T\">" + ticks(1) + "</State><State Name=\"T\">" + ticks(5) + "</State>");
+		CRefHolder<CStateTestNode> n = node("n",
+			"<State Name=\"S\" NextState=\"T\">" + ticks(1) + "</State><State Name=\"T\">" + ticks(5) + "</State>");
 		parent->addChild(n.get());
 		n->enterState(nameId("S"), nullptr, -1);
 		c.arrange(parent.get(), n);
@@ -556,7 +567,8 @@ TEST_F(States, TheNextStateFollowsOnlyAnEndByItselfThatTheParentLeaves)
 		else
 			tick();
 		const Lines log = only(takeLog(), {"67", "71"});
-		EXPECT_EQ(c.entersNext, std::find(log.begin(), log.end(), "n 67 T") != log.end()) << ::testing::PrintToString(log);
+		EXPECT_EQ(c.entersNext, std::find(log.begin(), log.end(), "n 67 T") != log.end())
+			<< ::testing::PrintToString(log);
 		EXPECT_NE(log.end(), std::find(log.begin(), log.end(), "p 71 n S"));
 		if (!n)
 		{
@@ -569,7 +581,8 @@ TEST_F(States, TheNextStateFollowsOnlyAnEndByItselfThatTheParentLeaves)
 TEST_F(States, NextStatesThatEndAtOnceFollowEachOther)
 {
 	// Outside a scene every state ends at once.
-	const auto n = node("n", "<State Name=\"A\" NextState=\"B\" /><State Name=\"B\" NextState=\"C\" /><State Name=\"C\" />");
+	const auto n =
+		node("n", "<State Name=\"A\" NextState=\"B\" /><State Name=\"B\" NextState=\"C\" /><State Name=\"C\" />");
 	n->enterState(nameId("A"), nullptr, -1);
 	EXPECT_EQ((Lines{"n 67 A", "n 68 A", "n 67 B", "n 68 B", "n 67 C", "n 68 C"}), takeLog());
 	EXPECT_EQ(nameId("C"), n->getCurrentStateId());
@@ -588,7 +601,8 @@ TEST_F(States, CyclesOfStatesThatEndAtOnceAreBounded)
 	const size_t limit = BaseNode::MAX_IMMEDIATE_STATE_ENTRIES;
 	const SCase cases[] = {
 		{"a state that follows itself", "<State Name=\"A\" NextState=\"A\" />", "A", nullptr, limit},
-		{"two that follow each other", "<State Name=\"A\" NextState=\"B\" /><State Name=\"B\" NextState=\"A\" />", "A", nullptr, limit},
+		{"two that follow each other", "<State Name=\"A\" NextState=\"B\" /><State Name=\"B\" NextState=\"A\" />", "A",
+			nullptr, limit},
 		{"fallbacks that point at each other", "", "X", &swapXY, 0},
 	};
 	for (const SCase& c : cases)
@@ -630,7 +644,8 @@ TEST_F(States, AnItemThatMakesItsNodeBeLetGoFinishesOnAHeldNode)
 {
 	// The end item's first value makes the parent drop the node, which then lives only as long as
 	// the state's work on it.
-	CRefHolder<CStateTestNode> n = node("n", "<State Name=\"S\">" + ticks(1) +
+	CRefHolder<CStateTestNode> n = node("n",
+		"<State Name=\"S\">" + ticks(1) +
 			setProps("EndAnimator", "<bool Name=\"Detach\" Value=\"true\" />" + intValue("Count", 5)) + "</State>");
 	scene.add(n.get());
 	n->enterState(nameId("S"), nullptr, -1);
@@ -643,7 +658,8 @@ TEST_F(States, AnItemThatMakesItsNodeBeLetGoFinishesOnAHeldNode)
 	EXPECT_EQ(0u, scene.timers->getTimerCount());
 
 	// The same from the start items, with the node's own entry under way.
-	n = node("n", "<State Name=\"S\" NextState=\"T\">" +
+	n = node("n",
+		"<State Name=\"S\" NextState=\"T\">" +
 			setProps("StartAnimator", "<bool Name=\"Detach\" Value=\"true\" />" + intValue("Count", 6)) +
 			"</State><State Name=\"T\" />");
 	scene.add(n.get());
@@ -707,9 +723,11 @@ TEST_F(States, TheDefaultStateStartsWhenTheNodeIsAttached)
 
 TEST_F(States, SetPropsSetsTheValuesTheNodeHas)
 {
-	const auto n = node("n", "<State Name=\"S\">" +
-			setProps("StartAnimator", intValue("Missing", 1) + intValue("Count", 2) + "<float Name=\"Speed\" Value=\"1.5\" />" +
-				"<unknownType Name=\"Tag\" Value=\"x\" />") +
+	const auto n = node("n",
+		"<State Name=\"S\">" +
+			setProps("StartAnimator",
+				intValue("Missing", 1) + intValue("Count", 2) + "<float Name=\"Speed\" Value=\"1.5\" />" +
+					"<unknownType Name=\"Tag\" Value=\"x\" />") +
 			"<EndAnimator Type=\"SetProps\" /><StartAnimator Type=\"SetProps\">" + intValue("Key", 1) +
 			"</StartAnimator></State>");
 	n->setTag("kept");
@@ -722,7 +740,8 @@ TEST_F(States, SetPropsSetsTheValuesTheNodeHas)
 	EXPECT_EQ(2, n->getCount());
 	EXPECT_EQ(1.5f, n->getSpeed());
 	EXPECT_STREQ("kept", n->getTag().c_str()) << "a value of an unknown type sets nothing";
-	EXPECT_EQ("<EndAnimator Type=\"SetProps\">\r\n</EndAnimator>\r\n", itemText(state->getEndAnimator(0), L"EndAnimator"));
+	EXPECT_EQ("<EndAnimator Type=\"SetProps\">\r\n</EndAnimator>\r\n",
+		itemText(state->getEndAnimator(0), L"EndAnimator"));
 	// Without a target nothing is applied.
 	const CRefHolder<Base> loose = adoptRef(first->clone(nullptr, nullptr));
 	n->setCount(0);
@@ -732,7 +751,8 @@ TEST_F(States, SetPropsSetsTheValuesTheNodeHas)
 
 TEST_F(States, SetStatesSwitchesTheNodeOrNamedChildren)
 {
-	const std::string hidden = "<State Name=\"Hidden\">" + setProps("StartAnimator", "<bool Name=\"Visible\" Value=\"false\" />") + "</State>";
+	const std::string hidden =
+		"<State Name=\"Hidden\">" + setProps("StartAnimator", "<bool Name=\"Visible\" Value=\"false\" />") + "</State>";
 	struct SCase
 	{
 		const char* entries;
@@ -749,7 +769,9 @@ TEST_F(States, SetStatesSwitchesTheNodeOrNamedChildren)
 	for (const SCase& c : cases)
 	{
 		SCOPED_TRACE(c.entries);
-		const auto p = node("p", std::string("<State Name=\"Go\"><StartAnimator Type=\"SetStates\">") + c.entries + "</StartAnimator></State>",
+		const auto p = node("p",
+			std::string("<State Name=\"Go\"><StartAnimator Type=\"SetStates\">") + c.entries +
+				"</StartAnimator></State>",
 			child("a", hidden) + child("b", hidden) + child("c", hidden) + child("d", hidden, child("a", hidden)));
 		scene.add(p.get());
 		takeLog();
@@ -760,7 +782,8 @@ TEST_F(States, SetStatesSwitchesTheNodeOrNamedChildren)
 		size_t hiddenChildren = 0;
 		for (u32 i = 0; i < p->getChildren().size(); ++i)
 			hiddenChildren += p->getChildren()[i]->isVisible() ? 0 : 1;
-		EXPECT_EQ(c.entered.empty() ? 0u : c.entered.size() - (c.entered[0] == "p 73 Hidden" ? 1u : 0u), hiddenChildren);
+		EXPECT_EQ(c.entered.empty() ? 0u : c.entered.size() - (c.entered[0] == "p 73 Hidden" ? 1u : 0u),
+			hiddenChildren);
 		scene.root->removeChild(p.get());
 	}
 }

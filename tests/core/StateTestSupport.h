@@ -50,8 +50,8 @@ public:
 	FW_NODE_CLASS(CStateTestNode, CAllTypesNode, 1002, L"StateTestNode")
 	static const fw::PropertyTable& getClassPropertyTable();
 
-	CStateTestNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager)
-		: CAllTypesNode(reference, parent, sceneManager)
+	CStateTestNode(const ContentReference& reference, BaseNode* parent, ISceneManager* sceneManager) :
+		CAllTypesNode(reference, parent, sceneManager)
 	{
 	}
 	~CStateTestNode() override { s_countAtDestruction = getCount(); }
@@ -127,7 +127,8 @@ inline void registerStateTestClasses(CNodeFactory& factory)
 class CTestScene : public nodetest::CFakeSceneManager
 {
 public:
-	CTestScene() : timers(adoptRef(new CTimerManager)), root(adoptRef(new CStateTestNode(ContentReference(), nullptr, nullptr)))
+	CTestScene() :
+		timers(adoptRef(new CTimerManager)), root(adoptRef(new CStateTestNode(ContentReference(), nullptr, nullptr)))
 	{
 		root->setName("Scene");
 		root->attachToScene(this, scene());
@@ -167,11 +168,12 @@ inline CRefHolder<BaseNode> nodeFromXml(CNodeFactory& factory, const std::string
 }
 
 // A recording node named name whose "States" element holds the text.
-inline CRefHolder<CStateTestNode> nodeWithStates(
-	CNodeFactory& factory, const std::string& name, const std::string& states, const std::string& children = "")
+inline CRefHolder<CStateTestNode> nodeWithStates(CNodeFactory& factory, const std::string& name,
+	const std::string& states, const std::string& children = "")
 {
-	const CRefHolder<BaseNode> node = nodeFromXml(factory, "<SceneNode Type=\"StateTestNode\"><Properties><string Name=\"Name\" Value=\"" +
-			name + "\" /></Properties><States>" + states + "</States>" + children + "</SceneNode>");
+	const CRefHolder<BaseNode> node = nodeFromXml(factory,
+		"<SceneNode Type=\"StateTestNode\"><Properties><string Name=\"Name\" Value=\"" + name +
+			"\" /></Properties><States>" + states + "</States>" + children + "</SceneNode>");
 	return CRefHolder<CStateTestNode>(nodeCast<CStateTestNode>(node.get()));
 }
 

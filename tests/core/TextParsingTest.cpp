@@ -1,5 +1,5 @@
-#include "core/CNameTable.h"
 #include "core/TextParsing.h"
+#include "core/CNameTable.h"
 
 #include <gtest/gtest.h>
 
@@ -40,19 +40,19 @@ struct SFloatCase
 TEST(Strtof10, ReadsAnUnsignedIntegerAsFloat)
 {
 	const SFloatCase cases[] = {
-	    {"", 0.f, 0},
-	    {"0", 0.f, 1},
-	    {"123", 123.f, 3},
-	    {"42x", 42.f, 2},
-	    {"abc", 0.f, 0},
-	    {"-5", 0.f, 0},
-	    {"+5", 0.f, 0},
-	    {".5", 0.f, 0},
-	    // Past the exact integer range the digits go on in float arithmetic.
-	    {"4294967295", 4294967295.f, 10},
-	    {"12345678901234567890", 12345678901234567890.f, 20},
-	    // The digit that leaves the float range is the last one read.
-	    {"1" + std::string(45, '0'), kInf, 40},
+		{"", 0.f, 0},
+		{"0", 0.f, 1},
+		{"123", 123.f, 3},
+		{"42x", 42.f, 2},
+		{"abc", 0.f, 0},
+		{"-5", 0.f, 0},
+		{"+5", 0.f, 0},
+		{".5", 0.f, 0},
+		// Past the exact integer range the digits go on in float arithmetic.
+		{"4294967295", 4294967295.f, 10},
+		{"12345678901234567890", 12345678901234567890.f, 20},
+		// The digit that leaves the float range is the last one read.
+		{"1" + std::string(45, '0'), kInf, 40},
 	};
 	for (const auto& c : cases)
 	{
@@ -77,25 +77,25 @@ struct SIntCase
 TEST(Strtol10, ReadsASignedIntegerClampedToTheIntRange)
 {
 	const SIntCase cases[] = {
-	    {"", 0, 0},
-	    {"0", 0, 1},
-	    {"123", 123, 3},
-	    {"-45", -45, 3},
-	    {"+7", 7, 2},
-	    {"-", 0, 1},
-	    {"+", 0, 1},
-	    {"x", 0, 0},
-	    {" 5", 0, 0},
-	    {"12abc", 12, 2},
-	    {"2147483647", INT_MAX, 10},
-	    {"2147483648", INT_MAX, 10},
-	    {"-2147483648", -INT_MAX, 11},
-	    // 2^32 would wrap to 0 in a 32-bit accumulator.
-	    {"4294967296", INT_MAX, 10},
-	    {"9999999999", INT_MAX, 10},
-	    // Reading stops after the digit that overflowed.
-	    {"99999999999", INT_MAX, 10},
-	    {"-99999999999", -INT_MAX, 11},
+		{"", 0, 0},
+		{"0", 0, 1},
+		{"123", 123, 3},
+		{"-45", -45, 3},
+		{"+7", 7, 2},
+		{"-", 0, 1},
+		{"+", 0, 1},
+		{"x", 0, 0},
+		{" 5", 0, 0},
+		{"12abc", 12, 2},
+		{"2147483647", INT_MAX, 10},
+		{"2147483648", INT_MAX, 10},
+		{"-2147483648", -INT_MAX, 11},
+		// 2^32 would wrap to 0 in a 32-bit accumulator.
+		{"4294967296", INT_MAX, 10},
+		{"9999999999", INT_MAX, 10},
+		// Reading stops after the digit that overflowed.
+		{"99999999999", INT_MAX, 10},
+		{"-99999999999", -INT_MAX, 11},
 	};
 	for (const auto& c : cases)
 	{
@@ -128,24 +128,24 @@ void expectAtof(const SFloatCase& c)
 TEST(FastAtofMove, ReadsSignFractionAndExponent)
 {
 	const SFloatCase cases[] = {
-	    {"", 0.f, 0},
-	    {"12", 12.f, 2},
-	    {"-0.25", -0.25f, 5},
-	    {".5", 0.5f, 2},
-	    {"-.5", -0.5f, 3},
-	    {"3e2", 300.f, 3},
-	    {"1.5E-2", 0.015f, 6},
-	    {"2.5e+3", 2500.f, 6},
-	    {"1.e2", 100.f, 4},
-	    {"+4", 0.f, 0},
-	    {"7x", 7.f, 1},
-	    {"1e", 1.f, 2},
-	    {"-", 0.f, 1},
-	    {"1.5;2", 1.5f, 3},
-	    {"0.123456789", 0.123456789f, 11},
-	    {"0.100000", 0.1f, 8},
-	    {"-3.000000", -3.f, 9},
-	    {"3.4e38", 3.4e38f, 6},
+		{"", 0.f, 0},
+		{"12", 12.f, 2},
+		{"-0.25", -0.25f, 5},
+		{".5", 0.5f, 2},
+		{"-.5", -0.5f, 3},
+		{"3e2", 300.f, 3},
+		{"1.5E-2", 0.015f, 6},
+		{"2.5e+3", 2500.f, 6},
+		{"1.e2", 100.f, 4},
+		{"+4", 0.f, 0},
+		{"7x", 7.f, 1},
+		{"1e", 1.f, 2},
+		{"-", 0.f, 1},
+		{"1.5;2", 1.5f, 3},
+		{"0.123456789", 0.123456789f, 11},
+		{"0.100000", 0.1f, 8},
+		{"-3.000000", -3.f, 9},
+		{"3.4e38", 3.4e38f, 6},
 	};
 	for (const auto& c : cases)
 		expectAtof(c);
@@ -154,14 +154,14 @@ TEST(FastAtofMove, ReadsSignFractionAndExponent)
 TEST(FastAtofMove, ReadsFractionsLongerThanFifteenDigits)
 {
 	const SFloatCase cases[] = {
-	    {"0.1234567890123456", 0.1234567890123456f, 18},
-	    {"0.12345678901234567890", 0.1234567890123456789f, 22},
-	    {"-2.00000000000000000001", -2.f, 23},
-	    {"0." + std::string(30, '0') + "15", 1.5e-31f, 34},
-	    // Too many digits for a float accumulator: still the fraction, and every digit consumed.
-	    {"0." + std::string(50, '9'), 1.f, 52},
-	    {"1." + std::string(60, '3') + ";", 1.3333333f, 62},
-	    {"0." + std::string(400, '0') + "1", 0.f, 403},
+		{"0.1234567890123456", 0.1234567890123456f, 18},
+		{"0.12345678901234567890", 0.1234567890123456789f, 22},
+		{"-2.00000000000000000001", -2.f, 23},
+		{"0." + std::string(30, '0') + "15", 1.5e-31f, 34},
+		// Too many digits for a float accumulator: still the fraction, and every digit consumed.
+		{"0." + std::string(50, '9'), 1.f, 52},
+		{"1." + std::string(60, '3') + ";", 1.3333333f, 62},
+		{"0." + std::string(400, '0') + "1", 0.f, 403},
 	};
 	for (const auto& c : cases)
 		expectAtof(c);
@@ -170,19 +170,19 @@ TEST(FastAtofMove, ReadsFractionsLongerThanFifteenDigits)
 TEST(FastAtofMove, ExtremeExponentsGiveInfinityOrZeroNeverNaN)
 {
 	const SFloatCase cases[] = {
-	    {"1e99999", kInf, 7},
-	    {"-1e99999", -kInf, 8},
-	    {"1e-99999", 0.f, 8},
-	    {"0e99999", 0.f, 7},
-	    {"0.0e40", 0.f, 6},
-	    {"5e38", kInf, 4},
-	    // The exponent is clamped like any int; reading stops after the digit that overflowed.
-	    {"1e99999999999", kInf, 12},
-	    {"1e-99999999999", 0.f, 13},
-	    // The scale alone would leave the float range, the product does not.
-	    {"0.001e40", 1e37f, 8},
-	    {"100000e-50", 1e-45f, 10},
-	    {"1e-40", 1e-40f, 5},
+		{"1e99999", kInf, 7},
+		{"-1e99999", -kInf, 8},
+		{"1e-99999", 0.f, 8},
+		{"0e99999", 0.f, 7},
+		{"0.0e40", 0.f, 6},
+		{"5e38", kInf, 4},
+		// The exponent is clamped like any int; reading stops after the digit that overflowed.
+		{"1e99999999999", kInf, 12},
+		{"1e-99999999999", 0.f, 13},
+		// The scale alone would leave the float range, the product does not.
+		{"0.001e40", 1e37f, 8},
+		{"100000e-50", 1e-45f, 10},
+		{"1e-40", 1e-40f, 5},
 	};
 	for (const auto& c : cases)
 	{
@@ -215,7 +215,10 @@ TEST(NumberParsers, NullTextGivesZero)
 TEST(NumberParsers, WideUnitsOutsideAsciiAreNotDigits)
 {
 	// Low bytes are "1", "5" and "-": a narrowing reader would take them for number characters.
-	const std::wstring texts[] = {L"\x0131", L"\xFF15", L"\x012D" L"5", L"\xFF10"};
+	const std::wstring texts[] = {L"\x0131", L"\xFF15",
+		L"\x012D"
+		L"5",
+		L"\xFF10"};
 	for (const auto& text : texts)
 	{
 		const wchar_t* end = nullptr;
@@ -227,7 +230,9 @@ TEST(NumberParsers, WideUnitsOutsideAsciiAreNotDigits)
 		EXPECT_EQ(text.c_str(), fw::fast_atof_move(text.c_str(), value));
 		EXPECT_EQ(0.f, value);
 	}
-	EXPECT_EQ(fw::core::vector2df(5, 0), fw::parseVector2d(stringw(L"\x012D" L"5")));
+	EXPECT_EQ(fw::core::vector2df(5, 0),
+		fw::parseVector2d(stringw(L"\x012D"
+								  L"5")));
 }
 
 TEST(ParseInt, ReadsLikeAtoiButClamps)
@@ -237,23 +242,23 @@ TEST(ParseInt, ReadsLikeAtoiButClamps)
 		const char* text;
 		fw::s32 value;
 	} cases[] = {
-	    {"", 0},
-	    {"42", 42},
-	    {"  42abc", 42},
-	    {" \t\n\v\f\r-7", -7},
-	    {"+8", 8},
-	    {"-7", -7},
-	    {"abc", 0},
-	    {"- 5", 0},
-	    {"0x1A", 0},
-	    {"12 34", 12},
-	    {"007", 7},
-	    {"2147483647", INT_MAX},
-	    {"2147483648", INT_MAX},
-	    {"-2147483648", INT_MIN},
-	    {"-2147483649", INT_MIN},
-	    {"99999999999999999999999", INT_MAX},
-	    {"-99999999999999999999999", INT_MIN},
+		{"", 0},
+		{"42", 42},
+		{"  42abc", 42},
+		{" \t\n\v\f\r-7", -7},
+		{"+8", 8},
+		{"-7", -7},
+		{"abc", 0},
+		{"- 5", 0},
+		{"0x1A", 0},
+		{"12 34", 12},
+		{"007", 7},
+		{"2147483647", INT_MAX},
+		{"2147483648", INT_MAX},
+		{"-2147483648", INT_MIN},
+		{"-2147483649", INT_MIN},
+		{"99999999999999999999999", INT_MAX},
+		{"-99999999999999999999999", INT_MIN},
 	};
 	for (const auto& c : cases)
 		EXPECT_EQ(c.value, fw::parseInt(c.text)) << "text \"" << c.text << "\"";
@@ -268,21 +273,21 @@ TEST(TruncateToInt, TruncatesTowardZeroAndClamps)
 		double value;
 		fw::s32 result;
 	} cases[] = {
-	    {0.0, 0},
-	    {2.9, 2},
-	    {-2.9, -2},
-	    {5.5, 5},
-	    {-0.5, 0},
-	    {2147483646.9, 2147483646},
-	    {2147483647.0, INT_MAX},
-	    {2147483647.9, INT_MAX},
-	    {1e20, INT_MAX},
-	    {inf, INT_MAX},
-	    {-2147483648.0, INT_MIN},
-	    {-2147483648.9, INT_MIN},
-	    {-1e20, INT_MIN},
-	    {-inf, INT_MIN},
-	    {nan, 0},
+		{0.0, 0},
+		{2.9, 2},
+		{-2.9, -2},
+		{5.5, 5},
+		{-0.5, 0},
+		{2147483646.9, 2147483646},
+		{2147483647.0, INT_MAX},
+		{2147483647.9, INT_MAX},
+		{1e20, INT_MAX},
+		{inf, INT_MAX},
+		{-2147483648.0, INT_MIN},
+		{-2147483648.9, INT_MIN},
+		{-1e20, INT_MIN},
+		{-inf, INT_MIN},
+		{nan, 0},
 	};
 	for (const auto& c : cases)
 		EXPECT_EQ(c.result, fw::truncateToInt(c.value)) << "value " << c.value;
@@ -295,20 +300,20 @@ TEST(NumberScanners, Vector2dTakesNumbersWhateverStandsBetween)
 		const char* text;
 		float x, y;
 	} cases[] = {
-	    {"10;20", 10, 20},
-	    {"x=10, y=-20", 10, -20},
-	    {"5", 5, 0},
-	    {"", 0, 0},
-	    {"abc", 0, 0},
-	    {"(1.5, 2.5)", 1.5f, 2.5f},
-	    {"1.000000;2.000000", 1, 2},
-	    {"-.5;2", -0.5f, 2},
-	    // A point or plus sign before a number is skipped over.
-	    {".5;2", 5, 2},
-	    {"+3 4", 3, 4},
-	    {"-;7", 0, 7},
-	    {"1e2;3", 100, 3},
-	    {"1 2 3", 1, 2},
+		{"10;20", 10, 20},
+		{"x=10, y=-20", 10, -20},
+		{"5", 5, 0},
+		{"", 0, 0},
+		{"abc", 0, 0},
+		{"(1.5, 2.5)", 1.5f, 2.5f},
+		{"1.000000;2.000000", 1, 2},
+		{"-.5;2", -0.5f, 2},
+		// A point or plus sign before a number is skipped over.
+		{".5;2", 5, 2},
+		{"+3 4", 3, 4},
+		{"-;7", 0, 7},
+		{"1e2;3", 100, 3},
+		{"1 2 3", 1, 2},
 	};
 	for (const auto& c : cases)
 	{
@@ -329,13 +334,13 @@ TEST(NumberScanners, Vector3dColorfAndRect)
 		const char* text;
 		float v[4];
 	} cases[] = {
-	    {"1;2;3;4", {1, 2, 3, 4}},
-	    {"1.000000;-2.500000;3.250000;0.100000", {1, -2.5f, 3.25f, 0.1f}},
-	    {"0;0;32;16", {0, 0, 32, 16}},
-	    {"1;2", {1, 2, 0, 0}},
-	    {"", {0, 0, 0, 0}},
-	    {"1;2;3;4;5", {1, 2, 3, 4}},
-	    {"[-1, -2] - [3, 4]", {-1, -2, 0, 3}},
+		{"1;2;3;4", {1, 2, 3, 4}},
+		{"1.000000;-2.500000;3.250000;0.100000", {1, -2.5f, 3.25f, 0.1f}},
+		{"0;0;32;16", {0, 0, 32, 16}},
+		{"1;2", {1, 2, 0, 0}},
+		{"", {0, 0, 0, 0}},
+		{"1;2;3;4;5", {1, 2, 3, 4}},
+		{"[-1, -2] - [3, 4]", {-1, -2, 0, 3}},
 	};
 	for (const auto& c : cases)
 	{
@@ -379,15 +384,15 @@ TEST_F(SplitTest, TrimsDropsEmptyPiecesAndInternsInOrder)
 		const char* text;
 		std::vector<const char*> names;
 	} cases[] = {
-	    {"", {}},
-	    {";", {}},
-	    {" ; \t;\r\n; ", {}},
-	    {"splitA", {"splitA"}},
-	    {"  splitA ; splitB;;\tsplitC ;", {"splitA", "splitB", "splitC"}},
-	    {"splitC;splitA", {"splitC", "splitA"}},
-	    {"splitA;splitA", {"splitA", "splitA"}},
-	    {"\nsplit D\r", {"split D"}},
-	    {";;splitB", {"splitB"}},
+		{"", {}},
+		{";", {}},
+		{" ; \t;\r\n; ", {}},
+		{"splitA", {"splitA"}},
+		{"  splitA ; splitB;;\tsplitC ;", {"splitA", "splitB", "splitC"}},
+		{"splitC;splitA", {"splitC", "splitA"}},
+		{"splitA;splitA", {"splitA", "splitA"}},
+		{"\nsplit D\r", {"split D"}},
+		{";;splitB", {"splitB"}},
 	};
 	for (const auto& c : cases)
 	{
@@ -423,18 +428,17 @@ TEST(ModulateColor, MultipliesChannelsScaledBackTo255)
 	{
 		SColor a, b, result;
 	} cases[] = {
-	    {SColor(255, 255, 255, 255), SColor(255, 255, 255, 255), SColor(255, 255, 255, 255)},
-	    {SColor(255, 255, 255, 255), SColor(10, 20, 30, 40), SColor(10, 20, 30, 40)},
-	    {SColor(10, 20, 30, 40), SColor(255, 255, 255, 255), SColor(10, 20, 30, 40)},
-	    {SColor(255, 255, 255, 255), SColor(254, 1, 128, 0), SColor(254, 1, 128, 0)},
-	    {SColor(128, 128, 128, 128), SColor(128, 128, 128, 128), SColor(64, 64, 64, 64)},
-	    {SColor(0, 0, 0, 0), SColor(255, 255, 255, 255), SColor(0, 0, 0, 0)},
-	    // Channels stay in place: alpha, red, green, blue each with its own.
-	    {SColor(255, 255, 0, 128), SColor(128, 64, 255, 255), SColor(128, 64, 0, 128)},
-	    {SColor(100, 200, 50, 3), SColor(100, 100, 100, 100), SColor(39, 78, 19, 1)},
+		{SColor(255, 255, 255, 255), SColor(255, 255, 255, 255), SColor(255, 255, 255, 255)},
+		{SColor(255, 255, 255, 255), SColor(10, 20, 30, 40), SColor(10, 20, 30, 40)},
+		{SColor(10, 20, 30, 40), SColor(255, 255, 255, 255), SColor(10, 20, 30, 40)},
+		{SColor(255, 255, 255, 255), SColor(254, 1, 128, 0), SColor(254, 1, 128, 0)},
+		{SColor(128, 128, 128, 128), SColor(128, 128, 128, 128), SColor(64, 64, 64, 64)},
+		{SColor(0, 0, 0, 0), SColor(255, 255, 255, 255), SColor(0, 0, 0, 0)},
+		// Channels stay in place: alpha, red, green, blue each with its own.
+		{SColor(255, 255, 0, 128), SColor(128, 64, 255, 255), SColor(128, 64, 0, 128)},
+		{SColor(100, 200, 50, 3), SColor(100, 100, 100, 100), SColor(39, 78, 19, 1)},
 	};
 	for (const auto& c : cases)
-		EXPECT_EQ(c.result.color, fw::modulateColor(c.a, c.b).color)
-		    << std::hex << c.a.color << " x " << c.b.color;
+		EXPECT_EQ(c.result.color, fw::modulateColor(c.a, c.b).color) << std::hex << c.a.color << " x " << c.b.color;
 }
 } // namespace

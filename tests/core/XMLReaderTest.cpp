@@ -1,10 +1,10 @@
-#include "support/Fixtures.h"
-#include "support/LogCapture.h"
 #include "core/CLogger.h"
 #include "core/CRefHolder.h"
 #include "core/CXMLReader.h"
 #include "core/TextParsing.h"
 #include "platform/CVirtualFile.h"
+#include "support/Fixtures.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,10 @@ std::string fixture(const char* name)
 	return std::string(bytes.begin(), bytes.end());
 }
 
-std::wstring str(const fw::core::stringw& s) { return std::wstring(s.c_str(), s.size()); }
+std::wstring str(const fw::core::stringw& s)
+{
+	return std::wstring(s.c_str(), s.size());
+}
 
 // One line per node: a type letter, the name, and for elements "/" when empty, then the
 // attributes (other nodes leave both as the last element had them).
@@ -135,8 +138,8 @@ TEST_P(XMLReaderEncoding, ReadsTheSameNodes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, XMLReaderEncoding,
-	::testing::Values("doc_utf8_bom.xml", "doc_utf16le.xml", "doc_utf16be.xml", "doc_utf32le.xml",
-		"doc_utf32be.xml", "doc_8bit.xml"));
+	::testing::Values("doc_utf8_bom.xml", "doc_utf16le.xml", "doc_utf16be.xml", "doc_utf32le.xml", "doc_utf32be.xml",
+		"doc_8bit.xml"));
 
 TEST(XMLReader, Utf8WithoutMarkIsReadByteByByte)
 {
@@ -187,7 +190,8 @@ TEST(XMLReader, Utf8DecoderStopsAtTheEndOfTheData)
 	const std::string utf8 = "\xEF\xBB\xBF";
 	std::string swallowing = utf8;
 	for (int i = 0; i < 16; ++i)
-		swallowing += "\xF0" "abc";
+		swallowing += "\xF0"
+					  "abc";
 	swallowing += "<b/>";
 
 	struct

@@ -93,7 +93,8 @@ TEST(XMLWriter, Indentation)
 		std::wstring expected;
 	} cases[] = {
 		{"closing tags at their element's depth",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeElement(L"A");
 				w.writeElement(L"B");
 				w.writeElement(L"C", true);
@@ -102,7 +103,8 @@ TEST(XMLWriter, Indentation)
 			},
 			L"<A>\t<B>\t\t<C />\t</B></A>"},
 		{"a closing tag right after text has no tabs",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeElement(L"A");
 				w.writeElement(L"B");
 				w.writeText(L"t");
@@ -111,14 +113,16 @@ TEST(XMLWriter, Indentation)
 			},
 			L"<A>\t<B>t</B></A>"},
 		{"elements are indented after text too",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeElement(L"A");
 				w.writeText(L"t");
 				w.writeElement(L"B", true);
 			},
 			L"<A>t\t<B />"},
 		{"comments are not indented and count as text",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeElement(L"A");
 				w.writeElement(L"B");
 				w.writeComment(L"c&d");
@@ -126,7 +130,8 @@ TEST(XMLWriter, Indentation)
 			},
 			L"<A>\t<B><!--c&amp;d--></B>"},
 		{"more closing tags than elements: no tabs below zero",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeClosingTag(L"X");
 				w.writeClosingTag(L"Y");
 				w.writeElement(L"A", true);
@@ -136,7 +141,8 @@ TEST(XMLWriter, Indentation)
 			},
 			L"</X></Y><A /><B><C><D />"},
 		{"the header clears text written last",
-			[](CXMLWriter& w) {
+			[](CXMLWriter& w)
+			{
 				w.writeElement(L"A");
 				w.writeElement(L"B");
 				w.writeText(L"t");

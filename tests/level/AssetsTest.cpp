@@ -68,7 +68,8 @@ TEST(Assets, XmlFilesBeyondAsciiStartWithAByteOrderMark)
 	for (const fs::path& file : files)
 	{
 		const std::string bytes = readBytes(file);
-		const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+		const bool ascii =
+			std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 		EXPECT_TRUE(ascii || hasByteOrderMark(bytes)) << fs::relative(file, kAssets) << " holds text beyond ASCII";
 	}
 }
@@ -157,7 +158,8 @@ protected:
 
 	void expectBuildingType(fw::s32 nameId, const std::string& where) const
 	{
-		EXPECT_NE(nullptr, buildings.getBuilding(nameId)) << where << " names the unknown building type \"" << nameOf(nameId) << "\"";
+		EXPECT_NE(nullptr, buildings.getBuilding(nameId))
+			<< where << " names the unknown building type \"" << nameOf(nameId) << "\"";
 	}
 
 	void expectBuildingTypes(const fw::core::array<fw::s32>& nameIds, const std::string& where) const
@@ -245,9 +247,11 @@ TEST_F(AssetsConfiguration, LevelsLoadWholeAndNameOnlyWhatExists)
 			for (fw::u32 k = 0; k < neutral[i]->cars.size(); ++k)
 				EXPECT_EQ("GCarNode", levelTemplates[nameOf(neutral[i]->cars[k])]) << nameOf(neutral[i]->cars[k]);
 		EXPECT_FALSE(paths->getPedestrianPaths().empty());
-		auto expectPlaces = [&](const fw::core::array<fw::s32>& names, const std::string& where) {
+		auto expectPlaces = [&](const fw::core::array<fw::s32>& names, const std::string& where)
+		{
 			for (fw::u32 i = 0; i < names.size(); ++i)
-				EXPECT_TRUE(places.count(names[i])) << where << " names the unknown place \"" << nameOf(names[i]) << "\"";
+				EXPECT_TRUE(places.count(names[i]))
+					<< where << " names the unknown place \"" << nameOf(names[i]) << "\"";
 		};
 
 		expectBuildingTypes(level->getAvailableBuildings(), "AvailableBuildingsForBuild");

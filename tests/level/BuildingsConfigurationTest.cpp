@@ -74,37 +74,41 @@ TEST(BuildingsConfiguration, PropertiesTakeTheirValueOnlyFromTheirOwnType)
 		{"<int Name=\"BuildTime\" Value=\"7000\"/>", [](auto& b) { EXPECT_EQ(0.f, b.BuildTime); }},
 		{"<float Name=\"Level\" Value=\"2\"/>", [](auto& b) { EXPECT_EQ(0, b.Level); }},
 		{"<int Name=\"Level\" Value=\"2\"/><int Name=\"Type\" Value=\"7\"/>",
-		 [](auto& b) {
-			 EXPECT_EQ(2, b.Level);
-			 EXPECT_EQ(7, b.Type);
-		 }},
+			[](auto& b)
+			{
+				EXPECT_EQ(2, b.Level);
+				EXPECT_EQ(7, b.Type);
+			}},
 		{"<int Name=\"ProvidedService\" Value=\"3\"/>", [](auto& b) { EXPECT_EQ(0, b.ProvidedService); }},
 		{"<int Name=\"ProvidedService\" Value=\"4\"/>", [](auto& b) { EXPECT_EQ(4, b.ProvidedService); }},
 		{"<int Name=\"ProvidedService\" Value=\"5\"/>", [](auto& b) { EXPECT_EQ(5, b.ProvidedService); }},
 		{"<int Name=\"ProvidedService\" Value=\"6\"/>", [](auto& b) { EXPECT_EQ(0, b.ProvidedService); }},
 		{"<vector2d Name=\"ServeArea\" Value=\"200, 150\"/>",
-		 [](auto& b) { EXPECT_EQ(fw::core::vector2df(200.f, 150.f), b.BoostedServeArea); }},
+			[](auto& b) { EXPECT_EQ(fw::core::vector2df(200.f, 150.f), b.BoostedServeArea); }},
 		{"<vector2d Name=\"ServeArea\" Value=\"200, 150\"/><vector2d Name=\"BoostedServeArea\" Value=\"0, 0\"/>",
-		 [](auto& b) { EXPECT_EQ(fw::core::vector2df(200.f, 150.f), b.BoostedServeArea); }},
+			[](auto& b) { EXPECT_EQ(fw::core::vector2df(200.f, 150.f), b.BoostedServeArea); }},
 		{"<vector2d Name=\"ServeArea\" Value=\"200, 150\"/><vector2d Name=\"BoostedServeArea\" Value=\"0, 90\"/>",
-		 [](auto& b) { EXPECT_EQ(fw::core::vector2df(0.f, 90.f), b.BoostedServeArea); }},
+			[](auto& b) { EXPECT_EQ(fw::core::vector2df(0.f, 90.f), b.BoostedServeArea); }},
 		{"<string Name=\"ServeArea\" Value=\"200, 150\"/>",
-		 [](auto& b) { EXPECT_EQ(fw::core::vector2df(0.f, 0.f), b.ServeArea); }},
+			[](auto& b) { EXPECT_EQ(fw::core::vector2df(0.f, 0.f), b.ServeArea); }},
 		{"<stringw Name=\"DisplayName\" Value=\"Inn\"/><string Name=\"Description\" Value=\"Rooms\"/>",
-		 [](auto& b) {
-			 EXPECT_STREQ("Inn", b.DisplayName.c_str());
-			 EXPECT_EQ(fw::core::stringw(L"Rooms"), b.Description);
-		 }},
+			[](auto& b)
+			{
+				EXPECT_STREQ("Inn", b.DisplayName.c_str());
+				EXPECT_EQ(fw::core::stringw(L"Rooms"), b.Description);
+			}},
 		{"<string Name=\"NextLevelName\" Value=\"B2\"/><string Name=\"BuiltSoundCueName\" Value=\"\"/>",
-		 [](auto& b) {
-			 EXPECT_EQ(id("B2"), b.NextLevelName);
-			 EXPECT_EQ(-1, b.BuiltSoundCueName);
-		 }},
+			[](auto& b)
+			{
+				EXPECT_EQ(id("B2"), b.NextLevelName);
+				EXPECT_EQ(-1, b.BuiltSoundCueName);
+			}},
 		{"<int Name=\"BuildWorkersCost\" Value=\"3\"/><float Name=\"DestroyWorkersCost\" Value=\"3\"/>",
-		 [](auto& b) {
-			 EXPECT_EQ(3, b.BuildWorkersCost);
-			 EXPECT_EQ(0, b.DestroyWorkersCost);
-		 }},
+			[](auto& b)
+			{
+				EXPECT_EQ(3, b.BuildWorkersCost);
+				EXPECT_EQ(0, b.DestroyWorkersCost);
+			}},
 	};
 	for (const SCase& c : cases)
 	{
@@ -119,10 +123,10 @@ TEST(BuildingsConfiguration, PropertiesTakeTheirValueOnlyFromTheirOwnType)
 TEST(BuildingsConfiguration, FirstBuildingOfANameWinsAndNamelessOnesShareTheEmptyName)
 {
 	GBuildingsConfiguration config;
-	EXPECT_TRUE(config.load(readerOver(buildings(building("<int Name=\"Level\" Value=\"1\"/>") +
-		building("<int Name=\"Level\" Value=\"2\"/>") +
-		"<Building><Properties><int Name=\"Level\" Value=\"3\"/></Properties></Building>"
-		"<Building><Properties><int Name=\"Level\" Value=\"4\"/></Properties></Building>"))
+	EXPECT_TRUE(config.load(readerOver(
+		buildings(building("<int Name=\"Level\" Value=\"1\"/>") + building("<int Name=\"Level\" Value=\"2\"/>") +
+			"<Building><Properties><int Name=\"Level\" Value=\"3\"/></Properties></Building>"
+			"<Building><Properties><int Name=\"Level\" Value=\"4\"/></Properties></Building>"))
 								.get()));
 	ASSERT_EQ(2u, config.getBuildings().size());
 	EXPECT_EQ(1, config.getBuilding(id("B"))->Level);
@@ -148,8 +152,8 @@ TEST(BuildingsConfiguration, FeatureDurationsAreTruncatedAndRechargeDefaultsToTh
 	{
 		SCOPED_TRACE(c.attributes);
 		GBuildingsConfiguration config;
-		const GBuildingConfiguration* b = loadOne(
-			config, buildings(building("", std::string("<ActiveFeature ") + c.attributes + "></ActiveFeature>")));
+		const GBuildingConfiguration* b = loadOne(config,
+			buildings(building("", std::string("<ActiveFeature ") + c.attributes + "></ActiveFeature>")));
 		ASSERT_EQ(1u, b->ActiveFeatures.size());
 		EXPECT_EQ(c.duration, b->ActiveFeatures[0].DurationTime);
 		EXPECT_EQ(c.recharge, b->ActiveFeatures[0].RechargeTime);
@@ -202,13 +206,13 @@ TEST(BuildingsConfiguration, ACopyStartsItsOwnCountAndSharesTheModifierList)
 TEST(BuildingsConfiguration, EmptyElementsEndAtOnceAndTheirSiblingsReadAsWritten)
 {
 	GBuildingsConfiguration config;
-	EXPECT_TRUE(config.load(readerOver(buildings(
-		"<Building/>" +
-		building("<int Name=\"Level\" Value=\"2\"/>",
-			"<LevelModifiers/><ActiveFeature DurationTime=\"1000\"/>"
-			"<ActiveFeature DurationTime=\"2000\"><Feature Type=\"BoostIncome\"/></ActiveFeature>") +
-		"<Building><Properties/></Building>"))
-								.get()));
+	EXPECT_TRUE(config.load(
+		readerOver(buildings("<Building/>" +
+					   building("<int Name=\"Level\" Value=\"2\"/>",
+						   "<LevelModifiers/><ActiveFeature DurationTime=\"1000\"/>"
+						   "<ActiveFeature DurationTime=\"2000\"><Feature Type=\"BoostIncome\"/></ActiveFeature>") +
+					   "<Building><Properties/></Building>"))
+			.get()));
 	ASSERT_EQ(2u, config.getBuildings().size());
 	const GBuildingConfiguration* empty = config.getBuilding(-1);
 	ASSERT_NE(nullptr, empty);

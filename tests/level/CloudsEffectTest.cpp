@@ -4,8 +4,8 @@
 
 #include "TrafficTestSupport.h"
 
-#include "level/scene/GCloudsEffect.h"
 #include "level/nodes/GPathMovableNode.h"
+#include "level/scene/GCloudsEffect.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

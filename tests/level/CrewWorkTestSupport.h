@@ -6,8 +6,8 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/works/GBuildingWork.h"
 #include "level/data/GLevelPaths.h"
+#include "level/works/GBuildingWork.h"
 
 #include <cstdio>
 #include <initializer_list>

@@ -5,12 +5,12 @@
 
 #include "core/CAnimatorState.h"
 #include "core/KeyFrame.h"
+#include "level/nodes/GPathMovableNode.h"
+#include "level/scene/LevelServices.h"
 #include "level/works/GCleaningWork.h"
 #include "level/works/GDestroyWork.h"
-#include "level/nodes/GPathMovableNode.h"
 #include "level/works/GRepairWork.h"
 #include "level/works/GRestoringWork.h"
-#include "level/scene/LevelServices.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/TextNode.h"
 

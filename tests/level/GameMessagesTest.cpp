@@ -27,9 +27,11 @@ TEST(GameMessages, TypeTestsAcceptOwnIdBasesGameMessageAndZero)
 	const std::vector<SMessageCase> cases = {
 		{"completed", [] { return new GLevelCompletedMessage; }, 4096, {4096, 0}, {4097, 4110}},
 		{"day passed", [] { return new GDayPassedMessage; }, 4097, {4097, 4096, 0}, {4098}},
-		{"selection", [=] { return new GBuildingSelectionChangedMessage(building, nullptr); }, 4098, {4098, 4096, 0}, {4097}},
+		{"selection", [=] { return new GBuildingSelectionChangedMessage(building, nullptr); }, 4098, {4098, 4096, 0},
+			{4097}},
 		{"state changed", [] { return new GLevelStateChangedMessage; }, 4100, {4100, 4096, 0}, {4099}},
-		{"construction", [=] { return new GConstructionDoneMessage(building, nullptr); }, 4101, {4101, 4096, 0}, {4102}},
+		{"construction", [=] { return new GConstructionDoneMessage(building, nullptr); }, 4101, {4101, 4096, 0},
+			{4102}},
 		{"repair", [=] { return new GRepairDoneMessage(building); }, 4102, {4102, 4096, 0}, {4101}},
 		{"cleaning", [=] { return new GCleaningDoneMessage(building); }, 4103, {4103, 4096, 0}, {4102}},
 		{"serve", [=] { return new GServeDoneMessage(building); }, 4104, {4104, 4096, 0}, {4105}},

@@ -9,9 +9,9 @@
 #include "core/KeyFrame.h"
 #include "core/SRenderEntry.h"
 #include "core/TypeIds.h"
-#include "level/works/GBuildingWork.h"
 #include "level/data/GLevelPaths.h"
 #include "level/nodes/OnceSpawnerNode.h"
+#include "level/works/GBuildingWork.h"
 #include "support/LogCapture.h"
 #include "widgets/ProgressBarNode.h"
 

@@ -61,75 +61,86 @@ TEST(LevelConfiguration, PropertiesTable)
 	};
 	const std::vector<SCase> cases = {
 		{"<stringw Name=\"Name\" Value=\"12\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(12, c.getLevelNumber());
-			 EXPECT_EQ(fw::core::stringw(L"12"), c.getName());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(12, c.getLevelNumber());
+				EXPECT_EQ(fw::core::stringw(L"12"), c.getName());
+			}},
 		{"<stringw Name=\"Name\" Value=\"-3rd\"/>", [](auto& c) { EXPECT_EQ(-3, c.getLevelNumber()); }},
 		{"<stringw Name=\"Name\" Value=\"Harbour\"/>", [](auto& c) { EXPECT_EQ(0, c.getLevelNumber()); }},
 		{"<int Name=\"DayLength\" Value=\"90\"/>",
-		 [](auto& c) {
-			 // Without a name the level number is 0.
-			 EXPECT_EQ(0, c.getLevelNumber());
-			 EXPECT_EQ(90, c.getDayLength());
-		 }},
+			[](auto& c)
+			{
+				// Without a name the level number is 0.
+				EXPECT_EQ(0, c.getLevelNumber());
+				EXPECT_EQ(90, c.getDayLength());
+			}},
 		{"<int Name=\"SettingIndex\" Value=\"4\"/>", [](auto& c) { EXPECT_EQ(4, c.getSettingIndex()); }},
 		{"<float Name=\"SettingIndex\" Value=\"4\"/>", [](auto& c) { EXPECT_EQ(0, c.getSettingIndex()); }},
 		{"<string Name=\"UnlockLevels\" Value=\" level2 ;;level3;\"/>",
-		 [](auto& c) {
-			 const auto& levels = c.getUnlockLevels();
-			 ASSERT_EQ(4u, levels.size());
-			 EXPECT_STREQ(" level2 ", levels[0].c_str());
-			 EXPECT_STREQ("", levels[1].c_str());
-			 EXPECT_STREQ("level3", levels[2].c_str());
-			 EXPECT_STREQ("", levels[3].c_str());
-		 }},
+			[](auto& c)
+			{
+				const auto& levels = c.getUnlockLevels();
+				ASSERT_EQ(4u, levels.size());
+				EXPECT_STREQ(" level2 ", levels[0].c_str());
+				EXPECT_STREQ("", levels[1].c_str());
+				EXPECT_STREQ("level3", levels[2].c_str());
+				EXPECT_STREQ("", levels[3].c_str());
+			}},
 		{"<string Name=\"UnlockLevels\" Value=\"\"/>", [](auto& c) { EXPECT_EQ(1u, c.getUnlockLevels().size()); }},
 		{"<string Name=\"AvailableBuildingsForBuild\" Value=\" Hotel1 ;; Fountain ;\"/>",
-		 [](auto& c) { EXPECT_EQ(ids({"Hotel1", "Fountain"}), ids(c.getAvailableBuildings())); }},
+			[](auto& c) {
+				EXPECT_EQ(ids({"Hotel1", "Fountain"}), ids(c.getAvailableBuildings()));
+			}},
 		{"<string Name=\"PyramidIncomeBonusPlaces\" Value=\"Place5\"/>"
 		 "<string Name=\"StationIncomeBonus1BuildingTypes\" Value=\"Hotel2;Hotel3\"/>"
 		 "<string Name=\"StationIncomeBonus2BuildingTypes\" Value=\"FerrisWheel\"/>"
 		 "<float Name=\"StationIncomeBonus1\" Value=\"5\"/><float Name=\"StationIncomeBonus2\" Value=\"3\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(ids({"Place5"}), ids(c.getPyramidIncomeBonusPlaces()));
-			 EXPECT_EQ(ids({"Hotel2", "Hotel3"}), ids(c.getStationIncomeBonus1BuildingTypes()));
-			 EXPECT_EQ(ids({"FerrisWheel"}), ids(c.getStationIncomeBonus2BuildingTypes()));
-			 EXPECT_EQ(5.f, c.getStationIncomeBonus1());
-			 EXPECT_EQ(3.f, c.getStationIncomeBonus2());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(ids({"Place5"}), ids(c.getPyramidIncomeBonusPlaces()));
+				EXPECT_EQ(ids({"Hotel2", "Hotel3"}), ids(c.getStationIncomeBonus1BuildingTypes()));
+				EXPECT_EQ(ids({"FerrisWheel"}), ids(c.getStationIncomeBonus2BuildingTypes()));
+				EXPECT_EQ(5.f, c.getStationIncomeBonus1());
+				EXPECT_EQ(3.f, c.getStationIncomeBonus2());
+			}},
 		{"<int Name=\"LevelTime\" Value=\"300\"/><int Name=\"Score\" Value=\"10\"/><float Name=\"ExpertScore\" Value=\"20\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(300, c.getLevelTime());
-			 EXPECT_EQ(10, c.getScore());
-			 EXPECT_EQ(0, c.getExpertScore());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(300, c.getLevelTime());
+				EXPECT_EQ(10, c.getScore());
+				EXPECT_EQ(0, c.getExpertScore());
+			}},
 		{"<float Name=\"InitMoney\" Value=\"2500.5\"/><int Name=\"InitRating\" Value=\"10\"/>"
 		 "<int Name=\"InitWorkersCount\" Value=\"3\"/><float Name=\"InitMaterialsCount\" Value=\"40\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(2500.5f, c.getInitMoney());
-			 EXPECT_EQ(0.f, c.getInitRating());
-			 EXPECT_EQ(3, c.getInitWorkersCount());
-			 EXPECT_EQ(40.f, c.getInitMaterialsCount());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(2500.5f, c.getInitMoney());
+				EXPECT_EQ(0.f, c.getInitRating());
+				EXPECT_EQ(3, c.getInitWorkersCount());
+				EXPECT_EQ(40.f, c.getInitMaterialsCount());
+			}},
 		{"<float Name=\"IncomeBonus1\" Value=\"10\"/><float Name=\"IncomeBonus2\" Value=\"-10\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(10.f, c.getIncomeBonus1());
-			 EXPECT_EQ(-10.f, c.getIncomeBonus2());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(10.f, c.getIncomeBonus1());
+				EXPECT_EQ(-10.f, c.getIncomeBonus2());
+			}},
 		{"<vector2d Name=\"BuildingsSellTime\" Value=\"1, 2\"/><string Name=\"BuildingsBuyRequestTime\" Value=\"1, 2\"/>",
-		 [](auto& c) {
-			 EXPECT_EQ(fw::core::vector2df(1.f, 2.f), c.getBuildingsSellTime());
-			 EXPECT_EQ(fw::core::vector2df(0.f, 0.f), c.getBuildingsBuyRequestTime());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_EQ(fw::core::vector2df(1.f, 2.f), c.getBuildingsSellTime());
+				EXPECT_EQ(fw::core::vector2df(0.f, 0.f), c.getBuildingsBuyRequestTime());
+			}},
 		{"<int Name=\"IsClockOn\" Value=\"1\"/><bool Name=\"IsSellOn\" Value=\"false\"/>"
 		 "<bool Name=\"IsNotOwnedDecorationsDirty\" Value=\"true\"/>",
-		 [](auto& c) {
-			 EXPECT_FALSE(c.isClockOn());
-			 EXPECT_FALSE(c.isSellOn());
-			 EXPECT_TRUE(c.isNotOwnedDecorationsDirty());
-			 EXPECT_TRUE(c.isRatingOn());
-		 }},
+			[](auto& c)
+			{
+				EXPECT_FALSE(c.isClockOn());
+				EXPECT_FALSE(c.isSellOn());
+				EXPECT_TRUE(c.isNotOwnedDecorationsDirty());
+				EXPECT_TRUE(c.isRatingOn());
+			}},
 	};
 	for (const SCase& c : cases)
 	{
@@ -247,10 +258,10 @@ TEST(LevelConfiguration, EmptyFormsAndAMissingClosingTag)
 
 	EXPECT_TRUE(fw::adoptRef(new GLevelConfiguration)->read(readerOver("<Level/>").get()));
 
-	const fw::CRefHolder<GLevelConfiguration> cut = readLevel(
-		"<Level><Properties><int Name=\"DayLength\" Value=\"45\"/></Properties><Objectives>"
-		"<Objective Type=\"Income\" Value=\"1\"/>",
-		false);
+	const fw::CRefHolder<GLevelConfiguration> cut =
+		readLevel("<Level><Properties><int Name=\"DayLength\" Value=\"45\"/></Properties><Objectives>"
+				  "<Objective Type=\"Income\" Value=\"1\"/>",
+			false);
 	EXPECT_EQ(45, cut->getDayLength());
 	EXPECT_EQ(1u, cut->getObjectives()->size());
 }

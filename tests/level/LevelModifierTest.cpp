@@ -100,7 +100,8 @@ TEST(LevelModifiers, EachKindChangesItsOwnField)
 
 TEST(LevelModifiers, Arithmetic)
 {
-	EXPECT_FLOAT_EQ(0.4f, applyModifiers(modifier("MaterialPriceM", "0.5") + modifier("MaterialPriceM", "0.8")).MaterialPriceM);
+	EXPECT_FLOAT_EQ(0.4f,
+		applyModifiers(modifier("MaterialPriceM", "0.5") + modifier("MaterialPriceM", "0.8")).MaterialPriceM);
 	EXPECT_EQ(3.f, applyModifiers(modifier("WorkersCostA", "1") + modifier("WorkersCostA", "2")).WorkersCostA);
 	// Without a Value the factor is 0.
 	EXPECT_EQ(0.f, applyModifiers("<Modifier Type=\"GuestsCountM\"/>").GuestsCountM);
@@ -110,7 +111,8 @@ TEST(LevelModifiers, PermissionsAreSetByTheLastOneApplied)
 {
 	EXPECT_FALSE(applyModifiers(modifier("CanBuildingsBroke", "0")).CanBuildingsBroke);
 	EXPECT_TRUE(applyModifiers(modifier("CanBuildingsBroke", "0.5")).CanBuildingsBroke);
-	EXPECT_FALSE(applyModifiers(modifier("CanBuildingsBroke", "1") + modifier("CanBuildingsBroke", "-1")).CanBuildingsBroke);
+	EXPECT_FALSE(
+		applyModifiers(modifier("CanBuildingsBroke", "1") + modifier("CanBuildingsBroke", "-1")).CanBuildingsBroke);
 	EXPECT_TRUE(applyModifiers(modifier("CanReceiveMoneyLetters", "0") + modifier("CanReceiveMoneyLetters", "1"))
 					.CanReceiveMoneyLetters);
 }
@@ -119,7 +121,8 @@ TEST(LevelModifiers, UnknownKindsAreSkippedAndTheRestIsRead)
 {
 	fw::u32 count = 0;
 	const GLevelModifierValues values = applyModifiers(modifier("materialPriceM", "0.5") + modifier("", "2") +
-		"<Modifier Value=\"2\"/>" + modifier("MaterialPriceM", "0.5"), &count);
+			"<Modifier Value=\"2\"/>" + modifier("MaterialPriceM", "0.5"),
+		&count);
 	EXPECT_EQ(1u, count);
 	EXPECT_EQ(0.5f, values.MaterialPriceM);
 	EXPECT_EQ(nullptr, createLevelModifier(L"PriceM"));

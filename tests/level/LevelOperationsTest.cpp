@@ -3,6 +3,7 @@
 
 #include "LevelSceneSupport.h"
 
+#include "level/scene/LevelServices.h"
 #include "level/works/GBuildingWork.h"
 #include "level/works/GCleaningWork.h"
 #include "level/works/GConstructionWork.h"
@@ -11,7 +12,6 @@
 #include "level/works/GRepairWork.h"
 #include "level/works/GRestoringWork.h"
 #include "level/works/GServeWork.h"
-#include "level/scene/LevelServices.h"
 
 #include <gtest/gtest.h>
 

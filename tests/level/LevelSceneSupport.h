@@ -14,12 +14,12 @@
 #include "core/SceneFile.h"
 #include "level/buildings/GBuildingNode.h"
 #include "level/data/GBuildingsConfiguration.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/data/GLevelConfiguration.h"
 #include "level/data/GLevelModifier.h"
+#include "level/data/IGLevelUpgradeEffects.h"
+#include "level/scene/GGameLevelScene.h"
 #include "level/scene/GLevelNodeClasses.h"
 #include "level/scene/GMoneyLetter.h"
-#include "level/data/IGLevelUpgradeEffects.h"
 #include "platform/CDeviceStub.h"
 #include "platform/CDictionary.h"
 #include "platform/CEngineDeviceSingleton.h"
@@ -107,22 +107,21 @@ inline std::string levelXml(const std::string& properties, const std::string& re
 // The nodes the works copy: a bus that drives the delivery path and the progress bar shown over a
 // building. Further work templates join this list.
 #define LEVELTEST_WORK_TEMPLATES                                                                                       \
-	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/></Properties>"            \
-	"<States><State Name=\"MovingTo\"/><State Name=\"MovingFrom\"/></States></SceneNode>"                             \
-	"<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBarOverBuilding\"/>"      \
-	"</Properties></SceneNode>"                                                                                      \
-	LEVELTEST_CONSTRUCTION_TEMPLATES
+	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Bus\"/></Properties>"              \
+	"<States><State Name=\"MovingTo\"/><State Name=\"MovingFrom\"/></States></SceneNode>"                              \
+	"<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBarOverBuilding\"/>"        \
+	"</Properties></SceneNode>" LEVELTEST_CONSTRUCTION_TEMPLATES
 
 // The construction work's nodes. Their states that the work waits for last 100 ms (on a child,
 // since a node's change of state completes when its children have ended it); the helicopter's
 // flights last what the work makes them.
 #define LEVELTEST_TIMED_STATE(name)                                                                                    \
-	"<State Name=\"" name "\"><Animator Type=\"KeyFrame\"><Properties><vector3d Name=\"Scale\" Value=\"1;1;1\"/>"     \
+	"<State Name=\"" name "\"><Animator Type=\"KeyFrame\"><Properties><vector3d Name=\"Scale\" Value=\"1;1;1\"/>"      \
 	"</Properties><KeyFrame t=\"0\" Value0=\"1;1;1\"/><KeyFrame t=\"100\" Value0=\"1;1;1\"/></Animator></State>"
 #define LEVELTEST_EMPTY_STATE(name) "<State Name=\"" name "\"/>"
 #define LEVELTEST_MOVER_STATE(name)                                                                                    \
-	"<State Name=\"" name "\"><Animator Type=\"KeyFrame\" Name=\"Mover\"><Properties>"                                \
-	"<vector3d Name=\"Position\" Value=\"0;0;0\"/></Properties><KeyFrame t=\"0\" Value0=\"0;0;0\"/>"                 \
+	"<State Name=\"" name "\"><Animator Type=\"KeyFrame\" Name=\"Mover\"><Properties>"                                 \
+	"<vector3d Name=\"Position\" Value=\"0;0;0\"/></Properties><KeyFrame t=\"0\" Value0=\"0;0;0\"/>"                   \
 	"<KeyFrame t=\"1000\" i=\"0\" Value0=\"0;0;0\"/></Animator></State>"
 #define LEVELTEST_HEADING_STATES(state, heading)                                                                       \
 	state(heading) state(heading "_BeforeUnloading") state(heading "_Unloading") state(heading "_AfterUnloading")
@@ -132,29 +131,34 @@ inline std::string levelXml(const std::string& properties, const std::string& re
 	LEVELTEST_HEADING_STATES(state, "LeftUp") LEVELTEST_HEADING_STATES(state, "LeftDown")
 #define LEVELTEST_SITE_STATES(state)                                                                                   \
 	state("PreBuild1") state("PreBuild2") state("Build") state("Working") state("PostBuild1") state("PostBuild2")
-#define LEVELTEST_CONSTRUCTION_TEMPLATES                                                                               \
-	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Helicopter\"/></Properties>"     \
-	"<States>" LEVELTEST_MOVER_STATE("MovingTo") LEVELTEST_MOVER_STATE("MovingFrom")                                 \
-		LEVELTEST_ALL_HEADING_STATES(LEVELTEST_EMPTY_STATE) "</States>"                                                \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Cargo\"/></Properties>"                  \
-	"<States>" LEVELTEST_ALL_HEADING_STATES(LEVELTEST_TIMED_STATE) "</States></SceneNode>"                            \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"CargoShadow\"/></Properties></SceneNode>" \
-	"</SceneNode>"                                                                                                     \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Cargo\"/></Properties><States>"          \
-	LEVELTEST_TIMED_STATE("RightUp") LEVELTEST_TIMED_STATE("RightDown") LEVELTEST_TIMED_STATE("LeftUp")              \
-		LEVELTEST_TIMED_STATE("LeftDown") "</States></SceneNode>"                                                      \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Construction\"/></Properties>"           \
-	"<States>" LEVELTEST_SITE_STATES(LEVELTEST_EMPTY_STATE) "</States>"                                               \
-	"<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBar\"/></Properties>"     \
-	"</SceneNode>"                                                                                                     \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Crane\"/></Properties>"                  \
-	"<States>" LEVELTEST_SITE_STATES(LEVELTEST_TIMED_STATE) "</States></SceneNode></SceneNode>"                       \
-	"<SceneNode Type=\"SpriteNode\"><Properties><string Name=\"Name\" Value=\"ConstructionSelector\"/></Properties>" \
-	"<States><State Name=\"Focus\"/></States></SceneNode>"                                                            \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"LevelStarEffect\"/></Properties>"        \
-	"<States><State Name=\"Activate\"/></States>"                                                                     \
-	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Star\"/></Properties>"                   \
-	"<States>" LEVELTEST_TIMED_STATE("Activate") "</States></SceneNode></SceneNode>"
+#define LEVELTEST_CONSTRUCTION_TEMPLATES                                                                                                                                                                                                             \
+	"<SceneNode Type=\"GPathMovableNode\"><Properties><string Name=\"Name\" Value=\"Helicopter\"/></Properties>"                                                                                                                                     \
+	"<States>" LEVELTEST_MOVER_STATE("MovingTo") LEVELTEST_MOVER_STATE("MovingFrom") LEVELTEST_ALL_HEADING_STATES(                                                                                                                                   \
+		LEVELTEST_EMPTY_STATE) "</States>"                                                                                                                                                                                                           \
+							   "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Cargo\"/></Properties>"                                                                                                                       \
+							   "<States>" LEVELTEST_ALL_HEADING_STATES(                                                                                                                                                                              \
+								   LEVELTEST_TIMED_STATE) "</States></SceneNode>"                                                                                                                                                                    \
+														  "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"CargoShadow\"/></Properties></SceneNode>"                                                                          \
+														  "</SceneNode>"                                                                                                                                                                             \
+														  "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Cargo\"/></Properties><States>" LEVELTEST_TIMED_STATE(                                                             \
+															  "RightUp") LEVELTEST_TIMED_STATE("RightDown")                                                                                                                                          \
+															  LEVELTEST_TIMED_STATE("LeftUp") LEVELTEST_TIMED_STATE(                                                                                                                                 \
+																  "LeftDown") "</States></SceneNode>"                                                                                                                                                \
+																			  "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Construction\"/></Properties>"                                                                 \
+																			  "<States>" LEVELTEST_SITE_STATES(                                                                                                                                      \
+																				  LEVELTEST_EMPTY_STATE) "</States>"                                                                                                                                 \
+																										 "<SceneNode Type=\"ProgressBarNode\"><Properties><string Name=\"Name\" Value=\"ProgressBar\"/></Properties>"                                \
+																										 "</SceneNode>"                                                                                                                              \
+																										 "<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Crane\"/></Properties>"                                             \
+																										 "<States>" LEVELTEST_SITE_STATES(                                                                                                           \
+																											 LEVELTEST_TIMED_STATE) "</States></SceneNode></SceneNode>"                                                                              \
+																																	"<SceneNode Type=\"SpriteNode\"><Properties><string Name=\"Name\" Value=\"ConstructionSelector\"/></Properties>" \
+																																	"<States><State Name=\"Focus\"/></States></SceneNode>"                                                           \
+																																	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"LevelStarEffect\"/></Properties>"        \
+																																	"<States><State Name=\"Activate\"/></States>"                                                                    \
+																																	"<SceneNode Type=\"BaseNode\"><Properties><string Name=\"Name\" Value=\"Star\"/></Properties>"                   \
+																																	"<States>" LEVELTEST_TIMED_STATE(                                                                                \
+																																		"Activate") "</States></SceneNode></SceneNode>"
 
 const char* const TEMPLATES = "<SceneNode Type=\"TemplateCollectionNode\">" LEVELTEST_LOOK("BuildingPlace") LEVELTEST_LOOK(
 	"Hotel1") LEVELTEST_LOOK("Hotel3") LEVELTEST_LOOK("Fountain") LEVELTEST_LOOK("Cafe") LEVELTEST_LOOK("Factory") LEVELTEST_NAMED("TextNode",
@@ -183,7 +187,9 @@ const char* const TEMPLATES = "<SceneNode Type=\"TemplateCollectionNode\">" LEVE
 																					  "MoneyLetter",
 																					  "<States><State Name=\"Appear\"/></States>"
 																					  "<SceneNode Type=\"TextNode\"><Properties><string Name=\"Name\" Value=\"Text\"/></Properties></SceneNode>" LEVELTEST_DIAL(
-																						  "Progress")) LEVELTEST_WORK_TEMPLATES "</SceneNode>";
+																						  "Progress"))
+																					  LEVELTEST_WORK_TEMPLATES
+	"</SceneNode>";
 
 // A building node of the scene file.
 inline std::string building(const char* name, const char* type, int x, int y, bool owned)

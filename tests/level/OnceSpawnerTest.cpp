@@ -9,8 +9,8 @@
 #include "core/CPropertyContainer.h"
 #include "core/NodeCasts.h"
 #include "core/SceneFile.h"
-#include "level/scene/GLevelNodeClasses.h"
 #include "level/nodes/OnceSpawnerNode.h"
+#include "level/scene/GLevelNodeClasses.h"
 #include "platform/CRandomGenerator.h"
 
 #include <gtest/gtest.h>

@@ -70,8 +70,7 @@ protected:
 	// The event of the one "Event" element.
 	fw::CRefHolder<GRandomEvent> readEvent(const std::string& attributes)
 	{
-		fw::CRefHolder<fw::IXMLReader> reader =
-			readerOver("<RandomEvents><Event " + attributes + "/></RandomEvents>");
+		fw::CRefHolder<fw::IXMLReader> reader = readerOver("<RandomEvents><Event " + attributes + "/></RandomEvents>");
 		EXPECT_TRUE(leveltest::moveTo(reader.get(), L"RandomEvents"));
 		fw::CRefHolder<GRandomEventList> list = fw::adoptRef(new GRandomEventList);
 		list->read(reader.get());
@@ -104,8 +103,8 @@ protected:
 
 TEST_F(RandomEventTest, OneTimeEventFiresAtTheTenthCallbackAndEnds)
 {
-	fw::CRefHolder<GRandomEvent> event =
-		readEvent("Type=\"OneTimeSellBuildingRequest\" TimeRange=\"5000, 5000\" BuildingTypes=\"Hotel1; Hotel2\" PlaceNames=\"P1\"");
+	fw::CRefHolder<GRandomEvent> event = readEvent(
+		"Type=\"OneTimeSellBuildingRequest\" TimeRange=\"5000, 5000\" BuildingTypes=\"Hotel1; Hotel2\" PlaceNames=\"P1\"");
 	event->start(receiver.get(), manager.get());
 	EXPECT_EQ(500u, event->getInterval());
 	runUntil(manager.get(), 4500);
@@ -150,7 +149,8 @@ TEST_F(RandomEventTest, LifetimesEndRegularEvents)
 		clock = 0;
 		receiver->received.clear();
 		fw::CRefHolder<GRandomEvent> event = readEvent(std::string("Type=\"RegularBrokenBuildingRequest\" "
-			"PeriodRange=\"1000, 1000\" LastTimeRange=\"") + c.lastTimeRange + "\"");
+																   "PeriodRange=\"1000, 1000\" LastTimeRange=\"") +
+			c.lastTimeRange + "\"");
 		event->start(receiver.get(), manager.get());
 		runUntil(manager.get(), 30000);
 		EXPECT_EQ(c.fired, times());
@@ -215,13 +215,13 @@ TEST_F(RandomEventTest, ARestartMovesTheTimerAndDrawsAgain)
 TEST_F(RandomEventTest, MessagesCarryTheirRangesAndTravelUpWhenNotConsumed)
 {
 	receiver->consume = false;
-	fw::CRefHolder<GRandomEvent> letter = readEvent(
-		"Type=\"RegularLetterRequest\" FirstTimeRange=\"500, 500\" PeriodRange=\"60000, 60000\""
-		" MoneyRange=\"500, 1500.5\" WaitTimeRange=\"10000;15000\" PlaceNames=\"P2\"");
+	fw::CRefHolder<GRandomEvent> letter =
+		readEvent("Type=\"RegularLetterRequest\" FirstTimeRange=\"500, 500\" PeriodRange=\"60000, 60000\""
+				  " MoneyRange=\"500, 1500.5\" WaitTimeRange=\"10000;15000\" PlaceNames=\"P2\"");
 	letter->start(receiver.get(), manager.get());
-	fw::CRefHolder<GRandomEvent> weather = readEvent(
-		"Type=\"RegularWeatherEffectRequest\" FirstTimeRange=\"1000, 1000\" PeriodRange=\"60000, 60000\""
-		" DurationTimeRange=\"15000, 25000\" BuildingTypes=\"Hotel1\"");
+	fw::CRefHolder<GRandomEvent> weather =
+		readEvent("Type=\"RegularWeatherEffectRequest\" FirstTimeRange=\"1000, 1000\" PeriodRange=\"60000, 60000\""
+				  " DurationTimeRange=\"15000, 25000\" BuildingTypes=\"Hotel1\"");
 	weather->start(receiver.get(), manager.get());
 	runUntil(manager.get(), 1500);
 	ASSERT_EQ(2u, receiver->received.size());
@@ -270,9 +270,9 @@ TEST(RandomEvents, KindsAreNamedExactly)
 	EXPECT_EQ(nullptr, createRandomEvent(L"onetimesellbuildingrequest"));
 	EXPECT_EQ(nullptr, createRandomEvent(L""));
 
-	fw::CRefHolder<fw::IXMLReader> reader = readerOver(
-		"<RandomEvents><Event Type=\"Regularsellbuildingrequest\"/><Event/>"
-		"<Event Type=\"OneTimeSellBuildingRequest\"/></RandomEvents>");
+	fw::CRefHolder<fw::IXMLReader> reader =
+		readerOver("<RandomEvents><Event Type=\"Regularsellbuildingrequest\"/><Event/>"
+				   "<Event Type=\"OneTimeSellBuildingRequest\"/></RandomEvents>");
 	ASSERT_TRUE(leveltest::moveTo(reader.get(), L"RandomEvents"));
 	fw::CRefHolder<GRandomEventList> list = fw::adoptRef(new GRandomEventList);
 	list->read(reader.get());

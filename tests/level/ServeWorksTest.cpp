@@ -3,9 +3,9 @@
 
 #include "LevelSceneSupport.h"
 
-#include "level/works/GFeatureWork.h"
 #include "level/data/GLevelPaths.h"
 #include "level/nodes/GPathMovableNode.h"
+#include "level/works/GFeatureWork.h"
 #include "level/works/GServeWork.h"
 #include "widgets/ProgressBarNode.h"
 

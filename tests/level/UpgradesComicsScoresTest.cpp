@@ -27,7 +27,7 @@ TEST(UpgradesConfiguration, UpgradesReadTheirChildrenAndTheFirstOfANameWins)
 		"<Upgrade><Name Value=\"Parade\"/><Price Value=\"1\"/></Upgrade>"
 		"<Upgrade><Price Value=\"7\"/></Upgrade>"
 		"</UpgradesConfiguration>")
-							.get()));
+								.get()));
 	ASSERT_EQ(2u, config.getUpgrades().size());
 	const GUpgrade* parade = config.getUpgrade(id("Parade"));
 	ASSERT_NE(nullptr, parade);
@@ -72,12 +72,13 @@ TEST(UpgradesConfiguration, EmptyFormsAndAMissingClosingTag)
 TEST(ComicsConfiguration, EntriesByLevelFirstWins)
 {
 	GComicsConfiguration config;
-	EXPECT_TRUE(config.load(readerOver("<ComicsConfiguration>"
-									   "<Comics><Level Value=\"1\"/><ScenePath Value=\"scenes/comics/A.oscn\"/></Comics>"
-									   "<Comics><Level Value=\"1\"/><ScenePath Value=\"scenes/comics/B.oscn\"/></Comics>"
-									   "<Comics><Level Value=\"3\"/></Comics><Comics/>"
-									   "</ComicsConfiguration>")
-								.get()));
+	EXPECT_TRUE(
+		config.load(readerOver("<ComicsConfiguration>"
+							   "<Comics><Level Value=\"1\"/><ScenePath Value=\"scenes/comics/A.oscn\"/></Comics>"
+							   "<Comics><Level Value=\"1\"/><ScenePath Value=\"scenes/comics/B.oscn\"/></Comics>"
+							   "<Comics><Level Value=\"3\"/></Comics><Comics/>"
+							   "</ComicsConfiguration>")
+						.get()));
 	ASSERT_EQ(3u, config.getEntries().size());
 	EXPECT_STREQ("scenes/comics/A.oscn", config.getComics(1)->ScenePath.c_str());
 	ASSERT_NE(nullptr, config.getComics(3));

@@ -77,8 +77,8 @@ TEST_F(DeviceTest, ReceiversInPriorityOrderFilteredByMask)
 
 TEST_F(DeviceTest, EqualPrioritiesEndWhereTheHeapSortLeavesThem)
 {
-	const std::pair<const char*, s32> additions[] = {
-		{"A", 1}, {"B", -1}, {"C", 0}, {"D", 1}, {"E", 2}, {"F", 2}, {"G", 2}, {"H", 2}};
+	const std::pair<const char*, s32> additions[] = {{"A", 1}, {"B", -1}, {"C", 0}, {"D", 1}, {"E", 2}, {"F", 2},
+		{"G", 2}, {"H", 2}};
 	for (int i = 0; i < 7; ++i)
 		addRecorder(additions[i].first, additions[i].second);
 	EXPECT_EQ(std::vector<std::string>({"B", "C", "A", "D", "E", "G", "F"}), receiverNames());
@@ -111,7 +111,8 @@ TEST_F(DeviceTest, ChangesDuringADispatchWaitForItsEnd)
 	CRecorder* first = addRecorder("first", 0);
 	CRecorder* second = addRecorder("second", 1);
 	CRefHolder<CRecorder> newcomer = adoptRef(new CRecorder(trace, "new"));
-	first->action = [&](CEvent*) {
+	first->action = [&](CEvent*)
+	{
 		EXPECT_TRUE(device->addEventReceiver(newcomer.get(), -5));
 		device->removeEventReceiver(second);
 		device->removeEventReceiver(first);
@@ -131,7 +132,8 @@ TEST_F(DeviceTest, ReAddingDuringADispatchCancelsTheRemovalAndNeverDoubles)
 	CRecorder* kept = addRecorder("kept", 1);
 	CRefHolder<CRecorder> twice = adoptRef(new CRecorder(trace, "twice"));
 	CRefHolder<CRecorder> withdrawn = adoptRef(new CRecorder(trace, "withdrawn"));
-	actor->action = [&](CEvent*) {
+	actor->action = [&](CEvent*)
+	{
 		// Removed and added again, with a new priority: it stays, once.
 		device->removeEventReceiver(kept);
 		EXPECT_TRUE(device->addEventReceiver(kept, -1));
@@ -156,13 +158,15 @@ TEST_F(DeviceTest, NestedDispatchKeepsTheOuterWalkIntact)
 	CRecorder* leaver = addRecorder("leaver", 1);
 	addRecorder("last", 2);
 	bool posted = false;
-	poster->action = [&](CEvent* event) {
+	poster->action = [&](CEvent* event)
+	{
 		if (posted || event->getTypeId() != CEventSystemFlowDraw::TypeId)
 			return;
 		posted = true;
 		device->postEvent(adoptRef(new CEventSystemFlowUpdate(10)).get());
 	};
-	leaver->action = [&](CEvent* event) {
+	leaver->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() == CEventSystemFlowUpdate::TypeId)
 			device->removeEventReceiver(leaver);
 	};
@@ -177,7 +181,8 @@ TEST_F(DeviceTest, ReceiverReleasedByItsOwnerDuringADispatchLivesToItsEnd)
 	CRecorder* actor = addRecorder("actor", 0);
 	CRecorder* doomed = new CRecorder(trace, "doomed");
 	device->addEventReceiver(doomed, 1);
-	actor->action = [&](CEvent*) {
+	actor->action = [&](CEvent*)
+	{
 		device->removeEventReceiver(doomed);
 		doomed->drop(); // the owner's reference
 	};
@@ -278,7 +283,8 @@ TEST_F(DeviceTest, ReinitializeReleasesThenCreatesAndKeepsTheClock)
 	params.WindowSize = core::dimension2d<s32>(1024, 768);
 	params.EngineVersion = "other";
 	CRefHolder<CRecorder> watcher = adoptRef(new CRecorder(trace, "watch"));
-	watcher->action = [&](CEvent* event) {
+	watcher->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() == CEventDeviceVideoDriverCreated::TypeId)
 		{
 			EXPECT_EQ(device->getVideoDriver(), static_cast<CEventDeviceVideoDriverCreated*>(event)->getDriver());
@@ -367,7 +373,8 @@ TEST(Device, WithoutADisplayOpenGLFailsAndSaysWhichDisplay)
 	{
 		SCOPED_TRACE(c.display ? c.display : "unset");
 		const SChildOutcome outcome = runInChild(
-			[&](int out) {
+			[&](int out)
+			{
 				if (c.display)
 					setenv("DISPLAY", c.display, 1);
 				else

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/keysym.h>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -17,7 +18,6 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#include <X11/keysym.h>
 
 using namespace fw;
 using namespace fw::devtest;
@@ -93,14 +93,30 @@ TEST(VirtualKeys, KeysByTheirSymbolOrPlace)
 		u32 key;
 	};
 	const SCase cases[] = {
-		{XK_Escape, 9, VK_ESCAPE}, {XK_Return, 36, VK_RETURN}, {XK_BackSpace, 22, VK_BACK},
-		{XK_Delete, 119, VK_DELETE}, {XK_Left, 113, VK_LEFT}, {XK_Up, 111, VK_UP}, {XK_Right, 114, VK_RIGHT},
-		{XK_Down, 116, VK_DOWN}, {XK_a, 38, 'A'}, {XK_Z, 52, 'Z'}, {XK_7, 16, '7'}, {XK_F1, 67, VK_F1},
-		{XK_F12, 96, VK_F1 + 11}, {XK_KP_3, 89, VK_NUMPAD0 + 3}, {XK_KP_End, 87, VK_END},
-		{XK_Shift_L, 50, VK_LSHIFT}, {XK_Control_R, 105, VK_RCONTROL}, {XK_ISO_Level3_Shift, 108, VK_RMENU},
-		{XK_comma, 59, VK_OEM_COMMA}, {XK_space, 65, VK_SPACE},
+		{XK_Escape, 9, VK_ESCAPE},
+		{XK_Return, 36, VK_RETURN},
+		{XK_BackSpace, 22, VK_BACK},
+		{XK_Delete, 119, VK_DELETE},
+		{XK_Left, 113, VK_LEFT},
+		{XK_Up, 111, VK_UP},
+		{XK_Right, 114, VK_RIGHT},
+		{XK_Down, 116, VK_DOWN},
+		{XK_a, 38, 'A'},
+		{XK_Z, 52, 'Z'},
+		{XK_7, 16, '7'},
+		{XK_F1, 67, VK_F1},
+		{XK_F12, 96, VK_F1 + 11},
+		{XK_KP_3, 89, VK_NUMPAD0 + 3},
+		{XK_KP_End, 87, VK_END},
+		{XK_Shift_L, 50, VK_LSHIFT},
+		{XK_Control_R, 105, VK_RCONTROL},
+		{XK_ISO_Level3_Shift, 108, VK_RMENU},
+		{XK_comma, 59, VK_OEM_COMMA},
+		{XK_space, 65, VK_SPACE},
 		// A French keyboard's é sits on the key of 2; a symbol on no known key has no code.
-		{XK_eacute, 11, '2'}, {XK_eacute, 200, 0}, {XK_less, 94, VK_OEM_102},
+		{XK_eacute, 11, '2'},
+		{XK_eacute, 200, 0},
+		{XK_less, 94, VK_OEM_102},
 	};
 	for (const SCase& c : cases)
 	{
@@ -122,12 +138,29 @@ TEST(VirtualKeys, CharactersOfSymbols)
 		u32 character;
 	};
 	const SCase cases[] = {
-		{XK_a, false, 'a'}, {XK_A, false, 'A'}, {XK_eacute, false, 0xE9}, {XK_EuroSign, false, 0x20AC},
-		{0x1000416, false, 0x416}, {0x101F600, false, 0x1F600}, {XK_Cyrillic_zhe, false, 0x436},
-		{XK_Return, false, '\r'}, {XK_KP_Enter, false, '\r'}, {XK_BackSpace, false, '\b'}, {XK_Tab, false, '\t'},
-		{XK_Escape, false, 0x1B}, {XK_Delete, false, 0}, {XK_KP_Delete, false, 0}, {XK_Left, false, 0},
-		{XK_F5, false, 0}, {XK_KP_7, false, '7'}, {XK_a, true, 1}, {XK_Z, true, 26}, {XK_bracketleft, true, 0x1B},
-		{XK_1, true, 0}, {XK_space, true, ' '}, {XK_Return, true, '\r'},
+		{XK_a, false, 'a'},
+		{XK_A, false, 'A'},
+		{XK_eacute, false, 0xE9},
+		{XK_EuroSign, false, 0x20AC},
+		{0x1000416, false, 0x416},
+		{0x101F600, false, 0x1F600},
+		{XK_Cyrillic_zhe, false, 0x436},
+		{XK_Return, false, '\r'},
+		{XK_KP_Enter, false, '\r'},
+		{XK_BackSpace, false, '\b'},
+		{XK_Tab, false, '\t'},
+		{XK_Escape, false, 0x1B},
+		{XK_Delete, false, 0},
+		{XK_KP_Delete, false, 0},
+		{XK_Left, false, 0},
+		{XK_F5, false, 0},
+		{XK_KP_7, false, '7'},
+		{XK_a, true, 1},
+		{XK_Z, true, 26},
+		{XK_bracketleft, true, 0x1B},
+		{XK_1, true, 0},
+		{XK_space, true, ' '},
+		{XK_Return, true, '\r'},
 	};
 	for (const SCase& c : cases)
 	{
@@ -347,8 +380,8 @@ TEST(DeviceWindow, GammaRampsFromGammaBrightnessAndContrastAndBack)
 	for (bool withWindow : {true, false})
 	{
 		SCOPED_TRACE(withWindow ? "no ramps" : "no window");
-		CRefHolder<CTestDevice> other = withWindow ? CRefHolder<CTestDevice>(device.get())
-												   : adoptRef(new CTestDevice(clock.get()));
+		CRefHolder<CTestDevice> other =
+			withWindow ? CRefHolder<CTestDevice>(device.get()) : adoptRef(new CTestDevice(clock.get()));
 		window->gammaSize = 0;
 		CLogLines log;
 		EXPECT_FALSE(other->setGammaRamp(1.f, 1.f, 1.f, 0.f, 0.f));
@@ -414,7 +447,8 @@ TEST(InstanceLock, OneHolderAndItsStoredWindow)
 {
 	CTemporaryFolder folder;
 	CScopedEnvironment runtime("XDG_RUNTIME_DIR", folder.path);
-	EXPECT_EQ(folder.path + "/Quillbrook Game Instance.lock", std::string(getInstanceLockPath("Quillbrook Game Instance").c_str()));
+	EXPECT_EQ(folder.path + "/Quillbrook Game Instance.lock",
+		std::string(getInstanceLockPath("Quillbrook Game Instance").c_str()));
 	EXPECT_EQ(folder.path + "/_etc_passwd.lock", std::string(getInstanceLockPath("/etc/passwd").c_str()));
 
 	const core::stringc path = getInstanceLockPath("Test Instance");

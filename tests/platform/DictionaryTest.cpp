@@ -99,8 +99,7 @@ TEST(Dictionary, FormatFillsUpToFourPlaceholders)
 		{"Missing", {L"x", L"", L"", L""}, "%Missing%"},
 	};
 	for (const SCase& c : cases)
-		EXPECT_EQ(c.expected, narrow(d.dictionary->format(c.key, c.args[0], c.args[1], c.args[2], c.args[3])))
-			<< c.key;
+		EXPECT_EQ(c.expected, narrow(d.dictionary->format(c.key, c.args[0], c.args[1], c.args[2], c.args[3]))) << c.key;
 }
 
 TEST(Dictionary, TranslateExpandsKeysBetweenPercentSigns)
@@ -182,7 +181,6 @@ TEST(Dictionary, LongTextsComeOutWholeWithEveryExpansion)
 
 	ASSERT_TRUE(d.load("format.xml", "<texts><phrase tag=\"F\" text=\"#p|#p|#p|#p|#p\"/></texts>"));
 	const std::wstring longArgument(70000, L'x');
-	const core::stringw formatted =
-		d.dictionary->format("F", longArgument.c_str(), L"", longArgument.c_str(), L"y");
+	const core::stringw formatted = d.dictionary->format("F", longArgument.c_str(), L"", longArgument.c_str(), L"y");
 	EXPECT_EQ(std::string(70000, 'x') + "||" + std::string(70000, 'x') + "|y|#p", narrow(formatted));
 }

@@ -93,7 +93,9 @@ TEST(EncryptedArchive, KeyPositionFollowsTheFileOffset)
 {
 	// With a key of length 3, data at offset 19 (16 + 3) starts at key byte 0, data at 17 at
 	// key byte 1; the directory itself starts mid-key.
-	const std::string body = "\x01" "ABCDEF" "xyz";
+	const std::string body = "\x01"
+							 "ABCDEF"
+							 "xyz";
 	const std::vector<SRecord> records = {{"atKeyByte1", 17, 6}, {"atKeyByte0", 19, 4}, {"tail", 23, 3}};
 	const std::string bytes = buildArchive(KEY3, body, 16 + (u32)body.size() + 1, 3, records);
 	CRefHolder<CEncryptedArchive> archive = mount(bytes, KEY3);
@@ -191,7 +193,8 @@ TEST(EncryptedArchive, EntriesReadInPiecesAndOnTwoThreads)
 		// Two threads, each reading its entry in small pieces, while the other moves the archive
 		// file's position.
 		std::string read[2];
-		auto reader = [&](const char* name, std::string& out) {
+		auto reader = [&](const char* name, std::string& out)
+		{
 			CRefHolder<io::IReadFile> file = adoptRef(archive->openFile(name));
 			char piece[997];
 			s32 got;
@@ -281,21 +284,58 @@ TEST(EncryptedArchive, DamagedArchivesAreRefusedWithALogLine)
 	};
 	const SCase cases[] = {
 		{"short header", [&] { return good.substr(0, 10); }, "bad header"},
-		{"wrong magic", [&] { std::string b = good; b[2] = 'B'; return b; }, "bad header"},
+		{"wrong magic",
+			[&]
+			{
+				std::string b = good;
+				b[2] = 'B';
+				return b;
+			},
+			"bad header"},
 		{"directory cut short", [&] { return good.substr(0, good.size() - 3); }, "Unable to read file description"},
-		{"directory offset past the end", [&] { std::string b = good; b[7] = 0x10; return b; },
+		{"directory offset past the end",
+			[&]
+			{
+				std::string b = good;
+				b[7] = 0x10;
+				return b;
+			},
 			"Unable to read file description"},
-		{"directory offset inside the header", [&] { std::string b = good; b[4] = 8; b[5] = 0; return b; },
+		{"directory offset inside the header",
+			[&]
+			{
+				std::string b = good;
+				b[4] = 8;
+				b[5] = 0;
+				return b;
+			},
 			"Unable to read file description"},
-		{"count cannot fit", [&] { std::string b = good; b[10] = 0x7f; return b; }, "cannot fit"},
-		{"entry outside the file", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 16, 100}}); },
+		{"count cannot fit",
+			[&]
+			{
+				std::string b = good;
+				b[10] = 0x7f;
+				return b;
+			},
+			"cannot fit"},
+		{"entry outside the file",
+			[&] {
+				return buildArchive(KEY3, "abcd", 20, 1, {{"x", 16, 100}});
+			},
 			"outside the file"},
-		{"entry inside the header", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 4, 2}}); },
+		{"entry inside the header",
+			[&] {
+				return buildArchive(KEY3, "abcd", 20, 1, {{"x", 4, 2}});
+			},
 			"outside the file"},
-		{"entry offset wraps", [&] { return buildArchive(KEY3, "abcd", 20, 1, {{"x", 18, 0xfffffff0}}); },
+		{"entry offset wraps",
+			[&] {
+				return buildArchive(KEY3, "abcd", 20, 1, {{"x", 18, 0xfffffff0}});
+			},
 			"outside the file"},
 		{"name longer than the directory",
-			[&] {
+			[&]
+			{
 				std::string b = buildArchive(KEY3, "abcd", 20, 1, {{"x", 16, 4}});
 				b[20] = (char)(b[20] ^ 0x7f); // the length's low byte, still enciphered
 				return b;

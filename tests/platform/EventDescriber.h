@@ -3,9 +3,9 @@
 // Writes the device events a receiver is offered as short texts: "down:<key>:<char>:<S|-><C|-><T|->",
 // "ldown@x,y", "wheel@x,y:delta", "activate:1", "app:0", "close", "destroy", "d", "u10", "e<id>".
 
+#include "core/CEventInput.h"
 #include "core/CEventReceiver.h"
 #include "platform/CEventDevice.h"
-#include "core/CEventInput.h"
 #include "platform/CEventSystemFlow.h"
 
 #include <sstream>

@@ -219,10 +219,7 @@ public:
 		entry.lParam = lParam;
 		queue.push_back(entry);
 	}
-	void pressKey(u32 key, bool down)
-	{
-		keyState[key] = down ? os::KEY_STATE_DOWN : 0;
-	}
+	void pressKey(u32 key, bool down) { keyState[key] = down ? os::KEY_STATE_DOWN : 0; }
 
 	std::deque<os::SWindowMessage> queue;
 	std::vector<u32> defaults;

@@ -128,15 +128,10 @@ TEST(FileSystem, FoldersWhosePathsHoldDotsAndSpacesMount)
 {
 	// Installs and checkouts live in versioned and temporary folders; hidden folders too.
 	const char* const folders[] = {
-		"games/quillbrook-1.2/assets",
-		"tmp.Xy3/p",
-		"dotted.path v1.2/my game/assets",
-		".local/share/quillbrook",
+		"games/quillbrook-1.2/assets", "tmp.Xy3/p", "dotted.path v1.2/my game/assets", ".local/share/quillbrook",
 		"plain/assets/", // a trailing separator
 		// The folder's own name holds a dot.
-		"assets.v2",
-		"games/quillbrook-1.2",
-		".quillbrook",
+		"assets.v2", "games/quillbrook-1.2", ".quillbrook",
 		"mods/old.zip", // named like an archive, but a folder
 	};
 	CTempFolder root;
@@ -408,8 +403,9 @@ TEST(FileSystem, SmallerOperations)
 	ASSERT_TRUE(reader);
 	bool found = false;
 	while (reader->read())
-		found = found || (reader->getNodeType() == XML_NODE_ELEMENT && reader->getNodeName() == L"Root" &&
-							 reader->getAttributeValue(L"Name") == L"value");
+		found = found ||
+			(reader->getNodeType() == XML_NODE_ELEMENT && reader->getNodeName() == L"Root" &&
+				reader->getAttributeValue(L"Name") == L"value");
 	EXPECT_TRUE(found);
 
 	EXPECT_STREQ("/x/z", fileSystem->getAbsolutePath("/x/./y/../z").c_str());

@@ -63,10 +63,7 @@ public:
 	}
 
 private:
-	static int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-	{
-		return ::remove(path);
-	}
+	static int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }
 
 	std::string m_path;
 };
@@ -76,7 +73,6 @@ inline std::string readDiskFile(const std::string& path)
 	std::ifstream in(path, std::ios::binary);
 	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 
 // Everything from the file's current position to its end.
 inline std::string readRest(io::IReadFile* file)

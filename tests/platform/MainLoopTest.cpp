@@ -135,7 +135,8 @@ TEST_F(MainLoopTest, BackgroundDrawsWithoutUpdatingAndTheClockStandsStill)
 TEST_F(MainLoopTest, RunTrace)
 {
 	int draws = 0;
-	recorder->action = [&](CEvent* event) {
+	recorder->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() != CEventSystemFlowDraw::TypeId)
 			return;
 		++draws;
@@ -160,7 +161,8 @@ TEST_F(MainLoopTest, RunTrace)
 TEST_F(MainLoopTest, CloseDuringUpdatesFinishesTheFrameWithoutDrawing)
 {
 	int updatesSeen = 0;
-	recorder->action = [&](CEvent* event) {
+	recorder->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() != CEventSystemFlowUpdate::TypeId)
 			return;
 		if (++updatesSeen == 1)
@@ -222,7 +224,8 @@ TEST(MainLoopWindow, MessagesEndWaitsWithoutExtraDraws)
 	EXPECT_TRUE(clock->waits.empty());
 	loop.runPass(); // the clock starts again: the wait lasts a whole step
 	EXPECT_EQ(std::vector<u32>({10}), clock->waits);
-	recorder->action = [&](CEvent* event) {
+	recorder->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() == CEventSystemFlowDraw::TypeId)
 			window->post(os::WM_KEYUP, 'A', 0);
 	};

@@ -108,9 +108,9 @@ TEST(Paths, RelativePath)
 		{"a/c.xml", "a/x/y.png", "x/y.png"},
 		{"a/b.xml", "x/y.png", "../x/y.png"},
 		{"a\\b\\c.xml", "a/b/d\\e.png", "d/e.png"}, // either separator matches; result uses slashes
-		{"C:/a.xml", "D:/x.png", "D:/x.png"},	// roots differ: unchanged
-		{"", "a\\b.png", "a\\b.png"},			// no base: unchanged
-		{"A/c.xml", "a/d.png", "../a/d.png"},	// letter case matters
+		{"C:/a.xml", "D:/x.png", "D:/x.png"},       // roots differ: unchanged
+		{"", "a\\b.png", "a\\b.png"},               // no base: unchanged
+		{"A/c.xml", "a/d.png", "../a/d.png"},       // letter case matters
 		{"c.xml", "d.png", "d.png"},
 	};
 	for (const STwoArgCase& c : cases)
@@ -122,13 +122,9 @@ TEST(Paths, AbsolutePathFromBase)
 	const STwoArgCase cases[] = {
 		{"scenes/menu/Main.oscn", "../images/x.png", "scenes/images/x.png"},
 		{"scenes/menu/Main.oscn", "./a/./b.png", "scenes/menu/a/./b.png"},
-		{"scenes/menu/Main.oscn", "x.png", "scenes/menu/x.png"},
-		{"a/b.xml", "../../x.png", "x.png"},
-		{"a/b.xml", "..\\x.png", "x.png"},
-		{"Main.oscn", "../x.png", "../x.png"}, // no folder in the base: unchanged
-		{"", "x.png", "x.png"},
-		{"a/b.xml", "C:/x.png", "C:/x.png"},
-		{"a/b.xml", "//server/x.png", "//server/x.png"},
+		{"scenes/menu/Main.oscn", "x.png", "scenes/menu/x.png"}, {"a/b.xml", "../../x.png", "x.png"},
+		{"a/b.xml", "..\\x.png", "x.png"}, {"Main.oscn", "../x.png", "../x.png"}, // no folder in the base: unchanged
+		{"", "x.png", "x.png"}, {"a/b.xml", "C:/x.png", "C:/x.png"}, {"a/b.xml", "//server/x.png", "//server/x.png"},
 		{"a\\b\\c.xml", "d\\e.png", "a\\b/d\\e.png"}, // backslashes are not converted
 	};
 	for (const STwoArgCase& c : cases)

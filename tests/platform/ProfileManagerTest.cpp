@@ -90,10 +90,7 @@ struct SProfiles
 	}
 
 	// Writes a plain per-user file by hand.
-	void writeUserFile(const std::string& xml) const
-	{
-		root.write("data/Fennlark/Quillbrook/profile.dat", xml);
-	}
+	void writeUserFile(const std::string& xml) const { root.write("data/Fennlark/Quillbrook/profile.dat", xml); }
 };
 
 std::string names(const CProfileManager* manager)
@@ -224,7 +221,7 @@ TEST(ProfileManager, LoadingFollowsTheFileAsWritten)
 	// A second "Ann" is skipped, so is the nameless one; "True" is not "true".
 	EXPECT_EQ("Zed,Ann,Empty,Cid*", names(manager.get()));
 	EXPECT_EQ(3, manager->findProfile(L"Ann")->getInt("LevelIndex"));
-	EXPECT_FALSE(manager->findProfile(L"Cid")->getBool("SoundOn")); // the player's own value wins
+	EXPECT_FALSE(manager->findProfile(L"Cid")->getBool("SoundOn"));   // the player's own value wins
 	EXPECT_EQ(0, manager->findProfile(L"Cid")->getInt("LevelIndex")); // filled from the defaults
 	EXPECT_TRUE(manager->findProfile(L"Empty")->getBool("SoundOn"));
 	EXPECT_FALSE(manager->getCommonProfile()->getBool("FullScreen"));

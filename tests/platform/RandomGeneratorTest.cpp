@@ -73,11 +73,13 @@ TEST(RandomGenerator, MultiplyWithCarry)
 	expected.w = 1000;
 	for (int i = 0; i < 10; ++i)
 		EXPECT_EQ(expected.next(), random->nextUInt());
-	EXPECT_EQ(makeGenerator()->next(), [] {
-		CRefHolder<CRandomGenerator> other = makeGenerator();
-		other->nextUInt();
-		return other->next();
-	}());
+	EXPECT_EQ(makeGenerator()->next(),
+		[]
+		{
+			CRefHolder<CRandomGenerator> other = makeGenerator();
+			other->nextUInt();
+			return other->next();
+		}());
 }
 
 TEST(RandomGenerator, SameSeedSameDraws)

@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, SoundDecoderReference,
 		SDecodeCase{"list_after_data.wav", 3, 1, 8000}, SDecodeCase{"odd_chunk.wav", 1, 1, 8000},
 		SDecodeCase{"vorbis_1ch.ogg", 3, 1, 22050}, SDecodeCase{"vorbis_2ch.ogg", 4, 2, 22050},
 		SDecodeCase{"vorbis_4ch.ogg", 6, 4, 22050}, SDecodeCase{"vorbis_6ch.ogg", 7, 6, 22050}),
-	[](const ::testing::TestParamInfo<SDecodeCase>& info) {
+	[](const ::testing::TestParamInfo<SDecodeCase>& info)
+	{
 		std::string name = info.param.file;
 		for (char& c : name)
 			if (!isalnum(static_cast<unsigned char>(c)))
@@ -139,7 +140,7 @@ TEST(SoundDecoderDetection, ByNameThenByContents)
 	for (const SCase& c : cases)
 	{
 		const CRefHolder<CAudioDecoder> decoder = decode(*c.bytes, c.name);
-		const char* found = !decoder ? "none"
+		const char* found = !decoder                    ? "none"
 			: dynamic_cast<CWavDecoder*>(decoder.get()) ? "wav"
 			: dynamic_cast<COggDecoder*>(decoder.get()) ? "ogg"
 														: "other";
@@ -173,10 +174,12 @@ TEST(SoundDecoderWav, RefusesWhatItCannotPlay)
 		{"32-bit stereo", riff(chunk("fmt ", pcmFormat(2, 8000, 32)) + chunk("data", monoData(64)))},
 		{"8-bit quad", riff(chunk("fmt ", pcmFormat(4, 8000, 8)) + chunk("data", monoData(64)))},
 		{"a format chunk of 14 bytes", riff(chunk("fmt ", shortFmt) + chunk("data", monoData(64)))},
-		{"a format chunk over 40 bytes", riff(chunk("fmt ", pcmFormat(1, 8000, 8) + std::string(30, '\0')) + chunk("data", monoData(64)))},
+		{"a format chunk over 40 bytes",
+			riff(chunk("fmt ", pcmFormat(1, 8000, 8) + std::string(30, '\0')) + chunk("data", monoData(64)))},
 		{"no data chunk", riff(fmt8)},
 		{"an empty data chunk", riff(fmt8 + chunk("data", ""))},
-		{"a format tag of 3", riff(chunk("fmt ", le16(3) + pcmFormat(1, 8000, 32).substr(2)) + chunk("data", monoData(64)))},
+		{"a format tag of 3",
+			riff(chunk("fmt ", le16(3) + pcmFormat(1, 8000, 32).substr(2)) + chunk("data", monoData(64)))},
 		{"no format chunk", riff(chunk("data", monoData(64)))},
 		{"a chunk claiming more than the file before the data",
 			riff(fmt8 + chunk("junk", "abcd", 0x7FFFFFF0u) + chunk("data", monoData(64)))},
@@ -311,7 +314,8 @@ TEST(SoundDecoderWav, ReadsOnlyWhatTheFileHolds)
 		// The data chunk claims a gigabyte: the decoder plays the 100 bytes there are.
 		{"a data size beyond the file", riff(fmt8) + "data" + le32(0x40000000u) + data, 100},
 		// Chunk ids in any case, an odd chunk padded to even before the data.
-		{"capital ids and an odd chunk", riff(chunk("FMT ", pcmFormat(1, 8000, 8)) + chunk("JUNK", "xyz") + chunk("DATA", data)), 100},
+		{"capital ids and an odd chunk",
+			riff(chunk("FMT ", pcmFormat(1, 8000, 8)) + chunk("JUNK", "xyz") + chunk("DATA", data)), 100},
 		// The data chunk is followed by a chunk whose bytes are no samples.
 		{"a list chunk after the data", riff(fmt8 + chunk("data", data) + chunk("LIST", std::string(40, 'L'))), 100},
 		// A 16-bit stereo chunk of an odd size: the half frame at the end is not read.

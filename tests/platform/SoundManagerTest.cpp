@@ -49,10 +49,7 @@ struct SManagerFixture
 		return manager->play(id(name), onlyIfNotPlaying, fadeIn);
 	}
 
-	void step(u32 ms)
-	{
-		manager->onEvent(adoptRef(new CEventSystemFlowUpdate(ms)).get());
-	}
+	void step(u32 ms) { manager->onEvent(adoptRef(new CEventSystemFlowUpdate(ms)).get()); }
 
 	static CScriptedSound* sound(CSoundCue* instance)
 	{
@@ -142,10 +139,8 @@ TEST(SoundManager, CrossFadeTiming)
 		u32 playing;
 	};
 	const SPoint points[] = {
-		{250, 0.6f, 0.4f, 2},
-		{250, 0.4f, 0.8f, 2}, // b's fade-in is over at 500 ms
-		{250, 0.2f, 0.8f, 2},
-		{249, 0.0008f, 0.8f, 2},
+		{250, 0.6f, 0.4f, 2}, {250, 0.4f, 0.8f, 2}, // b's fade-in is over at 500 ms
+		{250, 0.2f, 0.8f, 2}, {249, 0.0008f, 0.8f, 2},
 		{1, 0.f, 0.8f, 1}, // a reaches silence at 1000 ms and leaves the list in the same update
 	};
 	CScriptedSound* soundA = f.sound(a);
@@ -424,7 +419,8 @@ public:
 	CContent* getContent(u32 type, const core::stringc& name, bool) override
 	{
 		EXPECT_EQ(CONTENT_TYPE_SOUND, type);
-		requests.push_back(std::string(name.c_str()) + "@" + std::to_string(driver ? driver->getStreamingThreshold() : 0));
+		requests.push_back(
+			std::string(name.c_str()) + "@" + std::to_string(driver ? driver->getStreamingThreshold() : 0));
 		if (name.find("missing") >= 0)
 			return nullptr;
 		return new CScriptedSound(name.c_str());

@@ -152,7 +152,8 @@ TEST_F(TimerManagerTest, AddAndRemoveInsideCallbacks)
 	manager->addTimer(actor.get());
 	manager->addTimer(bounced.get());
 	manager->addTimer(removed.get());
-	actor->action = [&] {
+	actor->action = [&]
+	{
 		if (update == 1)
 		{
 			// New timers start after this update; one removed and added again keeps its due time.
@@ -175,7 +176,8 @@ TEST_F(TimerManagerTest, RemovedTimerIsNotCalledAgainInItsCatchUp)
 {
 	CRefHolder<CTestTimer> timer = makeTimer("t", 10);
 	manager->addTimer(timer.get());
-	timer->action = [&] {
+	timer->action = [&]
+	{
 		manager->removeTimer(timer.get());
 		return true;
 	};
@@ -193,7 +195,8 @@ TEST_F(TimerManagerTest, TimerMovedToAnotherManagerRunsOnlyThere)
 	manager->addTimer(mover.get());
 	manager->addTimer(moved.get());
 	manager->addTimer(self.get());
-	mover->action = [&] {
+	mover->action = [&]
+	{
 		if (update == 1)
 		{
 			manager->removeTimer(moved.get());
@@ -202,7 +205,8 @@ TEST_F(TimerManagerTest, TimerMovedToAnotherManagerRunsOnlyThere)
 		return true;
 	};
 	// Moves itself during its own call and answers false: that ends its time here, not there.
-	self->action = [&] {
+	self->action = [&]
+	{
 		self->setManager(other.get());
 		return false;
 	};
@@ -243,7 +247,8 @@ TEST_F(TimerManagerTest, TimerReAddedInItsOwnCallStaysRegistered)
 		update = 0;
 		CRefHolder<CTestTimer> item = makeTimer("k", 20);
 		manager->addTimer(item.get());
-		item->action = [&] {
+		item->action = [&]
+		{
 			if (update == 1)
 			{
 				if (c.removeFirst)
@@ -301,7 +306,8 @@ TEST_F(TimerManagerTest, ManagerReleasedByATimerLivesToTheEndOfItsUpdate)
 	manager->addTimer(first.get());
 	manager->addTimer(second.get());
 	CTimerManager* raw = manager.get();
-	first->action = [&] {
+	first->action = [&]
+	{
 		raw->addTimer(added.get());
 		manager.release(); // the last outside reference
 		return true;

@@ -146,8 +146,8 @@ TEST_F(WindowProcedureTest, WheelNotchesInClientPixels)
 		s32 rotation;
 		const char* expected;
 	};
-	const SCase cases[] = {
-		{120, "wheel@20,30:1"}, {-120, "wheel@20,30:-1"}, {60, "wheel@20,30:0.5"}, {-240, "wheel@20,30:-2"}};
+	const SCase cases[] = {{120, "wheel@20,30:1"}, {-120, "wheel@20,30:-1"}, {60, "wheel@20,30:0.5"},
+		{-240, "wheel@20,30:-2"}};
 	window->corner = core::position2d<s32>(100, 50);
 	for (const SCase& c : cases)
 	{
@@ -324,7 +324,8 @@ TEST_F(WindowProcedureTest, CloseDeviceDestroysTheWindowAndTheLoopEnds)
 	describer->takeClose = false;
 	Trace closerTrace;
 	CRefHolder<CRecorder> closer = adoptRef(new CRecorder(closerTrace, "closer"));
-	closer->action = [&](CEvent* event) {
+	closer->action = [&](CEvent* event)
+	{
 		if (event->getTypeId() != CEventSystemFlowDraw::TypeId || ++draws != 2)
 			return;
 		window->postQuitMessage(5); // a quit already waiting does not count

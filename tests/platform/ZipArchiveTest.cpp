@@ -179,10 +179,12 @@ TEST(ZipArchive, DamagedDirectoryIsRefusedAtMount)
 		{"compressed size of 4 GiB - 1", [](std::string& b) { putU32(b, README_HEADER + 18, 0xffffffff); }},
 		{"name longer than the file", [](std::string& b) { putU16(b, PNG_HEADER + 26, 0xffff); }},
 		{"extra field longer than the file", [](std::string& b) { putU16(b, PNG_HEADER + 28, 0xfff0); }},
-		{"sizes deferred, no central directory", [](std::string& b) {
-			putU16(b, README_HEADER + 6, 8);
-			b.resize(991);
-		}},
+		{"sizes deferred, no central directory",
+			[](std::string& b)
+			{
+				putU16(b, README_HEADER + 6, 8);
+				b.resize(991);
+			}},
 	};
 	for (const SCase& c : cases)
 	{
@@ -251,13 +253,14 @@ TEST(ZipArchive, DamagedEntriesAreRefusedAtOpen)
 	const SCase cases[] = {
 		{"unsupported method", [](std::string& b) { putU16(b, README_HEADER + 8, 12); },
 			"File has unsupported compression method. readme.txt"},
-		{"garbage in the stream", [](std::string& b) { std::memset(&b[40], 0xA5, 40); }, "Error decompressing readme.txt"},
+		{"garbage in the stream", [](std::string& b) { std::memset(&b[40], 0xA5, 40); },
+			"Error decompressing readme.txt"},
 		{"uncompressed size too large", [](std::string& b) { putU32(b, README_HEADER + 22, README_UNCOMPRESSED + 1); },
 			"Error decompressing readme.txt"},
 		{"uncompressed size too small", [](std::string& b) { putU32(b, README_HEADER + 22, 100); },
 			"Error decompressing readme.txt"},
-		{"uncompressed size beyond any deflate ratio", [](std::string& b) { putU32(b, README_HEADER + 22, 0xfffffff0); },
-			"Error decompressing readme.txt"},
+		{"uncompressed size beyond any deflate ratio",
+			[](std::string& b) { putU32(b, README_HEADER + 22, 0xfffffff0); }, "Error decompressing readme.txt"},
 		{"checksum differs", [](std::string& b) { putU32(b, README_HEADER + 14, 0x12345678); },
 			"Error decompressing readme.txt"},
 		{"encrypted entry", [](std::string& b) { putU16(b, README_HEADER + 6, 1); }, "encrypted"},

@@ -69,11 +69,12 @@ TEST(StagedSounds, EveryCueFindsItsSounds)
 		const CRefHolder<COpenALAudioDriver> driver = adoptRef(createOpenALAudioDriver(files.get()));
 		ASSERT_TRUE(driver);
 		driver->setStreamingThreshold(131072);
-		const CRefHolder<CContentProcessorsManager> processors =
-			adoptRef(new CContentProcessorsManager(nullptr, driver.get(), files.get(), &CNodeFactorySingleton::Instance()));
-		const CRefHolder<CContentManager> content = adoptRef(new CContentManager(nullptr, files.get(), processors.get()));
-		const CRefHolder<CSoundPack> pack =
-			adoptRef(dynamic_cast<CSoundPack*>(content->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false)));
+		const CRefHolder<CContentProcessorsManager> processors = adoptRef(
+			new CContentProcessorsManager(nullptr, driver.get(), files.get(), &CNodeFactorySingleton::Instance()));
+		const CRefHolder<CContentManager> content =
+			adoptRef(new CContentManager(nullptr, files.get(), processors.get()));
+		const CRefHolder<CSoundPack> pack = adoptRef(
+			dynamic_cast<CSoundPack*>(content->getContent(CONTENT_TYPE_SOUND_PACK, "sounds/SoundPack.xml", false)));
 		ASSERT_TRUE(pack);
 		ASSERT_EQ(expected.size(), pack->getCueCount());
 		for (u32 i = 0; i < pack->getCueCount(); ++i)
@@ -83,7 +84,8 @@ TEST(StagedSounds, EveryCueFindsItsSounds)
 			EXPECT_EQ(expected.at(name), cue->getSoundCount()) << name;
 		}
 		// The music streams; StreamingType 1 streams the ambience, 2 keeps the tick whole.
-		const auto cue = [&](const char* name) {
+		const auto cue = [&](const char* name)
+		{
 			for (u32 i = 0; i < pack->getCueCount(); ++i)
 				if (pack->getCue(i)->getNameId() == CNameTableSingleton::Instance().intern(name))
 					return pack->getCue(i);
@@ -91,7 +93,8 @@ TEST(StagedSounds, EveryCueFindsItsSounds)
 		};
 		ASSERT_TRUE(cue("MenuMusic") && cue("MenuMusic")->getSoundCount() == 1);
 		EXPECT_TRUE(dynamic_cast<CStreamedSound*>(cue("MenuMusic")->getSound(0)));
-		EXPECT_GT(static_cast<CStreamedSound*>(cue("MenuMusic")->getSound(0))->getDecoder()->getDecodedSize(), 131072u * 4);
+		EXPECT_GT(static_cast<CStreamedSound*>(cue("MenuMusic")->getSound(0))->getDecoder()->getDecodedSize(),
+			131072u * 4);
 		EXPECT_TRUE(dynamic_cast<CStreamedSound*>(cue("MainMenuAmbient")->getSound(0)));
 		EXPECT_FALSE(dynamic_cast<CStreamedSound*>(cue("SoundVolumeChange")->getSound(0)));
 		EXPECT_EQ(131072u, driver->getStreamingThreshold());

@@ -167,10 +167,12 @@ TEST(SoundStream, EndsAtStateZeroAndReplays)
 	s.stream->update();
 	EXPECT_EQ(2, sourceInt(s.stream->getSource(), AL_BUFFERS_QUEUED));
 	EXPECT_EQ(500, s.bufferFrames(s.stream->getBuffers()[1]));
-	ASSERT_TRUE(eventually([&] {
-		s.stream->update();
-		return s.stream->getState() == 0;
-	}));
+	ASSERT_TRUE(eventually(
+		[&]
+		{
+			s.stream->update();
+			return s.stream->getState() == 0;
+		}));
 	EXPECT_EQ(1500u, s.decoder->framesRead);
 
 	ASSERT_TRUE(s.stream->play());
@@ -223,10 +225,12 @@ TEST(SoundStream, NothingToPlayEnds)
 		s.stream->update();
 		EXPECT_EQ(1, sourceInt(s.stream->getSource(), AL_BUFFERS_QUEUED));
 		EXPECT_LT(s.decoder->reads, 10);
-		ASSERT_TRUE(eventually([&] {
-			s.stream->update();
-			return s.stream->getState() == 0;
-		}));
+		ASSERT_TRUE(eventually(
+			[&]
+			{
+				s.stream->update();
+				return s.stream->getState() == 0;
+			}));
 		EXPECT_LT(s.decoder->reads, 1000);
 	}
 }

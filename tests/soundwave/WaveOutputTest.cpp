@@ -29,7 +29,8 @@ const u32 RATE = 44100;
 // The backend and its output file are chosen before the library reads its configuration.
 const std::string& outputPath()
 {
-	static const std::string path = [] {
+	static const std::string path = []
+	{
 		const char* base = getenv("TMPDIR");
 		const std::string folder = std::string(base && *base ? base : "/tmp") + "/qb-wave-" + std::to_string(getpid());
 		mkdir(folder.c_str(), 0755);
@@ -63,9 +64,10 @@ std::string toneWav(f64 frequency, f64 seconds, f64 amplitude = 0.5)
 	const u32 frames = static_cast<u32>(seconds * RATE);
 	std::string data;
 	for (u32 i = 0; i < frames; ++i)
-		data += soundtest::le16(static_cast<u16>(static_cast<s16>(
-			std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * frequency * i / RATE)))));
-	return soundtest::riff(soundtest::chunk("fmt ", soundtest::pcmFormat(1, RATE, 16)) + soundtest::chunk("data", data));
+		data += soundtest::le16(static_cast<u16>(
+			static_cast<s16>(std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * frequency * i / RATE)))));
+	return soundtest::riff(
+		soundtest::chunk("fmt ", soundtest::pcmFormat(1, RATE, 16)) + soundtest::chunk("data", data));
 }
 
 // The left channel of what the backend wrote, as floats in [-1, 1].

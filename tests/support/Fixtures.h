@@ -38,7 +38,8 @@ inline std::vector<u8> readFixtureBytes(const std::string& relativePath)
 inline std::vector<u8> readFixture(const std::string& relativePath)
 {
 	std::error_code error;
-	EXPECT_TRUE(std::filesystem::is_regular_file(fixturePath(relativePath), error)) << "missing fixture " << relativePath;
+	EXPECT_TRUE(std::filesystem::is_regular_file(fixturePath(relativePath), error))
+		<< "missing fixture " << relativePath;
 	return readFixtureBytes(relativePath);
 }
 } // namespace test

@@ -24,9 +24,10 @@ class CLogCapture
 public:
 	CLogCapture()
 	{
-		m_previous = CLogger::setSink([this](s32 level, const c8* text, const c8* hint) {
-			lines.push_back({level, text ? text : "", hint ? hint : ""});
-		});
+		m_previous = CLogger::setSink(
+			[this](s32 level, const c8* text, const c8* hint) {
+				lines.push_back({level, text ? text : "", hint ? hint : ""});
+			});
 	}
 	~CLogCapture() { CLogger::setSink(m_previous); }
 	CLogCapture(const CLogCapture&) = delete;

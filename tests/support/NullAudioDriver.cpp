@@ -5,7 +5,8 @@
 
 namespace
 {
-const bool nullAudio = [] {
+const bool nullAudio = []
+{
 	fw::CDeviceStub::setAudioDriverType(fw::DEVICE_AUDIO_NULL);
 	return true;
 }();

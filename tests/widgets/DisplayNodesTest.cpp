@@ -540,7 +540,8 @@ TEST_F(TextNodes, EditsChangeTheTextWhereLinesAndColumnsPoint)
 		else
 			node->eraseChar(c.line, c.column);
 		EXPECT_EQ(core::stringw(c.after), node->getText());
-		EXPECT_EQ(node->getLayout().getLines().size(), static_cast<u32>(1 + (core::stringw(c.after).findFirst(L'\n') >= 0)));
+		EXPECT_EQ(node->getLayout().getLines().size(),
+			static_cast<u32>(1 + (core::stringw(c.after).findFirst(L'\n') >= 0)));
 	}
 }
 } // namespace

@@ -34,7 +34,8 @@ protected:
 	DisplaySceneFile() : fileSystem((registerWidgetServices(), adoptRef(createFileSystem()))), driver(makeDriver())
 	{
 		EXPECT_TRUE(fileSystem->addFileArchive(QB_STAGED_ASSETS, false, false));
-		EXPECT_TRUE(fileSystem->addFileArchive((std::string(QB_FIXTURES_DIR) + "/widgets/display").c_str(), false, false));
+		EXPECT_TRUE(
+			fileSystem->addFileArchive((std::string(QB_FIXTURES_DIR) + "/widgets/display").c_str(), false, false));
 		setup = std::make_unique<SContentSetup>(fileSystem.get(), driver.get());
 	}
 
@@ -63,15 +64,15 @@ TEST_F(DisplaySceneFile, LoadsWithTheGeneratedAtlasAndFontsAndSavesBackByteIdent
 	const CRefHolder<BaseNode> root = requestScene(manager(), "scenes/Display.oscn");
 	ASSERT_TRUE(root) << log.all();
 
-	const NineGridSpriteNode* panel = nodeCast<NineGridSpriteNode>(root->findChildByNameId(
-		CNameTableSingleton::Instance().intern("Panel"), 1));
+	const NineGridSpriteNode* panel =
+		nodeCast<NineGridSpriteNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Panel"), 1));
 	ASSERT_TRUE(panel);
 	ASSERT_TRUE(panel->getAtlasTexture());
 	EXPECT_STREQ("art/MainMenu/Panel.png", panel->getAtlasTexture()->getContentReference().getName().c_str());
 	EXPECT_EQ(core::vector2df(24.f, 24.f), panel->getBottomRightDelta());
 
-	const SpriteNode* card = nodeCast<SpriteNode>(root->findChildByNameId(
-		CNameTableSingleton::Instance().intern("Card"), 1));
+	const SpriteNode* card =
+		nodeCast<SpriteNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Card"), 1));
 	ASSERT_TRUE(card && card->getAtlasTexture());
 	EXPECT_TRUE(card->getFlipX());
 	EXPECT_EQ(1, card->getBlendType());
@@ -79,14 +80,17 @@ TEST_F(DisplaySceneFile, LoadsWithTheGeneratedAtlasAndFontsAndSavesBackByteIdent
 	EXPECT_EQ(-32.f, card->getLocalQuad().corners[0].X);
 	EXPECT_EQ(144.f - 32.f, card->getLocalQuad().corners[1].X);
 
-	const TextNode* body = nodeCast<TextNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Body"), -1));
+	const TextNode* body =
+		nodeCast<TextNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Body"), -1));
 	ASSERT_TRUE(body && body->getFont());
 	EXPECT_STREQ("scenes/fonts/sans_14_crisp.ofnt", body->getFont()->getContentReference().getName().c_str());
 	EXPECT_GE(body->getLayout().getLines().size(), 2u);
 	EXPECT_GT(body->getLayout().getGlyphQuads().size(), 60u);
-	EXPECT_EQ(core::stringw(L"Rooms from 40 \u20ac a night, breakfast in the garden and a view of the lake from every window."),
+	EXPECT_EQ(core::stringw(
+				  L"Rooms from 40 \u20ac a night, breakfast in the garden and a view of the lake from every window."),
 		body->getText());
-	const TextNode* title = nodeCast<TextNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Title"), -1));
+	const TextNode* title =
+		nodeCast<TextNode>(root->findChildByNameId(CNameTableSingleton::Instance().intern("Title"), -1));
 	ASSERT_TRUE(title && title->getFont());
 	EXPECT_STREQ("scenes/fonts/title_28_bold.ofnt", title->getFont()->getContentReference().getName().c_str());
 

@@ -71,7 +71,8 @@ TEST_F(MenuScript, MouseAndKeyboardDriveTheButtonsLooksAndReports)
 	ASSERT_EQ(3u, controls.size());
 	ASSERT_TRUE(manager->setActiveScene(menu.get()));
 	tick(0);
-	EXPECT_EQ((std::vector<std::string>{"Play look Focus", "Play focused"}), takeLog()) << "the default child takes the focus";
+	EXPECT_EQ((std::vector<std::string>{"Play look Focus", "Play focused"}), takeLog())
+		<< "the default child takes the focus";
 	ASSERT_NE(nullptr, controls[0]->getTemplateRoot());
 	EXPECT_EQ(1u, controls[0]->getTemplateRoot()->getChildren().size()) << "the first template of the name is used";
 
@@ -82,29 +83,70 @@ TEST_F(MenuScript, MouseAndKeyboardDriveTheButtonsLooksAndReports)
 		std::vector<std::string> expected;
 	};
 	const std::vector<SStep> script = {
-		{"over Play", [](MenuScript& t) { t.move(150, 120); t.tick(0); }, {"Play look FocusHover", "Play hovered"}},
+		{"over Play",
+			[](MenuScript& t)
+			{
+				t.move(150, 120);
+				t.tick(0);
+			},
+			{"Play look FocusHover", "Play hovered"}},
 		// The sibling loses its hover (and focus) through the scene's clear event before the new
 		// control's own report is queued.
 		{"over Options: Play loses the hover through the scene",
-			[](MenuScript& t) { t.move(150, 220); t.tick(0); },
+			[](MenuScript& t)
+			{
+				t.move(150, 220);
+				t.tick(0);
+			},
 			{"Play look FocusKillHover", "Options look NormalHover", "Play unhovered", "Options hovered"}},
 		{"button down over Options: held, and the focus moves",
-			[](MenuScript& t) { t.down(150, 220); t.tick(0); },
+			[](MenuScript& t)
+			{
+				t.down(150, 220);
+				t.tick(0);
+			},
 			{"Options look Pressed", "Play look KillFocus", "Options down", "Play unfocused", "Options focused"}},
 		{"button up over Options: the preview at once, the press look starts",
-			[](MenuScript& t) { t.up(150, 220); t.tick(0); }, {"Options look Press", "Options pressed preview"}},
+			[](MenuScript& t)
+			{
+				t.up(150, 220);
+				t.tick(0);
+			},
+			{"Options look Press", "Options pressed preview"}},
 		{"the press look still plays", [](MenuScript& t) { t.tick(50); }, {}},
 		{"the press look has ended: pressed", [](MenuScript& t) { t.tick(60); },
 			{"Options look FocusHover", "Options pressed"}},
-		{"arrow up moves the focus by Options' NavUp name", [](MenuScript& t) { t.key(38); t.tick(0); },
+		{"arrow up moves the focus by Options' NavUp name",
+			[](MenuScript& t)
+			{
+				t.key(38);
+				t.tick(0);
+			},
 			{"Options look NormalHover", "Play look Focus", "Options unfocused", "Play focused"}},
-		{"arrow left: no name, nothing", [](MenuScript& t) { t.key(37); t.tick(0); }, {}},
+		{"arrow left: no name, nothing",
+			[](MenuScript& t)
+			{
+				t.key(37);
+				t.tick(0);
+			},
+			{}},
 		{"arrow down twice reaches the disabled Quit, which shows its disabled look",
-			[](MenuScript& t) { t.key(40); t.key(40); t.tick(0); },
+			[](MenuScript& t)
+			{
+				t.key(40);
+				t.key(40);
+				t.tick(0);
+			},
 			{"Play look KillFocus", "Options look FocusHover", "Options look NormalHover", "Quit look FocusDisable",
 				"Play unfocused", "Options focused", "Options unfocused", "Quit focused"}},
 		{"the disabled Quit takes no press: it tracks its hover only",
-			[](MenuScript& t) { t.move(150, 320); t.down(150, 320); t.up(150, 320); t.tick(200); },
+			[](MenuScript& t)
+			{
+				t.move(150, 320);
+				t.down(150, 320);
+				t.up(150, 320);
+				t.tick(200);
+			},
 			{"Options look NormalKillHover", "Options unhovered", "Quit hovered"}},
 	};
 	for (const SStep& step : script)

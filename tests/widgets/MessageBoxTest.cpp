@@ -216,8 +216,8 @@ protected:
 	// Held: a box that closes leaves the tree at the end of the pass.
 	CRefHolder<MessageBoxNode> show(const char* name, const core::array<core::stringw>& buttons)
 	{
-		return CRefHolder<MessageBoxNode>(nodeCast<MessageBoxNode>(
-			scenes->showMessageBox(owner.get(), nodetest::nameId(name), buttons, L"T", L"B")));
+		return CRefHolder<MessageBoxNode>(
+			nodeCast<MessageBoxNode>(scenes->showMessageBox(owner.get(), nodetest::nameId(name), buttons, L"T", L"B")));
 	}
 	static core::stringw shown(ButtonNode* button)
 	{

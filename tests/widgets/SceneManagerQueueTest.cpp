@@ -1,7 +1,7 @@
 #include "content/CContentManager.h"
+#include "core/CEventInput.h"
 #include "core/CLogger.h"
 #include "platform/CDeviceLinux.h"
-#include "core/CEventInput.h"
 #include "platform/CTimerManager.h"
 #include "widgets/SceneManager.h"
 #include "widgets/WidgetServices.h"
@@ -72,15 +72,15 @@ public:
 class SceneManagerQueue : public ::testing::Test
 {
 protected:
-	SceneManagerQueue() :
-		manager(adoptRef<SceneManager>(new CCountedSceneManager)), timers(adoptRef(new CTimerManager))
+	SceneManagerQueue() : manager(adoptRef<SceneManager>(new CCountedSceneManager)), timers(adoptRef(new CTimerManager))
 	{
 		scene = adoptRef(new CRecorderNode("Scene", manager.get(), log));
 		scene->attachToScene(manager.get(), nullptr);
 		panel = adoptRef(new CRecorderNode("Panel", scene.get(), log));
 		buttonA = adoptRef(new CRecorderNode("ButtonA", panel.get(), log));
 		buttonB = adoptRef(new CRecorderNode("ButtonB", panel.get(), log));
-		nodes = {{"Scene", scene.get()}, {"Panel", panel.get()}, {"ButtonA", buttonA.get()}, {"ButtonB", buttonB.get()}};
+		nodes = {{"Scene", scene.get()}, {"Panel", panel.get()}, {"ButtonA", buttonA.get()},
+			{"ButtonB", buttonB.get()}};
 	}
 
 	void TearDown() override
@@ -149,36 +149,24 @@ TEST_F(SceneManagerQueue, DeliveriesFollowTheQueueOrder)
 		std::vector<std::string> expected;
 	};
 	const std::vector<SCase> cases = {
-		{"between passes: first in, first out",
-			{{"ButtonA", 0, "A"}, {"ButtonA", 0, "B"}, {"Panel", 0, "C"}},
-			{},
-			{},
+		{"between passes: first in, first out", {{"ButtonA", 0, "A"}, {"ButtonA", 0, "B"}, {"Panel", 0, "C"}}, {}, {},
 			{"ButtonA:A", "ButtonA:B", "Panel:C"}},
 		{"posted during a pass: next, the last posted first",
 			{{"ButtonA", 0, "A"}, {"ButtonA", 0, "B"}, {"ButtonA", 0, "C"}},
-			{{"A", {{"Panel", 0, "X"}, {"Panel", 0, "Y"}}}},
-			{},
+			{{"A", {{"Panel", 0, "X"}, {"Panel", 0, "Y"}}}}, {},
 			{"ButtonA:A", "Panel:Y", "Panel:X", "ButtonA:B", "ButtonA:C"}},
-		{"chains settle within the pass",
-			{{"ButtonA", 0, "A"}, {"ButtonB", 0, "B"}},
-			{{"A", {{"Panel", 0, "X"}, {"Panel", 0, "Y"}}}, {"X", {{"Scene", 0, "Z"}}}},
-			{},
+		{"chains settle within the pass", {{"ButtonA", 0, "A"}, {"ButtonB", 0, "B"}},
+			{{"A", {{"Panel", 0, "X"}, {"Panel", 0, "Y"}}}, {"X", {{"Scene", 0, "Z"}}}}, {},
 			{"ButtonA:A", "Panel:Y", "Panel:X", "Scene:Z", "ButtonB:B"}},
 		{"route modes: self, self then down, down then self, self then up",
-			{{"ButtonA", 0, "self"}, {"Panel", 1, "down"}, {"Panel", 2, "children-first"}, {"ButtonA", 3, "up"}},
-			{},
+			{{"ButtonA", 0, "self"}, {"Panel", 1, "down"}, {"Panel", 2, "children-first"}, {"ButtonA", 3, "up"}}, {},
 			{},
 			{"ButtonA:self", "Panel:down", "ButtonB:down", "ButtonA:down", "ButtonB:children-first",
 				"ButtonA:children-first", "Panel:children-first", "ButtonA:up", "Panel:up", "Scene:up"}},
-		{"a consumed event goes no further",
-			{{"Panel", 2, "taken"}, {"ButtonA", 3, "taken"}, {"ButtonA", 0, "after"}},
-			{},
-			{"taken"},
-			{"ButtonB:taken", "ButtonA:taken", "ButtonA:taken", "ButtonA:after"}},
-		{"a bubbling event arrives whole before what its handler posts",
-			{{"ButtonA", 3, "A"}, {"ButtonB", 0, "B"}},
-			{{"A", {{"Panel", 1, "X"}}}},
-			{},
+		{"a consumed event goes no further", {{"Panel", 2, "taken"}, {"ButtonA", 3, "taken"}, {"ButtonA", 0, "after"}},
+			{}, {"taken"}, {"ButtonB:taken", "ButtonA:taken", "ButtonA:taken", "ButtonA:after"}},
+		{"a bubbling event arrives whole before what its handler posts", {{"ButtonA", 3, "A"}, {"ButtonB", 0, "B"}},
+			{{"A", {{"Panel", 1, "X"}}}}, {},
 			{"ButtonA:A", "Panel:A", "Scene:A", "Panel:X", "ButtonB:X", "ButtonA:X", "ButtonB:B"}},
 	};
 	for (const SCase& c : cases)
@@ -188,7 +176,8 @@ TEST_F(SceneManagerQueue, DeliveriesFollowTheQueueOrder)
 		std::set<std::string> reacted;
 		for (auto& entry : nodes)
 		{
-			entry.second->react = [&, this](const std::string& label) {
+			entry.second->react = [&, this](const std::string& label)
+			{
 				const auto found = c.reactions.find(label);
 				if (found == c.reactions.end() || !reacted.insert(label).second)
 					return;
@@ -241,7 +230,8 @@ TEST_F(SceneManagerQueue, OnePassPerUpdateOfTheAttachedRunningTimerManager)
 
 	// A pass asked for from a handler leaves the delivery to the pass that runs.
 	log.clear();
-	buttonA->react = [this](const std::string& label) {
+	buttonA->react = [this](const std::string& label)
+	{
 		if (label == "E")
 		{
 			EXPECT_TRUE(manager->processMessageQueue());
@@ -283,7 +273,8 @@ TEST_F(SceneManagerQueue, QueueKeepsReceiversAndEventsAliveUntilDelivery)
 
 TEST_F(SceneManagerQueue, NodesScheduledForRemovalLeaveAfterThePass)
 {
-	scene->react = [this](const std::string& label) {
+	scene->react = [this](const std::string& label)
+	{
 		if (label != "close")
 			return;
 		manager->scheduleRemoval(scene.get());

@@ -1,7 +1,7 @@
 #include "WidgetTestSupport.h"
 
-#include "platform/CDeviceLinux.h"
 #include "core/CEventInput.h"
+#include "platform/CDeviceLinux.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,8 @@ std::string sceneText(const std::string& name, const std::string& type = "SceneN
 			"</Animator></State>";
 	return "<SceneNode Type=\"" + type + "\"><Properties><string Name=\"Name\" Value=\"" + name +
 		"\" /></Properties><SceneNode Type=\"ControlNode\"><Properties><string Name=\"Name\" Value=\"Panel\" />"
-		"</Properties><States>" + states + "</States></SceneNode></SceneNode>";
+		"</Properties><States>" +
+		states + "</States></SceneNode></SceneNode>";
 }
 
 class SceneStack : public ::testing::Test
@@ -276,7 +277,8 @@ TEST(SceneStackSoak, AThousandScenesLeaveNoObjectsOrReceiversBehind)
 	CRefHolder<SceneManager> manager = adoptRef(new SceneManager);
 	manager->setServices(device->getServices());
 	CRefHolder<SceneNode> home = loadFixtureAs<SceneNode>(factory.get(), "Home.oscn", sceneText("Home"));
-	const auto tick = [&] {
+	const auto tick = [&]
+	{
 		for (u32 i = 0; i < manager->getChildren().size(); ++i)
 			if (SceneNode* scene = nodeCast<SceneNode>(manager->getChildren()[i]))
 				if (CTimerManager* timers = dynamic_cast<CTimerManager*>(scene->getTimerManager()))

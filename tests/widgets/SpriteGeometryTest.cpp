@@ -77,7 +77,8 @@ TEST(SpriteGeometry, QuadCornersAndTextureCoordinatesForEachSizingFlipAndPivot)
 			.25f, .25f, .75f, .75f, b},
 		{"margins, flipped: only the coordinates swap", 4, none, 0, 0, true, true, b, 4, 4, 68, 36, .75f, .75f, .25f,
 			.25f, b},
-		{"margins stretched: Bounds wide from where it starts", 4, none, 1, 1, false, false, b, 4, 4, 104, 54, .25f, .25f, .75f, .75f, b},
+		{"margins stretched: Bounds wide from where it starts", 4, none, 1, 1, false, false, b, 4, 4, 104, 54, .25f,
+			.25f, .75f, .75f, b},
 	};
 	for (const SQuadCase& c : cases)
 	{
@@ -155,7 +156,8 @@ TEST(SpriteGeometry, TheTexelUnderAPointIsTheOneDrawnThere)
 	for (const SCase& c : cases)
 	{
 		SCOPED_TRACE(c.what);
-		const SSpriteQuad quad = layoutSpriteQuad(image64x32(), c.pivot, c.stretch, c.stretch, bounds, c.flipX, c.flipY);
+		const SSpriteQuad quad =
+			layoutSpriteQuad(image64x32(), c.pivot, c.stretch, c.stretch, bounds, c.flipX, c.flipY);
 		s32 x = -1;
 		s32 y = -1;
 		ASSERT_EQ(c.hit, spriteTexelAt(quad, texture, c.point, x, y));
@@ -174,8 +176,8 @@ TEST(NineGridGeometry, CornersKeepTheirSizeEdgesAndCentreStretch)
 	SNineGridCell cells[9];
 	ASSERT_TRUE(layoutNineGrid(uv, core::dimension2d<u32>(128, 64), core::vector2df(200.f, 100.f),
 		core::vector2df(10.f, 10.f), core::vector2df(10.f, 10.f), cells));
-	const core::vector2df sizes[9] = {{10, 10}, {180, 10}, {10, 10}, {10, 80}, {180, 80}, {10, 80}, {10, 10},
-		{180, 10}, {10, 10}};
+	const core::vector2df sizes[9] = {{10, 10}, {180, 10}, {10, 10}, {10, 80}, {180, 80}, {10, 80}, {10, 10}, {180, 10},
+		{10, 10}};
 	const core::vector2df origins[9] = {{0, 0}, {10, 0}, {190, 0}, {0, 10}, {10, 10}, {190, 10}, {0, 90}, {10, 90},
 		{190, 90}};
 	for (u32 i = 0; i < 9; ++i)
@@ -221,8 +223,8 @@ TEST(NineGridGeometry, ZeroDeltasLeaveOnlyTheCentreAndLargeOnesAreNotClamped)
 	EXPECT_EQ(60.f, cells[4].corners[0].X);
 	EXPECT_EQ(40.f, cells[4].corners[2].X);
 
-	EXPECT_FALSE(layoutNineGrid(uv, core::dimension2d<u32>(0, 0), core::vector2df(1.f, 1.f),
-		core::vector2df(1.f, 1.f), core::vector2df(1.f, 1.f), cells))
+	EXPECT_FALSE(layoutNineGrid(uv, core::dimension2d<u32>(0, 0), core::vector2df(1.f, 1.f), core::vector2df(1.f, 1.f),
+		core::vector2df(1.f, 1.f), cells))
 		<< "a texture without size divides by nothing";
 }
 } // namespace

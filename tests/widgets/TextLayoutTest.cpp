@@ -122,12 +122,9 @@ TEST_F(TextLayouts, LinesStartWhereTheirAlignmentPutsThem)
 		const wchar_t* line;
 		f32 x;
 	} cases[] = {
-		{1, 100.f, L"abc", 0.f},
-		{0, 100.f, L"abc", 0.f},
-		{2, 100.f, L"abc", 35.f},
+		{1, 100.f, L"abc", 0.f}, {0, 100.f, L"abc", 0.f}, {2, 100.f, L"abc", 35.f},
 		{2, 101.f, L"abc", 36.f}, // 35.5 rounds up
-		{3, 100.f, L"abc", 70.f},
-		{4, 100.f, L"abc", 0.f},
+		{3, 100.f, L"abc", 70.f}, {4, 100.f, L"abc", 0.f},
 		{3, 20.f, L"abc", -10.f}, // wider than the bounds: starts left of them
 	};
 	for (const auto& c : cases)
@@ -353,17 +350,17 @@ TEST_F(TextLayouts, CaretPositionsAndCharacterRectangles)
 		f32 x, y;
 		s32 index, line, column;
 	} cases[] = {
-		{1, 0.f, 5.f, 0, 0, -1},	// before the first glyph
-		{1, 6.f, 5.f, 1, 0, 0},		// past the first glyph's middle
-		{1, 99.f, 19.f, 3, 0, 2},	// past the line's end
-		{1, 14.f, 25.f, 4, 1, 0},	// second line
-		{1, 0.f, 95.f, 5, 1, 1},	// below: after the last character
-		{2, 6.f, 35.f, 1, 0, 0},	// centred: the first line
-		{2, 14.f, 55.f, 4, 1, 0},	// centred: the second line
-		{2, 0.f, 15.f, 0, 0, -1},	// above the block, but within a line height: the first line
+		{1, 0.f, 5.f, 0, 0, -1},    // before the first glyph
+		{1, 6.f, 5.f, 1, 0, 0},     // past the first glyph's middle
+		{1, 99.f, 19.f, 3, 0, 2},   // past the line's end
+		{1, 14.f, 25.f, 4, 1, 0},   // second line
+		{1, 0.f, 95.f, 5, 1, 1},    // below: after the last character
+		{2, 6.f, 35.f, 1, 0, 0},    // centred: the first line
+		{2, 14.f, 55.f, 4, 1, 0},   // centred: the second line
+		{2, 0.f, 15.f, 0, 0, -1},   // above the block, but within a line height: the first line
 		{2, 0.f, -20.f, -1, 0, -1}, // a line height above: nothing
-		{3, 14.f, 85.f, 4, 1, 0},	// at the bottom: the second line
-		{3, 14.f, 65.f, 1, 0, 0},	// the first
+		{3, 14.f, 85.f, 4, 1, 0},   // at the bottom: the second line
+		{3, 14.f, 65.f, 1, 0, 0},   // the first
 	};
 	for (const auto& c : cases)
 	{

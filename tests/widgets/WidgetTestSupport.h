@@ -3,9 +3,9 @@
 // Loading of the widget fixtures and a listener that writes what a control shows and reports.
 
 #include "core/ControlNode.h"
+#include "core/NodeTestSupport.h"
 #include "core/SceneFile.h"
 #include "core/SceneNode.h"
-#include "core/NodeTestSupport.h"
 #include "platform/CTimerManager.h"
 #include "widgets/CEventScene.h"
 #include "widgets/CEventValueChanged.h"
@@ -77,8 +77,8 @@ inline std::string lookName(s32 id)
 class CEventLog : public CEventReceiver
 {
 public:
-	CEventLog(std::vector<std::string>& lines, const std::string& name, const BaseNode* node)
-		: m_lines(lines), m_name(name), m_node(node)
+	CEventLog(std::vector<std::string>& lines, const std::string& name, const BaseNode* node) :
+		m_lines(lines), m_name(name), m_node(node)
 	{
 	}
 
@@ -96,18 +96,41 @@ public:
 		case 73:
 			what = "look " + lookName(static_cast<CEventNodeStateChangeBegun*>(event)->getStateId());
 			break;
-		case 45: what = "down"; break;
-		case 47: what = "up"; break;
-		case 49: what = "hovered"; break;
-		case 51: what = "unhovered"; break;
-		case 53: what = "focused"; break;
-		case 55: what = "unfocused"; break;
-		case 57: what = "pressed preview"; break;
-		case 59: what = "pressed"; break;
-		case 37: what = "transition"; break;
-		case 39: what = "transition start"; break;
-		case 38: what = "transition end"; break;
-		default: return false;
+		case 45:
+			what = "down";
+			break;
+		case 47:
+			what = "up";
+			break;
+		case 49:
+			what = "hovered";
+			break;
+		case 51:
+			what = "unhovered";
+			break;
+		case 53:
+			what = "focused";
+			break;
+		case 55:
+			what = "unfocused";
+			break;
+		case 57:
+			what = "pressed preview";
+			break;
+		case 59:
+			what = "pressed";
+			break;
+		case 37:
+			what = "transition";
+			break;
+		case 39:
+			what = "transition start";
+			break;
+		case 38:
+			what = "transition end";
+			break;
+		default:
+			return false;
 		}
 		m_lines.push_back(m_name + " " + what);
 		return false;
@@ -123,8 +146,8 @@ private:
 class CListening
 {
 public:
-	CListening(BaseNode* node, std::vector<std::string>& lines, const std::string& name)
-		: m_node(node), m_log(adoptRef(new CEventLog(lines, name, node)))
+	CListening(BaseNode* node, std::vector<std::string>& lines, const std::string& name) :
+		m_node(node), m_log(adoptRef(new CEventLog(lines, name, node)))
 	{
 		m_node->addPreListener(m_log.get());
 	}
@@ -151,21 +174,32 @@ public:
 			source = of->getNode();
 		switch (event->getTypeId())
 		{
-		case 57: what = "pressed preview"; break;
-		case 59: what = "pressed"; break;
-		case 60: what = "value changed"; break;
-		case 40: what = "result " + std::to_string(static_cast<CEventMessageBoxResult*>(event)->getResult()); break;
+		case 57:
+			what = "pressed preview";
+			break;
+		case 59:
+			what = "pressed";
+			break;
+		case 60:
+			what = "value changed";
+			break;
+		case 40:
+			what = "result " + std::to_string(static_cast<CEventMessageBoxResult*>(event)->getResult());
+			break;
 		case 41:
 		case 42:
 		case 43:
 		{
 			const CEventTab* tab = static_cast<CEventTab*>(event);
 			const s32 id = event->getTypeId();
-			what = std::string(id == 41 ? "tab" : id == 42 ? "tab switched" : "tab selected") + " " +
-				nodeName(tab->getOldPage()) + ">" + nodeName(tab->getNewPage());
+			what = std::string(id == 41 ? "tab"
+						   : id == 42   ? "tab switched"
+										: "tab selected") +
+				" " + nodeName(tab->getOldPage()) + ">" + nodeName(tab->getNewPage());
 			break;
 		}
-		default: return false;
+		default:
+			return false;
 		}
 		m_lines.push_back(m_name + " got " + what + (source ? " from " + nodeName(source) : std::string()));
 		return false;
@@ -182,8 +216,8 @@ private:
 class CReporting
 {
 public:
-	CReporting(BaseNode* node, std::vector<std::string>& lines, const std::string& name)
-		: m_node(node), m_log(adoptRef(new CReportLog(lines, name)))
+	CReporting(BaseNode* node, std::vector<std::string>& lines, const std::string& name) :
+		m_node(node), m_log(adoptRef(new CReportLog(lines, name)))
 	{
 		m_node->addPreListener(m_log.get());
 	}

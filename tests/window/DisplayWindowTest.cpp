@@ -38,10 +38,7 @@ protected:
 			putGammaBack();
 	}
 
-	void keepGamma()
-	{
-		originalGamma = gammaRamps(input);
-	}
+	void keepGamma() { originalGamma = gammaRamps(input); }
 	void putGammaBack()
 	{
 		Display* display = XOpenDisplay(nullptr);
@@ -350,10 +347,12 @@ TEST(DisplayWithoutRandr, ModesAndGammaAreRefusedWithOneLineEachAndTheGameGoesOn
 {
 	CServerWithoutRandr server;
 	ASSERT_FALSE(server.display().empty()) << "no second X server could be started";
-	const std::string report = runInChild([&] {
-		setenv("DISPLAY", server.display().c_str(), 1);
-		return describeDevice();
-	});
+	const std::string report = runInChild(
+		[&]
+		{
+			setenv("DISPLAY", server.display().c_str(), 1);
+			return describeDevice();
+		});
 	EXPECT_EQ(WITHOUT_RANDR, report);
 }
 
@@ -435,8 +434,8 @@ std::vector<unsigned long> iconProperty(Display* display, Window window)
 	unsigned long after = 0;
 	unsigned char* data = nullptr;
 	std::vector<unsigned long> items;
-	if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16, False,
-			XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+	if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 16, False, XA_CARDINAL,
+			&type, &format, &count, &after, &data) == Success &&
 		data && format == 32)
 	{
 		// Xlib hands 32-bit items out as longs, sign-extended.

@@ -9,8 +9,8 @@
 #include "content/CContentProcessorsManager.h"
 #include "content/CImage.h"
 #include "content/CImageProcessor.h"
-#include "content/video/CQuadBatch.h"
 #include "content/ContentTestSupport.h"
+#include "content/video/CQuadBatch.h"
 
 #include <GL/gl.h>
 
@@ -122,8 +122,10 @@ TEST_P(GlyphDrawingWindowTest, DrawnGlyphsAreTheRasterizedOnesWhereTheTablesPlac
 		if (w > 0 && h > 0)
 		{
 			const CTextureContent* texture = page->getTexture();
-			const core::vector2df t0 = texture->getTextureCoords(glyph->rect.UpperLeftCorner.X, glyph->rect.UpperLeftCorner.Y);
-			const core::vector2df t2 = texture->getTextureCoords(glyph->rect.LowerRightCorner.X, glyph->rect.LowerRightCorner.Y);
+			const core::vector2df t0 =
+				texture->getTextureCoords(glyph->rect.UpperLeftCorner.X, glyph->rect.UpperLeftCorner.Y);
+			const core::vector2df t2 =
+				texture->getTextureCoords(glyph->rect.LowerRightCorner.X, glyph->rect.LowerRightCorner.Y);
 			batch->addTexturedQuad(&material, core::vector2df(x0, y0), core::vector2df(x0 + w, y0),
 				core::vector2df(x0 + w, y0 + h), core::vector2df(x0, y0 + h), t0, core::vector2df(t2.X, t0.Y), t2,
 				core::vector2df(t0.X, t2.Y), 0.f, video::SColor(255, 255, 255, 255));
@@ -164,8 +166,8 @@ TEST_P(GlyphDrawingWindowTest, DrawnGlyphsAreTheRasterizedOnesWhereTheTablesPlac
 			const f32* want = &expected[index * 3];
 			if (want[0] > BACKGROUND.getRed() + 100)
 				++inked;
-			const bool close = std::abs(actual.getRed() - want[0]) <= 1.f && std::abs(actual.getGreen() - want[1]) <= 1.f &&
-				std::abs(actual.getBlue() - want[2]) <= 1.f;
+			const bool close = std::abs(actual.getRed() - want[0]) <= 1.f &&
+				std::abs(actual.getGreen() - want[1]) <= 1.f && std::abs(actual.getBlue() - want[2]) <= 1.f;
 			if (!close && ++mismatches <= 5)
 				ADD_FAILURE() << "pixel (" << x << ", " << y << "): expected (" << want[0] << ", " << want[1] << ", "
 							  << want[2] << ") got (" << actual.getRed() << ", " << actual.getGreen() << ", "
@@ -177,7 +179,8 @@ TEST_P(GlyphDrawingWindowTest, DrawnGlyphsAreTheRasterizedOnesWhereTheTablesPlac
 
 INSTANTIATE_TEST_SUITE_P(GeneratedFonts, GlyphDrawingWindowTest,
 	::testing::Values("scenes/fonts/sans_14_crisp.ofnt", "scenes/fonts/title_28_bold.ofnt"),
-	[](const ::testing::TestParamInfo<const char*>& info) {
+	[](const ::testing::TestParamInfo<const char*>& info)
+	{
 		const std::string name = info.param;
 		return name.substr(name.rfind('/') + 1, name.find('.') - name.rfind('/') - 1);
 	});

@@ -5,6 +5,7 @@
 #include "ScreenSupport.h"
 #include "platform/os/IWindow.h"
 
+#include <X11/Xlib.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -17,7 +18,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <X11/Xlib.h>
 
 extern char** environ;
 

@@ -5,8 +5,8 @@
 
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
-#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/CVideoDriver2D.h"
 #include "core/SceneNode.h"
 #include "widgets/SceneManager.h"
@@ -21,7 +21,6 @@ using namespace fw::wintest;
 namespace
 {
 const video::SColor BACKGROUND(255, 0, 0, 0);
-
 
 // Counts the flushes that draw something.
 class CCountingQuadBatch : public CQuadBatch
@@ -43,8 +42,8 @@ class CQuadNode : public BaseNode
 {
 public:
 	CQuadNode(BaseNode* parent, const video2d::SMaterial* material, u32 key, f32 x, f32 y, f32 z, f32 size,
-		video::SColor color)
-		: BaseNode(ContentReference(), parent, nullptr), m_material(material), m_key(key)
+		video::SColor color) :
+		BaseNode(ContentReference(), parent, nullptr), m_material(material), m_key(key)
 	{
 		setPosition(core::vector3df(x, y, z));
 		setBounds(core::vector3df(size, size, 0.f));
@@ -60,10 +59,9 @@ public:
 	{
 		const core::vector3df at = getAbsoluteTransformation().getTranslation();
 		const f32 size = getBounds().X;
-		context.quadBatch->addTexturedQuad(m_material, core::vector2df(at.X, at.Y),
-			core::vector2df(at.X + size, at.Y), core::vector2df(at.X + size, at.Y + size),
-			core::vector2df(at.X, at.Y + size), core::vector2df(0.f, 0.f), core::vector2df(1.f, 0.f),
-			core::vector2df(1.f, 1.f), core::vector2df(0.f, 1.f), at.Z, getAbsoluteColor());
+		context.quadBatch->addTexturedQuad(m_material, core::vector2df(at.X, at.Y), core::vector2df(at.X + size, at.Y),
+			core::vector2df(at.X + size, at.Y + size), core::vector2df(at.X, at.Y + size), core::vector2df(0.f, 0.f),
+			core::vector2df(1.f, 0.f), core::vector2df(1.f, 1.f), core::vector2df(0.f, 1.f), at.Z, getAbsoluteColor());
 	}
 
 private:
@@ -85,7 +83,6 @@ video2d::SMaterial spriteMaterial(video2d::ITextureContent* texture)
 	return material;
 }
 
-
 TEST(SceneDrawingWindowTest, OverlappingNodesAreDrawnInDepthOrderOneRunPerTexture)
 {
 	Display* display = XOpenDisplay(nullptr);
@@ -102,7 +99,8 @@ TEST(SceneDrawingWindowTest, OverlappingNodesAreDrawnInDepthOrderOneRunPerTextur
 	ASSERT_EQ(batch.get(), getQuadBatch(driver));
 
 	// Two white textures: what tells the nodes apart is their tint.
-	const auto whiteTexture = [driver](const char* name) {
+	const auto whiteTexture = [driver](const char* name)
+	{
 		CRefHolder<CImage> image =
 			adoptRef(new CImage(ContentReference(), video::ECF_A8R8G8B8, core::dimension2du(8, 8)));
 		image->fill(video::SColor(0xFFFFFFFF));

@@ -24,8 +24,8 @@ inline std::pair<int, int> currentScreenSize(Display* display)
 	XRRScreenSize* sizes = XRRConfigSizes(config, &count);
 	Rotation rotation = 0;
 	const int current = XRRConfigCurrentConfiguration(config, &rotation);
-	const std::pair<int, int> size = current < count ? std::make_pair(sizes[current].width, sizes[current].height)
-													 : std::make_pair(0, 0);
+	const std::pair<int, int> size =
+		current < count ? std::make_pair(sizes[current].width, sizes[current].height) : std::make_pair(0, 0);
 	XRRFreeScreenConfigInfo(config);
 	return size;
 }

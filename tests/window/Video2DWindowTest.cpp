@@ -9,11 +9,11 @@
 #include "content/CDeviceTexture.h"
 #include "content/CImage.h"
 #include "content/CImageProcessor.h"
-#include "content/video/CQuadBatch.h"
 #include "content/CTextureContent.h"
 #include "content/CTextureProcessor.h"
 #include "content/ContentTestSupport.h"
 #include "content/ImageTestSupport.h"
+#include "content/video/CQuadBatch.h"
 #include "content/video/CVideoDriver2D.h"
 #include "platform/CEventDevice.h"
 
@@ -27,8 +27,6 @@ using namespace fw::wintest;
 namespace
 {
 const video::SColor BACKGROUND(255, 40, 80, 120);
-
-
 
 CRefHolder<CImage> uniformImage(video::SColor color, u32 width = 8, u32 height = 8)
 {
@@ -71,9 +69,8 @@ u8 clampAdd(u32 a, u32 b)
 // source x alpha + background x (1 - alpha), per channel.
 video::SColor blend(u32 red, u32 green, u32 blue, f32 alpha)
 {
-	const auto mix = [alpha](u32 source, u32 target) {
-		return static_cast<u32>(source * alpha + target * (1.f - alpha) + 0.5f);
-	};
+	const auto mix = [alpha](u32 source, u32 target)
+	{ return static_cast<u32>(source * alpha + target * (1.f - alpha) + 0.5f); };
 	return video::SColor(255, mix(red, BACKGROUND.getRed()), mix(green, BACKGROUND.getGreen()),
 		mix(blue, BACKGROUND.getBlue()));
 }
@@ -158,13 +155,11 @@ TEST_F(Video2DWindowTest, BothMaterialsBlendOverTheBackground)
 			blend(200, 100, 50, halfAlpha)},
 		{"modulate, both alphas multiply", &modulateHalf, video::SColor(64, 255, 255, 255),
 			blend(200, 100, 50, quarterAlpha)},
-		{"add, opaque", &addOpaque, video::SColor(255, 30, 100, 180),
-			video::SColor(255, 230, 200, 230)},
+		{"add, opaque", &addOpaque, video::SColor(255, 30, 100, 180), video::SColor(255, 230, 200, 230)},
 		{"add, black vertex keeps the texture", &addOpaque, video::SColor(255, 0, 0, 0), texel},
 		{"add, clamped", &addOpaque, video::SColor(255, 100, 200, 250),
 			video::SColor(255, 255, clampAdd(100, 200), 255)},
-		{"add, half-transparent texture", &addHalf, video::SColor(255, 30, 100, 180),
-			blend(230, 200, 230, halfAlpha)},
+		{"add, half-transparent texture", &addHalf, video::SColor(255, 30, 100, 180), blend(230, 200, 230, halfAlpha)},
 		{"add, tinted half-transparent vertex", &addOpaque, video::SColor(128, 50, 0, 0),
 			blend(250, 100, 50, halfAlpha)},
 	};
@@ -253,7 +248,8 @@ TEST_F(Video2DWindowTest, TexturesDrawTheSamePixelsAfterTheDriverIsRecreated)
 	video2d::SMaterial material = spriteMaterial(texture.get(), video2d::MATERIAL_2D_MODULATE);
 
 	// The image drawn 1:1, each pixel sampled at its centre.
-	const auto draw = [&](std::vector<video::SColor>& seen) {
+	const auto draw = [&](std::vector<video::SColor>& seen)
+	{
 		CQuadBatch* batch = getQuadBatch(driver());
 		ASSERT_TRUE(driver()->beginScene(true, true, BACKGROUND));
 		batch->begin();

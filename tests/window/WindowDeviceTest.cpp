@@ -5,8 +5,8 @@
 #include <GL/gl.h>
 #include <IImage.h>
 #include <X11/Xatom.h>
-#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <cstdlib>
 #include <vector>
@@ -23,8 +23,8 @@ std::vector<u8> readBackBuffer(const core::dimension2d<u32>& size)
 	std::vector<u8> pixels(size.Width * size.Height * 4);
 	glReadBuffer(GL_BACK);
 	glPixelStorei(GL_PACK_ALIGNMENT, 1);
-	glReadPixels(0, 0, static_cast<GLsizei>(size.Width), static_cast<GLsizei>(size.Height), GL_RGBA,
-		GL_UNSIGNED_BYTE, pixels.data());
+	glReadPixels(0, 0, static_cast<GLsizei>(size.Width), static_cast<GLsizei>(size.Height), GL_RGBA, GL_UNSIGNED_BYTE,
+		pixels.data());
 	std::vector<u8> flipped(pixels.size());
 	const size_t row = size.Width * 4;
 	for (u32 y = 0; y < size.Height; ++y)
@@ -103,14 +103,16 @@ TEST_F(WindowTest, CaptionIsUnicode)
 	unsigned long count = 0;
 	unsigned long after = 0;
 	unsigned char* data = nullptr;
-	ASSERT_TRUE(pumpUntil([&] {
-		if (data)
-			XFree(data);
-		data = nullptr;
-		return XGetWindowProperty(input, window(), netWmName, 0, 64, False, AnyPropertyType, &type, &format, &count,
-				   &after, &data) == Success &&
-			data && std::string(reinterpret_cast<char*>(data), count) == "Quillbrook \xc3\xa9t\xc3\xa9";
-	}));
+	ASSERT_TRUE(pumpUntil(
+		[&]
+		{
+			if (data)
+				XFree(data);
+			data = nullptr;
+			return XGetWindowProperty(input, window(), netWmName, 0, 64, False, AnyPropertyType, &type, &format, &count,
+					   &after, &data) == Success &&
+				data && std::string(reinterpret_cast<char*>(data), count) == "Quillbrook \xc3\xa9t\xc3\xa9";
+		}));
 	XFree(data);
 }
 
@@ -230,7 +232,8 @@ TEST_F(WindowTest, CursorImageHiddenAndShownAgain)
 	cursor->setCursorImage(image.get(), 2, 3);
 
 	XFixesCursorImage* shown = nullptr;
-	auto current = [&](int width) {
+	auto current = [&](int width)
+	{
 		if (shown)
 			XFree(shown);
 		shown = XFixesGetCursorImage(input);

@@ -92,9 +92,9 @@ TEST_F(WindowInputTest, KeysArriveWithVirtualKeyCodesAndCharacters)
 	for (KeySym keysym : keys)
 		tap(keysym);
 	ASSERT_TRUE(waitForInputs(16)) << testing::PrintToString(trace);
-	EXPECT_EQ(Trace({"down:27:27:---", "up:27:27:---", "down:13:13:---", "up:13:13:---", "down:37:0:---",
-				  "up:37:0:---", "down:38:0:---", "up:38:0:---", "down:39:0:---", "up:39:0:---", "down:40:0:---",
-				  "up:40:0:---", "down:8:8:---", "up:8:8:---", "down:46:0:---", "up:46:0:---"}),
+	EXPECT_EQ(Trace({"down:27:27:---", "up:27:27:---", "down:13:13:---", "up:13:13:---", "down:37:0:---", "up:37:0:---",
+				  "down:38:0:---", "up:38:0:---", "down:39:0:---", "up:39:0:---", "down:40:0:---", "up:40:0:---",
+				  "down:8:8:---", "up:8:8:---", "down:46:0:---", "up:46:0:---"}),
 		inputOnly());
 }
 
@@ -106,8 +106,8 @@ TEST_F(WindowInputTest, TypedCharactersIncludingShiftedAndNonAscii)
 	key(XK_Shift_L, false);
 	key(XK_b, false); // after Shift: still the state of its key down
 	ASSERT_TRUE(waitForInputs(6));
-	EXPECT_EQ(Trace({"down:65:97:---", "up:65:97:---", "down:16:0:S--", "down:66:66:S--", "up:16:0:S--",
-				  "up:66:66:S--"}),
+	EXPECT_EQ(Trace(
+				  {"down:65:97:---", "up:65:97:---", "down:16:0:S--", "down:66:66:S--", "up:16:0:S--", "up:66:66:S--"}),
 		inputOnly());
 
 	trace.clear();
@@ -162,8 +162,7 @@ TEST_F(WindowInputTest, TheMouseIsCapturedWhileAButtonIsHeld)
 TEST_F(WindowInputTest, FocusLossPausesTheLoopAndItsReturnResumesWithoutAJump)
 {
 	// Another program's window takes the keyboard.
-	const Window other =
-		XCreateSimpleWindow(input, DefaultRootWindow(input), 0, 0, 100, 100, 0, 0, 0);
+	const Window other = XCreateSimpleWindow(input, DefaultRootWindow(input), 0, 0, 100, 100, 0, 0, 0);
 	XSelectInput(input, other, StructureNotifyMask);
 	XMapWindow(input, other);
 	XEvent event;

@@ -17,9 +17,9 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>

@@ -7,8 +7,8 @@
 
 #include "content/AtlasTextureCollection.h"
 #include "core/NodeCasts.h"
-#include "level/works/GBuildingWork.h"
 #include "level/scene/GLevelNodeClasses.h"
+#include "level/works/GBuildingWork.h"
 #include "platform/CTimerManager.h"
 #include "widgets/ProgressBarNode.h"
 #include "widgets/SceneManager.h"

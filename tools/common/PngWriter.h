@@ -33,8 +33,8 @@ inline bool encodePng(FILE* file, std::vector<uint8_t>* bytes, int width, int he
 				out->insert(out->end(), data, data + length);
 			},
 			nullptr);
-	png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-		PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+	png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGBA,
+		PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
 	png_set_compression_level(png, 9);
 	png_write_info(png, info);
 	for (int y = 0; y < height; ++y)

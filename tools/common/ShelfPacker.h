@@ -81,12 +81,23 @@ inline std::string xmlEscape(const std::string& text)
 	{
 		switch (c)
 		{
-		case '&': out += "&amp;"; break;
-		case '<': out += "&lt;"; break;
-		case '>': out += "&gt;"; break;
-		case '"': out += "&quot;"; break;
-		case '\'': out += "&apos;"; break;
-		default: out += c;
+		case '&':
+			out += "&amp;";
+			break;
+		case '<':
+			out += "&lt;";
+			break;
+		case '>':
+			out += "&gt;";
+			break;
+		case '"':
+			out += "&quot;";
+			break;
+		case '\'':
+			out += "&apos;";
+			break;
+		default:
+			out += c;
 		}
 	}
 	return out;

@@ -119,7 +119,8 @@ bool render(const fs::path& file, SImage& image)
 			if (!a)
 				continue;
 			// Cairo keeps colours premultiplied; PNG wants them straight.
-			const auto straight = [a](uint32_t c) { return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
+			const auto straight = [a](uint32_t c)
+			{ return static_cast<uint8_t>(std::min<uint32_t>(255, (c * 255 + a / 2) / a)); };
 			out[0] = straight((argb >> 16) & 0xFF);
 			out[1] = straight((argb >> 8) & 0xFF);
 			out[2] = straight(argb & 0xFF);
@@ -161,8 +162,9 @@ int main(int argc, char** argv)
 		return renderImage(argv[2], argv[3]);
 	if (argc != 5)
 	{
-		std::fprintf(stderr, "usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n       %s --image SVG_FILE OUTPUT_PNG\n",
-			argv[0], argv[0]);
+		std::fprintf(stderr,
+			"usage: %s SVG_FOLDER NAME_PREFIX OUTPUT_ROOT COLLECTION\n       %s --image SVG_FILE OUTPUT_PNG\n", argv[0],
+			argv[0]);
 		return 2;
 	}
 	const fs::path source = argv[1];
@@ -225,8 +227,8 @@ int main(int argc, char** argv)
 		const SImage& image = images[i];
 		const tools::SPackItem& item = items[i];
 		xml << "\t<t n=\"" << tools::xmlEscape(image.name) << "\" i=\"" << item.page << "\" r=\"" << item.x << ","
-			<< item.y << "," << item.x + image.width << "," << item.y + image.height << "\" b=\"" << image.left
-			<< "," << image.top << "\" a=\"" << image.frameWidth - image.left - image.width << ","
+			<< item.y << "," << item.x + image.width << "," << item.y + image.height << "\" b=\"" << image.left << ","
+			<< image.top << "\" a=\"" << image.frameWidth - image.left - image.width << ","
 			<< image.frameHeight - image.top - image.height << "\" />\n";
 	}
 	xml << "</AtlasTextureCollection>\n";

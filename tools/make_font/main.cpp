@@ -266,8 +266,8 @@ int main(int argc, char** argv)
 		const int pageWidth = pageSizes[static_cast<size_t>(item.page)].width;
 		for (int y = 0; y < glyph.height; ++y)
 			for (int x = 0; x < glyph.width; ++x)
-				pages[static_cast<size_t>(item.page)][(static_cast<size_t>(item.y + y) * pageWidth + item.x + x) * 4 + 3] =
-					glyph.alpha[static_cast<size_t>(y) * glyph.width + x];
+				pages[static_cast<size_t>(item.page)][(static_cast<size_t>(item.y + y) * pageWidth + item.x + x) * 4 +
+					3] = glyph.alpha[static_cast<size_t>(y) * glyph.width + x];
 	}
 
 	std::error_code error;
@@ -280,7 +280,8 @@ int main(int argc, char** argv)
 	for (size_t p = 0; p < pages.size(); ++p)
 	{
 		const std::string pageName = stem + "_" + std::to_string(p) + ".png";
-		if (!tools::writePng((fontPath.parent_path() / pageName).string(), pageSizes[p].width, pageSizes[p].height, pages[p]))
+		if (!tools::writePng((fontPath.parent_path() / pageName).string(), pageSizes[p].width, pageSizes[p].height,
+				pages[p]))
 			return fail("cannot write " + pageName);
 		xml += "\t<Texture Filename=\"" + tools::xmlEscape(pageName) + "\" />\n";
 	}

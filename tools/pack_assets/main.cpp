@@ -23,10 +23,12 @@ int main(int argc, char** argv)
 		std::fprintf(stderr, "usage: %s FOLDER ARCHIVE [--plain]\n", argv[0]);
 		return 2;
 	}
-	CLogger::setSink([](s32 level, const c8* text, const c8* hint) {
-		std::fprintf(stderr, "pack_assets: %s%s%s\n", level >= LOG_ERROR ? "error: " : "", text,
-			hint ? (std::string(": ") + hint).c_str() : "");
-	});
+	CLogger::setSink(
+		[](s32 level, const c8* text, const c8* hint)
+		{
+			std::fprintf(stderr, "pack_assets: %s%s%s\n", level >= LOG_ERROR ? "error: " : "", text,
+				hint ? (std::string(": ") + hint).c_str() : "");
+		});
 
 	// Written beside the target and renamed over it, so a failed run leaves any old archive whole.
 	const core::stringc archive = argv[2];

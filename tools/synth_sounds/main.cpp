@@ -163,7 +163,8 @@ bool parse(const std::string& path, SSound& sound)
 				}
 				else
 				{
-					smooth = static_cast<float>(smoothing) * smooth + static_cast<float>(1.0 - smoothing) * random.next();
+					smooth =
+						static_cast<float>(smoothing) * smooth + static_cast<float>(1.0 - smoothing) * random.next();
 					value = static_cast<float>(gain) * smooth;
 				}
 				mix(sound, first + i, value, pan);
@@ -248,7 +249,8 @@ bool writeOgg(const SSound& sound, const std::string& path)
 		file.write(reinterpret_cast<const char*>(page.header), page.header_len);
 		file.write(reinterpret_cast<const char*>(page.body), page.body_len);
 	}
-	const auto drain = [&] {
+	const auto drain = [&]
+	{
 		while (vorbis_analysis_blockout(&dsp, &block) == 1)
 		{
 			vorbis_analysis(&block, nullptr);
@@ -327,8 +329,8 @@ int main(int argc, char** argv)
 			return 1;
 		const std::string path = to + "/" + sound.output;
 		const bool written = endsWith(sound.output, ".ogg") ? writeOgg(sound, path)
-			: endsWith(sound.output, ".wav")				 ? writeWav(sound, path)
-															 : false;
+			: endsWith(sound.output, ".wav")                ? writeWav(sound, path)
+															: false;
 		if (!written)
 		{
 			std::fprintf(stderr, "synth_sounds: %s could not be written to %s\n", name.c_str(), path.c_str());

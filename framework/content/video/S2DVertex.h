@@ -19,10 +19,7 @@ struct S2DVertex
 {
 	// The colour is left undefined, as the engine's colour type does.
 	S2DVertex() : Pos(0.f, 0.f, 0.f), TCoords(0.f, 0.f) {}
-	S2DVertex(f32 x, f32 y, f32 z, video::SColor color, f32 tu, f32 tv) :
-		Pos(x, y, z), Color(color), TCoords(tu, tv)
-	{
-	}
+	S2DVertex(f32 x, f32 y, f32 z, video::SColor color, f32 tu, f32 tv) : Pos(x, y, z), Color(color), TCoords(tu, tv) {}
 
 	core::vector3df Pos;
 	video::SColor Color;

@@ -101,10 +101,9 @@ bool SMaterial::operator==(const SMaterial& other) const
 		MaterialTypeParam != other.MaterialTypeParam || MaterialTypeParam2 != other.MaterialTypeParam2 ||
 		Thickness != other.Thickness || UsedLayers != other.UsedLayers || ColorMask != other.ColorMask ||
 		ColorMaterial != other.ColorMaterial || Wireframe != other.Wireframe || PointCloud != other.PointCloud ||
-		GouraudShading != other.GouraudShading || Lighting != other.Lighting ||
-		ZWriteEnable != other.ZWriteEnable || BackfaceCulling != other.BackfaceCulling ||
-		FrontfaceCulling != other.FrontfaceCulling || FogEnable != other.FogEnable ||
-		NormalizeNormals != other.NormalizeNormals || ZBuffer != other.ZBuffer ||
+		GouraudShading != other.GouraudShading || Lighting != other.Lighting || ZWriteEnable != other.ZWriteEnable ||
+		BackfaceCulling != other.BackfaceCulling || FrontfaceCulling != other.FrontfaceCulling ||
+		FogEnable != other.FogEnable || NormalizeNormals != other.NormalizeNormals || ZBuffer != other.ZBuffer ||
 		AntiAliasing != other.AntiAliasing)
 		return false;
 	const u32 layers = getActiveLayerCount();

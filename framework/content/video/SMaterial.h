@@ -16,7 +16,7 @@ class ITextureContent;
 enum E2DMaterialType : u32
 {
 	MATERIAL_2D_MODULATE = 24, // texture colour x vertex colour
-	MATERIAL_2D_ADD = 25	   // texture colour + vertex colour
+	MATERIAL_2D_ADD = 25       // texture colour + vertex colour
 };
 
 // Wrap modes of a texture layer.

@@ -205,7 +205,8 @@ CX11Window* CX11Window::create(const SWindowDescription& description, WindowProc
 	}
 	installDisplayErrorHandler();
 	CX11Window* window = new CX11Window(display, procedure);
-	const bool made = description.ExistingWindow ? window->attach(description.ExistingWindow) : window->make(description);
+	const bool made =
+		description.ExistingWindow ? window->attach(description.ExistingWindow) : window->make(description);
 	if (!made)
 	{
 		window->drop();
@@ -489,7 +490,7 @@ void CX11Window::convertEvent(XEvent& event)
 		// Moves coalesce, as on Windows: only the latest position of a run counts.
 		XEvent next;
 		while (XPending(m_display) && (XPeekEvent(m_display, &next), next.type == MotionNotify) &&
-			   next.xmotion.window == m_window)
+			next.xmotion.window == m_window)
 			XNextEvent(m_display, &event);
 		trackPointer(event.xmotion.x, event.xmotion.y);
 		queue(WM_MOUSEMOVE, 0, makeLParam(event.xmotion.x, event.xmotion.y));
@@ -547,7 +548,8 @@ void CX11Window::convertEvent(XEvent& event)
 		{
 			// The window manager asks whether the program still answers.
 			event.xclient.window = DefaultRootWindow(m_display);
-			XSendEvent(m_display, event.xclient.window, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
+			XSendEvent(m_display, event.xclient.window, False, SubstructureNotifyMask | SubstructureRedirectMask,
+				&event);
 		}
 		break;
 	case DestroyNotify:
@@ -575,9 +577,8 @@ void CX11Window::convertKey(XKeyEvent& event, bool press)
 	const bool wasDown = (m_keyState[generic] & KEY_STATE_DOWN) != 0;
 
 	// The lock keys' toggles as the server had them before this key; a lock key itself flips its own.
-	auto setToggle = [this](u32 vk, bool on) {
-		m_keyState[vk] = static_cast<u8>((m_keyState[vk] & ~KEY_STATE_TOGGLED) | (on ? KEY_STATE_TOGGLED : 0));
-	};
+	auto setToggle = [this](u32 vk, bool on)
+	{ m_keyState[vk] = static_cast<u8>((m_keyState[vk] & ~KEY_STATE_TOGGLED) | (on ? KEY_STATE_TOGGLED : 0)); };
 	setToggle(VK_CAPITAL, (event.state & LockMask) != 0);
 	setToggle(VK_NUMLOCK, m_numLockMask && (event.state & m_numLockMask) != 0);
 	if (press && !wasDown && (key == VK_CAPITAL || key == VK_NUMLOCK))
@@ -595,8 +596,12 @@ void CX11Window::convertKey(XKeyEvent& event, bool press)
 			m_keyState[key] &= static_cast<u8>(~KEY_STATE_DOWN);
 			// The generic key is up when neither side is down.
 			const bool otherSide = generic != key &&
-				((m_keyState[generic == VK_SHIFT ? VK_LSHIFT : generic == VK_CONTROL ? VK_LCONTROL : VK_LMENU] |
-					 m_keyState[generic == VK_SHIFT ? VK_RSHIFT : generic == VK_CONTROL ? VK_RCONTROL : VK_RMENU]) &
+				((m_keyState[generic == VK_SHIFT  ? VK_LSHIFT
+						  : generic == VK_CONTROL ? VK_LCONTROL
+												  : VK_LMENU] |
+					 m_keyState[generic == VK_SHIFT  ? VK_RSHIFT
+							 : generic == VK_CONTROL ? VK_RCONTROL
+													 : VK_RMENU]) &
 					KEY_STATE_DOWN);
 			if (!otherSide)
 				m_keyState[generic] &= static_cast<u8>(~KEY_STATE_DOWN);

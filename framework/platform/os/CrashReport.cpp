@@ -237,7 +237,11 @@ void onCrash(int number, siginfo_t* info, void*)
 	if (file < 0)
 	{
 		CText line(lineBuffer, sizeof(lineBuffer));
-		line.text("Failed to create the mini-dump file '").text(path.get()).text("' (error ").decimal(errno).text(")\n");
+		line.text("Failed to create the mini-dump file '")
+			.text(path.get())
+			.text("' (error ")
+			.decimal(errno)
+			.text(")\n");
 		writeAll(STDERR_FILENO, line.get(), line.size());
 		sayFarewell();
 		_exit(128 + number);
@@ -257,7 +261,11 @@ void onCrash(int number, siginfo_t* info, void*)
 	close(file);
 
 	CText notice(lineBuffer, sizeof(lineBuffer));
-	notice.text("The program crashed (").text(signalName(number)).text("); a report was written to ").text(path.get()).text("\n");
+	notice.text("The program crashed (")
+		.text(signalName(number))
+		.text("); a report was written to ")
+		.text(path.get())
+		.text("\n");
 	writeAll(STDERR_FILENO, notice.get(), notice.size());
 	sayFarewell();
 	_exit(128 + number);

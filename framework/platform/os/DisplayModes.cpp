@@ -358,8 +358,8 @@ void putBackDisplayMode()
 	XRRScreenConfiguration* config = XRRGetScreenInfo(display, rootOf(display));
 	if (config)
 	{
-		XRRSetScreenConfigAndRate(
-			display, config, rootOf(display), s.desktopSize, s.desktopRotation, s.desktopRate, CurrentTime);
+		XRRSetScreenConfigAndRate(display, config, rootOf(display), s.desktopSize, s.desktopRotation, s.desktopRate,
+			CurrentTime);
 		XRRFreeScreenConfigInfo(config);
 	}
 	XSync(display, False);
@@ -412,7 +412,8 @@ u32 getGammaRampSize(const char* displayName)
 bool setGammaRamps(const char* displayName, const u16* red, const u16* green, const u16* blue, u32 size)
 {
 	Display* display = connection(displayName);
-	const std::vector<std::pair<RRCrtc, int>> crtcs = display ? gammaCrtcs(display) : std::vector<std::pair<RRCrtc, int>>();
+	const std::vector<std::pair<RRCrtc, int>> crtcs =
+		display ? gammaCrtcs(display) : std::vector<std::pair<RRCrtc, int>>();
 	if (crtcs.empty())
 	{
 		logWarning("The display has no gamma ramps: the gamma stays as it is.");

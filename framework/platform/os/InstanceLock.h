@@ -16,8 +16,8 @@ core::stringc getInstanceLockPath(const c8* name);
 
 enum EInstanceLock
 {
-	INSTANCE_LOCK_TAKEN,	// this process holds it
-	INSTANCE_LOCK_HELD,	// another process holds it
+	INSTANCE_LOCK_TAKEN,      // this process holds it
+	INSTANCE_LOCK_HELD,       // another process holds it
 	INSTANCE_LOCK_UNAVAILABLE // the file cannot be made or is not ours
 };
 

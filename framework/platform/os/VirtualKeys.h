@@ -64,18 +64,18 @@ enum EVirtualKey : u32
 	VK_RCONTROL = 0xA3,
 	VK_LMENU = 0xA4,
 	VK_RMENU = 0xA5,
-	VK_OEM_1 = 0xBA,	   // ;:
+	VK_OEM_1 = 0xBA,      // ;:
 	VK_OEM_PLUS = 0xBB,   // =+
 	VK_OEM_COMMA = 0xBC,  // ,<
 	VK_OEM_MINUS = 0xBD,  // -_
 	VK_OEM_PERIOD = 0xBE, // .>
-	VK_OEM_2 = 0xBF,	   // /?
-	VK_OEM_3 = 0xC0,	   // `~
-	VK_OEM_4 = 0xDB,	   // [{
-	VK_OEM_5 = 0xDC,	   // \|
-	VK_OEM_6 = 0xDD,	   // ]}
-	VK_OEM_7 = 0xDE,	   // '"
-	VK_OEM_102 = 0xE2	   // the extra key of 105-key keyboards
+	VK_OEM_2 = 0xBF,      // /?
+	VK_OEM_3 = 0xC0,      // `~
+	VK_OEM_4 = 0xDB,      // [{
+	VK_OEM_5 = 0xDC,      // \|
+	VK_OEM_6 = 0xDD,      // ]}
+	VK_OEM_7 = 0xDE,      // '"
+	VK_OEM_102 = 0xE2     // the extra key of 105-key keyboards
 };
 
 // The keyboard state the window procedure reads: one byte per virtual key, top bit down, low bit

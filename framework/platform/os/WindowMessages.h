@@ -99,7 +99,8 @@ inline u16 highWord(std::uintptr_t value)
 // Two 16-bit halves, as the mouse messages and WM_SIZE carry them.
 inline LParam makeLParam(s32 low, s32 high)
 {
-	return static_cast<LParam>(static_cast<u32>(static_cast<u16>(low)) | (static_cast<u32>(static_cast<u16>(high)) << 16));
+	return static_cast<LParam>(
+		static_cast<u32>(static_cast<u16>(low)) | (static_cast<u32>(static_cast<u16>(high)) << 16));
 }
 
 inline WParam makeWParam(u32 low, u32 high)

@@ -3,8 +3,8 @@
 #include "core/CRefHolder.h"
 #include "core/ControlNode.h"
 #include "level/data/GBuildingsConfiguration.h"
-#include "level/scene/GNodeTimer.h"
 #include "level/data/GameNodeTypeIds.h"
+#include "level/scene/GNodeTimer.h"
 
 #include <rect.h>
 

@@ -10,10 +10,16 @@
 
 // The type id and type test of a message class derived from Base (the framework's form, outside
 // its namespace).
-#define G_MESSAGE_TYPE(Id, Base)                                                                   \
-	static constexpr fw::s32 TypeId = Id;                                                          \
-	fw::s32 getTypeId() const override { return TypeId; }                                         \
-	bool isOfType(fw::s32 id) const override { return id == TypeId || Base::isOfType(id); }
+#define G_MESSAGE_TYPE(Id, Base)                                                                                       \
+	static constexpr fw::s32 TypeId = Id;                                                                              \
+	fw::s32 getTypeId() const override                                                                                 \
+	{                                                                                                                  \
+		return TypeId;                                                                                                 \
+	}                                                                                                                  \
+	bool isOfType(fw::s32 id) const override                                                                           \
+	{                                                                                                                  \
+		return id == TypeId || Base::isOfType(id);                                                                     \
+	}
 
 class GBuildingNode;
 class GBuildingConfiguration;

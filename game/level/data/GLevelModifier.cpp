@@ -53,10 +53,7 @@ template <bool GLevelModifierValues::*Field>
 class GPermissionModifier : public GLevelModifier
 {
 public:
-	void apply(GLevelConfiguration* configuration) override
-	{
-		configuration->getModifierValues().*Field = Value > 0.f;
-	}
+	void apply(GLevelConfiguration* configuration) override { configuration->getModifierValues().*Field = Value > 0.f; }
 };
 
 template <class T>

@@ -10,7 +10,7 @@ namespace fw
 {
 class BaseNode;
 class IXMLReader;
-}
+} // namespace fw
 class GGameLevelScene;
 
 // One objective of a level, read from an "Objective" element. The kinds test themselves against

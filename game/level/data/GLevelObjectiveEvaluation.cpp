@@ -3,8 +3,8 @@
 #include "core/TextFormat.h"
 #include "core/TextParsing.h"
 #include "level/buildings/GBuildingNode.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/data/GLevelObjective.h"
+#include "level/scene/GGameLevelScene.h"
 #include "level/scene/LevelServices.h"
 
 #include <cmath>

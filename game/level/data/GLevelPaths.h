@@ -11,7 +11,7 @@ namespace fw
 {
 class CRandomGenerator;
 class IXMLReader;
-}
+} // namespace fw
 
 struct GPathPoint
 {

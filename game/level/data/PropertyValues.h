@@ -9,18 +9,22 @@ namespace propertyvalues
 {
 inline fw::s32 toInt(const fw::PropertyHolder& value)
 {
-	return value && value->getTypeId() == fw::PDT_INT ? static_cast<const fw::CPropertyDataInt*>(value.get())->getValue() : 0;
+	return value && value->getTypeId() == fw::PDT_INT
+		? static_cast<const fw::CPropertyDataInt*>(value.get())->getValue()
+		: 0;
 }
 
 inline fw::f32 toFloat(const fw::PropertyHolder& value)
 {
-	return value && value->getTypeId() == fw::PDT_FLOAT ? static_cast<const fw::CPropertyDataFloat*>(value.get())->getValue()
-														: 0.f;
+	return value && value->getTypeId() == fw::PDT_FLOAT
+		? static_cast<const fw::CPropertyDataFloat*>(value.get())->getValue()
+		: 0.f;
 }
 
 inline bool toBool(const fw::PropertyHolder& value)
 {
-	return value && value->getTypeId() == fw::PDT_BOOL && static_cast<const fw::CPropertyDataBool*>(value.get())->getValue();
+	return value && value->getTypeId() == fw::PDT_BOOL &&
+		static_cast<const fw::CPropertyDataBool*>(value.get())->getValue();
 }
 
 inline fw::core::vector2df toVector2d(const fw::PropertyHolder& value)

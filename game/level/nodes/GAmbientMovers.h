@@ -1,7 +1,7 @@
 #pragma once
 
-#include "level/scene/GNodeTimer.h"
 #include "level/nodes/GPathMovableNode.h"
+#include "level/scene/GNodeTimer.h"
 
 // A path mover driven by its own timer, which joins the timer manager of its scene on the first
 // drawing pass that reaches it (visible or not) and is tried again at every pass while the scene

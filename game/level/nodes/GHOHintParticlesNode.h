@@ -1,8 +1,8 @@
 #pragma once
 
 #include "level/data/GParticleDescription.h"
-#include "level/nodes/GSpriteParticlesNode.h"
 #include "level/data/GameNodeTypeIds.h"
+#include "level/nodes/GSpriteParticlesNode.h"
 
 #include <vector>
 

@@ -2,8 +2,8 @@
 
 #include "core/CNameTable.h"
 #include "core/StateItem.h"
-#include "level/nodes/GFacing.h"
 #include "level/data/GLevelPaths.h"
+#include "level/nodes/GFacing.h"
 #include "platform/CRandomGenerator.h"
 
 #include <cmath>

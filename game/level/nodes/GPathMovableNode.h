@@ -2,8 +2,8 @@
 
 #include "core/BaseNode.h"
 #include "core/CRefHolder.h"
-#include "level/scene/IGTrafficManager.h"
 #include "level/data/GameNodeTypeIds.h"
+#include "level/scene/IGTrafficManager.h"
 
 #include <vector2d.h>
 

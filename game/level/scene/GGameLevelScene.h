@@ -3,14 +3,14 @@
 #include "core/CRefHolder.h"
 #include "core/CTimer.h"
 #include "core/SceneNode.h"
+#include "level/buildings/IGBuildingSite.h"
 #include "level/data/GGameMessages.h"
+#include "level/data/GameNodeTypeIds.h"
+#include "level/data/IGLevelPathsOwner.h"
 #include "level/scene/GLevelEconomy.h"
 #include "level/scene/GLevelRequests.h"
 #include "level/scene/GLevelWorks.h"
 #include "level/scene/GMoneyLetters.h"
-#include "level/buildings/IGBuildingSite.h"
-#include "level/data/IGLevelPathsOwner.h"
-#include "level/data/GameNodeTypeIds.h"
 
 #include <rect.h>
 

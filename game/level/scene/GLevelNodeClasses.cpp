@@ -1,15 +1,15 @@
 #include "level/scene/GLevelNodeClasses.h"
 
 #include "core/CNodeFactory.h"
-#include "level/nodes/GAmbientMovers.h"
 #include "level/buildings/GBuildingNode.h"
+#include "level/nodes/GAmbientMovers.h"
 #include "level/nodes/GCarNode.h"
 #include "level/nodes/GEllipseSectorNode.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/nodes/GHOHintParticlesNode.h"
 #include "level/nodes/GPathMovableNode.h"
 #include "level/nodes/GWeatherParticlesNode.h"
 #include "level/nodes/OnceSpawnerNode.h"
+#include "level/scene/GGameLevelScene.h"
 
 void registerLevelNodeClasses(fw::CNodeFactory& factory)
 {

@@ -5,9 +5,9 @@
 
 #include "level/buildings/GBuildingNode.h"
 #include "level/data/GBuildingsConfiguration.h"
-#include "level/scene/GGameLevelScene.h"
 #include "level/data/GLevelConfiguration.h"
 #include "level/nodes/GWeatherParticlesNode.h"
+#include "level/scene/GGameLevelScene.h"
 #include "level/scene/LevelServices.h"
 #include "platform/CRandomGenerator.h"
 

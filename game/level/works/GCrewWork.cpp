@@ -6,8 +6,8 @@
 #include "level/data/GLevelConfiguration.h"
 #include "level/data/GLevelPaths.h"
 #include "level/nodes/GPathMovableNode.h"
-#include "level/works/IGWorkSite.h"
 #include "level/scene/LevelServices.h"
+#include "level/works/IGWorkSite.h"
 #include "widgets/ProgressBarNode.h"
 
 GCrewWork::GCrewWork(IGWorkSite* level, GBuildingNode* building, fw::BaseNode* cargosNode,

@@ -2,8 +2,8 @@
 
 #include "level/buildings/GBuildingNode.h"
 #include "level/data/GGameMessages.h"
-#include "level/works/IGWorkSite.h"
 #include "level/scene/LevelServices.h"
+#include "level/works/IGWorkSite.h"
 
 namespace
 {
