@@ -16,6 +16,9 @@ public:
 	virtual void addTimer(CTimer* timer) = 0;
 	// Unregisters the timer and clears its link; it is not called again.
 	virtual void removeTimer(CTimer* timer) = 0;
+	// A manager that is not running calls no timer: a scene out of sight or a paused level stands still.
+	virtual void setRunning(bool running) = 0;
+	virtual bool isRunning() const = 0;
 
 protected:
 	// The link a timer keeps to its manager is set and cleared by managers only.

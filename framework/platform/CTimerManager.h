@@ -30,8 +30,8 @@ public:
 	void removeTimer(CTimer* timer) override;
 
 	// A manager that is not running neither advances its clock nor calls timers.
-	virtual void setRunning(bool running) { m_running = running; }
-	virtual bool isRunning() const { return m_running; }
+	void setRunning(bool running) override { m_running = running; }
+	bool isRunning() const override { return m_running; }
 	// The clock advances speed times the elapsed time; below 0 counts as 0.
 	virtual void setSpeed(f32 speed);
 	virtual f32 getSpeed() const { return m_speed; }

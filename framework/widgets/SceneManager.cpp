@@ -494,7 +494,7 @@ bool SceneManager::popToScene(SceneNode* from, SceneNode* to, s32 outState, s32 
 	from->setFocused(false);
 	to->setFocused(false);
 	to->setVisible(true);
-	if (CTimerManager* timers = dynamic_cast<CTimerManager*>(to->getTimerManager()))
+	if (ITimerManager* timers = to->getTimerManager())
 		timers->setRunning(true);
 	const bool box = isMessageBox(from);
 	if (!box)
@@ -562,7 +562,7 @@ bool SceneManager::onStateChangeComplete(CEventNodeStateChangeComplete* event)
 		for (SceneNode* at = record.from; at && steps < MAX_CHAIN_WALK; at = at->getPreviousScene(), ++steps)
 		{
 			at->setVisible(false);
-			if (CTimerManager* timers = dynamic_cast<CTimerManager*>(at->getTimerManager()))
+			if (ITimerManager* timers = at->getTimerManager())
 				timers->setRunning(false);
 		}
 	}

@@ -345,7 +345,7 @@ bool GGameLevelScene::onPauseRequest(GPauseRequestMessage* message)
 		if (GRandomEventList* events = m_levelConfiguration->getRandomEvents())
 			for (fw::u32 i = 0; i < events->size(); ++i)
 				events->get(i)->paused = message->pause;
-	if (fw::CTimerManager* manager = dynamic_cast<fw::CTimerManager*>(getSceneTimerManager()))
+	if (fw::ITimerManager* manager = getSceneTimerManager())
 		manager->setRunning(!message->pause);
 	return true;
 }
