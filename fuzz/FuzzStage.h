@@ -17,6 +17,7 @@
 #include "core/NodeCasts.h"
 #include "core/SceneNode.h"
 #include "platform/CTimerManager.h"
+#include "platform/CVirtualFile.h"
 #include "widgets/SceneManager.h"
 #include "widgets/TemplateCollectionNode.h"
 #include "widgets/WidgetServices.h"
@@ -152,4 +153,33 @@ private:
 	fw::CRefHolder<fw::SceneManager> m_manager;
 	fw::CRefHolder<fw::SceneNode> m_scene;
 };
+// The scene file the scene processor writes for the tree, with names relative to the file as
+// CContentManager::saveContent writes them.
+inline std::string writtenScene(fw::CContentManager* manager, fw::BaseNode* node)
+{
+	using namespace fw;
+	const CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("scenes/Saved.oscn", 0));
+	manager->pushPath("scenes/Saved.oscn");
+	const bool saved = manager->getProcessor(CONTENT_TYPE_SCENE_NODE)->save(manager, node, file.get(), nullptr);
+	manager->popPath();
+	if (!saved)
+		__builtin_trap(); // in memory nothing can fail
+	std::string text(static_cast<size_t>(file->getSize()), '\0');
+	file->seek(0);
+	if (!text.empty() && file->read(&text[0], static_cast<u32>(text.size())) != static_cast<s32>(text.size()))
+		__builtin_trap();
+	return text;
+}
+
+// The tree read back from what writtenScene wrote; null when it is no node.
+inline fw::CRefHolder<fw::BaseNode> rereadScene(fw::CContentManager* manager, const std::string& text)
+{
+	using namespace fw;
+	const CRefHolder<io::IReadFile> file = adoptRef(memoryFile(text.data(), text.size(), "scenes/Saved.oscn"));
+	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, file.get());
+	BaseNode* node = dynamic_cast<BaseNode*>(content);
+	if (!node && content)
+		content->drop();
+	return adoptRef(node);
+}
 } // namespace fuzz

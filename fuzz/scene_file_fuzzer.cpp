@@ -40,32 +40,6 @@ CRefHolder<BaseNode> request(CContentManager* manager, const char* name)
 	return adoptRef(node);
 }
 
-// The scene file the processor writes for the tree.
-std::string written(CContentManager* manager, BaseNode* node)
-{
-	const CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("scenes/Saved.oscn", 0));
-	// Names are written relative to the file, as CContentManager::saveContent writes them.
-	manager->pushPath("scenes/Saved.oscn");
-	const bool saved = manager->getProcessor(CONTENT_TYPE_SCENE_NODE)->save(manager, node, file.get(), nullptr);
-	manager->popPath();
-	if (!saved)
-		__builtin_trap(); // in memory nothing can fail
-	std::string text(static_cast<size_t>(file->getSize()), '\0');
-	file->seek(0);
-	if (!text.empty() && file->read(&text[0], static_cast<u32>(text.size())) != static_cast<s32>(text.size()))
-		__builtin_trap();
-	return text;
-}
-
-CRefHolder<BaseNode> reread(CContentManager* manager, const std::string& text)
-{
-	const CRefHolder<io::IReadFile> file = adoptRef(fuzz::memoryFile(text.data(), text.size(), "scenes/Saved.oscn"));
-	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, file.get());
-	BaseNode* node = dynamic_cast<BaseNode*>(content);
-	if (!node && content)
-		content->drop();
-	return adoptRef(node);
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -86,19 +60,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	const CRefHolder<BaseNode> second = request(manager.get(), INPUT_NAME);
 	if (!second || second.get() == first.get())
 		__builtin_trap();
-	const std::string saved = written(manager.get(), second.get());
-	fuzz::checkSame(saved, written(manager.get(), first.get()));
+	const std::string saved = fuzz::writtenScene(manager.get(), second.get());
+	fuzz::checkSame(saved, fuzz::writtenScene(manager.get(), first.get()));
 
 	// The copy outlives its prototype.
 	manager->clear();
-	const CRefHolder<BaseNode> again = reread(manager.get(), saved);
+	const CRefHolder<BaseNode> again = fuzz::rereadScene(manager.get(), saved);
 	if (!again)
 		__builtin_trap();
-	fuzz::checkSame(saved, written(manager.get(), again.get()));
+	fuzz::checkSame(saved, fuzz::writtenScene(manager.get(), again.get()));
 
 	fuzz::CStage stage(fuzz::gameTemplates("scenes/TemplateCollection.oscn"));
 	if (stage.open(second.get()))
 		stage.play(second.get());
-	written(manager.get(), second.get());
+	fuzz::writtenScene(manager.get(), second.get());
 	return 0;
 }

@@ -27,32 +27,6 @@ namespace
 {
 const char* const INPUT_NAME = "scenes/Input.oscn";
 
-std::string written(CContentManager* manager, BaseNode* node)
-{
-	const CRefHolder<CVirtualFile> file = adoptRef(new CVirtualFile("scenes/Saved.oscn", 0));
-	// Names are written relative to the file, as CContentManager::saveContent writes them.
-	manager->pushPath("scenes/Saved.oscn");
-	const bool saved = manager->getProcessor(CONTENT_TYPE_SCENE_NODE)->save(manager, node, file.get(), nullptr);
-	manager->popPath();
-	if (!saved)
-		__builtin_trap(); // in memory nothing can fail
-	std::string text(static_cast<size_t>(file->getSize()), '\0');
-	file->seek(0);
-	if (!text.empty() && file->read(&text[0], static_cast<u32>(text.size())) != static_cast<s32>(text.size()))
-		__builtin_trap();
-	return text;
-}
-
-CRefHolder<BaseNode> reread(CContentManager* manager, const std::string& text)
-{
-	const CRefHolder<io::IReadFile> file = adoptRef(fuzz::memoryFile(text.data(), text.size(), "scenes/Saved.oscn"));
-	CContent* content = manager->getContent(CONTENT_TYPE_SCENE_NODE, file.get());
-	BaseNode* node = dynamic_cast<BaseNode*>(content);
-	if (!node && content)
-		content->drop();
-	return adoptRef(node);
-}
-
 void draw(test::CRecordingVideoDriver* driver, BaseNode* root)
 {
 	RenderList list;
@@ -108,11 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			content->drop();
 		return 0;
 	}
-	const std::string saved = written(manager.get(), root.get());
-	const CRefHolder<BaseNode> again = reread(manager.get(), saved);
+	const std::string saved = fuzz::writtenScene(manager.get(), root.get());
+	const CRefHolder<BaseNode> again = fuzz::rereadScene(manager.get(), saved);
 	if (!again)
 		__builtin_trap();
-	fuzz::checkSame(saved, written(manager.get(), again.get()));
+	fuzz::checkSame(saved, fuzz::writtenScene(manager.get(), again.get()));
 
 	draw(driver, root.get());
 	hitAround(root.get());
